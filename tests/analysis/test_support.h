@@ -1,0 +1,82 @@
+// Shared helpers of the library tests: a fresh state with a recording list
+// box, scratch folders, and reading back the output file.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "state.h"
+
+namespace quillane::testing {
+
+// Records what the library sends to the list box.  Each recorder registers
+// itself under its own handle, because the operations table carries only a
+// handle, no user data.
+class ListBoxRecorder {
+public:
+    explicit ListBoxRecorder(int visible_lines = 1000);
+    ~ListBoxRecorder();
+    ListBoxRecorder(const ListBoxRecorder &) = delete;
+    ListBoxRecorder &operator=(const ListBoxRecorder &) = delete;
+
+    // Points the state's list-box sink at this recorder.
+    void attach(State &s) const;
+
+    std::vector<std::string> lines;       // as sent, 159 characters each
+    std::vector<int> top_index_calls;     // arguments of set_top_index
+    int updates = 0;
+    int pending_events = 0;               // events dispatch_pending reports, then 0
+    int dispatch_calls = 0;
+
+    // The lines with trailing blanks removed.
+    std::vector<std::string> trimmed() const;
+
+    int handle() const { return handle_; }
+    int visible_lines() const { return visible_; }
+
+private:
+    int handle_;
+    int visible_;
+};
+
+// A scratch folder removed at the end of the test.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    const std::filesystem::path &path() const { return path_; }
+    std::string file(const std::string &name) const { return (path_ / name).string(); }
+    // Writes text as given (use \r\n for CR LF files).
+    std::string write(const std::string &name, const std::string &text) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// A state ready for work: output file in a scratch folder, recording list
+// box attached, options initialised.
+struct Fixture {
+    ScratchDir dir;
+    ListBoxRecorder box;
+    std::unique_ptr<State> state = std::make_unique<State>();
+    std::string out_file;
+
+    explicit Fixture(bool echo = false);
+    State &s() { return *state; }
+    // The output file's lines (CR LF stripped); fails the test on a bare LF.
+    std::vector<std::string> out_lines() const;
+    // Lines written to the output file since the last call.
+    std::vector<std::string> new_out_lines();
+
+private:
+    size_t seen_ = 0;
+};
+
+// Text of a file, or "" when it is missing.
+std::string read_file(const std::string &path);
+
+}  // namespace quillane::testing

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillane builds, tests and runs with.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-svg-dev libgl-dev
+  xvfb xauth fonts-liberation2
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ] || [ "${QUILLANE_FORCE_APT:-0}" = 1 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${packages[@]}"
+fi

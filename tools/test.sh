@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds everything and runs every test.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/tools/install-deps.sh"
+bash "$root/tools/build.sh"
+cd "${QUILLANE_BUILD_DIR:-$root/build}"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
