@@ -1,0 +1,194 @@
+#include "fit_slopes.h"
+
+#include <algorithm>
+
+#include "ftn_format.h"
+
+namespace quillane {
+
+void SlopeWork::size_for(int points) {
+    const size_t n = static_cast<size_t>(std::max(points, 0)) + 1;
+    if (x.size() >= n) return;
+    for (auto *a : {&x, &y, &w, &wu, &u, &c2, &c3, &v}) a->assign(n, 0.0);
+}
+
+bool fit_local_polynomial(SlopeWork &work, int na, int nb, bool jw, int jz, LocalPolynomial &poly) {
+    const double count = nb - na + 1;
+    poly.a3 = 0.0;
+
+    double sw = 0.0, sx = 0.0, sy = 0.0;
+    for (int k = na; k <= nb; ++k) {
+        const double wk = jw ? work.w[k] : 1.0;
+        work.wu[k] = wk;
+        sw += wk;
+        sx += wk * work.x[k];
+        sy += wk * work.y[k];
+    }
+    const double xbar = sx / sw;
+    const double ybar = sy / sw;
+    poly.xbar = xbar;
+
+    // Powers of the centred position; their weighted means centre the
+    // quadratic and cubic columns, which makes them orthogonal to the
+    // constant that the model leaves out.
+    double s2 = 0.0, s3 = 0.0;
+    for (int k = na; k <= nb; ++k) {
+        const double u = work.x[k] - xbar;
+        const double u2 = u * u;
+        work.u[k] = u;
+        work.c2[k] = u2;
+        if (jz >= 2) s2 += work.wu[k] * u2;
+        if (jz == 3) {
+            const double u3 = u2 * u;
+            work.c3[k] = u3;
+            s3 += work.wu[k] * u3;
+        }
+    }
+    const double m2 = jz >= 2 ? s2 / sw : 0.0;
+    const double m3 = jz == 3 ? s3 / sw : 0.0;
+
+    // An absent column gets a unit diagonal entry, so the 3x3 system stays
+    // regular and its solution for that column is 0.
+    double s11 = 0.0, s12 = 0.0, s13 = 0.0, s22 = jz == 1 ? 1.0 : 0.0, s23 = 0.0;
+    double s33 = jz != 3 ? 1.0 : 0.0;
+    double b1 = 0.0, b2 = 0.0, b3 = 0.0;
+    for (int k = na; k <= nb; ++k) {
+        const double wk = work.wu[k] / sw * count;  // weights summing to the point count
+        work.wu[k] = wk;
+        const double u = work.u[k];
+        const double v = work.y[k] - ybar;
+        const double c2 = work.c2[k] - m2;
+        work.v[k] = v;
+        work.c2[k] = c2;
+        s11 += wk * u * u;
+        b1 += wk * u * v;
+        if (jz != 1) {
+            s12 += wk * u * c2;
+            s22 += wk * c2 * c2;
+            b2 += wk * c2 * v;
+        }
+        if (jz == 3) {
+            const double c3 = work.c3[k] - m3;
+            work.c3[k] = c3;
+            s13 += wk * u * c3;
+            s23 += wk * c2 * c3;
+            s33 += wk * c3 * c3;
+            b3 += wk * c3 * v;
+        }
+    }
+
+    const double det = 2.0 * s12 * s23 * s13 + s11 * s22 * s33 - s13 * s13 * s22 -
+                       s23 * s23 * s11 - s12 * s12 * s33;
+    if (det == 0.0) return false;
+
+    poly.a1 = (b1 * (s22 * s33 - s23 * s23) - s12 * (b2 * s33 - s23 * b3) +
+               s13 * (b2 * s23 - s22 * b3)) /
+              det;
+    poly.a2 = (s11 * (b2 * s33 - s23 * b3) - b1 * (s12 * s33 - s23 * s13) +
+               s13 * (s12 * b3 - b2 * s13)) /
+              det;
+    poly.a3 = (s11 * (s22 * b3 - b2 * s23) - s12 * (s12 * b3 - b2 * s13) +
+               b1 * (s12 * s23 - s22 * s13)) /
+              det;
+    if (jz == 1) poly.a2 = poly.a3 = 0.0;
+    if (jz == 2) poly.a3 = 0.0;
+    return true;
+}
+
+void log_named_value(Log &log, std::string_view name, long long value) {
+    std::string line = " Value of ";
+    line += name;
+    line += " is";
+    line += ftn::int_field(value, 10);
+    log.both(line);
+}
+
+std::string slope_label(int set, int span, int terms) {
+    return ftn::pad_right("Data set: " + ftn::int_field(set, 2) + " Span: " + ftn::int_field(span, 3) +
+                              " Poly: " + ftn::int_field(terms, 1),
+                          80);
+}
+
+namespace {
+
+// Slopes of one set whose points are active points first..first+n-1.
+void differentiate_set(State &s, Log &log, SlopeWork &work, int32_t first, int n, int span,
+                       int terms) {
+    for (int m = 1; m <= n; ++m) {
+        const ActivePoint &p = s.active_points[first - 1 + m];
+        work.x[m] = p.position;
+        work.y[m] = p.value;
+        work.w[m] = 1.0;
+    }
+    const int half = (span + 1) / 2;
+    const int windows = n - span + 1;
+    LocalPolynomial &poly = s.fit.window;
+    auto store = [&](int from, int to) {
+        // A single point with a span of one would reach point 0, which
+        // belongs to the set before.
+        for (int m = std::max(from, 1); m <= std::min(to, n); ++m) {
+            ActivePoint &p = s.active_points[first - 1 + m];
+            p.weight = p.work = polynomial_slope(poly, work.x[m]);
+        }
+    };
+    for (int w = 1; w <= windows; ++w) {
+        const int na = w;
+        const int nb = w + span - 1;
+        if (!fit_local_polynomial(work, na, nb, false, terms, poly)) {
+            log.file(ftn::FreeLine() << " Determinant vanishes!!!");
+            log_named_value(log, "na", na);
+            log_named_value(log, "nb", nb);
+            log_named_value(log, "jw", 0);
+            log_named_value(log, "jz", terms);
+        }
+        // The first window also gives the points before its middle, the
+        // last one the points after its middle; a later window overwrites.
+        if (w == 1) store(1, half);
+        if (w > 1 && w < windows) store(w + half - 1, w + half - 1);
+        if (w == windows) store(n - half, n);
+    }
+}
+
+}  // namespace
+
+void prepare_slopes(State &s, Log &log) {
+    // The option setter keeps span and degree in range; the state may still
+    // be set directly, and a span below one point fits nothing.
+    const int span = std::max(s.differ_span, 1);
+    const int terms = std::clamp(s.differ_terms, 1, 3);
+    const int sets = active_set_count(s);
+
+    log.both(ftn::FreeLine() << " Indices of data points for all channels");
+    int largest = 0;
+    for (int k = 1; k <= sets; ++k) {
+        log.both(" Data set:" + ftn::int_field(k, 3) + " from" + ftn::int_field(s.active_start[k], 5) +
+                 " to" + ftn::int_field(s.active_end[k], 5) +
+                 "    Original Data Set:" + ftn::int_field(s.active_sets[k], 3));
+        largest = std::max(largest, s.active_end[k] - s.active_start[k] + 1);
+    }
+
+    SlopeWork work;
+    work.size_for(largest);
+    for (int k = 1; k <= sets; ++k) {
+        const int32_t first = s.active_start[k];
+        int n = s.active_end[k] - first + 1;
+        // The active store keeps every set inside 1..kMaxPoints; a set that
+        // claims otherwise is not touched.
+        if (first < 1 || s.active_end[k] > kMaxPoints) n = 0;
+        if (n < span) {
+            log.box(" Not enough data points in this Data Set to use the ");
+            log.box("DEFAULT SPAN for fitting!");
+            log.box(" You should choose a SMALLER DATA SPAN");
+        } else {
+            differentiate_set(s, log, work, first, n, span, terms);
+        }
+        log.both(" Differentiated data set #" + ftn::int_field(k, 2) + " with span of " +
+                 ftn::int_field(span, 3) + " using a polynomial with " + ftn::int_field(terms, 1) +
+                 " terms");
+        s.fit.slope_labels[k] = slope_label(k, span, terms);
+        s.deriv_valid[k] = k;
+    }
+    s.deriv_valid[0] = sets;
+}
+
+}  // namespace quillane
