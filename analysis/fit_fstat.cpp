@@ -38,8 +38,10 @@ double fstat(int n, int m, double P, std::string *message) {
     if (!(P < 1.0))
         return fail(message, " FSTAT-E P must be < 1.0; P = " + ftn::sci(P, 12, 4, 'D', 0));
     const double x = normal_quantile(P);
-    if (n <= 0) return fail(message, ftn::FreeLine() << " FSTAT-F  n must be greater than zero" << n);
-    if (m <= 0) return fail(message, ftn::FreeLine() << " FSTAT-F m must be greater than zero" << m);
+    if (n <= 0)
+        return fail(message, ftn::FreeLine() << " FSTAT-F  n must be greater than zero" << n);
+    if (m <= 0)
+        return fail(message, ftn::FreeLine() << " FSTAT-F m must be greater than zero" << m);
 
     if (n >= 5 && m >= 5) {
         const double g1 = 1.0 / (n - 1);

@@ -22,7 +22,9 @@ std::span<const ActivePoint> set_points(const State &s, int k) {
     return {s.active_points.data() + first, static_cast<size_t>(last - first + 1)};
 }
 
-int set_size(const State &s, int k) { return static_cast<int>(set_points(s, k).size()); }
+int set_size(const State &s, int k) {
+    return static_cast<int>(set_points(s, k).size());
+}
 
 // " Ref  i DS  j" that every line of a pair starts with.
 void start_pair_line(std::string &line, int i, int j) {
@@ -116,8 +118,11 @@ void store_ref_deviations(State &s, int i, int j, std::span<const ActivePoint> r
 
 }  // namespace
 
-FitWork::FitWork(int largest_set) : matched_values(static_cast<size_t>(std::max(largest_set, 0)) + 1) {
+FitWork::FitWork(int largest_set)
+    : matched_values(static_cast<size_t>(std::max(largest_set, 0)) + 1) {
     line.reserve(2 * kLogLineLength);
+    f_message.reserve(2 * kLogLineLength);
+    f_line.reserve(2 * kLogLineLength);
 }
 
 void match_values(std::span<const ActivePoint> ref, std::span<const ActivePoint> cmp,
@@ -127,7 +132,8 @@ void match_values(std::span<const ActivePoint> ref, std::span<const ActivePoint>
     size_t q = 0;
     for (size_t m = 0; m < ref.size(); ++m) {
         const double x = ref[m].position;
-        while (q < last && cmp[q].position + kMatchTolerance < x) ++q;
+        while (q < last && cmp[q].position + kMatchTolerance < x)
+            ++q;
         out[m] = cmp[q].value + (x - cmp[q].position) * cmp[q].work;
     }
 }
@@ -138,6 +144,30 @@ PairSums offset_sums(std::span<const ActivePoint> ref, std::span<const double> m
     for (size_t m = 0; m < ref.size(); ++m) {
         const double a = ref[m].work;
         const double d = matched[m] - ref[m].value;
+        s.sum_slope += a;
+        s.sum_slope_sq += a * a;
+        s.sum_dev += d;
+        s.sum_dev_sq += d * d;
+        s.sum_slope_dev += a * d;
+    }
+    return s;
+}
+
+PairSums match_and_sum(std::span<const ActivePoint> ref, std::span<const ActivePoint> cmp,
+                       std::span<double> out) {
+    PairSums s;
+    s.count = static_cast<int>(ref.size());
+    if (cmp.empty()) return s;
+    const size_t last = cmp.size() - 1;
+    size_t q = 0;
+    for (size_t m = 0; m < ref.size(); ++m) {
+        const double x = ref[m].position;
+        while (q < last && cmp[q].position + kMatchTolerance < x)
+            ++q;
+        const double matched = cmp[q].value + (x - cmp[q].position) * cmp[q].work;
+        out[m] = matched;
+        const double a = ref[m].work;
+        const double d = matched - ref[m].value;
         s.sum_slope += a;
         s.sum_slope_sq += a * a;
         s.sum_dev += d;
@@ -196,19 +226,24 @@ bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
     const int n = static_cast<int>(ref.size());
     if (static_cast<int>(work.matched_values.size()) <= n) work.matched_values.resize(n + 1);
     const std::span<double> matched(work.matched_values.data() + 1, ref.size());
-    match_values(ref, cmp, matched);
-    const PairSums sums = offset_sums(ref, matched);
+    const PairSums sums = match_and_sum(ref, cmp, matched);
     std::string &line = work.line;
 
-    const double f = FSTAT(s, n - 1, n - 1, s.confidence_level / 100.0);
-    line.clear();
-    line += " F(NDF,NDF,1-P) =";
-    line += ftn::fixed(f, 7, 3);
-    line += " at ";
-    line += ftn::fixed(s.confidence_level, 5, 2);
-    line += "% confidence level";
+    if (work.f_points != n || work.f_confidence != s.confidence_level) {
+        const double f = fstat(n - 1, n - 1, s.confidence_level / 100.0, &work.f_message);
+        std::string &fl = work.f_line;
+        fl.clear();
+        fl += " F(NDF,NDF,1-P) =";
+        fl += ftn::fixed(f, 7, 3);
+        fl += " at ";
+        fl += ftn::fixed(s.confidence_level, 5, 2);
+        fl += "% confidence level";
+        work.f_points = n;
+        work.f_confidence = s.confidence_level;
+    }
+    if (!work.f_message.empty()) log.box(work.f_message);
     log.file("");
-    log.file(line);
+    log.file(work.f_line);
 
     const PairFit fit = fit_pair(sums);
     const bool report = i > j;  // each unordered pair once, the higher set as reference
@@ -287,12 +322,12 @@ void report_fit_averages(State &s, Log &log) {
     } else if (count == 0) {
         lines.push_back(" No pair of active data sets could be compared: no averages");
     } else {
-        static const char *const kLabels[] = {nullptr, " Fits with NO offsets : VAR = ",
-                                              " With only y-offsets  : VAR = ",
-                                              " Both y- and X-offsets: VAR = "};
+        static const char *const kLabels[] = {
+            nullptr, " Fits with NO offsets : VAR = ", " With only y-offsets  : VAR = ",
+            " Both y- and X-offsets: VAR = "};
         for (int k = 1; k <= kFitKinds; ++k)
-            lines.push_back(kLabels[k] + ftn::sci(r.fit_avg_var[k], 12, 4) + " RMS = " +
-                            ftn::sci(r.fit_avg_rms[k], 12, 4));
+            lines.push_back(kLabels[k] + ftn::sci(r.fit_avg_var[k], 12, 4) +
+                            " RMS = " + ftn::sci(r.fit_avg_rms[k], 12, 4));
         const int all = sets * (sets - 1);
         if (count < all)
             lines.push_back(" Averaged over" + ftn::int_field(count, 5) + " of" +
@@ -304,11 +339,13 @@ void report_fit_averages(State &s, Log &log) {
     log.file("");
     log.file(heading);
     log.file("");
-    for (const auto &l : lines) log.file(l);
+    for (const auto &l : lines)
+        log.file(l);
     log.file(" ");
     log.file("");
     log.box(heading);
-    for (const auto &l : lines) log.box(l);
+    for (const auto &l : lines)
+        log.box(l);
     log.box(" ");
 }
 
@@ -320,7 +357,8 @@ void fit_all(State &s, int ref) {
     FitResults &r = s.fit;
     r.fit_ref_set = ref;
     int largest = 0;
-    for (int k = 1; k <= sets; ++k) largest = std::max(largest, set_size(s, k));
+    for (int k = 1; k <= sets; ++k)
+        largest = std::max(largest, set_size(s, k));
     if (ref >= 1 && ref <= sets) r.ref_deviations.resize(set_size(s, ref));
     FitWork work(largest);
 

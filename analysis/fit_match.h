@@ -28,6 +28,13 @@ struct FitWork {
     std::vector<double> matched_values;  // [0] unused, 1..N
     std::string line;                    // a report line being formed
 
+    // The F line depends only on the reference set's size, so it is formed
+    // once per size and confidence level.
+    int f_points = -1;
+    double f_confidence = 0.0;
+    std::string f_message;  // what the F test reported, posted again for every pair
+    std::string f_line;
+
     explicit FitWork(int largest_set = 0);
 };
 
@@ -50,6 +57,11 @@ struct PairSums {
     double sum_slope_dev = 0.0;  // sum a d
 };
 PairSums offset_sums(std::span<const ActivePoint> ref, std::span<const double> matched);
+
+// match_values and offset_sums in one walk, with the same results to the
+// last bit; the sums then overlap the matching's unpredictable branches.
+PairSums match_and_sum(std::span<const ActivePoint> ref, std::span<const ActivePoint> cmp,
+                       std::span<double> out);
 
 // The three fits of one pair from its sums.  Index 1..3 is the fit kind.
 struct PairFit {

@@ -17,8 +17,8 @@ void fit_index_error(const char *table, int a, int b, int c) {
 void DeviationTable::resize(int points) {
     points = std::max(points, 0);
     if (points == points_) return;
-    std::vector<float> fresh(static_cast<size_t>(kFitKinds) * kFitSets * static_cast<size_t>(points),
-                             0.0f);
+    std::vector<float> fresh(
+        static_cast<size_t>(kFitKinds) * kFitSets * static_cast<size_t>(points), 0.0f);
     const size_t keep = static_cast<size_t>(std::min(points, points_));
     for (size_t r = 0; r < static_cast<size_t>(kFitKinds) * kFitSets; ++r)
         std::copy_n(values_.begin() + static_cast<long>(r * row_size()), keep,

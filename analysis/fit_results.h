@@ -26,12 +26,12 @@ namespace detail {
 // A value per fit kind and ordered pair of active sets: (kind, i, j), where
 // i is the reference set and j the compared set.
 class PairTable {
-public:
+  public:
     PairTable() : values_(kSize, 0.0) {}
     double &operator()(int k, int i, int j) { return values_[index(k, i, j)]; }
     double operator()(int k, int i, int j) const { return values_[index(k, i, j)]; }
 
-private:
+  private:
     static constexpr size_t kSize = (kFitKinds + 1) * (kFitSets + 1) * (kFitSets + 1);
     static size_t index(int k, int i, int j) {
         if (k < 1 || k > kFitKinds || i < 1 || i > kFitSets || j < 1 || j > kFitSets)
@@ -44,12 +44,12 @@ private:
 
 // A value per ordered pair of active sets: (i, j).
 class PairMatrix {
-public:
+  public:
     PairMatrix() : values_(kSize, 0.0) {}
     double &operator()(int i, int j) { return values_[index(i, j)]; }
     double operator()(int i, int j) const { return values_[index(i, j)]; }
 
-private:
+  private:
     static constexpr size_t kSize = (kFitSets + 1) * (kFitSets + 1);
     static size_t index(int i, int j) {
         if (i < 1 || i > kFitSets || j < 1 || j > kFitSets)
@@ -64,7 +64,7 @@ private:
 // The table is as long as the reference set of the last fit; readers check
 // points() before they walk a set of another length.
 class DeviationTable {
-public:
+  public:
     int points() const { return points_; }
     // Changes the number of points per row.  Values whose m stays inside
     // keep their place; new entries are 0.
@@ -77,7 +77,7 @@ public:
         return {values_.data() + base(f, j), row_size()};
     }
 
-private:
+  private:
     size_t row_size() const { return static_cast<size_t>(points_); }
     size_t base(int f, int j) const {
         if (f < 1 || f > kFitKinds || j < 1 || j > kFitSets)
@@ -104,15 +104,15 @@ struct LocalPolynomial {
 };
 
 struct FitResults {
-    int fit_ref_set = 0;    // active set whose per-point deviations are kept
-    PairTable pair_rss;     // sums of squared deviations; 0 on the diagonal
-    PairTable pair_rms;     // RMS deviations; 0 on the diagonal
-    PairTable pair_y_offset;  // kinds 2 and 3; kind 1 stays 0
+    int fit_ref_set = 0;       // active set whose per-point deviations are kept
+    PairTable pair_rss;        // sums of squared deviations; 0 on the diagonal
+    PairTable pair_rms;        // RMS deviations; 0 on the diagonal
+    PairTable pair_y_offset;   // kinds 2 and 3; kind 1 stays 0
     PairMatrix pair_x_offset;  // kind 3, in the unit of the position variable
     DeviationTable ref_deviations;
     std::array<double, kFitKinds + 1> fit_avg_var{};  // [1..3]
     std::array<double, kFitKinds + 1> fit_avg_rms{};  // [1..3]
-    int averaged_pairs = 0;  // ordered pairs behind the averages of the last fit
+    int averaged_pairs = 0;             // ordered pairs behind the averages of the last fit
     bool determinant_vanished = false;  // of the last pair's two-parameter fit
 
     // "Data set: s Span: L Poly: T" of the last differentiation of active set

@@ -9,16 +9,51 @@ namespace quillane {
 void SlopeWork::size_for(int points) {
     const size_t n = static_cast<size_t>(std::max(points, 0)) + 1;
     if (x.size() >= n) return;
-    for (auto *a : {&x, &y, &w, &wu, &u, &c2, &c3, &v}) a->assign(n, 0.0);
+    for (auto *a : {&x, &y, &w, &wu, &u, &c2, &c3, &v})
+        a->assign(n, 0.0);
+    for (auto *a : {&pair_u, &pair_u2, &pair_u3})
+        a->assign(2 * n, 0.0);
 }
 
-bool fit_local_polynomial(SlopeWork &work, int na, int nb, bool jw, int jz, LocalPolynomial &poly) {
+namespace {
+
+// The symmetric 3x3 normal equations of V = a1 U + a2 C2 + a3 C3.
+struct NormalEquations {
+    double s11 = 0.0, s12 = 0.0, s13 = 0.0, s22 = 0.0, s23 = 0.0, s33 = 0.0;
+    double b1 = 0.0, b2 = 0.0, b3 = 0.0;
+};
+
+// Cramer's rule, without pivoting: the centred columns keep the system well
+// scaled.  A vanished determinant leaves the coefficients as they are.
+bool solve_normal_equations(const NormalEquations &e, int jz, LocalPolynomial &poly) {
+    const double det = 2.0 * e.s12 * e.s23 * e.s13 + e.s11 * e.s22 * e.s33 - e.s13 * e.s13 * e.s22 -
+                       e.s23 * e.s23 * e.s11 - e.s12 * e.s12 * e.s33;
+    if (det == 0.0) return false;
+    poly.a1 = (e.b1 * (e.s22 * e.s33 - e.s23 * e.s23) - e.s12 * (e.b2 * e.s33 - e.s23 * e.b3) +
+               e.s13 * (e.b2 * e.s23 - e.s22 * e.b3)) /
+              det;
+    poly.a2 = (e.s11 * (e.b2 * e.s33 - e.s23 * e.b3) - e.b1 * (e.s12 * e.s33 - e.s23 * e.s13) +
+               e.s13 * (e.s12 * e.b3 - e.b2 * e.s13)) /
+              det;
+    poly.a3 = (e.s11 * (e.s22 * e.b3 - e.b2 * e.s23) - e.s12 * (e.s12 * e.b3 - e.b2 * e.s13) +
+               e.b1 * (e.s12 * e.s23 - e.s22 * e.s13)) /
+              det;
+    if (jz == 1) poly.a2 = poly.a3 = 0.0;
+    if (jz == 2) poly.a3 = 0.0;
+    return true;
+}
+
+// The window fit for given (Weighted) or unit weights.  With unit weights
+// every W' is the same number, so it is formed once; the sums are the same
+// as with W' formed point by point.
+template <bool Weighted>
+bool fit_window(SlopeWork &work, int na, int nb, int jz, LocalPolynomial &poly) {
     const double count = nb - na + 1;
     poly.a3 = 0.0;
 
     double sw = 0.0, sx = 0.0, sy = 0.0;
     for (int k = na; k <= nb; ++k) {
-        const double wk = jw ? work.w[k] : 1.0;
+        const double wk = Weighted ? work.w[k] : 1.0;
         work.wu[k] = wk;
         sw += wk;
         sx += wk * work.x[k];
@@ -49,50 +84,118 @@ bool fit_local_polynomial(SlopeWork &work, int na, int nb, bool jw, int jz, Loca
 
     // An absent column gets a unit diagonal entry, so the 3x3 system stays
     // regular and its solution for that column is 0.
-    double s11 = 0.0, s12 = 0.0, s13 = 0.0, s22 = jz == 1 ? 1.0 : 0.0, s23 = 0.0;
-    double s33 = jz != 3 ? 1.0 : 0.0;
-    double b1 = 0.0, b2 = 0.0, b3 = 0.0;
+    NormalEquations e;
+    e.s22 = jz == 1 ? 1.0 : 0.0;
+    e.s33 = jz != 3 ? 1.0 : 0.0;
+    const double unit_weight = 1.0 / sw * count;  // weights summing to the point count
     for (int k = na; k <= nb; ++k) {
-        const double wk = work.wu[k] / sw * count;  // weights summing to the point count
+        const double wk = Weighted ? work.wu[k] / sw * count : unit_weight;
         work.wu[k] = wk;
         const double u = work.u[k];
         const double v = work.y[k] - ybar;
         const double c2 = work.c2[k] - m2;
         work.v[k] = v;
         work.c2[k] = c2;
-        s11 += wk * u * u;
-        b1 += wk * u * v;
+        e.s11 += wk * u * u;
+        e.b1 += wk * u * v;
         if (jz != 1) {
-            s12 += wk * u * c2;
-            s22 += wk * c2 * c2;
-            b2 += wk * c2 * v;
+            e.s12 += wk * u * c2;
+            e.s22 += wk * c2 * c2;
+            e.b2 += wk * c2 * v;
         }
         if (jz == 3) {
             const double c3 = work.c3[k] - m3;
             work.c3[k] = c3;
-            s13 += wk * u * c3;
+            e.s13 += wk * u * c3;
+            e.s23 += wk * c2 * c3;
+            e.s33 += wk * c3 * c3;
+            e.b3 += wk * c3 * v;
+        }
+    }
+    return solve_normal_equations(e, jz, poly);
+}
+
+// Two neighbouring windows with unit weights at once: windows na..na+L-1
+// and na+1..na+L share the same loop, one in each lane of a vector of two
+// doubles.  Every lane does exactly the operations of fit_window<false> in
+// the same order, so the sums, and the coefficients, are the same to the
+// last bit; the two independent sums per vector only let the processor
+// overlap them.
+// Alignment 8, so the lanes may start at any element of a work array.
+typedef double Lanes __attribute__((vector_size(16), aligned(8)));
+
+Lanes load_lanes(const double *p) {
+    Lanes v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void fit_two_windows(SlopeWork &work, int na, int span, int jz, double xbar[2],
+                     NormalEquations eq[2]) {
+    const double count = span;
+    const Lanes one = {1.0, 1.0};
+    Lanes sw = {0.0, 0.0}, sx = sw, sy = sw;
+    for (int t = 0; t < span; ++t) {
+        sw += one;
+        sx += one * load_lanes(&work.x[na + t]);
+        sy += one * load_lanes(&work.y[na + t]);
+    }
+    const Lanes mx = sx / sw;
+    const Lanes my = sy / sw;
+
+    Lanes *u = reinterpret_cast<Lanes *>(work.pair_u.data());
+    Lanes *u2 = reinterpret_cast<Lanes *>(work.pair_u2.data());
+    Lanes *u3 = reinterpret_cast<Lanes *>(work.pair_u3.data());
+    Lanes s2 = {0.0, 0.0}, s3 = s2;
+    for (int t = 0; t < span; ++t) {
+        const Lanes d = load_lanes(&work.x[na + t]) - mx;
+        const Lanes d2 = d * d;
+        u[t] = d;
+        u2[t] = d2;
+        if (jz >= 2) s2 += one * d2;
+        if (jz == 3) {
+            u3[t] = d2 * d;
+            s3 += one * u3[t];
+        }
+    }
+    const Lanes zero = {0.0, 0.0};
+    const Lanes m2 = jz >= 2 ? s2 / sw : zero;
+    const Lanes m3 = jz == 3 ? s3 / sw : zero;
+
+    Lanes s11 = zero, s12 = zero, s13 = zero, s23 = zero, b1 = zero, b2 = zero, b3 = zero;
+    Lanes s22 = jz == 1 ? one : zero;
+    Lanes s33 = jz != 3 ? one : zero;
+    const Lanes wk = one / sw * count;
+    for (int t = 0; t < span; ++t) {
+        const Lanes v = load_lanes(&work.y[na + t]) - my;
+        const Lanes c2 = u2[t] - m2;
+        s11 += wk * u[t] * u[t];
+        b1 += wk * u[t] * v;
+        if (jz != 1) {
+            s12 += wk * u[t] * c2;
+            s22 += wk * c2 * c2;
+            b2 += wk * c2 * v;
+        }
+        if (jz == 3) {
+            const Lanes c3 = u3[t] - m3;
+            s13 += wk * u[t] * c3;
             s23 += wk * c2 * c3;
             s33 += wk * c3 * c3;
             b3 += wk * c3 * v;
         }
     }
+    for (int lane = 0; lane < 2; ++lane) {
+        xbar[lane] = mx[lane];
+        eq[lane] = {s11[lane], s12[lane], s13[lane], s22[lane], s23[lane],
+                    s33[lane], b1[lane],  b2[lane],  b3[lane]};
+    }
+}
 
-    const double det = 2.0 * s12 * s23 * s13 + s11 * s22 * s33 - s13 * s13 * s22 -
-                       s23 * s23 * s11 - s12 * s12 * s33;
-    if (det == 0.0) return false;
+}  // namespace
 
-    poly.a1 = (b1 * (s22 * s33 - s23 * s23) - s12 * (b2 * s33 - s23 * b3) +
-               s13 * (b2 * s23 - s22 * b3)) /
-              det;
-    poly.a2 = (s11 * (b2 * s33 - s23 * b3) - b1 * (s12 * s33 - s23 * s13) +
-               s13 * (s12 * b3 - b2 * s13)) /
-              det;
-    poly.a3 = (s11 * (s22 * b3 - b2 * s23) - s12 * (s12 * b3 - b2 * s13) +
-               b1 * (s12 * s23 - s22 * s13)) /
-              det;
-    if (jz == 1) poly.a2 = poly.a3 = 0.0;
-    if (jz == 2) poly.a3 = 0.0;
-    return true;
+bool fit_local_polynomial(SlopeWork &work, int na, int nb, bool jw, int jz, LocalPolynomial &poly) {
+    return jw ? fit_window<true>(work, na, nb, jz, poly)
+              : fit_window<false>(work, na, nb, jz, poly);
 }
 
 void log_named_value(Log &log, std::string_view name, long long value) {
@@ -104,8 +207,8 @@ void log_named_value(Log &log, std::string_view name, long long value) {
 }
 
 std::string slope_label(int set, int span, int terms) {
-    return ftn::pad_right("Data set: " + ftn::int_field(set, 2) + " Span: " + ftn::int_field(span, 3) +
-                              " Poly: " + ftn::int_field(terms, 1),
+    return ftn::pad_right("Data set: " + ftn::int_field(set, 2) + " Span: " +
+                              ftn::int_field(span, 3) + " Poly: " + ftn::int_field(terms, 1),
                           80);
 }
 
@@ -131,13 +234,13 @@ void differentiate_set(State &s, Log &log, SlopeWork &work, int32_t first, int n
             p.weight = p.work = polynomial_slope(poly, work.x[m]);
         }
     };
-    for (int w = 1; w <= windows; ++w) {
-        const int na = w;
-        const int nb = w + span - 1;
-        if (!fit_local_polynomial(work, na, nb, false, terms, poly)) {
+    // Windows are fitted two at a time and then taken in order, so a
+    // singular window still falls back on the one just before it.
+    auto take_window = [&](int w, bool solved) {
+        if (!solved) {
             log.file(ftn::FreeLine() << " Determinant vanishes!!!");
-            log_named_value(log, "na", na);
-            log_named_value(log, "nb", nb);
+            log_named_value(log, "na", w);
+            log_named_value(log, "nb", w + span - 1);
             log_named_value(log, "jw", 0);
             log_named_value(log, "jz", terms);
         }
@@ -146,7 +249,20 @@ void differentiate_set(State &s, Log &log, SlopeWork &work, int32_t first, int n
         if (w == 1) store(1, half);
         if (w > 1 && w < windows) store(w + half - 1, w + half - 1);
         if (w == windows) store(n - half, n);
+    };
+    int w = 1;
+    for (; w + 1 <= windows; w += 2) {
+        double xbar[2];
+        NormalEquations eq[2];
+        fit_two_windows(work, w, span, terms, xbar, eq);
+        for (int lane = 0; lane < 2; ++lane) {
+            poly.a3 = 0.0;
+            poly.xbar = xbar[lane];
+            take_window(w + lane, solve_normal_equations(eq[lane], terms, poly));
+        }
     }
+    if (w == windows)
+        take_window(w, fit_local_polynomial(work, w, w + span - 1, false, terms, poly));
 }
 
 }  // namespace
@@ -161,8 +277,8 @@ void prepare_slopes(State &s, Log &log) {
     log.both(ftn::FreeLine() << " Indices of data points for all channels");
     int largest = 0;
     for (int k = 1; k <= sets; ++k) {
-        log.both(" Data set:" + ftn::int_field(k, 3) + " from" + ftn::int_field(s.active_start[k], 5) +
-                 " to" + ftn::int_field(s.active_end[k], 5) +
+        log.both(" Data set:" + ftn::int_field(k, 3) + " from" +
+                 ftn::int_field(s.active_start[k], 5) + " to" + ftn::int_field(s.active_end[k], 5) +
                  "    Original Data Set:" + ftn::int_field(s.active_sets[k], 3));
         largest = std::max(largest, s.active_end[k] - s.active_start[k] + 1);
     }

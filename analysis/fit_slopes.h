@@ -28,6 +28,9 @@ struct SlopeWork {
     std::vector<double> c2;  // u^2, then u^2 - mean u^2
     std::vector<double> c3;  // u^3, then u^3 - mean u^3
     std::vector<double> v;   // V = Y' - ybar
+    // U, u^2 and u^3 of two neighbouring windows fitted together, point by
+    // point in pairs.
+    std::vector<double> pair_u, pair_u2, pair_u3;
 
     // Room for points 1..points.
     void size_for(int points);

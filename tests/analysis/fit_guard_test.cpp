@@ -11,7 +11,7 @@ namespace quillane::testing {
 namespace {
 
 class FitGuard : public ::testing::Test {
-protected:
+  protected:
     Fixture f;
     State &s() { return f.s(); }
     FitResults &r() { return f.s().fit; }
@@ -53,15 +53,17 @@ TEST_F(FitGuard, AReferenceSetOfThreePointsIsNotComparedAndSaysWhy) {
     fit_all(s(), 1);
     expect_only_finite_numbers();
     const auto file = f.out_lines();
-    EXPECT_EQ(lines_with(file, " Ref  1 DS  2 not compared: the reference set has     3 points, "
-                               "at least 4 are needed")
+    EXPECT_EQ(lines_with(file,
+                         " Ref  1 DS  2 not compared: the reference set has     3 points, "
+                         "at least 4 are needed")
                   .size(),
               1u);
     EXPECT_EQ(lines_with(file, " F(NDF,NDF,1-P)").size(), 1u) << "only the pair that was compared";
     EXPECT_EQ(lines_with(file, " Ref  2 DS  1 VAR:").size(), 3u);
     EXPECT_EQ(r().pair_rss(1, 1, 2), 0.0);
     EXPECT_EQ(r().pair_x_offset(1, 2), 0.0);
-    for (int m = 1; m <= 3; ++m) EXPECT_EQ(r().ref_deviations(1, 2, m), 0.0f);
+    for (int m = 1; m <= 3; ++m)
+        EXPECT_EQ(r().ref_deviations(1, 2, m), 0.0f);
     EXPECT_EQ(r().averaged_pairs, 1);
     EXPECT_EQ(r().fit_avg_var[1], r().pair_rss(1, 2, 1));
     const std::string note =
@@ -83,9 +85,11 @@ TEST_F(FitGuard, AComparedSetWithoutPointsIsNotCompared) {
     fit_all(s(), 1);
     expect_only_finite_numbers();
     const auto file = f.out_lines();
-    EXPECT_EQ(lines_with(file, " Ref  1 DS  2 not compared: the compared set has no points").size(), 1u);
-    EXPECT_EQ(lines_with(file, " Ref  2 DS  1 not compared: the reference set has     0 points").size(),
+    EXPECT_EQ(lines_with(file, " Ref  1 DS  2 not compared: the compared set has no points").size(),
               1u);
+    EXPECT_EQ(
+        lines_with(file, " Ref  2 DS  1 not compared: the reference set has     0 points").size(),
+        1u);
     const std::string none = " No pair of active data sets could be compared: no averages";
     EXPECT_EQ(lines_with(file, none).size(), 1u);
     EXPECT_EQ(lines_with(f.box.trimmed(), none).size(), 1u);
@@ -98,12 +102,13 @@ TEST_F(FitGuard, OneActiveSetGivesNoAveragesInsteadOfDividingByZero) {
     fit_all(s(), 1);
     expect_only_finite_numbers();
     const std::string why = " A fit needs at least two active data sets: no averages";
-    EXPECT_EQ(f.box.trimmed(), (std::vector<std::string>{
-                                   "  Indices of data points for all channels",
-                                   " Data set:  1 from    1 to   10    Original Data Set:  1",
-                                   " Differentiated data set # 1 with span of   2 using a polynomial "
-                                   "with 1 terms",
-                                   " Average values of variance and RMS:", why, ""}));
+    EXPECT_EQ(f.box.trimmed(),
+              (std::vector<std::string>{
+                  "  Indices of data points for all channels",
+                  " Data set:  1 from    1 to   10    Original Data Set:  1",
+                  " Differentiated data set # 1 with span of   2 using a polynomial "
+                  "with 1 terms",
+                  " Average values of variance and RMS:", why, ""}));
     EXPECT_EQ(lines_with(f.out_lines(), why).size(), 1u);
     EXPECT_EQ(r().fit_avg_var[1], 0.0);
 }
@@ -135,10 +140,12 @@ TEST(FitTables, DeviationsKeepTheirPlacesWhenTheTableChangesLength) {
     EXPECT_EQ(t.points(), 0);
     EXPECT_TRUE(t.row(2, 7).empty());
     t.resize(4);
-    for (int m = 1; m <= 4; ++m) t(2, 7, m) = static_cast<float>(m);
+    for (int m = 1; m <= 4; ++m)
+        t(2, 7, m) = static_cast<float>(m);
     t(3, 50, 4) = -1.0f;
     t.resize(6);
-    for (int m = 1; m <= 4; ++m) EXPECT_EQ(t(2, 7, m), static_cast<float>(m));
+    for (int m = 1; m <= 4; ++m)
+        EXPECT_EQ(t(2, 7, m), static_cast<float>(m));
     EXPECT_EQ(t(2, 7, 5), 0.0f);
     EXPECT_EQ(t(3, 50, 4), -1.0f);
     t.resize(2);

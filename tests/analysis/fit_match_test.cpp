@@ -19,7 +19,7 @@ constexpr double kRoundoff = 1e-12;
 constexpr double kOffsetTolerance = 1e-8;
 
 class MatchCase : public ::testing::Test {
-protected:
+  protected:
     Fixture f;
     State &s() { return f.s(); }
     FitResults &r() { return f.s().fit; }
@@ -45,7 +45,7 @@ protected:
     // Set 2 is set 1 moved by -delta along the position: g(x) = f(x + delta)
     // with f quadratic, so d = delta f'(x) + gamma delta^2 exactly.
     void expect_position_shift_recovered(const std::vector<double> &x) {
-            State &s = this->s();
+        State &s = this->s();
         const double gamma = -0.02, delta = 0.0123;
         auto curve = [&](double v) { return 1.0 + 0.4 * v + gamma * v * v; };
         const std::vector<double> g = values_at(x, [&](double v) { return curve(v + delta); });
@@ -53,10 +53,12 @@ protected:
         f.new_out_lines();
         fit_all(s, 1);
         EXPECT_TRUE(close_to(s.fit.pair_x_offset(1, 2), delta, kOffsetTolerance));
-        EXPECT_TRUE(close_to(s.fit.pair_y_offset(3, 1, 2), gamma * delta * delta, kOffsetTolerance));
+        EXPECT_TRUE(
+            close_to(s.fit.pair_y_offset(3, 1, 2), gamma * delta * delta, kOffsetTolerance));
         // Reversed, the slopes are those of g: d = -delta g'(x) + gamma delta^2.
         EXPECT_TRUE(close_to(s.fit.pair_x_offset(2, 1), -delta, kOffsetTolerance));
-        EXPECT_TRUE(close_to(s.fit.pair_y_offset(3, 2, 1), gamma * delta * delta, kOffsetTolerance));
+        EXPECT_TRUE(
+            close_to(s.fit.pair_y_offset(3, 2, 1), gamma * delta * delta, kOffsetTolerance));
         EXPECT_TRUE(close_to(s.fit.pair_rss(3, 2, 1), 0.0, kRoundoff));
         for (int m = 1; m <= static_cast<int>(x.size()); ++m)
             EXPECT_TRUE(close_to(s.fit.ref_deviations(3, 2, m), 0.0, 1e-7));
@@ -64,9 +66,10 @@ protected:
 };
 
 TEST(MatchValues, ExtrapolatesFromTheFirstAndTheLastComparedPoint) {
-    const std::vector<ActivePoint> cmp = {{10.0, 1.0, 1.0, 1.0}, {20.0, 2.0, 2.0, 2.0},
-                                          {30.0, 3.0, 3.0, 3.0}};
-    const std::vector<ActivePoint> ref = {{0, 0, 0, 0.5}, {0, 0, 0, 1.0}, {0, 0, 0, 2.5}, {0, 0, 0, 9.0}};
+    const std::vector<ActivePoint> cmp = {
+        {10.0, 1.0, 1.0, 1.0}, {20.0, 2.0, 2.0, 2.0}, {30.0, 3.0, 3.0, 3.0}};
+    const std::vector<ActivePoint> ref = {
+        {0, 0, 0, 0.5}, {0, 0, 0, 1.0}, {0, 0, 0, 2.5}, {0, 0, 0, 9.0}};
     std::vector<double> out(4);
     match_values(ref, cmp, out);
     EXPECT_EQ(out[0], 10.0 - 0.5 * 1.0) << "below the first point";
@@ -76,8 +79,8 @@ TEST(MatchValues, ExtrapolatesFromTheFirstAndTheLastComparedPoint) {
 }
 
 TEST(MatchValues, KeepsAComparedPointLessThanTheToleranceBelowThePosition) {
-    const std::vector<ActivePoint> cmp = {{10.0, 1.0, 1.0, 1.0}, {20.0, 2.0, 2.0, 2.0},
-                                          {30.0, 3.0, 3.0, 3.0}};
+    const std::vector<ActivePoint> cmp = {
+        {10.0, 1.0, 1.0, 1.0}, {20.0, 2.0, 2.0, 2.0}, {30.0, 3.0, 3.0, 3.0}};
     const std::vector<ActivePoint> ref = {{0, 0, 0, 2.000005}, {0, 0, 0, 2.00002}};
     std::vector<double> out(2);
     match_values(ref, cmp, out);
@@ -86,11 +89,34 @@ TEST(MatchValues, KeepsAComparedPointLessThanTheToleranceBelowThePosition) {
     EXPECT_EQ(kMatchTolerance, static_cast<double>(1.0e-5f));
 }
 
+TEST(MatchValues, MatchingAndSummingInOneWalkGivesTheSameBits) {
+    const std::vector<double> xr = uneven_grid(16.0, 0.01, 300, 61);
+    const std::vector<double> xc = uneven_grid(16.003, 0.012, 250, 67);
+    const std::vector<double> yr = noise(300, 71), yc = noise(250, 73);
+    const std::vector<double> ar = noise(300, 79), ac = noise(250, 83);
+    std::vector<ActivePoint> ref, cmp;
+    for (size_t m = 0; m < xr.size(); ++m)
+        ref.push_back({yr[m], ar[m], ar[m], xr[m]});
+    for (size_t m = 0; m < xc.size(); ++m)
+        cmp.push_back({yc[m], ac[m], ac[m], xc[m]});
+    std::vector<double> apart(300), together(300);
+    match_values(ref, cmp, apart);
+    const PairSums a = offset_sums(ref, apart);
+    const PairSums b = match_and_sum(ref, cmp, together);
+    EXPECT_EQ(apart, together);
+    EXPECT_EQ(a.count, b.count);
+    EXPECT_EQ(a.sum_slope, b.sum_slope);
+    EXPECT_EQ(a.sum_slope_sq, b.sum_slope_sq);
+    EXPECT_EQ(a.sum_dev, b.sum_dev);
+    EXPECT_EQ(a.sum_dev_sq, b.sum_dev_sq);
+    EXPECT_EQ(a.sum_slope_dev, b.sum_slope_dev);
+}
+
 // Three sets of eight points on one grid with slopes m/8 everywhere, so
 // every sum is exact: set 2 is set 1 raised by 0.5, set 3 is set 1 raised
 // by 0.1875 + m/32 = 0.1875 + slope/4.
 class ThreeSetFit : public MatchCase {
-protected:
+  protected:
     void SetUp() override {
         std::vector<double> x, y1, y2, y3;
         for (int m = 1; m <= 8; ++m) {
@@ -108,22 +134,28 @@ protected:
 TEST_F(ThreeSetFit, WritesAnFLineForEveryOrderedPairAndResultsOnlyWithTheHigherSetAsReference) {
     const std::string f_line = " F(NDF,NDF,1-P) =  3.811 at 95.00% confidence level";
     const std::vector<std::string> expected = {
-        "", f_line,  // 1 against 2
-        "", f_line,  // 1 against 3
-        "", f_line,  // 2 against 1
+        "",
+        f_line,  // 1 against 2
+        "",
+        f_line,  // 1 against 3
+        "",
+        f_line,  // 2 against 1
         " Ref  2 DS  1 VAR: 2.0000D+00 RMS: 5.345D-01",
         " Ref  2 DS  1 VAR: 0.0000D+00 RMS: 0.000D+00 y-Offset:-5.000D-01",
         " Ref  2 DS  1 VAR: 0.0000D+00 RMS: 0.000D+00 y-Offset:-5.000D-01 /\\XI: 0.000D+00 /\\r: "
         "0.000D+00 cm ",
         "",
-        "", f_line,  // 2 against 3
-        "", f_line,  // 3 against 1
+        "",
+        f_line,  // 2 against 3
+        "",
+        f_line,  // 3 against 1
         " Ref  3 DS  1 VAR: 9.0234D-01 RMS: 3.590D-01",
         " Ref  3 DS  1 VAR: 4.1016D-02 RMS: 8.268D-02 y-Offset:-3.281D-01",
         " Ref  3 DS  1 VAR: 0.0000D+00 RMS: 0.000D+00 y-Offset:-1.875D-01 /\\XI:-2.500D-01 /\\r:"
         "-4.272D-02 cm ",
         "",
-        "", f_line,  // 3 against 2
+        "",
+        f_line,  // 3 against 2
         " Ref  3 DS  2 VAR: 2.7734D-01 RMS: 1.990D-01",
         " Ref  3 DS  2 VAR: 4.1016D-02 RMS: 8.268D-02 y-Offset: 1.719D-01",
         " Ref  3 DS  2 VAR: 0.0000D+00 RMS: 0.000D+00 y-Offset: 3.125D-01 /\\XI:-2.500D-01 /\\r:"
@@ -139,16 +171,17 @@ TEST_F(ThreeSetFit, WritesAnFLineForEveryOrderedPairAndResultsOnlyWithTheHigherS
         ""};
     const std::vector<std::string> got = f.new_out_lines();
     ASSERT_EQ(got.size(), expected.size());
-    for (size_t n = 0; n < got.size(); ++n) EXPECT_EQ(got[n], expected[n]) << "line " << n + 1;
+    for (size_t n = 0; n < got.size(); ++n)
+        EXPECT_EQ(got[n], expected[n]) << "line " << n + 1;
 }
 
 TEST_F(ThreeSetFit, PostsTheAveragesBlockToTheListBox) {
-    EXPECT_EQ(f.box.trimmed(), (std::vector<std::string>{
-                                   " Average values of variance and RMS:",
-                                   " Fits with NO offsets : VAR =   1.0599D+00 RMS =   3.6420D-01",
-                                   " With only y-offsets  : VAR =   2.7344D-02 RMS =   5.5120D-02",
-                                   " Both y- and X-offsets: VAR =   0.0000D+00 RMS =   0.0000D+00",
-                                   ""}));
+    EXPECT_EQ(f.box.trimmed(),
+              (std::vector<std::string>{
+                  " Average values of variance and RMS:",
+                  " Fits with NO offsets : VAR =   1.0599D+00 RMS =   3.6420D-01",
+                  " With only y-offsets  : VAR =   2.7344D-02 RMS =   5.5120D-02",
+                  " Both y- and X-offsets: VAR =   0.0000D+00 RMS =   0.0000D+00", ""}));
     EXPECT_EQ(f.box.lines.back(), std::string(159, ' ')) << "a line holding one blank";
 }
 
@@ -213,7 +246,8 @@ TEST_F(MatchCase, IdenticalSetsGiveZeroDeviationsAndOffsets) {
         EXPECT_EQ(r().pair_rss(k, 2, 1), 0.0);
         EXPECT_EQ(r().pair_rms(k, 1, 2), 0.0);
         EXPECT_EQ(r().pair_y_offset(k, 2, 1), 0.0);
-        for (int m = 1; m <= 150; ++m) EXPECT_EQ(r().ref_deviations(k, 2, m), 0.0f);
+        for (int m = 1; m <= 150; ++m)
+            EXPECT_EQ(r().ref_deviations(k, 2, m), 0.0f);
     }
     EXPECT_EQ(r().pair_x_offset(1, 2), 0.0);
     EXPECT_EQ(r().pair_x_offset(2, 1), 0.0);
@@ -295,7 +329,8 @@ TEST_F(MatchCase, EqualSlopesEverywhereMakeTheDeterminantVanish) {
     EXPECT_EQ(r().pair_rms(3, 2, 1), 7.0);
     EXPECT_EQ(r().pair_rss(3, 3, 1), 7.0);
     EXPECT_EQ(r().pair_rss(3, 2, 1), 0.0) << "the reference set's sums are formed again";
-    for (int m = 1; m <= 30; ++m) EXPECT_EQ(r().ref_deviations(3, 1, m), 0.0f);
+    for (int m = 1; m <= 30; ++m)
+        EXPECT_EQ(r().ref_deviations(3, 1, m), 0.0f);
     EXPECT_NE(r().ref_deviations(1, 1, 1), 0.0f);
 }
 
@@ -315,8 +350,8 @@ TEST_F(MatchCase, SlopesAreWorkedOutOnlyWhenTheyAreStale) {
 TEST_F(MatchCase, SetsLargerThanTwoThousandPointsAreFittedWhole) {
     const std::vector<double> x = uneven_grid(16.0, 0.003, 3000, 29);
     const std::vector<double> y = values_at(x, [](double v) { return std::exp(0.2 * (v - 16.0)); });
-    load({{x, y}, {x, values_at(x, [](double v) { return std::exp(0.2 * (v - 16.0)) + 0.01; })}}, 50,
-         3);
+    load({{x, y}, {x, values_at(x, [](double v) { return std::exp(0.2 * (v - 16.0)) + 0.01; })}},
+         50, 3);
     fit_all(s(), 2);
     ASSERT_EQ(r().ref_deviations.points(), 3000);
     EXPECT_TRUE(close_to(r().ref_deviations(1, 1, 3000), -0.01, 1e-8));

@@ -23,33 +23,40 @@ double reference_slope(const std::vector<double> &x, const std::vector<double> &
                        int degree, double at) {
     const int n = degree + 1;
     double centre = 0.0;
-    for (int k = from; k <= to; ++k) centre += x[k - 1];
+    for (int k = from; k <= to; ++k)
+        centre += x[k - 1];
     centre /= (to - from + 1);
     long double a[4][5] = {};
     for (int k = from; k <= to; ++k) {
         long double p[4];
         const long double u = x[k - 1] - centre;
         p[0] = 1.0L;
-        for (int e = 1; e < n; ++e) p[e] = p[e - 1] * u;
+        for (int e = 1; e < n; ++e)
+            p[e] = p[e - 1] * u;
         for (int r = 0; r < n; ++r) {
-            for (int c = 0; c < n; ++c) a[r][c] += p[r] * p[c];
+            for (int c = 0; c < n; ++c)
+                a[r][c] += p[r] * p[c];
             a[r][n] += p[r] * y[k - 1];
         }
     }
     for (int c = 0; c < n; ++c) {
         int pivot = c;
         for (int r = c + 1; r < n; ++r)
-            if (std::fabs(static_cast<double>(a[r][c])) > std::fabs(static_cast<double>(a[pivot][c])))
+            if (std::fabs(static_cast<double>(a[r][c])) >
+                std::fabs(static_cast<double>(a[pivot][c])))
                 pivot = r;
-        for (int e = 0; e <= n; ++e) std::swap(a[c][e], a[pivot][e]);
+        for (int e = 0; e <= n; ++e)
+            std::swap(a[c][e], a[pivot][e]);
         for (int r = 0; r < n; ++r) {
             if (r == c) continue;
             const long double f = a[r][c] / a[c][c];
-            for (int e = c; e <= n; ++e) a[r][e] -= f * a[c][e];
+            for (int e = c; e <= n; ++e)
+                a[r][e] -= f * a[c][e];
         }
     }
     long double coef[4] = {};
-    for (int r = 0; r < n; ++r) coef[r] = a[r][n] / a[r][r];
+    for (int r = 0; r < n; ++r)
+        coef[r] = a[r][n] / a[r][r];
     const long double u = at - centre;
     long double slope = 0.0L, power = 1.0L;
     for (int e = 1; e < n; ++e) {
@@ -60,7 +67,7 @@ double reference_slope(const std::vector<double> &x, const std::vector<double> &
 }
 
 class SlopeCase : public ::testing::Test {
-protected:
+  protected:
     Fixture f;
     ListBoxRecorder &box = f.box;
     State &s() { return f.s(); }
@@ -128,8 +135,7 @@ TEST_F(SlopeCase, DataOnAPolynomialOfTheFittedDegreeGiveExactSlopesAtEveryPoint)
         [](double v) { return 1.0 + 0.5 * v - 0.02 * v * v; },
         [](double v) { return 2.0 - 0.1 * v + 0.03 * v * v - 0.001 * v * v * v; }};
     const std::function<double(double)> slopes[] = {
-        [](double) { return -0.8; },
-        [](double v) { return 0.5 - 0.04 * v; },
+        [](double) { return -0.8; }, [](double v) { return 0.5 - 0.04 * v; },
         [](double v) { return -0.1 + 0.06 * v - 0.003 * v * v; }};
     for (int terms = 1; terms <= 3; ++terms) {
         // A polynomial of lower degree is fitted exactly too.
@@ -172,6 +178,31 @@ TEST_F(SlopeCase, TwoHundredPointsWithSpanFiftyTakeTheirSlopesFromTheWindowsThat
         // so the check above does tell the windows apart.
         if (m > 25 && m < 175) {
             EXPECT_GT(std::fabs(reference_slope(x, y, w + 1, w + 50, 3, x[m - 1]) - want), 1e-6);
+        }
+    }
+}
+
+TEST_F(SlopeCase, WindowsFittedTwoAtATimeGiveTheSameBitsAsOneAtATime) {
+    for (int terms = 1; terms <= 3; ++terms) {
+        for (int n : {49, 50}) {  // an even and an odd number of windows
+            const std::vector<double> x = uneven_grid(16.2, 0.04, n, 53);
+            const std::vector<double> y = noise(n, 59);
+            differentiate({{x, y}}, 8, terms);
+            SlopeWork work;
+            work.size_for(n);
+            for (int k = 1; k <= n; ++k) {
+                work.x[k] = x[k - 1];
+                work.y[k] = y[k - 1];
+                work.w[k] = 1.0;
+            }
+            const int windows = n - 8 + 1;
+            for (int m = 1; m <= n; ++m) {
+                const int w = m <= 4 ? 1 : (m >= n - 4 ? windows : m - 3);
+                LocalPolynomial poly;
+                ASSERT_TRUE(fit_local_polynomial(work, w, w + 7, false, terms, poly));
+                EXPECT_EQ(stored_slope(s(), 1, m), polynomial_slope(poly, x[m - 1]))
+                    << "terms " << terms << ", " << n << " points, point " << m;
+            }
         }
     }
 }
@@ -237,15 +268,16 @@ TEST_F(SlopeCase, ASetShorterThanTheSpanIsWarnedAboutAndKeepsItsStoredFields) {
     const std::vector<double> x = uneven_grid(17.0, 0.05, 30, 41);
     const std::vector<double> y = values_at(x, [](double v) { return 2.0 * v; });
     differentiate({{x, y}}, 50, 3);
-    EXPECT_EQ(box.trimmed(), (std::vector<std::string>{
-                                 "  Indices of data points for all channels",
-                                 " Data set:  1 from    1 to   30    Original Data Set:  1",
-                                 " Not enough data points in this Data Set to use the",
-                                 "DEFAULT SPAN for fitting!",
-                                 " You should choose a SMALLER DATA SPAN",
-                                 " Differentiated data set # 1 with span of  50 using a polynomial "
-                                 "with 3 terms"}));
-    EXPECT_TRUE(lines_with(new_out_lines(), "Not enough").empty()) << "the warning is for the list only";
+    EXPECT_EQ(box.trimmed(),
+              (std::vector<std::string>{
+                  "  Indices of data points for all channels",
+                  " Data set:  1 from    1 to   30    Original Data Set:  1",
+                  " Not enough data points in this Data Set to use the",
+                  "DEFAULT SPAN for fitting!", " You should choose a SMALLER DATA SPAN",
+                  " Differentiated data set # 1 with span of  50 using a polynomial "
+                  "with 3 terms"}));
+    EXPECT_TRUE(lines_with(new_out_lines(), "Not enough").empty())
+        << "the warning is for the list only";
     for (int m = 1; m <= 30; ++m) {
         EXPECT_EQ(s().active_points[m].weight, 1.0);
         EXPECT_EQ(s().active_points[m].work, 0.0);
@@ -271,13 +303,15 @@ TEST_F(SlopeCase, ASingularWindowIsLoggedAndUsesTheCoefficientsLeftOver) {
     ASSERT_TRUE(fit_local_polynomial(work, 4, 6, false, 1, window4));
     EXPECT_TRUE(close_to(stored_slope(s(), 1, 6), window4.a1, 1e-12));
 
-    const std::vector<std::string> named = {" Value of na is         5", " Value of nb is         7",
-                                            " Value of jw is         0", " Value of jz is         1"};
+    const std::vector<std::string> named = {
+        " Value of na is         5", " Value of nb is         7", " Value of jw is         0",
+        " Value of jz is         1"};
     auto file = new_out_lines();
     const auto at = std::find(file.begin(), file.end(), "  Determinant vanishes!!!");
     ASSERT_NE(at, file.end());
     EXPECT_EQ(std::vector<std::string>(at + 1, at + 5), named);
-    EXPECT_TRUE(lines_with(box.trimmed(), "vanishes").empty()) << "the first line is for the file only";
+    EXPECT_TRUE(lines_with(box.trimmed(), "vanishes").empty())
+        << "the first line is for the file only";
     EXPECT_EQ(lines_with(box.trimmed(), "Value of").size(), 4u);
 }
 

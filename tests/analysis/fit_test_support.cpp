@@ -55,9 +55,11 @@ std::vector<double> uneven_grid(double x0, double step, int n, unsigned seed) {
     return x;
 }
 
-std::vector<double> values_at(const std::vector<double> &x, const std::function<double(double)> &f) {
+std::vector<double> values_at(const std::vector<double> &x,
+                              const std::function<double(double)> &f) {
     std::vector<double> y;
-    for (double v : x) y.push_back(f(v));
+    for (double v : x)
+        y.push_back(f(v));
     return y;
 }
 
@@ -77,7 +79,8 @@ double stored_slope(const State &s, int k, int m) {
     return p.work;
 }
 
-std::vector<std::string> lines_with(const std::vector<std::string> &lines, const std::string &text) {
+std::vector<std::string> lines_with(const std::vector<std::string> &lines,
+                                    const std::string &text) {
     std::vector<std::string> out;
     for (const auto &l : lines)
         if (l.find(text) != std::string::npos) out.push_back(l);
