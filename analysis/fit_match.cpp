@@ -16,6 +16,7 @@ namespace {
 // The points of active set k, or nothing when its bounds are not a set of
 // the store.
 std::span<const ActivePoint> set_points(const State &s, int k) {
+    if (k < 1 || k > kMaxDataSets) return {};
     const int32_t first = s.active_start[k];
     const int32_t last = s.active_end[k];
     if (first < 1 || last > kMaxPoints || last < first) return {};
@@ -206,8 +207,10 @@ PairFit fit_pair(const PairSums &p) {
 }
 
 double mid_radius(const State &s, int j) {
-    const double x1 = s.active_points[s.active_start[j]].position;
-    const double x2 = s.active_points[s.active_end[j]].position;
+    const auto points = set_points(s, j);
+    if (points.empty()) return 0.0;
+    const double x1 = points.front().position;
+    const double x2 = points.back().position;
     return s.xi_mode ? std::sqrt(x1 + x2) : (x1 + x2) / 2.0;
 }
 

@@ -74,7 +74,8 @@ struct PairFit {
 PairFit fit_pair(const PairSums &sums);
 
 // Radius at the middle of active set j's range: sqrt(X1 + X2) in xi mode
-// (r = sqrt(2 xi) at the mean xi), (X1 + X2) / 2 in radius mode.
+// (r = sqrt(2 xi) at the mean xi), (X1 + X2) / 2 in radius mode; 0 for a
+// set without points.
 double mid_radius(const State &s, int j);
 
 // True when reference set i and compared set j can be compared: i has at

@@ -274,23 +274,26 @@ void prepare_slopes(State &s, Log &log) {
     const int terms = std::clamp(s.differ_terms, 1, 3);
     const int sets = active_set_count(s);
 
+    // The active store keeps every set inside 1..kMaxPoints; a set that
+    // claims otherwise is not touched.
+    auto points_of = [&](int k) {
+        if (s.active_start[k] < 1 || s.active_end[k] > kMaxPoints) return 0;
+        return std::max(s.active_end[k] - s.active_start[k] + 1, 0);
+    };
     log.both(ftn::FreeLine() << " Indices of data points for all channels");
     int largest = 0;
     for (int k = 1; k <= sets; ++k) {
         log.both(" Data set:" + ftn::int_field(k, 3) + " from" +
                  ftn::int_field(s.active_start[k], 5) + " to" + ftn::int_field(s.active_end[k], 5) +
                  "    Original Data Set:" + ftn::int_field(s.active_sets[k], 3));
-        largest = std::max(largest, s.active_end[k] - s.active_start[k] + 1);
+        largest = std::max(largest, points_of(k));
     }
 
     SlopeWork work;
     work.size_for(largest);
     for (int k = 1; k <= sets; ++k) {
         const int32_t first = s.active_start[k];
-        int n = s.active_end[k] - first + 1;
-        // The active store keeps every set inside 1..kMaxPoints; a set that
-        // claims otherwise is not touched.
-        if (first < 1 || s.active_end[k] > kMaxPoints) n = 0;
+        const int n = points_of(k);
         if (n < span) {
             log.box(" Not enough data points in this Data Set to use the ");
             log.box("DEFAULT SPAN for fitting!");
