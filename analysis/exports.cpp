@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "fit_match.h"
 #include "log.h"
 #include "options.h"
 #include "quillane.h"
@@ -151,10 +152,7 @@ QUILLANE_API void renumber_fringes(void) {
 // ---- the matching fit ----
 
 QUILLANE_API void fit_allB(const int32_t *ref) {
-    guarded("fit_allB", [&](State &s) {
-        (void)ref;
-        Log::post_log_line(s, " The matching fit is not available in this build");
-    });
+    guarded("fit_allB", [&](State &s) { fit_all(s, *ref); });
 }
 
 // ---- result graphs ----
