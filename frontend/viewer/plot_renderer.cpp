@@ -85,7 +85,6 @@ void PlotRenderer::paint(QPainter &painter, QSizeF size) const {
     painter.fillRect(QRectF(QPointF(0, 0), size), kSurfaceColour);
     if (state_.DataLoaded) {
         const PlotScale plot_scale = scale(size);
-        painter.setRenderHint(QPainter::Antialiasing, true);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         drawFrameAndTicks(painter, plot_scale);
         drawPoints(painter, plot_scale);
@@ -177,6 +176,7 @@ void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
         if (code >= 1) {
             // Strictly inside: a point on an axis limit is not drawn.
             if (x_lo < point.x && point.x < x_hi && y_lo < point.y && point.y < y_hi) {
+                painter.setRenderHint(QPainter::Antialiasing, true);
                 drawSymbol(painter, scale, px, py, code);
             }
         } else if (code == kLineStart) {
@@ -187,6 +187,8 @@ void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
                 startLine(point.x, px, heldY(point.y, py));
             } else if (!(point.x > x_hi)) {
                 const QPointF to = scale.toDevice(px, heldY(point.y, py));
+                // Thin lines stay crisp, as on the screen of old.
+                painter.setRenderHint(QPainter::Antialiasing, false);
                 painter.setPen(line_pen);
                 painter.drawLine(pen_at, to);
                 pen_at = to;
@@ -196,6 +198,7 @@ void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
 }
 
 void PlotRenderer::drawLimitLines(QPainter &painter, const PlotScale &scale) const {
+    painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(kLimitColour, 1.0));
     for (const double value : {limits_.low, limits_.high}) {
         if (value < scale.XAxisLo() || value > scale.XAxisHi()) continue;
