@@ -24,6 +24,15 @@ constexpr int kLineContinue = -57;
 // Half width of a large symbol in plot units.
 constexpr double kSymbolScale = 0.65;
 
+// Text heights are also held to what the fixed layout has room for (the
+// heading lines stand 8 units apart, the hint shares the 10 units between
+// the frame and the second heading), so wide windows do not overlap lines.
+constexpr double kTextRoomUnits = 5.0;
+constexpr double kTickRoomUnits = 4.2;
+constexpr double kYLabelToText = 1.3;
+
+double heightOfUnits(QSizeF size, double units) { return units / 145.0 * size.height(); }
+
 double measureTwips(QSizeF size) {
     return std::max(size.width(), size.height()) * kTwipsPerPixel;
 }
@@ -64,15 +73,19 @@ PlotRenderer::PlotRenderer(const ViewerState &state, const PlotAxes &axes, const
     : state_(state), axes_(axes), style_(style), limits_(limits) {}
 
 int PlotRenderer::textPixelSize(QSizeF size) {
-    return pointsToPixels(static_cast<int>(std::lround(measureTwips(size) * kTextFactor)));
+    const int wanted = pointsToPixels(static_cast<int>(std::lround(measureTwips(size) * kTextFactor)));
+    return std::max(1, std::min(wanted, static_cast<int>(heightOfUnits(size, kTextRoomUnits))));
 }
 
 int PlotRenderer::tickPixelSize(QSizeF size) {
-    return pointsToPixels(static_cast<int>(std::lround(measureTwips(size) * kTickFactor)));
+    const int wanted = pointsToPixels(static_cast<int>(std::lround(measureTwips(size) * kTickFactor)));
+    return std::max(1, std::min(wanted, static_cast<int>(heightOfUnits(size, kTickRoomUnits))));
 }
 
 int PlotRenderer::yLabelPixelSize(QSizeF size) {
-    return static_cast<int>(std::lround(measureTwips(size) * kYLabelFactor));
+    // Held in the proportion to the text that a 4:3 window gives.
+    const int wanted = static_cast<int>(std::lround(measureTwips(size) * kYLabelFactor));
+    return std::min(wanted, static_cast<int>(std::lround(textPixelSize(size) * kYLabelToText)));
 }
 
 PlotScale PlotRenderer::scale(QSizeF size) const {
@@ -89,8 +102,8 @@ void PlotRenderer::paint(QPainter &painter, QSizeF size) const {
         drawFrameAndTicks(painter, plot_scale);
         drawPoints(painter, plot_scale);
         if (limits_.shown) drawLimitLines(painter, plot_scale);
-        const QFont text_font = drawHeadings(painter, plot_scale);
-        if (limits_.shown) drawLimitTexts(painter, plot_scale, text_font);
+        drawHeadings(painter, plot_scale);
+        if (limits_.shown) drawLimitTexts(painter, plot_scale, plotFont(tickPixelSize(size)));
         drawTickLabels(painter, plot_scale);
         drawYLabel(painter, plot_scale);
     }
@@ -207,17 +220,19 @@ void PlotRenderer::drawLimitLines(QPainter &painter, const PlotScale &scale) con
     }
 }
 
-QFont PlotRenderer::drawHeadings(QPainter &painter, const PlotScale &scale) const {
+void PlotRenderer::drawHeadings(QPainter &painter, const PlotScale &scale) const {
     const QSizeF size = scale.deviceSize();
     const auto &data = state_.data;
     const QString heading = QString::fromStdString(data.heading);
     const QString heading2 = QString::fromStdString(data.heading2);
     const QString &longer = heading.size() > heading2.size() ? heading : heading2;
 
-    int points = static_cast<int>(std::lround(measureTwips(size) * kTextFactor));
-    QFont font = plotFont(pointsToPixels(points));
-    while (points > 1 && textWidth(font, longer) > scale.pixelsX(110)) {
-        font = plotFont(pointsToPixels(--points));
+    // Shrunk a point at a time until the longer heading fits.
+    double pixels = textPixelSize(size);
+    QFont font = plotFont(static_cast<int>(pixels));
+    while (pixels > 2 && textWidth(font, longer) > scale.pixelsX(110)) {
+        pixels -= kPixelsPerPoint;
+        font = plotFont(static_cast<int>(std::lround(pixels)));
     }
     painter.setFont(font);
     painter.setPen(Qt::black);
@@ -229,7 +244,6 @@ QFont PlotRenderer::drawHeadings(QPainter &painter, const PlotScale &scale) cons
     textTop(painter, centre - textWidth(font, heading) / 2, scale.toDevice(0, 118).y(), heading);
     textTop(painter, centre - textWidth(font, heading2) / 2, scale.toDevice(0, 110).y(),
             heading2);
-    return font;
 }
 
 void PlotRenderer::drawLimitTexts(QPainter &painter, const PlotScale &scale,

@@ -52,7 +52,7 @@ private:
     void drawSymbol(QPainter &painter, const PlotScale &scale, float px, float py,
                     int code) const;
     void drawLimitLines(QPainter &painter, const PlotScale &scale) const;
-    QFont drawHeadings(QPainter &painter, const PlotScale &scale) const;
+    void drawHeadings(QPainter &painter, const PlotScale &scale) const;
     void drawLimitTexts(QPainter &painter, const PlotScale &scale, const QFont &font) const;
     void drawTickLabels(QPainter &painter, const PlotScale &scale) const;
     void drawYLabel(QPainter &painter, const PlotScale &scale) const;

@@ -429,6 +429,90 @@ private slots:
                                 tickRounder(), RenderSettings{}, &error));
         QVERIFY(error.contains("absent.dat"));
     }
+
+    // Renders sample plots for a person to look at, into the folder named by
+    // QUILLANE_VIEWER_GALLERY; skipped otherwise.
+    void aGalleryOfSamplePlotsIsRenderedWhenAsked() {
+        const QString out = qEnvironmentVariable("QUILLANE_VIEWER_GALLERY");
+        if (out.isEmpty()) QSKIP("QUILLANE_VIEWER_GALLERY is not set");
+        QDir().mkpath(out);
+        ScratchFolder folder;
+        QString error;
+
+        PlotFileSpec raw;
+        raw.heading = "Raw Data Used For Setting Limits";
+        raw.heading2 = "Data sets:  1,  2,  3,  4,  5,  6,  7,  8,  9, 10, 11, 12";
+        for (int k = 1; k <= 12; ++k) {
+            const auto series = boundaryProfile(k, 120, 6.0f, 7.2f, 0.025f * static_cast<float>(k));
+            raw.points.insert(raw.points.end(), series.begin(), series.end());
+        }
+        writePlotFile(folder.file("raw.dat"), raw);
+        RenderSettings limits;
+        limits.limits = {true, 6.2, 7.05};
+        QVERIFY2(renderPlotFile(folder.file("raw.dat"), out + "/raw_limits.png", QSize(1248, 702),
+                                tickRounder(), limits, &error), qPrintable(error));
+        RenderSettings filled;
+        filled.style.FilledSymbols = true;
+        filled.style.CycleColorsFirst = false;
+        QVERIFY2(renderPlotFile(folder.file("raw.dat"), out + "/raw_symbols_first.png",
+                                QSize(1248, 702), tickRounder(), filled, &error), qPrintable(error));
+
+        PlotFileSpec slope;
+        slope.heading = "Gradient of the data";
+        slope.heading2 = "Data sets:  1,  2,  3,  4,  5";
+        slope.x_label = "XI = R^2/2 (cm^2)";
+        slope.y_label = "Gradient, dC/dX";
+        float lo = 1e30f, hi = -1e30f;
+        for (int k = 1; k <= 5; ++k) {
+            const auto series = boundaryProfile(k, 80, 6.0f, 7.2f, 0.04f * static_cast<float>(k));
+            for (size_t i = 1; i + 1 < series.size(); ++i) {
+                const float d = (series[i + 1].y - series[i - 1].y) / (series[i + 1].x - series[i - 1].x);
+                slope.points.push_back({series[i].x, d - 2.0f, k});
+                lo = std::min(lo, series[i].x);
+                hi = std::max(hi, series[i].x);
+            }
+        }
+        float zero_lo = 0, zero_hi = 0;
+        int32_t n = 0;
+        tickRound(lo, hi, zero_lo, zero_hi, n);
+        slope.points.push_back({zero_lo, 0.0f, -58});
+        slope.points.push_back({zero_hi, 0.0f, -57});
+        writePlotFile(folder.file("slope.dat"), slope);
+        QVERIFY2(renderPlotFile(folder.file("slope.dat"), out + "/derivative.png", QSize(1248, 702),
+                                tickRounder(), RenderSettings{}, &error), qPrintable(error));
+
+        PlotFileSpec result;
+        result.heading = "RMS Deviations vs Time";
+        result.heading2 = "Fit kinds 1, 2 and 3";
+        result.x_label = "Time (s)";
+        result.y_label = "RMS Deviation";
+        for (int kind = 1; kind <= 3; ++kind) {
+            std::vector<FilePoint> curve;
+            for (int t = 0; t < 12; ++t) {
+                const float time = 600.0f + 1200.0f * static_cast<float>(t);
+                const float rms = 0.004f * static_cast<float>(kind) *
+                                  (1.0f + 0.3f * std::sin(0.7f * static_cast<float>(t))) * 1e-3f;
+                result.points.push_back({time, rms, kind});
+                curve.push_back({time, rms, t == 0 ? -58 : -57});
+            }
+            result.points.insert(result.points.end(), curve.begin(), curve.end());
+        }
+        writePlotFile(folder.file("result.dat"), result);
+        RenderSettings large_filled;
+        large_filled.style.FilledSymbols = true;
+        QVERIFY2(renderPlotFile(folder.file("result.dat"), out + "/result.png", QSize(1248, 702),
+                                tickRounder(), large_filled, &error), qPrintable(error));
+        QVERIFY2(renderPlotFile(folder.file("result.dat"), out + "/result.svg", QSize(1248, 702),
+                                tickRounder(), large_filled, &error), qPrintable(error));
+
+        PlotStyle legend_style;
+        PlotLegend legend(legend_style, {});
+        legend.resize(240, 420);
+        legend.grab().save(out + "/legend_colours_first.png");
+        legend_style.CycleColorsFirst = false;
+        legend_style.FilledSymbols = true;
+        legend.grab().save(out + "/legend_symbols_first.png");
+    }
 };
 
 QTEST_MAIN(PlotDrawingTest)
