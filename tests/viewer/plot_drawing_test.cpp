@@ -74,6 +74,8 @@ void checkRounding(float lo, float hi, float want_lo, float want_hi, int want_n)
 class PlotDrawingTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { quietOffscreenNotes(); }
+
     // The test double must follow the library's rule for the other tests
     // to mean anything.
     void theTickRoundingDoubleGivesTheWorkedResults() {

@@ -157,6 +157,15 @@ ScratchFolder::ScratchFolder() : previous_(QDir::currentPath()) {
 
 ScratchFolder::~ScratchFolder() { QDir::setCurrent(previous_); }
 
+void quietOffscreenNotes() {
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+            if (text.startsWith(QLatin1String("This plugin does not support"))) return;
+            if (previous) previous(type, context, text);
+        });
+}
+
 bool sameColour(QRgb a, QRgb b) {
     return qRed(a) == qRed(b) && qGreen(a) == qGreen(b) && qBlue(a) == qBlue(b);
 }

@@ -112,6 +112,9 @@ private:
     QString previous_;
 };
 
+// Drops the offscreen platform's notes about window features it lacks.
+void quietOffscreenNotes();
+
 // Pixel helpers: the colour at a point, and whether a rectangle holds only
 // one colour.
 bool sameColour(QRgb a, QRgb b);
