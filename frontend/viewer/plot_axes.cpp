@@ -27,7 +27,10 @@ AxisLayout layoutAxis(float &lo, float &hi, const TickRounder &round, bool *iden
         }
         float out_lo = lo, out_hi = hi;
         n = 1;
-        if (round) round(lo, hi, out_lo, out_hi, n);
+        // The rounding rule has no answer for infinite or undefined values.
+        if (round && std::isfinite(lo) && std::isfinite(hi) && hi > lo) {
+            round(lo, hi, out_lo, out_hi, n);
+        }
         axis.lo = out_lo;
         axis.hi = out_hi;
     }

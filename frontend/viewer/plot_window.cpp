@@ -1,6 +1,7 @@
 #include "plot_window.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -144,8 +145,9 @@ void Plotit::buildMenu() {
 }
 
 void Plotit::relayout() {
+    // The readout takes the left half, the file label 0.95 of the right half.
     const int half = width() / 2;
-    xy_coords_->setMinimumWidth(0);
+    xy_coords_->setFixedWidth(std::max(0, half - 8));
     out_file_label_->setMaximumWidth(static_cast<int>(0.95 * half));
 }
 
@@ -267,6 +269,11 @@ void Plotit::showEvent(QShowEvent *event) {
             }
         });
     }
+}
+
+void Plotit::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    relayout();
 }
 
 void Plotit::closeEvent(QCloseEvent *event) {

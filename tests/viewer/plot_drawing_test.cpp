@@ -4,6 +4,7 @@
 #include <QPdfWriter>
 #include <QTest>
 #include <cmath>
+#include <limits>
 
 #include "plot_axes.h"
 #include "plot_export.h"
@@ -338,6 +339,21 @@ private slots:
         const ViewerState state = withPoints(std::move(points));
         const QImage image = render(state, tenByTen(), PlotStyle{});
         QVERIFY(!image.isNull());
+    }
+
+    void undefinedAndInfiniteValuesNeitherHangNorBreakTheDrawing() {
+        const float inf = std::numeric_limits<float>::infinity();
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        for (const auto &points : {std::vector<quillane::plotfile::PlotPoint>{{nan, 1, 1}, {2, nan, 1}},
+                                   std::vector<quillane::plotfile::PlotPoint>{{1, 1, 1}, {inf, 2, 1}},
+                                   std::vector<quillane::plotfile::PlotPoint>{{-inf, 1, -58}, {inf, nan, -57}}}) {
+            ViewerState state = withPoints(points);
+            FindPlotRange(state);
+            const PlotAxes axes = computeAxes(state, tickRounder(), nullptr);
+            QVERIFY(std::isfinite(axes.x.lo) && std::isfinite(axes.x.hi) && axes.x.hi > axes.x.lo);
+            QVERIFY(std::isfinite(axes.y.lo) && std::isfinite(axes.y.hi) && axes.y.hi > axes.y.lo);
+            QVERIFY(!render(state, axes, PlotStyle{}).isNull());
+        }
     }
 
     // ---- legend ----

@@ -532,6 +532,34 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(viewer.messages.messages.size(), size_t(1));
     }
+
+    // A picture of the whole window for a person to look at, into the folder
+    // named by QUILLANE_VIEWER_GALLERY; skipped otherwise.
+    void aPictureOfTheWindowIsTakenWhenAsked() {
+        const QString out = qEnvironmentVariable("QUILLANE_VIEWER_GALLERY");
+        if (out.isEmpty()) QSKIP("QUILLANE_VIEWER_GALLERY is not set");
+        QDir().mkpath(out);
+        ScratchFolder folder;
+        Viewer viewer(folder.path());
+        viewer.host.limits_mode = true;
+        viewer.host.x_low = 6.25;
+        viewer.host.x_high = 7.1;
+        PlotFileSpec raw;
+        raw.heading = "Raw Data";
+        raw.heading2 = "Data sets:  1,  2,  3,  4,  5,  6";
+        for (int k = 1; k <= 6; ++k) {
+            const auto series = boundaryProfile(k, 60, 6.0f, 7.2f, 0.04f * static_cast<float>(k));
+            raw.points.insert(raw.points.end(), series.begin(), series.end());
+        }
+        raw.delete_marker = true;
+        viewer.window->resize(1000, 700);
+        viewer.show(raw);
+        viewer.window->DisposePlotFile();
+        viewer.window->mouseMove(QPointF(40, 60));
+        viewer.window->mouseDown(Qt::LeftButton, Qt::NoModifier, QPointF(30, 30));
+        viewer.window->mouseMove(QPointF(70, 80));
+        viewer.window->grab().save(out + "/window.png");
+    }
 };
 
 QTEST_MAIN(PlotWindowTest)
