@@ -19,9 +19,9 @@ struct Notice {
 struct AxisLayout {
     float lo = 0.0f;
     float hi = 1.0f;
-    int ticks = 2;           // tick count, both ends included
-    QString exponent;        // "+05", "-03", "+00"
-    double power = 1.0;      // 10^exponent; tick labels are divided by it
+    int ticks = 2;       // tick count, both ends included
+    QString exponent;    // "+05", "-03", "+00"
+    double power = 1.0;  // 10^exponent; tick labels are divided by it
     float step() const { return (hi - lo) / static_cast<float>(ticks - 1); }
     float tickValue(int i) const { return lo + static_cast<float>(i) * step(); }
 };

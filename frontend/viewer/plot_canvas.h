@@ -11,7 +11,7 @@
 namespace quillane::viewer {
 
 class PlotCanvas : public QWidget {
-public:
+  public:
     using Render = std::function<void(QPainter &painter, QSizeF size)>;
     using MouseHandler = std::function<void(QMouseEvent *event)>;
 
@@ -29,14 +29,14 @@ public:
     void setRubberBand(bool shown, QPointF from = {}, QPointF to = {});
     bool rubberBandShown() const { return band_shown_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
-private:
+  private:
     Render render_;
     MouseHandler press_, move_, release_;
     QPixmap picture_;

@@ -33,8 +33,7 @@ QRectF fitToPage(QSizeF picture, QRectF printable) {
     return {corner, fitted};
 }
 
-bool PrintPictureToFitPage(QPagedPaintDevice &device, QSizeF picture,
-                           const PicturePainter &paint) {
+bool PrintPictureToFitPage(QPagedPaintDevice &device, QSizeF picture, const PicturePainter &paint) {
     QPainter painter;
     if (!painter.begin(&device)) return false;
     // The painter's origin is the corner of the printable area.
@@ -129,8 +128,8 @@ bool renderPlotFile(const QString &plot_file, const QString &out_file, QSize siz
     const PlotAxes axes = computeAxes(state, round, notices);
     const PlotRenderer renderer(state, axes, settings.style, settings.limits);
     return savePicture(
-        out_file, QSizeF(size),
-        [&](QPainter &painter, QSizeF at) { renderer.paint(painter, at); }, error);
+        out_file, QSizeF(size), [&](QPainter &painter, QSizeF at) { renderer.paint(painter, at); },
+        error);
 }
 
 }  // namespace quillane::viewer

@@ -29,8 +29,7 @@ QRectF fitToPage(QSizeF picture, QRectF printable);
 // Prints the picture of logical size `picture` onto one page of `device`
 // (a printer or a PDF writer), drawn at the device's resolution.  Returns
 // false when the device cannot be painted on.
-bool PrintPictureToFitPage(QPagedPaintDevice &device, QSizeF picture,
-                           const PicturePainter &paint);
+bool PrintPictureToFitPage(QPagedPaintDevice &device, QSizeF picture, const PicturePainter &paint);
 
 // The file kinds a plot can be saved as, chosen by the file's suffix.
 enum class ImageKind { bitmap, png, svg, pdf, other_raster };

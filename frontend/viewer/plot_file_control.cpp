@@ -79,8 +79,8 @@ void FindPlotRange(ViewerState &state) {
     }
     state.XMin = state.XMax = points[0].x;
     state.YMin = state.YMax = points[0].y;
-    const auto n = std::min<size_t>(static_cast<size_t>(std::max(state.data.count, 0)),
-                                    points.size());
+    const auto n =
+        std::min<size_t>(static_cast<size_t>(std::max(state.data.count, 0)), points.size());
     for (size_t i = 0; i < n; ++i) {
         state.XMin = std::min(state.XMin, points[i].x);
         state.XMax = std::max(state.XMax, points[i].x);
@@ -105,8 +105,8 @@ void InitPlotNumbering(ViewerState &state, const QString &name) {
     const QStringList found =
         folder.entryList({stem + "???" + extension}, QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString &file : found) {
-        const bool counts = extension.isEmpty() ? file.trimmed().size() == 8
-                                                : file.indexOf(QLatin1Char('.')) == 8;
+        const bool counts =
+            extension.isEmpty() ? file.trimmed().size() == 8 : file.indexOf(QLatin1Char('.')) == 8;
         if (!counts) continue;
         // Names such as plot_abc.dat match the pattern but carry no number.
         bool is_number = false;

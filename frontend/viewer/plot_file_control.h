@@ -41,10 +41,10 @@ void FindPlotRange(ViewerState &state);
 void InitPlotNumbering(ViewerState &state, const QString &name);
 
 struct DisposeResult {
-    QString out_file_label;       // what OutFileLbl shows
-    bool save_plot_now = false;   // SavePlotNow visible and enabled
-    bool failed = false;          // a copy, delete or rename did not work
-    QString kept_as;              // the numbered name given to a kept plot
+    QString out_file_label;      // what OutFileLbl shows
+    bool save_plot_now = false;  // SavePlotNow visible and enabled
+    bool failed = false;         // a copy, delete or rename did not work
+    QString kept_as;             // the numbered name given to a kept plot
 };
 
 // After a plot was shown: a plot marked for deletion is copied to

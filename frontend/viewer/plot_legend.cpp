@@ -43,7 +43,8 @@ QPointF PlotLegend::toDevice(QPointF legend) const {
 void PlotLegend::DrawLegendPolygon(QPainter &painter, double x, double y, double size,
                                    int kind) const {
     QPolygonF polygon = polygonSymbol(x, y, size, kind);
-    for (QPointF &corner : polygon) corner = toDevice(corner);
+    for (QPointF &corner : polygon)
+        corner = toDevice(corner);
     painter.drawPolygon(polygon);
 }
 

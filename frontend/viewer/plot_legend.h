@@ -22,20 +22,19 @@ QPointF legendEntryPosition(int code, bool cycle_colors_first);
 inline constexpr double kLegendSymbolSize = 2 * 0.65;
 
 class PlotLegend : public QWidget {
-public:
+  public:
     // `style` is the plot window's and outlives the legend; `on_unload` runs
     // when the user closes the legend.
-    PlotLegend(const PlotStyle &style, std::function<void()> on_unload,
-               QWidget *parent = nullptr);
+    PlotLegend(const PlotStyle &style, std::function<void()> on_unload, QWidget *parent = nullptr);
 
     // Legend units to device pixels for the current size.
     QPointF toDevice(QPointF legend) const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     void DrawLegendPolygon(QPainter &painter, double x, double y, double size, int kind) const;
 
     const PlotStyle &style_;

@@ -31,7 +31,9 @@ constexpr double kTextRoomUnits = 5.0;
 constexpr double kTickRoomUnits = 4.2;
 constexpr double kYLabelToText = 1.3;
 
-double heightOfUnits(QSizeF size, double units) { return units / 145.0 * size.height(); }
+double heightOfUnits(QSizeF size, double units) {
+    return units / 145.0 * size.height();
+}
 
 double measureTwips(QSizeF size) {
     return std::max(size.width(), size.height()) * kTwipsPerPixel;
@@ -73,12 +75,14 @@ PlotRenderer::PlotRenderer(const ViewerState &state, const PlotAxes &axes, const
     : state_(state), axes_(axes), style_(style), limits_(limits) {}
 
 int PlotRenderer::textPixelSize(QSizeF size) {
-    const int wanted = pointsToPixels(static_cast<int>(std::lround(measureTwips(size) * kTextFactor)));
+    const int wanted =
+        pointsToPixels(static_cast<int>(std::lround(measureTwips(size) * kTextFactor)));
     return std::max(1, std::min(wanted, static_cast<int>(heightOfUnits(size, kTextRoomUnits))));
 }
 
 int PlotRenderer::tickPixelSize(QSizeF size) {
-    const int wanted = pointsToPixels(static_cast<int>(std::lround(measureTwips(size) * kTickFactor)));
+    const int wanted =
+        pointsToPixels(static_cast<int>(std::lround(measureTwips(size) * kTickFactor)));
     return std::max(1, std::min(wanted, static_cast<int>(heightOfUnits(size, kTickRoomUnits))));
 }
 
@@ -151,7 +155,8 @@ void PlotRenderer::drawSymbol(QPainter &painter, const PlotScale &scale, float p
         case SymbolShape::diamond: {
             const int kind = look.shape == SymbolShape::triangle ? 1 : 2;
             QPolygonF polygon = polygonSymbol(px, py, s, kind);
-            for (QPointF &corner : polygon) corner = scale.toDevice(corner);
+            for (QPointF &corner : polygon)
+                corner = scale.toDevice(corner);
             painter.drawPolygon(polygon);
             break;
         }
@@ -242,8 +247,7 @@ void PlotRenderer::drawHeadings(QPainter &painter, const PlotScale &scale) const
     textBottom(painter, centre - textWidth(font, x_label) / 2, scale.toDevice(0, -12.5).y(),
                x_label);
     textTop(painter, centre - textWidth(font, heading) / 2, scale.toDevice(0, 118).y(), heading);
-    textTop(painter, centre - textWidth(font, heading2) / 2, scale.toDevice(0, 110).y(),
-            heading2);
+    textTop(painter, centre - textWidth(font, heading2) / 2, scale.toDevice(0, 110).y(), heading2);
 }
 
 void PlotRenderer::drawLimitTexts(QPainter &painter, const PlotScale &scale,

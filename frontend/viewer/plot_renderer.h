@@ -29,7 +29,7 @@ inline const QString kLimitsHint =
     QStringLiteral("use <Ctrl>LMB and <Ctrl>RMB (or <Alt>LMB) to set data range");
 
 class PlotRenderer {
-public:
+  public:
     PlotRenderer(const ViewerState &state, const PlotAxes &axes, const PlotStyle &style,
                  LimitLines limits = {});
 
@@ -46,11 +46,10 @@ public:
     static int tickPixelSize(QSizeF size);
     static int yLabelPixelSize(QSizeF size);
 
-private:
+  private:
     void drawFrameAndTicks(QPainter &painter, const PlotScale &scale) const;
     void drawPoints(QPainter &painter, const PlotScale &scale) const;
-    void drawSymbol(QPainter &painter, const PlotScale &scale, float px, float py,
-                    int code) const;
+    void drawSymbol(QPainter &painter, const PlotScale &scale, float px, float py, int code) const;
     void drawLimitLines(QPainter &painter, const PlotScale &scale) const;
     void drawHeadings(QPainter &painter, const PlotScale &scale) const;
     void drawLimitTexts(QPainter &painter, const PlotScale &scale, const QFont &font) const;

@@ -10,7 +10,7 @@
 namespace quillane::viewer {
 
 class PlotScale {
-public:
+  public:
     static constexpr double kLeft = -25.0;
     static constexpr double kRight = 110.0;
     static constexpr double kTop = 120.0;
@@ -43,7 +43,7 @@ public:
     double pixelsX(double units) const;
     double pixelsY(double units) const;
 
-private:
+  private:
     float x_lo_ = 0.0f, x_hi_ = 1.0f, y_lo_ = 0.0f, y_hi_ = 1.0f;
     float x_scale_ = 100.0f, y_scale_ = 100.0f;
     QSizeF device_{1.0, 1.0};

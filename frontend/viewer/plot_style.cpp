@@ -5,12 +5,11 @@
 namespace quillane::viewer {
 
 Palette InitColours() {
-    return Palette{QColor(0, 63, 159),   QColor(0, 0, 0),       QColor(255, 0, 0),
-                   QColor(0, 255, 0),    QColor(0, 0, 255),     QColor(127, 127, 0),
-                   QColor(127, 0, 95),   QColor(255, 127, 0),   QColor(127, 127, 127),
-                   QColor(63, 0, 159),   QColor(95, 0, 0),      QColor(0, 95, 0),
-                   QColor(0, 223, 223),  QColor(255, 255, 0),   QColor(223, 0, 223),
-                   QColor(0, 63, 159)};
+    return Palette{
+        QColor(0, 63, 159),    QColor(0, 0, 0),     QColor(255, 0, 0),   QColor(0, 255, 0),
+        QColor(0, 0, 255),     QColor(127, 127, 0), QColor(127, 0, 95),  QColor(255, 127, 0),
+        QColor(127, 127, 127), QColor(63, 0, 159),  QColor(95, 0, 0),    QColor(0, 95, 0),
+        QColor(0, 223, 223),   QColor(255, 255, 0), QColor(223, 0, 223), QColor(0, 63, 159)};
 }
 
 SymbolLook symbolFor(int code, bool cycle_colors_first) {

@@ -1,7 +1,6 @@
 #include "plot_window.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +14,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace quillane::viewer {
 
@@ -107,9 +107,9 @@ void Plotit::buildMenu() {
     zoomout_ = bar->addAction(QStringLiteral("&ZoomOut"), this, &Plotit::Zoomout);
     zoomout_->setObjectName(QStringLiteral("Zoomout"));
     zoomout_->setEnabled(false);
-    show_em_ = bar->addAction(show_coords_ ? QStringLiteral("&Hide (X,Y)")
-                                           : QStringLiteral("&Show (X,Y)"),
-                              this, &Plotit::ShowEm);
+    show_em_ =
+        bar->addAction(show_coords_ ? QStringLiteral("&Hide (X,Y)") : QStringLiteral("&Show (X,Y)"),
+                       this, &Plotit::ShowEm);
     show_em_->setObjectName(QStringLiteral("ShowEm"));
 
     printer_menu_ = bar->addMenu(QStringLiteral("&Printer"));
@@ -155,7 +155,9 @@ QPointF Plotit::plotPoint(const QMouseEvent *event) const {
     return currentScale().toPlot(event->position());
 }
 
-QSize Plotit::surfaceSize() const { return canvas_->size(); }
+QSize Plotit::surfaceSize() const {
+    return canvas_->size();
+}
 
 PlotScale Plotit::currentScale() const {
     const PlotRenderer renderer(state_, axes_, style_);
@@ -183,12 +185,15 @@ QImage Plotit::renderImage(QSize size) const {
     return image;
 }
 
-void Plotit::redraw() { canvas_->invalidate(); }
+void Plotit::redraw() {
+    canvas_->invalidate();
+}
 
 void Plotit::layoutAxes() {
     std::vector<Notice> notices;
-    const TickRounder round = [this](float lo, float hi, float &out_lo, float &out_hi,
-                                     int32_t &n) { host_.tkrnd2(lo, hi, out_lo, out_hi, n); };
+    const TickRounder round = [this](float lo, float hi, float &out_lo, float &out_hi, int32_t &n) {
+        host_.tkrnd2(lo, hi, out_lo, out_hi, n);
+    };
     axes_ = computeAxes(state_, round, &notices);
     showNotices(notices);
 }
@@ -198,7 +203,8 @@ void Plotit::showNotice(const Notice &notice) {
 }
 
 void Plotit::showNotices(const std::vector<Notice> &notices) {
-    for (const Notice &notice : notices) showNotice(notice);
+    for (const Notice &notice : notices)
+        showNotice(notice);
 }
 
 bool Plotit::ShowPlot() {

@@ -37,7 +37,7 @@ SaveFileHook defaultSaveFileHook();
 
 class Plotit : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit Plotit(ViewerHost &host, QWidget *parent = nullptr);
     ~Plotit() override;
 
@@ -82,7 +82,7 @@ public:
     void mouseMove(QPointF plot);
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF plot);
 
-public slots:
+  public slots:
     void Zoomout();
     void ShowEm();
     void PrnPlot();
@@ -96,12 +96,12 @@ public slots:
     void Col_Sym();
     void ShowIt();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     void buildMenu();
     void buildPrinterMenu();
     void buildStatusLabels();

@@ -18,8 +18,8 @@ namespace quillane::viewer {
 
 namespace {
 
-const QString kPictureFilters = QStringLiteral(
-    "Bitmap (*.bmp);;PNG Image (*.png);;SVG Drawing (*.svg);;PDF Document (*.pdf)");
+const QString kPictureFilters =
+    QStringLiteral("Bitmap (*.bmp);;PNG Image (*.png);;SVG Drawing (*.svg);;PDF Document (*.pdf)");
 const QString kPlotFilter = QStringLiteral("Plot Files (*.dat)");
 
 // The suffix of the first pattern of a filter such as "PNG Image (*.png)".
@@ -39,7 +39,7 @@ QString withSuffix(const QString &name, const QString &filter, const QString &fa
 
 // Runs a command with the hourglass pointer.
 class BusyPointer {
-public:
+  public:
     BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
     BusyPointer(const BusyPointer &) = delete;
@@ -49,11 +49,11 @@ public:
 }  // namespace
 
 SaveFileHook defaultSaveFileHook() {
-    return [](QWidget *parent, const QString &title, const QString &filter,
-              QString *selected_filter) {
-        return QFileDialog::getSaveFileName(parent, title, QDir::currentPath(), filter,
-                                            selected_filter);
-    };
+    return
+        [](QWidget *parent, const QString &title, const QString &filter, QString *selected_filter) {
+            return QFileDialog::getSaveFileName(parent, title, QDir::currentPath(), filter,
+                                                selected_filter);
+        };
 }
 
 // ---- printers ----
@@ -108,10 +108,11 @@ void Plotit::PrnPlot() {
     const int index = current_printer_ >= 0 ? current_printer_ : 0;
     BusyPointer busy;
     QPrinter printer(QPrinterInfo::printerInfo(printer_names_[index]), QPrinter::HighResolution);
-    const bool printed = PrintPictureToFitPage(
-        printer, QSizeF(surfaceSize()),
-        [this](QPainter &painter, QSizeF size) { paintPlot(painter, size); });
-    if (!printed) out_file_label_->setText("The plot could not be printed on " + printer_names_[index]);
+    const bool printed =
+        PrintPictureToFitPage(printer, QSizeF(surfaceSize()),
+                              [this](QPainter &painter, QSizeF size) { paintPlot(painter, size); });
+    if (!printed)
+        out_file_label_->setText("The plot could not be printed on " + printer_names_[index]);
 }
 
 // ---- copying and saving ----
@@ -126,9 +127,9 @@ void Plotit::ClipPrn() {
 
 void Plotit::SaveBMP() {
     QString filter = QStringLiteral("Bitmap (*.bmp)");
-    QString name = save_file_ ? save_file_(this, QStringLiteral("Save Plot Picture"),
-                                           kPictureFilters, &filter)
-                              : QString();
+    QString name =
+        save_file_ ? save_file_(this, QStringLiteral("Save Plot Picture"), kPictureFilters, &filter)
+                   : QString();
     if (name.isEmpty()) return;  // cancel ends the command silently
     name = withSuffix(name, filter, QStringLiteral("bmp"));
     // Pictures are drawn anew at the full resolution of the screen.
@@ -139,16 +140,17 @@ void Plotit::SaveBMP() {
     BusyPointer busy;
     const bool saved = savePicture(
         name, size, [this](QPainter &painter, QSizeF at) { paintPlot(painter, at); }, &error);
-    if (!saved) showNotice({"The plot could not be saved.\n" + error, QStringLiteral("Save Error")});
+    if (!saved)
+        showNotice({"The plot could not be saved.\n" + error, QStringLiteral("Save Error")});
 }
 
 void Plotit::SavePlotNow() {
     const QString work_dir = host_.workDir();
     if (!work_dir.isEmpty()) QDir::setCurrent(work_dir);
     QString filter = kPlotFilter;
-    QString name = save_file_ ? save_file_(this, QStringLiteral("Save Plot File"), kPlotFilter,
-                                           &filter)
-                              : QString();
+    QString name = save_file_
+                       ? save_file_(this, QStringLiteral("Save Plot File"), kPlotFilter, &filter)
+                       : QString();
     if (name.isEmpty()) return;
     name = withSuffix(name, kPlotFilter, QStringLiteral("dat"));
 
@@ -208,7 +210,9 @@ void Plotit::Col_Sym() {
 // ---- legend ----
 
 void Plotit::ShowIt() {
-    if (!legend_) legend_ = new PlotLegend(style_, [this] { legendUnloaded(); }, nullptr);
+    if (!legend_)
+        legend_ = new PlotLegend(
+            style_, [this] { legendUnloaded(); }, nullptr);
     const QRect frame = frameGeometry();
     legend_->move(frame.right() + 8, frame.top());
     legend_->show();

@@ -10,7 +10,9 @@ namespace {
 constexpr Qt::KeyboardModifiers kTestedKeys =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
-Qt::KeyboardModifiers keysOf(Qt::KeyboardModifiers modifiers) { return modifiers & kTestedKeys; }
+Qt::KeyboardModifiers keysOf(Qt::KeyboardModifiers modifiers) {
+    return modifiers & kTestedKeys;
+}
 
 }  // namespace
 
@@ -38,7 +40,8 @@ ZoomResult ZoomToBox(QPointF down, QPointF current, const PlotScale &scale,
 
     int inside = 0;
     const auto &points = state.data.points;
-    const size_t count = std::min(points.size(), static_cast<size_t>(std::max(state.data.count, 0)));
+    const size_t count =
+        std::min(points.size(), static_cast<size_t>(std::max(state.data.count, 0)));
     for (size_t i = 0; i < count && inside < 2; ++i) {
         const auto &p = points[i];
         if (x1 <= p.x && p.x <= x2 && y1 <= p.y && p.y <= y2) ++inside;

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <QPointF>
-#include <optional>
 #include <Qt>
+#include <optional>
 
 #include "plot_axes.h"
 #include "plot_scale.h"

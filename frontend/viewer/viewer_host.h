@@ -20,7 +20,7 @@ using TickRounder =
 using MessageHook = std::function<void(const QString &text, const QString &title)>;
 
 class ViewerHost {
-public:
+  public:
     virtual ~ViewerHost() = default;
 
     // Current data limits in the current position unit, and whether the plot
@@ -37,8 +37,7 @@ public:
     virtual void setxirange(double low, double high) = 0;
     virtual bool set_lim_indices_vb() = 0;
     virtual void TRANSFER_DATA() = 0;
-    virtual void tkrnd2(float lo, float hi, float &out_lo, float &out_hi,
-                        int32_t &n_intervals) = 0;
+    virtual void tkrnd2(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals) = 0;
     // The warning about too few points for the differentiation span.
     virtual void showSpanWarning() = 0;
 

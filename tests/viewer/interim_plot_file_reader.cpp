@@ -34,10 +34,12 @@ std::string part(const std::string &text, size_t from, size_t count = std::strin
 bool field(std::istream &in, std::string &out) {
     out.clear();
     int c;
-    while ((c = in.peek()) != EOF && (c == ' ' || c == ',' || c == '\r' || c == '\n' || c == '\t')) {
+    while ((c = in.peek()) != EOF &&
+           (c == ' ' || c == ',' || c == '\r' || c == '\n' || c == '\t')) {
         in.get();
     }
-    while ((c = in.peek()) != EOF && !(c == ' ' || c == ',' || c == '\r' || c == '\n' || c == '\t')) {
+    while ((c = in.peek()) != EOF &&
+           !(c == ' ' || c == ',' || c == '\r' || c == '\n' || c == '\t')) {
         out.push_back(static_cast<char>(in.get()));
     }
     return !out.empty();
@@ -54,7 +56,9 @@ bool number(const std::string &text, double &value) {
 
 }  // namespace
 
-bool PlotData::marked_for_deletion() const { return line1.find('!', 79) == 80; }
+bool PlotData::marked_for_deletion() const {
+    return line1.find('!', 79) == 80;
+}
 
 ReadStatus read_plot_file(std::istream &in, PlotData &data, const ReadProgress &progress) {
     data.line1 = line(in);
@@ -75,7 +79,8 @@ ReadStatus read_plot_file(std::istream &in, PlotData &data, const ReadProgress &
     }
     const auto total = static_cast<int64_t>(count_value);
     const auto kept = static_cast<int32_t>(std::min<int64_t>(total, kMaxViewerPoints));
-    if (data.points.size() < static_cast<size_t>(kept)) data.points.resize(static_cast<size_t>(kept));
+    if (data.points.size() < static_cast<size_t>(kept))
+        data.points.resize(static_cast<size_t>(kept));
     data.count = kept;
 
     const int64_t step = std::llround(static_cast<double>(total) / 10.0);
@@ -83,7 +88,8 @@ ReadStatus read_plot_file(std::istream &in, PlotData &data, const ReadProgress &
     for (int64_t i = 1; i <= total; ++i) {
         double values[4];
         bool ok = true;
-        for (double &value : values) ok = field(in, text) && number(text, value) && ok;
+        for (double &value : values)
+            ok = field(in, text) && number(text, value) && ok;
         if (ok && i <= kept) {
             auto &point = data.points[static_cast<size_t>(i - 1)];
             point.x = static_cast<float>(values[0]);

@@ -57,8 +57,12 @@ QImage render(const ViewerState &state, const PlotAxes &axes, const PlotStyle &s
                          [&](QPainter &painter, QSizeF size) { renderer.paint(painter, size); });
 }
 
-bool isWhite(QRgb pixel) { return sameColour(pixel, qRgb(255, 255, 255)); }
-bool isDark(QRgb pixel) { return qRed(pixel) < 90 && qGreen(pixel) < 90 && qBlue(pixel) < 90; }
+bool isWhite(QRgb pixel) {
+    return sameColour(pixel, qRgb(255, 255, 255));
+}
+bool isDark(QRgb pixel) {
+    return qRed(pixel) < 90 && qGreen(pixel) < 90 && qBlue(pixel) < 90;
+}
 
 void checkRounding(float lo, float hi, float want_lo, float want_hi, int want_n) {
     float out_lo = 0, out_hi = 0;
@@ -66,15 +70,21 @@ void checkRounding(float lo, float hi, float want_lo, float want_hi, int want_n)
     tickRound(lo, hi, out_lo, out_hi, n);
     QVERIFY2(out_lo == want_lo && out_hi == want_hi && n == want_n,
              qPrintable(QString("%1..%2 gave %3..%4 n=%5, wanted %6..%7 n=%8")
-                            .arg(lo).arg(hi).arg(out_lo).arg(out_hi).arg(n)
-                            .arg(want_lo).arg(want_hi).arg(want_n)));
+                            .arg(lo)
+                            .arg(hi)
+                            .arg(out_lo)
+                            .arg(out_hi)
+                            .arg(n)
+                            .arg(want_lo)
+                            .arg(want_hi)
+                            .arg(want_n)));
 }
 
 }  // namespace
 
 class PlotDrawingTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { quietOffscreenNotes(); }
 
     // The test double must follow the library's rule for the other tests
@@ -128,7 +138,8 @@ private slots:
         for (int code : {61, 64, 65, 127}) {
             QCOMPARE(colourOf(palette, symbolFor(code, false).colour_index), kOverflowColour);
         }
-        for (const QColor &entry : palette) QVERIFY(entry != kOverflowColour);
+        for (const QColor &entry : palette)
+            QVERIFY(entry != kOverflowColour);
     }
 
     // ---- axis factor and labels ----
@@ -155,7 +166,8 @@ private slots:
         QCOMPARE(axes.x.exponent, QString("+05"));
         QCOMPARE(axes.x_suffix, QString("  (10^+05)"));
         QStringList labels;
-        for (int i = 0; i < axes.x.ticks; ++i) labels << tickLabel(axes.x.tickValue(i), axes.x.power);
+        for (int i = 0; i < axes.x.ticks; ++i)
+            labels << tickLabel(axes.x.tickValue(i), axes.x.power);
         QCOMPARE(labels, QStringList({"0.000", "0.500", "1.000", "1.500", "2.000", "2.500"}));
         // The rounding rule itself widens 0..250 000 to 0..280 000, same factor.
         const PlotAxes rounded = computeAxes(state, tickRounder(), nullptr);
@@ -259,7 +271,8 @@ private slots:
         style.SymbolSize = 0.5;
         const int small = countPixels(render(state, tenByTen(), style),
                                       QRect(device(45, 55), device(55, 45)), qRgb(255, 0, 0));
-        QVERIFY2(small * 3 < large && small > 0, qPrintable(QString("%1 %2").arg(small).arg(large)));
+        QVERIFY2(small * 3 < large && small > 0,
+                 qPrintable(QString("%1 %2").arg(small).arg(large)));
     }
 
     void nothingIsDrawnForPointsOnTheAxisLimits() {
@@ -269,10 +282,9 @@ private slots:
         style.FilledSymbols = true;
         const QImage image = render(state, tenByTen(), style);
         // Just inside the frame, where half of each symbol would show.
-        for (const QRect &inside : {QRect(device(0.3, 52), device(0.6, 48)),
-                                    QRect(device(99.4, 52), device(99.7, 48)),
-                                    QRect(device(48, 0.6), device(52, 0.3)),
-                                    QRect(device(48, 99.7), device(52, 99.4))}) {
+        for (const QRect &inside :
+             {QRect(device(0.3, 52), device(0.6, 48)), QRect(device(99.4, 52), device(99.7, 48)),
+              QRect(device(48, 0.6), device(52, 0.3)), QRect(device(48, 99.7), device(52, 99.4))}) {
             QCOMPARE(countPixels(image, inside, qRgb(255, 0, 0)), 0);
         }
     }
@@ -295,7 +307,8 @@ private slots:
         const ViewerState state =
             withPoints({{3.0f, 1.0f, 1}, {0.0f, 0.0f, -58}, {10.0f, 0.0f, -57}});
         const QImage image = render(state, axes, PlotStyle{});
-        for (double px : {10.0, 50.0, 90.0}) QVERIFY(isDark(image.pixel(device(px, 50))));
+        for (double px : {10.0, 50.0, 90.0})
+            QVERIFY(isDark(image.pixel(device(px, 50))));
     }
 
     void aLineStartLeftOfTheAxisWaitsForAPointInside() {
@@ -334,7 +347,8 @@ private slots:
         std::vector<quillane::plotfile::PlotPoint> points;
         for (int i = 0; i < quillane::plotfile::kMaxViewerPoints; ++i) {
             points.push_back({static_cast<float>(i % 1000) / 100.0f,
-                              static_cast<float>(i / 1000) / 21.0f, static_cast<int16_t>(i % 50 + 1)});
+                              static_cast<float>(i / 1000) / 21.0f,
+                              static_cast<int16_t>(i % 50 + 1)});
         }
         const ViewerState state = withPoints(std::move(points));
         const QImage image = render(state, tenByTen(), PlotStyle{});
@@ -344,9 +358,10 @@ private slots:
     void undefinedAndInfiniteValuesNeitherHangNorBreakTheDrawing() {
         const float inf = std::numeric_limits<float>::infinity();
         const float nan = std::numeric_limits<float>::quiet_NaN();
-        for (const auto &points : {std::vector<quillane::plotfile::PlotPoint>{{nan, 1, 1}, {2, nan, 1}},
-                                   std::vector<quillane::plotfile::PlotPoint>{{1, 1, 1}, {inf, 2, 1}},
-                                   std::vector<quillane::plotfile::PlotPoint>{{-inf, 1, -58}, {inf, nan, -57}}}) {
+        for (const auto &points :
+             {std::vector<quillane::plotfile::PlotPoint>{{nan, 1, 1}, {2, nan, 1}},
+              std::vector<quillane::plotfile::PlotPoint>{{1, 1, 1}, {inf, 2, 1}},
+              std::vector<quillane::plotfile::PlotPoint>{{-inf, 1, -58}, {inf, nan, -57}}}) {
             ViewerState state = withPoints(points);
             FindPlotRange(state);
             const PlotAxes axes = computeAxes(state, tickRounder(), nullptr);
@@ -468,12 +483,14 @@ private slots:
         RenderSettings limits;
         limits.limits = {true, 6.2, 7.05};
         QVERIFY2(renderPlotFile(folder.file("raw.dat"), out + "/raw_limits.png", QSize(1248, 702),
-                                tickRounder(), limits, &error), qPrintable(error));
+                                tickRounder(), limits, &error),
+                 qPrintable(error));
         RenderSettings filled;
         filled.style.FilledSymbols = true;
         filled.style.CycleColorsFirst = false;
         QVERIFY2(renderPlotFile(folder.file("raw.dat"), out + "/raw_symbols_first.png",
-                                QSize(1248, 702), tickRounder(), filled, &error), qPrintable(error));
+                                QSize(1248, 702), tickRounder(), filled, &error),
+                 qPrintable(error));
 
         PlotFileSpec slope;
         slope.heading = "Gradient of the data";
@@ -484,7 +501,8 @@ private slots:
         for (int k = 1; k <= 5; ++k) {
             const auto series = boundaryProfile(k, 80, 6.0f, 7.2f, 0.04f * static_cast<float>(k));
             for (size_t i = 1; i + 1 < series.size(); ++i) {
-                const float d = (series[i + 1].y - series[i - 1].y) / (series[i + 1].x - series[i - 1].x);
+                const float d =
+                    (series[i + 1].y - series[i - 1].y) / (series[i + 1].x - series[i - 1].x);
                 slope.points.push_back({series[i].x, d - 2.0f, k});
                 lo = std::min(lo, series[i].x);
                 hi = std::max(hi, series[i].x);
@@ -497,7 +515,8 @@ private slots:
         slope.points.push_back({zero_hi, 0.0f, -57});
         writePlotFile(folder.file("slope.dat"), slope);
         QVERIFY2(renderPlotFile(folder.file("slope.dat"), out + "/derivative.png", QSize(1248, 702),
-                                tickRounder(), RenderSettings{}, &error), qPrintable(error));
+                                tickRounder(), RenderSettings{}, &error),
+                 qPrintable(error));
 
         PlotFileSpec result;
         result.heading = "RMS Deviations vs Time";
@@ -519,9 +538,11 @@ private slots:
         RenderSettings large_filled;
         large_filled.style.FilledSymbols = true;
         QVERIFY2(renderPlotFile(folder.file("result.dat"), out + "/result.png", QSize(1248, 702),
-                                tickRounder(), large_filled, &error), qPrintable(error));
+                                tickRounder(), large_filled, &error),
+                 qPrintable(error));
         QVERIFY2(renderPlotFile(folder.file("result.dat"), out + "/result.svg", QSize(1248, 702),
-                                tickRounder(), large_filled, &error), qPrintable(error));
+                                tickRounder(), large_filled, &error),
+                 qPrintable(error));
 
         PlotStyle legend_style;
         PlotLegend legend(legend_style, {});

@@ -34,7 +34,7 @@ void touch(const QString &name) {
 
 class PlotFilesTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     // ---- numbering ----
     void numberingStartsAtZeroInAnEmptyFolder() {
         ScratchFolder folder;
@@ -113,8 +113,9 @@ private slots:
 
         writePlotFile(folder.file("plot.dat"), threePoints());
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
-        QCOMPARE(DisposePlotFile(state, folder.file("plot.dat"), folder.file("~kestrl~.tmp")).kept_as,
-                 QString("plot_001.dat"));
+        QCOMPARE(
+            DisposePlotFile(state, folder.file("plot.dat"), folder.file("~kestrl~.tmp")).kept_as,
+            QString("plot_001.dat"));
     }
 
     void aNumberedNameMadeMeanwhileIsSkipped() {
@@ -125,8 +126,9 @@ private slots:
         touch("plot_001.dat");
         writePlotFile(folder.file("plot.dat"), threePoints());
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
-        QCOMPARE(DisposePlotFile(state, folder.file("plot.dat"), folder.file("~kestrl~.tmp")).kept_as,
-                 QString("plot_002.dat"));
+        QCOMPARE(
+            DisposePlotFile(state, folder.file("plot.dat"), folder.file("~kestrl~.tmp")).kept_as,
+            QString("plot_002.dat"));
     }
 
     void aMarkedPlotReplacesTheTemporaryCopyAndIsDeleted() {
@@ -213,7 +215,8 @@ private slots:
         ScratchFolder folder;
         PlotFileSpec spec = threePoints();
         QString heading;
-        for (int i = 0; i < 80; ++i) heading += QChar('A' + i % 26);
+        for (int i = 0; i < 80; ++i)
+            heading += QChar('A' + i % 26);
         spec.heading = heading;
         spec.delete_marker = true;
         writePlotFile(folder.file("plot.dat"), spec);
@@ -260,8 +263,11 @@ private slots:
     void pointsAndSeriesCodesAreReadIncludingLineCodes() {
         ScratchFolder folder;
         PlotFileSpec spec;
-        spec.points = {{0.0f, 0.05f, 1}, {-2.5e7f, 1234.5f, 12}, {1.0f, 0.0f, -58},
-                       {4.5f, 0.0f, -57}, {2.0f, 2.0f, -56}};
+        spec.points = {{0.0f, 0.05f, 1},
+                       {-2.5e7f, 1234.5f, 12},
+                       {1.0f, 0.0f, -58},
+                       {4.5f, 0.0f, -57},
+                       {2.0f, 2.0f, -56}};
         writePlotFile(folder.file("plot.dat"), spec);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
@@ -339,11 +345,13 @@ private slots:
     void readingReportsProgressInTenths() {
         ScratchFolder folder;
         PlotFileSpec spec;
-        for (int i = 0; i < 100; ++i) spec.points.push_back({float(i), float(i), 1});
+        for (int i = 0; i < 100; ++i)
+            spec.points.push_back({float(i), float(i), 1});
         writePlotFile(folder.file("plot.dat"), spec);
         ViewerState state;
         std::vector<int> shown;
-        loadPlotFile(state, folder.file("plot.dat"), {}, [&](int percent) { shown.push_back(percent); });
+        loadPlotFile(state, folder.file("plot.dat"), {},
+                     [&](int percent) { shown.push_back(percent); });
         QCOMPARE(shown, std::vector<int>({10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
     }
 
@@ -365,7 +373,8 @@ private slots:
 
     void theCaptionShowsShortNamesWholeAndLongNamesByTheirEnd() {
         const QString title = "Quillane V0.99";
-        QCOMPARE(plotCaption(title, "C:/work/d/plot.dat"), QString("Quillane V0.99   [C:/work/d/plot.dat]"));
+        QCOMPARE(plotCaption(title, "C:/work/d/plot.dat"),
+                 QString("Quillane V0.99   [C:/work/d/plot.dat]"));
         const QString name = "/home/user/run7/plot.dat";  // 24 characters
         QCOMPARE(name.size(), 24);
         QCOMPARE(plotCaption(title, name), QString("Quillane V0.99   [...") + name.right(21) + "]");

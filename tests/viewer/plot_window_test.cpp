@@ -46,7 +46,8 @@ struct Viewer {
 
 QStringList texts(const std::vector<Message> &messages) {
     QStringList list;
-    for (const Message &m : messages) list << m.title + ": " + m.text;
+    for (const Message &m : messages)
+        list << m.title + ": " + m.text;
     return list;
 }
 
@@ -54,20 +55,24 @@ QStringList texts(const std::vector<Message> &messages) {
 
 class PlotWindowTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { quietOffscreenNotes(); }
 
     // ---- the window ----
     void theMenuCarriesTheCommandsUnderTheirNames() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
-        const std::pair<const char *, const char *> commands[] = {
-            {"Zoomout", "&ZoomOut"},     {"ShowEm", "&Hide (X,Y)"},
-            {"PrnPlot", "Print"},        {"Nolines", "Omit Lines"},
-            {"LargePoints", "Small Symbols"}, {"UseFilled", "Filled Symbols"},
-            {"Col_Sym", "Cycle Symbols 1st"}, {"ClipPrn", "To Clipboard"},
-            {"SaveBMP", "To File (Bitmap)"},  {"SavePlotNow", "S&avePlot"},
-            {"ShowIt", "Show &Legend"}};
+        const std::pair<const char *, const char *> commands[] = {{"Zoomout", "&ZoomOut"},
+                                                                  {"ShowEm", "&Hide (X,Y)"},
+                                                                  {"PrnPlot", "Print"},
+                                                                  {"Nolines", "Omit Lines"},
+                                                                  {"LargePoints", "Small Symbols"},
+                                                                  {"UseFilled", "Filled Symbols"},
+                                                                  {"Col_Sym", "Cycle Symbols 1st"},
+                                                                  {"ClipPrn", "To Clipboard"},
+                                                                  {"SaveBMP", "To File (Bitmap)"},
+                                                                  {"SavePlotNow", "S&avePlot"},
+                                                                  {"ShowIt", "Show &Legend"}};
         for (const auto &[name, caption] : commands) {
             QAction *action = viewer.action(name);
             QVERIFY2(action, name);
@@ -199,9 +204,8 @@ private slots:
         QVERIFY(viewer.action("SavePlotNow")->isEnabled());
 
         // Cancel ends the command silently.
-        viewer.window->setSaveFileHook([](QWidget *, const QString &, const QString &, QString *) {
-            return QString();
-        });
+        viewer.window->setSaveFileHook(
+            [](QWidget *, const QString &, const QString &, QString *) { return QString(); });
         viewer.window->SavePlotNow();
         QVERIFY(QFile::exists(viewer.host.temp_file));
         QVERIFY(viewer.action("SavePlotNow")->isEnabled());
@@ -368,8 +372,10 @@ private slots:
         viewer.show(ninePoints());
         viewer.window->mouseUp(Qt::LeftButton, Qt::ControlModifier, QPointF(90, 50));
         viewer.window->mouseUp(Qt::LeftButton, Qt::AltModifier, QPointF(20, 50));
-        QCOMPARE(texts(viewer.messages.messages),
-                 QStringList(2, "Invalid Operation: Error Setting Data Limits! This would remove all data."));
+        QCOMPARE(
+            texts(viewer.messages.messages),
+            QStringList(
+                2, "Invalid Operation: Error Setting Data Limits! This would remove all data."));
         QVERIFY(viewer.host.calls.isEmpty());
         QCOMPARE(viewer.host.x_low, 2.0);
         QCOMPARE(viewer.host.x_high, 8.0);
@@ -397,8 +403,10 @@ private slots:
         viewer.show(ninePoints());
         viewer.window->mouseUp(Qt::LeftButton, Qt::ControlModifier, QPointF(30, 50));
         viewer.host.limits_mode = true;
-        viewer.window->mouseUp(Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, QPointF(30, 50));
-        viewer.window->mouseUp(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier, QPointF(30, 50));
+        viewer.window->mouseUp(Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier,
+                               QPointF(30, 50));
+        viewer.window->mouseUp(Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
+                               QPointF(30, 50));
         viewer.window->mouseUp(Qt::RightButton, Qt::NoModifier, QPointF(30, 50));
         viewer.window->mouseUp(Qt::RightButton, Qt::AltModifier, QPointF(30, 50));
         QVERIFY(viewer.host.calls.isEmpty());
@@ -420,7 +428,8 @@ private slots:
         const PlotScale scale = w.currentScale();
         const QPoint at = scale.toDevice(45, 50).toPoint();
         QTest::mouseClick(w.canvas(), Qt::LeftButton, Qt::ControlModifier, at);
-        QVERIFY(std::fabs(viewer.host.x_low - scale.dataX(static_cast<float>(scale.toPlot(at).x()))) < 1e-5);
+        QVERIFY(std::fabs(viewer.host.x_low -
+                          scale.dataX(static_cast<float>(scale.toPlot(at).x()))) < 1e-5);
         const QImage image = w.renderImage();
         auto bluish = [&](int x, int y) {
             const QRgb p = image.pixel(x, y);

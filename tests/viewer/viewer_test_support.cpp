@@ -61,7 +61,8 @@ QString plotNumber(float value) {
     const double magnitude = std::fabs(rounded);
     if (magnitude >= 0.1 && magnitude < 1.0e6) {
         int digits = 0;  // digits before the point
-        while (digits < 6 && magnitude >= std::pow(10.0, digits)) ++digits;
+        while (digits < 6 && magnitude >= std::pow(10.0, digits))
+            ++digits;
         const int decimals = 6 - digits;
         if (decimals == 0) {
             std::snprintf(text, sizeof text, "%.0f.", rounded);
@@ -81,7 +82,8 @@ QByteArray plotFileText(const PlotFileSpec &spec) {
         text += " " + spec.heading.left(79).leftJustified(79) + "!" + crlf;
     } else {
         QString heading = spec.heading;
-        while (heading.endsWith(' ')) heading.chop(1);
+        while (heading.endsWith(' '))
+            heading.chop(1);
         text += " " + heading + crlf;
     }
     text += " " + spec.heading2.left(79).leftJustified(79) + spec.stamp.leftJustified(25) + crlf;
@@ -89,8 +91,8 @@ QByteArray plotFileText(const PlotFileSpec &spec) {
         const QString trimmed = label.trimmed();
         text += " " + (trimmed.isEmpty() ? QString(80, ' ') : trimmed) + crlf;
     }
-    const int count = spec.count_override >= 0 ? spec.count_override
-                                               : static_cast<int>(spec.points.size());
+    const int count =
+        spec.count_override >= 0 ? spec.count_override : static_cast<int>(spec.points.size());
     text += QStringLiteral(" %1").arg(count, 15) + crlf;
     for (const FilePoint &p : spec.points) {
         text += "  " + plotNumber(p.x) + " " + plotNumber(p.y) + " " + plotNumber(0.0f) + " " +
@@ -101,7 +103,8 @@ QByteArray plotFileText(const PlotFileSpec &spec) {
 
 void writePlotFile(const QString &path, const PlotFileSpec &spec) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
     file.write(plotFileText(spec));
 }
 
@@ -123,9 +126,7 @@ std::vector<FilePoint> boundaryProfile(int series, int n, float x_lo, float x_hi
 }
 
 quillane::viewer::MessageHook MessageRecorder::hook() {
-    return [this](const QString &text, const QString &title) {
-        messages.push_back({text, title});
-    };
+    return [this](const QString &text, const QString &title) { messages.push_back({text, title}); };
 }
 
 RecordingHost::RecordingHost(const QString &folder)
@@ -155,7 +156,9 @@ ScratchFolder::ScratchFolder() : previous_(QDir::currentPath()) {
     QDir::setCurrent(dir_.path());
 }
 
-ScratchFolder::~ScratchFolder() { QDir::setCurrent(previous_); }
+ScratchFolder::~ScratchFolder() {
+    QDir::setCurrent(previous_);
+}
 
 void quietOffscreenNotes() {
     static QtMessageHandler previous = nullptr;

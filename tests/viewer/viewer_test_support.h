@@ -44,8 +44,7 @@ void writePlotFile(const QString &path, const PlotFileSpec &spec);
 QByteArray readAll(const QString &path);
 
 // Points of one series along a sigmoid boundary, as a raw-data plot.
-std::vector<FilePoint> boundaryProfile(int series, int n, float x_lo, float x_hi,
-                                       float shift);
+std::vector<FilePoint> boundaryProfile(int series, int n, float x_lo, float x_hi, float shift);
 
 struct Message {
     QString text;
@@ -54,14 +53,14 @@ struct Message {
 
 // Collects the viewer's messages instead of showing them.
 class MessageRecorder {
-public:
+  public:
     quillane::viewer::MessageHook hook();
     std::vector<Message> messages;
 };
 
 // A host that records every library call in order.
 class RecordingHost : public quillane::viewer::ViewerHost {
-public:
+  public:
     explicit RecordingHost(const QString &folder = QDir::currentPath());
 
     double xLow() const override { return x_low; }
@@ -101,13 +100,13 @@ public:
 
 // A fresh folder that is the current folder until the object goes.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     QString path() const { return dir_.path(); }
     QString file(const QString &name) const { return dir_.filePath(name); }
 
-private:
+  private:
     QTemporaryDir dir_;
     QString previous_;
 };
