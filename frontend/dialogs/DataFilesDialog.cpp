@@ -207,7 +207,7 @@ QWidget *DataFilesDialog::buildOptionsPanel() {
     for (int i = 0; i < 2; ++i) {
         auto *caption = new QLabel(captions[i], panel);
         caption->setWordWrap(true);
-        caption->setMaximumWidth(180);
+        caption->setMaximumWidth(260);
         // Two digits at most: the largest values the fields accept are 50 and 99.
         fields[i]->setMaxLength(2);
         fields[i]->setFixedWidth(QFontMetrics(fields[i]->font()).horizontalAdvance(QStringLiteral("000")) + 8);
