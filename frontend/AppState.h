@@ -30,7 +30,8 @@ struct AppState {
     SetArray<int32_t> ActiveSetTable{};                     // [k] = data set of active set k
     int32_t NumFilesRead = 0;
     int32_t NumActive = 0;
-    SetArray<double> DataSetTimes{};  // [k] = time of active set k (the library's array starts at [1])
+    SetArray<double>
+        DataSetTimes{};  // [k] = time of active set k (the library's array starts at [1])
 
     // Sequence-load options of the data-file dialog.
     int16_t FileIncrement = 1;

@@ -30,7 +30,8 @@ QLineEdit *commentLine(QWidget *parent, const char *name) {
     line->setObjectName(QString::fromLatin1(name));
     line->setReadOnly(true);
     line->setFont(commentFont());
-    line->setMinimumWidth(QFontMetrics(line->font()).horizontalAdvance(QString(82, QLatin1Char('0'))));
+    line->setMinimumWidth(
+        QFontMetrics(line->font()).horizontalAdvance(QString(82, QLatin1Char('0'))));
     return line;
 }
 
@@ -41,13 +42,14 @@ CommentsWindow::CommentsWindow(QWidget *parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Click Anywhere To Close"));
     text1_ = commentLine(this, "Text1");
     text2_ = commentLine(this, "Text2");
-    text1_->setText(
-        QStringLiteral("12345678901234567890123456789012345678901234567890123456789012345678901234567890"));
+    text1_->setText(QStringLiteral(
+        "12345678901234567890123456789012345678901234567890123456789012345678901234567890"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(text1_);
     layout->addWidget(text2_);
     // A click on a text line closes the window like a click on its background.
-    for (QLineEdit *line : {text1_, text2_}) line->installEventFilter(this);
+    for (QLineEdit *line : {text1_, text2_})
+        line->installEventFilter(this);
 }
 
 void CommentsWindow::setLines(const QString &first, const QString &second, const QString &caption) {
@@ -58,8 +60,12 @@ void CommentsWindow::setLines(const QString &first, const QString &second, const
     setWindowTitle(caption);
 }
 
-QString CommentsWindow::firstLine() const { return text1_->text(); }
-QString CommentsWindow::secondLine() const { return text2_->text(); }
+QString CommentsWindow::firstLine() const {
+    return text1_->text();
+}
+QString CommentsWindow::secondLine() const {
+    return text2_->text();
+}
 
 void CommentsWindow::placeOver(const QWidget *form) {
     if (!form) return;
@@ -75,6 +81,8 @@ bool CommentsWindow::eventFilter(QObject *watched, QEvent *event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void CommentsWindow::mousePressEvent(QMouseEvent *) { accept(); }
+void CommentsWindow::mousePressEvent(QMouseEvent *) {
+    accept();
+}
 
 }  // namespace quillane::frontend

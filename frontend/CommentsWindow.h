@@ -9,7 +9,7 @@ namespace quillane::frontend {
 
 class CommentsWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CommentsWindow(QWidget *parent = nullptr);
 
     // Fills both lines and the caption.
@@ -21,11 +21,11 @@ public:
     // little below its top edge.
     void placeOver(const QWidget *form);
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
-private:
+  private:
     QLineEdit *text1_;
     QLineEdit *text2_;
 };

@@ -39,7 +39,8 @@ void BuildActiveList(AppState &state, LibraryBinding &library, LogListBox &list,
         lines << activeSetLine(i, state.DataFileNames[i], k);
     }
     const bool written = lines.isEmpty() || appendLines(state.OutFileName, lines);
-    for (const QString &line : lines) list.addString(line);
+    for (const QString &line : lines)
+        list.addString(line);
     state.NumActive = k;
     if (state.RefSet > state.NumActive) state.RefSet = state.NumActive;
     if (state.RefSet < 1 && state.NumActive > 0) state.RefSet = 1;

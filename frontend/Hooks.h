@@ -37,12 +37,12 @@ struct Hooks {
     std::function<void(QWidget *parent)> newDSToPlot;
 
     // ---- plot viewer ----
-    std::function<void()> loadPlotWindow;    // create Plotit; sets PlotWindowOpen
-    std::function<void()> showPlot;          // ShowPlot: read and draw the plot file
-    std::function<void()> disposePlotFile;   // DisposePlotFile: delete or keep it
-    std::function<void()> showPlotWindow;    // show Plotit, not modal
-    std::function<void()> closePlotWindow;   // close Plotit
-    std::function<void()> closeLegendWindow; // close PlotLegend
+    std::function<void()> loadPlotWindow;     // create Plotit; sets PlotWindowOpen
+    std::function<void()> showPlot;           // ShowPlot: read and draw the plot file
+    std::function<void()> disposePlotFile;    // DisposePlotFile: delete or keep it
+    std::function<void()> showPlotWindow;     // show Plotit, not modal
+    std::function<void()> closePlotWindow;    // close Plotit
+    std::function<void()> closeLegendWindow;  // close PlotLegend
     // Checks or unchecks the viewer's printer item `index` (1-based, in the
     // order of AppState::PrinterNames).
     std::function<void(int index, bool checked)> setViewerPrinterChecked;

@@ -30,6 +30,8 @@ bool InstanceGuard::acquire() {
     return false;
 }
 
-bool InstanceGuard::held() const { return lock_ && lock_->isLocked(); }
+bool InstanceGuard::held() const {
+    return lock_ && lock_->isLocked();
+}
 
 }  // namespace quillane::frontend

@@ -11,7 +11,7 @@
 namespace quillane::frontend {
 
 class InstanceGuard {
-public:
+  public:
     // The lock file: $QUILLANE_LOCK_FILE when set, else quillane.lock in the
     // user's runtime folder (or the temporary folder).
     InstanceGuard();
@@ -25,7 +25,7 @@ public:
 
     static QString defaultLockFile();
 
-private:
+  private:
     QString path_;
     std::unique_ptr<QLockFile> lock_;
 };

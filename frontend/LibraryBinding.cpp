@@ -76,7 +76,9 @@ bool LibraryBinding::load() {
     return false;
 }
 
-QString LibraryBinding::fileName() const { return library_ ? library_->fileName() : QString(); }
+QString LibraryBinding::fileName() const {
+    return library_ ? library_->fileName() : QString();
+}
 
 bool LibraryBinding::bind(QLibrary &library) {
     Exports bound;
@@ -103,7 +105,9 @@ int32_t LibraryBinding::textLength(const QString &text) {
 
 // ---- state and options ----
 
-void LibraryBinding::initcommons(const int32_t &echo_flag) { fn_.initcommons(&echo_flag); }
+void LibraryBinding::initcommons(const int32_t &echo_flag) {
+    fn_.initcommons(&echo_flag);
+}
 
 void LibraryBinding::init_namwr(const QString &name) {
     const QByteArray text = fixedText(name.trimmed(), 127);
@@ -131,7 +135,9 @@ void LibraryBinding::set_xs_to_plot(const double *xs, const int32_t &count) {
     fn_.set_xs_to_plot(xs, &count);
 }
 
-void LibraryBinding::set_plotsave(const int32_t &delete_flag) { fn_.set_plotsave(&delete_flag); }
+void LibraryBinding::set_plotsave(const int32_t &delete_flag) {
+    fn_.set_plotsave(&delete_flag);
+}
 
 void LibraryBinding::get_differ_parms(int32_t &span, int32_t &points, int32_t &terms) {
     fn_.get_differ_parms(&span, &points, &terms);
@@ -148,31 +154,51 @@ void LibraryBinding::getdatar(const QString &name, const int32_t &n) {
     fn_.getdatar(text.constData(), 127, &n);
 }
 
-void LibraryBinding::TRANSFER_DATA() { fn_.TRANSFER_DATA(); }
+void LibraryBinding::TRANSFER_DATA() {
+    fn_.TRANSFER_DATA();
+}
 
-void LibraryBinding::put_plotlist(const int32_t *list) { fn_.put_plotlist(list); }
+void LibraryBinding::put_plotlist(const int32_t *list) {
+    fn_.put_plotlist(list);
+}
 
 void LibraryBinding::setxirange(const double &low, const double &high) {
     fn_.setxirange(&low, &high);
 }
 
-void LibraryBinding::getxirange(double &low, double &high) { fn_.getxirange(&low, &high); }
+void LibraryBinding::getxirange(double &low, double &high) {
+    fn_.getxirange(&low, &high);
+}
 
-void LibraryBinding::set_lim_indices_vb(int32_t &ok) { fn_.set_lim_indices_vb(&ok); }
+void LibraryBinding::set_lim_indices_vb(int32_t &ok) {
+    fn_.set_lim_indices_vb(&ok);
+}
 
-void LibraryBinding::find_smallest_range() { fn_.find_smallest_range(); }
+void LibraryBinding::find_smallest_range() {
+    fn_.find_smallest_range();
+}
 
-void LibraryBinding::set_x_var(const double &choice) { fn_.set_x_var(&choice); }
+void LibraryBinding::set_x_var(const double &choice) {
+    fn_.set_x_var(&choice);
+}
 
-void LibraryBinding::get_times(double *times) { fn_.get_times(times); }
+void LibraryBinding::get_times(double *times) {
+    fn_.get_times(times);
+}
 
-void LibraryBinding::set_times(const double *times) { fn_.set_times(times); }
+void LibraryBinding::set_times(const double *times) {
+    fn_.set_times(times);
+}
 
-void LibraryBinding::renumber_fringes() { fn_.renumber_fringes(); }
+void LibraryBinding::renumber_fringes() {
+    fn_.renumber_fringes();
+}
 
 // ---- fit, graphs, plots ----
 
-void LibraryBinding::fit_allB(const int32_t &ref) { fn_.fit_allB(&ref); }
+void LibraryBinding::fit_allB(const int32_t &ref) {
+    fn_.fit_allB(&ref);
+}
 
 void LibraryBinding::plot_result_graphs(const int32_t &kind, const int32_t &ref) {
     fn_.plot_result_graphs(&kind, &ref);
@@ -182,7 +208,9 @@ void LibraryBinding::GENERIC_PLOT(const int32_t &kind, const int32_t &set) {
     fn_.GENERIC_PLOT(&kind, &set);
 }
 
-void LibraryBinding::plt_c_x() { fn_.plt_c_x(); }
+void LibraryBinding::plt_c_x() {
+    fn_.plt_c_x();
+}
 
 void LibraryBinding::tkrnd2(const float &lo, const float &hi, float &out_lo, float &out_hi,
                             int32_t &n_intervals) {
@@ -191,6 +219,8 @@ void LibraryBinding::tkrnd2(const float &lo, const float &hi, float &out_lo, flo
 
 // ---- the log list box ----
 
-void LibraryBinding::init_lbsink(const quillane_listbox_ops *ops) { fn_.init_lbsink(ops); }
+void LibraryBinding::init_lbsink(const quillane_listbox_ops *ops) {
+    fn_.init_lbsink(ops);
+}
 
 }  // namespace quillane::frontend

@@ -28,37 +28,37 @@
 namespace quillane::frontend {
 
 // Every operation of quillane.h, in the header's order.
-#define QUILLANE_FRONTEND_EXPORTS(X)                                                              \
-    X(initcommons)                                                                                \
-    X(init_namwr)                                                                                 \
-    X(setplotfile)                                                                                \
-    X(init_lbhandle)                                                                              \
-    X(setredir)                                                                                   \
-    X(setrchoice)                                                                                 \
-    X(set_xs_to_plot)                                                                             \
-    X(set_plotsave)                                                                               \
-    X(get_differ_parms)                                                                           \
-    X(set_differ_parms)                                                                           \
-    X(getdatar)                                                                                   \
-    X(TRANSFER_DATA)                                                                              \
-    X(put_plotlist)                                                                               \
-    X(setxirange)                                                                                 \
-    X(getxirange)                                                                                 \
-    X(set_lim_indices_vb)                                                                         \
-    X(find_smallest_range)                                                                        \
-    X(set_x_var)                                                                                  \
-    X(get_times)                                                                                  \
-    X(set_times)                                                                                  \
-    X(renumber_fringes)                                                                           \
-    X(fit_allB)                                                                                   \
-    X(plot_result_graphs)                                                                         \
-    X(GENERIC_PLOT)                                                                               \
-    X(plt_c_x)                                                                                    \
-    X(tkrnd2)                                                                                     \
+#define QUILLANE_FRONTEND_EXPORTS(X) \
+    X(initcommons)                   \
+    X(init_namwr)                    \
+    X(setplotfile)                   \
+    X(init_lbhandle)                 \
+    X(setredir)                      \
+    X(setrchoice)                    \
+    X(set_xs_to_plot)                \
+    X(set_plotsave)                  \
+    X(get_differ_parms)              \
+    X(set_differ_parms)              \
+    X(getdatar)                      \
+    X(TRANSFER_DATA)                 \
+    X(put_plotlist)                  \
+    X(setxirange)                    \
+    X(getxirange)                    \
+    X(set_lim_indices_vb)            \
+    X(find_smallest_range)           \
+    X(set_x_var)                     \
+    X(get_times)                     \
+    X(set_times)                     \
+    X(renumber_fringes)              \
+    X(fit_allB)                      \
+    X(plot_result_graphs)            \
+    X(GENERIC_PLOT)                  \
+    X(plt_c_x)                       \
+    X(tkrnd2)                        \
     X(init_lbsink)
 
 class LibraryBinding {
-public:
+  public:
     LibraryBinding();
     ~LibraryBinding();
     LibraryBinding(const LibraryBinding &) = delete;
@@ -121,7 +121,7 @@ public:
     // ---- the log list box ----
     void init_lbsink(const quillane_listbox_ops *ops);
 
-private:
+  private:
     bool bind(QLibrary &library);
 
     struct Exports {

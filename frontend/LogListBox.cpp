@@ -51,17 +51,25 @@ LogListBox::LogListBox(QListWidget *list) : list_(list), handle_(nextHandle()) {
     registry().insert(handle_, this);
 }
 
-LogListBox::~LogListBox() { registry().remove(handle_); }
+LogListBox::~LogListBox() {
+    registry().remove(handle_);
+}
 
-const quillane_listbox_ops &LogListBox::operations() { return kOperations; }
+const quillane_listbox_ops &LogListBox::operations() {
+    return kOperations;
+}
 
-LogListBox *LogListBox::find(int32_t handle) { return registry().value(handle, nullptr); }
+LogListBox *LogListBox::find(int32_t handle) {
+    return registry().value(handle, nullptr);
+}
 
 void LogListBox::addString(const QString &line) {
     if (list_) list_->addItem(line);
 }
 
-int32_t LogListBox::count() const { return list_ ? static_cast<int32_t>(list_->count()) : 0; }
+int32_t LogListBox::count() const {
+    return list_ ? static_cast<int32_t>(list_->count()) : 0;
+}
 
 void LogListBox::setTopIndex(int32_t index) {
     if (!list_ || index < 0 || index >= list_->count()) return;

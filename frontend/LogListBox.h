@@ -21,7 +21,7 @@
 namespace quillane::frontend {
 
 class LogListBox {
-public:
+  public:
     explicit LogListBox(QListWidget *list);
     ~LogListBox();
     LogListBox(const LogListBox &) = delete;
@@ -42,7 +42,7 @@ public:
     // The list registered under `handle`, or nullptr.
     static LogListBox *find(int32_t handle);
 
-private:
+  private:
     QPointer<QListWidget> list_;
     int32_t handle_;
 };

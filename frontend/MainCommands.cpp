@@ -135,11 +135,13 @@ void MainWindow::ToggleXI_R() {
     if (state_.XiMode == kFalse) {
         state_.XiMode = kTrue;
         self->setText(QStringLiteral("Toggle XI to R"));
-        for (double *v : values) *v = *v * *v / 2.0;
+        for (double *v : values)
+            *v = *v * *v / 2.0;
     } else {
         state_.XiMode = kFalse;
         self->setText(QStringLiteral("Toggle R to XI"));
-        for (double *v : values) *v = std::sqrt(2.0 * *v);
+        for (double *v : values)
+            *v = std::sqrt(2.0 * *v);
     }
     const double mode = static_cast<double>(state_.XiMode);
     library_.set_x_var(mode);
@@ -156,7 +158,8 @@ void MainWindow::GetNewTimes() {
 }
 
 void MainWindow::DSTimeToDSIndex() {
-    for (int k = 1; k <= state_.NumActive && k <= kMaxDataSets; ++k) state_.DataSetTimes[k] = k;
+    for (int k = 1; k <= state_.NumActive && k <= kMaxDataSets; ++k)
+        state_.DataSetTimes[k] = k;
     library_.set_times(&state_.DataSetTimes[1]);
 }
 
@@ -189,9 +192,15 @@ void MainWindow::dataPlot(int kind) {
     if (state_.PlotReady == kTrue) showThePlot();
 }
 
-void MainWindow::PlotRaw() { dataPlot(1); }
-void MainWindow::PlotdCdX_X() { dataPlot(2); }
-void MainWindow::PlotdCdX_C() { dataPlot(3); }
+void MainWindow::PlotRaw() {
+    dataPlot(1);
+}
+void MainWindow::PlotdCdX_X() {
+    dataPlot(2);
+}
+void MainWindow::PlotdCdX_C() {
+    dataPlot(3);
+}
 
 // ---- result graphs ----
 
@@ -213,8 +222,12 @@ void MainWindow::rmsPlot(int kind, const QString &caption) {
     showThePlot();
 }
 
-void MainWindow::PlotRMS() { rmsPlot(1, QStringLiteral("Plot RMS vs Time")); }
-void MainWindow::PlotVar() { rmsPlot(2, QStringLiteral("Plot Variance vs Time")); }
+void MainWindow::PlotRMS() {
+    rmsPlot(1, QStringLiteral("Plot RMS vs Time"));
+}
+void MainWindow::PlotVar() {
+    rmsPlot(2, QStringLiteral("Plot Variance vs Time"));
+}
 
 // A chooser closed without a choice makes no graph at all: the library keeps
 // the previous choice, but a graph the user did not ask for is not shown.

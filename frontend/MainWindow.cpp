@@ -80,7 +80,9 @@ QAction *MainWindow::addSeparator(QMenu *menu, const char *name) {
     return action;
 }
 
-QAction *MainWindow::item(const QString &name) const { return items_.value(name, nullptr); }
+QAction *MainWindow::item(const QString &name) const {
+    return items_.value(name, nullptr);
+}
 
 void MainWindow::setItemEnabled(const char *name, bool enabled) {
     if (QAction *action = item(QString::fromLatin1(name))) action->setEnabled(enabled);
@@ -120,8 +122,8 @@ void MainWindow::buildMenus() {
     connect(addItem(plotData, "PlotdCdX_C", QStringLiteral("d&C/dX vs Dep.Var.")),
             &QAction::triggered, this, &MainWindow::PlotdCdX_C);
     QMenu *results = addMenu(plots, "PlotDummy2", QStringLiteral("&Plot &Results"));
-    connect(addItem(results, "PlotRMS", QStringLiteral("&RMS vs Time")), &QAction::triggered,
-            this, &MainWindow::PlotRMS);
+    connect(addItem(results, "PlotRMS", QStringLiteral("&RMS vs Time")), &QAction::triggered, this,
+            &MainWindow::PlotRMS);
     connect(addItem(results, "PlotVar", QStringLiteral("&Variance vs Time")), &QAction::triggered,
             this, &MainWindow::PlotVar);
     addSeparator(results, "PlotDummy4");
@@ -153,9 +155,9 @@ void MainWindow::buildMenus() {
 
     // Start state: everything but reading files, the plot-file mode and
     // printing waits for data.
-    for (const char *name : {"SetLimits", "FitIt", "ToggleXI_R", "GetNewTimes", "DSTimeToDSIndex",
-                             "RenumberFr", "SetupDiffer", "PlotDummy1", "PlotdCdX_X", "PlotdCdX_C",
-                             "PlotDummy2"})
+    for (const char *name :
+         {"SetLimits", "FitIt", "ToggleXI_R", "GetNewTimes", "DSTimeToDSIndex", "RenumberFr",
+          "SetupDiffer", "PlotDummy1", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
         setItemEnabled(name, false);
     item(QStringLiteral("ToggleXI_R"))->setVisible(false);
 }
@@ -188,7 +190,8 @@ void MainWindow::load() {
         // shortcut of the copy command included.
         setItemEnabled("PrintDummy1", false);
         setItemEnabled("PrintDummy2", false);
-        for (const char *name : {"PrintFitting", "PrnSelect", "CopySelect"}) setItemEnabled(name, false);
+        for (const char *name : {"PrintFitting", "PrnSelect", "CopySelect"})
+            setItemEnabled(name, false);
     }
     placeAtQuarter(this);
 }
@@ -196,8 +199,8 @@ void MainWindow::load() {
 void MainWindow::sizeOutFileBox() {
     const int width = this->width() - twipsToPixelsX(kListWidthMarginTwips, this);
     const int height = this->height() - twipsToPixelsY(kListHeightMarginTwips, this);
-    outFileBox_->setGeometry(twipsToPixelsX(kListLeftTwips, this), twipsToPixelsY(kListTopTwips, this),
-                             qMax(width, 1), qMax(height, 1));
+    outFileBox_->setGeometry(twipsToPixelsX(kListLeftTwips, this),
+                             twipsToPixelsY(kListTopTwips, this), qMax(width, 1), qMax(height, 1));
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event) {

@@ -26,7 +26,7 @@ class TextPane;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     MainWindow(AppState &state, LibraryBinding &library, Prompts &prompts,
                QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -67,15 +67,15 @@ public:
     void PlotDevvsT();
     void SavePlots();
 
-signals:
+  signals:
     // The user answered Yes to "Exit Program?"; the program is to end.
     void exitConfirmed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     void buildMenus();
     QMenu *addMenu(QMenu *parent, const char *name, const QString &caption);
     QAction *addItem(QMenu *menu, const char *name, const QString &caption);

@@ -31,9 +31,17 @@ ProgressWindow::ProgressWindow(QWidget *parent) : QWidget(parent, Qt::Tool) {
     grid->addWidget(status_, 2, 0, 1, 2);
 }
 
-void ProgressWindow::setPercent(int percent) { gauge_->setValue(qBound(0, percent, 100)); }
-int ProgressWindow::percent() const { return gauge_->value(); }
-void ProgressWindow::setStatus(const QString &text) { status_->setText(text); }
-QString ProgressWindow::status() const { return status_->text(); }
+void ProgressWindow::setPercent(int percent) {
+    gauge_->setValue(qBound(0, percent, 100));
+}
+int ProgressWindow::percent() const {
+    return gauge_->value();
+}
+void ProgressWindow::setStatus(const QString &text) {
+    status_->setText(text);
+}
+QString ProgressWindow::status() const {
+    return status_->text();
+}
 
 }  // namespace quillane::frontend

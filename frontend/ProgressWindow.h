@@ -11,7 +11,7 @@ namespace quillane::frontend {
 
 class ProgressWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ProgressWindow(QWidget *parent = nullptr);
 
     void setPercent(int percent);  // 0..100
@@ -19,7 +19,7 @@ public:
     void setStatus(const QString &text);  // "Reading Data", "Creating Plot"
     QString status() const;
 
-private:
+  private:
     QProgressBar *gauge_;
     QLabel *status_;
 };

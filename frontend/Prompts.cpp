@@ -33,8 +33,12 @@ QString QtPrompts::saveFileName(QWidget *parent, const QString &title, const QSt
     }
 }
 
-int QtPrompts::execDialog(QDialog &dialog) { return dialog.exec(); }
+int QtPrompts::execDialog(QDialog &dialog) {
+    return dialog.exec();
+}
 
-void QtPrompts::beep() { QApplication::beep(); }
+void QtPrompts::beep() {
+    QApplication::beep();
+}
 
 }  // namespace quillane::frontend

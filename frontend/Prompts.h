@@ -11,7 +11,7 @@ class QWidget;
 namespace quillane::frontend {
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
 
     // A message with the exclamation icon and an OK button.
@@ -30,7 +30,7 @@ public:
 
 // The real thing: Qt's message boxes and file dialogs.
 class QtPrompts : public Prompts {
-public:
+  public:
     void warn(QWidget *parent, const QString &title, const QString &text) override;
     bool ask(QWidget *parent, const QString &title, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;

@@ -59,8 +59,8 @@ SplashWindow::SplashWindow(QWidget *parent)
     small.setPointSize(8);
     notice->setFont(small);
     const int left = twipsToPixelsX(1560, this);
-    notice->setGeometry(left, twipsToPixelsY(1560, this), width() - left - twipsToPixelsX(240, this),
-                        twipsToPixelsY(900, this));
+    notice->setGeometry(left, twipsToPixelsY(1560, this),
+                        width() - left - twipsToPixelsX(240, this), twipsToPixelsY(900, this));
     placeAtQuarter(this);
 }
 

@@ -8,7 +8,7 @@ namespace quillane::frontend {
 
 class SplashWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit SplashWindow(QWidget *parent = nullptr);
 
     // The program's picture: a sector-shaped centrifuge cell seen from above,

@@ -20,10 +20,13 @@ namespace quillane::frontend {
 namespace {
 
 void drainEvents(int times) {
-    for (int i = 0; i < times; ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < times; ++i)
+        QCoreApplication::processEvents();
 }
 
-QString bannerTitleLine(const AppState &state) { return QStringLiteral(" ") + state.ProgramTitle; }
+QString bannerTitleLine(const AppState &state) {
+    return QStringLiteral(" ") + state.ProgramTitle;
+}
 
 QString bannerRevisionLine(const AppState &state) {
     return QStringLiteral(" Current Revision V") + state.ProgramVersion;
@@ -94,7 +97,8 @@ int StartUp::run(const StartOptions &options) {
     state_.PrinterNames = QPrinterInfo::availablePrinterNames();
     if (!state_.PrinterNames.isEmpty()) {
         QString name = QPrinterInfo::defaultPrinterName();
-        for (int i = 0; i < 2 && name.endsWith(QChar(0)); ++i) name.chop(1);
+        for (int i = 0; i < 2 && name.endsWith(QChar(0)); ++i)
+            name.chop(1);
         state_.DefaultPrinterName = name;
     }
     state_.FirstSelection = kTrue;
@@ -139,10 +143,11 @@ int StartUp::run(const StartOptions &options) {
     state_.TempPlotFileName = state_.WorkDir + QStringLiteral("~kestrl~.tmp");
     state_.PlotFileName = state_.WorkDir + QStringLiteral("plot.dat");
     if (!fitsLibraryName(state_.PlotFileName)) {
-        prompts_.warn(window_.get(), QStringLiteral("Plot File Error"),
-                      QStringLiteral("The path of the current folder is too long for the plot "
-                                     "file:\n%1\nStart the program in a folder with a shorter path.")
-                          .arg(state_.PlotFileName));
+        prompts_.warn(
+            window_.get(), QStringLiteral("Plot File Error"),
+            QStringLiteral("The path of the current folder is too long for the plot "
+                           "file:\n%1\nStart the program in a folder with a shorter path.")
+                .arg(state_.PlotFileName));
         return 1;
     }
     library_.setplotfile(state_.PlotFileName);
@@ -170,10 +175,10 @@ StartUp::OutputResult StartUp::ChooseOutputFile(const QString &given) {
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return OutputResult::Failed;
     state_.OutFileName = QDir::toNativeSeparators(name);
-    const QByteArray banner = (bannerTitleLine(state_) + QStringLiteral("\r\n") +
-                               QStringLiteral(" Current Revision V") + state_.ProgramVersion +
-                               QStringLiteral("\r\n"))
-                                  .toLocal8Bit();
+    const QByteArray banner =
+        (bannerTitleLine(state_) + QStringLiteral("\r\n") + QStringLiteral(" Current Revision V") +
+         state_.ProgramVersion + QStringLiteral("\r\n"))
+            .toLocal8Bit();
     if (file.write(banner) != banner.size() || !file.flush()) return OutputResult::Failed;
     file.close();
     library_.init_namwr(state_.OutFileName);

@@ -37,7 +37,7 @@ StartOptions parseArguments(const QStringList &arguments);
 QString usageText();
 
 class StartUp {
-public:
+  public:
     // Start-up ended: the main window is shown and the event loop is to run.
     static constexpr int kRunning = -1;
 
@@ -54,7 +54,7 @@ public:
     MainWindow *window() const { return window_.get(); }
     InstanceGuard &guard() { return guard_; }
 
-private:
+  private:
     enum class OutputResult { Chosen, Cancelled, Failed };
     OutputResult ChooseOutputFile(const QString &given);
     void showSplash();

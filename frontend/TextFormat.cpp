@@ -23,7 +23,9 @@ QString buildProgramVersion() {
                                 QUILLANE_VERSION_REVISION);
 }
 
-QString buildProgramTitle() { return fixedWidth(QStringLiteral("Quillane V0.99"), 16); }
+QString buildProgramTitle() {
+    return fixedWidth(QStringLiteral("Quillane V0.99"), 16);
+}
 
 QString shortenedName(const QString &name, int bound, int keep) {
     if (name.size() < bound) return name;
@@ -32,7 +34,8 @@ QString shortenedName(const QString &name, int bound, int keep) {
 
 QString formatDataSetTime(double t) {
     const double magnitude = std::fabs(t);
-    if (magnitude >= 0.1 && magnitude < 10.0) return QStringLiteral("  ") + QString::number(t, 'f', 6);
+    if (magnitude >= 0.1 && magnitude < 10.0)
+        return QStringLiteral("  ") + QString::number(t, 'f', 6);
     return QStringLiteral("  ") + QString::number(t, 'E', 5);
 }
 
@@ -50,7 +53,8 @@ bool parseUserNumber(const QString &text, double &value) {
 long long leadingNumber(const QString &text) {
     long long value = 0;
     int i = 0;
-    while (i < text.size() && text.at(i) == QLatin1Char(' ')) ++i;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
     for (; i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 128; ++i) {
         if (value > 1'000'000'000'000LL) break;
         value = value * 10 + (text.at(i).unicode() - '0');

@@ -30,7 +30,12 @@ QFont printFont() {
 
 TextPane::TextPane(AppState &state, QListWidget *list, Prompts &prompts, Hooks &hooks,
                    QWidget *window)
-    : QObject(window), state_(state), list_(list), prompts_(prompts), hooks_(hooks), window_(window) {
+    : QObject(window),
+      state_(state),
+      list_(list),
+      prompts_(prompts),
+      hooks_(hooks),
+      window_(window) {
     printerFactory = [](const QString &name) {
         auto printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name));
         return printer;
@@ -79,7 +84,8 @@ void TextPane::choosePrinter(int index) {
 
 QStringList TextPane::allLines() const {
     QStringList lines;
-    for (int i = 0; i < list_->count(); ++i) lines << list_->item(i)->text();
+    for (int i = 0; i < list_->count(); ++i)
+        lines << list_->item(i)->text();
     return lines;
 }
 
@@ -92,13 +98,18 @@ QStringList TextPane::selectedLines() const {
 
 QString TextPane::selectedText() const {
     QStringList trimmed;
-    for (const QString &line : selectedLines()) trimmed << line.trimmed();
+    for (const QString &line : selectedLines())
+        trimmed << line.trimmed();
     return trimmed.join(QStringLiteral("\r\n"));
 }
 
-void TextPane::printAll() { print(allLines()); }
+void TextPane::printAll() {
+    print(allLines());
+}
 
-void TextPane::printSelected() { print(selectedLines()); }
+void TextPane::printSelected() {
+    print(selectedLines());
+}
 
 void TextPane::print(const QStringList &lines) {
     WaitCursor wait;

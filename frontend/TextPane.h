@@ -25,7 +25,7 @@ class Prompts;
 
 class TextPane : public QObject {
     Q_OBJECT
-public:
+  public:
     TextPane(AppState &state, QListWidget *list, Prompts &prompts, Hooks &hooks, QWidget *window);
     ~TextPane() override;
 
@@ -57,7 +57,7 @@ public:
     // printer of that name.  Tests put a PDF printer in its place.
     std::function<std::unique_ptr<QPrinter>(const QString &printerName)> printerFactory;
 
-private:
+  private:
     void print(const QStringList &lines);
 
     AppState &state_;

@@ -8,7 +8,7 @@
 namespace quillane::frontend {
 
 class WaitCursor {
-public:
+  public:
     WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
     ~WaitCursor() { restore(); }
     WaitCursor(const WaitCursor &) = delete;
@@ -19,7 +19,7 @@ public:
         active_ = false;
     }
 
-private:
+  private:
     bool active_ = true;
 };
 

@@ -162,11 +162,13 @@ QWidget *DataFilesDialog::buildPage(int page) {
         r.name = new QLineEdit(widget);
         r.name->setObjectName(QStringLiteral("FileName_%1").arg(row));
         r.name->setReadOnly(true);
-        r.name->setMinimumWidth(QFontMetrics(r.name->font()).horizontalAdvance(QString(27, QLatin1Char('M'))) * 2 / 3);
+        r.name->setMinimumWidth(
+            QFontMetrics(r.name->font()).horizontalAdvance(QString(27, QLatin1Char('M'))) * 2 / 3);
         r.info = new QPushButton(QStringLiteral("?"), widget);
         r.info->setObjectName(QStringLiteral("FileInfo_%1").arg(row));
         r.info->setFixedWidth(28);
-        for (QObject *control : {static_cast<QObject *>(r.include), static_cast<QObject *>(r.name)}) {
+        for (QObject *control :
+             {static_cast<QObject *>(r.include), static_cast<QObject *>(r.name)}) {
             control->setProperty("row", row);
             control->installEventFilter(this);
         }
@@ -210,7 +212,8 @@ QWidget *DataFilesDialog::buildOptionsPanel() {
         caption->setMaximumWidth(260);
         // Two digits at most: the largest values the fields accept are 50 and 99.
         fields[i]->setMaxLength(2);
-        fields[i]->setFixedWidth(QFontMetrics(fields[i]->font()).horizontalAdvance(QStringLiteral("000")) + 8);
+        fields[i]->setFixedWidth(
+            QFontMetrics(fields[i]->font()).horizontalAdvance(QStringLiteral("000")) + 8);
         fields[i]->installEventFilter(this);
         auto *spin = new QVBoxLayout;
         spin->setSpacing(0);
@@ -270,7 +273,9 @@ QWidget *DataFilesDialog::buildButtonsPanel() {
     return panel;
 }
 
-QString DataFilesDialog::hintText() const { return hint_->text(); }
+QString DataFilesDialog::hintText() const {
+    return hint_->text();
+}
 
 void DataFilesDialog::prepare(bool loadMode) {
     loadMode_ = loadMode;
@@ -300,7 +305,8 @@ void DataFilesDialog::showNameInRow(int row, const QString &name, int bound) {
 
 void DataFilesDialog::enablePages() {
     const int lastPage = qMin(choice_.numFilesRead / kRowsPerPage, tabs_->count() - 1);
-    for (int page = 0; page < tabs_->count(); ++page) tabs_->setTabEnabled(page, page <= lastPage);
+    for (int page = 0; page < tabs_->count(); ++page)
+        tabs_->setTabEnabled(page, page <= lastPage);
 }
 
 void DataFilesDialog::setRowHighlight(int row, bool on) {
@@ -350,15 +356,16 @@ bool DataFilesDialog::eventFilter(QObject *watched, QEvent *event) {
 
 void DataFilesDialog::pickFile(int row) {
     if (row < 0 || row >= kRows) return;
-    const QString name = prompts_.openFileName(
-        this, QStringLiteral("Get Data File"),
-        QStringLiteral("Data (*.[Ii][Pp]* *.[Rr][Aa]*);;All files (*)"));
+    const QString name =
+        prompts_.openFileName(this, QStringLiteral("Get Data File"),
+                              QStringLiteral("Data (*.[Ii][Pp]* *.[Rr][Aa]*);;All files (*)"));
     if (name.isEmpty()) return;
     if (!fitsLibraryName(name)) {
-        prompts_.warn(this, QStringLiteral("File Name Too Long"),
-                      QStringLiteral("The name\n%1\nis longer than %2 characters and cannot be read.")
-                          .arg(QDir::toNativeSeparators(name))
-                          .arg(kFileNameLength));
+        prompts_.warn(
+            this, QStringLiteral("File Name Too Long"),
+            QStringLiteral("The name\n%1\nis longer than %2 characters and cannot be read.")
+                .arg(QDir::toNativeSeparators(name))
+                .arg(kFileNameLength));
         return;
     }
     choice_.names[row + 1] = name;
@@ -375,7 +382,9 @@ void DataFilesDialog::pickFile(int row) {
     }
 }
 
-void DataFilesDialog::enterAlterFileName() { pickFile(highlightedRow_); }
+void DataFilesDialog::enterAlterFileName() {
+    pickFile(highlightedRow_);
+}
 
 void DataFilesDialog::loadSequence() {
     if (choice_.numFilesRead == kRows) {
@@ -459,7 +468,8 @@ void DataFilesDialog::showFileInfo(int row) {
     }
     auto readLine = [&file] {
         QByteArray line = file.readLine(4096);
-        while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
         return QString::fromLocal8Bit(line);
     };
     const QString first = readLine();

@@ -46,7 +46,7 @@ void applyDataFileChoice(AppState &state, const DataFileChoice &choice, bool acc
 
 class DataFilesDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kRows = kMaxDataSets;
     static constexpr int kRowsPerPage = 10;
 
@@ -84,10 +84,10 @@ public:
     void stepMaxFiles(int direction);
     void stepIncrement(int direction);
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     struct Row {
         QLabel *label = nullptr;
         QCheckBox *include = nullptr;

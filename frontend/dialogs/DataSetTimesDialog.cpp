@@ -38,7 +38,8 @@ DataSetTimesDialog::DataSetTimesDialog(const AppState &state, Prompts &prompts, 
             const int k = page * kRowsPerPage + i + 1;
             labels_[k] = new QLabel(widget);
             labels_[k]->setObjectName(QStringLiteral("SetLabel_%1").arg(k));
-            labels_[k]->setMinimumWidth(QFontMetrics(labels_[k]->font()).horizontalAdvance(QString(22, QLatin1Char('x'))));
+            labels_[k]->setMinimumWidth(
+                QFontMetrics(labels_[k]->font()).horizontalAdvance(QString(22, QLatin1Char('x'))));
             boxes_[k] = new QLineEdit(widget);
             boxes_[k]->setObjectName(QStringLiteral("TimeBox_%1").arg(k));
             grid->addWidget(labels_[k], i, 0);
@@ -47,20 +48,26 @@ DataSetTimesDialog::DataSetTimesDialog(const AppState &state, Prompts &prompts, 
             labels_[k]->setVisible(shown);
             boxes_[k]->setVisible(shown);
             if (!shown) continue;
-            const QString name = state.DataFileNames[qBound(0, state.ActiveSetTable[k], kMaxDataSets + 1)].trimmed();
-            labels_[k]->setText(QStringLiteral(" %1: ").arg(k) + shortenedName(name, kNameBound, kNameTail));
+            const QString name =
+                state.DataFileNames[qBound(0, state.ActiveSetTable[k], kMaxDataSets + 1)].trimmed();
+            labels_[k]->setText(QStringLiteral(" %1: ").arg(k) +
+                                shortenedName(name, kNameBound, kNameTail));
             labels_[k]->setToolTip(name);
             boxes_[k]->setText(formatDataSetTime(times_[k]));
         }
         grid->setRowStretch(kRowsPerPage, 1);
-        tabs_->addTab(widget, QStringLiteral("%1 - %2").arg(page * kRowsPerPage + 1).arg((page + 1) * kRowsPerPage));
+        tabs_->addTab(
+            widget,
+            QStringLiteral("%1 - %2").arg(page * kRowsPerPage + 1).arg((page + 1) * kRowsPerPage));
     }
     // Pages after the one holding the last active set go; that page names
     // the last set it holds.
     const int lastPage = numActive_ > 0 ? (numActive_ - 1) / kRowsPerPage : 0;
-    for (int page = kPages - 1; page > lastPage; --page) tabs_->removeTab(page);
+    for (int page = kPages - 1; page > lastPage; --page)
+        tabs_->removeTab(page);
     if (numActive_ > 0)
-        tabs_->setTabText(lastPage, QStringLiteral("%1 - %2").arg(lastPage * kRowsPerPage + 1).arg(numActive_));
+        tabs_->setTabText(
+            lastPage, QStringLiteral("%1 - %2").arg(lastPage * kRowsPerPage + 1).arg(numActive_));
 
     auto *ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));

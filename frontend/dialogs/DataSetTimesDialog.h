@@ -19,7 +19,7 @@ class Prompts;
 
 class DataSetTimesDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kRowsPerPage = 10;
 
     DataSetTimesDialog(const AppState &state, Prompts &prompts, QWidget *parent = nullptr);
@@ -36,7 +36,7 @@ public:
     QLabel *setLabel(int set) const { return labels_[set]; }
     QTabWidget *tabs() const { return tabs_; }
 
-private:
+  private:
     Prompts &prompts_;
     int numActive_ = 0;
     SetArray<double> times_{};

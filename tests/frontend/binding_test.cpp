@@ -14,7 +14,7 @@ using namespace quillane::frontend::testing;
 class BindingTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     CallRecord record_;
 
     // Loads a fresh binding with QUILLANE_LIBRARY pointing at `file`.
@@ -26,7 +26,7 @@ private:
         return ok;
     }
 
-private slots:
+  private slots:
     void init() { record_.clear(); }
 
     void aLibraryThatCannotBeLoadedIsReportedByName() {
@@ -66,9 +66,9 @@ private slots:
         binding.init_namwr(QStringLiteral(" /data/run1.out "));
         binding.getdatar(QStringLiteral("/data/S00001.RA1"), 3);
         binding.setplotfile(QStringLiteral("/work/plot.dat"));
-        QVERIFY(sameLines(record_.lines(), {"init_namwr 14 /data/run1.out",
-                                            "getdatar 3 127 /data/S00001.RA1",
-                                            "setplotfile 14 /work/plot.dat"}));
+        QVERIFY(sameLines(record_.lines(),
+                          {"init_namwr 14 /data/run1.out", "getdatar 3 127 /data/S00001.RA1",
+                           "setplotfile 14 /work/plot.dat"}));
     }
 
     void resultsComeBackThroughTheArguments() {
@@ -111,7 +111,8 @@ private slots:
         widget.resize(200, 100);
         widget.show();
         LogListBox box(&widget);
-        for (int i = 0; i < 40; ++i) box.addString(QStringLiteral("line %1").arg(i));
+        for (int i = 0; i < 40; ++i)
+            box.addString(QStringLiteral("line %1").arg(i));
         QCOMPARE(box.count(), 40);
         box.setTopIndex(30);
         QCOMPARE(widget.indexAt(QPoint(2, 2)).row(), 30);

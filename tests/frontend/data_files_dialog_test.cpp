@@ -20,14 +20,16 @@ using namespace quillane::frontend::testing;
 class DataFilesDialogTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> dir_;
     AppState state_;
     std::unique_ptr<RecordingPrompts> prompts_;
     std::unique_ptr<DataFilesDialog> form_;
 
-    QString scan(int number, const QString &stem = QStringLiteral("SCAN"), const QString &ext = QStringLiteral(".IP1")) {
-        return dir_->filePath(stem + QStringLiteral("%1").arg(number, 5, 10, QLatin1Char('0')) + ext);
+    QString scan(int number, const QString &stem = QStringLiteral("SCAN"),
+                 const QString &ext = QStringLiteral(".IP1")) {
+        return dir_->filePath(stem + QStringLiteral("%1").arg(number, 5, 10, QLatin1Char('0')) +
+                              ext);
     }
 
     QString makeScan(int number) { return writeFile(scan(number), scanFileContent(number)); }
@@ -39,11 +41,12 @@ private:
 
     QStringList names() const {
         QStringList result;
-        for (int n = 1; n <= form_->choice().numFilesRead; ++n) result << form_->choice().names[n];
+        for (int n = 1; n <= form_->choice().numFilesRead; ++n)
+            result << form_->choice().names[n];
         return result;
     }
 
-private slots:
+  private slots:
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         state_ = AppState{};
@@ -62,7 +65,8 @@ private slots:
         QVERIFY(!form_->tabs()->isTabEnabled(1));
         QCOMPARE(form_->maxFilesField()->text(), QStringLiteral("50"));
         QCOMPARE(form_->incrementField()->text(), QStringLiteral("1"));
-        QVERIFY(form_->hintText().startsWith(QStringLiteral("Click on filename boxes to load files")));
+        QVERIFY(
+            form_->hintText().startsWith(QStringLiteral("Click on filename boxes to load files")));
     }
 
     void pickingAFileUsesTheDataFilterAndOpensTheNextRow() {
@@ -80,7 +84,8 @@ private slots:
     }
 
     void pickingAFileForANamedRowReplacesItsName() {
-        for (int i = 1; i <= 5; ++i) pick(i - 1, makeScan(i));
+        for (int i = 1; i <= 5; ++i)
+            pick(i - 1, makeScan(i));
         const QString other = writeFile(dir_->filePath(QStringLiteral("other.RA2")), "x\n");
         pick(2, other);
         QCOMPARE(form_->choice().numFilesRead, 5);
@@ -88,7 +93,8 @@ private slots:
     }
 
     void theFiftiethFilePickedByHandIsCounted() {
-        for (int i = 1; i <= 49; ++i) pick(i - 1, makeScan(i));
+        for (int i = 1; i <= 49; ++i)
+            pick(i - 1, makeScan(i));
         QCOMPARE(form_->choice().numFilesRead, 49);
         pick(49, makeScan(50));
         QCOMPARE(form_->choice().numFilesRead, 50);
@@ -101,10 +107,12 @@ private slots:
     }
 
     void longNamesAreShownByTheirLastCharacters() {
-        const QString name = dir_->filePath(QStringLiteral("ABCDEFGHIJ") + QStringLiteral("0123456789") + "X.RA1");
+        const QString name =
+            dir_->filePath(QStringLiteral("ABCDEFGHIJ") + QStringLiteral("0123456789") + "X.RA1");
         pick(0, writeFile(name, "x\n"));
         QCOMPARE(form_->nameBox(0)->text(), QStringLiteral("...") + name.right(21));
-        const QString shortName = QStringLiteral("/a/b/S00001.RA1");  // 15 characters: shown in full
+        const QString shortName =
+            QStringLiteral("/a/b/S00001.RA1");  // 15 characters: shown in full
         pick(0, shortName);
         QCOMPARE(form_->nameBox(0)->text(), shortName);
     }
@@ -150,7 +158,8 @@ private slots:
     }
 
     void sequenceWithAStepTakesEveryNthFile() {
-        for (int i = 12; i <= 20; ++i) makeScan(i);
+        for (int i = 12; i <= 20; ++i)
+            makeScan(i);
         pick(0, scan(12));
         form_->useIncrementBox()->setChecked(true);
         form_->incrementField()->setText(QStringLiteral("2"));
@@ -159,8 +168,10 @@ private slots:
     }
 
     void theMaximumLimitsTheSequenceAndBeepsWhenReached() {
-        for (int i = 1; i <= 10; ++i) makeScan(i);
-        for (int i = 1; i <= 3; ++i) pick(i - 1, scan(i));
+        for (int i = 1; i <= 10; ++i)
+            makeScan(i);
+        for (int i = 1; i <= 3; ++i)
+            pick(i - 1, scan(i));
         form_->useMaxFilesBox()->setChecked(true);
         form_->maxFilesField()->setText(QStringLiteral("5"));
         form_->loadSequence();
@@ -183,7 +194,8 @@ private slots:
     }
 
     void aFullListOnlyBeeps() {
-        for (int i = 1; i <= 51; ++i) makeScan(i);
+        for (int i = 1; i <= 51; ++i)
+            makeScan(i);
         pick(0, scan(1));
         form_->loadSequence();
         QCOMPARE(form_->choice().numFilesRead, 50);
@@ -194,7 +206,8 @@ private slots:
     }
 
     void clearAllFilesKeepsOnlyTheFirstRow() {
-        for (int i = 1; i <= 12; ++i) pick(i - 1, makeScan(i));
+        for (int i = 1; i <= 12; ++i)
+            pick(i - 1, makeScan(i));
         QVERIFY(form_->tabs()->isTabEnabled(1));
         form_->clearAllFiles();
         QCOMPARE(form_->choice().numFilesRead, 0);
@@ -211,7 +224,8 @@ private slots:
     }
 
     void okWithRows2And4ClearedGivesActiveSets1_3_5() {
-        for (int i = 1; i <= 5; ++i) pick(i - 1, makeScan(i));
+        for (int i = 1; i <= 5; ++i)
+            pick(i - 1, makeScan(i));
         form_->includeBox(1)->setChecked(false);
         form_->includeBox(3)->setChecked(false);
         form_->includeBox(5)->setChecked(false);  // the empty row does not count
@@ -237,13 +251,15 @@ private slots:
     }
 
     void selectionModeHidesTheLoadControlsAndIgnoresNameClicks() {
-        for (int i = 1; i <= 12; ++i) pick(i - 1, makeScan(i));
+        for (int i = 1; i <= 12; ++i)
+            pick(i - 1, makeScan(i));
         form_->tabs()->setCurrentIndex(1);
         form_->prepare(false);
         QCOMPARE(form_->tabs()->currentIndex(), 0);
         QCOMPARE(form_->hintText(),
-                 QStringLiteral(" Use CheckBoxes to Include or Exclude Individual DataSets From the Fitting "
-                                "Process.  Click on OK when Finished Selecting."));
+                 QStringLiteral(
+                     " Use CheckBoxes to Include or Exclude Individual DataSets From the Fitting "
+                     "Process.  Click on OK when Finished Selecting."));
         QVERIFY(form_->findChild<QWidget *>(QStringLiteral("SequenceOptions"))->isHidden());
         QVERIFY(form_->findChild<QWidget *>(QStringLiteral("FileButtons"))->isHidden());
         form_->show();
@@ -256,7 +272,8 @@ private slots:
     }
 
     void theFocusedRowIsHighlightedAndRememberedForTheButtons() {
-        for (int i = 1; i <= 3; ++i) pick(i - 1, makeScan(i));
+        for (int i = 1; i <= 3; ++i)
+            pick(i - 1, makeScan(i));
         form_->show();
         QVERIFY(QTest::qWaitForWindowActive(form_.get()));
         form_->includeBox(2)->setFocus();
@@ -307,7 +324,8 @@ private slots:
     }
 
     void fileInfoShowsTheFirstTwoLinesOfTheFile() {
-        pick(0, writeFile(dir_->filePath(QStringLiteral("S00001.RA1")), "Cell 2, 40000 rpm\r\nR 1 2 3 1800\r\n6.1 0.2\r\n"));
+        pick(0, writeFile(dir_->filePath(QStringLiteral("S00001.RA1")),
+                          "Cell 2, 40000 rpm\r\nR 1 2 3 1800\r\n6.1 0.2\r\n"));
         QString first, second, caption;
         prompts_->onDialog = [&](QDialog &dialog) {
             auto *comments = qobject_cast<CommentsWindow *>(&dialog);

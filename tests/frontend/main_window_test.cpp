@@ -26,7 +26,7 @@ using namespace quillane::frontend::testing;
 
 namespace {
 
-struct ItemSpec {
+struct MenuRow {
     const char *name;
     const char *caption;
     bool enabled;
@@ -34,7 +34,7 @@ struct ItemSpec {
 };
 
 // Every menu item with its caption and its state at start-up.
-const ItemSpec kStartItems[] = {
+const MenuRow kStartItems[] = {
     {"FileDummy", "&File", true, true},
     {"AllDone", "&Exit", true, true},
     {"DataDummy", "&Data", true, true},
@@ -77,7 +77,7 @@ const ItemSpec kStartItems[] = {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     CallRecord record_;
     LibraryBinding library_;
     std::unique_ptr<QTemporaryDir> dir_;
@@ -86,7 +86,9 @@ private:
     std::unique_ptr<MainWindow> window_;
     QStringList files_;
 
-    bool enabled(const char *name) const { return window_->item(QString::fromLatin1(name))->isEnabled(); }
+    bool enabled(const char *name) const {
+        return window_->item(QString::fromLatin1(name))->isEnabled();
+    }
 
     // Answers the data-file window: on a first pass names every file, then
     // clears the check boxes of `excluded` rows (0-based) and presses OK.
@@ -100,7 +102,8 @@ private:
                     form->pickFile(i);
                 }
             }
-            for (int row = 0; row < files_.size(); ++row) form->includeBox(row)->setChecked(!excluded.contains(row));
+            for (int row = 0; row < files_.size(); ++row)
+                form->includeBox(row)->setChecked(!excluded.contains(row));
             form->accept();
         };
     }
@@ -116,11 +119,12 @@ private:
     void makeFiles(int count) {
         files_.clear();
         for (int i = 1; i <= count; ++i)
-            files_ << writeFile(dir_->filePath(QStringLiteral("S%1.RA1").arg(i, 5, 10, QLatin1Char('0'))),
-                                scanFileContent(i));
+            files_ << writeFile(
+                dir_->filePath(QStringLiteral("S%1.RA1").arg(i, 5, 10, QLatin1Char('0'))),
+                scanFileContent(i));
     }
 
-private slots:
+  private slots:
     void initTestCase() { QVERIFY2(library_.load(), qPrintable(library_.error())); }
 
     void init() {
@@ -142,17 +146,21 @@ private slots:
     void startStateFollowsTheMenuTable() {
         QCOMPARE(window_->objectName(), QStringLiteral("Quillane"));
         QCOMPARE(window_->windowTitle(), QStringLiteral("Quillane V0.99"));
-        for (const ItemSpec &spec : kStartItems) {
-            QAction *action = window_->item(QString::fromLatin1(spec.name));
-            QVERIFY2(action, spec.name);
-            if (*spec.caption) QCOMPARE(action->text(), QString::fromLatin1(spec.caption));
-            else QVERIFY2(action->isSeparator(), spec.name);
+        for (const MenuRow &row : kStartItems) {
+            QAction *action = window_->item(QString::fromLatin1(row.name));
+            QVERIFY2(action, row.name);
+            if (*row.caption)
+                QCOMPARE(action->text(), QString::fromLatin1(row.caption));
+            else
+                QVERIFY2(action->isSeparator(), row.name);
             // Without a printer the print menu and its commands are off.
-            const bool printing = QByteArray(spec.name).startsWith("Pr") || QByteArray(spec.name) == "CopySelect";
-            if (!printing) QVERIFY2(action->isEnabled() == spec.enabled, spec.name);
-            QVERIFY2(action->isVisible() == spec.visible, spec.name);
+            const bool printing =
+                QByteArray(row.name).startsWith("Pr") || QByteArray(row.name) == "CopySelect";
+            if (!printing) QVERIFY2(action->isEnabled() == row.enabled, row.name);
+            QVERIFY2(action->isVisible() == row.visible, row.name);
         }
-        QCOMPARE(window_->item(QStringLiteral("CopySelect"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
+        QCOMPARE(window_->item(QStringLiteral("CopySelect"))->shortcut(),
+                 QKeySequence(QStringLiteral("Ctrl+C")));
         QVERIFY(!enabled("PrintDummy1"));
         QVERIFY(!enabled("CopySelect"));
         QCOMPARE(window_->outFileBox()->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -188,15 +196,21 @@ private slots:
         window_->GetDataFiles();
         QVERIFY(prompts_->warnings.isEmpty());
         QStringList expected;
-        for (int i = 1; i <= 4; ++i) expected << QStringLiteral("getdatar %1 127 %2").arg(i).arg(files_[i - 1]);
-        expected << "setredir 3 1 3 4" << "find_smallest_range" << "TRANSFER_DATA" << "getxirange";
+        for (int i = 1; i <= 4; ++i)
+            expected << QStringLiteral("getdatar %1 127 %2").arg(i).arg(files_[i - 1]);
+        expected << "setredir 3 1 3 4"
+                 << "find_smallest_range"
+                 << "TRANSFER_DATA"
+                 << "getxirange";
         QVERIFY(sameLines(record_.lines(), expected));
         // (ToggleXI_R is enabled too, but a hidden action always reports itself disabled.)
-        for (const char *name : {"PlotDummy1", "SetLimits", "GetNewTimes", "DSTimeToDSIndex", "RenumberFr",
-                                 "SetupDiffer", "GetDataFiles", "SavePlots"})
+        for (const char *name : {"PlotDummy1", "SetLimits", "GetNewTimes", "DSTimeToDSIndex",
+                                 "RenumberFr", "SetupDiffer", "GetDataFiles", "SavePlots"})
             QVERIFY2(enabled(name), name);
-        for (const char *name : {"FitIt", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"}) QVERIFY2(!enabled(name), name);
-        QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(), QStringLiteral("Select Active Data Files"));
+        for (const char *name : {"FitIt", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
+            QVERIFY2(!enabled(name), name);
+        QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
+                 QStringLiteral("Select Active Data Files"));
         QCOMPARE(state_->FirstSelection, int16_t(kFalse));
         QCOMPARE(state_->NumActive, 3);
         QCOMPARE(state_->RefSet, 3);
@@ -215,10 +229,13 @@ private slots:
         QVERIFY(!record_.names().contains(QStringLiteral("getdatar")));
         QCOMPARE(prompts_->warnings.size(), 1);
         QCOMPARE(prompts_->warnings[0].title, QStringLiteral("Need More Active Datasets"));
-        QCOMPARE(prompts_->warnings[0].text, QStringLiteral("At Least 3 Datasets MUST Be Active!  Fitting is Disabled!"));
+        QCOMPARE(prompts_->warnings[0].text,
+                 QStringLiteral("At Least 3 Datasets MUST Be Active!  Fitting is Disabled!"));
         QCOMPARE(state_->FirstSelection, int16_t(kTrue));
-        QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(), QStringLiteral("&Read Data Files"));
-        for (const char *name : {"FitIt", "SetLimits", "PlotDummy1", "PlotDummy2"}) QVERIFY2(!enabled(name), name);
+        QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
+                 QStringLiteral("&Read Data Files"));
+        for (const char *name : {"FitIt", "SetLimits", "PlotDummy1", "PlotDummy2"})
+            QVERIFY2(!enabled(name), name);
     }
 
     void laterPassReselectsWithoutReadingAndKeepsTheUserLimits() {
@@ -228,9 +245,10 @@ private slots:
         state_->LimitsSet = kTrue;
         answerDataFiles({1, 3});
         window_->GetDataFiles();
-        QVERIFY(sameLines(record_.lines(), {"setxirange 16 26", "setredir 3 1 3 5", "find_smallest_range",
-                                            "TRANSFER_DATA", "setxirange 18 24", "set_lim_indices_vb",
-                                            "TRANSFER_DATA"}));
+        QVERIFY(sameLines(
+            record_.lines(),
+            {"setxirange 16 26", "setredir 3 1 3 5", "find_smallest_range", "TRANSFER_DATA",
+             "setxirange 18 24", "set_lim_indices_vb", "TRANSFER_DATA"}));
         QVERIFY(enabled("FitIt"));
         QVERIFY(!enabled("PlotDummy2"));
         QCOMPARE(state_->ActiveSetTable[2], 3);
@@ -241,7 +259,8 @@ private slots:
         window_->GetDataFiles();
         QCOMPARE(prompts_->warnings.size(), 1);
         QVERIFY(!enabled("FitIt"));
-        QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(), QStringLiteral("Select Active Data Files"));
+        QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
+                 QStringLiteral("Select Active Data Files"));
         QVERIFY(record_.lines().isEmpty());
     }
 
@@ -263,17 +282,22 @@ private slots:
             viewer << QStringLiteral("chooser kind %1").arg(state_->DataPlotKind);
             state_->PlotReady = kTrue;
         };
-        hooks.loadPlotWindow = [this, &viewer] { viewer << "load"; state_->PlotWindowOpen = kTrue; };
+        hooks.loadPlotWindow = [this, &viewer] {
+            viewer << "load";
+            state_->PlotWindowOpen = kTrue;
+        };
         hooks.showPlot = [&viewer] { viewer << "show plot"; };
         hooks.disposePlotFile = [&viewer] { viewer << "dispose"; };
         hooks.showPlotWindow = [&viewer] { viewer << "show window"; };
         state_->XLow = 17.0;
         state_->XHigh = 25.0;
         window_->SetLimits();
-        QVERIFY(sameLines(viewer, {"chooser kind 1", "load", "show plot", "dispose", "show window"}));
-        QVERIFY(sameLines(record_.lines(), {"setxirange 16 26", "setredir 3 1 2 3", "set_lim_indices_vb",
-                                            "TRANSFER_DATA", "setredir 3 1 2 3", "setxirange 17 25",
-                                            "set_lim_indices_vb", "TRANSFER_DATA"}));
+        QVERIFY(
+            sameLines(viewer, {"chooser kind 1", "load", "show plot", "dispose", "show window"}));
+        QVERIFY(sameLines(
+            record_.lines(),
+            {"setxirange 16 26", "setredir 3 1 2 3", "set_lim_indices_vb", "TRANSFER_DATA",
+             "setredir 3 1 2 3", "setxirange 17 25", "set_lim_indices_vb", "TRANSFER_DATA"}));
         QCOMPARE(state_->LimitsSet, int16_t(kTrue));
         QCOMPARE(state_->LimitsMode, int16_t(kTrue));
         QVERIFY(enabled("FitIt"));
@@ -302,8 +326,9 @@ private slots:
         QCOMPARE(prompts_->warnings.size(), 1);
         QVERIFY(prompts_->warnings[0].text.endsWith(QStringLiteral("is not available yet.")));
         QVERIFY(!enabled("FitIt"));
-        for (auto command : {&MainWindow::FitIt, &MainWindow::SetupDiffer, &MainWindow::PlotRMS,
-                             &MainWindow::PlotDevs, &MainWindow::PlotDevvsT, &MainWindow::PlotPOffset}) {
+        for (auto command :
+             {&MainWindow::FitIt, &MainWindow::SetupDiffer, &MainWindow::PlotRMS,
+              &MainWindow::PlotDevs, &MainWindow::PlotDevvsT, &MainWindow::PlotPOffset}) {
             prompts_->warnings.clear();
             (window_.get()->*command)();
             QCOMPARE(prompts_->warnings.size(), 1);
@@ -317,7 +342,8 @@ private slots:
         int warnings = 0;
         window_->hooks().showSpanWarning = [&warnings](QWidget *) { ++warnings; };
         QLibrary recorder(QString::fromLocal8Bit(qgetenv("QUILLANE_LIBRARY")));
-        auto setSpanOk = reinterpret_cast<void (*)(int32_t)>(recorder.resolve("recorder_set_span_ok"));
+        auto setSpanOk =
+            reinterpret_cast<void (*)(int32_t)>(recorder.resolve("recorder_set_span_ok"));
         QVERIFY(setSpanOk);
         setSpanOk(0);
         window_->RenumberFr();  // no check here
@@ -334,13 +360,16 @@ private slots:
         window_->hooks().chooseRefSet = [this](QWidget *) { state_->RefSet = 2; };
         window_->FitIt();
         QVERIFY(sameLines(record_.lines(), {"fit_allB 2"}));
-        for (const char *name : {"PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"}) QVERIFY2(enabled(name), name);
+        for (const char *name : {"PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
+            QVERIFY2(enabled(name), name);
         record_.clear();
         state_->XLow = 17;
         state_->XHigh = 25;
         window_->RenumberFr();
-        QVERIFY(sameLines(record_.lines(), {"renumber_fringes", "setxirange 17 25", "set_lim_indices_vb", "TRANSFER_DATA"}));
-        for (const char *name : {"PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"}) QVERIFY2(!enabled(name), name);
+        QVERIFY(sameLines(record_.lines(), {"renumber_fringes", "setxirange 17 25",
+                                            "set_lim_indices_vb", "TRANSFER_DATA"}));
+        for (const char *name : {"PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
+            QVERIFY2(!enabled(name), name);
 
         window_->FitIt();
         window_->hooks().differParms = [](QWidget *) { return false; };
@@ -358,14 +387,16 @@ private slots:
         state_->XHigh = 24.5;
         window_->ToggleXI_R();
         QCOMPARE(state_->XiMode, kFalse);
-        QCOMPARE(window_->item(QStringLiteral("ToggleXI_R"))->text(), QStringLiteral("Toggle R to XI"));
+        QCOMPARE(window_->item(QStringLiteral("ToggleXI_R"))->text(),
+                 QStringLiteral("Toggle R to XI"));
         QCOMPARE(state_->XLow, 6.0);
         QCOMPARE(state_->XHigh, 7.0);
         QCOMPARE(state_->FullXLow, std::sqrt(32.0));
         QCOMPARE(record_.lines().first(), QStringLiteral("set_x_var 0"));
         window_->ToggleXI_R();
         QCOMPARE(state_->XiMode, kTrue);
-        QCOMPARE(window_->item(QStringLiteral("ToggleXI_R"))->text(), QStringLiteral("Toggle XI to R"));
+        QCOMPARE(window_->item(QStringLiteral("ToggleXI_R"))->text(),
+                 QStringLiteral("Toggle XI to R"));
         QVERIFY(std::fabs(state_->XHigh - 24.5) < 1e-12);  // round trip through the square root
         QVERIFY(record_.lines().contains(QStringLiteral("set_x_var -1")));
     }
@@ -480,7 +511,8 @@ private slots:
 
     void buildActiveListNumbersTheActiveSetsInRowOrder() {
         state_->NumFilesRead = 12;
-        for (int i = 1; i <= 12; ++i) state_->DataFileNames[i] = QStringLiteral("C:\\DATA\\S%1.IP3").arg(i);
+        for (int i = 1; i <= 12; ++i)
+            state_->DataFileNames[i] = QStringLiteral("C:\\DATA\\S%1.IP3").arg(i);
         state_->ActiveFlags[3] = kTrue;
         state_->ActiveFlags[7] = kTrue;
         state_->ActiveFlags[12] = kTrue;
@@ -490,7 +522,8 @@ private slots:
                                    " Orig.DS# 7 :: C:\\DATA\\S7.IP3 is active DS#2.",
                                    " Orig.DS# 12 :: C:\\DATA\\S12.IP3 is active DS#3."};
         QStringList listed;
-        for (int i = 0; i < window_->outFileBox()->count(); ++i) listed << window_->outFileBox()->item(i)->text();
+        for (int i = 0; i < window_->outFileBox()->count(); ++i)
+            listed << window_->outFileBox()->item(i)->text();
         QVERIFY(sameLines(listed, expected));
         QCOMPARE(readFile(state_->OutFileName), (expected.join("\r\n") + "\r\n").toLocal8Bit());
         QVERIFY(sameLines(record_.lines(), {"setredir 3 3 7 12"}));

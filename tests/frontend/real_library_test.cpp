@@ -18,15 +18,16 @@ using namespace quillane::frontend::testing;
 class RealLibraryTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> dir_;
     QString startFolder_;
 
     QStringList makeScans(int count) {
         QStringList files;
         for (int i = 1; i <= count; ++i)
-            files << writeFile(dir_->filePath(QStringLiteral("%1.RA1").arg(i, 5, 10, QLatin1Char('0'))),
-                               scanFileContent(i));
+            files << writeFile(
+                dir_->filePath(QStringLiteral("%1.RA1").arg(i, 5, 10, QLatin1Char('0'))),
+                scanFileContent(i));
         return files;
     }
 
@@ -48,7 +49,7 @@ private:
         return lines;
     }
 
-private slots:
+  private slots:
     void initTestCase() { startFolder_ = QDir::currentPath(); }
 
     void init() {
@@ -74,7 +75,8 @@ private slots:
         const QByteArray report = readFile(out);
         QVERIFY(report.startsWith(" Quillane V0.99  \r\n Current Revision V0.99.0039 \r\n"));
         QVERIFY(report.contains("Quillane/DLL V0.99 on 28-Apr-1999"));
-        QVERIFY(report.contains(" Orig.DS# 4 :: " + QFile::encodeName(files[3]) + " is active DS#4.\r\n"));
+        QVERIFY(report.contains(" Orig.DS# 4 :: " + QFile::encodeName(files[3]) +
+                                " is active DS#4.\r\n"));
         QVERIFY(!report.contains("INPUT DATA"));  // no echo
 
         const QStringList lines = listLines(window);
@@ -84,7 +86,8 @@ private slots:
         // The newest line has been scrolled into view.
         window->show();
         QListWidget *list = window->outFileBox();
-        QVERIFY(list->visualItemRect(list->item(list->count() - 1)).bottom() <= list->viewport()->height() + 1);
+        QVERIFY(list->visualItemRect(list->item(list->count() - 1)).bottom() <=
+                list->viewport()->height() + 1);
 
         window->item(QStringLiteral("SavePlots"))->trigger();
         QVERIFY(readFile(out).contains("Plot files will now be saved after plotting"));
@@ -96,8 +99,9 @@ private slots:
         RecordingPrompts prompts;
         StartUp startUp(prompts);
         const QString out = dir_->filePath(QStringLiteral("echo.txt"));
-        QCOMPARE(startUp.run(parseArguments({QStringLiteral("f"), QStringLiteral("--output"), out})),
-                 StartUp::kRunning);
+        QCOMPARE(
+            startUp.run(parseArguments({QStringLiteral("f"), QStringLiteral("--output"), out})),
+            StartUp::kRunning);
         loadSequence(prompts, files[0]);
         startUp.window()->GetDataFiles();
         QVERIFY(readFile(out).contains("INPUT DATA"));

@@ -13,7 +13,7 @@ using namespace quillane::frontend;
 class SmallWindowsTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void splashShowsItsThreeLinesAndThePicture() {
         SplashWindow splash;
         QCOMPARE(splash.objectName(), QStringLiteral("Splash1"));
@@ -42,7 +42,8 @@ private slots:
         QVERIFY(comments.firstLine().startsWith(QStringLiteral("1234567890")));
         const QFont font = comments.findChild<QLineEdit *>(QStringLiteral("Text1"))->font();
         QVERIFY(QFontInfo(font).fixedPitch());
-        comments.setLines(QStringLiteral("Cell 2"), QStringLiteral("R 1 2 3 60"), QStringLiteral("/d/S1.RA1"));
+        comments.setLines(QStringLiteral("Cell 2"), QStringLiteral("R 1 2 3 60"),
+                          QStringLiteral("/d/S1.RA1"));
         QCOMPARE(comments.firstLine(), QStringLiteral("Cell 2"));
         QCOMPARE(comments.secondLine(), QStringLiteral("R 1 2 3 60"));
         QCOMPARE(comments.windowTitle(), QStringLiteral("/d/S1.RA1"));
@@ -64,8 +65,10 @@ private slots:
         ProgressWindow progress;
         QCOMPARE(progress.objectName(), QStringLiteral("cmpltfrm"));
         QCOMPARE(progress.windowTitle(), QStringLiteral("% Complete"));
-        QCOMPARE(progress.findChild<QLabel *>(QStringLiteral("Label1"))->text(), QStringLiteral("0"));
-        QCOMPARE(progress.findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("100"));
+        QCOMPARE(progress.findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("0"));
+        QCOMPARE(progress.findChild<QLabel *>(QStringLiteral("Label2"))->text(),
+                 QStringLiteral("100"));
         progress.setStatus(QStringLiteral("Reading Data"));
         progress.setPercent(40);
         QCOMPARE(progress.status(), QStringLiteral("Reading Data"));

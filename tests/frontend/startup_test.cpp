@@ -19,7 +19,7 @@ using namespace quillane::frontend::testing;
 class StartUpTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     CallRecord record_;
     std::unique_ptr<QTemporaryDir> dir_;
     QString startFolder_;
@@ -32,7 +32,7 @@ private:
         return parseArguments(args);
     }
 
-private slots:
+  private slots:
     void initTestCase() { startFolder_ = QDir::currentPath(); }
 
     void init() {
@@ -51,12 +51,15 @@ private slots:
     void echoSwitchIsOnOnlyForTheSinglePlainArgumentF() {
         QVERIFY(parseArguments({QStringLiteral("F")}).echo);
         QVERIFY(parseArguments({QStringLiteral("f")}).echo);
-        QVERIFY(parseArguments({QStringLiteral("f"), QStringLiteral("--output"), QStringLiteral("x")}).echo);
+        QVERIFY(
+            parseArguments({QStringLiteral("f"), QStringLiteral("--output"), QStringLiteral("x")})
+                .echo);
         QVERIFY(!parseArguments({}).echo);
         QVERIFY(!parseArguments({QStringLiteral("-F")}).echo);
         QVERIFY(!parseArguments({QStringLiteral("F"), QStringLiteral("x")}).echo);
         QVERIFY(!parseArguments({QStringLiteral("FF")}).echo);
-        QCOMPARE(parseArguments({QStringLiteral("--output=a.txt")}).outputFile, QStringLiteral("a.txt"));
+        QCOMPARE(parseArguments({QStringLiteral("--output=a.txt")}).outputFile,
+                 QStringLiteral("a.txt"));
         QVERIFY(!parseArguments({QStringLiteral("--no-splash")}).splash);
     }
 
@@ -70,14 +73,17 @@ private slots:
     void startUpCallsTheLibraryInTheGivenOrder() {
         RecordingPrompts prompts;
         StartUp startUp(prompts);
-        QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("out.txt"), true)), StartUp::kRunning);
+        QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("out.txt"), true)),
+                 StartUp::kRunning);
         QVERIFY(prompts.warnings.isEmpty());
-        QVERIFY(sameLines(record_.names(),
-                          {"init_lbsink", "init_lbhandle", "init_namwr", "setplotfile", "initcommons"}));
+        QVERIFY(sameLines(record_.names(), {"init_lbsink", "init_lbhandle", "init_namwr",
+                                            "setplotfile", "initcommons"}));
         const QStringList lines = record_.lines();
         const QString out = QDir::toNativeSeparators(path(QStringLiteral("out.txt")));
-        QCOMPARE(lines.at(2), QStringLiteral("init_namwr %1 %2").arg(QFile::encodeName(out).size()).arg(out));
-        const QString plot = QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator() + "plot.dat";
+        QCOMPARE(lines.at(2),
+                 QStringLiteral("init_namwr %1 %2").arg(QFile::encodeName(out).size()).arg(out));
+        const QString plot =
+            QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator() + "plot.dat";
         QCOMPARE(lines.at(3), QStringLiteral("setplotfile %1 %2").arg(plot.size()).arg(plot));
         QCOMPARE(lines.at(4), QStringLiteral("initcommons -1"));
         QCOMPARE(startUp.state().PlotFileName, plot);
@@ -113,7 +119,8 @@ private slots:
         QCOMPARE(startUp.run(parseArguments({QStringLiteral("--no-splash")})), StartUp::kRunning);
         QCOMPARE(prompts.saveTitles, QStringList{QStringLiteral("Output File Name")});
         QVERIFY(QFile::exists(path(QStringLiteral("chosen.txt"))));
-        QCOMPARE(startUp.state().OutFileName, QDir::toNativeSeparators(path(QStringLiteral("chosen.txt"))));
+        QCOMPARE(startUp.state().OutFileName,
+                 QDir::toNativeSeparators(path(QStringLiteral("chosen.txt"))));
     }
 
     void cancellingTheOutputFileEndsSilently() {
@@ -130,7 +137,8 @@ private slots:
         QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("no/such/folder/out.txt"))), 1);
         QCOMPARE(prompts.warnings.size(), 1);
         QCOMPARE(prompts.warnings[0].title, QStringLiteral("Output File Error"));
-        QCOMPARE(prompts.warnings[0].text, QStringLiteral("Error in GetOutfileName!  Program Ending!"));
+        QCOMPARE(prompts.warnings[0].text,
+                 QStringLiteral("Error in GetOutfileName!  Program Ending!"));
         QVERIFY(!record_.names().contains(QStringLiteral("init_namwr")));
     }
 
@@ -138,7 +146,8 @@ private slots:
         RecordingPrompts prompts;
         StartUp startUp(prompts);
         QCOMPARE(startUp.run(optionsWithOutput(QString(130, QLatin1Char('n')))), 1);
-        QCOMPARE(prompts.warnings.value(0).text, QStringLiteral("Error in GetOutfileName!  Program Ending!"));
+        QCOMPARE(prompts.warnings.value(0).text,
+                 QStringLiteral("Error in GetOutfileName!  Program Ending!"));
     }
 
     void aSecondCopyIsRefusedWithAMessage() {
@@ -165,8 +174,9 @@ private slots:
         QVERIFY(gone.waitForStarted());
         const qint64 pid = gone.processId();
         QVERIFY(gone.waitForFinished());
-        writeFile(path(QStringLiteral("quillane.lock")),
-                  QByteArray::number(pid) + "\nquillane\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        writeFile(
+            path(QStringLiteral("quillane.lock")),
+            QByteArray::number(pid) + "\nquillane\n" + QSysInfo::machineHostName().toUtf8() + "\n");
 
         RecordingPrompts prompts;
         StartUp startUp(prompts);

@@ -48,7 +48,9 @@ CallRecord::CallRecord() {
     qputenv("QUILLANE_RECORD_FILE", QFile::encodeName(path_));
 }
 
-void CallRecord::clear() { QFile::remove(path_); }
+void CallRecord::clear() {
+    QFile::remove(path_);
+}
 
 QStringList CallRecord::lines() const {
     QStringList result;
@@ -61,7 +63,8 @@ QStringList CallRecord::lines() const {
 
 QStringList CallRecord::names() const {
     QStringList result;
-    for (const QString &line : lines()) result << line.section(QLatin1Char(' '), 0, 0);
+    for (const QString &line : lines())
+        result << line.section(QLatin1Char(' '), 0, 0);
     return result;
 }
 
@@ -81,8 +84,8 @@ QByteArray scanFileContent(int number) {
     content += "R 1 2 3 " + QByteArray::number(number * 600) + "\r\n";
     for (int i = 0; i < 60; ++i) {
         const double r = 6.0 + 0.01 * i;
-        content += QByteArray::number(r, 'f', 4) + " " + QByteArray::number(0.1 * i + number, 'f', 4) +
-                   "\r\n";
+        content += QByteArray::number(r, 'f', 4) + " " +
+                   QByteArray::number(0.1 * i + number, 'f', 4) + "\r\n";
     }
     return content;
 }

@@ -15,7 +15,7 @@ namespace quillane::frontend::testing {
 
 // Answers every prompt from what the test queued and records what was asked.
 class RecordingPrompts : public Prompts {
-public:
+  public:
     struct Message {
         QString title;
         QString text;
@@ -44,7 +44,7 @@ public:
 
 // The stand-in library's record file, set in the environment.
 class CallRecord {
-public:
+  public:
     CallRecord();
     void clear();
     QStringList lines() const;
@@ -52,7 +52,7 @@ public:
     QStringList names() const;
     QString path() const { return path_; }
 
-private:
+  private:
     QTemporaryDir dir_;
     QString path_;
 };

@@ -31,7 +31,7 @@ int pdfPages(const QByteArray &pdf) {
 class TextPaneTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     LibraryBinding library_;
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<AppState> state_;
@@ -50,7 +50,8 @@ private:
     QListWidget *list() const { return window_->outFileBox(); }
 
     void addLines(const QStringList &lines) {
-        for (const QString &line : lines) list()->addItem(line);
+        for (const QString &line : lines)
+            list()->addItem(line);
     }
 
     void printToPdf(const QString &file) {
@@ -62,13 +63,14 @@ private:
         };
     }
 
-private slots:
+  private slots:
     void initTestCase() { QVERIFY(library_.load()); }
 
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
-        makeWindow({QStringLiteral("Office"), QStringLiteral("Lab PDF"), QStringLiteral("Basement")},
-                   QStringLiteral("Lab PDF"));
+        makeWindow(
+            {QStringLiteral("Office"), QStringLiteral("Lab PDF"), QStringLiteral("Basement")},
+            QStringLiteral("Lab PDF"));
     }
 
     void cleanup() {
@@ -94,12 +96,15 @@ private slots:
         // They come before the print commands, after the hidden element 0.
         QMenu *menu = window_->findChild<QMenu *>(QStringLiteral("PrintDummy1"));
         const QList<QAction *> actions = menu->actions();
-        QCOMPARE(actions.indexOf(items[0]), actions.indexOf(window_->item(QStringLiteral("Prn2Array_0"))) + 1);
-        QVERIFY(actions.indexOf(items[2]) < actions.indexOf(window_->item(QStringLiteral("PrintFitting"))));
+        QCOMPARE(actions.indexOf(items[0]),
+                 actions.indexOf(window_->item(QStringLiteral("Prn2Array_0"))) + 1);
+        QVERIFY(actions.indexOf(items[2]) <
+                actions.indexOf(window_->item(QStringLiteral("PrintFitting"))));
     }
 
     void aDefaultPrinterMatchingNoneLeavesTheFirstCurrent() {
-        makeWindow({QStringLiteral("Office"), QStringLiteral("Lab")}, QStringLiteral("--Not String--"));
+        makeWindow({QStringLiteral("Office"), QStringLiteral("Lab")},
+                   QStringLiteral("--Not String--"));
         QVERIFY(window_->textPane().printerActions()[0]->isChecked());
         QVERIFY(!window_->textPane().printerActions()[1]->isChecked());
         QCOMPARE(window_->textPane().currentPrinter(), 1);
@@ -139,14 +144,16 @@ private slots:
         window_->textPane().copySelected();
         QCOMPARE(prompts_->warnings.size(), 1);
         QCOMPARE(prompts_->warnings[0].title, QStringLiteral("Nothing Selected"));
-        QCOMPARE(prompts_->warnings[0].text, QStringLiteral("No Text Was Selected!  Clipboard is Now Empty."));
+        QCOMPARE(prompts_->warnings[0].text,
+                 QStringLiteral("No Text Was Selected!  Clipboard is Now Empty."));
         QVERIFY(QApplication::clipboard()->text().isEmpty());
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
     void printingAllLinesLetsThePrinterBreakThePages() {
         QStringList lines;
-        for (int i = 0; i < 150; ++i) lines << QStringLiteral(" line %1 of the report").arg(i);
+        for (int i = 0; i < 150; ++i)
+            lines << QStringLiteral(" line %1 of the report").arg(i);
         addLines(lines);
         const QString pdf = dir_->filePath(QStringLiteral("all.pdf"));
         printToPdf(pdf);
@@ -159,7 +166,8 @@ private slots:
 
     void printingTheSelectionPrintsOnlySelectedLines() {
         QStringList lines;
-        for (int i = 0; i < 150; ++i) lines << QStringLiteral(" line %1").arg(i);
+        for (int i = 0; i < 150; ++i)
+            lines << QStringLiteral(" line %1").arg(i);
         addLines(lines);
         list()->item(5)->setSelected(true);
         list()->item(140)->setSelected(true);

@@ -16,7 +16,7 @@ using namespace quillane::frontend::testing;
 class TimesDialogTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     static AppState activeSets(int count) {
         AppState state;
         state.NumActive = count;
@@ -29,7 +29,7 @@ private:
         return state;
     }
 
-private slots:
+  private slots:
     void timesBetweenATenthAndTenAreFixedOthersScientific() {
         QCOMPARE(formatDataSetTime(3600.0), QStringLiteral("  3.60000E+03"));
         QCOMPARE(formatDataSetTime(2.5), QStringLiteral("  2.500000"));
@@ -104,7 +104,8 @@ private slots:
         dialog.timeBox(3)->setText(QStringLiteral("7"));
         dialog.accept();
         QCOMPARE(prompts.warnings.size(), 2);
-        QCOMPARE(prompts.warnings[1].text, QStringLiteral("Illegal Value For Time #11! Try Again."));
+        QCOMPARE(prompts.warnings[1].text,
+                 QStringLiteral("Illegal Value For Time #11! Try Again."));
         QCOMPARE(dialog.tabs()->currentIndex(), 1);
     }
 
