@@ -1,0 +1,82 @@
+#include "DifferParmsDialog.h"
+
+#include <algorithm>
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "NumberFormat.h"
+
+namespace quillane::frontend {
+
+QString DifferParmsDialog::pointsText(int points) { return QString(11, ' ') + vbDigits(points); }
+
+DifferParmsDialog::DifferParmsDialog(const DifferParmsValues &current, QWidget *parent)
+    : QDialog(parent), result_(current) {
+    setObjectName("DifferParms");
+    setWindowTitle("Set Differentiation Parameters");
+    setModal(true);
+
+    auto *pointsFrame = new QGroupBox(this);
+    auto *label2 = new QLabel("Number of Points Used in Each Fit", pointsFrame);
+    label2->setObjectName("Label2");
+    slider_ = new QSlider(Qt::Horizontal, pointsFrame);
+    slider_->setObjectName("Slider1");
+    ptsPerFit_ = new QLabel(pointsFrame);
+    ptsPerFit_->setObjectName("PtsPerFit");
+    ptsPerFit_->setFont(QFont("Monospace"));
+    auto *pointsLayout = new QVBoxLayout(pointsFrame);
+    pointsLayout->addWidget(label2);
+    pointsLayout->addWidget(slider_);
+    pointsLayout->addWidget(ptsPerFit_);
+
+    auto *orderFrame = new QGroupBox(this);
+    auto *label1 = new QLabel("Order of Fitting Polynomial", orderFrame);
+    label1->setObjectName("Label1");
+    auto *orderLayout = new QVBoxLayout(orderFrame);
+    orderLayout->addWidget(label1);
+    auto *group = new QButtonGroup(this);
+    const char *captions[3] = {"1st", "2nd", "3rd"};
+    for (int i = 0; i < 3; ++i) {
+        polyFit_[static_cast<size_t>(i)] = new QRadioButton(captions[i], orderFrame);
+        polyFit_[static_cast<size_t>(i)]->setObjectName(QString("PolyFit_%1").arg(i));
+        group->addButton(polyFit_[static_cast<size_t>(i)], i);
+        orderLayout->addWidget(polyFit_[static_cast<size_t>(i)]);
+    }
+
+    auto *ok = new QPushButton("&OK", this);
+    ok->setObjectName("IsReady");
+    ok->setDefault(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(pointsFrame);
+    layout->addWidget(orderFrame);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+
+    polyFit_[static_cast<size_t>(std::clamp(current.terms, 1, 3) - 1)]->setChecked(true);
+    // The span can range from 3 points to the smallest active set's points.
+    slider_->setRange(3, std::max(3, current.maxPoints));
+    slider_->setValue(std::min(current.span, current.maxPoints));
+    auto show = [this](int v) { ptsPerFit_->setText(pointsText(v)); };
+    connect(slider_, &QSlider::valueChanged, this, show);
+    show(slider_->value());
+    connect(ok, &QPushButton::clicked, this, &DifferParmsDialog::accept);
+}
+
+void DifferParmsDialog::accept() {
+    int terms = 3;
+    for (int i = 0; i < 3; ++i)
+        if (polyFit_[static_cast<size_t>(i)]->isChecked()) {
+            terms = i + 1;
+            break;
+        }
+    result_.terms = terms;
+    result_.span = slider_->value();
+    QDialog::accept();
+}
+
+}  // namespace quillane::frontend

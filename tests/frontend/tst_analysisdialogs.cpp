@@ -1,0 +1,172 @@
+// The analysis dialogs: reference set, differentiation parameters, the span
+// warning and the result-graph options.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+#include <QtTest>
+
+#include "AnalysisDialogs.h"
+#include "ChooseRefSetDialog.h"
+#include "DifferParmsDialog.h"
+#include "NumberFormat.h"
+#include "Prompts.h"
+#include "ResultGraphDialogs.h"
+
+using namespace quillane::frontend;
+
+namespace {
+
+// Answers questions as told and records every message.
+class ScriptedPrompts : public Prompts {
+public:
+    bool answer = false;
+    QStringList warnings;  // "title|text"
+    QStringList questions;
+    void warn(QWidget *, const QString &title, const QString &text) override { warnings << title + "|" + text; }
+    bool ask(QWidget *, const QString &, const QString &text) override {
+        questions << text;
+        return answer;
+    }
+    QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    int execDialog(QDialog &) override { return QDialog::Rejected; }
+    void beep() override {}
+};
+
+}  // namespace
+
+class AnalysisDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void closingChooseRefSetWithTheCloseButtonKeepsTheSliderValue() {
+        ChooseRefSetDialog dialog(5, 2);
+        QCOMPARE(dialog.slider()->maximum(), 5);
+        QCOMPARE(dialog.text()->text(), QString("2"));
+        dialog.slider()->setValue(4);
+        QCOMPARE(dialog.text()->text(), QString("4"));
+        dialog.show();
+        dialog.close();  // the window's close button
+        QCOMPARE(dialog.refSet(), 4);
+    }
+
+    void differentiationDialogOpensAtTheSmallestSetAndStoresIt() {
+        DifferParmsDialog dialog({50, 40, 3});
+        QCOMPARE(dialog.slider()->minimum(), 3);
+        QCOMPARE(dialog.slider()->maximum(), 40);
+        QCOMPARE(dialog.slider()->value(), 40);
+        QCOMPARE(dialog.pointsPerFit()->text(), QString(11, ' ') + "40");
+        QVERIFY(dialog.polyFit(2)->isChecked());
+        dialog.polyFit(0)->setChecked(true);
+        dialog.accept();
+        QCOMPARE(dialog.result().span, 40);
+        QCOMPARE(dialog.result().terms, 1);
+    }
+
+    void spanWarningNamesTheSpanInItsThirdLine() {
+        const QStringList lines = spanWarningText(50).split('\n');
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines[0], QString("At LEAST ONE data set is effectively OUT OF BOUNDS"));
+        QCOMPARE(lines[2], QString("the current number of fitting points (50)."));
+        QCOMPARE(lines[6], QString("Please correct this problem before fitting data!"));
+    }
+
+    void rmsDialogWithNothingTickedAndTheAnswerNoStaysOpen() {
+        ScriptedPrompts prompts;
+        RmsChoice previous;
+        previous.options = {0, 0, -1};
+        previous.refSet = 2;
+        RmsVsTimeDialog dialog(prompts, "Plot Variance vs Time", previous, 4);
+        QCOMPARE(dialog.windowTitle(), QString("Plot Variance vs Time"));
+        QVERIFY(dialog.rchoice(2)->isChecked());
+        QVERIFY(!dialog.rchoice(0)->isChecked());
+        dialog.rchoice(2)->setChecked(false);
+        dialog.show();
+        prompts.answer = false;
+        dialog.accept();
+        QCOMPARE(prompts.questions, QStringList{"No Plots Were Chosen!  Quit Plotting?"});
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!dialog.result().accepted);
+        // Yes ends the dialog without a graph; the empty choice is kept.
+        prompts.answer = true;
+        dialog.accept();
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!dialog.result().accepted);
+        QCOMPARE(dialog.result().options, (std::array<int32_t, 3>{0, 0, 0}));
+    }
+
+    void rmsDialogAcceptsTheTickedKindsTheLogarithmAndTheReferenceSet() {
+        ScriptedPrompts prompts;
+        RmsVsTimeDialog dialog(prompts, "Plot RMS vs Time", RmsChoice{false, {0, 0, -1}, 0, 1}, 4);
+        dialog.rchoice(0)->setChecked(true);
+        dialog.logChoice()->setChecked(true);
+        dialog.slider()->setValue(3);
+        dialog.accept();
+        QVERIFY(dialog.result().accepted);
+        QCOMPARE(dialog.result().options, (std::array<int32_t, 3>{1, 0, 1}));
+        QCOMPARE(dialog.result().logChoice, 1);
+        QCOMPARE(dialog.result().refSet, 3);
+    }
+
+    void deviationDialogsAlwaysOfferBothOffsets() {
+        DevVsPosDialog dialog(1);
+        QVERIFY(dialog.pchoice(2)->isChecked());
+        QVERIFY(dialog.logChoice()->isChecked());
+        dialog.pchoice(1)->setChecked(true);
+        dialog.accept();
+        QCOMPARE(dialog.result().devOptions, (std::array<int32_t, 3>{0, 1, 0}));
+        QCOMPARE(dialog.result().logChoice, 1);
+    }
+
+    void positionsThatAreNotNumbersAreNamed() {
+        ScriptedPrompts prompts;
+        DevsVsTimeDialog dialog(prompts, 17.0, 25.0, true, 0);
+        dialog.show();
+        dialog.position(0)->setText("18");
+        dialog.position(1)->setText("abc");
+        dialog.accept();
+        QCOMPARE(prompts.warnings, QStringList{"Parameter Entry Error|Illegal Value for Position 2"});
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!dialog.result().accepted);
+        dialog.position(1)->setText("");
+        dialog.accept();
+        QCOMPARE(prompts.warnings.last(), QString("Parameter Entry Error|Illegal Value for Position 2"));
+    }
+
+    void positionsAllOutsideTheLimitsMakeNoPlot() {
+        ScriptedPrompts prompts;
+        DevsVsTimeDialog dialog(prompts, 17.0, 25.0, true, 0);
+        dialog.show();
+        dialog.accept();
+        QCOMPARE(prompts.warnings,
+                 QStringList{"No Values Entered|No Valid Positions Were Defined!  No Plot Created."});
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!dialog.result().accepted);
+    }
+
+    void positionsKeepTheirEntryOrderAndTheLimitsCount() {
+        ScriptedPrompts prompts;
+        DevsVsTimeDialog dialog(prompts, 17.0, 25.0, true, 0);
+        dialog.position(2)->setText("20");
+        dialog.position(4)->setText(" 18 ");
+        dialog.position(5)->setText("17");    // on the lower limit
+        dialog.position(6)->setText("2.5D1");  // on the upper limit
+        dialog.position(7)->setText("25.001");
+        dialog.accept();
+        QVERIFY(prompts.warnings.isEmpty());
+        QVERIFY(dialog.result().accepted);
+        QCOMPARE(dialog.result().positions, (std::vector<double>{20.0, 18.0, 17.0, 25.0}));
+        QCOMPARE(dialog.result().devOptions, (std::array<int32_t, 3>{0, 0, 1}));
+    }
+
+    void limitsLabelFollowsThePositionVariable() {
+        QCOMPARE(DevsVsTimeDialog::limitsText(17.9, 25.25, true), QString(" 17.9 < XI < 25.25"));
+        QCOMPARE(DevsVsTimeDialog::limitsText(6.0, 7.1234567, false), QString("  6. < R <  7.12346"));
+        QCOMPARE(vbOptionalDecimals(0.5, 5), QString(".5"));
+        QCOMPARE(vbOptionalDecimals(-0.000001, 5), QString("0."));
+    }
+};
+
+QTEST_MAIN(AnalysisDialogsTest)
+#include "tst_analysisdialogs.moc"
