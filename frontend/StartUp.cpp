@@ -7,6 +7,7 @@
 #include <QPrinterInfo>
 #include <QThread>
 
+#include "AnalysisDialogs.h"
 #include "DataSetOps.h"
 #include "FileUtil.h"
 #include "LogListBox.h"
@@ -118,6 +119,7 @@ int StartUp::run(const StartOptions &options) {
         return 2;
     }
     window_ = std::make_unique<MainWindow>(state_, library_, prompts_);
+    installAnalysisDialogs(window_->hooks(), state_, library_, prompts_);
     window_->load();
 
     // 10-11: the output file; make sure we are still the only copy.

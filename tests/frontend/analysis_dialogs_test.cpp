@@ -169,4 +169,4 @@ private slots:
 };
 
 QTEST_MAIN(AnalysisDialogsTest)
-#include "tst_analysisdialogs.moc"
+#include "analysis_dialogs_test.moc"
