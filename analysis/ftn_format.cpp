@@ -100,8 +100,9 @@ std::string general(double v, int sig, int w) {
         std::snprintf(buf, sizeof buf, "%#.*f", sig - 1 - exponent, v);
         return fit_field(buf, w - 4) + trailer;
     }
-    decimal_digits(std::fabs(v), sig, digits, exponent);
-    std::string s = (v < 0 ? "-" : "") + digits.substr(0, 1) + "." + digits.substr(1);
+    // The value keeps its sig significant digits; the form shows one more,
+    // always 0, after the point.
+    std::string s = (v < 0 ? "-" : "") + digits.substr(0, 1) + "." + digits.substr(1) + "0";
     char buf[16];
     std::snprintf(buf, sizeof buf, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
     return fit_field(s + buf, w);

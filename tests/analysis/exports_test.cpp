@@ -1,0 +1,136 @@
+// The C interface of the shared library, loaded by name as the program does.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "quillane.h"
+#include "test_support.h"
+
+namespace {
+
+std::vector<std::string> g_box;
+void add_string(int32_t, const char *line) { g_box.emplace_back(line); }
+int32_t get_count(int32_t) { return static_cast<int32_t>(g_box.size()); }
+void set_top_index(int32_t, int32_t) {}
+void update(int32_t) {}
+int32_t dispatch_pending(int32_t) { return 0; }
+
+// The library, opened once for the whole test program: its state lives as
+// long as the process, as it does in the program.
+class Library {
+public:
+    Library() : handle_(dlopen(QUILLANE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL)) {}
+    bool loaded() const { return handle_ != nullptr; }
+    template <typename F>
+    F *get(const char *name) const {
+        return reinterpret_cast<F *>(dlsym(handle_, name));
+    }
+    void *raw(const char *name) const { return dlsym(handle_, name); }
+
+private:
+    void *handle_;
+};
+
+const Library &library() {
+    static Library lib;
+    return lib;
+}
+
+std::string trimmed(const std::string &s) { return s.substr(0, s.find_last_not_of(' ') + 1); }
+
+TEST(SharedLibrary, ExportsEveryOperationAndHidesItsInternals) {
+    ASSERT_TRUE(library().loaded()) << dlerror();
+    for (const char *name :
+         {"initcommons", "init_namwr", "setplotfile", "init_lbhandle", "setredir", "setrchoice",
+          "set_xs_to_plot", "set_plotsave", "get_differ_parms", "set_differ_parms", "getdatar",
+          "TRANSFER_DATA", "put_plotlist", "setxirange", "getxirange", "set_lim_indices_vb",
+          "find_smallest_range", "set_x_var", "get_times", "set_times", "renumber_fringes", "fit_allB",
+          "plot_result_graphs", "GENERIC_PLOT", "plt_c_x", "tkrnd2", "init_lbsink"})
+        EXPECT_NE(library().raw(name), nullptr) << name;
+    EXPECT_EQ(library().raw("_ZN8quillane12global_stateEv"), nullptr);
+}
+
+TEST(SharedLibrary, ReadingTheExamplesLogsBannerFileLineAndFiveSummaryLinesPerFile) {
+    ASSERT_TRUE(library().loaded()) << dlerror();
+    quillane::testing::ScratchDir dir;
+    const std::string out = dir.file("report.txt");
+    const std::string plot = dir.file("plot.dat");
+    const quillane_listbox_ops ops{add_string, get_count, set_top_index, update, dispatch_pending};
+    library().get<void(const quillane_listbox_ops *)>("init_lbsink")(&ops);
+    const int32_t handle = 1, lines = 20;
+    library().get<void(const int32_t *, const int32_t *)>("init_lbhandle")(&handle, &lines);
+    library().get<void(const char *, int32_t)>("init_namwr")(out.c_str(), static_cast<int32_t>(out.size()));
+    library().get<void(const char *, int32_t)>("setplotfile")(plot.c_str(), static_cast<int32_t>(plot.size()));
+    const int32_t echo = 0;
+    library().get<void(const int32_t *)>("initcommons")(&echo);
+
+    std::vector<std::string> files;
+    for (const auto &e : std::filesystem::directory_iterator(QUILLANE_EXAMPLES_DIR))
+        if (e.path().extension() == ".RA1") files.push_back(e.path().string());
+    std::sort(files.begin(), files.end());
+    ASSERT_EQ(files.size(), 12u);
+    auto getdatar = library().get<void(const char *, int32_t, const int32_t *)>("getdatar");
+    for (int32_t n = 1; n <= 12; ++n) {
+        // The program hands over 127 blank-padded characters.
+        std::string name = files[n - 1];
+        name.resize(127, ' ');
+        getdatar(name.c_str(), 127, &n);
+    }
+    const std::string text = quillane::testing::read_file(out);
+    std::vector<std::string> file_lines;
+    for (size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
+        file_lines.push_back(text.substr(pos, end - pos));
+    ASSERT_EQ(file_lines.size(), 2u + 12u * 5u);
+    EXPECT_EQ(trimmed(file_lines[0]), " Quillane/DLL V0.99 on 28-Apr-1999");
+    EXPECT_EQ(file_lines[1], " The output file is " + out);
+    for (int n = 0; n < 12; ++n) {
+        EXPECT_EQ(trimmed(file_lines[2 + 5 * n]), " This was file " + files[n]);
+        EXPECT_NE(file_lines[3 + 5 * n].find(" Data points read for this data set"), std::string::npos);
+        EXPECT_NE(file_lines[4 + 5 * n].find(" More points can be read in"), std::string::npos);
+        EXPECT_NE(file_lines[5 + 5 * n].find(std::to_string(50 - (n + 1)) + " More data sets can be read in"),
+                  std::string::npos);
+        EXPECT_NE(file_lines[6 + 5 * n].find(" DATA POINTS READ"), std::string::npos);
+    }
+    ASSERT_EQ(g_box.size(), file_lines.size());
+    for (size_t i = 0; i < g_box.size(); ++i) EXPECT_EQ(trimmed(g_box[i]), trimmed(file_lines[i]).substr(0, 159));
+
+    // The examples carry their scan times: 2 h apart.
+    auto find_smallest_range = library().get<void()>("find_smallest_range");
+    auto transfer = library().get<void()>("TRANSFER_DATA");
+    find_smallest_range();
+    transfer();
+    double times[50];
+    library().get<void(double *)>("get_times")(times);
+    EXPECT_EQ(times[0], 7200.0);
+    EXPECT_EQ(times[11], 12 * 7200.0);
+    int32_t span = 0, points = 0, terms = 0;
+    library().get<void(int32_t *, int32_t *, int32_t *)>("get_differ_parms")(&span, &points, &terms);
+    EXPECT_EQ(span, 50);
+    EXPECT_GT(points, 300);
+    EXPECT_EQ(terms, 3);
+}
+
+TEST(SharedLibrary, OutOfRangeArgumentsDoNotCrash) {
+    ASSERT_TRUE(library().loaded()) << dlerror();
+    const int32_t zero = 0, big = 99, negative = -5;
+    library().get<void(const char *, int32_t, const int32_t *)>("getdatar")("nothing", 7, &big);
+    library().get<void(const char *, int32_t, const int32_t *)>("getdatar")(nullptr, 0, &zero);
+    const int32_t table[50] = {};
+    library().get<void(const int32_t *, const int32_t *)>("setredir")(table, &big);
+    library().get<void(const int32_t *, const int32_t *)>("setredir")(table, &negative);
+    int32_t list[51] = {big};
+    library().get<void(const int32_t *)>("put_plotlist")(list);
+    library().get<void()>("TRANSFER_DATA")();
+    library().get<void()>("renumber_fringes")();
+    const int32_t span = -4, terms = 12;
+    library().get<void(const int32_t *, const int32_t *)>("set_differ_parms")(&span, &terms);
+    int32_t ok = -1;
+    library().get<void(int32_t *)>("set_lim_indices_vb")(&ok);
+    EXPECT_TRUE(ok == 0 || ok == 1);
+}
+
+}  // namespace
