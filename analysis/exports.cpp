@@ -9,6 +9,7 @@
 #include "log.h"
 #include "options.h"
 #include "quillane.h"
+#include "result_graphs.h"
 #include "scanfile.h"
 #include "selection.h"
 #include "state.h"
@@ -162,11 +163,7 @@ QUILLANE_API void fit_allB(const int32_t *ref) {
 // ---- result graphs ----
 
 QUILLANE_API void plot_result_graphs(const int32_t *kind, const int32_t *ref) {
-    guarded("plot_result_graphs", [&](State &s) {
-        (void)kind;
-        (void)ref;
-        Log::post_log_line(s, " Result graphs are not available in this build");
-    });
+    guarded("plot_result_graphs", [&](State &s) { quillane::plot_result_graphs(s, *kind, *ref); });
 }
 
 // ---- data plots ----
