@@ -57,9 +57,9 @@ std::string fit_kind_title(const State &s) {
     const std::string t2 = s.result_choice[2] ? " Y-Offsets " : "";
     const std::string t3 = s.result_choice[3] ? " Both X/Y-Offsets " : "";
     const int chosen = s.result_choice[1] + s.result_choice[2] + s.result_choice[3];
-    if (chosen == 1) return join_trimmed(t1, t2, t3);
-    if (s.result_choice[3]) return join_trimmed(join_trimmed(t1, t2), " and", t3);
-    return join_trimmed(t1, " and", t2);
+    if (chosen == 1) return join_trimmed({t1, t2, t3});
+    if (s.result_choice[3]) return join_trimmed({t1, t2, " and", t3});
+    return join_trimmed({t1, " and", t2});
 }
 
 // Kinds 1, 2 and 5: one point per compared set at its time.
@@ -208,16 +208,13 @@ void graph_at_positions(State &s, Log &log) {
 
 }  // namespace
 
-std::string join_trimmed(std::string_view a, std::string_view b) {
-    auto part = [](std::string_view t) {
-        const std::string_view kept = ftn::trim_right(t);
-        return kept.empty() ? std::string(" ") : std::string(kept);
-    };
-    return part(a) + part(b);
-}
-
-std::string join_trimmed(std::string_view a, std::string_view b, std::string_view c) {
-    return join_trimmed(join_trimmed(a, b), c);
+std::string join_trimmed(std::initializer_list<std::string_view> parts) {
+    std::string text;
+    for (std::string_view part : parts) {
+        const std::string_view kept = ftn::trim_right(part);
+        text += kept.empty() ? std::string_view(" ") : kept;
+    }
+    return text;
 }
 
 void sort_reals(std::span<double> values) {

@@ -6,6 +6,7 @@
 //   5  position offsets against time (the two-parameter fit)
 #pragma once
 
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,7 +36,6 @@ void sort_reals(std::span<double> values);
 
 // Joins texts, each without its trailing blanks; an entirely blank text
 // counts as one blank.
-std::string join_trimmed(std::string_view a, std::string_view b);
-std::string join_trimmed(std::string_view a, std::string_view b, std::string_view c);
+std::string join_trimmed(std::initializer_list<std::string_view> parts);
 
 }  // namespace quillane
