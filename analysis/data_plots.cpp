@@ -13,7 +13,9 @@ namespace {
 
 constexpr int kSetListLimit = 75;  // the set list stops growing at this length
 
-std::string plot_text(std::string_view text) { return ftn::pad_right(text, kPlotTextLength); }
+std::string plot_text(std::string_view text) {
+    return ftn::pad_right(text, kPlotTextLength);
+}
 
 // Step 1 of every data plot: the headings come from the subtitle and title.
 void start_data_plot(State &s) {
@@ -21,7 +23,9 @@ void start_data_plot(State &s) {
     s.plot.heading2 = plot_text(s.plot_title);
 }
 
-const char *position_label(const State &s) { return s.xi_mode ? "XI = R^2/2 (cm^2)" : "Radius, R (cm)"; }
+const char *position_label(const State &s) {
+    return s.xi_mode ? "XI = R^2/2 (cm^2)" : "Radius, R (cm)";
+}
 
 void set_labels(State &s) {
     PlotState &p = s.plot;
@@ -84,7 +88,8 @@ void append_zero_line(PlotState &plot, double lo, double hi) {
 std::string time_stamp_text(const std::tm &t, int hundredths, StampTarget target) {
     char time[32];
     char date[32];
-    std::snprintf(time, sizeof time, "%02d:%02d:%02d.%02d", t.tm_hour, t.tm_min, t.tm_sec, hundredths);
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d.%02d", t.tm_hour, t.tm_min, t.tm_sec,
+                  hundredths);
     std::snprintf(date, sizeof date, "%02d/%02d/%04d ", t.tm_mon + 1, t.tm_mday, t.tm_year + 1900);
     std::string text = std::string(" ") + time + " On " + date;
     if (target == StampTarget::list_box) text.pop_back();
@@ -158,7 +163,8 @@ void generic_plot(State &s, int32_t kind, int32_t set) {
     p.plot_set = set;
     p.plot_kind = kind;
     start_data_plot(s);
-    const bool slopes = (set < 0 && s.deriv_valid[0] == s.data_set_count) || list_contains(s.deriv_valid, set);
+    const bool slopes =
+        (set < 0 && s.deriv_valid[0] == s.data_set_count) || list_contains(s.deriv_valid, set);
     if (kind == 1) p.axes = PlotAxes::value_position;
     if (slopes && kind == 2) p.axes = PlotAxes::slope_position;
     if (slopes && kind == 3) p.axes = PlotAxes::slope_value;

@@ -57,8 +57,8 @@ std::string plot_number(float v) {
 
 std::string plot_time_stamp(const std::tm &t) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d ON %02d/%02d/%04d   ", t.tm_hour, t.tm_min, t.tm_sec,
-                  t.tm_mon + 1, t.tm_mday, t.tm_year + 1900);
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d ON %02d/%02d/%04d   ", t.tm_hour, t.tm_min,
+                  t.tm_sec, t.tm_mon + 1, t.tm_mday, t.tm_year + 1900);
     return ftn::pad_right(buf, kStampLength);
 }
 
@@ -69,7 +69,8 @@ std::string plot_heading_line(std::string_view heading, bool delete_marker) {
 }
 
 std::string plot_second_heading_line(std::string_view heading2, std::string_view stamp) {
-    return " " + ftn::pad_right(heading_text(heading2), kHeadingColumns) + ftn::pad_right(stamp, kStampLength);
+    return " " + ftn::pad_right(heading_text(heading2), kHeadingColumns) +
+           ftn::pad_right(stamp, kStampLength);
 }
 
 std::string plot_label_line(std::string_view label) {
@@ -78,7 +79,9 @@ std::string plot_label_line(std::string_view label) {
     return " " + std::string(text);
 }
 
-std::string plot_count_line(size_t count) { return " " + ftn::int_field(static_cast<long long>(count), 15); }
+std::string plot_count_line(size_t count) {
+    return " " + ftn::int_field(static_cast<long long>(count), 15);
+}
 
 std::string plot_record_line(const PlotRecord &r) {
     const int code = static_cast<int8_t>(r.code);
@@ -98,7 +101,8 @@ std::string format_plot_file(const PlotState &plot, bool delete_marker, std::str
     line(plot_label_line(plot.x_label));
     line(plot_label_line(plot.y_label));
     line(plot_count_line(plot.points.size()));
-    for (const PlotRecord &r : plot.points) line(plot_record_line(r));
+    for (const PlotRecord &r : plot.points)
+        line(plot_record_line(r));
     return text;
 }
 
@@ -117,7 +121,8 @@ PlotWriteOutcome write_plot_file(State &s) {
     const std::string &name = s.plot_file_name;
     // Created as a new file only: the viewer may not yet have taken the
     // previous plot, and overwriting it would show the wrong graph.
-    const int fd = name.empty() ? -1 : ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd =
+        name.empty() ? -1 : ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int err = name.empty() ? ENOENT : errno;
         if (err == EEXIST) {
@@ -127,15 +132,16 @@ PlotWriteOutcome write_plot_file(State &s) {
         Log::post_log_line(s, " Cannot create the plot file " + name + ": " + std::strerror(err));
         return PlotWriteOutcome::failed;
     }
-    const std::string text = format_plot_file(s.plot, s.delete_plot_files, plot_time_stamp(local_time_now()));
+    const std::string text =
+        format_plot_file(s.plot, s.delete_plot_files, plot_time_stamp(local_time_now()));
     const bool ok = write_all(fd, text);
     const int write_errno = errno;
     const bool closed = ::close(fd) == 0;
     if (ok && closed) return PlotWriteOutcome::written;
     // A partial plot would be shown as if it were whole: remove it.
     ::unlink(name.c_str());
-    Log::post_log_line(s, " Cannot write the plot file " + name + ": " +
-                              std::strerror(ok ? errno : write_errno));
+    Log::post_log_line(
+        s, " Cannot write the plot file " + name + ": " + std::strerror(ok ? errno : write_errno));
     return PlotWriteOutcome::failed;
 }
 

@@ -24,7 +24,9 @@ constexpr size_t kPositionEllipsisLength = 55;
 // Points a viewer holds; a graph with more records is cut short there.
 constexpr size_t kViewerCapacity = 204800;
 
-std::string trimmed(std::string_view s) { return std::string(ftn::trim_right(s)); }
+std::string trimmed(std::string_view s) {
+    return std::string(ftn::trim_right(s));
+}
 
 std::string cut(std::string text, size_t length) {
     if (text.size() > length) text.resize(length);
@@ -47,7 +49,8 @@ int shown_fit_kind(const State &s) {
 void size_graph(PlotState &p, int series, int points) {
     p.graph_series_count = series;
     p.graph_x.assign(static_cast<size_t>(std::max(points, 0)), 0.0f);
-    p.graph_y.assign(static_cast<size_t>(std::max(series, 0)), std::vector<float>(p.graph_x.size(), 0.0f));
+    p.graph_y.assign(static_cast<size_t>(std::max(series, 0)),
+                     std::vector<float>(p.graph_x.size(), 0.0f));
 }
 
 // The fit-kind title: "No Offsets Y-Offsets and Both X/Y-Offsets" and its
@@ -88,9 +91,10 @@ void graph_against_time(State &s, Log &log, int32_t kind, int32_t ref) {
         }
         ++point;
     }
-    const char *what = kind == 1   ? " Graphing RMS devs as f(time) for all data sets with Ref set:"
-                       : kind == 2 ? " Graphing VARIANCES as f(time) for all data sets with Ref set:"
-                                   : " Graphing X-OFFSETS as f(time) for all data sets with Ref set:";
+    const char *what = kind == 1 ? " Graphing RMS devs as f(time) for all data sets with Ref set:"
+                       : kind == 2
+                           ? " Graphing VARIANCES as f(time) for all data sets with Ref set:"
+                           : " Graphing X-OFFSETS as f(time) for all data sets with Ref set:";
     log_time_stamp(log, StampTarget::file);
     log_time_stamp(log, StampTarget::list_box);
     log.both(ftn::FreeLine() << what << ref);
@@ -108,10 +112,12 @@ void graph_against_position(State &s, Log &log, int32_t ref, const std::string &
     const int n = active_set_count(s);
     const int f = shown_fit_kind(s);
     const int32_t listed = std::clamp<int32_t>(s.plot_list[0], 0, kMaxDataSets);
-    const int points = ref >= 1 && ref <= n ? std::max(0, s.active_end[ref] - s.active_start[ref] + 1) : 0;
+    const int points =
+        ref >= 1 && ref <= n ? std::max(0, s.active_end[ref] - s.active_start[ref] + 1) : 0;
     size_graph(p, listed, points);
     for (int m = 1; m <= points; ++m)
-        p.graph_x[m - 1] = static_cast<float>(s.active_points[s.active_start[ref] + m - 1].position);
+        p.graph_x[m - 1] =
+            static_cast<float>(s.active_points[s.active_start[ref] + m - 1].position);
 
     std::string heading = outfile_heading(s, " for Data Sets:");
     std::string heading2 = fit_title;
@@ -122,7 +128,8 @@ void graph_against_position(State &s, Log &log, int32_t ref, const std::string &
         if (ftn::trim_right(heading).size() < kSetHeadingLength) {
             heading = trimmed(heading) + ftn::int_field(set, 2) + (last ? "" : ",");
         } else if (ftn::trim_right(heading2).size() < kSetHeadingLength) {
-            heading2 = trimmed(heading2) + (last ? "and " + ftn::int_field(set, 2) : ftn::int_field(set, 2) + ",");
+            heading2 = trimmed(heading2) +
+                       (last ? "and " + ftn::int_field(set, 2) : ftn::int_field(set, 2) + ",");
         } else if (!ellipsis) {
             heading2 = trimmed(heading2) + " ...";
             ellipsis = true;
@@ -139,7 +146,8 @@ void graph_against_position(State &s, Log &log, int32_t ref, const std::string &
         log_time_stamp(log, StampTarget::file);
         log.file(ftn::FreeLine() << " Graphing deviations as f(X) for the following data sets:");
         ftn::FreeLine sets;
-        for (int t = 1; t <= listed; ++t) sets << static_cast<int>(s.plot_list[t]);
+        for (int t = 1; t <= listed; ++t)
+            sets << static_cast<int>(s.plot_list[t]);
         log.file(sets);
         log.file("");
         log.file("");
@@ -156,7 +164,8 @@ void graph_at_positions(State &s, Log &log) {
     s.plot_subtitle = outfile_heading(s, " At X=");
     const int count = std::min<int32_t>(s.xs_to_plot_count, 10);
     if (count <= 0) return;
-    if (count > 1) sort_reals(std::span<double>(s.xs_to_plot.data() + 1, static_cast<size_t>(count)));
+    if (count > 1)
+        sort_reals(std::span<double>(s.xs_to_plot.data() + 1, static_cast<size_t>(count)));
 
     // The first point of the reference set at or above each position, or
     // its last point; the positions are sorted, so the search only moves on.
@@ -165,7 +174,8 @@ void graph_at_positions(State &s, Log &log) {
     if (ref_valid) {
         int32_t q = s.active_start[ref];
         for (int t = 1; t <= count; ++t) {
-            while (q < s.active_end[ref] && s.active_points[q].position < s.xs_to_plot[t]) ++q;
+            while (q < s.active_end[ref] && s.active_points[q].position < s.xs_to_plot[t])
+                ++q;
             located[t] = q - s.active_start[ref] + 1;
         }
     }
@@ -196,12 +206,14 @@ void graph_at_positions(State &s, Log &log) {
     log_time_stamp(log, StampTarget::list_box);
     log.file(ftn::FreeLine() << " Graphing at the following X values as f(time):");
     ftn::FreeLine positions;
-    for (int t = 1; t <= count; ++t) positions << s.xs_to_plot[t];
+    for (int t = 1; t <= count; ++t)
+        positions << s.xs_to_plot[t];
     log.file(positions);
     log.file("");
     log.file("");
     log.box(" Graphing at the following X values as f(time):");
-    for (int t = 1; t <= count; ++t) log.box(" XI (or R) = " + ftn::fixed(s.xs_to_plot[t], 9, 5));
+    for (int t = 1; t <= count; ++t)
+        log.box(" XI (or R) = " + ftn::fixed(s.xs_to_plot[t], 9, 5));
     log.box("");
     write_result_graph(s, point, false);
 }
@@ -225,7 +237,8 @@ void sort_reals(std::span<double> values) {
 void write_result_graph(State &s, int32_t npts, bool zero_line) {
     PlotState &p = s.plot;
     const size_t points = std::min(static_cast<size_t>(std::max(npts, 0)), p.graph_x.size());
-    const size_t series = std::min(static_cast<size_t>(std::max(p.graph_series_count, 0)), p.graph_y.size());
+    const size_t series =
+        std::min(static_cast<size_t>(std::max(p.graph_series_count, 0)), p.graph_y.size());
     p.points.clear();
     p.points.reserve(2 * series * points + 3);
     float smallest = 1.0e32f, largest = -1.0e32f;
@@ -238,7 +251,8 @@ void write_result_graph(State &s, int32_t npts, bool zero_line) {
     }
     for (size_t k = 0; k < series; ++k)
         for (size_t i = 0; i < points; ++i)
-            p.points.push_back({p.graph_x[i], p.graph_y[k][i], 0.0f, i == 0 ? kCodeLineStart : kCodeLineContinue});
+            p.points.push_back(
+                {p.graph_x[i], p.graph_y[k][i], 0.0f, i == 0 ? kCodeLineStart : kCodeLineContinue});
     if (zero_line) {
         const TickRange r = snap_plot_range(smallest, largest);
         p.points.push_back({static_cast<float>(r.lo), 0.0f, 0.0f, kCodeLineStart});
@@ -251,9 +265,10 @@ void write_result_graph(State &s, int32_t npts, bool zero_line) {
     p.x_label = ftn::pad_right(p.result_x_label, kPlotTextLength);
     p.y_label = ftn::pad_right(p.result_y_label, kPlotTextLength);
     if (p.points.size() > kViewerCapacity)
-        Log::post_log_line(s, ftn::FreeLine() << " The graph has" << static_cast<long>(p.points.size())
-                                              << " records; a plot window shows the first"
-                                              << static_cast<long>(kViewerCapacity));
+        Log::post_log_line(s, ftn::FreeLine()
+                                  << " The graph has" << static_cast<long>(p.points.size())
+                                  << " records; a plot window shows the first"
+                                  << static_cast<long>(kViewerCapacity));
     write_plot_file(s);
 }
 
@@ -261,8 +276,11 @@ void plot_result_graphs(State &s, int32_t kind, int32_t ref) {
     PlotState &p = s.plot;
     Log log(s);
     s.plot_subtitle = outfile_heading(s, " for Fits with:");
-    p.result_y_label = kind == 1 ? "RMS Devs" : kind == 2 ? "Variance" : kind == 5 ? "Radial Offset in cm" : "Deviations";
-    p.result_x_label = kind != 3 ? "            Time"
+    p.result_y_label = kind == 1   ? "RMS Devs"
+                       : kind == 2 ? "Variance"
+                       : kind == 5 ? "Radial Offset in cm"
+                                   : "Deviations";
+    p.result_x_label = kind != 3   ? "            Time"
                        : s.xi_mode ? "      XI = R^2/2 (cm^2)"
                                    : "      Radius, R (cm)";
     if (kind == 5) s.result_choice = {false, false, false, true};

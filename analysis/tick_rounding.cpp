@@ -11,14 +11,17 @@ namespace {
 constexpr int kMaxPasses = 64;
 constexpr int kMaxLowerSteps = 8;
 
-TickRange unchanged(double lo, double hi) { return {lo, hi, 1}; }
+TickRange unchanged(double lo, double hi) {
+    return {lo, hi, 1};
+}
 
 }  // namespace
 
 TickRange snap_plot_range(double lo, double hi) {
     const double a = lo;
     const double b = hi;
-    if (!std::isfinite(a) || !std::isfinite(b) || !(b > a) || !std::isfinite(b - a)) return unchanged(lo, hi);
+    if (!std::isfinite(a) || !std::isfinite(b) || !(b > a) || !std::isfinite(b - a))
+        return unchanged(lo, hi);
 
     // The first step is the power of ten at or below a third of the range,
     // its exponent truncated toward zero (so 0.3 .. 30 starts with 1).

@@ -10,17 +10,21 @@ namespace quillane::plotfile {
 namespace {
 
 constexpr size_t kMarkerColumn = 81;
-constexpr size_t kHeadingLast = 78;         // the heading is read from columns 2-78
-constexpr size_t kSecondHeadingLast = 79;   // the second heading from columns 1-79
-constexpr size_t kStampFirst = 79;          // the time stamp from column 79 on
+constexpr size_t kHeadingLast = 78;        // the heading is read from columns 2-78
+constexpr size_t kSecondHeadingLast = 79;  // the second heading from columns 1-79
+constexpr size_t kStampFirst = 79;         // the time stamp from column 79 on
 const char *const kStampSeparator = "  ::  ";
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 std::string trim(std::string_view s) {
     size_t b = 0, e = s.size();
-    while (b < e && is_blank(s[b])) ++b;
-    while (e > b && is_blank(s[e - 1])) --e;
+    while (b < e && is_blank(s[b]))
+        ++b;
+    while (e > b && is_blank(s[e - 1]))
+        --e;
     return std::string(s.substr(b, e - b));
 }
 
@@ -41,9 +45,11 @@ std::vector<std::string> fields_of(const std::string &line) {
     std::vector<std::string> out;
     size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (is_blank(line[i]) || line[i] == ',')) ++i;
+        while (i < line.size() && (is_blank(line[i]) || line[i] == ','))
+            ++i;
         const size_t start = i;
-        while (i < line.size() && !is_blank(line[i]) && line[i] != ',') ++i;
+        while (i < line.size() && !is_blank(line[i]) && line[i] != ',')
+            ++i;
         if (i > start) out.emplace_back(line, start, i - start);
     }
     return out;
@@ -68,7 +74,8 @@ bool parse_code(const std::string &field, int16_t &out) {
     char *end = nullptr;
     errno = 0;
     const long v = std::strtol(begin, &end, 10);
-    if (end == begin || *end != '\0' || errno == ERANGE || v < INT16_MIN || v > INT16_MAX) return false;
+    if (end == begin || *end != '\0' || errno == ERANGE || v < INT16_MIN || v > INT16_MAX)
+        return false;
     out = static_cast<int16_t>(v);
     return true;
 }
@@ -81,12 +88,13 @@ bool read_point(std::istream &in, PlotPoint &point) {
     std::string line;
     while (fields.size() < 4) {
         if (!read_line(in, line)) return false;
-        for (std::string &f : fields_of(line)) fields.push_back(std::move(f));
+        for (std::string &f : fields_of(line))
+            fields.push_back(std::move(f));
     }
     PlotPoint p;
     float third = 0.0f;
-    if (!parse_real(fields[0], p.x) || !parse_real(fields[1], p.y) || !parse_real(fields[2], third) ||
-        !parse_code(fields[3], p.code))
+    if (!parse_real(fields[0], p.x) || !parse_real(fields[1], p.y) ||
+        !parse_real(fields[2], third) || !parse_code(fields[3], p.code))
         return false;
     point = p;
     return true;
@@ -108,7 +116,9 @@ int64_t read_count(std::istream &in) {
 
 }  // namespace
 
-bool PlotData::marked_for_deletion() const { return line1.size() >= kMarkerColumn && line1[kMarkerColumn - 1] == '!'; }
+bool PlotData::marked_for_deletion() const {
+    return line1.size() >= kMarkerColumn && line1[kMarkerColumn - 1] == '!';
+}
 
 ReadStatus read_plot_file(std::istream &in, PlotData &data, const ReadProgress &progress) {
     std::string line2, line3, line4;

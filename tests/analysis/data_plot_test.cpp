@@ -21,18 +21,23 @@ using testing::take_plot;
 // Plot files hold six significant digits: half a unit of the sixth digit.
 constexpr double kSixDigits = 5e-6;
 
-double value_at(double x) { return 0.5 * x * x - x + 2.0; }
-double slope_at(double x) { return x - 1.0; }
+double value_at(double x) {
+    return 0.5 * x * x - x + 2.0;
+}
+double slope_at(double x) {
+    return x - 1.0;
+}
 
 // An uneven grid from lo to hi: points crowd toward lo.
 std::vector<double> uneven_grid(double lo, double hi, int n) {
     std::vector<double> xs;
-    for (int m = 0; m < n; ++m) xs.push_back(lo + (hi - lo) * std::pow(m / double(n - 1), 1.3));
+    for (int m = 0; m < n; ++m)
+        xs.push_back(lo + (hi - lo) * std::pow(m / double(n - 1), 1.3));
     return xs;
 }
 
 class DataPlot : public ::testing::Test {
-protected:
+  protected:
     Fixture f;
     std::string plot_file;
     void SetUp() override {
@@ -46,7 +51,8 @@ protected:
     void plot_list(std::initializer_list<int32_t> sets) {
         f.s().plot_list[0] = static_cast<int32_t>(sets.size());
         int i = 1;
-        for (int32_t v : sets) f.s().plot_list[i++] = v;
+        for (int32_t v : sets)
+            f.s().plot_list[i++] = v;
     }
     bool plot_written() const { return std::filesystem::exists(plot_file); }
 };
@@ -105,8 +111,10 @@ TEST_F(DataPlot, APlotOfTheListCodesEachPointWithItsSetAndNamesTheSets) {
     EXPECT_EQ(data.x_label, "Radius, R (cm)");
     EXPECT_EQ(data.heading2.substr(0, 15), "Data sets: 1, 3");
     ASSERT_EQ(data.count, 7 + 4);
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(data.points[i].code, 1);
-    for (int i = 7; i < 11; ++i) EXPECT_EQ(data.points[i].code, 3);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(data.points[i].code, 1);
+    for (int i = 7; i < 11; ++i)
+        EXPECT_EQ(data.points[i].code, 3);
 }
 
 TEST_F(DataPlot, SlopePlotsEndWithAZeroLineOverTheRoundedRange) {
@@ -157,7 +165,8 @@ TEST_F(DataPlot, FewerThanTwoPointsGiveNoPlotFile) {
 
 TEST_F(DataPlot, PlotsMarkedForDeletionLogOnlyTheFirstHeading) {
     generic_plot(f.s(), 1, 1);
-    EXPECT_EQ(f.new_out_lines(), std::vector<std::string>{" Outfile: " + f.out_file + " for Fits with:"});
+    EXPECT_EQ(f.new_out_lines(),
+              std::vector<std::string>{" Outfile: " + f.out_file + " for Fits with:"});
 }
 
 TEST_F(DataPlot, KeptPlotsLogATimeStampAndBothHeadings) {
@@ -196,8 +205,10 @@ TEST(FormatSetList, ThirtySetsShowTheFirstTwentyTwo) {
     SetTable<int32_t> list{};
     list[0] = 30;
     std::string expected = "Data sets:";
-    for (int j = 1; j <= 30; ++j) list[j] = j;
-    for (int j = 1; j <= 22; ++j) expected += ftn::int_field(j, 2) + (j < 22 ? "," : "");
+    for (int j = 1; j <= 30; ++j)
+        list[j] = j;
+    for (int j = 1; j <= 22; ++j)
+        expected += ftn::int_field(j, 2) + (j < 22 ? "," : "");
     EXPECT_EQ(std::string(ftn::trim_right(format_set_list(list))), expected);
     EXPECT_EQ(expected.size(), 75u);
 }

@@ -27,7 +27,9 @@ std::tm stamp_time() {
 
 const std::string kStamp = "09:05:03 ON 04/28/1999   ";
 
-TEST(PlotNumber, ZeroIsWrittenAsFixedPointWithFiveZeros) { EXPECT_EQ(plot_number(0.0f), "   0.00000    "); }
+TEST(PlotNumber, ZeroIsWrittenAsFixedPointWithFiveZeros) {
+    EXPECT_EQ(plot_number(0.0f), "   0.00000    ");
+}
 
 TEST(PlotNumber, MagnitudesFromATenthToAMillionAreFixedPointWithSixDigits) {
     EXPECT_EQ(plot_number(6.5f), "   6.50000    ");
@@ -92,8 +94,8 @@ TEST(PlotRecordLine, WritesTheSeriesCodeAsASignedByte) {
     EXPECT_EQ(plot_record_line(cont).substr(47), "  -57");
     EXPECT_EQ(plot_record_line(hidden).substr(47), "  -56");
     const std::string line = plot_record_line({6.5f, 0.05f, 0.0f, 12});
-    EXPECT_EQ(line, "  " + std::string("   6.50000    ") + " " + "  5.000000E-02" + " " + "   0.00000    " + " " +
-                        "   12");
+    EXPECT_EQ(line, "  " + std::string("   6.50000    ") + " " + "  5.000000E-02" + " " +
+                        "   0.00000    " + " " + "   12");
     EXPECT_EQ(line.size(), 52u);
 }
 
@@ -105,14 +107,15 @@ TEST(FormatPlotFile, WritesFiveHeaderRecordsAndOneLinePerPointWithCrLf) {
     p.y_label = "";
     p.points = {{1.0f, 2.0f, 0.0f, 1}, {3.0f, 4.0f, 0.0f, 2}};
     const std::string text = format_plot_file(p, false, kStamp);
-    const std::string expected = " Head\r\n" + (" Second" + std::string(73, ' ') + kStamp) + "\r\n" + " X\r\n" + " " +
-                                 std::string(80, ' ') + "\r\n" + plot_count_line(2) + "\r\n" +
-                                 plot_record_line(p.points[0]) + "\r\n" + plot_record_line(p.points[1]) + "\r\n";
+    const std::string expected = " Head\r\n" + (" Second" + std::string(73, ' ') + kStamp) +
+                                 "\r\n" + " X\r\n" + " " + std::string(80, ' ') + "\r\n" +
+                                 plot_count_line(2) + "\r\n" + plot_record_line(p.points[0]) +
+                                 "\r\n" + plot_record_line(p.points[1]) + "\r\n";
     EXPECT_EQ(text, expected);
 }
 
 class WritePlotFile : public ::testing::Test {
-protected:
+  protected:
     Fixture f;
     void SetUp() override {
         f.s().plot_file_name = f.dir.file("plot.dat");
@@ -126,7 +129,8 @@ TEST_F(WritePlotFile, AnExistingPlotFileIsLeftAsItWasAndTheListBoxSaysSo) {
     EXPECT_EQ(write_plot_file(f.s()), PlotWriteOutcome::exists);
     EXPECT_EQ(read_file(f.s().plot_file_name), "earlier plot");
     ASSERT_EQ(f.box.trimmed().size(), 1u);
-    EXPECT_EQ(f.box.trimmed()[0], " The plot file " + f.s().plot_file_name + " exists and was not written");
+    EXPECT_EQ(f.box.trimmed()[0],
+              " The plot file " + f.s().plot_file_name + " exists and was not written");
 }
 
 TEST_F(WritePlotFile, APlotFileThatCannotBeCreatedIsReportedNotClaimed) {

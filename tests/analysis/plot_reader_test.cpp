@@ -16,7 +16,8 @@ using plotfile::ReadStatus;
 const std::string kStamp = "09:05:03 ON 04/28/1999   ";
 
 // The writer's text for a plot state, read back.
-ReadStatus read_back(const PlotState &p, bool marker, PlotData &data, const plotfile::ReadProgress &progress = {}) {
+ReadStatus read_back(const PlotState &p, bool marker, PlotData &data,
+                     const plotfile::ReadProgress &progress = {}) {
     std::istringstream in(format_plot_file(p, marker, kStamp));
     return plotfile::read_plot_file(in, data, progress);
 }
@@ -32,8 +33,11 @@ PlotState small_plot() {
     p.heading2 = "Data sets: 1, 2";
     p.x_label = "XI = R^2/2 (cm^2)";
     p.y_label = "Concentration";
-    p.points = {{16.5f, 0.25f, 0.0f, 1}, {-2.5e7f, 999999.7f, 0.0f, 2}, {0.0f, 0.0f, 0.0f, kCodeLineStart},
-                {4.5f, 0.0f, 0.0f, kCodeLineContinue}, {1.0f, 0.0f, 0.0f, kCodeHidden}};
+    p.points = {{16.5f, 0.25f, 0.0f, 1},
+                {-2.5e7f, 999999.7f, 0.0f, 2},
+                {0.0f, 0.0f, 0.0f, kCodeLineStart},
+                {4.5f, 0.0f, 0.0f, kCodeLineContinue},
+                {1.0f, 0.0f, 0.0f, kCodeHidden}};
     return p;
 }
 
@@ -48,7 +52,7 @@ TEST(ReadPlotFile, ACountBelowOneMeansNoDataAndNoPoints) {
     EXPECT_EQ(data.count, 0);
     EXPECT_TRUE(data.points.empty());
     EXPECT_EQ(read_text(kHeader5 + " -3\r\n", data), ReadStatus::no_data);
-    EXPECT_EQ(read_text(kHeader5, data), ReadStatus::no_data);            // no count line
+    EXPECT_EQ(read_text(kHeader5, data), ReadStatus::no_data);                // no count line
     EXPECT_EQ(read_text(kHeader5 + " many\r\n", data), ReadStatus::no_data);  // not a number
     EXPECT_EQ(read_text("", data), ReadStatus::no_data);
 }
@@ -79,7 +83,8 @@ TEST(ReadPlotFile, ReadsBackEveryRecordTheWriterWrote) {
 TEST(ReadPlotFile, AnEightyCharacterHeadingWithTheMarkerShowsColumnsTwoToSeventyEight) {
     PlotState p = small_plot();
     p.heading = "";
-    for (int i = 0; i < 80; ++i) p.heading += static_cast<char>('A' + i % 26);
+    for (int i = 0; i < 80; ++i)
+        p.heading += static_cast<char>('A' + i % 26);
     PlotData data;
     ASSERT_EQ(read_back(p, true, data), ReadStatus::ok);
     EXPECT_TRUE(data.marked_for_deletion());
@@ -111,7 +116,8 @@ TEST(ReadPlotFile, ATruncatedFileKeepsThePreviousValuesOfTheMissingPoints) {
     std::string text = format_plot_file(p, true, kStamp);
     // Cut after the header and two of the five point records.
     size_t cut = 0;
-    for (int line = 0; line < 7; ++line) cut = text.find("\r\n", cut) + 2;
+    for (int line = 0; line < 7; ++line)
+        cut = text.find("\r\n", cut) + 2;
     ASSERT_EQ(read_text(text.substr(0, cut), data), ReadStatus::ok);
     ASSERT_EQ(data.count, 5);
     EXPECT_EQ(data.points[1].x, -2.5e7f);
@@ -125,7 +131,8 @@ TEST(ReadPlotFile, ATruncatedFileKeepsThePreviousValuesOfTheMissingPoints) {
 TEST(ReadPlotFile, ARecordThatIsNotNumbersKeepsItsOldValuesAndReadingGoesOn) {
     PlotData data;
     data.points.assign(3, plotfile::PlotPoint{7.0f, 8.0f, 9});
-    const std::string text = kHeader5 + "  3\r\n  1.0 2.0 0.0 4\r\n  x 2.0 0.0 5\r\n  3.0,4.0,0.0,1.5\r\n";
+    const std::string text =
+        kHeader5 + "  3\r\n  1.0 2.0 0.0 4\r\n  x 2.0 0.0 5\r\n  3.0,4.0,0.0,1.5\r\n";
     ASSERT_EQ(read_text(text, data), ReadStatus::ok);
     EXPECT_EQ(data.points[0].x, 1.0f);
     EXPECT_EQ(data.points[0].code, 4);
@@ -135,7 +142,8 @@ TEST(ReadPlotFile, ARecordThatIsNotNumbersKeepsItsOldValuesAndReadingGoesOn) {
 
 TEST(ReadPlotFile, ARecordMaySpreadOverLinesAndCommasSeparateFields) {
     PlotData data;
-    const std::string text = kHeader5 + "  2\r\n  1.5,\r\n 2.5 0\r\n 3\r\n 4.0D0 5E0 0 -58 extra\r\n";
+    const std::string text =
+        kHeader5 + "  2\r\n  1.5,\r\n 2.5 0\r\n 3\r\n 4.0D0 5E0 0 -58 extra\r\n";
     ASSERT_EQ(read_text(text, data), ReadStatus::ok);
     EXPECT_EQ(data.points[0].x, 1.5f);
     EXPECT_EQ(data.points[0].y, 2.5f);

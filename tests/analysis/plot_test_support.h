@@ -14,7 +14,8 @@ namespace quillane::testing {
 
 // Appends an active set with the given positions; value and slope are
 // functions of the position.  Returns the set's ordinal.
-inline int add_active_set(State &s, const std::vector<double> &positions, const std::function<double(double)> &value,
+inline int add_active_set(State &s, const std::vector<double> &positions,
+                          const std::function<double(double)> &value,
                           const std::function<double(double)> &slope, double time = 0.0) {
     const int k = ++s.active_sets[0];
     s.active_sets[k] = k;
@@ -34,7 +35,8 @@ inline int add_active_set(State &s, const std::vector<double> &positions, const 
 
 // Marks active sets 1..n as differentiated, as the slope pass leaves them.
 inline void mark_differentiated(State &s, int n) {
-    for (int k = 1; k <= n; ++k) s.deriv_valid[k] = k;
+    for (int k = 1; k <= n; ++k)
+        s.deriv_valid[k] = k;
     s.deriv_valid[0] = n;
 }
 

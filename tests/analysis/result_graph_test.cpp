@@ -21,28 +21,35 @@ using testing::take_plot;
 
 std::vector<double> grid(double lo, double step, int n) {
     std::vector<double> xs;
-    for (int i = 0; i < n; ++i) xs.push_back(lo + step * i + 0.001 * i * i);
+    for (int i = 0; i < n; ++i)
+        xs.push_back(lo + step * i + 0.001 * i * i);
     return xs;
 }
-double flat(double) { return 1.0; }
+double flat(double) {
+    return 1.0;
+}
 
 class ResultGraph : public ::testing::Test {
-protected:
+  protected:
     Fixture f;
     std::string plot_file;
     void SetUp() override {
         plot_file = f.dir.file("plot.dat");
         f.s().plot_file_name = plot_file;
         testing::start_empty_store(f.s());
-        for (int k = 1; k <= 4; ++k) add_active_set(f.s(), grid(18.0 + 0.01 * k, 0.2, 12), flat, flat, 1000.0 * k);
+        for (int k = 1; k <= 4; ++k)
+            add_active_set(f.s(), grid(18.0 + 0.01 * k, 0.2, 12), flat, flat, 1000.0 * k);
         choose(true, true, true);
         set_result_ref_set(f.s(), 2);
     }
-    void choose(bool k1, bool k2, bool k3, bool log = false) { f.s().result_choice = {log, k1, k2, k3}; }
+    void choose(bool k1, bool k2, bool k3, bool log = false) {
+        f.s().result_choice = {log, k1, k2, k3};
+    }
     void plot_list(std::initializer_list<int32_t> sets) {
         f.s().plot_list[0] = static_cast<int32_t>(sets.size());
         int i = 1;
-        for (int32_t v : sets) f.s().plot_list[i++] = v;
+        for (int32_t v : sets)
+            f.s().plot_list[i++] = v;
     }
     // Heading 2 as the viewer shows it, without the time stamp.
     static std::string second_heading(const plotfile::PlotData &d) {
@@ -84,7 +91,8 @@ TEST_F(ResultGraph, TheTimeGraphsLogWhatTheyGraphToTheFileAndTheListBox) {
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], "");
     EXPECT_EQ(lines[1].substr(12, 4), " On ");
-    EXPECT_EQ(lines[2], "  Graphing VARIANCES as f(time) for all data sets with Ref set:           2");
+    EXPECT_EQ(lines[2],
+              "  Graphing VARIANCES as f(time) for all data sets with Ref set:           2");
     EXPECT_EQ(lines[3], "");
     EXPECT_EQ(lines[4], "");
     const auto box = f.box.trimmed();
@@ -129,7 +137,8 @@ TEST_F(ResultGraph, PositionOffsetsAlwaysShowTheTwoParameterFitAndKeepThatChoice
     EXPECT_EQ(d.y_label, "Radial Offset in cm");
     EXPECT_EQ(f.s().plot_title, "   Both X/Y-Offsets  Ref. set:  3");
     EXPECT_EQ(f.s().result_choice, (std::array<bool, 4>{false, false, false, true}));
-    EXPECT_EQ(f.box.trimmed()[1], "  Graphing X-OFFSETS as f(time) for all data sets with Ref set:           3");
+    EXPECT_EQ(f.box.trimmed()[1],
+              "  Graphing X-OFFSETS as f(time) for all data sets with Ref set:           3");
 }
 
 TEST_F(ResultGraph, DeviationsAgainstRadiusEndWithAZeroLineAndKeepTheReferenceSet) {
@@ -219,7 +228,8 @@ TEST_F(ResultGraph, PositionsAreSortedForGoodAndNamedInTheHeading) {
 TEST_F(ResultGraph, PositionHeadingsStopGrowingWithAnEllipsis) {
     // A name of 15 characters brings the heading to 54 after three positions.
     f.s().out_file_name = "/dev/./././null";
-    for (int t = 1; t <= 10; ++t) f.s().xs_to_plot[t] = 17.0 + t;
+    for (int t = 1; t <= 10; ++t)
+        f.s().xs_to_plot[t] = 17.0 + t;
     f.s().xs_to_plot_count = 10;
     plot_result_graphs(f.s(), 4, 1);
     const auto d = take_plot(plot_file);

@@ -1,10 +1,12 @@
 // Axis tick rounding: the worked ranges, the margin and zero rules, and
 // inputs the rule has no answer for.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
+#include "quillane.h"
 #include "tick_rounding.h"
 
 namespace quillane {
@@ -26,10 +28,10 @@ struct TickCase {
     if (std::fabs(r.lo - c.want_lo) <= kLimitTolerance * scale &&
         std::fabs(r.hi - c.want_hi) <= kLimitTolerance * scale && r.n_intervals == c.want_n)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << c.lo << ".." << c.hi << " gave " << r.lo << ", " << r.hi << ", "
-                                         << r.n_intervals << "; expected " << c.want_lo << ", " << c.want_hi
-                                         << ", " << c.want_n << " (errors " << r.lo - c.want_lo << ", "
-                                         << r.hi - c.want_hi << ")";
+    return ::testing::AssertionFailure()
+           << c.lo << ".." << c.hi << " gave " << r.lo << ", " << r.hi << ", " << r.n_intervals
+           << "; expected " << c.want_lo << ", " << c.want_hi << ", " << c.want_n << " (errors "
+           << r.lo - c.want_lo << ", " << r.hi - c.want_hi << ")";
 }
 
 TEST(TickRounding, RangesWithNoAnswerComeBackUnchangedWithOneInterval) {
@@ -66,11 +68,12 @@ TEST(TickRounding, RangesFarBelowThePrecisionOfTheirLimitsStillReturn) {
 
 TEST(TickRounding, WorkedRangesGiveTheirLimitsAndCounts) {
     const TickCase cases[] = {
-        {0, 1, 0, 1.25, 5},         {0.1, 0.9, 0, 1.0, 8},      {6.5, 7.2, 6.375, 7.25, 7},
-        {-3, 17, -4, 20, 6},        {1, 1000, 0, 1200, 6},      {43.0, 48.3, 42, 49, 7},
+        {0, 1, 0, 1.25, 5},         {0.1, 0.9, 0, 1.0, 8}, {6.5, 7.2, 6.375, 7.25, 7},
+        {-3, 17, -4, 20, 6},        {1, 1000, 0, 1200, 6}, {43.0, 48.3, 42, 49, 7},
         {-14.52, 3.47, -16, 4, 10},
     };
-    for (const TickCase &c : cases) EXPECT_TRUE(SnapsTo(c));
+    for (const TickCase &c : cases)
+        EXPECT_TRUE(SnapsTo(c));
 }
 
 TEST(TickRounding, ARangeAcrossZeroHalvesAndDoublesUntilBothHappened) {
@@ -103,6 +106,25 @@ TEST(TickRounding, TheSinglePrecisionEntryRoundsTheSameLimits) {
     EXPECT_EQ(lo, 3.0f);
     EXPECT_EQ(hi, 3.0f);
     EXPECT_EQ(n, 1);
+}
+
+TEST(TickRounding, TheLibrarysExportRoundsAndReturnsForAnyInput) {
+    void *lib = dlopen(QUILLANE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(lib, nullptr) << dlerror();
+    auto *tkrnd2 = reinterpret_cast<decltype(&::tkrnd2)>(dlsym(lib, "tkrnd2"));
+    ASSERT_NE(tkrnd2, nullptr);
+    float lo = -14.52f, hi = 3.47f, out_lo = 0.0f, out_hi = 0.0f;
+    int32_t n = 0;
+    tkrnd2(&lo, &hi, &out_lo, &out_hi, &n);
+    EXPECT_EQ(out_lo, -16.0f);
+    EXPECT_EQ(out_hi, 4.0f);
+    EXPECT_EQ(n, 10);
+    lo = std::numeric_limits<float>::quiet_NaN();
+    tkrnd2(&lo, &hi, &out_lo, &out_hi, &n);
+    EXPECT_TRUE(std::isnan(out_lo));
+    EXPECT_EQ(out_hi, hi);
+    EXPECT_EQ(n, 1);
+    dlclose(lib);
 }
 
 TEST(TickRounding, EveryRangeEndsWithLimitsAroundTheDataAndAtLeastFiveIntervals) {

@@ -31,12 +31,13 @@ struct Outcome {
 };
 
 class BatchRun : public ::testing::Test {
-protected:
+  protected:
     fs::path dir;
 
     void SetUp() override {
         std::random_device rd;
-        dir = fs::temp_directory_path() / ("quillane-batch-test-" + std::to_string(rd()) + std::to_string(rd()));
+        dir = fs::temp_directory_path() /
+              ("quillane-batch-test-" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(dir);
     }
     void TearDown() override {
@@ -53,7 +54,8 @@ protected:
         out << "R 1 20.0 12000 " << 3600 * k << " 1.0E+10 280 1\r\n";
         for (int i = 0; i < points; ++i) {
             const double r = 6.0 + 0.008 * i;
-            out << r << " " << 0.1 * std::exp(2.0 * (r * r / 2 - 18.0)) * (1.0 + 0.001 * k) << " 0.005\r\n";
+            out << r << " " << 0.1 * std::exp(2.0 * (r * r / 2 - 18.0)) * (1.0 + 0.001 * k)
+                << " 0.005\r\n";
         }
         return name;
     }
@@ -66,10 +68,13 @@ protected:
         const pid_t pid = fork();
         if (pid == 0) {
             if (chdir(dir.c_str()) != 0) _exit(127);
-            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(127);
-            for (const std::string &e : env) putenv(const_cast<char *>(e.c_str()));
+            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr))
+                _exit(127);
+            for (const std::string &e : env)
+                putenv(const_cast<char *>(e.c_str()));
             std::vector<char *> argv{const_cast<char *>(QUILLANE_BATCH_PATH)};
-            for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+            for (const std::string &a : args)
+                argv.push_back(const_cast<char *>(a.c_str()));
             argv.push_back(nullptr);
             execv(QUILLANE_BATCH_PATH, argv.data());
             _exit(127);
@@ -84,7 +89,8 @@ protected:
     }
 };
 
-#define EXPECT_CONTAINS(text, part) EXPECT_NE((text).find(part), std::string::npos) << "in: " << (text)
+#define EXPECT_CONTAINS(text, part) \
+    EXPECT_NE((text).find(part), std::string::npos) << "in: " << (text)
 
 TEST_F(BatchRun, NoScanFilesIsAUsageError) {
     const Outcome r = run({});
@@ -129,13 +135,15 @@ TEST_F(BatchRun, LimitsThatLeaveTooFewPointsForTheSpanAreRefused) {
 }
 
 TEST_F(BatchRun, ALibraryThatCannotBeLoadedIsReported) {
-    const Outcome r = run({scan(1), scan(2), scan(3)}, {"QUILLANE_LIBRARY=/nonexistent/libquillane.so"});
+    const Outcome r =
+        run({scan(1), scan(2), scan(3)}, {"QUILLANE_LIBRARY=/nonexistent/libquillane.so"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_CONTAINS(r.err, "cannot load /nonexistent/libquillane.so");
 }
 
 TEST_F(BatchRun, AWholeRunWritesTheReportAndKeepsReadablePlotFiles) {
-    const Outcome r = run({"--out", "report.txt", "--plots", "plots", scan(1), scan(2), scan(3), scan(4)});
+    const Outcome r =
+        run({"--out", "report.txt", "--plots", "plots", scan(1), scan(2), scan(3), scan(4)});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     const std::string report = slurp(dir / "report.txt");
     EXPECT_EQ(report.substr(0, 50), " Quillane V0.99  \r\n Current Revision V0.99.0039 \r\n");

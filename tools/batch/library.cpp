@@ -36,7 +36,8 @@ bool load_library(Api &api, std::string &where, std::string &error) {
     } else {
         const std::filesystem::path beside = own_folder() / kLibraryName;
         std::error_code ec;
-        candidate = !own_folder().empty() && std::filesystem::exists(beside, ec) ? beside.string() : kLibraryName;
+        candidate = !own_folder().empty() && std::filesystem::exists(beside, ec) ? beside.string()
+                                                                                 : kLibraryName;
     }
     // The library stays loaded for the life of the process.
     void *handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -26,7 +26,8 @@ int main(int argc, char **argv) {
         std::fputs(batch::usage_text().c_str(), stdout);
         return batch::kExitOk;
     }
-    if (const int code = batch::check_inputs(*options, error); code != batch::kExitOk) return fail(code, error);
+    if (const int code = batch::check_inputs(*options, error); code != batch::kExitOk)
+        return fail(code, error);
 
     batch::Api api;
     std::string library;
@@ -41,6 +42,7 @@ int main(int argc, char **argv) {
     // front end's renderer can be used without a window.
 
     std::printf("quillane-batch: report written to %s\n", options->report.c_str());
-    std::printf("quillane-batch: %zu plot files kept in %s\n", plots.size(), options->plots_dir.c_str());
+    std::printf("quillane-batch: %zu plot files kept in %s\n", plots.size(),
+                options->plots_dir.c_str());
     return batch::kExitOk;
 }

@@ -12,7 +12,8 @@ bool to_int(const std::string &text, int &out) {
     char *end = nullptr;
     errno = 0;
     const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno == ERANGE || v < -1000000 || v > 1000000) return false;
+    if (text.empty() || *end != '\0' || errno == ERANGE || v < -1000000 || v > 1000000)
+        return false;
     out = static_cast<int>(v);
     return true;
 }
@@ -117,7 +118,8 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
             return std::nullopt;
         } else {
             if (arg == "--") {
-                for (++i; i < argc; ++i) o.files.emplace_back(argv[i]);
+                for (++i; i < argc; ++i)
+                    o.files.emplace_back(argv[i]);
                 break;
             }
             o.files.push_back(arg);

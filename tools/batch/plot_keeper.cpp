@@ -30,7 +30,9 @@ bool move_no_replace(const std::string &from, const std::string &to) {
 
 }  // namespace
 
-std::string PlotKeeper::plot_file() const { return (fs::path(dir_) / "plot.dat").string(); }
+std::string PlotKeeper::plot_file() const {
+    return (fs::path(dir_) / "plot.dat").string();
+}
 
 bool PlotKeeper::prepare(std::string &error) {
     std::error_code ec;

@@ -15,7 +15,7 @@ struct KeptPlot {
 };
 
 class PlotKeeper {
-public:
+  public:
     explicit PlotKeeper(std::string dir) : dir_(std::move(dir)) {}
 
     // Creates the folder and moves a plot file left from an earlier run
@@ -29,7 +29,7 @@ public:
     // plots and prints where it went.  False when there was none.
     bool keep(const std::string &what, std::vector<KeptPlot> &plots);
 
-private:
+  private:
     std::string dir_;
     int next_ = 0;
 };

@@ -31,16 +31,23 @@ void add_string(int32_t, const char *line) {
     std::printf("%s\n", text.c_str());
     ++g_lines;
 }
-int32_t get_count(int32_t) { return g_lines; }
+int32_t get_count(int32_t) {
+    return g_lines;
+}
 void set_top_index(int32_t, int32_t) {}
-void update(int32_t) { std::fflush(stdout); }
-int32_t dispatch_pending(int32_t) { return 0; }
+void update(int32_t) {
+    std::fflush(stdout);
+}
+int32_t dispatch_pending(int32_t) {
+    return 0;
+}
 const quillane_listbox_ops kListBox{add_string, get_count, set_top_index, update, dispatch_pending};
 
 std::vector<int> active_sets(const Options &o) {
     if (!o.active.empty()) return o.active;
     std::vector<int> all;
-    for (int k = 1; k <= static_cast<int>(o.files.size()); ++k) all.push_back(k);
+    for (int k = 1; k <= static_cast<int>(o.files.size()); ++k)
+        all.push_back(k);
     return all;
 }
 
@@ -48,7 +55,12 @@ std::vector<int> active_sets(const Options &o) {
 // appends the rest.
 bool create_report(const std::string &path) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << " " << "Quillane V0.99  " << "\r\n" << " Current Revision V" << "0.99.0039 " << "\r\n";
+    out << " "
+        << "Quillane V0.99  "
+        << "\r\n"
+        << " Current Revision V"
+        << "0.99.0039 "
+        << "\r\n";
     return static_cast<bool>(out.flush());
 }
 
@@ -56,8 +68,9 @@ bool create_report(const std::string &path) {
 void log_active_sets(const Options &o, const std::vector<int> &active) {
     std::ofstream out(o.report, std::ios::binary | std::ios::app);
     for (size_t k = 0; k < active.size(); ++k) {
-        const std::string line = " Orig.DS# " + std::to_string(active[k]) + " :: " + o.files[active[k] - 1] +
-                                 " is active DS#" + std::to_string(k + 1) + ".";
+        const std::string line = " Orig.DS# " + std::to_string(active[k]) +
+                                 " :: " + o.files[active[k] - 1] + " is active DS#" +
+                                 std::to_string(k + 1) + ".";
         out << line << "\r\n";
         std::printf("%s\n", line.c_str());
     }
@@ -86,13 +99,14 @@ int check_inputs(const Options &o, std::string &error) {
     std::set<int> seen;
     for (int k : active) {
         if (k < 1 || k > n || !seen.insert(k).second) {
-            error = "--active: " + std::to_string(k) + " is not one of the data sets 1.." + std::to_string(n) +
-                    " (or is named twice)";
+            error = "--active: " + std::to_string(k) + " is not one of the data sets 1.." +
+                    std::to_string(n) + " (or is named twice)";
             return kExitUsage;
         }
     }
     if (static_cast<int>(active.size()) < kMinActive) {
-        error = "at least 3 active data sets are needed; " + std::to_string(active.size()) + " active";
+        error =
+            "at least 3 active data sets are needed; " + std::to_string(active.size()) + " active";
         return kExitUsage;
     }
     if (o.ref < 1 || o.ref > static_cast<int>(active.size())) {
@@ -102,7 +116,8 @@ int check_inputs(const Options &o, std::string &error) {
     return kExitOk;
 }
 
-int run_workflow(const Options &o, const Api &api, std::vector<KeptPlot> &plots, std::string &error) {
+int run_workflow(const Options &o, const Api &api, std::vector<KeptPlot> &plots,
+                 std::string &error) {
     if (!create_report(o.report)) {
         error = "cannot create the report " + o.report;
         return kExitFailed;
@@ -152,17 +167,19 @@ int run_workflow(const Options &o, const Api &api, std::vector<KeptPlot> &plots,
         int32_t ok = 0;
         api.set_lim_indices_vb(&ok);
         if (ok == 0) {
-            error = "the limits " + std::to_string(o.limits->first) + " .. " + std::to_string(o.limits->second) +
-                    " leave a data set with no more than " + std::to_string(span) +
-                    " points (the differentiation span)";
+            error = "the limits " + std::to_string(o.limits->first) + " .. " +
+                    std::to_string(o.limits->second) + " leave a data set with no more than " +
+                    std::to_string(span) + " points (the differentiation span)";
             return kExitFailed;
         }
         api.TRANSFER_DATA();
     }
     api.get_differ_parms(&span, &points, &terms);
     if (points <= span)
-        std::fprintf(stderr, "quillane-batch: warning: an active set has %d points inside the limits, "
-                             "not more than the span of %d\n", points, span);
+        std::fprintf(stderr,
+                     "quillane-batch: warning: an active set has %d points inside the limits, "
+                     "not more than the span of %d\n",
+                     points, span);
 
     const int32_t ref = o.ref;
     api.fit_allB(&ref);
@@ -172,17 +189,22 @@ int run_workflow(const Options &o, const Api &api, std::vector<KeptPlot> &plots,
     // drawn set by set instead.
     std::vector<int32_t> list(kMaxFiles + 1, 0);
     list[0] = n_active;
-    for (int32_t k = 1; k <= n_active; ++k) list[k] = k;
-    const char *data_kinds[] = {"", "values against position", "slopes against position", "slopes against value"};
+    for (int32_t k = 1; k <= n_active; ++k)
+        list[k] = k;
+    const char *data_kinds[] = {"", "values against position", "slopes against position",
+                                "slopes against value"};
     for (int32_t kind = 1; kind <= 3; ++kind) {
         api.put_plotlist(list.data());
         const int32_t all = -1;
         api.GENERIC_PLOT(&kind, &all);
-        if (keeper.keep(std::string("data plot: ") + data_kinds[kind] + ", all active sets", plots)) continue;
+        if (keeper.keep(std::string("data plot: ") + data_kinds[kind] + ", all active sets", plots))
+            continue;
         if (active.size() == o.files.size()) continue;  // the slopes are missing, not just refused
         for (int32_t k = 1; k <= n_active; ++k) {
             api.GENERIC_PLOT(&kind, &k);
-            keeper.keep(std::string("data plot: ") + data_kinds[kind] + ", active set " + std::to_string(k), plots);
+            keeper.keep(
+                std::string("data plot: ") + data_kinds[kind] + ", active set " + std::to_string(k),
+                plots);
         }
     }
 

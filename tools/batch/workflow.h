@@ -23,6 +23,7 @@ int check_inputs(const Options &o, std::string &error);
 
 // Runs the analysis; the kept plot files are added to `plots` as they are
 // written.  Returns an exit code; on failure error says why.
-int run_workflow(const Options &o, const Api &api, std::vector<KeptPlot> &plots, std::string &error);
+int run_workflow(const Options &o, const Api &api, std::vector<KeptPlot> &plots,
+                 std::string &error);
 
 }  // namespace batch
