@@ -253,7 +253,7 @@ void write_result_graph(State &s, int32_t npts, bool zero_line) {
         for (size_t i = 0; i < points; ++i)
             p.points.push_back(
                 {p.graph_x[i], p.graph_y[k][i], 0.0f, i == 0 ? kCodeLineStart : kCodeLineContinue});
-    if (zero_line) {
+    if (zero_line && points > 0) {
         const TickRange r = snap_plot_range(smallest, largest);
         p.points.push_back({static_cast<float>(r.lo), 0.0f, 0.0f, kCodeLineStart});
         p.points.push_back({static_cast<float>(r.hi), 0.0f, 0.0f, kCodeLineContinue});
