@@ -6,6 +6,7 @@
 #include <string>
 
 #include "data_plots.h"
+#include "fit_match.h"
 #include "log.h"
 #include "options.h"
 #include "quillane.h"
@@ -154,10 +155,7 @@ QUILLANE_API void renumber_fringes(void) {
 // ---- the matching fit ----
 
 QUILLANE_API void fit_allB(const int32_t *ref) {
-    guarded("fit_allB", [&](State &s) {
-        (void)ref;
-        Log::post_log_line(s, " The matching fit is not available in this build");
-    });
+    guarded("fit_allB", [&](State &s) { fit_all(s, *ref); });
 }
 
 // ---- result graphs ----

@@ -1,0 +1,382 @@
+#include "fit_match.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "fit_fstat.h"
+#include "fit_slopes.h"
+#include "ftn_format.h"
+
+namespace quillane {
+
+static_assert(kFitSets == kMaxDataSets, "the result tables hold one row per active set");
+
+namespace {
+
+// The points of active set k, or nothing when its bounds are not a set of
+// the store.
+std::span<const ActivePoint> set_points(const State &s, int k) {
+    if (k < 1 || k > kMaxDataSets) return {};
+    const int32_t first = s.active_start[k];
+    const int32_t last = s.active_end[k];
+    if (first < 1 || last > kMaxPoints || last < first) return {};
+    return {s.active_points.data() + first, static_cast<size_t>(last - first + 1)};
+}
+
+int set_size(const State &s, int k) {
+    return static_cast<int>(set_points(s, k).size());
+}
+
+// " Ref  i DS  j" that every line of a pair starts with.
+void start_pair_line(std::string &line, int i, int j) {
+    line.clear();
+    line += " Ref";
+    line += ftn::int_field(i, 3);
+    line += " DS";
+    line += ftn::int_field(j, 3);
+}
+
+void start_result_line(std::string &line, int i, int j, double var, double rms) {
+    start_pair_line(line, i, j);
+    line += " VAR:";
+    line += ftn::sci(var, 11, 4);
+    line += " RMS:";
+    line += ftn::sci(rms, 10, 3);
+}
+
+void add_offset(std::string &line, const char *label, double value) {
+    line += label;
+    line += ftn::sci(value, 10, 3);
+}
+
+// A pair that cannot be compared keeps no results of an earlier fit.
+void clear_pair(State &s, int i, int j) {
+    FitResults &r = s.fit;
+    r.pair_x_offset(i, j) = 0.0;
+    for (int k = 1; k <= kFitKinds; ++k) {
+        r.pair_rss(k, i, j) = 0.0;
+        r.pair_rms(k, i, j) = 0.0;
+        r.pair_y_offset(k, i, j) = 0.0;
+        if (i == r.fit_ref_set) {
+            auto row = r.ref_deviations.row(k, j);
+            std::fill(row.begin(), row.end(), 0.0f);
+        }
+    }
+}
+
+void skip_pair(State &s, FitWork &work, Log &log, int i, int j) {
+    clear_pair(s, i, j);
+    std::string &line = work.line;
+    start_pair_line(line, i, j);
+    const int n = set_size(s, i);
+    if (n < kMinReferencePoints) {
+        line += " not compared: the reference set has";
+        line += ftn::int_field(n, 6);
+        line += " points, at least";
+        line += ftn::int_field(kMinReferencePoints, 2);
+        line += " are needed";
+    } else {
+        line += " not compared: the compared set has no points";
+    }
+    log.file(line);
+}
+
+// Deviations of compared set j at every point of the reference set, kept
+// in single precision for the graphs; the reference set's sums of squares
+// are formed again from these rounded values.
+void store_ref_deviations(State &s, int i, int j, std::span<const ActivePoint> ref,
+                          std::span<const double> matched) {
+    FitResults &r = s.fit;
+    const int n = static_cast<int>(ref.size());
+    if (r.ref_deviations.points() != n) r.ref_deviations.resize(n);
+    auto row1 = r.ref_deviations.row(1, j);
+    auto row2 = r.ref_deviations.row(2, j);
+    auto row3 = r.ref_deviations.row(3, j);
+    const double y2 = r.pair_y_offset(2, i, j);
+    const double dx = r.pair_x_offset(i, j);
+    const double dy = r.pair_y_offset(3, i, j);
+    const bool vanished = r.determinant_vanished;
+    double rss1 = 0.0, rss2 = 0.0, rss3 = 0.0;
+    for (size_t m = 0; m < ref.size(); ++m) {
+        const float e1 = static_cast<float>(matched[m] - ref[m].value);
+        row1[m] = e1;
+        rss1 += e1 * e1;
+        const float e2 = static_cast<float>(e1 - y2);
+        row2[m] = e2;
+        rss2 += e2 * e2;
+        if (vanished) {
+            row3[m] = 0.0f;
+        } else {
+            const float e3 = static_cast<float>(e1 - dx * ref[m].work - dy);
+            row3[m] = e3;
+            rss3 += e3 * e3;
+        }
+    }
+    r.pair_rss(1, i, j) = rss1;
+    r.pair_rss(2, i, j) = rss2;
+    r.pair_rss(3, i, j) = rss3;
+}
+
+}  // namespace
+
+FitWork::FitWork(int largest_set)
+    : matched_values(static_cast<size_t>(std::max(largest_set, 0)) + 1) {
+    line.reserve(2 * kLogLineLength);
+    f_message.reserve(2 * kLogLineLength);
+    f_line.reserve(2 * kLogLineLength);
+}
+
+void match_values(std::span<const ActivePoint> ref, std::span<const ActivePoint> cmp,
+                  std::span<double> out) {
+    if (cmp.empty()) return;
+    const size_t last = cmp.size() - 1;
+    size_t q = 0;
+    for (size_t m = 0; m < ref.size(); ++m) {
+        const double x = ref[m].position;
+        while (q < last && cmp[q].position + kMatchTolerance < x)
+            ++q;
+        out[m] = cmp[q].value + (x - cmp[q].position) * cmp[q].work;
+    }
+}
+
+PairSums offset_sums(std::span<const ActivePoint> ref, std::span<const double> matched) {
+    PairSums s;
+    s.count = static_cast<int>(ref.size());
+    for (size_t m = 0; m < ref.size(); ++m) {
+        const double a = ref[m].work;
+        const double d = matched[m] - ref[m].value;
+        s.sum_slope += a;
+        s.sum_slope_sq += a * a;
+        s.sum_dev += d;
+        s.sum_dev_sq += d * d;
+        s.sum_slope_dev += a * d;
+    }
+    return s;
+}
+
+PairSums match_and_sum(std::span<const ActivePoint> ref, std::span<const ActivePoint> cmp,
+                       std::span<double> out) {
+    PairSums s;
+    s.count = static_cast<int>(ref.size());
+    if (cmp.empty()) return s;
+    const size_t last = cmp.size() - 1;
+    size_t q = 0;
+    for (size_t m = 0; m < ref.size(); ++m) {
+        const double x = ref[m].position;
+        while (q < last && cmp[q].position + kMatchTolerance < x)
+            ++q;
+        const double matched = cmp[q].value + (x - cmp[q].position) * cmp[q].work;
+        out[m] = matched;
+        const double a = ref[m].work;
+        const double d = matched - ref[m].value;
+        s.sum_slope += a;
+        s.sum_slope_sq += a * a;
+        s.sum_dev += d;
+        s.sum_dev_sq += d * d;
+        s.sum_slope_dev += a * d;
+    }
+    return s;
+}
+
+PairFit fit_pair(const PairSums &p) {
+    PairFit f;
+    const double n = p.count;
+    f.rss[1] = p.sum_dev_sq;
+    f.rms[1] = std::sqrt(std::fabs(p.sum_dev_sq / (n - 1.0)));
+
+    f.y_offset[2] = p.sum_dev / n;
+    f.rss[2] = p.sum_dev_sq - p.sum_dev * p.sum_dev / n;
+    f.rms[2] = std::sqrt(std::fabs(f.rss[2] / (n - 2.0)));
+
+    // Least squares of d = dy + dX a: the normal equations' determinant
+    // vanishes when every slope is the same.
+    const double det = p.sum_slope * p.sum_slope - n * p.sum_slope_sq;
+    if (det == 0.0) {
+        f.determinant_vanished = true;
+        return f;
+    }
+    const double dx = (p.sum_slope * p.sum_dev - n * p.sum_slope_dev) / det;
+    const double dy = (p.sum_slope_dev * p.sum_slope - p.sum_slope_sq * p.sum_dev) / det;
+    f.x_offset = dx;
+    f.y_offset[3] = dy;
+    // sum (d - dy - dX a)^2, expanded so that it needs only the sums.
+    f.rss[3] = p.sum_dev_sq + n * dy * dy + dx * dx * p.sum_slope_sq + 2.0 * dx * dy * p.sum_slope -
+               2.0 * dy * p.sum_dev - 2.0 * dx * p.sum_slope_dev;
+    f.rms[3] = std::sqrt(std::fabs(f.rss[3] / (n - 3.0)));
+    return f;
+}
+
+double mid_radius(const State &s, int j) {
+    const auto points = set_points(s, j);
+    if (points.empty()) return 0.0;
+    const double x1 = points.front().position;
+    const double x2 = points.back().position;
+    return s.xi_mode ? std::sqrt(x1 + x2) : (x1 + x2) / 2.0;
+}
+
+bool pair_comparable(const State &s, int i, int j) {
+    return set_size(s, i) >= kMinReferencePoints && set_size(s, j) >= 1;
+}
+
+bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
+    if (!pair_comparable(s, i, j)) {
+        skip_pair(s, work, log, i, j);
+        return false;
+    }
+    FitResults &r = s.fit;
+    const auto ref = set_points(s, i);
+    const auto cmp = set_points(s, j);
+    const int n = static_cast<int>(ref.size());
+    if (static_cast<int>(work.matched_values.size()) <= n) work.matched_values.resize(n + 1);
+    const std::span<double> matched(work.matched_values.data() + 1, ref.size());
+    const PairSums sums = match_and_sum(ref, cmp, matched);
+    std::string &line = work.line;
+
+    if (work.f_points != n || work.f_confidence != s.confidence_level) {
+        const double f = fstat(n - 1, n - 1, s.confidence_level / 100.0, &work.f_message);
+        std::string &fl = work.f_line;
+        fl.clear();
+        fl += " F(NDF,NDF,1-P) =";
+        fl += ftn::fixed(f, 7, 3);
+        fl += " at ";
+        fl += ftn::fixed(s.confidence_level, 5, 2);
+        fl += "% confidence level";
+        work.f_points = n;
+        work.f_confidence = s.confidence_level;
+    }
+    if (!work.f_message.empty()) log.box(work.f_message);
+    log.file("");
+    log.file(work.f_line);
+
+    const PairFit fit = fit_pair(sums);
+    const bool report = i > j;  // each unordered pair once, the higher set as reference
+    r.pair_rss(1, i, j) = fit.rss[1];
+    r.pair_rms(1, i, j) = fit.rms[1];
+    if (report) {
+        start_result_line(line, i, j, fit.rss[1], fit.rms[1]);
+        log.file(line);
+    }
+
+    r.pair_y_offset(2, i, j) = fit.y_offset[2];
+    r.pair_rss(2, i, j) = fit.rss[2];
+    r.pair_rms(2, i, j) = fit.rms[2];
+    if (report) {
+        start_result_line(line, i, j, fit.rss[2], fit.rms[2]);
+        add_offset(line, " y-Offset:", fit.y_offset[2]);
+        log.file(line);
+    }
+
+    r.determinant_vanished = fit.determinant_vanished;
+    if (fit.determinant_vanished) {
+        // The pair's kind-3 entries keep what an earlier fit left there.
+        log.both(ftn::FreeLine() << " Determinant vanishes !! Bad data set ?");
+    } else {
+        r.pair_x_offset(i, j) = fit.x_offset;
+        r.pair_y_offset(3, i, j) = fit.y_offset[3];
+        r.pair_rss(3, i, j) = fit.rss[3];
+        r.pair_rms(3, i, j) = fit.rms[3];
+        if (report) {
+            start_result_line(line, i, j, fit.rss[3], fit.rms[3]);
+            add_offset(line, " y-Offset:", fit.y_offset[3]);
+            if (s.xi_mode) {
+                add_offset(line, " /\\XI:", fit.x_offset);
+                add_offset(line, " /\\r:", fit.x_offset / mid_radius(s, j));
+                line += " cm ";
+            } else {
+                add_offset(line, " /\\r:", fit.x_offset);
+                line += " cm";
+            }
+            log.file(line);
+            log.file("");
+        }
+    }
+
+    if (i == r.fit_ref_set) store_ref_deviations(s, i, j, ref, matched);
+    return true;
+}
+
+void report_fit_averages(State &s, Log &log) {
+    FitResults &r = s.fit;
+    const int sets = active_set_count(s);
+    r.fit_avg_var.fill(0.0);
+    r.fit_avg_rms.fill(0.0);
+    int count = 0;
+    for (int i = 1; i <= sets; ++i) {
+        for (int j = 1; j <= sets; ++j) {
+            if (i == j || !pair_comparable(s, i, j)) continue;
+            for (int k = 1; k <= kFitKinds; ++k) {
+                r.fit_avg_var[k] += r.pair_rss(k, i, j);
+                r.fit_avg_rms[k] += r.pair_rms(k, i, j);
+            }
+            ++count;
+        }
+    }
+    r.averaged_pairs = count;
+    if (count > 0) {
+        for (int k = 1; k <= kFitKinds; ++k) {
+            r.fit_avg_var[k] /= count;
+            r.fit_avg_rms[k] /= count;
+        }
+    }
+
+    std::vector<std::string> lines;
+    if (sets < 2) {
+        lines.push_back(" A fit needs at least two active data sets: no averages");
+    } else if (count == 0) {
+        lines.push_back(" No pair of active data sets could be compared: no averages");
+    } else {
+        static const char *const kLabels[] = {
+            nullptr, " Fits with NO offsets : VAR = ", " With only y-offsets  : VAR = ",
+            " Both y- and X-offsets: VAR = "};
+        for (int k = 1; k <= kFitKinds; ++k)
+            lines.push_back(kLabels[k] + ftn::sci(r.fit_avg_var[k], 12, 4) +
+                            " RMS = " + ftn::sci(r.fit_avg_rms[k], 12, 4));
+        const int all = sets * (sets - 1);
+        if (count < all)
+            lines.push_back(" Averaged over" + ftn::int_field(count, 5) + " of" +
+                            ftn::int_field(all, 5) +
+                            " pairs: the others could not be compared (see the output file)");
+    }
+
+    const char *heading = " Average values of variance and RMS:";
+    log.file("");
+    log.file(heading);
+    log.file("");
+    for (const auto &l : lines)
+        log.file(l);
+    log.file(" ");
+    log.file("");
+    log.box(heading);
+    for (const auto &l : lines)
+        log.box(l);
+    log.box(" ");
+}
+
+void fit_all(State &s, int ref) {
+    Log log(s);
+    const int sets = active_set_count(s);
+    if (s.deriv_valid[0] != sets) prepare_slopes(s, log);
+
+    FitResults &r = s.fit;
+    r.fit_ref_set = ref;
+    int largest = 0;
+    for (int k = 1; k <= sets; ++k)
+        largest = std::max(largest, set_size(s, k));
+    if (ref >= 1 && ref <= sets) r.ref_deviations.resize(set_size(s, ref));
+    FitWork work(largest);
+
+    for (int i = 1; i <= sets; ++i) {
+        for (int j = 1; j <= sets; ++j) {
+            if (i == j) {
+                r.pair_x_offset(i, i) = 0.0;
+                for (int k = 1; k <= kFitKinds; ++k)
+                    r.pair_rss(k, i, i) = r.pair_rms(k, i, i) = r.pair_y_offset(k, i, i) = 0.0;
+            } else {
+                match_pair(s, work, log, i, j);
+            }
+        }
+    }
+    report_fit_averages(s, log);
+}
+
+}  // namespace quillane
