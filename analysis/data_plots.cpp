@@ -127,7 +127,7 @@ void write_data_plot(State &s) {
     if (p.plot_set < 0) {
         p.heading2 = format_set_list(s.plot_list);
     } else {
-        p.heading2 = plot_text(ftn::trim_right(slope_label(s, p.plot_set)));
+        p.heading2 = plot_text(ftn::trim_right(stored_slope_label(s, p.plot_set)));
         const int length = plot_text_length(p.heading2);
         if (length >= 1 && length <= 79) log.file(ftn::FreeLine() << ftn::trim_right(p.heading2));
     }

@@ -34,7 +34,7 @@ void set_result_ref_set(State &s, int32_t set) {
     s.fit.fit_ref_set = set;
 }
 
-std::string slope_label(const State &s, int32_t set) {
+std::string stored_slope_label(const State &s, int32_t set) {
     return set >= 1 && set <= kFitSets ? s.fit.slope_labels[static_cast<size_t>(set)]
                                        : std::string();
 }

@@ -24,6 +24,6 @@ int32_t result_ref_set(const State &s);
 void set_result_ref_set(State &s, int32_t set);
 
 // The slope label of active set `set` ("Data set: s Span: L Poly: T").
-std::string slope_label(const State &s, int32_t set);
+std::string stored_slope_label(const State &s, int32_t set);
 
 }  // namespace quillane
