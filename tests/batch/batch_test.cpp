@@ -164,4 +164,50 @@ TEST_F(BatchRun, AWholeRunWritesTheReportAndKeepsReadablePlotFiles) {
     EXPECT_FALSE(fs::exists(dir / "plots" / "plot.dat"));
 }
 
+TEST_F(BatchRun, AllDataPlotsAndResultGraphsAreKeptInOrder) {
+    const Outcome r = run({"--out", "report.txt", scan(1), scan(2), scan(3), scan(4)});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_CONTAINS(r.out, "quillane-batch: 8 plot files kept in plots");
+    const char *y_labels[] = {"Concentration", "Gradient, dC/dX",    "Gradient, dC/dX",
+                              "RMS Devs",      "Variance",           "Deviations",
+                              "Deviations",    "Radial Offset in cm"};
+    for (int i = 0; i < 8; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "plot_%03d.dat", i);
+        std::ifstream in(dir / "plots" / name, std::ios::binary);
+        quillane::plotfile::PlotData data;
+        ASSERT_EQ(quillane::plotfile::read_plot_file(in, data), quillane::plotfile::ReadStatus::ok)
+            << name;
+        EXPECT_EQ(data.y_label, y_labels[i]) << name;
+    }
+    EXPECT_CONTAINS(slurp(dir / "report.txt"), "Differentiated data set # 4");
+}
+
+TEST_F(BatchRun, SlopePlotsOfAChosenSubsetAreDrawnSetBySet) {
+    const Outcome r = run({"--active", "1,2,4", "--radius", "--span", "20", "--terms", "2", "--ref",
+                           "3", scan(1), scan(2), scan(3), scan(4)});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    // One plot of values, three of each slope kind, five result graphs.
+    EXPECT_CONTAINS(r.out, "quillane-batch: 12 plot files kept in plots");
+    EXPECT_CONTAINS(r.out, "slopes against value, active set 3 -> plots/plot_006.dat");
+    std::ifstream in(dir / "plots" / "plot_000.dat", std::ios::binary);
+    quillane::plotfile::PlotData data;
+    ASSERT_EQ(quillane::plotfile::read_plot_file(in, data), quillane::plotfile::ReadStatus::ok);
+    EXPECT_EQ(data.x_label, "Radius, R (cm)");
+    EXPECT_EQ(data.count, 3 * 120);
+    EXPECT_CONTAINS(slurp(dir / "quillane-report.txt"),
+                    "with span of  20 using a polynomial with 2 terms");
+}
+
+TEST_F(BatchRun, ALeftOverPlotFileIsMovedAsideAndNumberedFilesAreNotOverwritten) {
+    fs::create_directories(dir / "plots");
+    std::ofstream(dir / "plots" / "plot.dat") << "left over";
+    std::ofstream(dir / "plots" / "plot_000.dat") << "kept earlier";
+    const Outcome r = run({scan(1), scan(2), scan(3)});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(slurp(dir / "plots" / "plot.bak"), "left over");
+    EXPECT_EQ(slurp(dir / "plots" / "plot_000.dat"), "kept earlier");
+    EXPECT_TRUE(fs::exists(dir / "plots" / "plot_008.dat"));
+}
+
 }  // namespace
