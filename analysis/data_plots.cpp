@@ -19,8 +19,8 @@ std::string plot_text(std::string_view text) {
 
 // Step 1 of every data plot: the headings come from the subtitle and title.
 void start_data_plot(State &s) {
-    s.plot.heading = plot_text(s.plot_subtitle);
-    s.plot.heading2 = plot_text(s.plot_title);
+    s.plot.plot_heading = plot_text(s.plot_subtitle);
+    s.plot.plot_heading2 = plot_text(s.plot_title);
 }
 
 const char *position_label(const State &s) {
@@ -31,16 +31,16 @@ void set_labels(State &s) {
     PlotState &p = s.plot;
     switch (p.axes) {
         case PlotAxes::slope_position:
-            p.x_label = plot_text(position_label(s));
-            p.y_label = plot_text("Gradient, dC/dX");
+            p.plot_xlabel = plot_text(position_label(s));
+            p.plot_ylabel = plot_text("Gradient, dC/dX");
             break;
         case PlotAxes::slope_value:
-            p.x_label = plot_text("Concentration, C");
-            p.y_label = plot_text("Gradient, dC/dX");
+            p.plot_xlabel = plot_text("Concentration, C");
+            p.plot_ylabel = plot_text("Gradient, dC/dX");
             break;
         default:
-            p.x_label = plot_text(position_label(s));
-            p.y_label = plot_text("Concentration");
+            p.plot_xlabel = plot_text(position_label(s));
+            p.plot_ylabel = plot_text("Concentration");
             break;
     }
 }
@@ -80,9 +80,9 @@ std::string format_set_list(const SetTable<int32_t> &list) {
 }
 
 void append_zero_line(PlotState &plot, double lo, double hi) {
-    if (kPlotBufferCapacity - static_cast<int64_t>(plot.points.size()) <= 2) return;
-    plot.points.push_back({static_cast<float>(lo), 0.0f, 0.0f, kCodeLineStart});
-    plot.points.push_back({static_cast<float>(hi), 0.0f, 0.0f, kCodeLineContinue});
+    if (kPlotBufferCapacity - static_cast<int64_t>(plot.plot_points.size()) <= 2) return;
+    plot.plot_points.push_back({static_cast<float>(lo), 0.0f, 0.0f, kCodeLineStart});
+    plot.plot_points.push_back({static_cast<float>(hi), 0.0f, 0.0f, kCodeLineContinue});
 }
 
 std::string time_stamp_text(const std::tm &t, int hundredths, StampTarget target) {
@@ -125,29 +125,31 @@ void write_data_plot(State &s) {
     }
 
     if (p.plot_set < 0) {
-        p.heading2 = format_set_list(s.plot_list);
+        p.plot_heading2 = format_set_list(s.plot_list);
     } else {
-        p.heading2 = plot_text(ftn::trim_right(stored_slope_label(s, p.plot_set)));
-        const int length = plot_text_length(p.heading2);
-        if (length >= 1 && length <= 79) log.file(ftn::FreeLine() << ftn::trim_right(p.heading2));
+        p.plot_heading2 = plot_text(ftn::trim_right(stored_slope_label(s, p.plot_set)));
+        const int length = plot_text_length(p.plot_heading2);
+        if (length >= 1 && length <= 79)
+            log.file(ftn::FreeLine() << ftn::trim_right(p.plot_heading2));
     }
     if (!s.delete_plot_files) log_time_stamp(log, StampTarget::file);
-    if (plot_text_length(p.heading) > 0) log.file(ftn::FreeLine() << ftn::trim_right(p.heading));
-    const int heading2_length = plot_text_length(p.heading2);
+    if (plot_text_length(p.plot_heading) > 0)
+        log.file(ftn::FreeLine() << ftn::trim_right(p.plot_heading));
+    const int heading2_length = plot_text_length(p.plot_heading2);
     if (!s.delete_plot_files && heading2_length >= 1 && heading2_length <= 79)
-        log.file(ftn::FreeLine() << ftn::trim_right(p.heading2));
+        log.file(ftn::FreeLine() << ftn::trim_right(p.plot_heading2));
 
     if (count < 2) return;
     set_labels(s);
 
-    p.points.clear();
-    p.points.reserve(static_cast<size_t>(count) + 2);
+    p.plot_points.clear();
+    p.plot_points.reserve(static_cast<size_t>(count) + 2);
     double smallest = 1e37, largest = -1e37;
     for (int32_t n = first; n <= last; ++n) {
         if (!selected(n)) continue;
         const auto [x, y] = plotted(p, s.active_points[n]);
         const uint8_t code = p.plot_set < 0 ? static_cast<uint8_t>(s.active_point_set[n]) : 1;
-        p.points.push_back({static_cast<float>(x), static_cast<float>(y), 0.0f, code});
+        p.plot_points.push_back({static_cast<float>(x), static_cast<float>(y), 0.0f, code});
         smallest = std::min(smallest, x);
         largest = std::max(largest, x);
     }

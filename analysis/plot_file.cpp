@@ -91,17 +91,17 @@ std::string plot_record_line(const PlotRecord &r) {
 
 std::string format_plot_file(const PlotState &plot, bool delete_marker, std::string_view stamp) {
     std::string text;
-    text.reserve(128 * 5 + 54 * plot.points.size());
+    text.reserve(128 * 5 + 54 * plot.plot_points.size());
     auto line = [&](const std::string &l) {
         text += l;
         text += "\r\n";
     };
-    line(plot_heading_line(plot.heading, delete_marker));
-    line(plot_second_heading_line(plot.heading2, stamp));
-    line(plot_label_line(plot.x_label));
-    line(plot_label_line(plot.y_label));
-    line(plot_count_line(plot.points.size()));
-    for (const PlotRecord &r : plot.points)
+    line(plot_heading_line(plot.plot_heading, delete_marker));
+    line(plot_second_heading_line(plot.plot_heading2, stamp));
+    line(plot_label_line(plot.plot_xlabel));
+    line(plot_label_line(plot.plot_ylabel));
+    line(plot_count_line(plot.plot_points.size()));
+    for (const PlotRecord &r : plot.plot_points)
         line(plot_record_line(r));
     return text;
 }

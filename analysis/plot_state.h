@@ -38,15 +38,15 @@ struct PlotState {
     PlotAxes axes = PlotAxes::none;
 
     // ---- the plot file's texts (80 characters, blank padded) ----
-    std::string heading;
-    std::string heading2;
-    std::string x_label;
-    std::string y_label;
+    std::string plot_heading;
+    std::string plot_heading2;
+    std::string plot_xlabel;
+    std::string plot_ylabel;
 
     // The point buffer, refilled from its start by every plot; its size is
-    // the record count.  Data plots keep within kPlotBufferCapacity; result
+    // the record count (plot_point_count).  Data plots keep within kPlotBufferCapacity; result
     // graphs are sized to their data.
-    std::vector<PlotRecord> points;
+    std::vector<PlotRecord> plot_points;
 
     // ---- result graphs ----
     std::string result_x_label;  // 90 characters at most

@@ -239,34 +239,35 @@ void write_result_graph(State &s, int32_t npts, bool zero_line) {
     const size_t points = std::min(static_cast<size_t>(std::max(npts, 0)), p.graph_x.size());
     const size_t series =
         std::min(static_cast<size_t>(std::max(p.graph_series_count, 0)), p.graph_y.size());
-    p.points.clear();
-    p.points.reserve(2 * series * points + 3);
+    p.plot_points.clear();
+    p.plot_points.reserve(2 * series * points + 3);
     float smallest = 1.0e32f, largest = -1.0e32f;
     for (size_t k = 0; k < series; ++k) {
         for (size_t i = 0; i < points; ++i) {
-            p.points.push_back({p.graph_x[i], p.graph_y[k][i], 0.0f, static_cast<uint8_t>(k + 1)});
+            p.plot_points.push_back(
+                {p.graph_x[i], p.graph_y[k][i], 0.0f, static_cast<uint8_t>(k + 1)});
             smallest = std::min(smallest, p.graph_x[i]);
             largest = std::max(largest, p.graph_x[i]);
         }
     }
     for (size_t k = 0; k < series; ++k)
         for (size_t i = 0; i < points; ++i)
-            p.points.push_back(
+            p.plot_points.push_back(
                 {p.graph_x[i], p.graph_y[k][i], 0.0f, i == 0 ? kCodeLineStart : kCodeLineContinue});
     if (zero_line && points > 0) {
         const TickRange r = snap_plot_range(smallest, largest);
-        p.points.push_back({static_cast<float>(r.lo), 0.0f, 0.0f, kCodeLineStart});
-        p.points.push_back({static_cast<float>(r.hi), 0.0f, 0.0f, kCodeLineContinue});
+        p.plot_points.push_back({static_cast<float>(r.lo), 0.0f, 0.0f, kCodeLineStart});
+        p.plot_points.push_back({static_cast<float>(r.hi), 0.0f, 0.0f, kCodeLineContinue});
     }
-    p.points.push_back({p.graph_x.empty() ? 0.0f : p.graph_x[0], 0.0f, 0.0f, kCodeHidden});
+    p.plot_points.push_back({p.graph_x.empty() ? 0.0f : p.graph_x[0], 0.0f, 0.0f, kCodeHidden});
 
-    p.heading = ftn::pad_right(s.plot_subtitle, kPlotTextLength);
-    p.heading2 = ftn::pad_right(s.plot_title, kPlotTextLength);
-    p.x_label = ftn::pad_right(p.result_x_label, kPlotTextLength);
-    p.y_label = ftn::pad_right(p.result_y_label, kPlotTextLength);
-    if (p.points.size() > kViewerCapacity)
+    p.plot_heading = ftn::pad_right(s.plot_subtitle, kPlotTextLength);
+    p.plot_heading2 = ftn::pad_right(s.plot_title, kPlotTextLength);
+    p.plot_xlabel = ftn::pad_right(p.result_x_label, kPlotTextLength);
+    p.plot_ylabel = ftn::pad_right(p.result_y_label, kPlotTextLength);
+    if (p.plot_points.size() > kViewerCapacity)
         Log::post_log_line(s, ftn::FreeLine()
-                                  << " The graph has" << static_cast<long>(p.points.size())
+                                  << " The graph has" << static_cast<long>(p.plot_points.size())
                                   << " records; a plot window shows the first"
                                   << static_cast<long>(kViewerCapacity));
     write_plot_file(s);

@@ -227,15 +227,15 @@ TEST(ListContains, LooksOnlyAtTheCountedEntries) {
 
 TEST(AppendZeroLine, NeedsRoomForMoreThanTwoRecords) {
     PlotState p;
-    p.points.resize(kPlotBufferCapacity - 2);
+    p.plot_points.resize(kPlotBufferCapacity - 2);
     append_zero_line(p, 1.0, 2.0);
-    EXPECT_EQ(p.points.size(), static_cast<size_t>(kPlotBufferCapacity - 2));
-    p.points.resize(kPlotBufferCapacity - 3);
+    EXPECT_EQ(p.plot_points.size(), static_cast<size_t>(kPlotBufferCapacity - 2));
+    p.plot_points.resize(kPlotBufferCapacity - 3);
     append_zero_line(p, 1.0, 2.0);
-    ASSERT_EQ(p.points.size(), static_cast<size_t>(kPlotBufferCapacity - 1));
-    EXPECT_EQ(p.points[kPlotBufferCapacity - 3].code, kCodeLineStart);
-    EXPECT_EQ(p.points[kPlotBufferCapacity - 2].code, kCodeLineContinue);
-    EXPECT_EQ(p.points[kPlotBufferCapacity - 2].x, 2.0f);
+    ASSERT_EQ(p.plot_points.size(), static_cast<size_t>(kPlotBufferCapacity - 1));
+    EXPECT_EQ(p.plot_points[kPlotBufferCapacity - 3].code, kCodeLineStart);
+    EXPECT_EQ(p.plot_points[kPlotBufferCapacity - 2].code, kCodeLineContinue);
+    EXPECT_EQ(p.plot_points[kPlotBufferCapacity - 2].x, 2.0f);
 }
 
 TEST(TimeStampText, GivesHundredthsAndTheDateForTheFileAndTheListBox) {

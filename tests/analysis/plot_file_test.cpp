@@ -101,16 +101,16 @@ TEST(PlotRecordLine, WritesTheSeriesCodeAsASignedByte) {
 
 TEST(FormatPlotFile, WritesFiveHeaderRecordsAndOneLinePerPointWithCrLf) {
     PlotState p;
-    p.heading = "Head";
-    p.heading2 = "Second";
-    p.x_label = "X";
-    p.y_label = "";
-    p.points = {{1.0f, 2.0f, 0.0f, 1}, {3.0f, 4.0f, 0.0f, 2}};
+    p.plot_heading = "Head";
+    p.plot_heading2 = "Second";
+    p.plot_xlabel = "X";
+    p.plot_ylabel = "";
+    p.plot_points = {{1.0f, 2.0f, 0.0f, 1}, {3.0f, 4.0f, 0.0f, 2}};
     const std::string text = format_plot_file(p, false, kStamp);
     const std::string expected = " Head\r\n" + (" Second" + std::string(73, ' ') + kStamp) +
                                  "\r\n" + " X\r\n" + " " + std::string(80, ' ') + "\r\n" +
-                                 plot_count_line(2) + "\r\n" + plot_record_line(p.points[0]) +
-                                 "\r\n" + plot_record_line(p.points[1]) + "\r\n";
+                                 plot_count_line(2) + "\r\n" + plot_record_line(p.plot_points[0]) +
+                                 "\r\n" + plot_record_line(p.plot_points[1]) + "\r\n";
     EXPECT_EQ(text, expected);
 }
 
@@ -119,8 +119,8 @@ class WritePlotFile : public ::testing::Test {
     Fixture f;
     void SetUp() override {
         f.s().plot_file_name = f.dir.file("plot.dat");
-        f.s().plot.heading = "Heading";
-        f.s().plot.points = {{1.0f, 2.0f, 0.0f, 1}};
+        f.s().plot.plot_heading = "Heading";
+        f.s().plot.plot_points = {{1.0f, 2.0f, 0.0f, 1}};
     }
 };
 

@@ -29,15 +29,15 @@ ReadStatus read_text(const std::string &text, PlotData &data) {
 
 PlotState small_plot() {
     PlotState p;
-    p.heading = "Outfile: run.txt for Fits with:";
-    p.heading2 = "Data sets: 1, 2";
-    p.x_label = "XI = R^2/2 (cm^2)";
-    p.y_label = "Concentration";
-    p.points = {{16.5f, 0.25f, 0.0f, 1},
-                {-2.5e7f, 999999.7f, 0.0f, 2},
-                {0.0f, 0.0f, 0.0f, kCodeLineStart},
-                {4.5f, 0.0f, 0.0f, kCodeLineContinue},
-                {1.0f, 0.0f, 0.0f, kCodeHidden}};
+    p.plot_heading = "Outfile: run.txt for Fits with:";
+    p.plot_heading2 = "Data sets: 1, 2";
+    p.plot_xlabel = "XI = R^2/2 (cm^2)";
+    p.plot_ylabel = "Concentration";
+    p.plot_points = {{16.5f, 0.25f, 0.0f, 1},
+                     {-2.5e7f, 999999.7f, 0.0f, 2},
+                     {0.0f, 0.0f, 0.0f, kCodeLineStart},
+                     {4.5f, 0.0f, 0.0f, kCodeLineContinue},
+                     {1.0f, 0.0f, 0.0f, kCodeHidden}};
     return p;
 }
 
@@ -47,7 +47,7 @@ TEST(ReadPlotFile, ACountBelowOneMeansNoDataAndNoPoints) {
     PlotData data;
     data.points.resize(3);
     PlotState p = small_plot();
-    p.points.clear();
+    p.plot_points.clear();
     EXPECT_EQ(read_back(p, true, data), ReadStatus::no_data);
     EXPECT_EQ(data.count, 0);
     EXPECT_TRUE(data.points.empty());
@@ -82,19 +82,19 @@ TEST(ReadPlotFile, ReadsBackEveryRecordTheWriterWrote) {
 
 TEST(ReadPlotFile, AnEightyCharacterHeadingWithTheMarkerShowsColumnsTwoToSeventyEight) {
     PlotState p = small_plot();
-    p.heading = "";
+    p.plot_heading = "";
     for (int i = 0; i < 80; ++i)
-        p.heading += static_cast<char>('A' + i % 26);
+        p.plot_heading += static_cast<char>('A' + i % 26);
     PlotData data;
     ASSERT_EQ(read_back(p, true, data), ReadStatus::ok);
     EXPECT_TRUE(data.marked_for_deletion());
     EXPECT_EQ(data.line1.size(), 81u);
-    EXPECT_EQ(data.heading, p.heading.substr(0, 77));
+    EXPECT_EQ(data.heading, p.plot_heading.substr(0, 77));
 }
 
 TEST(ReadPlotFile, AnEmptySecondHeadingShowsTheSeparatorAndTheStamp) {
     PlotState p = small_plot();
-    p.heading2 = "";
+    p.plot_heading2 = "";
     PlotData data;
     ASSERT_EQ(read_back(p, true, data), ReadStatus::ok);
     EXPECT_EQ(data.heading2, "  ::  09:05:03 ON 04/28/1999");
@@ -102,7 +102,7 @@ TEST(ReadPlotFile, AnEmptySecondHeadingShowsTheSeparatorAndTheStamp) {
 
 TEST(ReadPlotFile, ASeventyNineCharacterSecondHeadingLendsItsLastTwoCharactersToTheStamp) {
     PlotState p = small_plot();
-    p.heading2 = std::string(77, 'a') + "YZ";
+    p.plot_heading2 = std::string(77, 'a') + "YZ";
     PlotData data;
     ASSERT_EQ(read_back(p, true, data), ReadStatus::ok);
     EXPECT_EQ(data.stamp, "YZ09:05:03 ON 04/28/1999");
@@ -156,9 +156,9 @@ TEST(ReadPlotFile, ARecordMaySpreadOverLinesAndCommasSeparateFields) {
 TEST(ReadPlotFile, PointsBeyondTheViewersCapacityAreNotKept) {
     PlotState p = small_plot();
     const size_t n = plotfile::kMaxViewerPoints + 10;
-    p.points.assign(n, PlotRecord{1.0f, 2.0f, 0.0f, 3});
-    p.points.back() = {5.0f, 6.0f, 0.0f, 4};
-    p.points[plotfile::kMaxViewerPoints - 1] = {7.0f, 8.0f, 0.0f, 5};
+    p.plot_points.assign(n, PlotRecord{1.0f, 2.0f, 0.0f, 3});
+    p.plot_points.back() = {5.0f, 6.0f, 0.0f, 4};
+    p.plot_points[plotfile::kMaxViewerPoints - 1] = {7.0f, 8.0f, 0.0f, 5};
     PlotData data;
     std::vector<int> progress;
     ASSERT_EQ(read_back(p, false, data, [&](int pct) { progress.push_back(pct); }), ReadStatus::ok);
@@ -173,7 +173,7 @@ TEST(ReadPlotFile, FewerThanFivePointsShowNoProgress) {
     PlotData data;
     int calls = 0;
     PlotState p = small_plot();
-    p.points.resize(4);
+    p.plot_points.resize(4);
     ASSERT_EQ(read_back(p, false, data, [&](int) { ++calls; }), ReadStatus::ok);
     EXPECT_EQ(calls, 0);
 }
