@@ -1,0 +1,83 @@
+// The front end's shared state: one plain struct, owned by the application and
+// handed by reference to every window, dialog and the plot viewer.
+//
+// Conventions kept from the library's interface: sets, active sets and rows
+// are numbered from 1 (element 0 of a per-set table is unused), and flags are
+// int32/int16 holding -1 for true and 0 for false, so that they can be passed
+// to the library by reference as they are.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include <QString>
+#include <QStringList>
+
+namespace quillane::frontend {
+
+inline constexpr int kMaxDataSets = 50;
+inline constexpr int kFileNameLength = 127;  // bytes the library keeps of a file name
+inline constexpr int32_t kTrue = -1;
+inline constexpr int32_t kFalse = 0;
+
+template <typename T>
+using SetArray = std::array<T, kMaxDataSets + 1>;  // [1..50]; [0] unused or a count
+
+struct AppState {
+    // ---- data files and selection ----
+    std::array<QString, kMaxDataSets + 2> DataFileNames{};  // [1..51], trimmed full paths
+    SetArray<int32_t> ActiveFlags{};                        // -1 = data set takes part
+    SetArray<int32_t> ActiveSetTable{};                     // [k] = data set of active set k
+    int32_t NumFilesRead = 0;
+    int32_t NumActive = 0;
+    SetArray<double>
+        DataSetTimes{};  // [k] = time of active set k (the library's array starts at [1])
+
+    // Sequence-load options of the data-file dialog.
+    int16_t FileIncrement = 1;
+    int16_t UseIncrement = kFalse;
+    int16_t MaxFiles = 50;
+    int16_t UseMaxFiles = kFalse;
+
+    // ---- modes and flags ----
+    int32_t XiMode = kTrue;  // -1 = XI (r^2/2), 0 = radius
+    int32_t EchoInputSwitch = kFalse;
+    int32_t RefSet = 0;
+    int32_t ResultPlotKind = 0;
+    int16_t DialogAccepted = kFalse;
+    int16_t ChoosingForDeviations = kFalse;
+    int16_t LimitsSet = kFalse;
+    int32_t DiscardPlotFiles = kTrue;
+    int16_t FirstSelection = kTrue;
+    int32_t DataPlotKind = 1;  // 1 raw data, 2 dC/dX vs position, 3 dC/dX vs value
+    int16_t LimitsMode = kTrue;
+    int16_t PlotReady = kFalse;
+    int16_t PlotWindowOpen = kFalse;
+    int16_t LegendWindowOpen = kFalse;
+    int16_t ShowCoordsDefault = kTrue;
+
+    // ---- limits (current position unit) ----
+    double XLow = 0.0;
+    double XHigh = 0.0;
+    double FullXLow = 0.0;
+    double FullXHigh = 0.0;
+
+    // ---- result-graph options ----
+    std::array<int32_t, 3> RmsPlotOptions{0, 0, kTrue};
+    std::array<int32_t, 3> DevOptions{};
+    int32_t LogChoice = 0;
+    std::array<double, 11> PositionsToPlot{};  // [0..9] in entry order
+    int32_t PositionCount = 0;
+
+    // ---- names ----
+    QString ProgramTitle;    // exactly 16 characters, blank padded
+    QString ProgramVersion;  // exactly 10 characters, blank padded
+    QString OutFileName;     // trimmed
+    QString WorkDir;         // always ends in a separator
+    QString PlotFileName;
+    QString TempPlotFileName;
+    QString DefaultPrinterName;  // current printer; empty when none is installed
+    QStringList PrinterNames;    // the system's printers, in the system's order
+};
+
+}  // namespace quillane::frontend

@@ -1,0 +1,245 @@
+#include "MainWindow.h"
+
+#include <cmath>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QResizeEvent>
+#include <QScrollBar>
+
+#include "AppState.h"
+#include "DataFilesDialog.h"
+#include "LibraryBinding.h"
+#include "LogListBox.h"
+#include "Prompts.h"
+#include "TextPane.h"
+#include "Twips.h"
+
+namespace quillane::frontend {
+
+namespace {
+
+constexpr int kMinimumTwips = 3500;
+constexpr int kListLeftTwips = 200;
+constexpr int kListTopTwips = 200;
+constexpr int kListWidthMarginTwips = 500;
+constexpr int kListHeightMarginTwips = 1000;
+
+}  // namespace
+
+MainWindow::MainWindow(AppState &state, LibraryBinding &library, Prompts &prompts, QWidget *parent)
+    : QMainWindow(parent), state_(state), library_(library), prompts_(prompts) {
+    setObjectName(QStringLiteral("Quillane"));
+    setWindowTitle(QStringLiteral("Quillane V0.99"));
+
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+    outFileBox_ = new QListWidget(central);
+    outFileBox_->setObjectName(QStringLiteral("OutFileBox"));
+    outFileBox_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    outFileBox_->setUniformItemSizes(true);
+    outFileBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The report is laid out in columns; a fixed-pitch font keeps them aligned.
+    outFileBox_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    logList_ = std::make_unique<LogListBox>(outFileBox_);
+    textPane_ = new TextPane(state_, outFileBox_, prompts_, hooks_, this);
+
+    buildMenus();
+    resize(twipsToPixelsX(10800, this), twipsToPixelsY(7200, this));
+}
+
+MainWindow::~MainWindow() = default;
+
+QMenu *MainWindow::addMenu(QMenu *parent, const char *name, const QString &caption) {
+    QMenu *menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+    const QString objectName = QString::fromLatin1(name);
+    menu->setObjectName(objectName);
+    menu->menuAction()->setObjectName(objectName);
+    menus_.insert(objectName, menu);
+    items_.insert(objectName, menu->menuAction());
+    return menu;
+}
+
+QAction *MainWindow::addItem(QMenu *menu, const char *name, const QString &caption) {
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    items_.insert(action->objectName(), action);
+    return action;
+}
+
+QAction *MainWindow::addSeparator(QMenu *menu, const char *name) {
+    QAction *action = menu->addSeparator();
+    action->setObjectName(QString::fromLatin1(name));
+    items_.insert(action->objectName(), action);
+    return action;
+}
+
+QAction *MainWindow::item(const QString &name) const {
+    return items_.value(name, nullptr);
+}
+
+void MainWindow::setItemEnabled(const char *name, bool enabled) {
+    if (QAction *action = item(QString::fromLatin1(name))) action->setEnabled(enabled);
+}
+
+void MainWindow::buildMenus() {
+    QMenu *file = addMenu(nullptr, "FileDummy", QStringLiteral("&File"));
+    connect(addItem(file, "AllDone", QStringLiteral("&Exit")), &QAction::triggered, this,
+            &QWidget::close);
+
+    QMenu *data = addMenu(nullptr, "DataDummy", QStringLiteral("&Data"));
+    connect(addItem(data, "GetDataFiles", QStringLiteral("&Read Data Files")), &QAction::triggered,
+            this, &MainWindow::GetDataFiles);
+    connect(addItem(data, "SetLimits", QStringLiteral("&Set Data Limits")), &QAction::triggered,
+            this, &MainWindow::SetLimits);
+    connect(addItem(data, "FitIt", QStringLiteral("&Fit Data")), &QAction::triggered, this,
+            &MainWindow::FitIt);
+    addSeparator(data, "spacer1");
+    connect(addItem(data, "ToggleXI_R", QStringLiteral("&Toggle XI to R")), &QAction::triggered,
+            this, &MainWindow::ToggleXI_R);
+    connect(addItem(data, "GetNewTimes", QStringLiteral("&Enter New DS Times")),
+            &QAction::triggered, this, &MainWindow::GetNewTimes);
+    connect(addItem(data, "DSTimeToDSIndex", QStringLiteral("Set &DS Time to DS Number")),
+            &QAction::triggered, this, &MainWindow::DSTimeToDSIndex);
+    connect(addItem(data, "RenumberFr", QStringLiteral("Re&calculate Fringe Numbers")),
+            &QAction::triggered, this, &MainWindow::RenumberFr);
+    addSeparator(data, "spacer2");
+    connect(addItem(data, "SetupDiffer", QStringLiteral("Set Differentiation &Parameters")),
+            &QAction::triggered, this, &MainWindow::SetupDiffer);
+
+    QMenu *plots = addMenu(nullptr, "PlotDummy0", QStringLiteral("&Plots"));
+    QMenu *plotData = addMenu(plots, "PlotDummy1", QStringLiteral("Plot &Data"));
+    connect(addItem(plotData, "PlotRaw", QStringLiteral("&Raw Data")), &QAction::triggered, this,
+            &MainWindow::PlotRaw);
+    connect(addItem(plotData, "PlotdCdX_X", QStringLiteral("&dC/dX vs Indep.Var.")),
+            &QAction::triggered, this, &MainWindow::PlotdCdX_X);
+    connect(addItem(plotData, "PlotdCdX_C", QStringLiteral("d&C/dX vs Dep.Var.")),
+            &QAction::triggered, this, &MainWindow::PlotdCdX_C);
+    QMenu *results = addMenu(plots, "PlotDummy2", QStringLiteral("&Plot &Results"));
+    connect(addItem(results, "PlotRMS", QStringLiteral("&RMS vs Time")), &QAction::triggered, this,
+            &MainWindow::PlotRMS);
+    connect(addItem(results, "PlotVar", QStringLiteral("&Variance vs Time")), &QAction::triggered,
+            this, &MainWindow::PlotVar);
+    addSeparator(results, "PlotDummy4");
+    connect(addItem(results, "PlotDevs", QStringLiteral("&Deviations vs Position")),
+            &QAction::triggered, this, &MainWindow::PlotDevs);
+    connect(addItem(results, "PlotPOffset", QStringLiteral("&Position (XI / R) Offsets vs Time")),
+            &QAction::triggered, this, &MainWindow::PlotPOffset);
+    connect(addItem(results, "PlotDevvsT", QStringLiteral("D&eviations vs Time (selected XI / R)")),
+            &QAction::triggered, this, &MainWindow::PlotDevvsT);
+    addSeparator(plots, "PlotDummy5");
+    connect(addItem(plots, "SavePlots", QStringLiteral("&Save Plot Files")), &QAction::triggered,
+            this, &MainWindow::SavePlots);
+
+    QMenu *print = addMenu(nullptr, "PrintDummy1", QStringLiteral("P&rint"));
+    QAction *printerZero = addSeparator(print, "Prn2Array_0");
+    printerZero->setVisible(false);
+    addSeparator(print, "PrintDummy3");
+    connect(addItem(print, "PrintFitting", QStringLiteral("&All Text")), &QAction::triggered,
+            textPane_, &TextPane::printAll);
+    connect(addItem(print, "PrnSelect", QStringLiteral("&Selected Text")), &QAction::triggered,
+            textPane_, &TextPane::printSelected);
+    addSeparator(print, "PrintDummy4");
+    QAction *copy = addItem(print, "CopySelect", QStringLiteral("&Copy Selected to Clipboard"));
+    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    connect(copy, &QAction::triggered, textPane_, &TextPane::copySelected);
+
+    QMenu *selectPrinter = addMenu(nullptr, "PrintDummy2", QStringLiteral("&Select Printer"));
+    selectPrinter->menuAction()->setVisible(false);
+
+    // Start state: everything but reading files, the plot-file mode and
+    // printing waits for data.
+    for (const char *name :
+         {"SetLimits", "FitIt", "ToggleXI_R", "GetNewTimes", "DSTimeToDSIndex", "RenumberFr",
+          "SetupDiffer", "PlotDummy1", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
+        setItemEnabled(name, false);
+    item(QStringLiteral("ToggleXI_R"))->setVisible(false);
+}
+
+void MainWindow::load() {
+    setMinimumSize(twipsToPixelsX(kMinimumTwips, this), twipsToPixelsY(kMinimumTwips, this));
+    const bool printerExists = !state_.PrinterNames.isEmpty();
+    sizeOutFileBox();
+
+    // Lines that fit in the list, less three, so the newest line the
+    // library scrolls to is never hidden under the edge.
+    outFileBox_->addItem(QStringLiteral(" "));
+    const int rowHeight =
+        qMax(outFileBox_->sizeHintForRow(0), QFontMetrics(outFileBox_->font()).height());
+    delete outFileBox_->takeItem(0);
+    visibleLines_ = static_cast<int>(
+        std::lround(static_cast<double>(outFileBox_->height()) / qMax(rowHeight, 1) - 3.0));
+    visibleLines_ = qMax(visibleLines_, 1);
+
+    library_.init_lbsink(&LogListBox::operations());
+    const int32_t handle = logList_->handle();
+    const int32_t lines = visibleLines_;
+    library_.init_lbhandle(handle, lines);
+
+    if (printerExists) {
+        textPane_->setupPrinterMenu(menus_.value(QStringLiteral("PrintDummy1")),
+                                    item(QStringLiteral("PrintDummy3")));
+    } else {
+        // Without a printer none of the "P&rint" commands can run, the
+        // shortcut of the copy command included.
+        setItemEnabled("PrintDummy1", false);
+        setItemEnabled("PrintDummy2", false);
+        for (const char *name : {"PrintFitting", "PrnSelect", "CopySelect"})
+            setItemEnabled(name, false);
+    }
+    placeAtQuarter(this);
+}
+
+void MainWindow::sizeOutFileBox() {
+    const int width = this->width() - twipsToPixelsX(kListWidthMarginTwips, this);
+    const int height = this->height() - twipsToPixelsY(kListHeightMarginTwips, this);
+    outFileBox_->setGeometry(twipsToPixelsX(kListLeftTwips, this),
+                             twipsToPixelsY(kListTopTwips, this), qMax(width, 1), qMax(height, 1));
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    if (isMinimized()) return;
+    const int minWidth = twipsToPixelsX(kMinimumTwips, this);
+    const int minHeight = twipsToPixelsY(kMinimumTwips, this);
+    if (width() < minWidth || height() < minHeight)
+        resize(qMax(width(), minWidth), qMax(height(), minHeight));
+    sizeOutFileBox();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    if (!prompts_.ask(this, QStringLiteral("Quillane"), QStringLiteral("Exit Program?"))) {
+        event->ignore();
+        return;
+    }
+    if (form1_) form1_->close();
+    if (state_.LegendWindowOpen == kTrue && hooks_.closeLegendWindow) hooks_.closeLegendWindow();
+    if (state_.PlotWindowOpen == kTrue && hooks_.closePlotWindow) hooks_.closePlotWindow();
+    event->accept();
+    emit exitConfirmed();
+}
+
+DataFilesDialog &MainWindow::form1() {
+    if (!form1_) form1_ = new DataFilesDialog(state_, prompts_, this);
+    return *form1_;
+}
+
+void MainWindow::disableFitResults() {
+    setItemEnabled("PlotdCdX_C", false);
+    setItemEnabled("PlotdCdX_X", false);
+    setItemEnabled("PlotDummy2", false);
+}
+
+bool MainWindow::notAvailable(const QString &what) {
+    prompts_.warn(this, QStringLiteral("Not Available"),
+                  QStringLiteral("%1 is not available yet.").arg(what));
+    return false;
+}
+
+}  // namespace quillane::frontend

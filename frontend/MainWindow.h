@@ -1,0 +1,107 @@
+// Quillane: the main window.  It holds the output list OutFileBox, which
+// shows everything the library reports, and the menu bar that drives the
+// whole run.  Each menu item has one handler named after the item; menu
+// items and controls carry their names as Qt object names.
+#pragma once
+
+#include <memory>
+
+#include <QHash>
+#include <QMainWindow>
+
+#include "Hooks.h"
+
+class QAction;
+class QListWidget;
+class QMenu;
+
+namespace quillane::frontend {
+
+struct AppState;
+class DataFilesDialog;
+class LibraryBinding;
+class LogListBox;
+class Prompts;
+class TextPane;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    MainWindow(AppState &state, LibraryBinding &library, Prompts &prompts,
+               QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The window's load: sizes the output list, hands it to the library
+    // (init_lbsink, then init_lbhandle), builds the printer items and places
+    // the window.  Runs once, before the window is shown.
+    void load();
+
+    // The windows of later parts; fill these in before the window is used.
+    Hooks &hooks() { return hooks_; }
+
+    QListWidget *outFileBox() const { return outFileBox_; }
+    LogListBox &logList() const { return *logList_; }
+    TextPane &textPane() const { return *textPane_; }
+    int visibleLines() const { return visibleLines_; }
+    // The menu item (or submenu, or separator) of that name.
+    QAction *item(const QString &name) const;
+    // The data-file window, created on first use.
+    DataFilesDialog &form1();
+
+    // ---- menu handlers ----
+    void GetDataFiles();
+    void SetLimits();
+    void FitIt();
+    void ToggleXI_R();
+    void GetNewTimes();
+    void DSTimeToDSIndex();
+    void RenumberFr();
+    void SetupDiffer();
+    void PlotRaw();
+    void PlotdCdX_X();
+    void PlotdCdX_C();
+    void PlotRMS();
+    void PlotVar();
+    void PlotDevs();
+    void PlotPOffset();
+    void PlotDevvsT();
+    void SavePlots();
+
+  signals:
+    // The user answered Yes to "Exit Program?"; the program is to end.
+    void exitConfirmed();
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+  private:
+    void buildMenus();
+    QMenu *addMenu(QMenu *parent, const char *name, const QString &caption);
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption);
+    QAction *addSeparator(QMenu *menu, const char *name);
+    void setItemEnabled(const char *name, bool enabled);
+    void sizeOutFileBox();
+    void disableFitResults();  // PlotdCdX_C, PlotdCdX_X, PlotDummy2
+
+    void applyLimits();
+    void showThePlot();
+    void chooseDataSets();  // NewDSToPlot
+    void dataPlot(int kind);
+    void rmsPlot(int kind, const QString &caption);
+    bool notAvailable(const QString &what);
+
+    AppState &state_;
+    LibraryBinding &library_;
+    Prompts &prompts_;
+    Hooks hooks_;
+    QListWidget *outFileBox_ = nullptr;
+    std::unique_ptr<LogListBox> logList_;
+    TextPane *textPane_ = nullptr;
+    DataFilesDialog *form1_ = nullptr;
+    QHash<QString, QAction *> items_;
+    QHash<QString, QMenu *> menus_;
+    int visibleLines_ = 0;
+};
+
+}  // namespace quillane::frontend

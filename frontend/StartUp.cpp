@@ -1,0 +1,214 @@
+#include "StartUp.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinterInfo>
+#include <QThread>
+
+#include "DataSetOps.h"
+#include "FileUtil.h"
+#include "LogListBox.h"
+#include "MainWindow.h"
+#include "Prompts.h"
+#include "SplashWindow.h"
+#include "TextFormat.h"
+
+namespace quillane::frontend {
+
+namespace {
+
+void drainEvents(int times) {
+    for (int i = 0; i < times; ++i)
+        QCoreApplication::processEvents();
+}
+
+QString bannerTitleLine(const AppState &state) {
+    return QStringLiteral(" ") + state.ProgramTitle;
+}
+
+QString bannerRevisionLine(const AppState &state) {
+    return QStringLiteral(" Current Revision V") + state.ProgramVersion;
+}
+
+}  // namespace
+
+StartOptions parseArguments(const QStringList &arguments) {
+    StartOptions options;
+    QStringList rest;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        if (arg == QLatin1String("--output")) {
+            if (i + 1 >= arguments.size()) {
+                options.error = QStringLiteral("--output needs a file name");
+                return options;
+            }
+            options.outputFile = arguments.at(++i);
+        } else if (arg.startsWith(QLatin1String("--output="))) {
+            options.outputFile = arg.mid(9);
+        } else if (arg == QLatin1String("--no-splash")) {
+            options.splash = false;
+        } else if (arg == QLatin1String("--help")) {
+            options.help = true;
+        } else {
+            rest << arg;
+        }
+    }
+    options.echo = rest.size() == 1 && rest.first().toUpper() == QLatin1String("F");
+    if (qEnvironmentVariable("QUILLANE_NO_SPLASH") == QLatin1String("1")) options.splash = false;
+    return options;
+}
+
+QString usageText() {
+    return QStringLiteral(
+        "Usage: quillane [F] [--output FILE] [--no-splash]\n"
+        "  F              echo every scan file read into the output file\n"
+        "                 (counts only as the single plain argument, in any letter case)\n"
+        "  --output FILE  write the report to FILE instead of asking for it\n"
+        "  --no-splash    skip the start-up picture (also QUILLANE_NO_SPLASH=1)\n"
+        "Environment: QUILLANE_LIBRARY=full path of the analysis library to load;\n"
+        "             QUILLANE_LOCK_FILE=lock file of the one-copy check.\n");
+}
+
+StartUp::StartUp(Prompts &prompts) : prompts_(prompts) {}
+
+StartUp::~StartUp() = default;
+
+int StartUp::run(const StartOptions &options) {
+    // 1-2: counts, options and the echo switch; the program's title.
+    state_.NumFilesRead = 0;
+    state_.FileIncrement = 1;
+    state_.MaxFiles = 50;
+    state_.EchoInputSwitch = options.echo ? kTrue : kFalse;
+    state_.ShowCoordsDefault = kTrue;
+    state_.ProgramTitle = buildProgramTitle();
+
+    // 3: one running copy only.
+    if (!guard_.acquire()) {
+        prompts_.warn(nullptr, QStringLiteral("Previous Instance"),
+                      QStringLiteral("Cannot Run Multiple Copies of Program!"));
+        return 1;
+    }
+
+    // 4-7: version, modes, printers.
+    state_.ProgramVersion = buildProgramVersion();
+    state_.LimitsMode = kTrue;
+    state_.PrinterNames = QPrinterInfo::availablePrinterNames();
+    if (!state_.PrinterNames.isEmpty()) {
+        QString name = QPrinterInfo::defaultPrinterName();
+        for (int i = 0; i < 2 && name.endsWith(QChar(0)); ++i)
+            name.chop(1);
+        state_.DefaultPrinterName = name;
+    }
+    state_.FirstSelection = kTrue;
+    state_.LimitsSet = kFalse;
+    state_.DataPlotKind = 1;
+    state_.XiMode = kTrue;
+    state_.DiscardPlotFiles = kTrue;
+    state_.RmsPlotOptions = {0, 0, kTrue};
+    state_.LogChoice = 0;
+
+    // 8: the splash picture for a moment.
+    if (options.splash) showSplash();
+
+    // 9: the main window; its load makes the first library calls.
+    if (!library_.load()) {
+        prompts_.warn(nullptr, QStringLiteral("Library Error"), library_.error());
+        return 2;
+    }
+    window_ = std::make_unique<MainWindow>(state_, library_, prompts_);
+    window_->load();
+
+    // 10-11: the output file; make sure we are still the only copy.
+    switch (ChooseOutputFile(options.outputFile)) {
+        case OutputResult::Cancelled:
+            return 0;
+        case OutputResult::Failed:
+            prompts_.warn(window_.get(), QStringLiteral("Output File Error"),
+                          QStringLiteral("Error in GetOutfileName!  Program Ending!"));
+            return 1;
+        case OutputResult::Chosen:
+            break;
+    }
+    if (!guard_.held()) {
+        prompts_.warn(window_.get(), QStringLiteral("Previous Instance"),
+                      QStringLiteral("Cannot Run Multiple Copies of Program!"));
+        return 1;
+    }
+    state_.ProgramVersion = buildProgramVersion();
+
+    // 12-13: plot files live in the start folder; an old plot.dat goes aside.
+    state_.WorkDir = currentFolderWithSeparator();
+    state_.TempPlotFileName = state_.WorkDir + QStringLiteral("~kestrl~.tmp");
+    state_.PlotFileName = state_.WorkDir + QStringLiteral("plot.dat");
+    if (!fitsLibraryName(state_.PlotFileName)) {
+        prompts_.warn(
+            window_.get(), QStringLiteral("Plot File Error"),
+            QStringLiteral("The path of the current folder is too long for the plot "
+                           "file:\n%1\nStart the program in a folder with a shorter path.")
+                .arg(state_.PlotFileName));
+        return 1;
+    }
+    library_.setplotfile(state_.PlotFileName);
+    moveOldPlotFile();
+
+    // 14-16: the library's start values, the banner, and the window.
+    library_.initcommons(state_.EchoInputSwitch);
+    window_->logList().addString(bannerTitleLine(state_));
+    window_->logList().addString(bannerRevisionLine(state_));
+    window_->show();
+    return kRunning;
+}
+
+StartUp::OutputResult StartUp::ChooseOutputFile(const QString &given) {
+    QString name = given;
+    if (name.isEmpty()) {
+        name = prompts_.saveFileName(window_.get(), QStringLiteral("Output File Name"),
+                                     QStringLiteral("Output File (*)"));
+        if (name.isEmpty()) return OutputResult::Cancelled;
+    }
+    // The library keeps 127 characters of the name: a longer one would send
+    // the report to some other file.
+    name = QFileInfo(name).absoluteFilePath();
+    if (!fitsLibraryName(name)) return OutputResult::Failed;
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return OutputResult::Failed;
+    state_.OutFileName = QDir::toNativeSeparators(name);
+    const QByteArray banner =
+        (bannerTitleLine(state_) + QStringLiteral("\r\n") + QStringLiteral(" Current Revision V") +
+         state_.ProgramVersion + QStringLiteral("\r\n"))
+            .toLocal8Bit();
+    if (file.write(banner) != banner.size() || !file.flush()) return OutputResult::Failed;
+    file.close();
+    library_.init_namwr(state_.OutFileName);
+    return OutputResult::Chosen;
+}
+
+void StartUp::showSplash() {
+    SplashWindow splash;
+    splash.show();
+    drainEvents(100);
+    QThread::msleep(1500);
+    splash.close();
+    QThread::msleep(750);
+    drainEvents(100);
+}
+
+// The library writes a plot only as a new file, so no plot.dat may be left
+// from an earlier run.  If it cannot be moved aside, the user is told why
+// plots will fail.
+void StartUp::moveOldPlotFile() {
+    if (!QFileInfo(state_.PlotFileName).isFile()) return;
+    const QString backup = QDir::current().filePath(QStringLiteral("plot.bak"));
+    if (QFileInfo::exists(backup)) QFile::remove(backup);
+    if (!QFile::rename(state_.PlotFileName, backup)) {
+        prompts_.warn(window_.get(), QStringLiteral("Plot File Error"),
+                      QStringLiteral("The plot file left from an earlier run\n%1\ncould not be "
+                                     "renamed to plot.bak.  No plot can be made until it is "
+                                     "removed.")
+                          .arg(state_.PlotFileName));
+    }
+}
+
+}  // namespace quillane::frontend

@@ -1,0 +1,19 @@
+// Window metrics given in twips (1440 to the inch), turned into pixels with
+// the screen's logical resolution.
+#pragma once
+
+class QWidget;
+
+namespace quillane::frontend {
+
+inline constexpr int kTwipsPerInch = 1440;
+
+// Pixels for a horizontal or vertical distance in twips, rounded.
+int twipsToPixelsX(int twips, const QWidget *widget = nullptr);
+int twipsToPixelsY(int twips, const QWidget *widget = nullptr);
+
+// Places a top-level window a quarter of the free screen space from the
+// top-left corner of the screen it is on.
+void placeAtQuarter(QWidget *window);
+
+}  // namespace quillane::frontend

@@ -1,0 +1,129 @@
+// Form1, "DataFiles For Fitting": naming the scan files to read (one by one
+// or as a numbered sequence) and, once they are read, choosing which of them
+// take part in the fit.
+//
+// The dialog works on its own copy of the choice (DataFileChoice), which the
+// caller applies to the shared state when the dialog closes.  It is kept
+// between openings, so reopening it shows the user's earlier choices.  Rows
+// are numbered from 0 here (row r belongs to data set r + 1); the choice
+// keeps the shared state's numbering from 1.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include <QDialog>
+
+#include "AppState.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+
+namespace quillane::frontend {
+
+class Prompts;
+
+struct DataFileChoice {
+    std::array<QString, kMaxDataSets + 2> names{};  // [1..51]
+    int32_t numFilesRead = 0;
+    SetArray<int32_t> activeFlags{};
+    SetArray<int32_t> activeSetTable{};
+    int32_t numActive = 0;
+    int16_t fileIncrement = 1;
+    int16_t useIncrement = kFalse;
+    int16_t maxFiles = 50;
+    int16_t useMaxFiles = kFalse;
+};
+
+// The names and options always reach the shared state (they were changed as
+// the user worked); the selection of active sets only when the dialog ended
+// with OK.
+void applyDataFileChoice(AppState &state, const DataFileChoice &choice, bool accepted);
+
+class DataFilesDialog : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kRows = kMaxDataSets;
+    static constexpr int kRowsPerPage = 10;
+
+    DataFilesDialog(const AppState &state, Prompts &prompts, QWidget *parent = nullptr);
+
+    // Sets up the dialog for the next showing: load mode while no file has
+    // been read yet, selection mode afterwards.
+    void prepare(bool loadMode);
+    bool loadMode() const { return loadMode_; }
+
+    const DataFileChoice &choice() const { return choice_; }
+    int highlightedRow() const { return highlightedRow_; }
+
+    // ---- the user's actions ----
+    void pickFile(int row);  // click on a name box in load mode
+    void enterAlterFileName();
+    void loadSequence();
+    void clearAllFiles();
+    void showFileInfo(int row);  // the "?" button
+    void accept() override;      // "&OK"
+
+    // ---- the controls, for callers and tests ----
+    QCheckBox *includeBox(int row) const { return rows_[row].include; }
+    QLineEdit *nameBox(int row) const { return rows_[row].name; }
+    QLabel *setLabel(int row) const { return rows_[row].label; }
+    bool rowShown(int row) const { return rowShown_[row]; }
+    QTabWidget *tabs() const { return tabs_; }
+    QLineEdit *maxFilesField() const { return maxField_; }
+    QLineEdit *incrementField() const { return incrementField_; }
+    QCheckBox *useMaxFilesBox() const { return useMaxBox_; }
+    QCheckBox *useIncrementBox() const { return useIncrementBox_; }
+    QString hintText() const;
+
+    // The spin buttons of the two option fields.
+    void stepMaxFiles(int direction);
+    void stepIncrement(int direction);
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    struct Row {
+        QLabel *label = nullptr;
+        QCheckBox *include = nullptr;
+        QLineEdit *name = nullptr;
+        QPushButton *info = nullptr;
+    };
+
+    QWidget *buildPage(int page);
+    QWidget *buildOptionsPanel();
+    QWidget *buildButtonsPanel();
+    void showRow(int row, bool shown);
+    void showNameInRow(int row, const QString &name, int bound);
+    void enablePages();
+    void setRowHighlight(int row, bool on);
+    void maxFieldEdited(const QString &text);
+    void incrementFieldEdited(const QString &text);
+    int rowOf(QObject *control) const;
+
+    Prompts &prompts_;
+    DataFileChoice choice_;
+    std::array<Row, kRows> rows_{};
+    std::array<bool, kRows> rowShown_{};
+    QTabWidget *tabs_ = nullptr;
+    QWidget *optionsPanel_ = nullptr;
+    QWidget *buttonsPanel_ = nullptr;
+    QLabel *hint_ = nullptr;
+    QLineEdit *maxField_ = nullptr;
+    QLineEdit *incrementField_ = nullptr;
+    QCheckBox *useMaxBox_ = nullptr;
+    QCheckBox *useIncrementBox_ = nullptr;
+    QToolButton *maxUp_ = nullptr;
+    QToolButton *maxDown_ = nullptr;
+    QToolButton *incrementUp_ = nullptr;
+    QToolButton *incrementDown_ = nullptr;
+    int highlightedRow_ = 0;
+    bool loadMode_ = true;
+};
+
+}  // namespace quillane::frontend

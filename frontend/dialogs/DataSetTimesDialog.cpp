@@ -1,0 +1,99 @@
+#include "DataSetTimesDialog.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "Prompts.h"
+#include "TextFormat.h"
+
+namespace quillane::frontend {
+
+namespace {
+
+constexpr int kPages = kMaxDataSets / DataSetTimesDialog::kRowsPerPage;
+constexpr int kNameBound = 17;  // names of at most 16 characters are shown in full
+constexpr int kNameTail = 14;
+
+}  // namespace
+
+DataSetTimesDialog::DataSetTimesDialog(const AppState &state, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), prompts_(prompts) {
+    setObjectName(QStringLiteral("SetDSTimes"));
+    setWindowTitle(QStringLiteral("Set Dataset Times"));
+    numActive_ = qBound(0, state.NumActive, kMaxDataSets);
+    times_ = state.DataSetTimes;
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("TabStrip1"));
+    for (int page = 0; page < kPages; ++page) {
+        auto *widget = new QWidget;
+        auto *grid = new QGridLayout(widget);
+        grid->setVerticalSpacing(2);
+        for (int i = 0; i < kRowsPerPage; ++i) {
+            const int k = page * kRowsPerPage + i + 1;
+            labels_[k] = new QLabel(widget);
+            labels_[k]->setObjectName(QStringLiteral("SetLabel_%1").arg(k));
+            labels_[k]->setMinimumWidth(
+                QFontMetrics(labels_[k]->font()).horizontalAdvance(QString(22, QLatin1Char('x'))));
+            boxes_[k] = new QLineEdit(widget);
+            boxes_[k]->setObjectName(QStringLiteral("TimeBox_%1").arg(k));
+            grid->addWidget(labels_[k], i, 0);
+            grid->addWidget(boxes_[k], i, 1);
+            const bool shown = k <= numActive_;
+            labels_[k]->setVisible(shown);
+            boxes_[k]->setVisible(shown);
+            if (!shown) continue;
+            const QString name =
+                state.DataFileNames[qBound(0, state.ActiveSetTable[k], kMaxDataSets + 1)].trimmed();
+            labels_[k]->setText(QStringLiteral(" %1: ").arg(k) +
+                                shortenedName(name, kNameBound, kNameTail));
+            labels_[k]->setToolTip(name);
+            boxes_[k]->setText(formatDataSetTime(times_[k]));
+        }
+        grid->setRowStretch(kRowsPerPage, 1);
+        tabs_->addTab(
+            widget,
+            QStringLiteral("%1 - %2").arg(page * kRowsPerPage + 1).arg((page + 1) * kRowsPerPage));
+    }
+    // Pages after the one holding the last active set go; that page names
+    // the last set it holds.
+    const int lastPage = numActive_ > 0 ? (numActive_ - 1) / kRowsPerPage : 0;
+    for (int page = kPages - 1; page > lastPage; --page)
+        tabs_->removeTab(page);
+    if (numActive_ > 0)
+        tabs_->setTabText(
+            lastPage, QStringLiteral("%1 - %2").arg(lastPage * kRowsPerPage + 1).arg(numActive_));
+
+    auto *ok = new QPushButton(QStringLiteral("&OK"), this);
+    ok->setObjectName(QStringLiteral("OKButton"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &DataSetTimesDialog::accept);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+}
+
+void DataSetTimesDialog::accept() {
+    SetArray<double> entered = times_;
+    for (int k = 1; k <= numActive_; ++k) {
+        double value = 0.0;
+        if (!parseUserNumber(boxes_[k]->text(), value)) {
+            tabs_->setCurrentIndex((k - 1) / kRowsPerPage);
+            boxes_[k]->setFocus();
+            prompts_.warn(this, QStringLiteral("Input Error"),
+                          QStringLiteral("Illegal Value For Time #%1! Try Again.").arg(k));
+            boxes_[k]->setFocus();
+            return;
+        }
+        entered[k] = value;
+    }
+    times_ = entered;
+    QDialog::accept();
+}
+
+}  // namespace quillane::frontend

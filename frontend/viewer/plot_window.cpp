@@ -1,0 +1,369 @@
+#include "plot_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace quillane::viewer {
+
+MessageHook defaultMessageHook() {
+    return [](const QString &text, const QString &title) {
+        QMessageBox::warning(nullptr, title, text);
+    };
+}
+
+namespace {
+// The share of the screen the window takes in each direction.
+constexpr double kScreenShare = 0.65;
+}  // namespace
+
+Plotit::Plotit(ViewerHost &host, QWidget *parent)
+    : QMainWindow(parent),
+      host_(host),
+      message_(defaultMessageHook()),
+      sleep_([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }),
+      save_file_(defaultSaveFileHook()) {
+    setObjectName(QStringLiteral("Plotit"));
+    setWindowTitle(QStringLiteral("Kestrel V2.0"));
+    // The window has no close command of its own; the program closes it.
+    setWindowFlag(Qt::WindowCloseButtonHint, false);
+
+    show_coords_ = host_.showCoordsDefault();
+    canvas_ = new PlotCanvas;
+    canvas_->setObjectName(QStringLiteral("PlotSurface"));
+    canvas_->setRender([this](QPainter &painter, QSizeF size) { paintPlot(painter, size); });
+    auto press = [this](QMouseEvent *e) { mouseDown(e->button(), e->modifiers(), plotPoint(e)); };
+    auto moved = [this](QMouseEvent *e) { mouseMove(plotPoint(e)); };
+    auto release = [this](QMouseEvent *e) { mouseUp(e->button(), e->modifiers(), plotPoint(e)); };
+    canvas_->setMouseHandlers(press, moved, release);
+
+    buildStatusLabels();
+    auto *central = new QWidget;
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(canvas_, 1);
+    auto *status = new QWidget;
+    auto *status_layout = new QHBoxLayout(status);
+    status_layout->setContentsMargins(4, 2, 4, 2);
+    status_layout->addWidget(xy_coords_, 1);
+    status_layout->addWidget(out_file_label_, 1);
+    layout->addWidget(status);
+    setCentralWidget(central);
+
+    printer_names_ = QPrinterInfo::availablePrinterNames();
+    buildMenu();
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        resize(static_cast<int>(available.width() * kScreenShare),
+               static_cast<int>(available.height() * kScreenShare));
+        move(available.left() + available.width() / 8, available.top() + available.height() / 8);
+    }
+
+    const QString temp = host_.tempPlotFileName();
+    if (!temp.isEmpty() && QFileInfo::exists(temp)) QFile::remove(temp);
+    InitPlotNumbering(state_, QStringLiteral("plot.dat"));
+    host_.setPlotWindowOpen(true);
+}
+
+Plotit::~Plotit() {
+    if (legend_) delete legend_.data();
+}
+
+void Plotit::buildStatusLabels() {
+    xy_coords_ = new QWidget;
+    xy_coords_->setObjectName(QStringLiteral("XYCoords"));
+    auto *coords_layout = new QHBoxLayout(xy_coords_);
+    coords_layout->setContentsMargins(0, 0, 0, 0);
+    xy_label_ = new QLabel(QStringLiteral(" "));
+    xy_label_->setObjectName(QStringLiteral("XYLabel"));
+    coords_layout->addWidget(xy_label_);
+    // Hiding the readout keeps the file label at the middle of the window.
+    QSizePolicy keep = xy_coords_->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    xy_coords_->setSizePolicy(keep);
+    xy_coords_->setVisible(show_coords_);
+
+    out_file_label_ = new QLabel(QStringLiteral(" "));
+    out_file_label_->setObjectName(QStringLiteral("OutFileLbl"));
+    out_file_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
+
+void Plotit::buildMenu() {
+    QMenuBar *bar = menuBar();
+    zoomout_ = bar->addAction(QStringLiteral("&ZoomOut"), this, &Plotit::Zoomout);
+    zoomout_->setObjectName(QStringLiteral("Zoomout"));
+    zoomout_->setEnabled(false);
+    show_em_ =
+        bar->addAction(show_coords_ ? QStringLiteral("&Hide (X,Y)") : QStringLiteral("&Show (X,Y)"),
+                       this, &Plotit::ShowEm);
+    show_em_->setObjectName(QStringLiteral("ShowEm"));
+
+    printer_menu_ = bar->addMenu(QStringLiteral("&Printer"));
+    printer_menu_->setObjectName(QStringLiteral("dummy1"));
+    buildPrinterMenu();
+
+    QMenu *style = bar->addMenu(QStringLiteral("S&tyle"));
+    style->setObjectName(QStringLiteral("PlotStyle"));
+    no_lines_ = style->addAction(QStringLiteral("Omit Lines"), this, &Plotit::Nolines);
+    no_lines_->setObjectName(QStringLiteral("Nolines"));
+    no_lines_->setCheckable(true);
+    large_points_ = style->addAction(QStringLiteral("Small Symbols"), this, &Plotit::LargePoints);
+    large_points_->setObjectName(QStringLiteral("LargePoints"));
+    use_filled_ = style->addAction(QStringLiteral("Filled Symbols"), this, &Plotit::UseFilled);
+    use_filled_->setObjectName(QStringLiteral("UseFilled"));
+    use_filled_->setCheckable(true);
+    col_sym_ = style->addAction(QStringLiteral("Cycle Symbols 1st"), this, &Plotit::Col_Sym);
+    col_sym_->setObjectName(QStringLiteral("Col_Sym"));
+
+    QMenu *copy = bar->addMenu(QStringLiteral("&Copy"));
+    copy->setObjectName(QStringLiteral("Copyit"));
+    clip_prn_ = copy->addAction(QStringLiteral("To Clipboard"), this, &Plotit::ClipPrn);
+    clip_prn_->setObjectName(QStringLiteral("ClipPrn"));
+    save_bmp_ = copy->addAction(QStringLiteral("To File (Bitmap)"), this, &Plotit::SaveBMP);
+    save_bmp_->setObjectName(QStringLiteral("SaveBMP"));
+
+    save_plot_now_ = bar->addAction(QStringLiteral("S&avePlot"), this, &Plotit::SavePlotNow);
+    save_plot_now_->setObjectName(QStringLiteral("SavePlotNow"));
+    save_plot_now_->setVisible(false);
+    save_plot_now_->setEnabled(false);
+    show_it_ = bar->addAction(QStringLiteral("Show &Legend"), this, &Plotit::ShowIt);
+    show_it_->setObjectName(QStringLiteral("ShowIt"));
+}
+
+void Plotit::relayout() {
+    // The readout takes the left half, the file label 0.95 of the right half.
+    const int half = width() / 2;
+    xy_coords_->setFixedWidth(std::max(0, half - 8));
+    out_file_label_->setMaximumWidth(static_cast<int>(0.95 * half));
+}
+
+QPointF Plotit::plotPoint(const QMouseEvent *event) const {
+    return currentScale().toPlot(event->position());
+}
+
+QSize Plotit::surfaceSize() const {
+    return canvas_->size();
+}
+
+PlotScale Plotit::currentScale() const {
+    const PlotRenderer renderer(state_, axes_, style_);
+    return renderer.scale(QSizeF(surfaceSize()));
+}
+
+void Plotit::paintPlot(QPainter &painter, QSizeF size) const {
+    LimitLines limits;
+    limits.shown = host_.limitsMode();
+    if (limits.shown) {
+        limits.low = host_.xLow();
+        limits.high = host_.xHigh();
+    }
+    const PlotRenderer renderer(state_, axes_, style_, limits);
+    renderer.paint(painter, size);
+}
+
+QImage Plotit::renderImage(QSize size) const {
+    if (size.isEmpty()) size = surfaceSize();
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintPlot(painter, QSizeF(size));
+    painter.end();
+    return image;
+}
+
+void Plotit::redraw() {
+    canvas_->invalidate();
+}
+
+void Plotit::layoutAxes() {
+    std::vector<Notice> notices;
+    const TickRounder round = [this](float lo, float hi, float &out_lo, float &out_hi, int32_t &n) {
+        host_.tkrnd2(lo, hi, out_lo, out_hi, n);
+    };
+    axes_ = computeAxes(state_, round, &notices);
+    showNotices(notices);
+}
+
+void Plotit::showNotice(const Notice &notice) {
+    if (message_) message_(notice.text, notice.title);
+}
+
+void Plotit::showNotices(const std::vector<Notice> &notices) {
+    for (const Notice &notice : notices)
+        showNotice(notice);
+}
+
+bool Plotit::ShowPlot() {
+    const QString file_name = host_.plotFileName();
+    canvas_->setFrozen(true);
+    host_.showProgress(QStringLiteral("Reading Data"));
+    auto progress = [this](int percent) {
+        host_.setProgress(percent);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    const LoadOutcome outcome = loadPlotFile(state_, file_name, sleep_, progress);
+    host_.setProgress(0);
+    host_.hideProgress();
+    canvas_->setFrozen(false);
+
+    dragging_ = false;
+    first_move_ = true;
+    canvas_->setRubberBand(false);
+    zoomout_->setEnabled(false);
+    bool shown = false;
+    switch (outcome) {
+        case LoadOutcome::not_opened:
+            setWindowTitle(host_.programTitle());
+            out_file_label_->setText(QStringLiteral("The plot file could not be opened"));
+            showNotice({"The Plot File Could Not Be Opened!\n" + file_name,
+                        QStringLiteral("Data File Error")});
+            no_data_told_ = true;
+            break;
+        case LoadOutcome::no_data:
+            setWindowTitle(host_.programTitle());
+            showNotice({"The Current File Contained No Data!\n" + file_name,
+                        QStringLiteral("Data File Error")});
+            no_data_told_ = true;
+            break;
+        case LoadOutcome::loaded: {
+            out_file_label_->setText(QStringLiteral(" "));
+            setWindowTitle(plotCaption(host_.programTitle(), file_name));
+            layoutAxes();
+            shown = true;
+            break;
+        }
+    }
+    show();
+    redraw();
+    return shown;
+}
+
+DisposeResult Plotit::DisposePlotFile() {
+    const DisposeResult result =
+        viewer::DisposePlotFile(state_, host_.plotFileName(), host_.tempPlotFileName());
+    out_file_label_->setText(result.out_file_label);
+    save_plot_now_->setVisible(result.save_plot_now);
+    save_plot_now_->setEnabled(result.save_plot_now);
+    return result;
+}
+
+void Plotit::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    relayout();
+    // Shown before any plot: say so once, outside the paint.
+    if (!state_.DataLoaded && !no_data_told_) {
+        no_data_told_ = true;
+        QTimer::singleShot(0, this, [this] {
+            if (!state_.DataLoaded) {
+                showNotice({QStringLiteral("There Are No Data To Plot Yet!\n"
+                                           "       Load a Data File 1st."),
+                            QStringLiteral("Load Data")});
+            }
+        });
+    }
+}
+
+void Plotit::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    relayout();
+}
+
+void Plotit::closeEvent(QCloseEvent *event) {
+    if (!allow_close_) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void Plotit::unload() {
+    allow_close_ = true;
+    canvas_->setRubberBand(false);
+    host_.hideProgress();
+    const QString temp = host_.tempPlotFileName();
+    if (!temp.isEmpty() && QFileInfo::exists(temp)) QFile::remove(temp);
+    host_.setPlotWindowOpen(false);
+    close();
+}
+
+// ---- the mouse ----
+
+void Plotit::mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF plot) {
+    if (pressGesture(button, modifiers) != MouseGesture::drag || !state_.DataLoaded) return;
+    dragging_ = true;
+    first_move_ = true;
+    down_ = current_ = plot;
+}
+
+void Plotit::mouseMove(QPointF plot) {
+    const PlotScale scale = currentScale();
+    if (show_coords_ && state_.DataLoaded) {
+        xy_label_->setText(coordinateReadout(scale.dataX(static_cast<float>(plot.x())),
+                                             scale.dataY(static_cast<float>(plot.y()))));
+    }
+    if (dragging_) {
+        first_move_ = false;
+        current_ = plot;
+        canvas_->setRubberBand(true, scale.toDevice(down_), scale.toDevice(current_));
+    }
+}
+
+void Plotit::mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF plot) {
+    const MouseGesture gesture = releaseGesture(button, modifiers, host_.limitsMode());
+    if (gesture == MouseGesture::drag) {
+        if (!dragging_ || !state_.DataLoaded) return;
+        canvas_->setRubberBand(false);
+        first_move_ = true;
+        dragging_ = false;
+        // The box ends at the last move position, not where the button rose.
+        if (down_.x() == current_.x() || down_.y() == current_.y()) return;
+        const ZoomResult zoom = ZoomToBox(down_, current_, currentScale(), state_);
+        if (zoom.outcome == ZoomOutcome::none) return;
+        const std::optional<Notice> notice = applyZoom(zoom, state_);
+        down_ = current_ = QPointF();
+        if (notice) {
+            showNotice(*notice);
+        } else {
+            layoutAxes();
+            zoomout_->setEnabled(true);
+        }
+        redraw();
+        return;
+    }
+    if (gesture == MouseGesture::lower_limit || gesture == MouseGesture::upper_limit) {
+        if (!state_.DataLoaded) return;
+        const float value = currentScale().dataX(static_cast<float>(plot.x()));
+        if (applyLimitClick(host_, gesture, value, message_)) redraw();
+    }
+}
+
+void Plotit::Zoomout() {
+    FindPlotRange(state_);
+    zoomout_->setEnabled(false);
+    if (state_.DataLoaded) {
+        layoutAxes();
+    }
+    redraw();
+}
+
+void Plotit::ShowEm() {
+    show_coords_ = !show_coords_;
+    xy_coords_->setVisible(show_coords_);
+    show_em_->setText(show_coords_ ? QStringLiteral("&Hide (X,Y)") : QStringLiteral("&Show (X,Y)"));
+}
+
+}  // namespace quillane::viewer

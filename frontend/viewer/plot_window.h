@@ -1,0 +1,158 @@
+// The plot window: shows the plot file the library has written, disposes of
+// it, and carries the zoom, data-range, output and style commands.
+//
+// Typical use by the main window after a library call wrote a plot:
+//     viewer->ShowPlot();
+//     viewer->DisposePlotFile();
+//     viewer->show();
+#pragma once
+
+#include <QAction>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
+#include <functional>
+#include <optional>
+
+#include "plot_axes.h"
+#include "plot_canvas.h"
+#include "plot_file_control.h"
+#include "plot_legend.h"
+#include "plot_renderer.h"
+#include "plot_style.h"
+#include "plot_zoom.h"
+#include "viewer_host.h"
+#include "viewer_state.h"
+
+namespace quillane::viewer {
+
+// Asks for a file name to save to; an empty result means cancel.
+// `selected_filter` names the filter the user chose.
+using SaveFileHook = std::function<QString(QWidget *parent, const QString &title,
+                                           const QString &filter, QString *selected_filter)>;
+
+// The platform's save dialog.
+SaveFileHook defaultSaveFileHook();
+
+class Plotit : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit Plotit(ViewerHost &host, QWidget *parent = nullptr);
+    ~Plotit() override;
+
+    // Hooks for the message boxes, the wait between open attempts and the
+    // save dialogs (tests and headless use replace them).
+    void setMessageHook(MessageHook hook) { message_ = std::move(hook); }
+    void setSleeper(Sleeper sleeper) { sleep_ = std::move(sleeper); }
+    void setSaveFileHook(SaveFileHook hook) { save_file_ = std::move(hook); }
+    // The printers offered, in the order of the system's list (set before
+    // the window is shown to replace the system's list).
+    void setPrinterNames(const QStringList &names);
+
+    // Reads the plot file and shows it.  Returns false when nothing could be
+    // shown (the file could not be opened, or held no data).
+    bool ShowPlot();
+    // Deletes or keeps the plot file just shown.
+    DisposeResult DisposePlotFile();
+
+    // The main window chose printer `index` (0-based): move the check mark.
+    void checkPrinter(int index);
+    // Closes the window for good (the program ends): it has no close command.
+    void unload();
+
+    // The plot as the window shows it now, as an image of `size` (the
+    // window's drawing surface when empty).
+    QImage renderImage(QSize size = {}) const;
+    QSize surfaceSize() const;
+    // The mappings of the last paint, used by the mouse.
+    PlotScale currentScale() const;
+
+    const ViewerState &state() const { return state_; }
+    const PlotStyle &plotStyle() const { return style_; }
+    const PlotAxes &axes() const { return axes_; }
+    bool showCoords() const { return show_coords_; }
+    PlotCanvas *canvas() const { return canvas_; }
+    PlotLegend *legend() const { return legend_; }
+    QLabel *xyLabel() const { return xy_label_; }
+    QLabel *outFileLabel() const { return out_file_label_; }
+
+    // Mouse handling in plot units (the canvas forwards its events here).
+    void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF plot);
+    void mouseMove(QPointF plot);
+    void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF plot);
+
+  public slots:
+    void Zoomout();
+    void ShowEm();
+    void PrnPlot();
+    void PrnArray(int index);
+    void ClipPrn();
+    void SaveBMP();
+    void SavePlotNow();
+    void Nolines();
+    void LargePoints();
+    void UseFilled();
+    void Col_Sym();
+    void ShowIt();
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+  private:
+    void buildMenu();
+    void buildPrinterMenu();
+    void buildStatusLabels();
+    void relayout();
+    void redraw();
+    // Lays out the axes for the current data range and shows its warnings.
+    void layoutAxes();
+    void showNotice(const Notice &notice);
+    void showNotices(const std::vector<Notice> &notices);
+    QPointF plotPoint(const QMouseEvent *event) const;
+    void paintPlot(QPainter &painter, QSizeF size) const;
+    void legendUnloaded();
+
+    ViewerHost &host_;
+    ViewerState state_;
+    PlotStyle style_;
+    PlotAxes axes_;
+    MessageHook message_;
+    Sleeper sleep_;
+    SaveFileHook save_file_;
+
+    bool show_coords_ = true;
+    bool dragging_ = false;
+    bool first_move_ = true;
+    QPointF down_;     // where the drag started (plot units)
+    QPointF current_;  // the last pointer position of the drag (plot units)
+    bool allow_close_ = false;
+    bool no_data_told_ = false;
+
+    PlotCanvas *canvas_ = nullptr;
+    QWidget *xy_coords_ = nullptr;
+    QLabel *xy_label_ = nullptr;
+    QLabel *out_file_label_ = nullptr;
+    QPointer<PlotLegend> legend_;
+
+    QAction *zoomout_ = nullptr;
+    QAction *show_em_ = nullptr;
+    QMenu *printer_menu_ = nullptr;
+    QList<QAction *> printer_items_;
+    QAction *printer_separator_ = nullptr;
+    QAction *print_plot_ = nullptr;
+    QAction *no_lines_ = nullptr;
+    QAction *large_points_ = nullptr;
+    QAction *use_filled_ = nullptr;
+    QAction *col_sym_ = nullptr;
+    QAction *clip_prn_ = nullptr;
+    QAction *save_bmp_ = nullptr;
+    QAction *save_plot_now_ = nullptr;
+    QAction *show_it_ = nullptr;
+    QStringList printer_names_;
+    int current_printer_ = -1;
+};
+
+}  // namespace quillane::viewer

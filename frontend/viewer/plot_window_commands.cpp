@@ -1,0 +1,228 @@
+// The plot window's output and style commands: printers, printing, the
+// clipboard, saving pictures and plot files, the Style menu and the legend.
+#include <QActionGroup>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+
+#include "plot_export.h"
+#include "plot_window.h"
+
+namespace quillane::viewer {
+
+namespace {
+
+const QString kPictureFilters =
+    QStringLiteral("Bitmap (*.bmp);;PNG Image (*.png);;SVG Drawing (*.svg);;PDF Document (*.pdf)");
+const QString kPlotFilter = QStringLiteral("Plot Files (*.dat)");
+
+// The suffix of the first pattern of a filter such as "PNG Image (*.png)".
+QString suffixOfFilter(const QString &filter, const QString &fallback) {
+    const qsizetype star = filter.indexOf(QLatin1String("*."));
+    if (star < 0) return fallback;
+    QString suffix = filter.mid(star + 2);
+    const qsizetype end = suffix.indexOf(QRegularExpression(QStringLiteral("[ ;)]")));
+    if (end >= 0) suffix.truncate(end);
+    return suffix.isEmpty() ? fallback : suffix;
+}
+
+QString withSuffix(const QString &name, const QString &filter, const QString &fallback) {
+    if (!QFileInfo(name).suffix().isEmpty()) return name;
+    return name + QLatin1Char('.') + suffixOfFilter(filter, fallback);
+}
+
+// Runs a command with the hourglass pointer.
+class BusyPointer {
+  public:
+    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+};
+
+}  // namespace
+
+SaveFileHook defaultSaveFileHook() {
+    return
+        [](QWidget *parent, const QString &title, const QString &filter, QString *selected_filter) {
+            return QFileDialog::getSaveFileName(parent, title, QDir::currentPath(), filter,
+                                                selected_filter);
+        };
+}
+
+// ---- printers ----
+
+void Plotit::setPrinterNames(const QStringList &names) {
+    printer_names_ = names;
+    buildPrinterMenu();
+}
+
+void Plotit::buildPrinterMenu() {
+    printer_menu_->clear();
+    printer_items_.clear();
+    auto *group = new QActionGroup(printer_menu_);
+    group->setExclusive(true);
+    current_printer_ = -1;
+    const QString wanted = host_.defaultPrinterName().trimmed();
+    for (int i = 0; i < printer_names_.size(); ++i) {
+        QAction *item = printer_menu_->addAction(printer_names_[i]);
+        item->setObjectName(QStringLiteral("PrnArray"));
+        item->setData(i);
+        item->setCheckable(true);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, i] { PrnArray(i); });
+        if (current_printer_ < 0 && printer_names_[i].trimmed() == wanted) {
+            item->setChecked(true);
+            current_printer_ = i;
+        }
+        printer_items_.append(item);
+    }
+    printer_separator_ = printer_menu_->addSeparator();
+    printer_separator_->setObjectName(QStringLiteral("Dummy0"));
+    print_plot_ = printer_menu_->addAction(QStringLiteral("Print"), this, &Plotit::PrnPlot);
+    print_plot_->setObjectName(QStringLiteral("PrnPlot"));
+    // Without printers there is nothing to print on.
+    print_plot_->setEnabled(!printer_names_.isEmpty());
+}
+
+void Plotit::checkPrinter(int index) {
+    if (index < 0 || index >= printer_items_.size()) return;
+    printer_items_[index]->setChecked(true);
+    current_printer_ = index;
+}
+
+void Plotit::PrnArray(int index) {
+    if (index < 0 || index >= printer_items_.size()) return;
+    checkPrinter(index);
+    host_.printerChosen(index, printer_names_[index]);
+}
+
+void Plotit::PrnPlot() {
+    if (printer_names_.isEmpty()) return;
+    const int index = current_printer_ >= 0 ? current_printer_ : 0;
+    BusyPointer busy;
+    QPrinter printer(QPrinterInfo::printerInfo(printer_names_[index]), QPrinter::HighResolution);
+    const bool printed =
+        PrintPictureToFitPage(printer, QSizeF(surfaceSize()),
+                              [this](QPainter &painter, QSizeF size) { paintPlot(painter, size); });
+    if (!printed)
+        out_file_label_->setText("The plot could not be printed on " + printer_names_[index]);
+}
+
+// ---- copying and saving ----
+
+void Plotit::ClipPrn() {
+    const qreal ratio = devicePixelRatioF();
+    const QImage image = renderImage((QSizeF(surfaceSize()) * ratio).toSize());
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setImage(image);
+}
+
+void Plotit::SaveBMP() {
+    QString filter = QStringLiteral("Bitmap (*.bmp)");
+    QString name =
+        save_file_ ? save_file_(this, QStringLiteral("Save Plot Picture"), kPictureFilters, &filter)
+                   : QString();
+    if (name.isEmpty()) return;  // cancel ends the command silently
+    name = withSuffix(name, filter, QStringLiteral("bmp"));
+    // Pictures are drawn anew at the full resolution of the screen.
+    QSizeF size(surfaceSize());
+    const ImageKind kind = imageKindOf(name);
+    if (kind != ImageKind::svg && kind != ImageKind::pdf) size *= devicePixelRatioF();
+    QString error;
+    BusyPointer busy;
+    const bool saved = savePicture(
+        name, size, [this](QPainter &painter, QSizeF at) { paintPlot(painter, at); }, &error);
+    if (!saved)
+        showNotice({"The plot could not be saved.\n" + error, QStringLiteral("Save Error")});
+}
+
+void Plotit::SavePlotNow() {
+    const QString work_dir = host_.workDir();
+    if (!work_dir.isEmpty()) QDir::setCurrent(work_dir);
+    QString filter = kPlotFilter;
+    QString name = save_file_
+                       ? save_file_(this, QStringLiteral("Save Plot File"), kPlotFilter, &filter)
+                       : QString();
+    if (name.isEmpty()) return;
+    name = withSuffix(name, kPlotFilter, QStringLiteral("dat"));
+
+    const QString temp = host_.tempPlotFileName();
+    // The dialog has already asked before replacing an existing file.
+    if (QFileInfo::exists(name) && QFileInfo(name) != QFileInfo(temp)) QFile::remove(name);
+    if (!QFile::copy(temp, name)) {
+        out_file_label_->setText("The plot could not be saved as " + name);
+        return;
+    }
+    QFile::remove(temp);
+    // Like the platform's dialog, saving moves the current folder to the one
+    // chosen: later kept plots are numbered there.
+    const QString folder = QFileInfo(name).absolutePath();
+    QDir::setCurrent(folder);
+    host_.setWorkDir(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+    save_plot_now_->setVisible(false);
+    save_plot_now_->setEnabled(false);
+    out_file_label_->setText(QStringLiteral(" "));
+}
+
+// ---- style ----
+
+void Plotit::Nolines() {
+    style_.OmitLines = !style_.OmitLines;
+    no_lines_->setChecked(style_.OmitLines);
+    if (state_.DataLoaded) redraw();
+}
+
+void Plotit::LargePoints() {
+    // The caption always names the other choice.
+    if (style_.SymbolSize == 1.0) {
+        style_.SymbolSize = 0.5;
+        large_points_->setText(QStringLiteral("Large Symbols"));
+    } else {
+        style_.SymbolSize = 1.0;
+        large_points_->setText(QStringLiteral("Small Symbols"));
+    }
+    if (state_.DataLoaded) redraw();
+}
+
+void Plotit::UseFilled() {
+    style_.FilledSymbols = !style_.FilledSymbols;
+    use_filled_->setChecked(style_.FilledSymbols);
+    if (state_.DataLoaded) redraw();
+    if (legend_ && legend_->isVisible()) legend_->update();
+}
+
+void Plotit::Col_Sym() {
+    style_.CycleColorsFirst = !style_.CycleColorsFirst;
+    col_sym_->setText(style_.CycleColorsFirst ? QStringLiteral("Cycle Symbols 1st")
+                                              : QStringLiteral("Cycle Colors 1st"));
+    if (state_.DataLoaded) redraw();
+    if (legend_ && legend_->isVisible()) legend_->update();
+}
+
+// ---- legend ----
+
+void Plotit::ShowIt() {
+    if (!legend_)
+        legend_ = new PlotLegend(
+            style_, [this] { legendUnloaded(); }, nullptr);
+    const QRect frame = frameGeometry();
+    legend_->move(frame.right() + 8, frame.top());
+    legend_->show();
+    host_.setLegendWindowOpen(true);
+    show_it_->setEnabled(false);
+}
+
+void Plotit::legendUnloaded() {
+    if (!allow_close_) show_it_->setEnabled(true);
+    host_.setLegendWindowOpen(false);
+}
+
+}  // namespace quillane::viewer

@@ -1,0 +1,57 @@
+// The mouse on a plot: the rubber-band zoom and, while the plot is used to
+// set the data range, the clicks that set the lower and upper limit.
+#pragma once
+
+#include <QPointF>
+#include <Qt>
+#include <optional>
+
+#include "plot_axes.h"
+#include "plot_scale.h"
+#include "viewer_host.h"
+#include "viewer_state.h"
+
+namespace quillane::viewer {
+
+enum class ZoomOutcome {
+    none,          // a box without width or height: nothing happens
+    no_data,       // no point inside the box
+    single_point,  // one point inside the box
+    zoomed,        // the data range becomes the box
+};
+
+struct ZoomResult {
+    ZoomOutcome outcome = ZoomOutcome::none;
+    // The box in data units, ordered and kept inside the axes.
+    float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
+};
+
+// Decides the zoom into the box between `down` and `current` (plot units),
+// with the axes of the last paint.  A box edge outside the axes is moved one
+// hundredth of the axis span inside them; points on the box edges count.
+ZoomResult ZoomToBox(QPointF down, QPointF current, const PlotScale &scale,
+                     const ViewerState &state);
+
+// Applies a zoom: the data range becomes the box.  Returns the message to
+// show when there is nothing to zoom into.
+std::optional<Notice> applyZoom(const ZoomResult &zoom, ViewerState &state);
+
+// The three mouse gestures of the plot window.  Shift, Ctrl and Alt are
+// tested as exact states: a combination does nothing.
+enum class MouseGesture { none, drag, lower_limit, upper_limit };
+
+// The gesture that a press of `button` starts (only the plain left drag).
+MouseGesture pressGesture(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+// The gesture that a release of `button` completes; limits only in limits mode.
+MouseGesture releaseGesture(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                            bool limits_mode);
+
+// Sets the lower or upper data limit to `value` (data units) through the
+// host: the library gets the new range, the span warning is shown when a
+// set has too few points, and the active store is rebuilt.  A limit on the
+// wrong side of the other one shows the error message and changes nothing.
+// Returns true when the limits changed.
+bool applyLimitClick(ViewerHost &host, MouseGesture gesture, float value,
+                     const MessageHook &message);
+
+}  // namespace quillane::viewer

@@ -1,0 +1,72 @@
+// What the plot viewer needs from the rest of the program.
+//
+// The viewer owns its window, its plot state and its style; everything else
+// (the front end's data limits and file names, the analysis library, the
+// progress window, the printer choice of the main window) is reached through
+// this interface, so the viewer can be built, driven and tested on its own.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace quillane::viewer {
+
+// Rounds lo..hi outward to whole tick steps (the library's tick rounding).
+using TickRounder =
+    std::function<void(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals)>;
+
+// Shows a message with an exclamation icon and waits for the user.
+using MessageHook = std::function<void(const QString &text, const QString &title)>;
+
+class ViewerHost {
+  public:
+    virtual ~ViewerHost() = default;
+
+    // Current data limits in the current position unit, and whether the plot
+    // on show is the one used to set them.
+    virtual double xLow() const = 0;
+    virtual double xHigh() const = 0;
+    virtual void setXLow(double value) = 0;
+    virtual void setXHigh(double value) = 0;
+    virtual bool limitsMode() const = 0;
+
+    // The analysis library: new limits, the per-set index ranges (false when
+    // some set has fewer points inside than the differentiation span), the
+    // rebuild of the active store, and the tick rounding.
+    virtual void setxirange(double low, double high) = 0;
+    virtual bool set_lim_indices_vb() = 0;
+    virtual void TRANSFER_DATA() = 0;
+    virtual void tkrnd2(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals) = 0;
+    // The warning about too few points for the differentiation span.
+    virtual void showSpanWarning() = 0;
+
+    // File names: the plot file the library writes, the working copy of a
+    // plot marked for deletion, and the folder of the plot files (ends in a
+    // separator; SavePlotNow changes it).
+    virtual QString plotFileName() const = 0;
+    virtual QString tempPlotFileName() const = 0;
+    virtual QString workDir() const = 0;
+    virtual void setWorkDir(const QString &dir) = 0;
+    virtual QString programTitle() const = 0;
+
+    // Printers: the name of the current printer, and the user's choice of
+    // printer `index` (0-based, in the order of the system's list) in the
+    // plot window, which the main window shows in its own list.
+    virtual QString defaultPrinterName() const = 0;
+    virtual void printerChosen(int index, const QString &name) = 0;
+
+    virtual bool showCoordsDefault() const { return true; }
+    virtual void setPlotWindowOpen(bool open) = 0;
+    virtual void setLegendWindowOpen(bool open) = 0;
+
+    // The percent-complete window shown while a plot file is read.
+    virtual void showProgress(const QString &text) { (void)text; }
+    virtual void setProgress(int percent) { (void)percent; }
+    virtual void hideProgress() {}
+};
+
+// The message boxes used unless a caller installs its own hook.
+MessageHook defaultMessageHook();
+
+}  // namespace quillane::viewer

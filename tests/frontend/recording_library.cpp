@@ -1,0 +1,190 @@
+// A stand-in for the analysis library: it exports the same operations, keeps
+// just enough state to answer the getters, and appends one line per call to
+// the file named by $QUILLANE_RECORD_FILE, so tests can check which
+// operations the front end called, in which order and with what.
+//
+// Built a second time with RECORDER_WITHOUT_TKRND2 to give a library that
+// lacks one export.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "quillane.h"
+
+namespace {
+
+quillane_listbox_ops g_ops{};
+bool g_has_ops = false;
+int32_t g_handle = 0;
+double g_low = 16.0;
+double g_high = 26.0;
+double g_times[50];
+bool g_times_set = false;
+int32_t g_span_ok = 1;
+
+void record(const std::string &line) {
+    const char *path = std::getenv("QUILLANE_RECORD_FILE");
+    if (!path || !*path) return;
+    if (std::FILE *f = std::fopen(path, "ab")) {
+        std::fprintf(f, "%s\n", line.c_str());
+        std::fclose(f);
+    }
+}
+
+void post(const std::string &line) {
+    if (!g_has_ops) return;
+    g_ops.add_string(g_handle, line.c_str());
+    const int32_t count = g_ops.get_count(g_handle);
+    g_ops.set_top_index(g_handle, count > 0 ? count - 1 : 0);
+    g_ops.update(g_handle);
+    g_ops.dispatch_pending(g_handle);
+}
+
+std::string num(double v) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%g", v);
+    return buffer;
+}
+
+std::string text(const char *s, int32_t length) {
+    std::string t = s && length > 0 ? std::string(s, static_cast<size_t>(length)) : std::string();
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\0'))
+        t.pop_back();
+    return t;
+}
+
+void initTimes() {
+    if (g_times_set) return;
+    for (int k = 0; k < 50; ++k)
+        g_times[k] = k + 1;
+    g_times_set = true;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Test control, not part of the library's interface: the answer of the
+// next set_lim_indices_vb calls.
+QUILLANE_API void recorder_set_span_ok(int32_t ok) {
+    g_span_ok = ok;
+}
+
+QUILLANE_API void initcommons(const int32_t *echo_flag) {
+    record("initcommons " + std::to_string(*echo_flag));
+}
+QUILLANE_API void init_namwr(const char *name, int32_t length) {
+    record("init_namwr " + std::to_string(length) + " " + text(name, length));
+}
+QUILLANE_API void setplotfile(const char *name, int32_t length) {
+    record("setplotfile " + std::to_string(length) + " " + text(name, length));
+}
+QUILLANE_API void init_lbhandle(const int32_t *handle, const int32_t *visible_lines) {
+    g_handle = *handle;
+    record("init_lbhandle " + std::to_string(*visible_lines > 0 ? 1 : 0));
+}
+QUILLANE_API void setredir(const int32_t *table, const int32_t *count) {
+    std::string line = "setredir " + std::to_string(*count);
+    for (int k = 0; k < *count && k < 50; ++k)
+        line += " " + std::to_string(table[k]);
+    record(line);
+}
+QUILLANE_API void setrchoice(const int32_t *choices, const int32_t *use_log) {
+    record("setrchoice " + std::to_string(choices[0]) + " " + std::to_string(choices[1]) + " " +
+           std::to_string(choices[2]) + " " + std::to_string(*use_log));
+}
+QUILLANE_API void set_xs_to_plot(const double *xs, const int32_t *count) {
+    std::string line = "set_xs_to_plot " + std::to_string(*count);
+    for (int k = 0; k < *count && k < 10; ++k)
+        line += " " + num(xs[k]);
+    record(line);
+}
+QUILLANE_API void set_plotsave(const int32_t *delete_flag) {
+    record("set_plotsave " + std::to_string(*delete_flag));
+}
+QUILLANE_API void get_differ_parms(int32_t *span, int32_t *points, int32_t *terms) {
+    *span = 50;
+    *points = 102400;
+    *terms = 3;
+    record("get_differ_parms");
+}
+QUILLANE_API void set_differ_parms(const int32_t *span, const int32_t *terms) {
+    record("set_differ_parms " + std::to_string(*span) + " " + std::to_string(*terms));
+}
+QUILLANE_API void getdatar(const char *name, int32_t length, const int32_t *n) {
+    record("getdatar " + std::to_string(*n) + " " + std::to_string(length) + " " +
+           text(name, length));
+    post(" read data set " + std::to_string(*n));
+}
+QUILLANE_API void TRANSFER_DATA(void) {
+    record("TRANSFER_DATA");
+}
+QUILLANE_API void put_plotlist(const int32_t *list) {
+    std::string line = "put_plotlist " + std::to_string(list[0]);
+    for (int k = 1; k <= list[0] && k <= 50; ++k)
+        line += " " + std::to_string(list[k]);
+    record(line);
+}
+QUILLANE_API void setxirange(const double *low, const double *high) {
+    g_low = *low;
+    g_high = *high;
+    record("setxirange " + num(*low) + " " + num(*high));
+}
+QUILLANE_API void getxirange(double *low, double *high) {
+    *low = g_low;
+    *high = g_high;
+    record("getxirange");
+}
+QUILLANE_API void set_lim_indices_vb(int32_t *ok) {
+    *ok = g_span_ok;
+    record("set_lim_indices_vb");
+}
+QUILLANE_API void find_smallest_range(void) {
+    record("find_smallest_range");
+}
+QUILLANE_API void set_x_var(const double *choice) {
+    record("set_x_var " + num(*choice));
+}
+QUILLANE_API void get_times(double *times) {
+    initTimes();
+    for (int k = 0; k < 50; ++k)
+        times[k] = g_times[k];
+    record("get_times");
+}
+QUILLANE_API void set_times(const double *times) {
+    initTimes();
+    for (int k = 0; k < 50; ++k)
+        g_times[k] = times[k];
+    record("set_times " + num(times[0]) + " " + num(times[1]) + " " + num(times[2]));
+}
+QUILLANE_API void renumber_fringes(void) {
+    record("renumber_fringes");
+}
+QUILLANE_API void fit_allB(const int32_t *ref) {
+    record("fit_allB " + std::to_string(*ref));
+}
+QUILLANE_API void plot_result_graphs(const int32_t *kind, const int32_t *ref) {
+    record("plot_result_graphs " + std::to_string(*kind) + " " + std::to_string(*ref));
+}
+QUILLANE_API void GENERIC_PLOT(const int32_t *kind, const int32_t *set) {
+    record("GENERIC_PLOT " + std::to_string(*kind) + " " + std::to_string(*set));
+}
+QUILLANE_API void plt_c_x(void) {
+    record("plt_c_x");
+}
+#ifndef RECORDER_WITHOUT_TKRND2
+QUILLANE_API void tkrnd2(const float *lo, const float *hi, float *out_lo, float *out_hi,
+                         int32_t *n_intervals) {
+    *out_lo = *lo;
+    *out_hi = *hi;
+    *n_intervals = 5;
+    record("tkrnd2");
+}
+#endif
+QUILLANE_API void init_lbsink(const quillane_listbox_ops *ops) {
+    g_has_ops = ops != nullptr;
+    if (ops) g_ops = *ops;
+    record("init_lbsink");
+}
+
+}  // extern "C"

@@ -1,0 +1,213 @@
+// Start-up: the order of the library calls, the output file's banner, the
+// version, the echo switch, the one-copy check and the old plot file.
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "MainWindow.h"
+#include "StartUp.h"
+#include "TextFormat.h"
+#include "test_support.h"
+
+using namespace quillane::frontend;
+using namespace quillane::frontend::testing;
+
+class StartUpTest : public QObject {
+    Q_OBJECT
+
+  private:
+    CallRecord record_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString startFolder_;
+
+    QString path(const QString &name) const { return dir_->filePath(name); }
+
+    StartOptions optionsWithOutput(const QString &name, bool echo = false) {
+        QStringList args{QStringLiteral("--output"), path(name), QStringLiteral("--no-splash")};
+        if (echo) args << QStringLiteral("F");
+        return parseArguments(args);
+    }
+
+  private slots:
+    void initTestCase() { startFolder_ = QDir::currentPath(); }
+
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(dir_->path()));
+        qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(path(QStringLiteral("quillane.lock"))));
+        record_.clear();
+    }
+
+    void cleanup() { QDir::setCurrent(startFolder_); }
+
+    void malformedCommandLinesAreRejectedBeforeAnythingRuns() {
+        QVERIFY(!parseArguments({QStringLiteral("--output")}).error.isEmpty());
+    }
+
+    void echoSwitchIsOnOnlyForTheSinglePlainArgumentF() {
+        QVERIFY(parseArguments({QStringLiteral("F")}).echo);
+        QVERIFY(parseArguments({QStringLiteral("f")}).echo);
+        QVERIFY(
+            parseArguments({QStringLiteral("f"), QStringLiteral("--output"), QStringLiteral("x")})
+                .echo);
+        QVERIFY(!parseArguments({}).echo);
+        QVERIFY(!parseArguments({QStringLiteral("-F")}).echo);
+        QVERIFY(!parseArguments({QStringLiteral("F"), QStringLiteral("x")}).echo);
+        QVERIFY(!parseArguments({QStringLiteral("FF")}).echo);
+        QCOMPARE(parseArguments({QStringLiteral("--output=a.txt")}).outputFile,
+                 QStringLiteral("a.txt"));
+        QVERIFY(!parseArguments({QStringLiteral("--no-splash")}).splash);
+    }
+
+    void versionIsMajorDotTwoDigitMinorDotFourDigitRevision() {
+        QCOMPARE(formatProgramVersion(0, 99, 39), QStringLiteral("0.99.0039 "));
+        QCOMPARE(formatProgramVersion(1, 5, 7), QStringLiteral("1.05.0007 "));
+        QCOMPARE(buildProgramVersion(), QStringLiteral("0.99.0039 "));
+        QCOMPARE(buildProgramTitle(), QStringLiteral("Quillane V0.99  "));
+    }
+
+    void startUpCallsTheLibraryInTheGivenOrder() {
+        RecordingPrompts prompts;
+        StartUp startUp(prompts);
+        QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("out.txt"), true)),
+                 StartUp::kRunning);
+        QVERIFY(prompts.warnings.isEmpty());
+        QVERIFY(sameLines(record_.names(), {"init_lbsink", "init_lbhandle", "init_namwr",
+                                            "setplotfile", "initcommons"}));
+        const QStringList lines = record_.lines();
+        const QString out = QDir::toNativeSeparators(path(QStringLiteral("out.txt")));
+        QCOMPARE(lines.at(2),
+                 QStringLiteral("init_namwr %1 %2").arg(QFile::encodeName(out).size()).arg(out));
+        const QString plot =
+            QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator() + "plot.dat";
+        QCOMPARE(lines.at(3), QStringLiteral("setplotfile %1 %2").arg(plot.size()).arg(plot));
+        QCOMPARE(lines.at(4), QStringLiteral("initcommons -1"));
+        QCOMPARE(startUp.state().PlotFileName, plot);
+        QVERIFY(startUp.state().WorkDir.endsWith(QDir::separator()));
+        QCOMPARE(startUp.state().TempPlotFileName, startUp.state().WorkDir + "~kestrl~.tmp");
+        QVERIFY(startUp.window()->isVisible());
+    }
+
+    void echoStaysOffWithoutTheArgument() {
+        RecordingPrompts prompts;
+        StartUp startUp(prompts);
+        QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("out.txt"))), StartUp::kRunning);
+        QCOMPARE(record_.lines().last(), QStringLiteral("initcommons 0"));
+    }
+
+    void outputFileAndListStartWithTheTwoBannerLines() {
+        writeFile(path(QStringLiteral("out.txt")), "old contents that must go\r\n");
+        RecordingPrompts prompts;
+        StartUp startUp(prompts);
+        QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("out.txt"))), StartUp::kRunning);
+        QCOMPARE(readFile(path(QStringLiteral("out.txt"))),
+                 QByteArray(" Quillane V0.99  \r\n Current Revision V0.99.0039 \r\n"));
+        QListWidget *list = startUp.window()->outFileBox();
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), QStringLiteral(" Quillane V0.99  "));
+        QCOMPARE(list->item(1)->text(), QStringLiteral(" Current Revision V0.99.0039 "));
+    }
+
+    void outputFileChosenInTheDialogIsUsed() {
+        RecordingPrompts prompts;
+        prompts.saveNames.push_back(path(QStringLiteral("chosen.txt")));
+        StartUp startUp(prompts);
+        QCOMPARE(startUp.run(parseArguments({QStringLiteral("--no-splash")})), StartUp::kRunning);
+        QCOMPARE(prompts.saveTitles, QStringList{QStringLiteral("Output File Name")});
+        QVERIFY(QFile::exists(path(QStringLiteral("chosen.txt"))));
+        QCOMPARE(startUp.state().OutFileName,
+                 QDir::toNativeSeparators(path(QStringLiteral("chosen.txt"))));
+    }
+
+    void cancellingTheOutputFileEndsSilently() {
+        RecordingPrompts prompts;
+        StartUp startUp(prompts);
+        QCOMPARE(startUp.run(parseArguments({QStringLiteral("--no-splash")})), 0);
+        QVERIFY(prompts.warnings.isEmpty());
+        QVERIFY(!record_.names().contains(QStringLiteral("initcommons")));
+    }
+
+    void anOutputFileThatCannotBeCreatedEndsWithTheMessage() {
+        RecordingPrompts prompts;
+        StartUp startUp(prompts);
+        QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("no/such/folder/out.txt"))), 1);
+        QCOMPARE(prompts.warnings.size(), 1);
+        QCOMPARE(prompts.warnings[0].title, QStringLiteral("Output File Error"));
+        QCOMPARE(prompts.warnings[0].text,
+                 QStringLiteral("Error in GetOutfileName!  Program Ending!"));
+        QVERIFY(!record_.names().contains(QStringLiteral("init_namwr")));
+    }
+
+    void anOutputFileNameTooLongForTheLibraryIsAnError() {
+        RecordingPrompts prompts;
+        StartUp startUp(prompts);
+        QCOMPARE(startUp.run(optionsWithOutput(QString(130, QLatin1Char('n')))), 1);
+        QCOMPARE(prompts.warnings.value(0).text,
+                 QStringLiteral("Error in GetOutfileName!  Program Ending!"));
+    }
+
+    void aSecondCopyIsRefusedWithAMessage() {
+        RecordingPrompts first;
+        StartUp running(first);
+        QCOMPARE(running.run(optionsWithOutput(QStringLiteral("out.txt"))), StartUp::kRunning);
+        record_.clear();
+
+        RecordingPrompts second;
+        StartUp another(second);
+        QCOMPARE(another.run(optionsWithOutput(QStringLiteral("out2.txt"))), 1);
+        QCOMPARE(second.warnings.size(), 1);
+        QCOMPARE(second.warnings[0].title, QStringLiteral("Previous Instance"));
+        QCOMPARE(second.warnings[0].text, QStringLiteral("Cannot Run Multiple Copies of Program!"));
+        QVERIFY(record_.lines().isEmpty());
+        QVERIFY(!QFile::exists(path(QStringLiteral("out2.txt"))));
+        QVERIFY(running.guard().held());
+    }
+
+    void aLockLeftByACrashedCopyDoesNotBlockTheNextStart() {
+        // A lock file in the lock's own format whose process has ended.
+        QProcess gone;
+        gone.start(QStringLiteral("true"), QStringList{});
+        QVERIFY(gone.waitForStarted());
+        const qint64 pid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        writeFile(
+            path(QStringLiteral("quillane.lock")),
+            QByteArray::number(pid) + "\nquillane\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+
+        RecordingPrompts prompts;
+        StartUp startUp(prompts);
+        QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("out.txt"))), StartUp::kRunning);
+        QVERIFY(prompts.warnings.isEmpty());
+    }
+
+    void anOldPlotFileIsRenamedToPlotBakReplacingAnOlderOne() {
+        writeFile(path(QStringLiteral("plot.dat")), "last run's plot");
+        writeFile(path(QStringLiteral("plot.bak")), "older plot");
+        RecordingPrompts prompts;
+        StartUp startUp(prompts);
+        QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("out.txt"))), StartUp::kRunning);
+        QVERIFY(!QFile::exists(path(QStringLiteral("plot.dat"))));
+        QCOMPARE(readFile(path(QStringLiteral("plot.bak"))), QByteArray("last run's plot"));
+    }
+
+    void aMissingLibraryEndsWithAMessageNamingIt() {
+        const QByteArray saved = qgetenv("QUILLANE_LIBRARY");
+        qputenv("QUILLANE_LIBRARY", QFile::encodeName(path(QStringLiteral("libnothere.so"))));
+        RecordingPrompts prompts;
+        StartUp startUp(prompts);
+        const int status = startUp.run(optionsWithOutput(QStringLiteral("out.txt")));
+        qputenv("QUILLANE_LIBRARY", saved);
+        QCOMPARE(status, 2);
+        QCOMPARE(prompts.warnings.size(), 1);
+        QCOMPARE(prompts.warnings[0].title, QStringLiteral("Library Error"));
+        QVERIFY(prompts.warnings[0].text.contains(QStringLiteral("quillane")));
+        QVERIFY(prompts.warnings[0].text.contains(QStringLiteral("libnothere.so")));
+    }
+};
+
+QTEST_MAIN(StartUpTest)
+#include "startup_test.moc"

@@ -1,0 +1,70 @@
+// Shared helpers of the front-end tests: prompts that tests answer, the
+// record of the stand-in library, scratch folders and small file helpers.
+#pragma once
+
+#include <deque>
+#include <functional>
+
+#include <QDialog>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "Prompts.h"
+
+namespace quillane::frontend::testing {
+
+// Answers every prompt from what the test queued and records what was asked.
+class RecordingPrompts : public Prompts {
+  public:
+    struct Message {
+        QString title;
+        QString text;
+    };
+
+    void warn(QWidget *parent, const QString &title, const QString &text) override;
+    bool ask(QWidget *parent, const QString &title, const QString &text) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    int execDialog(QDialog &dialog) override;
+    void beep() override { ++beeps; }
+
+    QList<Message> warnings;
+    QList<Message> questions;
+    QStringList openTitles;
+    QStringList openFilters;
+    QStringList saveTitles;
+    std::deque<bool> answers;       // for ask(); Yes when empty
+    std::deque<QString> openNames;  // for openFileName(); cancel when empty
+    std::deque<QString> saveNames;  // for saveFileName(); cancel when empty
+    // Runs in place of a modal loop: set the dialog's controls and call
+    // accept() or reject().  Without it every dialog is rejected.
+    std::function<void(QDialog &)> onDialog;
+    int beeps = 0;
+};
+
+// The stand-in library's record file, set in the environment.
+class CallRecord {
+  public:
+    CallRecord();
+    void clear();
+    QStringList lines() const;
+    // Only the operation names, in call order.
+    QStringList names() const;
+    QString path() const { return path_; }
+
+  private:
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+// Writes a text file; returns its full path.
+QString writeFile(const QString &path, const QByteArray &content);
+QByteArray readFile(const QString &path);
+
+// A scan file with a description line, a time line and a few data points.
+QByteArray scanFileContent(int number);
+
+// Compares two string lists and prints both in full when they differ.
+bool sameLines(const QStringList &actual, const QStringList &expected);
+
+}  // namespace quillane::frontend::testing
