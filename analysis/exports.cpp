@@ -5,13 +5,16 @@
 #include <exception>
 #include <string>
 
+#include "data_plots.h"
 #include "fit_match.h"
 #include "log.h"
 #include "options.h"
 #include "quillane.h"
+#include "result_graphs.h"
 #include "scanfile.h"
 #include "selection.h"
 #include "state.h"
+#include "tick_rounding.h"
 
 using namespace quillane;
 
@@ -158,36 +161,24 @@ QUILLANE_API void fit_allB(const int32_t *ref) {
 // ---- result graphs ----
 
 QUILLANE_API void plot_result_graphs(const int32_t *kind, const int32_t *ref) {
-    guarded("plot_result_graphs", [&](State &s) {
-        (void)kind;
-        (void)ref;
-        Log::post_log_line(s, " Result graphs are not available in this build");
-    });
+    guarded("plot_result_graphs", [&](State &s) { quillane::plot_result_graphs(s, *kind, *ref); });
 }
 
 // ---- data plots ----
 
 QUILLANE_API void GENERIC_PLOT(const int32_t *kind, const int32_t *set) {
-    guarded("GENERIC_PLOT", [&](State &s) {
-        (void)kind;
-        (void)set;
-        Log::post_log_line(s, " Data plots are not available in this build");
-    });
+    guarded("GENERIC_PLOT", [&](State &s) { generic_plot(s, *kind, *set); });
 }
 
 QUILLANE_API void plt_c_x(void) {
-    guarded("plt_c_x", [&](State &s) { Log::post_log_line(s, " Data plots are not available in this build"); });
+    guarded("plt_c_x", [&](State &s) { plot_list_values(s); });
 }
 
 // ---- axis tick rounding ----
 
 QUILLANE_API void tkrnd2(const float *lo, const float *hi, float *out_lo, float *out_hi,
                          int32_t *n_intervals) {
-    guarded("tkrnd2", [&](State &) {
-        *out_lo = *lo;
-        *out_hi = *hi;
-        *n_intervals = 1;
-    });
+    guarded("tkrnd2", [&](State &) { tick_round_float(*lo, *hi, *out_lo, *out_hi, *n_intervals); });
 }
 
 }  // extern "C"

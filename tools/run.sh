@@ -1,8 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and reads the bundled examples through the
-# library, printing its log.
+# Installs what is needed, builds, and runs the whole analysis on the bundled
+# absorbance examples without a display: the report goes to out/report.txt,
+# every data plot and result graph to out/plots/plot_NNN.dat.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=${QUILLANE_BUILD_DIR:-$root/build}
 bash "$root/tools/install-deps.sh"
 bash "$root/tools/build.sh"
-"${QUILLANE_BUILD_DIR:-$root/build}/bin/analysis_tests" --gtest_filter='SharedLibrary.Reading*'
+
+out=$root/out
+# The plots of an earlier run would otherwise be numbered on from there.
+rm -rf "$out/plots"
+mkdir -p "$out/plots"
+"$build/bin/quillane-batch" --out "$out/report.txt" --plots "$out/plots" "$root"/examples/*.RA1
+
+echo
+echo "Report:     $out/report.txt"
+echo "Plot files: $out/plots/ ($(find "$out/plots" -name 'plot_*.dat' | wc -l) files)"

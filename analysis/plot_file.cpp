@@ -1,0 +1,148 @@
+#include "plot_file.h"
+
+#include <fcntl.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "ftn_format.h"
+#include "log.h"
+
+namespace quillane {
+namespace {
+
+constexpr int kHeadingColumns = 79;  // columns 2-80 of lines 1 and 2
+constexpr int kStampLength = 25;
+
+std::string_view heading_text(std::string_view text) {
+    return ftn::trim_right(text.substr(0, std::min<size_t>(text.size(), kPlotTextLength)));
+}
+
+// Writes all of text to fd, going on after interrupted or partial writes.
+bool write_all(int fd, const std::string &text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+int plot_text_length(std::string_view text) {
+    return static_cast<int>(ftn::trim_right(text).size());
+}
+
+std::string plot_number(float v) {
+    // Round to the six digits shown first, so that the choice between fixed
+    // point and scientific notation and the digits agree: 999999.7 becomes
+    // 1.000000E+06 rather than 9.999997E+05.
+    double shown = v;
+    if (std::isfinite(shown) && shown != 0.0) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.5e", shown);
+        shown = std::strtod(buf, nullptr);
+    }
+    return ftn::general(shown, 6, 14);
+}
+
+std::string plot_time_stamp(const std::tm &t) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d ON %02d/%02d/%04d   ", t.tm_hour, t.tm_min,
+                  t.tm_sec, t.tm_mon + 1, t.tm_mday, t.tm_year + 1900);
+    return ftn::pad_right(buf, kStampLength);
+}
+
+std::string plot_heading_line(std::string_view heading, bool delete_marker) {
+    const std::string_view text = heading_text(heading);
+    if (!delete_marker) return " " + std::string(text);
+    return " " + ftn::pad_right(text, kHeadingColumns) + "!";
+}
+
+std::string plot_second_heading_line(std::string_view heading2, std::string_view stamp) {
+    return " " + ftn::pad_right(heading_text(heading2), kHeadingColumns) +
+           ftn::pad_right(stamp, kStampLength);
+}
+
+std::string plot_label_line(std::string_view label) {
+    const std::string_view text = heading_text(label);
+    if (text.empty()) return " " + std::string(kPlotTextLength, ' ');
+    return " " + std::string(text);
+}
+
+std::string plot_count_line(size_t count) {
+    return " " + ftn::int_field(static_cast<long long>(count), 15);
+}
+
+std::string plot_record_line(const PlotRecord &r) {
+    const int code = static_cast<int8_t>(r.code);
+    return "  " + plot_number(r.x) + " " + plot_number(r.y) + " " + plot_number(r.third) + " " +
+           ftn::int_field(code, 5);
+}
+
+std::string format_plot_file(const PlotState &plot, bool delete_marker, std::string_view stamp) {
+    std::string text;
+    text.reserve(128 * 5 + 54 * plot.plot_points.size());
+    auto line = [&](const std::string &l) {
+        text += l;
+        text += "\r\n";
+    };
+    line(plot_heading_line(plot.plot_heading, delete_marker));
+    line(plot_second_heading_line(plot.plot_heading2, stamp));
+    line(plot_label_line(plot.plot_xlabel));
+    line(plot_label_line(plot.plot_ylabel));
+    line(plot_count_line(plot.plot_points.size()));
+    for (const PlotRecord &r : plot.plot_points)
+        line(plot_record_line(r));
+    return text;
+}
+
+std::tm local_time_now(int *hundredths) {
+    timeval tv{};
+    ::gettimeofday(&tv, nullptr);
+    const std::time_t seconds = tv.tv_sec;
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    if (hundredths != nullptr) *hundredths = static_cast<int>(tv.tv_usec / 10000);
+    return local;
+}
+
+PlotWriteOutcome write_plot_file(State &s) {
+    if (!s.write_plot_files) return PlotWriteOutcome::disabled;
+    const std::string &name = s.plot_file_name;
+    // Created as a new file only: the viewer may not yet have taken the
+    // previous plot, and overwriting it would show the wrong graph.
+    const int fd =
+        name.empty() ? -1 : ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const int err = name.empty() ? ENOENT : errno;
+        if (err == EEXIST) {
+            Log::post_log_line(s, " The plot file " + name + " exists and was not written");
+            return PlotWriteOutcome::exists;
+        }
+        Log::post_log_line(s, " Cannot create the plot file " + name + ": " + std::strerror(err));
+        return PlotWriteOutcome::failed;
+    }
+    const std::string text =
+        format_plot_file(s.plot, s.delete_plot_files, plot_time_stamp(local_time_now()));
+    const bool ok = write_all(fd, text);
+    const int write_errno = errno;
+    const bool closed = ::close(fd) == 0;
+    if (ok && closed) return PlotWriteOutcome::written;
+    // A partial plot would be shown as if it were whole: remove it.
+    ::unlink(name.c_str());
+    Log::post_log_line(
+        s, " Cannot write the plot file " + name + ": " + std::strerror(ok ? errno : write_errno));
+    return PlotWriteOutcome::failed;
+}
+
+}  // namespace quillane

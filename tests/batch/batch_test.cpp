@@ -1,0 +1,213 @@
+// quillane-batch from the command line: its exit codes and messages for
+// each kind of bad input, and a whole run on a small scratch data set.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "plot_file_reader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path &p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+struct Outcome {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+class BatchRun : public ::testing::Test {
+  protected:
+    fs::path dir;
+
+    void SetUp() override {
+        std::random_device rd;
+        dir = fs::temp_directory_path() /
+              ("quillane-batch-test-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+
+    // A scan of `points` points from 6.0 cm outward, an exponential
+    // gradient that rises slightly with the scan number.
+    std::string scan(int k, int points = 120) {
+        const std::string name = "scan" + std::to_string(k) + ".RA1";
+        std::ofstream out(dir / name, std::ios::binary);
+        out << "Scratch cell, scan " << k << "\r\n";
+        out << "R 1 20.0 12000 " << 3600 * k << " 1.0E+10 280 1\r\n";
+        for (int i = 0; i < points; ++i) {
+            const double r = 6.0 + 0.008 * i;
+            out << r << " " << 0.1 * std::exp(2.0 * (r * r / 2 - 18.0)) * (1.0 + 0.001 * k)
+                << " 0.005\r\n";
+        }
+        return name;
+    }
+
+    // Runs the program in the scratch folder with the given arguments and
+    // extra environment settings.
+    Outcome run(const std::vector<std::string> &args, const std::vector<std::string> &env = {}) {
+        const fs::path out = dir / "stdout.txt";
+        const fs::path err = dir / "stderr.txt";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (chdir(dir.c_str()) != 0) _exit(127);
+            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr))
+                _exit(127);
+            for (const std::string &e : env)
+                putenv(const_cast<char *>(e.c_str()));
+            std::vector<char *> argv{const_cast<char *>(QUILLANE_BATCH_PATH)};
+            for (const std::string &a : args)
+                argv.push_back(const_cast<char *>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(QUILLANE_BATCH_PATH, argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        Outcome r;
+        r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = slurp(out);
+        r.err = slurp(err);
+        return r;
+    }
+};
+
+#define EXPECT_CONTAINS(text, part) \
+    EXPECT_NE((text).find(part), std::string::npos) << "in: " << (text)
+
+TEST_F(BatchRun, NoScanFilesIsAUsageError) {
+    const Outcome r = run({});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_CONTAINS(r.err, "quillane-batch: no scan files given");
+    EXPECT_CONTAINS(r.err, "usage: quillane-batch");
+}
+
+TEST_F(BatchRun, AnUnknownOptionIsAUsageError) {
+    const Outcome r = run({"--colour", scan(1)});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_CONTAINS(r.err, "unknown option --colour");
+}
+
+TEST_F(BatchRun, FewerThanThreeActiveSetsAreRefused) {
+    Outcome r = run({scan(1), scan(2)});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_CONTAINS(r.err, "at least 3 active data sets are needed; 2 active");
+    r = run({"--active", "1,3", scan(1), scan(2), scan(3), scan(4)});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_CONTAINS(r.err, "at least 3 active data sets are needed; 2 active");
+    EXPECT_FALSE(fs::exists(dir / "quillane-report.txt"));  // refused before any work
+}
+
+TEST_F(BatchRun, AnActiveSetThatWasNotReadIsRefused) {
+    const Outcome r = run({"--active", "1,2,5", scan(1), scan(2), scan(3)});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_CONTAINS(r.err, "--active: 5 is not one of the data sets 1..3");
+}
+
+TEST_F(BatchRun, AMissingScanFileIsNamed) {
+    const Outcome r = run({scan(1), "absent.RA1", scan(3)});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_CONTAINS(r.err, "cannot read the scan file absent.RA1");
+}
+
+TEST_F(BatchRun, LimitsThatLeaveTooFewPointsForTheSpanAreRefused) {
+    // 18.1 .. 18.3 cm^2 holds about 4 of each set's points; the span is 50.
+    const Outcome r = run({"--limits", "18.1", "18.3", scan(1), scan(2), scan(3)});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_CONTAINS(r.err, "leave a data set with no more than 50 points");
+}
+
+TEST_F(BatchRun, ALibraryThatCannotBeLoadedIsReported) {
+    const Outcome r =
+        run({scan(1), scan(2), scan(3)}, {"QUILLANE_LIBRARY=/nonexistent/libquillane.so"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_CONTAINS(r.err, "cannot load /nonexistent/libquillane.so");
+}
+
+TEST_F(BatchRun, AWholeRunWritesTheReportAndKeepsReadablePlotFiles) {
+    const Outcome r =
+        run({"--out", "report.txt", "--plots", "plots", scan(1), scan(2), scan(3), scan(4)});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::string report = slurp(dir / "report.txt");
+    EXPECT_EQ(report.substr(0, 50), " Quillane V0.99  \r\n Current Revision V0.99.0039 \r\n");
+    EXPECT_CONTAINS(report, " Orig.DS# 3 :: scan3.RA1 is active DS#3.");
+    EXPECT_CONTAINS(r.out, " This was file scan1.RA1");  // list-box lines reach standard output
+    EXPECT_CONTAINS(r.out, "quillane-batch: report written to report.txt");
+
+    // The first kept plot is the values of every active set.
+    const fs::path first = dir / "plots" / "plot_000.dat";
+    ASSERT_TRUE(fs::exists(first)) << r.out;
+    std::ifstream in(first, std::ios::binary);
+    quillane::plotfile::PlotData data;
+    ASSERT_EQ(quillane::plotfile::read_plot_file(in, data), quillane::plotfile::ReadStatus::ok);
+    EXPECT_FALSE(data.marked_for_deletion());
+    EXPECT_EQ(data.y_label, "Concentration");
+    EXPECT_EQ(data.count, 4 * 120);
+    EXPECT_EQ(data.points.back().code, 4);
+    EXPECT_FALSE(fs::exists(dir / "plots" / "plot.dat"));
+}
+
+TEST_F(BatchRun, AllDataPlotsAndResultGraphsAreKeptInOrder) {
+    const Outcome r = run({"--out", "report.txt", scan(1), scan(2), scan(3), scan(4)});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_CONTAINS(r.out, "quillane-batch: 8 plot files kept in plots");
+    const char *y_labels[] = {"Concentration", "Gradient, dC/dX",    "Gradient, dC/dX",
+                              "RMS Devs",      "Variance",           "Deviations",
+                              "Deviations",    "Radial Offset in cm"};
+    for (int i = 0; i < 8; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "plot_%03d.dat", i);
+        std::ifstream in(dir / "plots" / name, std::ios::binary);
+        quillane::plotfile::PlotData data;
+        ASSERT_EQ(quillane::plotfile::read_plot_file(in, data), quillane::plotfile::ReadStatus::ok)
+            << name;
+        EXPECT_EQ(data.y_label, y_labels[i]) << name;
+    }
+    EXPECT_CONTAINS(slurp(dir / "report.txt"), "Differentiated data set # 4");
+}
+
+TEST_F(BatchRun, SlopePlotsOfAChosenSubsetAreDrawnSetBySet) {
+    const Outcome r = run({"--active", "1,2,4", "--radius", "--span", "20", "--terms", "2", "--ref",
+                           "3", scan(1), scan(2), scan(3), scan(4)});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    // One plot of values, three of each slope kind, five result graphs.
+    EXPECT_CONTAINS(r.out, "quillane-batch: 12 plot files kept in plots");
+    EXPECT_CONTAINS(r.out, "slopes against value, active set 3 -> plots/plot_006.dat");
+    std::ifstream in(dir / "plots" / "plot_000.dat", std::ios::binary);
+    quillane::plotfile::PlotData data;
+    ASSERT_EQ(quillane::plotfile::read_plot_file(in, data), quillane::plotfile::ReadStatus::ok);
+    EXPECT_EQ(data.x_label, "Radius, R (cm)");
+    EXPECT_EQ(data.count, 3 * 120);
+    EXPECT_CONTAINS(slurp(dir / "quillane-report.txt"),
+                    "with span of  20 using a polynomial with 2 terms");
+}
+
+TEST_F(BatchRun, ALeftOverPlotFileIsMovedAsideAndNumberedFilesAreNotOverwritten) {
+    fs::create_directories(dir / "plots");
+    std::ofstream(dir / "plots" / "plot.dat") << "left over";
+    std::ofstream(dir / "plots" / "plot_000.dat") << "kept earlier";
+    const Outcome r = run({scan(1), scan(2), scan(3)});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(slurp(dir / "plots" / "plot.bak"), "left over");
+    EXPECT_EQ(slurp(dir / "plots" / "plot_000.dat"), "kept earlier");
+    EXPECT_TRUE(fs::exists(dir / "plots" / "plot_008.dat"));
+}
+
+}  // namespace

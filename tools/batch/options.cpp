@@ -1,0 +1,144 @@
+#include "options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+namespace batch {
+namespace {
+
+bool to_int(const std::string &text, int &out) {
+    char *end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno == ERANGE || v < -1000000 || v > 1000000)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool to_real(const std::string &text, double &out) {
+    char *end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
+    out = v;
+    return true;
+}
+
+bool to_int_list(const std::string &text, std::vector<int> &out) {
+    std::stringstream ss(text);
+    std::string item;
+    while (std::getline(ss, item, ',')) {
+        int v = 0;
+        if (!to_int(item, v)) return false;
+        out.push_back(v);
+    }
+    return !out.empty();
+}
+
+}  // namespace
+
+std::string usage_text() {
+    return "usage: quillane-batch [--out REPORT] [--active 1,3,5] [--limits LO HI] [--radius]\n"
+           "                      [--span N] [--terms T] [--ref K] [--plots DIR] [--echo] FILE...\n"
+           "\n"
+           "Reads the scan FILEs (at most 50) as data sets 1, 2, ..., fits every active set\n"
+           "against every other one, and writes the report to REPORT (default\n"
+           "quillane-report.txt) and every data plot and result graph as a numbered plot\n"
+           "file into DIR (default plots).\n"
+           "\n"
+           "  --active LIST   data set numbers taking part (default: all; at least 3)\n"
+           "  --limits LO HI  data limits in the position variable (default: full range)\n"
+           "  --radius        use the radius r in cm as position variable (default xi = r^2/2)\n"
+           "  --span N        points per local polynomial for the slopes (default 50)\n"
+           "  --terms T       polynomial degree 1..3 (default 3)\n"
+           "  --ref K         reference active set of the fit and the graphs (default 1)\n"
+           "  --echo          echo every scan file into the report\n"
+           "\n"
+           "The library libquillane.so is looked for next to this program, then on the\n"
+           "library path; QUILLANE_LIBRARY names another one.\n";
+}
+
+std::optional<Options> parse_options(int argc, char **argv, std::string &error) {
+    Options o;
+    auto value = [&](int &i, const std::string &name) -> std::optional<std::string> {
+        if (i + 1 >= argc) {
+            error = name + " needs a value";
+            return std::nullopt;
+        }
+        return std::string(argv[++i]);
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--out" || arg == "--plots") {
+            const auto v = value(i, arg);
+            if (!v || v->empty()) {
+                if (error.empty()) error = arg + " needs a value";
+                return std::nullopt;
+            }
+            (arg == "--out" ? o.report : o.plots_dir) = *v;
+        } else if (arg == "--active") {
+            const auto v = value(i, arg);
+            if (!v) return std::nullopt;
+            if (!to_int_list(*v, o.active)) {
+                error = "--active needs data set numbers separated by commas, such as 1,3,5";
+                return std::nullopt;
+            }
+        } else if (arg == "--limits") {
+            double lo = 0.0, hi = 0.0;
+            const auto a = value(i, arg);
+            const auto b = a ? value(i, arg) : std::nullopt;
+            if (!b) return std::nullopt;
+            if (!to_real(*a, lo) || !to_real(*b, hi) || !(hi > lo)) {
+                error = "--limits needs two numbers LO HI with LO < HI";
+                return std::nullopt;
+            }
+            o.limits = std::pair{lo, hi};
+        } else if (arg == "--radius") {
+            o.radius = true;
+        } else if (arg == "--echo") {
+            o.echo = true;
+        } else if (arg == "--span" || arg == "--terms" || arg == "--ref") {
+            const auto v = value(i, arg);
+            int n = 0;
+            if (!v) return std::nullopt;
+            if (!to_int(*v, n)) {
+                error = arg + " needs a whole number";
+                return std::nullopt;
+            }
+            if (arg == "--span") o.span = n;
+            if (arg == "--terms") o.terms = n;
+            if (arg == "--ref") o.ref = n;
+        } else if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        } else {
+            if (arg == "--") {
+                for (++i; i < argc; ++i)
+                    o.files.emplace_back(argv[i]);
+                break;
+            }
+            o.files.push_back(arg);
+        }
+    }
+    if (o.help) return o;
+    if (o.files.empty()) {
+        error = "no scan files given";
+        return std::nullopt;
+    }
+    if (o.span && (*o.span < 2 || *o.span > 2048)) {
+        error = "--span must be 2 to 2048 points";
+        return std::nullopt;
+    }
+    if (o.terms && (*o.terms < 1 || *o.terms > 3)) {
+        error = "--terms must be 1, 2 or 3";
+        return std::nullopt;
+    }
+    return o;
+}
+
+}  // namespace batch
