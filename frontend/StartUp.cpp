@@ -15,6 +15,7 @@
 #include "Prompts.h"
 #include "SplashWindow.h"
 #include "TextFormat.h"
+#include "ViewerBridge.h"
 
 namespace quillane::frontend {
 
@@ -120,6 +121,8 @@ int StartUp::run(const StartOptions &options) {
     }
     window_ = std::make_unique<MainWindow>(state_, library_, prompts_);
     installAnalysisDialogs(window_->hooks(), state_, library_, prompts_);
+    viewer_ = std::make_unique<ViewerBridge>(state_, library_, prompts_, *window_);
+    viewer_->install();
     window_->load();
 
     // 10-11: the output file; make sure we are still the only copy.

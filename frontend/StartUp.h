@@ -36,6 +36,8 @@ struct StartOptions {
 StartOptions parseArguments(const QStringList &arguments);
 QString usageText();
 
+class ViewerBridge;
+
 class StartUp {
   public:
     // Start-up ended: the main window is shown and the event loop is to run.
@@ -65,6 +67,7 @@ class StartUp {
     LibraryBinding library_;
     InstanceGuard guard_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<ViewerBridge> viewer_;  // goes before the main window does
 };
 
 }  // namespace quillane::frontend

@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "ActiveSetPages.h"
 #include "Prompts.h"
 #include "TextFormat.h"
 
@@ -56,18 +57,9 @@ DataSetTimesDialog::DataSetTimesDialog(const AppState &state, Prompts &prompts, 
             boxes_[k]->setText(formatDataSetTime(times_[k]));
         }
         grid->setRowStretch(kRowsPerPage, 1);
-        tabs_->addTab(
-            widget,
-            QStringLiteral("%1 - %2").arg(page * kRowsPerPage + 1).arg((page + 1) * kRowsPerPage));
+        tabs_->addTab(widget, setPageCaption(page));
     }
-    // Pages after the one holding the last active set go; that page names
-    // the last set it holds.
-    const int lastPage = numActive_ > 0 ? (numActive_ - 1) / kRowsPerPage : 0;
-    for (int page = kPages - 1; page > lastPage; --page)
-        tabs_->removeTab(page);
-    if (numActive_ > 0)
-        tabs_->setTabText(
-            lastPage, QStringLiteral("%1 - %2").arg(lastPage * kRowsPerPage + 1).arg(numActive_));
+    cutPagesToActiveSets(*tabs_, numActive_);
 
     auto *ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));

@@ -1,0 +1,73 @@
+// Connects the plot viewer to the rest of the program: it answers the
+// viewer's questions from the shared state and the library binding, and
+// fills in the main window's plot hooks (the data-set chooser and showing,
+// disposing and closing the plot window).
+#pragma once
+
+#include <memory>
+
+#include "viewer_host.h"
+
+class QWidget;
+
+namespace quillane::viewer {
+class Plotit;
+}
+
+namespace quillane::frontend {
+
+struct AppState;
+class LibraryBinding;
+class MainWindow;
+class ProgressWindow;
+class Prompts;
+
+class ViewerBridge : public viewer::ViewerHost {
+public:
+    ViewerBridge(AppState &state, LibraryBinding &library, Prompts &prompts, MainWindow &window);
+    ~ViewerBridge() override;
+
+    // Fills in newDSToPlot and the viewer hooks of the main window.
+    void install();
+
+    // The plot window once a plot has been shown, else null.
+    viewer::Plotit *plotWindow() const { return plotit_.get(); }
+
+    // ---- ViewerHost ----
+    double xLow() const override;
+    double xHigh() const override;
+    void setXLow(double value) override;
+    void setXHigh(double value) override;
+    bool limitsMode() const override;
+    void setxirange(double low, double high) override;
+    bool set_lim_indices_vb() override;
+    void TRANSFER_DATA() override;
+    void tkrnd2(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals) override;
+    void showSpanWarning() override;
+    QString plotFileName() const override;
+    QString tempPlotFileName() const override;
+    QString workDir() const override;
+    void setWorkDir(const QString &dir) override;
+    QString programTitle() const override;
+    QString defaultPrinterName() const override;
+    void printerChosen(int index, const QString &name) override;
+    bool showCoordsDefault() const override;
+    void setPlotWindowOpen(bool open) override;
+    void setLegendWindowOpen(bool open) override;
+    void showProgress(const QString &text) override;
+    void setProgress(int percent) override;
+    void hideProgress() override;
+
+private:
+    void loadPlotWindow();
+    void chooseDataSets(QWidget *parent);
+
+    AppState &state_;
+    LibraryBinding &library_;
+    Prompts &prompts_;
+    MainWindow &window_;
+    std::unique_ptr<viewer::Plotit> plotit_;
+    std::unique_ptr<ProgressWindow> progress_;
+};
+
+}  // namespace quillane::frontend

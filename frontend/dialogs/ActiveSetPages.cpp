@@ -1,0 +1,19 @@
+#include "ActiveSetPages.h"
+
+#include <QString>
+#include <QTabWidget>
+
+namespace quillane::frontend {
+
+QString setPageCaption(int page) {
+    return QStringLiteral("%1 - %2").arg(page * kSetsPerPage + 1).arg((page + 1) * kSetsPerPage);
+}
+
+void cutPagesToActiveSets(QTabWidget &tabs, int numActive) {
+    const int lastPage = numActive > 0 ? (numActive - 1) / kSetsPerPage : 0;
+    for (int page = tabs.count() - 1; page > lastPage; --page) tabs.removeTab(page);
+    if (numActive > 0)
+        tabs.setTabText(lastPage, QStringLiteral("%1 - %2").arg(lastPage * kSetsPerPage + 1).arg(numActive));
+}
+
+}  // namespace quillane::frontend

@@ -1,0 +1,20 @@
+// The tab pages of the dialogs that list the active sets: five pages of ten
+// sets, "1 - 10" to "41 - 50", cut to the active sets.
+#pragma once
+
+class QTabWidget;
+class QString;
+
+namespace quillane::frontend {
+
+inline constexpr int kSetsPerPage = 10;
+inline constexpr int kSetPages = 5;
+
+// "1 - 10" for page 0, and so on.
+QString setPageCaption(int page);
+
+// Removes the pages after the one holding active set `numActive`, and names
+// that page after the sets it holds ("21 - 23").
+void cutPagesToActiveSets(QTabWidget &tabs, int numActive);
+
+}  // namespace quillane::frontend

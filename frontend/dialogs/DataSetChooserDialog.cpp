@@ -1,0 +1,90 @@
+#include "DataSetChooserDialog.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "ActiveSetPages.h"
+#include "TextFormat.h"
+
+namespace quillane::frontend {
+
+QString DataSetChooserDialog::boxCaption(int k, const QString &fileName) {
+    // Names of up to 23 characters are shown whole, longer ones by their end.
+    return QStringLiteral(" %1:  ").arg(k) + shortenedName(fileName.trimmed(), 24, 21);
+}
+
+DataSetChooserDialog::DataSetChooserDialog(const AppState &state, bool forDeviations, int refSet,
+                                           QWidget *parent)
+    : QDialog(parent),
+      numActive_(qBound(0, state.NumActive, kMaxDataSets)),
+      forDeviations_(forDeviations),
+      refSet_(refSet) {
+    setObjectName(QStringLiteral("NewDSToPlot"));
+    setWindowTitle(QStringLiteral("Choose Data Sets"));
+    setModal(true);
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("TabStrip1"));
+    for (int page = 0; page < kSetPages; ++page) {
+        auto *widget = new QWidget;
+        auto *column = new QVBoxLayout(widget);
+        column->setSpacing(2);
+        for (int i = 0; i < kSetsPerPage; ++i) {
+            const int k = page * kSetsPerPage + i + 1;
+            auto *box = new QCheckBox(widget);
+            box->setObjectName(QStringLiteral("Check_%1").arg(k));
+            boxes_[static_cast<size_t>(k)] = box;
+            column->addWidget(box);
+            if (k > numActive_) {
+                box->setVisible(false);
+                continue;
+            }
+            const QString name = state.DataFileNames[static_cast<size_t>(
+                qBound(0, state.ActiveSetTable[static_cast<size_t>(k)], kMaxDataSets + 1))];
+            box->setText(boxCaption(k, name));
+            box->setToolTip(name.trimmed());
+            // The reference set is not compared with itself.
+            if (forDeviations && k == refSet) box->setEnabled(false);
+        }
+        column->addStretch(1);
+        tabs_->addTab(widget, setPageCaption(page));
+    }
+    cutPagesToActiveSets(*tabs_, numActive_);
+
+    auto *ok = new QPushButton(QStringLiteral("&OK"), this);
+    ok->setObjectName(QStringLiteral("IsReady"));
+    ok->setDefault(true);
+    auto *all = new QPushButton(QStringLiteral("Plot &All"), this);
+    all->setObjectName(QStringLiteral("PlotAll"));
+    connect(ok, &QPushButton::clicked, this, &DataSetChooserDialog::accept);
+    connect(all, &QPushButton::clicked, this, &DataSetChooserDialog::plotAll);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(all);
+    buttons->addWidget(ok);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addLayout(buttons);
+}
+
+void DataSetChooserDialog::accept() {
+    PlotList list{};
+    int count = 0;
+    for (int k = 1; k <= numActive_; ++k)
+        if (boxes_[static_cast<size_t>(k)]->isChecked()) list[static_cast<size_t>(++count)] = k;
+    list[0] = count;
+    chosen_ = list;
+    QDialog::accept();
+}
+
+void DataSetChooserDialog::plotAll() {
+    for (int k = 1; k <= numActive_; ++k) boxes_[static_cast<size_t>(k)]->setChecked(true);
+    if (forDeviations_ && refSet_ >= 1 && refSet_ <= numActive_)
+        boxes_[static_cast<size_t>(refSet_)]->setChecked(false);
+    accept();
+}
+
+}  // namespace quillane::frontend

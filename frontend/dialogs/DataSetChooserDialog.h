@@ -1,0 +1,51 @@
+// "Choose Data Sets": which active sets a plot shows.  One check box per
+// active set on five pages of ten; "Plot &All" ticks every set (but the
+// reference set, when the deviations graph asks).  The result is the list
+// handed to the library: count first, then the active-set numbers in
+// ascending order.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include <QDialog>
+
+#include "AppState.h"
+
+class QCheckBox;
+class QTabWidget;
+
+namespace quillane::frontend {
+
+// list[0] = count, list[1..count] = active sets.
+using PlotList = std::array<int32_t, kMaxDataSets + 1>;
+
+class DataSetChooserDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `forDeviations`: the reference set `refSet` cannot be chosen.
+    DataSetChooserDialog(const AppState &state, bool forDeviations, int refSet, QWidget *parent = nullptr);
+
+    // The sets ticked when OK or "Plot All" closed the dialog; count 0 when
+    // none was ticked or the dialog was closed otherwise.
+    const PlotList &chosen() const { return chosen_; }
+
+    QCheckBox *box(int activeSet) const { return boxes_[static_cast<size_t>(activeSet)]; }
+    QTabWidget *tabs() const { return tabs_; }
+
+    void accept() override;
+    void plotAll();
+
+    // The caption of active set k's box.
+    static QString boxCaption(int k, const QString &fileName);
+
+private:
+    std::array<QCheckBox *, kMaxDataSets + 1> boxes_{};
+    QTabWidget *tabs_;
+    int numActive_;
+    bool forDeviations_;
+    int refSet_;
+    PlotList chosen_{};
+};
+
+}  // namespace quillane::frontend
