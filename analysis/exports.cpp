@@ -26,8 +26,8 @@ void guarded(const char *operation, F &&body) noexcept {
         body(global_state());
     } catch (const std::exception &e) {
         try {
-            Log::post_log_line(global_state(), std::string(" Internal error in ") + operation + ": " +
-                                                   e.what());
+            Log::post_log_line(global_state(),
+                               std::string(" Internal error in ") + operation + ": " + e.what());
         } catch (...) {
         }
     } catch (...) {
@@ -100,8 +100,9 @@ QUILLANE_API void set_differ_parms(const int32_t *span, const int32_t *terms) {
 
 QUILLANE_API void getdatar(const char *name, int32_t length, const int32_t *n) {
     guarded("getdatar", [&](State &s) {
-        std::string text = name != nullptr && length > 0 ? std::string(name, static_cast<size_t>(length))
-                                                         : std::string();
+        std::string text = name != nullptr && length > 0
+                               ? std::string(name, static_cast<size_t>(length))
+                               : std::string();
         read_scan_file(s, std::move(text), *n);
     });
 }

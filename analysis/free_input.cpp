@@ -7,7 +7,9 @@
 namespace quillane {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
 
 // Checks the form [sign] digits [. digits] [letter [sign] digits] with at
 // least one mantissa digit, and converts it.
@@ -48,17 +50,20 @@ bool parse_number(std::string_view token, double &value) {
 FreeRead read_free_numbers(std::string_view text, std::span<double> out) {
     size_t pos = 0;
     for (double &slot : out) {
-        while (pos < text.size() && is_blank(text[pos])) ++pos;
+        while (pos < text.size() && is_blank(text[pos]))
+            ++pos;
         if (pos >= text.size()) return FreeRead::end_of_record;
         size_t end = pos;
-        while (end < text.size() && !is_blank(text[end]) && text[end] != ',') ++end;
+        while (end < text.size() && !is_blank(text[end]) && text[end] != ',')
+            ++end;
         const std::string_view token = text.substr(pos, end - pos);
         double value = 0.0;
         if (token.empty() || !parse_number(token, value)) return FreeRead::bad_text;
         slot = value;
         // Move past the separator: blanks, then at most one comma.
         pos = end;
-        while (pos < text.size() && is_blank(text[pos])) ++pos;
+        while (pos < text.size() && is_blank(text[pos]))
+            ++pos;
         if (pos < text.size() && text[pos] == ',') ++pos;
     }
     return FreeRead::ok;

@@ -7,7 +7,9 @@
 namespace quillane::ftn {
 namespace {
 
-std::string stars(int w) { return std::string(static_cast<size_t>(w > 0 ? w : 0), '*'); }
+std::string stars(int w) {
+    return std::string(static_cast<size_t>(w > 0 ? w : 0), '*');
+}
 
 std::string fit_field(const std::string &s, int w) {
     if (static_cast<int>(s.size()) > w) return stars(w);
@@ -20,7 +22,8 @@ std::string not_finite(double v, int w) {
 }
 
 // Splits "%.*e" output of |v| into its digits (no point) and the exponent.
-void decimal_digits(double magnitude, int digits_after_point, std::string &mantissa, int &exponent) {
+void decimal_digits(double magnitude, int digits_after_point, std::string &mantissa,
+                    int &exponent) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*e", digits_after_point, magnitude);
     std::string s(buf);
@@ -51,7 +54,9 @@ bool all_zero_digits(const std::string &s) {
 
 }  // namespace
 
-std::string int_field(long long v, int w) { return fit_field(std::to_string(v), w); }
+std::string int_field(long long v, int w) {
+    return fit_field(std::to_string(v), w);
+}
 
 std::string fixed(double v, int w, int d) {
     if (!std::isfinite(v)) return not_finite(v, w);
@@ -91,7 +96,8 @@ std::string sci(double v, int w, int d, char letter, int lead) {
 std::string general(double v, int sig, int w) {
     if (!std::isfinite(v)) return not_finite(v, w);
     const std::string trailer(4, ' ');
-    if (v == 0.0) return fit_field("0." + std::string(static_cast<size_t>(sig - 1), '0'), w - 4) + trailer;
+    if (v == 0.0)
+        return fit_field("0." + std::string(static_cast<size_t>(sig - 1), '0'), w - 4) + trailer;
     std::string digits;
     int exponent = 0;
     decimal_digits(std::fabs(v), sig - 1, digits, exponent);
@@ -108,8 +114,12 @@ std::string general(double v, int sig, int w) {
     return fit_field(s + buf, w);
 }
 
-std::string free_int(long long v) { return int_field(v, kFreeIntWidth); }
-std::string free_real(double v) { return general(v, kFreeRealDigits, kFreeRealWidth); }
+std::string free_int(long long v) {
+    return int_field(v, kFreeIntWidth);
+}
+std::string free_real(double v) {
+    return general(v, kFreeRealDigits, kFreeRealWidth);
+}
 
 void FreeLine::start() {
     if (line_.empty()) line_ = " ";
@@ -137,14 +147,16 @@ FreeLine &FreeLine::operator<<(double v) {
 
 std::string_view trim_right(std::string_view s) {
     size_t n = s.size();
-    while (n > 0 && s[n - 1] == ' ') --n;
+    while (n > 0 && s[n - 1] == ' ')
+        --n;
     return s.substr(0, n);
 }
 
 std::string_view trim(std::string_view s) {
     s = trim_right(s);
     size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
     return s.substr(i);
 }
 

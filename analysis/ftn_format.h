@@ -44,7 +44,7 @@ std::string free_real(double v);
 // Builds a free-format line: a leading blank, then the items.  A line with no
 // items is empty.
 class FreeLine {
-public:
+  public:
     FreeLine &operator<<(std::string_view text);
     FreeLine &operator<<(const char *text) { return *this << std::string_view(text); }
     FreeLine &operator<<(const std::string &text) { return *this << std::string_view(text); }
@@ -55,7 +55,7 @@ public:
     operator const std::string &() const { return line_; }
     operator std::string_view() const { return line_; }
 
-private:
+  private:
     void start();
     std::string line_;
 };

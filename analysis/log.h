@@ -20,7 +20,7 @@ namespace quillane {
 inline constexpr int kListBoxLineLength = kLogLineLength - 1;
 
 class Log {
-public:
+  public:
     explicit Log(State &s);
     ~Log();
     Log(const Log &) = delete;
@@ -42,7 +42,7 @@ public:
     // repainted and up to two of its pending events are handled.
     static void post_log_line(State &s, std::string_view line);
 
-private:
+  private:
     State &state_;
     std::FILE *file_ = nullptr;
 };

@@ -15,17 +15,20 @@ std::string file_name_argument(const char *name, int32_t length) {
 }
 
 void set_redirection(State &s, const int32_t *table, int32_t count) {
-    for (int k = 1; k <= kMaxDataSets; ++k) s.active_sets[k] = table[k - 1];
+    for (int k = 1; k <= kMaxDataSets; ++k)
+        s.active_sets[k] = table[k - 1];
     s.active_sets[0] = std::clamp<int32_t>(count, 0, kMaxDataSets);
 }
 
 void set_result_choice(State &s, const int32_t *choices, bool use_log) {
-    for (int k = 1; k <= 3; ++k) s.result_choice[k] = choices[k - 1] != 0;
+    for (int k = 1; k <= 3; ++k)
+        s.result_choice[k] = choices[k - 1] != 0;
     s.result_choice[0] = use_log;
 }
 
 void set_positions_to_plot(State &s, const double *xs, int32_t count) {
-    for (int k = 1; k <= 10; ++k) s.xs_to_plot[k] = xs[k - 1];
+    for (int k = 1; k <= 10; ++k)
+        s.xs_to_plot[k] = xs[k - 1];
     s.xs_to_plot_count = std::clamp<int32_t>(count, 0, 10);
 }
 

@@ -105,7 +105,8 @@ void read_scan_file(State &s, std::string name, int n) {
     if (!is_dir) in.open(file_name, std::ios::binary);
     if (!in.is_open()) {
         const std::string why = is_dir ? "it is a folder" : std::strerror(errno);
-        log.both(" Cannot open scan file " + file_name + ": " + why + "; the data set has no points");
+        log.both(" Cannot open scan file " + file_name + ": " + why +
+                 "; the data set has no points");
     } else if (start <= kMaxPoints) {
         std::string line;
         bool time_search = true;
@@ -121,7 +122,8 @@ void read_scan_file(State &s, std::string name, int n) {
                     ++time_lines;
                     if (line[0] != 'R' && line[0] != 'P') continue;
                     std::array<double, 4> numbers{};
-                    if (read_free_numbers(std::string_view(line).substr(1), numbers) == FreeRead::ok) {
+                    if (read_free_numbers(std::string_view(line).substr(1), numbers) ==
+                        FreeRead::ok) {
                         s.set_time[n] = numbers[3];
                         time_search = false;
                         echo(line);

@@ -31,7 +31,8 @@ void transfer_data(State &s) {
         const int32_t lo = std::max(s.lim_lo[d], first);
         const int32_t hi = std::min(s.lim_hi[d], last);
         s.active_point_count[k] = s.lim_hi[d] - s.lim_lo[d] + 1;
-        if (lo != s.lim_lo[d] || hi != s.lim_hi[d]) s.active_point_count[k] = std::max(0, hi - lo + 1);
+        if (lo != s.lim_lo[d] || hi != s.lim_hi[d])
+            s.active_point_count[k] = std::max(0, hi - lo + 1);
         for (int32_t p = lo; p <= hi && total < kMaxPoints; ++p) {
             const int32_t m = ++total;
             s.active_point_set[m] = k;
@@ -56,12 +57,15 @@ void transfer_data(State &s) {
 void put_plot_list(State &s, const int32_t *list) {
     const int32_t count = std::clamp<int32_t>(list[0], 0, kMaxDataSets);
     s.plot_list[0] = count;
-    for (int i = 1; i <= count; ++i) s.plot_list[i] = list[i];
+    for (int i = 1; i <= count; ++i)
+        s.plot_list[i] = list[i];
 }
 
 bool find_limit_indices(State &s, double low, double high) {
     Log log(s);  // the search reports nothing, but opens the file like every operation
-    auto position = [&](int32_t i) { return s.xi_mode ? s.raw_points[i].xi : s.raw_points[i].radius; };
+    auto position = [&](int32_t i) {
+        return s.xi_mode ? s.raw_points[i].xi : s.raw_points[i].radius;
+    };
     const int sets = std::clamp(s.data_set_count, 0, kMaxDataSets);
     bool ok = true;
     for (int k = 1; k <= sets; ++k) {
@@ -70,11 +74,15 @@ bool find_limit_indices(State &s, double low, double high) {
         int32_t lo = first;
         int32_t hi = last;
         if (s.xi_mode) {
-            while (lo <= last && position(lo) < low) ++lo;
-            while (hi >= first && position(hi) > high) --hi;
+            while (lo <= last && position(lo) < low)
+                ++lo;
+            while (hi >= first && position(hi) > high)
+                --hi;
         } else {
-            while (lo < last && position(lo) < low) ++lo;
-            while (hi > first && position(hi) > high) --hi;
+            while (lo < last && position(lo) < low)
+                ++lo;
+            while (hi > first && position(hi) > high)
+                --hi;
         }
         s.lim_lo[k] = lo;
         s.lim_hi[k] = hi;
@@ -83,7 +91,9 @@ bool find_limit_indices(State &s, double low, double high) {
     return ok;
 }
 
-bool set_limit_indices(State &s) { return find_limit_indices(s, s.xi_low, s.xi_high); }
+bool set_limit_indices(State &s) {
+    return find_limit_indices(s, s.xi_low, s.xi_high);
+}
 
 void find_smallest_range(State &s) {
     if (s.xi_mode)
@@ -123,11 +133,13 @@ void set_times(State &s, const double *times) {
         if (d >= 1 && d <= kMaxDataSets) s.set_time[d] = times[k - 1];
     }
     log.both(blank);
-    for (int k = 1; k <= kMaxDataSets; ++k) s.active_time[k] = times[k - 1];
+    for (int k = 1; k <= kMaxDataSets; ++k)
+        s.active_time[k] = times[k - 1];
 }
 
 void get_times(const State &s, double *times) {
-    for (int k = 1; k <= kMaxDataSets; ++k) times[k - 1] = s.active_time[k];
+    for (int k = 1; k <= kMaxDataSets; ++k)
+        times[k - 1] = s.active_time[k];
 }
 
 void renumber_fringes(State &s) {

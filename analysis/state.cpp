@@ -11,7 +11,8 @@ State::State()
       raw_point_set(kMaxPoints + 1, 0),
       active_points(kMaxPoints + 1),
       active_point_set(kMaxPoints + 1, 0) {
-    for (int k = 1; k <= kMaxDataSets; ++k) active_sets[k] = k;
+    for (int k = 1; k <= kMaxDataSets; ++k)
+        active_sets[k] = k;
 }
 
 State &global_state() {
@@ -36,7 +37,8 @@ void init_commons(State &s, bool echo) {
     s.xi_high = 26.0;
     s.differ_span = 50;
     s.differ_terms = 3;
-    for (int k = 1; k <= kMaxDataSets; ++k) s.active_sets[k] = k;
+    for (int k = 1; k <= kMaxDataSets; ++k)
+        s.active_sets[k] = k;
     s.data_set_count = 0;
     s.deriv_valid.fill(0);
     s.xi_mode = true;
@@ -58,7 +60,8 @@ int32_t smallest_active_set(const State &s) {
 
 int32_t first_raw_index(const State &s, int k) {
     int64_t first = 1;
-    for (int j = 1; j < k && j <= kMaxDataSets; ++j) first += std::max(0, s.set_point_count[j]);
+    for (int j = 1; j < k && j <= kMaxDataSets; ++j)
+        first += std::max(0, s.set_point_count[j]);
     return static_cast<int32_t>(std::min<int64_t>(first, kMaxPoints + 1));
 }
 

@@ -81,8 +81,8 @@ struct State {
     std::string plot_subtitle;
     int32_t differ_span = 50;
     int32_t differ_terms = 3;
-    SetTable<int32_t> deriv_valid{};  // [0] = sets differentiated, 0 = stale
-    SetTable<int32_t> plot_list{};    // [0] = count
+    SetTable<int32_t> deriv_valid{};      // [0] = sets differentiated, 0 = stale
+    SetTable<int32_t> plot_list{};        // [0] = count
     std::array<bool, 4> result_choice{};  // [0] = logarithms, [1..3] = fit kinds
     std::array<double, 11> xs_to_plot{};  // 1..10
     int32_t xs_to_plot_count = 0;

@@ -21,7 +21,7 @@ namespace {
 // Small, portable generator (splitmix64) and Box-Muller normals: the
 // standard library's distributions differ between implementations.
 class Random {
-public:
+  public:
     explicit Random(uint64_t seed) : state_(seed) {}
     double uniform() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
     double normal() {
@@ -30,7 +30,7 @@ public:
         return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * M_PI * u2);
     }
 
-private:
+  private:
     uint64_t next() {
         uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
         z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
@@ -41,10 +41,10 @@ private:
 };
 
 struct Cell {
-    double meniscus = 5.95;  // cm
-    double base = 7.15;      // cm
-    double c0 = 0.5;         // loading concentration, OD at the scan wavelength
-    double sigma = 0.4;      // cm^-2: reduced buoyant molar mass M(1 - v rho) w^2 / (R T)
+    double meniscus = 5.95;     // cm
+    double base = 7.15;         // cm
+    double c0 = 0.5;            // loading concentration, OD at the scan wavelength
+    double sigma = 0.4;         // cm^-2: reduced buoyant molar mass M(1 - v rho) w^2 / (R T)
     double tau = 4.0 * 3600.0;  // s: time constant of the approach to equilibrium
 
     double xi_m() const { return meniscus * meniscus / 2.0; }
@@ -61,11 +61,13 @@ struct Cell {
     }
 };
 
-bool write_absorbance_scan(const std::string &path, const Cell &cell, int scan, double t, Random &rng) {
+bool write_absorbance_scan(const std::string &path, const Cell &cell, int scan, double t,
+                           Random &rng) {
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     std::fprintf(f, "Example cell 1, 280 nm, equilibrium run, scan %d\r\n", scan);
-    std::fprintf(f, "R 1 20.0 12000 %5.0f %.5E 280 1\r\n", t, t * std::pow(12000.0 * M_PI / 30.0, 2));
+    std::fprintf(f, "R 1 20.0 12000 %5.0f %.5E 280 1\r\n", t,
+                 t * std::pow(12000.0 * M_PI / 30.0, 2));
     const double start = 5.85 + 0.002 * rng.uniform();
     const double step = 0.003 + 0.0001 * (rng.uniform() - 0.5);
     for (double r = start; r < 7.25; r += step) {
@@ -86,17 +88,20 @@ bool write_absorbance_scan(const std::string &path, const Cell &cell, int scan, 
     return std::fclose(f) == 0;
 }
 
-bool write_interference_scan(const std::string &path, const Cell &cell, int scan, double t, Random &rng) {
+bool write_interference_scan(const std::string &path, const Cell &cell, int scan, double t,
+                             Random &rng) {
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     std::fprintf(f, "Example cell 1, interference, scan %d, fringes\r\n", scan);
-    std::fprintf(f, "P 1 20.0 12000 %5.0f %.5E 675 1\r\n", t, t * std::pow(12000.0 * M_PI / 30.0, 2));
+    std::fprintf(f, "P 1 20.0 12000 %5.0f %.5E 675 1\r\n", t,
+                 t * std::pow(12000.0 * M_PI / 30.0, 2));
     constexpr double kFringesPerOD = 3.3;
     const double start = 5.96 + 0.001 * rng.uniform();
     const double step = 0.001 + 0.00005 * (rng.uniform() - 0.5);
     const double offset = 0.37 * scan;  // the fringe count is only known up to an offset
     for (double r = start; r < 7.14; r += step) {
-        const double fringes = kFringesPerOD * cell.concentration(r, t) + offset + 0.01 * rng.normal();
+        const double fringes =
+            kFringesPerOD * cell.concentration(r, t) + offset + 0.01 * rng.normal();
         // The instrument reports the fringe displacement modulo whole fringes.
         const double wrapped = fringes - std::floor(fringes);
         std::fprintf(f, "%.4f  %.5f\r\n", r, wrapped);

@@ -13,16 +13,22 @@
 namespace {
 
 std::vector<std::string> g_box;
-void add_string(int32_t, const char *line) { g_box.emplace_back(line); }
-int32_t get_count(int32_t) { return static_cast<int32_t>(g_box.size()); }
+void add_string(int32_t, const char *line) {
+    g_box.emplace_back(line);
+}
+int32_t get_count(int32_t) {
+    return static_cast<int32_t>(g_box.size());
+}
 void set_top_index(int32_t, int32_t) {}
 void update(int32_t) {}
-int32_t dispatch_pending(int32_t) { return 0; }
+int32_t dispatch_pending(int32_t) {
+    return 0;
+}
 
 // The library, opened once for the whole test program: its state lives as
 // long as the process, as it does in the program.
 class Library {
-public:
+  public:
     Library() : handle_(dlopen(QUILLANE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL)) {}
     bool loaded() const { return handle_ != nullptr; }
     template <typename F>
@@ -31,7 +37,7 @@ public:
     }
     void *raw(const char *name) const { return dlsym(handle_, name); }
 
-private:
+  private:
     void *handle_;
 };
 
@@ -40,16 +46,39 @@ const Library &library() {
     return lib;
 }
 
-std::string trimmed(const std::string &s) { return s.substr(0, s.find_last_not_of(' ') + 1); }
+std::string trimmed(const std::string &s) {
+    return s.substr(0, s.find_last_not_of(' ') + 1);
+}
 
 TEST(SharedLibrary, ExportsEveryOperationAndHidesItsInternals) {
     ASSERT_TRUE(library().loaded()) << dlerror();
-    for (const char *name :
-         {"initcommons", "init_namwr", "setplotfile", "init_lbhandle", "setredir", "setrchoice",
-          "set_xs_to_plot", "set_plotsave", "get_differ_parms", "set_differ_parms", "getdatar",
-          "TRANSFER_DATA", "put_plotlist", "setxirange", "getxirange", "set_lim_indices_vb",
-          "find_smallest_range", "set_x_var", "get_times", "set_times", "renumber_fringes", "fit_allB",
-          "plot_result_graphs", "GENERIC_PLOT", "plt_c_x", "tkrnd2", "init_lbsink"})
+    for (const char *name : {"initcommons",
+                             "init_namwr",
+                             "setplotfile",
+                             "init_lbhandle",
+                             "setredir",
+                             "setrchoice",
+                             "set_xs_to_plot",
+                             "set_plotsave",
+                             "get_differ_parms",
+                             "set_differ_parms",
+                             "getdatar",
+                             "TRANSFER_DATA",
+                             "put_plotlist",
+                             "setxirange",
+                             "getxirange",
+                             "set_lim_indices_vb",
+                             "find_smallest_range",
+                             "set_x_var",
+                             "get_times",
+                             "set_times",
+                             "renumber_fringes",
+                             "fit_allB",
+                             "plot_result_graphs",
+                             "GENERIC_PLOT",
+                             "plt_c_x",
+                             "tkrnd2",
+                             "init_lbsink"})
         EXPECT_NE(library().raw(name), nullptr) << name;
     EXPECT_EQ(library().raw("_ZN8quillane12global_stateEv"), nullptr);
 }
@@ -63,8 +92,10 @@ TEST(SharedLibrary, ReadingTheExamplesLogsBannerFileLineAndFiveSummaryLinesPerFi
     library().get<void(const quillane_listbox_ops *)>("init_lbsink")(&ops);
     const int32_t handle = 1, lines = 20;
     library().get<void(const int32_t *, const int32_t *)>("init_lbhandle")(&handle, &lines);
-    library().get<void(const char *, int32_t)>("init_namwr")(out.c_str(), static_cast<int32_t>(out.size()));
-    library().get<void(const char *, int32_t)>("setplotfile")(plot.c_str(), static_cast<int32_t>(plot.size()));
+    library().get<void(const char *, int32_t)>("init_namwr")(out.c_str(),
+                                                             static_cast<int32_t>(out.size()));
+    library().get<void(const char *, int32_t)>("setplotfile")(plot.c_str(),
+                                                              static_cast<int32_t>(plot.size()));
     const int32_t echo = 0;
     library().get<void(const int32_t *)>("initcommons")(&echo);
 
@@ -89,14 +120,17 @@ TEST(SharedLibrary, ReadingTheExamplesLogsBannerFileLineAndFiveSummaryLinesPerFi
     EXPECT_EQ(file_lines[1], " The output file is " + out);
     for (int n = 0; n < 12; ++n) {
         EXPECT_EQ(trimmed(file_lines[2 + 5 * n]), " This was file " + files[n]);
-        EXPECT_NE(file_lines[3 + 5 * n].find(" Data points read for this data set"), std::string::npos);
+        EXPECT_NE(file_lines[3 + 5 * n].find(" Data points read for this data set"),
+                  std::string::npos);
         EXPECT_NE(file_lines[4 + 5 * n].find(" More points can be read in"), std::string::npos);
-        EXPECT_NE(file_lines[5 + 5 * n].find(std::to_string(50 - (n + 1)) + " More data sets can be read in"),
+        EXPECT_NE(file_lines[5 + 5 * n].find(std::to_string(50 - (n + 1)) +
+                                             " More data sets can be read in"),
                   std::string::npos);
         EXPECT_NE(file_lines[6 + 5 * n].find(" DATA POINTS READ"), std::string::npos);
     }
     ASSERT_EQ(g_box.size(), file_lines.size());
-    for (size_t i = 0; i < g_box.size(); ++i) EXPECT_EQ(trimmed(g_box[i]), trimmed(file_lines[i]).substr(0, 159));
+    for (size_t i = 0; i < g_box.size(); ++i)
+        EXPECT_EQ(trimmed(g_box[i]), trimmed(file_lines[i]).substr(0, 159));
 
     // The examples carry their scan times: 2 h apart.
     auto find_smallest_range = library().get<void()>("find_smallest_range");
@@ -108,7 +142,8 @@ TEST(SharedLibrary, ReadingTheExamplesLogsBannerFileLineAndFiveSummaryLinesPerFi
     EXPECT_EQ(times[0], 7200.0);
     EXPECT_EQ(times[11], 12 * 7200.0);
     int32_t span = 0, points = 0, terms = 0;
-    library().get<void(int32_t *, int32_t *, int32_t *)>("get_differ_parms")(&span, &points, &terms);
+    library().get<void(int32_t *, int32_t *, int32_t *)>("get_differ_parms")(&span, &points,
+                                                                             &terms);
     EXPECT_EQ(span, 50);
     EXPECT_GT(points, 300);
     EXPECT_EQ(terms, 3);

@@ -29,7 +29,9 @@ TEST(Fixed, DropsTheOptionalLeadingZeroBeforeGivingUp) {
     EXPECT_EQ(fixed(12345.0, 7, 3), "*******");
 }
 
-TEST(Fixed, NeverPrintsANegativeZero) { EXPECT_EQ(fixed(-0.0001, 7, 3), "  0.000"); }
+TEST(Fixed, NeverPrintsANegativeZero) {
+    EXPECT_EQ(fixed(-0.0001, 7, 3), "  0.000");
+}
 
 TEST(Sci, WritesOneDigitBeforeThePointWithTheLetterD) {
     EXPECT_EQ(sci(1.2345e-3, 11, 4), " 1.2345D-03");
@@ -49,7 +51,9 @@ TEST(Sci, DropsTheLetterForThreeDigitExponents) {
     EXPECT_EQ(sci(1.5e-120, 11, 3), "  1.500-120");
 }
 
-TEST(Sci, RoundingCarriesIntoTheExponent) { EXPECT_EQ(sci(9.99996, 10, 3), " 1.000D+01"); }
+TEST(Sci, RoundingCarriesIntoTheExponent) {
+    EXPECT_EQ(sci(9.99996, 10, 3), " 1.000D+01");
+}
 
 TEST(General, UsesFixedPointBetweenATenthAndAMillion) {
     EXPECT_EQ(general(3600.0), "   3600.00    ");
@@ -73,7 +77,9 @@ TEST(General, JudgesTheRangeAfterRounding) {
     EXPECT_EQ(general(0.09999996), "  0.100000    ");
 }
 
-TEST(General, WritesZeroAsFixedPoint) { EXPECT_EQ(general(0.0), "   0.00000    "); }
+TEST(General, WritesZeroAsFixedPoint) {
+    EXPECT_EQ(general(0.0), "   0.00000    ");
+}
 
 TEST(General, NamesNumbersThatAreNotFinite) {
     EXPECT_EQ(general(std::numeric_limits<double>::quiet_NaN()), "           NaN");
@@ -89,7 +95,9 @@ TEST(FreeLine, StartsWithABlankAndKeepsEachTypeInAFixedWidth) {
     EXPECT_EQ(free_real(0.1).size(), static_cast<size_t>(kFreeRealWidth));
 }
 
-TEST(FreeLine, WithoutItemsIsEmpty) { EXPECT_EQ((FreeLine()).str(), ""); }
+TEST(FreeLine, WithoutItemsIsEmpty) {
+    EXPECT_EQ((FreeLine()).str(), "");
+}
 
 TEST(TextHelpers, TrimAndPad) {
     EXPECT_EQ(trim_right("ab  "), "ab");

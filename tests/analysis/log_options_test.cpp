@@ -35,7 +35,8 @@ TEST(ListBox, ScrollsOnlyOnceTheBoxIsFull) {
     State s;
     ListBoxRecorder box(10);
     box.attach(s);
-    for (int i = 0; i < 10; ++i) Log::post_log_line(s, "line");
+    for (int i = 0; i < 10; ++i)
+        Log::post_log_line(s, "line");
     EXPECT_TRUE(box.top_index_calls.empty());
     Log::post_log_line(s, "eleventh");
     EXPECT_EQ(box.top_index_calls, std::vector<int>{1});
@@ -181,8 +182,9 @@ TEST(Options, PlotSaveLogsTheNewMode) {
     set_plot_save(f.s(), false);
     EXPECT_FALSE(f.s().delete_plot_files);
     set_plot_save(f.s(), true);
-    EXPECT_EQ(f.out_lines(), (std::vector<std::string>{"  ", "  Plot files will now be saved after plotting ",
-                                                       "  ", "  Plot files will now be deleted after plotting "}));
+    EXPECT_EQ(f.out_lines(),
+              (std::vector<std::string>{"  ", "  Plot files will now be saved after plotting ",
+                                        "  ", "  Plot files will now be deleted after plotting "}));
     EXPECT_EQ(f.box.lines.size(), 4u);
 }
 

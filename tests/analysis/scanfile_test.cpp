@@ -15,15 +15,19 @@ namespace {
 using testing::Fixture;
 
 // Reads a file made of `text` as data set n.
-void read_text(Fixture &f, const std::string &text, int n = 1, const std::string &name = "scan.RA1") {
+void read_text(Fixture &f, const std::string &text, int n = 1,
+               const std::string &name = "scan.RA1") {
     read_scan_file(f.s(), f.dir.write(name, text), n);
 }
 
-double value_of(const State &s, int p) { return s.raw_points[p].value; }
+double value_of(const State &s, int p) {
+    return s.raw_points[p].value;
+}
 
 TEST(FreeNumbers, ReadsBlanksCommasAndEveryExponentForm) {
     std::array<double, 6> v{};
-    ASSERT_EQ(read_free_numbers(" 6.1,0.25  -1.19000E-001\t4.00000E+0000 2e-02 1.5D3", v), FreeRead::ok);
+    ASSERT_EQ(read_free_numbers(" 6.1,0.25  -1.19000E-001\t4.00000E+0000 2e-02 1.5D3", v),
+              FreeRead::ok);
     EXPECT_DOUBLE_EQ(v[0], 6.1);
     EXPECT_DOUBLE_EQ(v[1], 0.25);
     EXPECT_DOUBLE_EQ(v[2], -0.119);
@@ -139,7 +143,9 @@ TEST(ScanFile, WithoutATimeLineTheFirstTwoLinesAfterTheDescriptionAreDropped) {
 
 TEST(ScanFile, PositionsAreRadiusOrXiAtTheSinglePrecisionBounds) {
     Fixture f;
-    read_text(f, "d\nR 1 2 3 4\n5.7 1\n7.45 2\n16.245 3\n27.75125 4\n20.0 5\n6.5 6\n5.69 7\n10.0 8\n7.4499 9\n");
+    read_text(f,
+              "d\nR 1 2 3 4\n5.7 1\n7.45 2\n16.245 3\n27.75125 4\n20.0 5\n6.5 6\n5.69 7\n10.0 "
+              "8\n7.4499 9\n");
     const State &s = f.s();
     ASSERT_EQ(s.set_point_count[1], 4);
     EXPECT_EQ(s.raw_points[1].radius, 5.7);  // 5.7 lies just above its single-precision bound
@@ -195,8 +201,10 @@ TEST(ScanFile, InstrumentFilesWithCrLfAndOddExponentsAreRead) {
 
 TEST(ScanFile, TwoColumnInterferenceFileWithACommaInTheDescription) {
     Fixture f;
-    read_text(f, "Interference, cell 1, 20 C\r\nP 1 20.0 40000 3600 1e9\r\n6.0000 0.25\r\n6.0010 0.75\r\n", 1,
-              "00001.IP1");
+    read_text(
+        f,
+        "Interference, cell 1, 20 C\r\nP 1 20.0 40000 3600 1e9\r\n6.0000 0.25\r\n6.0010 0.75\r\n",
+        1, "00001.IP1");
     EXPECT_EQ(f.s().set_time[1], 3600.0);
     EXPECT_EQ(f.s().set_point_count[1], 2);
 }
@@ -228,11 +236,14 @@ TEST(ScanFile, SetsFollowEachOtherInTheStoreAndBecomeActive) {
 TEST(ScanFile, TheStoreStopsAtItsCapacityAndSaysHowManyPointsWereDropped) {
     Fixture f;
     std::string big = "d\nR 1 2 3 4\n";
-    for (int i = 0; i < 1000; ++i) big += "6.0 1\n";
+    for (int i = 0; i < 1000; ++i)
+        big += "6.0 1\n";
     const std::string file = f.dir.write("big.RA1", big);
-    for (int n = 1; n <= 50; ++n) read_scan_file(f.s(), file, n);  // 50,000 points
+    for (int n = 1; n <= 50; ++n)
+        read_scan_file(f.s(), file, n);  // 50,000 points
     std::string bigger = "d\nR 1 2 3 4\n";
-    for (int i = 0; i < 60000; ++i) bigger += "6.0 2\n";
+    for (int i = 0; i < 60000; ++i)
+        bigger += "6.0 2\n";
     read_scan_file(f.s(), f.dir.write("bigger.RA1", bigger), 50);
     EXPECT_EQ(f.s().set_point_count[0], kMaxPoints);
     EXPECT_EQ(f.s().set_point_count[50], kMaxPoints - 49000);

@@ -17,7 +17,8 @@ using testing::Fixture;
 
 // Appends a data set with the given xi positions and values to the raw store,
 // as the reader would.
-void add_set(State &s, const std::vector<double> &xi, const std::vector<double> &values, double time) {
+void add_set(State &s, const std::vector<double> &xi, const std::vector<double> &values,
+             double time) {
     const int n = s.data_set_count + 1;
     int32_t p = s.set_point_count[0];
     for (size_t i = 0; i < xi.size(); ++i) {
@@ -35,7 +36,8 @@ void add_set(State &s, const std::vector<double> &xi, const std::vector<double> 
 
 std::vector<double> evenly(double from, double to, int n) {
     std::vector<double> v;
-    for (int i = 0; i < n; ++i) v.push_back(from + (to - from) * i / (n - 1));
+    for (int i = 0; i < n; ++i)
+        v.push_back(from + (to - from) * i / (n - 1));
     return v;
 }
 
@@ -207,14 +209,16 @@ TEST(PositionVariable, ZeroChoosesRadiusAndLogsWithoutTouchingTheLimits) {
 
 TEST(Times, SetTimesLogsEachActiveSetAndLeavesInactiveSetsAlone) {
     Fixture f;
-    for (int k = 1; k <= 5; ++k) add_set(f.s(), evenly(17, 23, 7), std::vector<double>(7, 1), k * 10.0);
+    for (int k = 1; k <= 5; ++k)
+        add_set(f.s(), evenly(17, 23, 7), std::vector<double>(7, 1), k * 10.0);
     set_limit_indices(f.s());
     const int32_t table[50] = {2, 4, 5};
     set_redirection(f.s(), table, 3);
     transfer_data(f.s());
     f.new_out_lines();
     double times[50] = {3600.0, 2.5, 0.0};
-    for (int k = 3; k < 50; ++k) times[k] = f.s().active_time[k + 1];
+    for (int k = 3; k < 50; ++k)
+        times[k] = f.s().active_time[k + 1];
     set_times(f.s(), times);
     const auto lines = f.new_out_lines();
     ASSERT_EQ(lines.size(), 6u);
@@ -267,10 +271,12 @@ TEST(Renumbering, RestoresAContinuousProfileFromWrappedFringesAndIsIdempotent) {
     add_set(f.s(), {}, {}, 2);  // an empty set is skipped
     renumber_fringes(f.s());
     const double shift = truth[0] - f.s().raw_points[1].value;
-    for (int i = 0; i < 400; ++i) ASSERT_NEAR(f.s().raw_points[i + 1].value + shift, truth[i], 1e-9) << i;
+    for (int i = 0; i < 400; ++i)
+        ASSERT_NEAR(f.s().raw_points[i + 1].value + shift, truth[i], 1e-9) << i;
     const auto once = f.s().raw_points;
     renumber_fringes(f.s());
-    for (int i = 1; i <= 400; ++i) ASSERT_NEAR(f.s().raw_points[i].value, once[i].value, 1e-9);
+    for (int i = 1; i <= 400; ++i)
+        ASSERT_NEAR(f.s().raw_points[i].value, once[i].value, 1e-9);
 }
 
 }  // namespace

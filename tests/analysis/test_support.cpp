@@ -49,11 +49,14 @@ const quillane_listbox_ops kOps{add_string, get_count, set_top_index, update, di
 
 }  // namespace
 
-ListBoxRecorder::ListBoxRecorder(int visible_lines) : handle_(next_handle++), visible_(visible_lines) {
+ListBoxRecorder::ListBoxRecorder(int visible_lines)
+    : handle_(next_handle++), visible_(visible_lines) {
     recorders()[handle_] = this;
 }
 
-ListBoxRecorder::~ListBoxRecorder() { recorders().erase(handle_); }
+ListBoxRecorder::~ListBoxRecorder() {
+    recorders().erase(handle_);
+}
 
 void ListBoxRecorder::attach(State &s) const {
     s.lb_ops = kOps;
@@ -64,7 +67,8 @@ void ListBoxRecorder::attach(State &s) const {
 
 std::vector<std::string> ListBoxRecorder::trimmed() const {
     std::vector<std::string> out;
-    for (const auto &l : lines) out.emplace_back(ftn::trim_right(l));
+    for (const auto &l : lines)
+        out.emplace_back(ftn::trim_right(l));
     return out;
 }
 
@@ -121,7 +125,8 @@ std::vector<std::string> Fixture::out_lines() const {
 
 std::vector<std::string> Fixture::new_out_lines() {
     auto all = out_lines();
-    std::vector<std::string> fresh(all.begin() + static_cast<long>(std::min(seen_, all.size())), all.end());
+    std::vector<std::string> fresh(all.begin() + static_cast<long>(std::min(seen_, all.size())),
+                                   all.end());
     seen_ = all.size();
     return fresh;
 }

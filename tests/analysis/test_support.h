@@ -17,7 +17,7 @@ namespace quillane::testing {
 // itself under its own handle, because the operations table carries only a
 // handle, no user data.
 class ListBoxRecorder {
-public:
+  public:
     explicit ListBoxRecorder(int visible_lines = 1000);
     ~ListBoxRecorder();
     ListBoxRecorder(const ListBoxRecorder &) = delete;
@@ -26,10 +26,10 @@ public:
     // Points the state's list-box sink at this recorder.
     void attach(State &s) const;
 
-    std::vector<std::string> lines;       // as sent, 159 characters each
-    std::vector<int> top_index_calls;     // arguments of set_top_index
+    std::vector<std::string> lines;    // as sent, 159 characters each
+    std::vector<int> top_index_calls;  // arguments of set_top_index
     int updates = 0;
-    int pending_events = 0;               // events dispatch_pending reports, then 0
+    int pending_events = 0;  // events dispatch_pending reports, then 0
     int dispatch_calls = 0;
 
     // The lines with trailing blanks removed.
@@ -38,14 +38,14 @@ public:
     int handle() const { return handle_; }
     int visible_lines() const { return visible_; }
 
-private:
+  private:
     int handle_;
     int visible_;
 };
 
 // A scratch folder removed at the end of the test.
 class ScratchDir {
-public:
+  public:
     ScratchDir();
     ~ScratchDir();
     const std::filesystem::path &path() const { return path_; }
@@ -53,7 +53,7 @@ public:
     // Writes text as given (use \r\n for CR LF files).
     std::string write(const std::string &name, const std::string &text) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -72,7 +72,7 @@ struct Fixture {
     // Lines written to the output file since the last call.
     std::vector<std::string> new_out_lines();
 
-private:
+  private:
     size_t seen_ = 0;
 };
 
