@@ -15,7 +15,7 @@ rm -rf "$out/plots"
 mkdir -p "$out/plots"
 # A build without the Qt front end cannot draw; it still writes the rest.
 images=(--images png)
-if ! "$build/bin/quillane-batch" --help | grep -q -- '--images FORMAT'; then
+if ! "$build/bin/quillane-batch" --help | grep -q -- '^  --images FORMAT'; then
     echo "quillane-batch was built without the Qt front end: no PNG figures" >&2
     images=()
 fi

@@ -32,6 +32,31 @@ std::vector<std::string> with_scans(std::vector<std::string> args,
     return args;
 }
 
+class BatchImages : public BatchRun {
+  protected:
+    std::vector<std::string> scans() {
+        std::vector<std::string> names;
+        for (int k = 1; k <= kScans; ++k)
+            names.push_back(scan(k));
+        return names;
+    }
+};
+
+#ifndef QUILLANE_BATCH_IMAGES
+
+TEST_F(BatchImages, ImagesAreRefusedByARunnerBuiltWithoutTheFrontEnd) {
+    for (const char *option : {"--images", "--image-size"}) {
+        const Outcome r = run(with_scans({option, "png"}, scans()));
+        EXPECT_EQ(r.exit_code, 2) << option;
+        EXPECT_CONTAINS(r.err, std::string(option) + " is not available");
+        EXPECT_CONTAINS(r.err, "built without the Qt front end (QUILLANE_BUILD_FRONTEND=OFF)");
+    }
+    EXPECT_FALSE(fs::exists(dir / "quillane-report.txt"));
+    EXPECT_CONTAINS(run({"--help"}).out, "(--images and --image-size are not available");
+}
+
+#else
+
 std::string numbered(int i, const char *suffix) {
     char name[32];
     std::snprintf(name, sizeof name, "plot_%03d.%s", i, suffix);
@@ -45,32 +70,7 @@ int count_files(const fs::path &folder, const std::string &suffix) {
     return n;
 }
 
-class BatchImages : public BatchRun {
-  protected:
-    std::vector<std::string> scans() {
-        std::vector<std::string> names;
-        for (int k = 1; k <= kScans; ++k)
-            names.push_back(scan(k));
-        return names;
-    }
-};
-
 // ---- the command line: refused before any work ----
-
-#ifndef QUILLANE_BATCH_IMAGES
-
-TEST_F(BatchImages, ImagesAreRefusedByARunnerBuiltWithoutTheFrontEnd) {
-    for (const char *option : {"--images", "--image-size"}) {
-        const Outcome r = run(with_scans({option, "png"}, scans()));
-        EXPECT_EQ(r.exit_code, 2) << option;
-        EXPECT_CONTAINS(r.err, std::string(option) + " is not available");
-        EXPECT_CONTAINS(r.err, "built without the Qt front end (QUILLANE_BUILD_FRONTEND=OFF)");
-    }
-    EXPECT_FALSE(fs::exists(dir / "quillane-report.txt"));
-    EXPECT_CONTAINS(run({"--help"}).out, "(--images is not available");
-}
-
-#else
 
 TEST_F(BatchImages, AnUnknownImageFormatIsRefusedBeforeAnyWork) {
     const Outcome r = run(with_scans({"--images", "jpg"}, scans()));

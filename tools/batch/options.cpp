@@ -84,7 +84,8 @@ std::string usage_text() {
               "  --image-size WxH  size of the images; default 1200x900 pixels for png and\n"
               "                    bmp, 960x720 for svg and pdf (a 10 x 7.5 inch page,\n"
               "                    measured in 1/96 inch)\n"
-            : std::string("  (--images") + kNoImages + ")\n";
+            : "  (--images and --image-size are not available: this build has no Qt front\n"
+              "  end, whose plot viewer draws the images; QUILLANE_BUILD_FRONTEND=OFF)\n";
     return "usage: quillane-batch [--out REPORT] [--active 1,3,5] [--limits LO HI] [--radius]\n"
            "                      [--span N] [--terms T] [--ref K] [--plots DIR] [--echo]\n"
            "                      [--images FORMAT [--image-size WxH]] FILE...\n"
@@ -94,13 +95,13 @@ std::string usage_text() {
            "quillane-report.txt) and every data plot and result graph as a numbered plot\n"
            "file into DIR (default plots).\n"
            "\n"
-           "  --active LIST   data set numbers taking part (default: all; at least 3)\n"
-           "  --limits LO HI  data limits in the position variable (default: full range)\n"
-           "  --radius        use the radius r in cm as position variable (default xi = r^2/2)\n"
-           "  --span N        points per local polynomial for the slopes (default 50)\n"
-           "  --terms T       polynomial degree 1..3 (default 3)\n"
-           "  --ref K         reference active set of the fit and the graphs (default 1)\n"
-           "  --echo          echo every scan file into the report\n" +
+           "  --active LIST     data set numbers taking part (default: all; at least 3)\n"
+           "  --limits LO HI    data limits in the position variable (default: full range)\n"
+           "  --radius          position variable: the radius r in cm (default xi = r^2/2)\n"
+           "  --span N          points per local polynomial for the slopes (default 50)\n"
+           "  --terms T         polynomial degree 1..3 (default 3)\n"
+           "  --ref K           reference active set of the fit and the graphs (default 1)\n"
+           "  --echo            echo every scan file into the report\n" +
            images +
            "\n"
            "The library libquillane.so is looked for next to this program, then on the\n"
