@@ -119,6 +119,15 @@ TEST_F(BatchImages, EveryKeptPlotGetsAPngOfTheDefaultSizeBesideItWithoutADisplay
     EXPECT_EQ(r.err.find("warning"), std::string::npos) << r.err;
 }
 
+TEST_F(BatchImages, ADisplayThatCannotBeReachedDoesNotStopTheDrawing) {
+    // Nothing is shown, so no display is asked for; a display platform
+    // would end the process here.
+    const Outcome r = run(with_scans({"--images", "png"}, scans()),
+                          {"DISPLAY=:97531", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(count_files(dir / "plots", ".png"), kKeptPlots);
+}
+
 // The plot area is the one white rectangle of the picture (the surface
 // around it is light grey, text and frame black): returns its bounds.
 QRect whiteArea(const QImage &image) {
