@@ -16,8 +16,9 @@ namespace quillane::viewer {
 namespace {
 
 constexpr double kPageShare = 0.8;
-// PDF output is laid out at screen resolution, so a size in pixels keeps
-// the proportions of the text that the window shows.
+// SVG and PDF output is laid out at screen resolution, so a size in pixels
+// keeps the proportions of the text that the window shows, and both give
+// the page the same size in inches.
 constexpr int kPdfResolution = 96;
 
 }  // namespace
@@ -76,6 +77,7 @@ bool savePicture(const QString &file_name, QSizeF size, const PicturePainter &pa
             QSvgGenerator svg;
             svg.setFileName(file_name);
             svg.setSize(size.toSize());
+            svg.setResolution(kPdfResolution);
             svg.setViewBox(QRectF(QPointF(0, 0), size));
             svg.setTitle(QStringLiteral("Plot"));
             QPainter painter;

@@ -1,96 +1,15 @@
 // quillane-batch from the command line: its exit codes and messages for
 // each kind of bad input, and a whole run on a small scratch data set.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 
+#include "batch_support.h"
 #include "plot_file_reader.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string slurp(const fs::path &p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-struct Outcome {
-    int exit_code = -1;
-    std::string out;
-    std::string err;
-};
-
-class BatchRun : public ::testing::Test {
-  protected:
-    fs::path dir;
-
-    void SetUp() override {
-        std::random_device rd;
-        dir = fs::temp_directory_path() /
-              ("quillane-batch-test-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-
-    // A scan of `points` points from 6.0 cm outward, an exponential
-    // gradient that rises slightly with the scan number.
-    std::string scan(int k, int points = 120) {
-        const std::string name = "scan" + std::to_string(k) + ".RA1";
-        std::ofstream out(dir / name, std::ios::binary);
-        out << "Scratch cell, scan " << k << "\r\n";
-        out << "R 1 20.0 12000 " << 3600 * k << " 1.0E+10 280 1\r\n";
-        for (int i = 0; i < points; ++i) {
-            const double r = 6.0 + 0.008 * i;
-            out << r << " " << 0.1 * std::exp(2.0 * (r * r / 2 - 18.0)) * (1.0 + 0.001 * k)
-                << " 0.005\r\n";
-        }
-        return name;
-    }
-
-    // Runs the program in the scratch folder with the given arguments and
-    // extra environment settings.
-    Outcome run(const std::vector<std::string> &args, const std::vector<std::string> &env = {}) {
-        const fs::path out = dir / "stdout.txt";
-        const fs::path err = dir / "stderr.txt";
-        const pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(dir.c_str()) != 0) _exit(127);
-            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr))
-                _exit(127);
-            for (const std::string &e : env)
-                putenv(const_cast<char *>(e.c_str()));
-            std::vector<char *> argv{const_cast<char *>(QUILLANE_BATCH_PATH)};
-            for (const std::string &a : args)
-                argv.push_back(const_cast<char *>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(QUILLANE_BATCH_PATH, argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        Outcome r;
-        r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(out);
-        r.err = slurp(err);
-        return r;
-    }
-};
-
-#define EXPECT_CONTAINS(text, part) \
-    EXPECT_NE((text).find(part), std::string::npos) << "in: " << (text)
+using namespace batch_test;
 
 TEST_F(BatchRun, NoScanFilesIsAUsageError) {
     const Outcome r = run({});

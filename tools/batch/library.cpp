@@ -71,6 +71,7 @@ bool load_library(Api &api, std::string &where, std::string &error) {
     QUILLANE_BIND(setrchoice);
     QUILLANE_BIND(set_xs_to_plot);
     QUILLANE_BIND(plot_result_graphs);
+    QUILLANE_BIND(tkrnd2);
 #undef QUILLANE_BIND
     return true;
 }

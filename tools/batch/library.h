@@ -32,6 +32,7 @@ struct Api {
     decltype(&::setrchoice) setrchoice = nullptr;
     decltype(&::set_xs_to_plot) set_xs_to_plot = nullptr;
     decltype(&::plot_result_graphs) plot_result_graphs = nullptr;
+    decltype(&::tkrnd2) tkrnd2 = nullptr;  // the axes of the images
 };
 
 // Loads the library: $QUILLANE_LIBRARY when set, else libquillane.so next

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "images.h"
 #include "library.h"
 #include "options.h"
 #include "workflow.h"
@@ -38,11 +39,23 @@ int main(int argc, char **argv) {
         return fail(code, error);
     std::fflush(stdout);
 
-    // Rendering the kept plot files as images belongs here, once the
-    // front end's renderer can be used without a window.
+    int status = batch::kExitOk;
+    batch::ImageTally images;
+#ifdef QUILLANE_BATCH_IMAGES
+    if (!options->images.empty()) images = batch::draw_images(*options, api, plots);
+#endif
+    if (images.failed > 0) status = batch::kExitFailed;
 
     std::printf("quillane-batch: report written to %s\n", options->report.c_str());
     std::printf("quillane-batch: %zu plot files kept in %s\n", plots.size(),
                 options->plots_dir.c_str());
-    return batch::kExitOk;
+    if (!options->images.empty()) {
+        std::printf("quillane-batch: %d %s images written beside them\n", images.written,
+                    options->images.c_str());
+        std::fflush(stdout);
+        if (images.failed > 0)
+            std::fprintf(stderr, "quillane-batch: %d of %zu plot files could not be drawn\n",
+                         images.failed, plots.size());
+    }
+    return status;
 }

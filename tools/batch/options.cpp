@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -38,24 +39,70 @@ bool to_int_list(const std::string &text, std::vector<int> &out) {
     return !out.empty();
 }
 
+// "WxH" (or "WXH") with both sides in the accepted range.
+bool to_size(const std::string &text, std::pair<int, int> &out) {
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return false;
+    int w = 0, h = 0;
+    if (!to_int(text.substr(0, x), w) || !to_int(text.substr(x + 1), h)) return false;
+    if (w < kMinImageSide || w > kMaxImageSide || h < kMinImageSide || h > kMaxImageSide)
+        return false;
+    out = {w, h};
+    return true;
+}
+
+std::string lower(std::string text) {
+    for (char &c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+constexpr const char *kNoImages =
+    " is not available: this quillane-batch was built without the Qt front end "
+    "(QUILLANE_BUILD_FRONTEND=OFF), whose plot viewer draws the images";
+
 }  // namespace
 
+bool images_available() {
+#ifdef QUILLANE_BATCH_IMAGES
+    return true;
+#else
+    return false;
+#endif
+}
+
+std::pair<int, int> image_size_of(const Options &o) {
+    if (o.image_size) return *o.image_size;
+    return o.images == "svg" || o.images == "pdf" ? kPageSize : kBitmapSize;
+}
+
 std::string usage_text() {
+    const std::string images =
+        images_available()
+            ? "  --images FORMAT   also draw every kept plot file as an image file beside it,\n"
+              "                    with the same name: png, bmp, svg or pdf\n"
+              "  --image-size WxH  size of the images; default 1200x900 pixels for png and\n"
+              "                    bmp, 960x720 for svg and pdf (a 10 x 7.5 inch page,\n"
+              "                    measured in 1/96 inch)\n"
+            : "  (--images and --image-size are not available: this build has no Qt front\n"
+              "  end, whose plot viewer draws the images; QUILLANE_BUILD_FRONTEND=OFF)\n";
     return "usage: quillane-batch [--out REPORT] [--active 1,3,5] [--limits LO HI] [--radius]\n"
-           "                      [--span N] [--terms T] [--ref K] [--plots DIR] [--echo] FILE...\n"
+           "                      [--span N] [--terms T] [--ref K] [--plots DIR] [--echo]\n"
+           "                      [--images FORMAT [--image-size WxH]] FILE...\n"
            "\n"
            "Reads the scan FILEs (at most 50) as data sets 1, 2, ..., fits every active set\n"
            "against every other one, and writes the report to REPORT (default\n"
            "quillane-report.txt) and every data plot and result graph as a numbered plot\n"
            "file into DIR (default plots).\n"
            "\n"
-           "  --active LIST   data set numbers taking part (default: all; at least 3)\n"
-           "  --limits LO HI  data limits in the position variable (default: full range)\n"
-           "  --radius        use the radius r in cm as position variable (default xi = r^2/2)\n"
-           "  --span N        points per local polynomial for the slopes (default 50)\n"
-           "  --terms T       polynomial degree 1..3 (default 3)\n"
-           "  --ref K         reference active set of the fit and the graphs (default 1)\n"
-           "  --echo          echo every scan file into the report\n"
+           "  --active LIST     data set numbers taking part (default: all; at least 3)\n"
+           "  --limits LO HI    data limits in the position variable (default: full range)\n"
+           "  --radius          position variable: the radius r in cm (default xi = r^2/2)\n"
+           "  --span N          points per local polynomial for the slopes (default 50)\n"
+           "  --terms T         polynomial degree 1..3 (default 3)\n"
+           "  --ref K           reference active set of the fit and the graphs (default 1)\n"
+           "  --echo            echo every scan file into the report\n" +
+           images +
            "\n"
            "The library libquillane.so is looked for next to this program, then on the\n"
            "library path; QUILLANE_LIBRARY names another one.\n";
@@ -102,6 +149,29 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
             o.radius = true;
         } else if (arg == "--echo") {
             o.echo = true;
+        } else if (arg == "--images" || arg == "--image-size") {
+            if (!images_available()) {
+                error = arg + kNoImages;
+                return std::nullopt;
+            }
+            const auto v = value(i, arg);
+            if (!v) return std::nullopt;
+            if (arg == "--images") {
+                o.images = lower(*v);
+                if (o.images != "png" && o.images != "bmp" && o.images != "svg" &&
+                    o.images != "pdf") {
+                    error = "--images must be png, bmp, svg or pdf, not \"" + *v + "\"";
+                    return std::nullopt;
+                }
+            } else {
+                std::pair<int, int> size;
+                if (!to_size(*v, size)) {
+                    error = "--image-size needs WIDTHxHEIGHT, such as 1200x900, each " +
+                            std::to_string(kMinImageSide) + " to " + std::to_string(kMaxImageSide);
+                    return std::nullopt;
+                }
+                o.image_size = size;
+            }
         } else if (arg == "--span" || arg == "--terms" || arg == "--ref") {
             const auto v = value(i, arg);
             int n = 0;
@@ -136,6 +206,10 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
     }
     if (o.terms && (*o.terms < 1 || *o.terms > 3)) {
         error = "--terms must be 1, 2 or 3";
+        return std::nullopt;
+    }
+    if (o.image_size && o.images.empty()) {
+        error = "--image-size needs --images";
         return std::nullopt;
     }
     return o;

@@ -17,9 +17,25 @@ struct Options {
     int ref = 1;                                      // --ref K: reference active set
     std::string plots_dir = "plots";                  // --plots DIR
     bool echo = false;                                // --echo: echo the scan files into the report
+    std::string images;  // --images: png, bmp, svg or pdf; empty = no images
+    std::optional<std::pair<int, int>> image_size;  // --image-size WxH
     bool help = false;
     std::vector<std::string> files;
 };
+
+// Image sizes: bitmaps in pixels; SVG and PDF pages in units of 1/96 inch,
+// so the default page is 10 x 7.5 inches, which fits landscape A4 and
+// Letter paper.  Both keep the 4:3 proportions of the plot window.
+inline constexpr std::pair<int, int> kBitmapSize{1200, 900};
+inline constexpr std::pair<int, int> kPageSize{960, 720};
+inline constexpr int kMinImageSide = 100;
+inline constexpr int kMaxImageSide = 10000;
+
+// True when this build can draw images (the plot viewer was built with it).
+bool images_available();
+
+// The size of the images: --image-size, else the default of the format.
+std::pair<int, int> image_size_of(const Options &o);
 
 // Parses argv; on a mistake returns nothing and sets error.
 std::optional<Options> parse_options(int argc, char **argv, std::string &error);
