@@ -1,6 +1,7 @@
 #include "free_input.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <string>
 
@@ -41,8 +42,14 @@ bool parse_number(std::string_view token, double &value) {
         if (!exponent) return false;
     }
     if (i != token.size()) return false;
-    value = std::strtod(text.c_str(), nullptr);
-    return true;
+    // std::from_chars ignores the locale (strtod would want a decimal comma
+    // under some); it takes no leading '+', and a value beyond the range of a
+    // double is no number to store.
+    const char *first = text.c_str();
+    const char *last = first + text.size();
+    if (*first == '+') ++first;
+    const auto r = std::from_chars(first, last, value);
+    return r.ec == std::errc() && r.ptr == last;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ftn_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,12 +22,21 @@ std::string not_finite(double v, int w) {
     return fit_field(v > 0 ? "Infinity" : "-Infinity", w);
 }
 
-// Splits "%.*e" output of |v| into its digits (no point) and the exponent.
+// The conversions use std::to_chars: unlike printf they do not follow the
+// caller's locale, so a report never gets decimal commas because the program
+// that loaded the library runs under a locale that writes them.
+std::string to_chars_text(double v, std::chars_format format, int precision) {
+    char buf[400];  // room for any double in fixed notation
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, format, precision);
+    if (r.ec != std::errc()) return {};
+    return std::string(buf, r.ptr);
+}
+
+// Splits the scientific form of |v| into its digits (no point) and the exponent.
 void decimal_digits(double magnitude, int digits_after_point, std::string &mantissa,
                     int &exponent) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", digits_after_point, magnitude);
-    std::string s(buf);
+    const std::string s =
+        to_chars_text(magnitude, std::chars_format::scientific, digits_after_point);
     const size_t e = s.find('e');
     exponent = std::atoi(s.c_str() + e + 1);
     mantissa.clear();
@@ -60,9 +70,8 @@ std::string int_field(long long v, int w) {
 
 std::string fixed(double v, int w, int d) {
     if (!std::isfinite(v)) return not_finite(v, w);
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%.*f", d, v);
-    std::string s(buf);
+    std::string s = to_chars_text(v, std::chars_format::fixed, d);
+    if (s.empty()) return stars(w);
     if (s[0] == '-' && all_zero_digits(s)) s.erase(0, 1);  // no "-0.000"
     if (static_cast<int>(s.size()) > w) {
         // Fortran may drop the optional leading zero of a value below 1.
@@ -102,9 +111,9 @@ std::string general(double v, int sig, int w) {
     int exponent = 0;
     decimal_digits(std::fabs(v), sig - 1, digits, exponent);
     if (exponent >= -1 && exponent <= sig - 1) {
-        char buf[128];
-        std::snprintf(buf, sizeof buf, "%#.*f", sig - 1 - exponent, v);
-        return fit_field(buf, w - 4) + trailer;
+        std::string text = to_chars_text(v, std::chars_format::fixed, sig - 1 - exponent);
+        if (text.find('.') == std::string::npos) text += '.';  // 123457. keeps its point
+        return fit_field(text, w - 4) + trailer;
     }
     // The value keeps its sig significant digits; the form shows one more,
     // always 0, after the point.

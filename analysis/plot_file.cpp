@@ -42,18 +42,9 @@ int plot_text_length(std::string_view text) {
     return static_cast<int>(ftn::trim_right(text).size());
 }
 
-std::string plot_number(float v) {
-    // Round to the six digits shown first, so that the choice between fixed
-    // point and scientific notation and the digits agree: 999999.7 becomes
-    // 1.000000E+06 rather than 9.999997E+05.
-    double shown = v;
-    if (std::isfinite(shown) && shown != 0.0) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%.5e", shown);
-        shown = std::strtod(buf, nullptr);
-    }
-    return ftn::general(shown, 6, 14);
-}
+// The general form rounds to the six digits shown before it chooses between
+// fixed point and scientific notation: 999999.7 is written 1.000000E+06.
+std::string plot_number(float v) { return ftn::general(v, 6, 14); }
 
 std::string plot_time_stamp(const std::tm &t) {
     char buf[64];

@@ -1,4 +1,5 @@
 // quillane: the program's entry point.  See StartUp.h for the command line.
+#include <clocale>
 #include <cstdio>
 
 #include <QApplication>
@@ -10,6 +11,9 @@
 int main(int argc, char *argv[]) {
     using namespace quillane::frontend;
     QApplication app(argc, argv);
+    // Qt has switched the C library to the user's locale; numbers in reports
+    // and files are always written and read with a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("quillane"));
     // The program ends when the user confirms "Exit Program?", not when some
     // window happens to be the last one closed.

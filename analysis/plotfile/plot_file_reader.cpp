@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <string_view>
@@ -60,11 +61,14 @@ std::vector<std::string> fields_of(const std::string &line) {
 bool parse_real(std::string field, float &out) {
     for (char &c : field)
         if (c == 'D' || c == 'd') c = 'E';
+    // std::from_chars reads the same digits under every locale (strtof
+    // would want a decimal comma under some); it takes no leading '+'.
     const char *begin = field.c_str();
-    char *end = nullptr;
-    errno = 0;
-    const float v = std::strtof(begin, &end);
-    if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
+    const char *end = begin + field.size();
+    if (begin != end && *begin == '+') ++begin;
+    float v = 0.0f;
+    const auto r = std::from_chars(begin, end, v);
+    if (r.ec != std::errc() || r.ptr != end || !std::isfinite(v)) return false;
     out = v;
     return true;
 }

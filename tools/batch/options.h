@@ -14,7 +14,7 @@ struct Options {
     bool radius = false;                              // --radius: radius r instead of xi = r^2/2
     std::optional<int> span;                          // --span N
     std::optional<int> terms;                         // --terms T
-    int ref = 1;                                      // --ref K: reference active set
+    int ref = 0;  // --ref K: reference active set; 0 = the last active set
     std::string plots_dir = "plots";                  // --plots DIR
     bool echo = false;                                // --echo: echo the scan files into the report
     std::string images;  // --images: png, bmp, svg or pdf; empty = no images

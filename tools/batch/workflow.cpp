@@ -109,7 +109,7 @@ int check_inputs(const Options &o, std::string &error) {
             "at least 3 active data sets are needed; " + std::to_string(active.size()) + " active";
         return kExitUsage;
     }
-    if (o.ref < 1 || o.ref > static_cast<int>(active.size())) {
+    if (o.ref != 0 && (o.ref < 1 || o.ref > static_cast<int>(active.size()))) {
         error = "--ref must be an active set number 1.." + std::to_string(active.size());
         return kExitUsage;
     }
@@ -181,7 +181,8 @@ int run_workflow(const Options &o, const Api &api, std::vector<KeptPlot> &plots,
                      "not more than the span of %d\n",
                      points, span);
 
-    const int32_t ref = o.ref;
+    // Like the program, the last active set is the reference unless one is named.
+    const int32_t ref = o.ref != 0 ? o.ref : static_cast<int32_t>(active_sets(o).size());
     api.fit_allB(&ref);
 
     // Data plots of every active set together; slope plots of a list are
