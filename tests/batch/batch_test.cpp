@@ -170,7 +170,7 @@ TEST_F(BatchRun, AllDataPlotsAndResultGraphsAreKeptInOrder) {
     EXPECT_CONTAINS(r.out, "quillane-batch: 8 plot files kept in plots");
     const char *y_labels[] = {"Concentration", "Gradient, dC/dX",    "Gradient, dC/dX",
                               "RMS Devs",      "Variance",           "Deviations",
-                              "Deviations",    "Radial Offset in cm"};
+                              "Deviations",    "XI Offset in cm^2"};
     for (int i = 0; i < 8; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "plot_%03d.dat", i);

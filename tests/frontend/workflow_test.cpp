@@ -466,6 +466,7 @@ class WorkflowTest : public QObject {
         QCOMPARE(state().RefSet, kScans);
         const PlotData offsets = expectKept(QStringLiteral("Position Offsets vs Time"));
         QVERIFY(QString::fromStdString(offsets.heading2).contains(QStringLiteral("Ref. set:  6")));
+        QCOMPARE(QString::fromStdString(offsets.y_label), QStringLiteral("XI Offset in cm^2"));
         const QList<double> dx = seriesY(offsets, 1);
         QCOMPARE(dx.size(), kScans - 1);
         // Earlier scans sit behind scan 6, later ones ahead of it; the shift
