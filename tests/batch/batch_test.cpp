@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -183,13 +184,21 @@ TEST_F(BatchRun, AllDataPlotsAndResultGraphsAreKeptInOrder) {
     EXPECT_CONTAINS(slurp(dir / "report.txt"), "Differentiated data set # 4");
 }
 
-TEST_F(BatchRun, SlopePlotsOfAChosenSubsetAreDrawnSetBySet) {
+TEST_F(BatchRun, SlopePlotsOfAChosenSubsetShowEveryActiveSetTogether) {
     const Outcome r = run({"--active", "1,2,4", "--radius", "--span", "20", "--terms", "2", "--ref",
                            "3", scan(1), scan(2), scan(3), scan(4)});
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    // One plot of values, three of each slope kind, five result graphs.
-    EXPECT_CONTAINS(r.out, "quillane-batch: 12 plot files kept in plots");
-    EXPECT_CONTAINS(r.out, "slopes against value, active set 3 -> plots/plot_006.dat");
+    // One plot of each data kind, five result graphs.
+    EXPECT_CONTAINS(r.out, "quillane-batch: 8 plot files kept in plots");
+    EXPECT_CONTAINS(r.out, "slopes against value, all active sets -> plots/plot_002.dat");
+    std::ifstream slopes(dir / "plots" / "plot_002.dat", std::ios::binary);
+    quillane::plotfile::PlotData slope_data;
+    ASSERT_EQ(quillane::plotfile::read_plot_file(slopes, slope_data),
+              quillane::plotfile::ReadStatus::ok);
+    EXPECT_EQ(slope_data.points.back().code, -57);  // ends with the zero line
+    int highest = 0;
+    for (const auto &point : slope_data.points) highest = std::max<int>(highest, point.code);
+    EXPECT_EQ(highest, 3);
     std::ifstream in(dir / "plots" / "plot_000.dat", std::ios::binary);
     quillane::plotfile::PlotData data;
     ASSERT_EQ(quillane::plotfile::read_plot_file(in, data), quillane::plotfile::ReadStatus::ok);

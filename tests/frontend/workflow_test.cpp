@@ -120,6 +120,7 @@ class WorkflowTest : public QObject {
     QStringList dialogsShown_;
     std::array<bool, 3> rmsKinds_{true, true, true};
     QStringList positions_;
+    QList<int> excludedRows_;  // data-file rows left out on a later pass
 
     MainWindow &window() { return *startUp_->window(); }
     AppState &state() { return startUp_->state(); }
@@ -136,8 +137,13 @@ class WorkflowTest : public QObject {
     void answerDialog(QDialog &dialog) {
         dialogsShown_ << dialog.objectName();
         if (auto *files = qobject_cast<DataFilesDialog *>(&dialog)) {
-            prompts_.openNames.push_back(scanName(1));
-            files->loadSequence();
+            if (files->loadMode()) {
+                prompts_.openNames.push_back(scanName(1));
+                files->loadSequence();
+            } else {
+                for (int row = 0; row < kScans; ++row)
+                    files->includeBox(row)->setChecked(!excludedRows_.contains(row));
+            }
             files->accept();
         } else if (auto *chooser = qobject_cast<DataSetChooserDialog *>(&dialog)) {
             chooser->plotAll();
@@ -516,6 +522,27 @@ class WorkflowTest : public QObject {
         const QList<double> xs = seriesX(devs, 1);
         QVERIFY(!xs.isEmpty());
         QVERIFY2(xs.first() >= state().XLow && xs.last() <= state().XHigh, qPrintable(joined(xs)));
+    }
+
+    void slopePlotsStillWorkWithAScanLeftOut() {
+        excludedRows_ = {0};  // the first scan, furthest from equilibrium
+        trigger("GetDataFiles");
+        QCOMPARE(state().NumActive, kScans - 1);
+        QVERIFY(!enabled("PlotDummy2"));
+        refSetToChoose_ = kScans - 1;
+        trigger("FitIt");
+        for (const char *command : {"PlotdCdX_X", "PlotdCdX_C"}) {
+            trigger(command);
+            const PlotData slopes = expectKept(QString::fromLatin1(command));
+            QCOMPARE(QString::fromStdString(slopes.y_label), QStringLiteral("Gradient, dC/dX"));
+            for (int series = 1; series < kScans; ++series)
+                QVERIFY2(!seriesY(slopes, series).isEmpty(), command);
+            QVERIFY(seriesY(slopes, kScans).isEmpty());
+        }
+        QVERIFY(!window()
+                     .outFileBox()
+                     ->findItems(QStringLiteral("No derivatives"), Qt::MatchContains)
+                     .size());
     }
 };
 
