@@ -169,8 +169,8 @@ TEST_F(BatchRun, AllDataPlotsAndResultGraphsAreKeptInOrder) {
     const Outcome r = run({"--out", "report.txt", scan(1), scan(2), scan(3), scan(4)});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_CONTAINS(r.out, "quillane-batch: 8 plot files kept in plots");
-    const char *y_labels[] = {"Concentration", "Gradient, dC/dX",    "Gradient, dC/dX",
-                              "RMS Devs",      "Variance",           "Deviations",
+    const char *y_labels[] = {"Concentration", "Gradient, dC/dX",  "Gradient, dC/dX",
+                              "RMS Devs",      "Variance",         "Deviations",
                               "Deviations",    "XI Offset in cm^2"};
     for (int i = 0; i < 8; ++i) {
         char name[32];
@@ -197,7 +197,8 @@ TEST_F(BatchRun, SlopePlotsOfAChosenSubsetShowEveryActiveSetTogether) {
               quillane::plotfile::ReadStatus::ok);
     EXPECT_EQ(slope_data.points.back().code, -57);  // ends with the zero line
     int highest = 0;
-    for (const auto &point : slope_data.points) highest = std::max<int>(highest, point.code);
+    for (const auto &point : slope_data.points)
+        highest = std::max<int>(highest, point.code);
     EXPECT_EQ(highest, 3);
     std::ifstream in(dir / "plots" / "plot_000.dat", std::ios::binary);
     quillane::plotfile::PlotData data;
