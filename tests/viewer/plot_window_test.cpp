@@ -121,6 +121,11 @@ class PlotWindowTest : public QObject {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QCOMPARE(window.width(), static_cast<int>(screen.width() * 0.65));
         QCOMPARE(window.height(), static_cast<int>(screen.height() * 0.65));
+        // Toward the lower right, clear of the main window's menu bar at the
+        // upper left.
+        QVERIFY(window.x() >= screen.left() + screen.width() / 4);
+        QVERIFY(window.y() >= screen.top() + screen.height() / 4);
+        QVERIFY(screen.contains(window.geometry()));
     }
 
     void theDefaultPrinterIsCheckedAndAChoiceIsPassedToTheMainWindow() {
