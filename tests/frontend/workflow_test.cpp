@@ -78,6 +78,15 @@ QList<double> seriesX(const PlotData &plot, int series) {
     return xs;
 }
 
+// Plot files hold six significant digits, and the deviations and the sums
+// formed from them are single precision: graphs of the same fit agree to
+// this relative error.
+constexpr double kAcrossGraphs = 1e-3;
+
+double relativeError(double actual, double expected) {
+    return std::fabs(actual - expected) / std::fabs(expected);
+}
+
 QString joined(const QList<double> &values) {
     QStringList parts;
     for (double v : values)
@@ -121,6 +130,8 @@ class WorkflowTest : public QObject {
     std::array<bool, 3> rmsKinds_{true, true, true};
     QStringList positions_;
     QList<int> excludedRows_;  // data-file rows left out on a later pass
+    // Series of the RMS and variance graphs, for comparing graphs.
+    QList<double> rmsNone_, rmsBoth_, varNone_;
 
     MainWindow &window() { return *startUp_->window(); }
     AppState &state() { return startUp_->state(); }
@@ -411,6 +422,8 @@ class WorkflowTest : public QObject {
         const double dofMargin = 1.01;
         const QList<double> yOnly = seriesY(rms, 2);
         const QList<double> both = seriesY(rms, 3);
+        rmsNone_ = none;
+        rmsBoth_ = both;
         for (int p = 0; p < both.size(); ++p) {
             QVERIFY2(yOnly[p] <= none[p] * dofMargin, qPrintable(joined(yOnly)));
             QVERIFY2(both[p] <= yOnly[p] * dofMargin, qPrintable(joined(both)));
@@ -426,6 +439,7 @@ class WorkflowTest : public QObject {
         const QList<double> none = seriesY(var, 1);
         QCOMPARE(none.size(), kScans - 1);
         QVERIFY2(none.first() > 100 * none.last(), qPrintable(joined(none)));
+        varNone_ = none;
     }
 
     void deviationsAgainstPositionShowEveryScanButTheReference() {
@@ -438,9 +452,35 @@ class WorkflowTest : public QObject {
             QVERIFY2(!seriesY(devs, series).isEmpty(), qPrintable(QString::number(series)));
         QVERIFY(seriesY(devs, kScans).isEmpty());
         // The x values are the reference scan's positions inside the limits.
-        for (double x : seriesX(devs, 1))
+        const QList<double> xs = seriesX(devs, 1);
+        for (double x : xs)
             QVERIFY(x >= state().XLow - 0.01 && x <= state().XHigh);
         QCOMPARE(state().ChoosingForDeviations, int16_t(kFalse));
+
+        // The graphs agree with each other: over the reference scan's N
+        // points, the variance is the RMS squared times N - 1 (no offsets),
+        // and the deviations of each scan (both offsets) square-sum to its
+        // RMS squared times N - 3.
+        const double n = xs.size();
+        QCOMPARE(varNone_.size(), kScans - 1);
+        QCOMPARE(rmsBoth_.size(), kScans - 1);
+        for (int p = 0; p < kScans - 1; ++p) {
+            const double fromRms = rmsNone_[p] * rmsNone_[p] * (n - 1);
+            QVERIFY2(relativeError(varNone_[p], fromRms) < kAcrossGraphs,
+                     qPrintable(QStringLiteral("scan %1: variance %2, from the RMS %3")
+                                    .arg(p + 1)
+                                    .arg(varNone_[p])
+                                    .arg(fromRms)));
+            double sum = 0;
+            for (double y : seriesY(devs, p + 1))
+                sum += y * y;
+            const double rmsOfDeviations = std::sqrt(sum / (n - 3));
+            QVERIFY2(relativeError(rmsOfDeviations, rmsBoth_[p]) < kAcrossGraphs,
+                     qPrintable(QStringLiteral("scan %1: deviations give RMS %2, the graph %3")
+                                    .arg(p + 1)
+                                    .arg(rmsOfDeviations)
+                                    .arg(rmsBoth_[p])));
+        }
     }
 
     void deviationsAgainstTimeAtTwoPositions() {
