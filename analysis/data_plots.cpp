@@ -165,8 +165,11 @@ void generic_plot(State &s, int32_t kind, int32_t set) {
     p.plot_set = set;
     p.plot_kind = kind;
     start_data_plot(s);
-    const bool slopes =
-        (set < 0 && s.deriv_valid[0] == s.data_set_count) || list_contains(s.deriv_valid, set);
+    // Slopes exist only for the active store, so a plot of the list needs
+    // every active set differentiated (not every set read: a file left out
+    // of the fit would otherwise refuse every slope plot of the list).
+    const bool slopes = (set < 0 && s.deriv_valid[0] > 0 && s.deriv_valid[0] == s.active_sets[0]) ||
+                        list_contains(s.deriv_valid, set);
     if (kind == 1) p.axes = PlotAxes::value_position;
     if (slopes && kind == 2) p.axes = PlotAxes::slope_position;
     if (slopes && kind == 3) p.axes = PlotAxes::slope_value;

@@ -277,9 +277,11 @@ void plot_result_graphs(State &s, int32_t kind, int32_t ref) {
     PlotState &p = s.plot;
     Log log(s);
     s.plot_subtitle = outfile_heading(s, " for Fits with:");
+    // The offsets are in the position variable: in XI mode they are XI
+    // offsets in cm^2, several times the radial offset they stand for.
     p.result_y_label = kind == 1   ? "RMS Devs"
                        : kind == 2 ? "Variance"
-                       : kind == 5 ? "Radial Offset in cm"
+                       : kind == 5 ? (s.xi_mode ? "XI Offset in cm^2" : "Radial Offset in cm")
                                    : "Deviations";
     p.result_x_label = kind != 3   ? "            Time"
                        : s.xi_mode ? "      XI = R^2/2 (cm^2)"

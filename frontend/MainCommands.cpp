@@ -101,6 +101,9 @@ void MainWindow::SetLimits() {
     int32_t status = 0;
     library_.set_lim_indices_vb(status);
     library_.TRANSFER_DATA();
+    // The rebuilt store has no slopes, and the limits marked next may move
+    // every point the fit compared: its plots wait for a new fit.
+    disableFitResults();
 
     state_.DataPlotKind = 1;
     chooseDataSets();

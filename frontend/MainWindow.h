@@ -67,6 +67,12 @@ class MainWindow : public QMainWindow {
     void PlotDevvsT();
     void SavePlots();
 
+    // The active store was rebuilt (new limits, position variable, fringe
+    // numbers or differentiation parameters): the slopes and the results of
+    // the last fit no longer match it, so the derivative plots and the result
+    // graphs (PlotdCdX_X, PlotdCdX_C, PlotDummy2) wait for the next fit.
+    void disableFitResults();
+
   signals:
     // The user answered Yes to "Exit Program?"; the program is to end.
     void exitConfirmed();
@@ -82,7 +88,6 @@ class MainWindow : public QMainWindow {
     QAction *addSeparator(QMenu *menu, const char *name);
     void setItemEnabled(const char *name, bool enabled);
     void sizeOutFileBox();
-    void disableFitResults();  // PlotdCdX_C, PlotdCdX_X, PlotDummy2
 
     void applyLimits();
     void showThePlot();

@@ -54,6 +54,7 @@ class StartUp {
     AppState &state() { return state_; }
     LibraryBinding &library() { return library_; }
     MainWindow *window() const { return window_.get(); }
+    ViewerBridge *viewer() const { return viewer_.get(); }
     InstanceGuard &guard() { return guard_; }
 
   private:

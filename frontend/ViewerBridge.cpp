@@ -80,7 +80,13 @@ bool ViewerBridge::set_lim_indices_vb() {
     return ok != 0;
 }
 
-void ViewerBridge::TRANSFER_DATA() { library_.TRANSFER_DATA(); }
+// Limits marked on the plot rebuild the active store: the last fit's
+// deviations would be drawn against the new positions, so its plots wait
+// for a new fit.
+void ViewerBridge::TRANSFER_DATA() {
+    library_.TRANSFER_DATA();
+    window_.disableFitResults();
+}
 
 void ViewerBridge::tkrnd2(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals) {
     library_.tkrnd2(lo, hi, out_lo, out_hi, n_intervals);

@@ -70,7 +70,10 @@ Plotit::Plotit(ViewerHost &host, QWidget *parent)
         const QRect available = screen->availableGeometry();
         resize(static_cast<int>(available.width() * kScreenShare),
                static_cast<int>(available.height() * kScreenShare));
-        move(available.left() + available.width() / 8, available.top() + available.height() / 8);
+        // Toward the lower right: the main window sits toward the upper left,
+        // and its menu bar must stay in view while a plot is shown.
+        move(available.left() + (available.width() - width()) * 3 / 4,
+             available.top() + (available.height() - height()) * 3 / 4);
     }
 
     const QString temp = host_.tempPlotFileName();

@@ -35,6 +35,11 @@ using SaveFileHook = std::function<QString(QWidget *parent, const QString &title
 // The platform's save dialog.
 SaveFileHook defaultSaveFileHook();
 
+// Where the legend window goes: right of the plot window's frame `plot`, or
+// left of it when it would not fit on `screen`, and always inside `screen`
+// (when valid).
+QPoint legendPlace(const QRect &plot, QSize legend, const QRect &screen);
+
 class Plotit : public QMainWindow {
     Q_OBJECT
   public:

@@ -1,5 +1,7 @@
 // The plot window's output and style commands: printers, printing, the
 // clipboard, saving pictures and plot files, the Style menu and the legend.
+#include <algorithm>
+
 #include <QActionGroup>
 #include <QClipboard>
 #include <QDir>
@@ -10,6 +12,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <QScreen>
 
 #include "plot_export.h"
 #include "plot_window.h"
@@ -209,12 +212,26 @@ void Plotit::Col_Sym() {
 
 // ---- legend ----
 
+QPoint legendPlace(const QRect &plot, QSize legend, const QRect &screen) {
+    constexpr int kGap = 8;
+    QPoint at(plot.right() + 1 + kGap, plot.top());
+    if (!screen.isValid()) return at;
+    // A plot window near the right edge would push the legend off the
+    // screen, where the user could neither see nor close it.
+    if (at.x() + legend.width() > screen.right() + 1) at.setX(plot.left() - kGap - legend.width());
+    at.setX(std::clamp(at.x(), screen.left(),
+                       std::max(screen.left(), screen.right() + 1 - legend.width())));
+    at.setY(std::clamp(at.y(), screen.top(),
+                       std::max(screen.top(), screen.bottom() + 1 - legend.height())));
+    return at;
+}
+
 void Plotit::ShowIt() {
     if (!legend_)
         legend_ = new PlotLegend(
             style_, [this] { legendUnloaded(); }, nullptr);
-    const QRect frame = frameGeometry();
-    legend_->move(frame.right() + 8, frame.top());
+    legend_->move(legendPlace(frameGeometry(), legend_->frameGeometry().size(),
+                              screen() ? screen()->availableGeometry() : QRect()));
     legend_->show();
     host_.setLegendWindowOpen(true);
     show_it_->setEnabled(false);

@@ -66,11 +66,26 @@ TEST_F(DataPlot, ASlopePlotBeforeTheSlopesAreKnownIsRefusedWithALine) {
     EXPECT_EQ(f.s().plot.axes, PlotAxes::none);
 }
 
-TEST_F(DataPlot, SlopePlotsOfTheListAreRefusedWhenFewerSetsAreActiveThanRead) {
+TEST_F(DataPlot, SlopePlotsOfTheListNeedEveryActiveSetDifferentiatedNotEverySetRead) {
     f.s().data_set_count = 4;  // four read, three active and differentiated
     mark_differentiated(f.s(), 3);
     plot_list({1, 2});
     generic_plot(f.s(), 3, -1);
+    ASSERT_TRUE(plot_written());
+    EXPECT_EQ(take_plot(plot_file).y_label, "Gradient, dC/dX");
+
+    // A rebuilt store has no slopes until the next fit.
+    f.s().deriv_valid[0] = 0;
+    generic_plot(f.s(), 3, -1);
+    EXPECT_FALSE(plot_written());
+    EXPECT_EQ(f.box.trimmed().back(), "  No derivatives are available !");
+}
+
+TEST_F(DataPlot, SlopePlotsOfTheListAreRefusedWhileSomeActiveSetLacksSlopes) {
+    f.s().data_set_count = 3;
+    mark_differentiated(f.s(), 2);  // the third active set was never differentiated
+    plot_list({1, 2});
+    generic_plot(f.s(), 2, -1);
     EXPECT_FALSE(plot_written());
     EXPECT_EQ(f.box.trimmed().back(), "  No derivatives are available !");
 }

@@ -134,11 +134,20 @@ TEST_F(ResultGraph, PositionOffsetsAlwaysShowTheTwoParameterFitAndKeepThatChoice
     plot_result_graphs(f.s(), 5, 3);
     const auto d = take_plot(plot_file);
     EXPECT_EQ(d.count, 2 * 3 + 1);
-    EXPECT_EQ(d.y_label, "Radial Offset in cm");
+    EXPECT_EQ(d.y_label, "XI Offset in cm^2");
     EXPECT_EQ(f.s().plot_title, "   Both X/Y-Offsets  Ref. set:  3");
     EXPECT_EQ(f.s().result_choice, (std::array<bool, 4>{false, false, false, true}));
     EXPECT_EQ(f.box.trimmed()[1],
               "  Graphing X-OFFSETS as f(time) for all data sets with Ref set:           3");
+}
+
+TEST_F(ResultGraph, PositionOffsetsAreLabelledInThePositionVariable) {
+    ASSERT_TRUE(f.s().xi_mode);
+    plot_result_graphs(f.s(), 5, 3);
+    EXPECT_EQ(take_plot(plot_file).y_label, "XI Offset in cm^2");
+    f.s().xi_mode = false;
+    plot_result_graphs(f.s(), 5, 3);
+    EXPECT_EQ(take_plot(plot_file).y_label, "Radial Offset in cm");
 }
 
 TEST_F(ResultGraph, DeviationsAgainstRadiusEndWithAZeroLineAndKeepTheReferenceSet) {

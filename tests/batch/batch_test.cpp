@@ -1,5 +1,7 @@
 // quillane-batch from the command line: its exit codes and messages for
 // each kind of bad input, and a whole run on a small scratch data set.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -87,9 +89,9 @@ TEST_F(BatchRun, AllDataPlotsAndResultGraphsAreKeptInOrder) {
     const Outcome r = run({"--out", "report.txt", scan(1), scan(2), scan(3), scan(4)});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_CONTAINS(r.out, "quillane-batch: 8 plot files kept in plots");
-    const char *y_labels[] = {"Concentration", "Gradient, dC/dX",    "Gradient, dC/dX",
-                              "RMS Devs",      "Variance",           "Deviations",
-                              "Deviations",    "Radial Offset in cm"};
+    const char *y_labels[] = {"Concentration", "Gradient, dC/dX",  "Gradient, dC/dX",
+                              "RMS Devs",      "Variance",         "Deviations",
+                              "Deviations",    "XI Offset in cm^2"};
     for (int i = 0; i < 8; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "plot_%03d.dat", i);
@@ -102,13 +104,22 @@ TEST_F(BatchRun, AllDataPlotsAndResultGraphsAreKeptInOrder) {
     EXPECT_CONTAINS(slurp(dir / "report.txt"), "Differentiated data set # 4");
 }
 
-TEST_F(BatchRun, SlopePlotsOfAChosenSubsetAreDrawnSetBySet) {
+TEST_F(BatchRun, SlopePlotsOfAChosenSubsetShowEveryActiveSetTogether) {
     const Outcome r = run({"--active", "1,2,4", "--radius", "--span", "20", "--terms", "2", "--ref",
                            "3", scan(1), scan(2), scan(3), scan(4)});
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    // One plot of values, three of each slope kind, five result graphs.
-    EXPECT_CONTAINS(r.out, "quillane-batch: 12 plot files kept in plots");
-    EXPECT_CONTAINS(r.out, "slopes against value, active set 3 -> plots/plot_006.dat");
+    // One plot of each data kind, five result graphs.
+    EXPECT_CONTAINS(r.out, "quillane-batch: 8 plot files kept in plots");
+    EXPECT_CONTAINS(r.out, "slopes against value, all active sets -> plots/plot_002.dat");
+    std::ifstream slopes(dir / "plots" / "plot_002.dat", std::ios::binary);
+    quillane::plotfile::PlotData slope_data;
+    ASSERT_EQ(quillane::plotfile::read_plot_file(slopes, slope_data),
+              quillane::plotfile::ReadStatus::ok);
+    EXPECT_EQ(slope_data.points.back().code, -57);  // ends with the zero line
+    int highest = 0;
+    for (const auto &point : slope_data.points)
+        highest = std::max<int>(highest, point.code);
+    EXPECT_EQ(highest, 3);
     std::ifstream in(dir / "plots" / "plot_000.dat", std::ios::binary);
     quillane::plotfile::PlotData data;
     ASSERT_EQ(quillane::plotfile::read_plot_file(in, data), quillane::plotfile::ReadStatus::ok);

@@ -320,6 +320,17 @@ class MainWindowTest : public QObject {
         QVERIFY(prompts_->warnings.isEmpty());
     }
 
+    void setLimitsRebuildsTheStoreSoTheFitsPlotsWaitForANewFit() {
+        firstPass(3);
+        window_->hooks().chooseRefSet = [](QWidget *) {};
+        window_->hooks().newDSToPlot = [this](QWidget *) { state_->PlotReady = kFalse; };
+        window_->FitIt();
+        QVERIFY(enabled("PlotDummy2"));
+        window_->SetLimits();
+        for (const char *name : {"PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
+            QVERIFY2(!enabled(name), name);
+    }
+
     void commandsWhoseWindowsAreMissingSayNotAvailable() {
         firstPass(3);
         window_->SetLimits();

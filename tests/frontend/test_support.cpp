@@ -90,6 +90,15 @@ QByteArray scanFileContent(int number) {
     return content;
 }
 
+void quietOffscreenNotes() {
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+            if (text.startsWith(QLatin1String("This plugin does not support"))) return;
+            if (previous) previous(type, context, text);
+        });
+}
+
 bool sameLines(const QStringList &actual, const QStringList &expected) {
     if (actual == expected) return true;
     qWarning().noquote() << "actual:\n  " + actual.join(QStringLiteral("\n  "));

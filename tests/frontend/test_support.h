@@ -64,6 +64,9 @@ QByteArray readFile(const QString &path);
 // A scan file with a description line, a time line and a few data points.
 QByteArray scanFileContent(int number);
 
+// Drops the offscreen platform's notes about window features it lacks.
+void quietOffscreenNotes();
+
 // Compares two string lists and prints both in full when they differ.
 bool sameLines(const QStringList &actual, const QStringList &expected);
 

@@ -121,6 +121,11 @@ class PlotWindowTest : public QObject {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QCOMPARE(window.width(), static_cast<int>(screen.width() * 0.65));
         QCOMPARE(window.height(), static_cast<int>(screen.height() * 0.65));
+        // Toward the lower right, clear of the main window's menu bar at the
+        // upper left.
+        QVERIFY(window.x() >= screen.left() + screen.width() / 4);
+        QVERIFY(window.y() >= screen.top() + screen.height() / 4);
+        QVERIFY(screen.contains(window.geometry()));
     }
 
     void theDefaultPrinterIsCheckedAndAChoiceIsPassedToTheMainWindow() {
@@ -484,6 +489,29 @@ class PlotWindowTest : public QObject {
         w.legend()->close();
         QVERIFY(viewer.action("ShowIt")->isEnabled());
         QVERIFY(!viewer.host.legend_window_open);
+    }
+
+    void theLegendGoesBesideThePlotWindowAndStaysOnTheScreen() {
+        const QRect screen(0, 0, 1400, 1000);
+        const QSize legend(240, 420);
+        // Room on the right: beside the right edge, level with the top.
+        QCOMPARE(legendPlace(QRect(100, 50, 900, 650), legend, screen), QPoint(1008, 50));
+        // Near the right edge: on the left instead.
+        QCOMPARE(legendPlace(QRect(480, 340, 910, 650), legend, screen), QPoint(232, 340));
+        // No room on either side, and low on the screen: inside it all the same.
+        QCOMPARE(legendPlace(QRect(100, 900, 1250, 650), legend, screen), QPoint(0, 580));
+        // Without a screen to go by: to the right.
+        QCOMPARE(legendPlace(QRect(480, 340, 910, 650), legend, QRect()), QPoint(1398, 340));
+
+        ScratchFolder folder;
+        Viewer viewer(folder.path());
+        Plotit &w = *viewer.window;
+        w.show();
+        const QRect area = w.screen()->availableGeometry();
+        w.move(area.right() - w.frameGeometry().width() + 1, area.top());
+        w.ShowIt();
+        QVERIFY(area.contains(w.legend()->frameGeometry()));
+        w.legend()->close();
     }
 
     // ---- output ----

@@ -185,9 +185,7 @@ int run_workflow(const Options &o, const Api &api, std::vector<KeptPlot> &plots,
     const int32_t ref = o.ref != 0 ? o.ref : static_cast<int32_t>(active_sets(o).size());
     api.fit_allB(&ref);
 
-    // Data plots of every active set together; slope plots of a list are
-    // refused when fewer sets are active than were read, so those are
-    // drawn set by set instead.
+    // Data plots of every active set together.
     std::vector<int32_t> list(kMaxFiles + 1, 0);
     list[0] = n_active;
     for (int32_t k = 1; k <= n_active; ++k)
@@ -198,15 +196,7 @@ int run_workflow(const Options &o, const Api &api, std::vector<KeptPlot> &plots,
         api.put_plotlist(list.data());
         const int32_t all = -1;
         api.GENERIC_PLOT(&kind, &all);
-        if (keeper.keep(std::string("data plot: ") + data_kinds[kind] + ", all active sets", plots))
-            continue;
-        if (active.size() == o.files.size()) continue;  // the slopes are missing, not just refused
-        for (int32_t k = 1; k <= n_active; ++k) {
-            api.GENERIC_PLOT(&kind, &k);
-            keeper.keep(
-                std::string("data plot: ") + data_kinds[kind] + ", active set " + std::to_string(k),
-                plots);
-        }
+        keeper.keep(std::string("data plot: ") + data_kinds[kind] + ", all active sets", plots);
     }
 
     // Result graphs with every fit kind; deviations of every set but the
