@@ -44,7 +44,9 @@ int plot_text_length(std::string_view text) {
 
 // The general form rounds to the six digits shown before it chooses between
 // fixed point and scientific notation: 999999.7 is written 1.000000E+06.
-std::string plot_number(float v) { return ftn::general(v, 6, 14); }
+std::string plot_number(float v) {
+    return ftn::general(v, 6, 14);
+}
 
 std::string plot_time_stamp(const std::tm &t) {
     char buf[64];

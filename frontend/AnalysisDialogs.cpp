@@ -25,7 +25,8 @@ QString spanWarningText(int span) {
         .join('\n');
 }
 
-void installAnalysisDialogs(Hooks &hooks, AppState &state, LibraryBinding &library, Prompts &prompts) {
+void installAnalysisDialogs(Hooks &hooks, AppState &state, LibraryBinding &library,
+                            Prompts &prompts) {
     hooks.chooseRefSet = [&state, &prompts](QWidget *parent) {
         ChooseRefSetDialog dialog(state.NumActive, state.RefSet, parent);
         prompts.execDialog(dialog);
@@ -78,15 +79,16 @@ void installAnalysisDialogs(Hooks &hooks, AppState &state, LibraryBinding &libra
     };
 
     hooks.devsVsTime = [&state, &library, &prompts](QWidget *parent) {
-        DevsVsTimeDialog dialog(prompts, state.XLow, state.XHigh, state.XiMode != kFalse, state.LogChoice,
-                                parent);
+        DevsVsTimeDialog dialog(prompts, state.XLow, state.XHigh, state.XiMode != kFalse,
+                                state.LogChoice, parent);
         state.DialogAccepted = kFalse;
         prompts.execDialog(dialog);
         const DeviationChoice chosen = dialog.result();
         if (!chosen.accepted) return;
         state.PositionsToPlot.fill(0.0);
         state.PositionCount = static_cast<int32_t>(chosen.positions.size());
-        for (size_t i = 0; i < chosen.positions.size(); ++i) state.PositionsToPlot[i] = chosen.positions[i];
+        for (size_t i = 0; i < chosen.positions.size(); ++i)
+            state.PositionsToPlot[i] = chosen.positions[i];
         library.set_xs_to_plot(state.PositionsToPlot.data(), state.PositionCount);
         state.DevOptions = chosen.devOptions;
         state.LogChoice = chosen.logChoice;

@@ -14,7 +14,8 @@ class Prompts;
 
 // Fills in chooseRefSet, differParms, showSpanWarning, rmsVsTime, devVsPos
 // and devsVsTime.
-void installAnalysisDialogs(Hooks &hooks, AppState &state, LibraryBinding &library, Prompts &prompts);
+void installAnalysisDialogs(Hooks &hooks, AppState &state, LibraryBinding &library,
+                            Prompts &prompts);
 
 // The seven lines of the warning that some data set has too few points
 // inside the limits for a fit of `span` points, one per line.

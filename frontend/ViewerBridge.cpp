@@ -14,7 +14,8 @@
 
 namespace quillane::frontend {
 
-ViewerBridge::ViewerBridge(AppState &state, LibraryBinding &library, Prompts &prompts, MainWindow &window)
+ViewerBridge::ViewerBridge(AppState &state, LibraryBinding &library, Prompts &prompts,
+                           MainWindow &window)
     : state_(state), library_(library), prompts_(prompts), window_(window) {}
 
 ViewerBridge::~ViewerBridge() = default;
@@ -51,8 +52,9 @@ void ViewerBridge::loadPlotWindow() {
     if (plotit_) return;
     plotit_ = std::make_unique<viewer::Plotit>(*this);
     plotit_->setPrinterNames(state_.PrinterNames);
-    plotit_->setMessageHook(
-        [this](const QString &text, const QString &title) { prompts_.warn(plotit_.get(), title, text); });
+    plotit_->setMessageHook([this](const QString &text, const QString &title) {
+        prompts_.warn(plotit_.get(), title, text);
+    });
 }
 
 void ViewerBridge::chooseDataSets(QWidget *parent) {
@@ -67,12 +69,24 @@ void ViewerBridge::chooseDataSets(QWidget *parent) {
     state_.PlotReady = kTrue;
 }
 
-double ViewerBridge::xLow() const { return state_.XLow; }
-double ViewerBridge::xHigh() const { return state_.XHigh; }
-void ViewerBridge::setXLow(double value) { state_.XLow = value; }
-void ViewerBridge::setXHigh(double value) { state_.XHigh = value; }
-bool ViewerBridge::limitsMode() const { return state_.LimitsMode == kTrue; }
-void ViewerBridge::setxirange(double low, double high) { library_.setxirange(low, high); }
+double ViewerBridge::xLow() const {
+    return state_.XLow;
+}
+double ViewerBridge::xHigh() const {
+    return state_.XHigh;
+}
+void ViewerBridge::setXLow(double value) {
+    state_.XLow = value;
+}
+void ViewerBridge::setXHigh(double value) {
+    state_.XHigh = value;
+}
+bool ViewerBridge::limitsMode() const {
+    return state_.LimitsMode == kTrue;
+}
+void ViewerBridge::setxirange(double low, double high) {
+    library_.setxirange(low, high);
+}
 
 bool ViewerBridge::set_lim_indices_vb() {
     int32_t ok = 0;
@@ -96,21 +110,39 @@ void ViewerBridge::showSpanWarning() {
     if (window_.hooks().showSpanWarning) window_.hooks().showSpanWarning(plotit_.get());
 }
 
-QString ViewerBridge::plotFileName() const { return state_.PlotFileName; }
-QString ViewerBridge::tempPlotFileName() const { return state_.TempPlotFileName; }
-QString ViewerBridge::workDir() const { return state_.WorkDir; }
-void ViewerBridge::setWorkDir(const QString &dir) { state_.WorkDir = dir; }
-QString ViewerBridge::programTitle() const { return state_.ProgramTitle; }
-QString ViewerBridge::defaultPrinterName() const { return state_.DefaultPrinterName; }
+QString ViewerBridge::plotFileName() const {
+    return state_.PlotFileName;
+}
+QString ViewerBridge::tempPlotFileName() const {
+    return state_.TempPlotFileName;
+}
+QString ViewerBridge::workDir() const {
+    return state_.WorkDir;
+}
+void ViewerBridge::setWorkDir(const QString &dir) {
+    state_.WorkDir = dir;
+}
+QString ViewerBridge::programTitle() const {
+    return state_.ProgramTitle;
+}
+QString ViewerBridge::defaultPrinterName() const {
+    return state_.DefaultPrinterName;
+}
 
 void ViewerBridge::printerChosen(int index, const QString &) {
     // The main window's list follows, and with it DefaultPrinterName.
     window_.textPane().choosePrinter(index + 1);
 }
 
-bool ViewerBridge::showCoordsDefault() const { return state_.ShowCoordsDefault != kFalse; }
-void ViewerBridge::setPlotWindowOpen(bool open) { state_.PlotWindowOpen = open ? kTrue : kFalse; }
-void ViewerBridge::setLegendWindowOpen(bool open) { state_.LegendWindowOpen = open ? kTrue : kFalse; }
+bool ViewerBridge::showCoordsDefault() const {
+    return state_.ShowCoordsDefault != kFalse;
+}
+void ViewerBridge::setPlotWindowOpen(bool open) {
+    state_.PlotWindowOpen = open ? kTrue : kFalse;
+}
+void ViewerBridge::setLegendWindowOpen(bool open) {
+    state_.LegendWindowOpen = open ? kTrue : kFalse;
+}
 
 void ViewerBridge::showProgress(const QString &text) {
     if (!progress_) progress_ = std::make_unique<ProgressWindow>();

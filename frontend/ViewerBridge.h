@@ -23,7 +23,7 @@ class ProgressWindow;
 class Prompts;
 
 class ViewerBridge : public viewer::ViewerHost {
-public:
+  public:
     ViewerBridge(AppState &state, LibraryBinding &library, Prompts &prompts, MainWindow &window);
     ~ViewerBridge() override;
 
@@ -58,7 +58,7 @@ public:
     void setProgress(int percent) override;
     void hideProgress() override;
 
-private:
+  private:
     void loadPlotWindow();
     void chooseDataSets(QWidget *parent);
 

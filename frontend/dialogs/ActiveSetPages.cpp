@@ -11,9 +11,11 @@ QString setPageCaption(int page) {
 
 void cutPagesToActiveSets(QTabWidget &tabs, int numActive) {
     const int lastPage = numActive > 0 ? (numActive - 1) / kSetsPerPage : 0;
-    for (int page = tabs.count() - 1; page > lastPage; --page) tabs.removeTab(page);
+    for (int page = tabs.count() - 1; page > lastPage; --page)
+        tabs.removeTab(page);
     if (numActive > 0)
-        tabs.setTabText(lastPage, QStringLiteral("%1 - %2").arg(lastPage * kSetsPerPage + 1).arg(numActive));
+        tabs.setTabText(lastPage,
+                        QStringLiteral("%1 - %2").arg(lastPage * kSetsPerPage + 1).arg(numActive));
 }
 
 }  // namespace quillane::frontend

@@ -12,7 +12,7 @@ namespace quillane::frontend {
 
 class ChooseRefSetDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     ChooseRefSetDialog(int numActive, int refSet, QWidget *parent = nullptr);
 
     // The slider's value when the dialog closed (or now, while it is open).
@@ -23,7 +23,7 @@ public:
 
     void done(int result) override;
 
-private:
+  private:
     QSlider *slider_;
     QLineEdit *text_;
     int refSet_;

@@ -81,7 +81,8 @@ void DataSetChooserDialog::accept() {
 }
 
 void DataSetChooserDialog::plotAll() {
-    for (int k = 1; k <= numActive_; ++k) boxes_[static_cast<size_t>(k)]->setChecked(true);
+    for (int k = 1; k <= numActive_; ++k)
+        boxes_[static_cast<size_t>(k)]->setChecked(true);
     if (forDeviations_ && refSet_ >= 1 && refSet_ <= numActive_)
         boxes_[static_cast<size_t>(refSet_)]->setChecked(false);
     accept();

@@ -22,9 +22,10 @@ using PlotList = std::array<int32_t, kMaxDataSets + 1>;
 
 class DataSetChooserDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `forDeviations`: the reference set `refSet` cannot be chosen.
-    DataSetChooserDialog(const AppState &state, bool forDeviations, int refSet, QWidget *parent = nullptr);
+    DataSetChooserDialog(const AppState &state, bool forDeviations, int refSet,
+                         QWidget *parent = nullptr);
 
     // The sets ticked when OK or "Plot All" closed the dialog; count 0 when
     // none was ticked or the dialog was closed otherwise.
@@ -39,7 +40,7 @@ public:
     // The caption of active set k's box.
     static QString boxCaption(int k, const QString &fileName);
 
-private:
+  private:
     std::array<QCheckBox *, kMaxDataSets + 1> boxes_{};
     QTabWidget *tabs_;
     int numActive_;

@@ -14,7 +14,9 @@
 
 namespace quillane::frontend {
 
-QString DifferParmsDialog::pointsText(int points) { return QString(11, ' ') + vbDigits(points); }
+QString DifferParmsDialog::pointsText(int points) {
+    return QString(11, ' ') + vbDigits(points);
+}
 
 DifferParmsDialog::DifferParmsDialog(const DifferParmsValues &current, QWidget *parent)
     : QDialog(parent), result_(current) {

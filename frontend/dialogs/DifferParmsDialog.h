@@ -20,7 +20,7 @@ struct DifferParmsValues {
 
 class DifferParmsDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `current` as the library reports it (get_differ_parms).
     explicit DifferParmsDialog(const DifferParmsValues &current, QWidget *parent = nullptr);
 
@@ -36,7 +36,7 @@ public:
     // The readout: 11 blanks, then the number.
     static QString pointsText(int points);
 
-private:
+  private:
     QSlider *slider_;
     QLabel *ptsPerFit_;
     std::array<QRadioButton *, 3> polyFit_{};

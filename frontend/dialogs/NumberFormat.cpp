@@ -1,14 +1,16 @@
 #include "NumberFormat.h"
 
-#include <cmath>
 
 namespace quillane::frontend {
 
-QString vbDigits(long long value) { return QString::number(value); }
+QString vbDigits(long long value) {
+    return QString::number(value);
+}
 
 QString vbOptionalDecimals(double value, int decimals) {
     QString text = QString::number(value, 'f', decimals);
-    while (text.endsWith('0')) text.chop(1);
+    while (text.endsWith('0'))
+        text.chop(1);
     if (!text.contains('.')) text += '.';
     const bool negative = text.startsWith('-');
     QString body = negative ? text.mid(1) : text;

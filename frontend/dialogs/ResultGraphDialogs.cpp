@@ -34,7 +34,7 @@ QPushButton *okButton(QWidget *parent) {
 
 // "Plot Using": the three fit kinds as option buttons and the logarithm box.
 class FitKindFrame : public QGroupBox {
-public:
+  public:
     FitKindFrame(int32_t logChoice, QWidget *parent) : QGroupBox("Plot Using", parent) {
         auto *layout = new QVBoxLayout(this);
         auto *group = new QButtonGroup(this);
@@ -52,7 +52,9 @@ public:
         layout->addWidget(log);
     }
     void collect(DeviationChoice &c) const {
-        for (int i = 0; i < 3; ++i) c.devOptions[static_cast<size_t>(i)] = buttons[static_cast<size_t>(i)]->isChecked() ? 1 : 0;
+        for (int i = 0; i < 3; ++i)
+            c.devOptions[static_cast<size_t>(i)] =
+                buttons[static_cast<size_t>(i)]->isChecked() ? 1 : 0;
         c.logChoice = log->isChecked() ? 1 : 0;
     }
     std::array<QRadioButton *, 3> buttons{};
@@ -61,8 +63,8 @@ public:
 
 // ---- RmsVsTimeDialog ----
 
-RmsVsTimeDialog::RmsVsTimeDialog(Prompts &prompts, const QString &caption, const RmsChoice &previous,
-                                 int numActive, QWidget *parent)
+RmsVsTimeDialog::RmsVsTimeDialog(Prompts &prompts, const QString &caption,
+                                 const RmsChoice &previous, int numActive, QWidget *parent)
     : QDialog(parent), prompts_(prompts), result_(previous) {
     setObjectName("RMSvsTime");
     setWindowTitle(caption);
@@ -142,8 +144,12 @@ DevVsPosDialog::DevVsPosDialog(int32_t logChoice, QWidget *parent) : QDialog(par
     result_.logChoice = logChoice;
 }
 
-QRadioButton *DevVsPosDialog::pchoice(int i) const { return frame_->buttons[static_cast<size_t>(i)]; }
-QCheckBox *DevVsPosDialog::logChoice() const { return frame_->log; }
+QRadioButton *DevVsPosDialog::pchoice(int i) const {
+    return frame_->buttons[static_cast<size_t>(i)];
+}
+QCheckBox *DevVsPosDialog::logChoice() const {
+    return frame_->log;
+}
 
 void DevVsPosDialog::accept() {
     frame_->collect(result_);
@@ -154,7 +160,8 @@ void DevVsPosDialog::accept() {
 // ---- DevsVsTimeDialog ----
 
 QString DevsVsTimeDialog::limitsText(double xLow, double xHigh, bool xiMode) {
-    if (xiMode) return " " + vbOptionalDecimals(xLow, 5) + " < XI < " + vbOptionalDecimals(xHigh, 5);
+    if (xiMode)
+        return " " + vbOptionalDecimals(xLow, 5) + " < XI < " + vbOptionalDecimals(xHigh, 5);
     return "  " + vbOptionalDecimals(xLow, 5) + " < R < " + " " + vbOptionalDecimals(xHigh, 5);
 }
 
@@ -192,13 +199,18 @@ DevsVsTimeDialog::DevsVsTimeDialog(Prompts &prompts, double xLow, double xHigh, 
     result_.logChoice = logChoice;
 }
 
-QRadioButton *DevsVsTimeDialog::pchoice(int i) const { return frame_->buttons[static_cast<size_t>(i)]; }
-QCheckBox *DevsVsTimeDialog::logChoice() const { return frame_->log; }
+QRadioButton *DevsVsTimeDialog::pchoice(int i) const {
+    return frame_->buttons[static_cast<size_t>(i)];
+}
+QCheckBox *DevsVsTimeDialog::logChoice() const {
+    return frame_->log;
+}
 
 bool DevsVsTimeDialog::eventFilter(QObject *watched, QEvent *event) {
     // A box that gets the focus has its whole text selected, ready to be typed over.
     if (event->type() == QEvent::FocusIn)
-        if (auto *box = qobject_cast<QLineEdit *>(watched)) QTimer::singleShot(0, box, &QLineEdit::selectAll);
+        if (auto *box = qobject_cast<QLineEdit *>(watched))
+            QTimer::singleShot(0, box, &QLineEdit::selectAll);
     return QDialog::eventFilter(watched, event);
 }
 
@@ -208,14 +220,16 @@ void DevsVsTimeDialog::accept() {
         QLineEdit *box = positions_[static_cast<size_t>(i)];
         double v = 0.0;
         if (!parseUserNumber(box->text(), v)) {
-            prompts_.warn(this, "Parameter Entry Error", "Illegal Value for Position " + vbDigits(i + 1));
+            prompts_.warn(this, "Parameter Entry Error",
+                          "Illegal Value for Position " + vbDigits(i + 1));
             box->setFocus();
             return;
         }
         if (xLow_ <= v && v <= xHigh_) valid.push_back(v);
     }
     if (valid.empty()) {
-        prompts_.warn(this, "No Values Entered", "No Valid Positions Were Defined!  No Plot Created.");
+        prompts_.warn(this, "No Values Entered",
+                      "No Valid Positions Were Defined!  No Plot Created.");
         result_.accepted = false;
         reject();
         return;

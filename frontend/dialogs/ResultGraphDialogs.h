@@ -28,15 +28,15 @@ class Prompts;
 // ---- RMS / variance against time ----
 
 struct RmsChoice {
-    bool accepted = false;                   // a graph is to be made
-    std::array<int32_t, 3> options{0, 0, 0}; // fit kinds 1..3 ticked (1) or not (0)
+    bool accepted = false;                    // a graph is to be made
+    std::array<int32_t, 3> options{0, 0, 0};  // fit kinds 1..3 ticked (1) or not (0)
     int32_t logChoice = 0;
     int32_t refSet = 1;
 };
 
 class RmsVsTimeDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `previous` holds the options, log choice and reference set to start with.
     RmsVsTimeDialog(Prompts &prompts, const QString &caption, const RmsChoice &previous,
                     int numActive, QWidget *parent = nullptr);
@@ -51,7 +51,7 @@ public:
 
     void accept() override;
 
-private:
+  private:
     Prompts &prompts_;
     QSlider *slider_;
     QLineEdit *text_;
@@ -74,21 +74,21 @@ class FitKindFrame;
 
 class DevVsPosDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     DevVsPosDialog(int32_t logChoice, QWidget *parent = nullptr);
     DeviationChoice result() const { return result_; }
     QRadioButton *pchoice(int i) const;
     QCheckBox *logChoice() const;
     void accept() override;
 
-private:
+  private:
     FitKindFrame *frame_;
     DeviationChoice result_;
 };
 
 class DevsVsTimeDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     DevsVsTimeDialog(Prompts &prompts, double xLow, double xHigh, bool xiMode, int32_t logChoice,
                      QWidget *parent = nullptr);
     DeviationChoice result() const { return result_; }
@@ -101,10 +101,10 @@ public:
     // The limits as the label shows them.
     static QString limitsText(double xLow, double xHigh, bool xiMode);
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     Prompts &prompts_;
     double xLow_;
     double xHigh_;

@@ -19,10 +19,10 @@ namespace {
 
 // Switches LC_NUMERIC to a German locale built in a scratch folder, and back.
 class DecimalCommaLocale {
-public:
+  public:
     DecimalCommaLocale() {
-        const std::string make = "localedef -i de_DE -f UTF-8 " + dir_.file("de_DE.UTF-8") +
-                                 " >/dev/null 2>&1";
+        const std::string make =
+            "localedef -i de_DE -f UTF-8 " + dir_.file("de_DE.UTF-8") + " >/dev/null 2>&1";
         if (std::system(make.c_str()) != 0) return;
         setenv("LOCPATH", dir_.path().c_str(), 1);
         active_ = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
@@ -36,7 +36,7 @@ public:
     }
     bool active() const { return active_; }
 
-private:
+  private:
     testing::ScratchDir dir_;
     bool active_ = false;
 };
@@ -60,8 +60,9 @@ TEST(Locale, ScanAndPlotFilesAreReadWithADecimalPointUnderADecimalCommaLocale) {
     EXPECT_EQ(v[1], 0.25);
     EXPECT_EQ(v[2], 0.015);
 
-    std::istringstream plot(" heading\r\n second\r\n x\r\n y\r\n              1\r\n"
-                            "     6.50000        0.500000        0.00000         3\r\n");
+    std::istringstream plot(
+        " heading\r\n second\r\n x\r\n y\r\n              1\r\n"
+        "     6.50000        0.500000        0.00000         3\r\n");
     plotfile::PlotData data;
     ASSERT_EQ(plotfile::read_plot_file(plot, data), plotfile::ReadStatus::ok);
     ASSERT_EQ(data.count, 1);

@@ -20,11 +20,13 @@ namespace {
 
 // Answers questions as told and records every message.
 class ScriptedPrompts : public Prompts {
-public:
+  public:
     bool answer = false;
     QStringList warnings;  // "title|text"
     QStringList questions;
-    void warn(QWidget *, const QString &title, const QString &text) override { warnings << title + "|" + text; }
+    void warn(QWidget *, const QString &title, const QString &text) override {
+        warnings << title + "|" + text;
+    }
     bool ask(QWidget *, const QString &, const QString &text) override {
         questions << text;
         return answer;
@@ -39,7 +41,7 @@ public:
 
 class AnalysisDialogsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void closingChooseRefSetWithTheCloseButtonKeepsTheSliderValue() {
         ChooseRefSetDialog dialog(5, 2);
         QCOMPARE(dialog.slider()->maximum(), 5);
@@ -126,12 +128,14 @@ private slots:
         dialog.position(0)->setText("18");
         dialog.position(1)->setText("abc");
         dialog.accept();
-        QCOMPARE(prompts.warnings, QStringList{"Parameter Entry Error|Illegal Value for Position 2"});
+        QCOMPARE(prompts.warnings,
+                 QStringList{"Parameter Entry Error|Illegal Value for Position 2"});
         QVERIFY(dialog.isVisible());
         QVERIFY(!dialog.result().accepted);
         dialog.position(1)->setText("");
         dialog.accept();
-        QCOMPARE(prompts.warnings.last(), QString("Parameter Entry Error|Illegal Value for Position 2"));
+        QCOMPARE(prompts.warnings.last(),
+                 QString("Parameter Entry Error|Illegal Value for Position 2"));
     }
 
     void positionsAllOutsideTheLimitsMakeNoPlot() {
@@ -139,8 +143,9 @@ private slots:
         DevsVsTimeDialog dialog(prompts, 17.0, 25.0, true, 0);
         dialog.show();
         dialog.accept();
-        QCOMPARE(prompts.warnings,
-                 QStringList{"No Values Entered|No Valid Positions Were Defined!  No Plot Created."});
+        QCOMPARE(
+            prompts.warnings,
+            QStringList{"No Values Entered|No Valid Positions Were Defined!  No Plot Created."});
         QVERIFY(!dialog.isVisible());
         QVERIFY(!dialog.result().accepted);
     }
@@ -150,7 +155,7 @@ private slots:
         DevsVsTimeDialog dialog(prompts, 17.0, 25.0, true, 0);
         dialog.position(2)->setText("20");
         dialog.position(4)->setText(" 18 ");
-        dialog.position(5)->setText("17");    // on the lower limit
+        dialog.position(5)->setText("17");     // on the lower limit
         dialog.position(6)->setText("2.5D1");  // on the upper limit
         dialog.position(7)->setText("25.001");
         dialog.accept();
@@ -162,7 +167,8 @@ private slots:
 
     void limitsLabelFollowsThePositionVariable() {
         QCOMPARE(DevsVsTimeDialog::limitsText(17.9, 25.25, true), QString(" 17.9 < XI < 25.25"));
-        QCOMPARE(DevsVsTimeDialog::limitsText(6.0, 7.1234567, false), QString("  6. < R <  7.12346"));
+        QCOMPARE(DevsVsTimeDialog::limitsText(6.0, 7.1234567, false),
+                 QString("  6. < R <  7.12346"));
         QCOMPARE(vbOptionalDecimals(0.5, 5), QString(".5"));
         QCOMPARE(vbOptionalDecimals(-0.000001, 5), QString("0."));
     }

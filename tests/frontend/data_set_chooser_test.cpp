@@ -17,7 +17,8 @@ AppState stateWithActiveSets(int n) {
     state.NumFilesRead = n;
     for (int k = 1; k <= n; ++k) {
         state.ActiveSetTable[static_cast<size_t>(k)] = k;
-        state.DataFileNames[static_cast<size_t>(k)] = QStringLiteral("/data/%1.RA1").arg(k, 5, 10, QLatin1Char('0'));
+        state.DataFileNames[static_cast<size_t>(k)] =
+            QStringLiteral("/data/%1.RA1").arg(k, 5, 10, QLatin1Char('0'));
     }
     return state;
 }
@@ -26,7 +27,7 @@ AppState stateWithActiveSets(int n) {
 
 class DataSetChooserTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void okHandsOverTheTickedSetsCountFirst() {
         const AppState state = stateWithActiveSets(6);
         DataSetChooserDialog dialog(state, false, 1);

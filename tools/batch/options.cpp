@@ -100,7 +100,8 @@ std::string usage_text() {
            "  --radius          position variable: the radius r in cm (default xi = r^2/2)\n"
            "  --span N          points per local polynomial for the slopes (default 50)\n"
            "  --terms T         polynomial degree 1..3 (default 3)\n"
-           "  --ref K           reference active set of the fit and the graphs (default: the last)\n"
+           "  --ref K           reference active set of the fit and the graphs (default: the "
+           "last)\n"
            "  --echo            echo every scan file into the report\n" +
            images +
            "\n"

@@ -14,10 +14,10 @@ struct Options {
     bool radius = false;                              // --radius: radius r instead of xi = r^2/2
     std::optional<int> span;                          // --span N
     std::optional<int> terms;                         // --terms T
-    int ref = 0;  // --ref K: reference active set; 0 = the last active set
-    std::string plots_dir = "plots";                  // --plots DIR
-    bool echo = false;                                // --echo: echo the scan files into the report
-    std::string images;  // --images: png, bmp, svg or pdf; empty = no images
+    int ref = 0;                      // --ref K: reference active set; 0 = the last active set
+    std::string plots_dir = "plots";  // --plots DIR
+    bool echo = false;                // --echo: echo the scan files into the report
+    std::string images;               // --images: png, bmp, svg or pdf; empty = no images
     std::optional<std::pair<int, int>> image_size;  // --image-size WxH
     bool help = false;
     std::vector<std::string> files;
