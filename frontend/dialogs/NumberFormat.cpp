@@ -1,6 +1,5 @@
 #include "NumberFormat.h"
 
-
 namespace quillane::frontend {
 
 QString vbDigits(long long value) {
