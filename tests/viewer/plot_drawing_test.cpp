@@ -426,9 +426,9 @@ class PlotDrawingTest : public QObject {
 
     void aPlotFileIsRenderedToEveryPictureKindWithoutAWindow() {
         ScratchFolder folder;
-        PlotFileSpec spec;
-        spec.points = boundaryProfile(1, 50, 6.0f, 7.2f, 0.0f);
-        writePlotFile(folder.file("plot.dat"), spec);
+        PlotFileContent content;
+        content.points = boundaryProfile(1, 50, 6.0f, 7.2f, 0.0f);
+        writePlotFile(folder.file("plot.dat"), content);
         QString error;
         for (const char *name : {"p.png", "p.bmp", "p.svg", "p.pdf"}) {
             QVERIFY2(renderPlotFile(folder.file("plot.dat"), folder.file(name), QSize(640, 480),
@@ -443,7 +443,7 @@ class PlotDrawingTest : public QObject {
 
     void renderingAFileWithoutDataOrToAMissingFolderFailsWithAReason() {
         ScratchFolder folder;
-        writePlotFile(folder.file("empty.dat"), PlotFileSpec{});
+        writePlotFile(folder.file("empty.dat"), PlotFileContent{});
         QString error;
         std::vector<Notice> notices;
         QVERIFY(!renderPlotFile(folder.file("empty.dat"), folder.file("e.png"), QSize(100, 100),
@@ -452,9 +452,9 @@ class PlotDrawingTest : public QObject {
         QCOMPARE(notices.size(), size_t(1));
         QVERIFY(notices[0].text.startsWith("The Current File Contained No Data!"));
 
-        PlotFileSpec spec;
-        spec.points = boundaryProfile(1, 10, 6.0f, 7.2f, 0.0f);
-        writePlotFile(folder.file("plot.dat"), spec);
+        PlotFileContent content;
+        content.points = boundaryProfile(1, 10, 6.0f, 7.2f, 0.0f);
+        writePlotFile(folder.file("plot.dat"), content);
         QVERIFY(!renderPlotFile(folder.file("plot.dat"), folder.file("no/such/dir/p.png"),
                                 QSize(100, 100), tickRounder(), RenderSettings{}, &error));
         QVERIFY(!error.isEmpty());
@@ -472,7 +472,7 @@ class PlotDrawingTest : public QObject {
         ScratchFolder folder;
         QString error;
 
-        PlotFileSpec raw;
+        PlotFileContent raw;
         raw.heading = "Raw Data Used For Setting Limits";
         raw.heading2 = "Data sets:  1,  2,  3,  4,  5,  6,  7,  8,  9, 10, 11, 12";
         for (int k = 1; k <= 12; ++k) {
@@ -492,7 +492,7 @@ class PlotDrawingTest : public QObject {
                                 QSize(1248, 702), tickRounder(), filled, &error),
                  qPrintable(error));
 
-        PlotFileSpec slope;
+        PlotFileContent slope;
         slope.heading = "Gradient of the data";
         slope.heading2 = "Data sets:  1,  2,  3,  4,  5";
         slope.x_label = "XI = R^2/2 (cm^2)";
@@ -518,7 +518,7 @@ class PlotDrawingTest : public QObject {
                                 tickRounder(), RenderSettings{}, &error),
                  qPrintable(error));
 
-        PlotFileSpec result;
+        PlotFileContent result;
         result.heading = "RMS Deviations vs Time";
         result.heading2 = "Fit kinds 1, 2 and 3";
         result.x_label = "Time (s)";

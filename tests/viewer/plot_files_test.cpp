@@ -12,10 +12,10 @@ namespace plotfile = quillane::plotfile;
 
 namespace {
 
-PlotFileSpec threePoints() {
-    PlotFileSpec spec;
-    spec.points = {{1.5f, 2.0f, 1}, {2.5f, -1.0f, 2}, {3.25f, 4.0f, 3}};
-    return spec;
+PlotFileContent threePoints() {
+    PlotFileContent content;
+    content.points = {{1.5f, 2.0f, 1}, {2.5f, -1.0f, 2}, {3.25f, 4.0f, 3}};
+    return content;
 }
 
 LoadOutcome load(ViewerState &state, const QString &path, std::vector<int> *sleeps = nullptr) {
@@ -133,9 +133,9 @@ class PlotFilesTest : public QObject {
 
     void aMarkedPlotReplacesTheTemporaryCopyAndIsDeleted() {
         ScratchFolder folder;
-        PlotFileSpec spec = threePoints();
-        spec.delete_marker = true;
-        writePlotFile(folder.file("plot.dat"), spec);
+        PlotFileContent content = threePoints();
+        content.delete_marker = true;
+        writePlotFile(folder.file("plot.dat"), content);
         const QByteArray original = readAll(folder.file("plot.dat"));
         touch(folder.file("~kestrl~.tmp"));
         ViewerState state;
@@ -163,9 +163,9 @@ class PlotFilesTest : public QObject {
 
     void aTemporaryCopyThatCannotBeReplacedIsReported() {
         ScratchFolder folder;
-        PlotFileSpec spec = threePoints();
-        spec.delete_marker = true;
-        writePlotFile(folder.file("plot.dat"), spec);
+        PlotFileContent content = threePoints();
+        content.delete_marker = true;
+        writePlotFile(folder.file("plot.dat"), content);
         // A folder in the way of the temporary copy cannot be removed as a file.
         QVERIFY(QDir(folder.path()).mkdir("~kestrl~.tmp"));
         ViewerState state;
@@ -179,14 +179,14 @@ class PlotFilesTest : public QObject {
 
     void aPlotThatCouldNotBeReadIsKeptRatherThanDeleted() {
         ScratchFolder folder;
-        PlotFileSpec spec = threePoints();
-        spec.delete_marker = true;
-        writePlotFile(folder.file("plot.dat"), spec);
+        PlotFileContent content = threePoints();
+        content.delete_marker = true;
+        writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
         // The next plot file appears only after the viewer gave up on it.
         QCOMPARE(load(state, folder.file("late.dat")), LoadOutcome::not_opened);
-        PlotFileSpec late = threePoints();
+        PlotFileContent late = threePoints();
         late.delete_marker = true;
         writePlotFile(folder.file("late.dat"), late);
         const DisposeResult result =
@@ -197,10 +197,10 @@ class PlotFilesTest : public QObject {
     // ---- reading ----
     void theHeadingsStampAndLabelsAreReadAsLaidOut() {
         ScratchFolder folder;
-        PlotFileSpec spec = threePoints();
-        spec.heading = "  RMS against time  ";
-        spec.x_label = "  Time (s)  ";
-        writePlotFile(folder.file("plot.dat"), spec);
+        PlotFileContent content = threePoints();
+        content.heading = "  RMS against time  ";
+        content.x_label = "  Time (s)  ";
+        writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
         QCOMPARE(QString::fromStdString(state.data.heading), QString("RMS against time"));
@@ -213,13 +213,13 @@ class PlotFilesTest : public QObject {
 
     void aMarkedHeadingOfEightyCharactersShowsCharactersTwoToSeventyEight() {
         ScratchFolder folder;
-        PlotFileSpec spec = threePoints();
+        PlotFileContent content = threePoints();
         QString heading;
         for (int i = 0; i < 80; ++i)
             heading += QChar('A' + i % 26);
-        spec.heading = heading;
-        spec.delete_marker = true;
-        writePlotFile(folder.file("plot.dat"), spec);
+        content.heading = heading;
+        content.delete_marker = true;
+        writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
         QVERIFY(state.data.marked_for_deletion());
@@ -229,9 +229,9 @@ class PlotFilesTest : public QObject {
 
     void anEmptySecondHeadingShowsTheSeparatorAndTheStamp() {
         ScratchFolder folder;
-        PlotFileSpec spec = threePoints();
-        spec.heading2 = "";
-        writePlotFile(folder.file("plot.dat"), spec);
+        PlotFileContent content = threePoints();
+        content.heading2 = "";
+        writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
         QCOMPARE(QString::fromStdString(state.data.heading2),
@@ -240,9 +240,9 @@ class PlotFilesTest : public QObject {
 
     void aSecondHeadingOfSeventyNineCharactersLendsTwoToTheStamp() {
         ScratchFolder folder;
-        PlotFileSpec spec = threePoints();
-        spec.heading2 = QString(77, 'h') + "YZ";
-        writePlotFile(folder.file("plot.dat"), spec);
+        PlotFileContent content = threePoints();
+        content.heading2 = QString(77, 'h') + "YZ";
+        writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
         QCOMPARE(QString::fromStdString(state.data.stamp), QString("YZ10:20:30 ON 05/06/2024"));
@@ -250,10 +250,10 @@ class PlotFilesTest : public QObject {
 
     void blankLabelsReadAsEmpty() {
         ScratchFolder folder;
-        PlotFileSpec spec = threePoints();
-        spec.x_label = "";
-        spec.y_label = "   ";
-        writePlotFile(folder.file("plot.dat"), spec);
+        PlotFileContent content = threePoints();
+        content.x_label = "";
+        content.y_label = "   ";
+        writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
         QVERIFY(state.data.x_label.empty());
@@ -262,13 +262,13 @@ class PlotFilesTest : public QObject {
 
     void pointsAndSeriesCodesAreReadIncludingLineCodes() {
         ScratchFolder folder;
-        PlotFileSpec spec;
-        spec.points = {{0.0f, 0.05f, 1},
+        PlotFileContent content;
+        content.points = {{0.0f, 0.05f, 1},
                        {-2.5e7f, 1234.5f, 12},
                        {1.0f, 0.0f, -58},
                        {4.5f, 0.0f, -57},
                        {2.0f, 2.0f, -56}};
-        writePlotFile(folder.file("plot.dat"), spec);
+        writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
         QCOMPARE(state.pointCount(), 5);
@@ -286,8 +286,8 @@ class PlotFilesTest : public QObject {
 
     void aCountOfZeroLeavesNoDataLoaded() {
         ScratchFolder folder;
-        PlotFileSpec spec;
-        writePlotFile(folder.file("plot.dat"), spec);
+        PlotFileContent content;
+        writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::no_data);
         QCOMPARE(state.pointCount(), 0);
@@ -296,13 +296,13 @@ class PlotFilesTest : public QObject {
 
     void aTruncatedFileKeepsThePreviousValuesOfTheMissingPoints() {
         ScratchFolder folder;
-        PlotFileSpec first;
+        PlotFileContent first;
         first.points = {{1, 10, 1}, {2, 20, 1}, {3, 30, 1}, {4, 40, 1}};
         writePlotFile(folder.file("plot.dat"), first);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
 
-        PlotFileSpec truncated;
+        PlotFileContent truncated;
         truncated.points = {{5, 50, 2}, {6, 60, 2}};
         truncated.count_override = 4;
         writePlotFile(folder.file("plot.dat"), truncated);
@@ -315,13 +315,13 @@ class PlotFilesTest : public QObject {
 
     void pointsBeyondTheViewersCapacityAreIgnored() {
         ScratchFolder folder;
-        PlotFileSpec spec;
+        PlotFileContent content;
         const int total = plotfile::kMaxViewerPoints + 3;
-        spec.points.reserve(static_cast<size_t>(total));
+        content.points.reserve(static_cast<size_t>(total));
         for (int i = 1; i <= total; ++i) {
-            spec.points.push_back({static_cast<float>(i), static_cast<float>(i % 97), 1});
+            content.points.push_back({static_cast<float>(i), static_cast<float>(i % 97), 1});
         }
-        writePlotFile(folder.file("plot.dat"), spec);
+        writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
         QCOMPARE(state.pointCount(), plotfile::kMaxViewerPoints);
@@ -344,10 +344,10 @@ class PlotFilesTest : public QObject {
 
     void readingReportsProgressInTenths() {
         ScratchFolder folder;
-        PlotFileSpec spec;
+        PlotFileContent content;
         for (int i = 0; i < 100; ++i)
-            spec.points.push_back({float(i), float(i), 1});
-        writePlotFile(folder.file("plot.dat"), spec);
+            content.points.push_back({float(i), float(i), 1});
+        writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         std::vector<int> shown;
         loadPlotFile(state, folder.file("plot.dat"), {},

@@ -18,11 +18,11 @@ namespace {
 
 // Data from 0 to 9 on both axes, which the tick rounding turns into axes
 // from 0 to 10: a data unit is exactly 10 plot units.
-PlotFileSpec ninePoints() {
-    PlotFileSpec spec;
-    spec.points = {{1, 1, 2}, {2, 2, 2}, {4, 4, 2}, {9, 9, 2}, {6, 3, 2}, {0.5f, 8, 2}};
-    spec.points.push_back({0, 0, -56});  // not drawn, but part of the range
-    return spec;
+PlotFileContent ninePoints() {
+    PlotFileContent content;
+    content.points = {{1, 1, 2}, {2, 2, 2}, {4, 4, 2}, {9, 9, 2}, {6, 3, 2}, {0.5f, 8, 2}};
+    content.points.push_back({0, 0, -56});  // not drawn, but part of the range
+    return content;
 }
 
 struct Viewer {
@@ -32,8 +32,8 @@ struct Viewer {
         window->setSleeper([this](int ms) { sleeps.push_back(ms); });
         window->setPrinterNames({"Alpha", "Beta"});
     }
-    void show(const PlotFileSpec &spec) {
-        writePlotFile(host.plot_file, spec);
+    void show(const PlotFileContent &content) {
+        writePlotFile(host.plot_file, content);
         window->ShowPlot();
     }
     QAction *action(const char *name) const { return window->findChild<QAction *>(name); }
@@ -172,7 +172,7 @@ class PlotWindowTest : public QObject {
     void aFileWithoutDataIsReportedWithItsName() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
-        viewer.show(PlotFileSpec{});
+        viewer.show(PlotFileContent{});
         QCOMPARE(texts(viewer.messages.messages),
                  QStringList({"Data File Error: The Current File Contained No Data!\n" +
                               viewer.host.plot_file}));
@@ -199,9 +199,9 @@ class PlotWindowTest : public QObject {
     void aMarkedPlotOffersSavePlotWhichSavesIntoTheChosenFolder() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
-        PlotFileSpec spec = ninePoints();
-        spec.delete_marker = true;
-        viewer.show(spec);
+        PlotFileContent content = ninePoints();
+        content.delete_marker = true;
+        viewer.show(content);
         const QByteArray original = readAll(viewer.host.plot_file);
         viewer.window->DisposePlotFile();
         QCOMPARE(viewer.window->outFileLabel()->text(), QString("Plot File To Be Deleted"));
@@ -581,7 +581,7 @@ class PlotWindowTest : public QObject {
         viewer.host.limits_mode = true;
         viewer.host.x_low = 6.25;
         viewer.host.x_high = 7.1;
-        PlotFileSpec raw;
+        PlotFileContent raw;
         raw.heading = "Raw Data";
         raw.heading2 = "Data sets:  1,  2,  3,  4,  5,  6";
         for (int k = 1; k <= 6; ++k) {

@@ -75,37 +75,37 @@ QString plotNumber(float value) {
     return QStringLiteral("%1").arg(QString::fromLatin1(text), 14);
 }
 
-QByteArray plotFileText(const PlotFileSpec &spec) {
+QByteArray plotFileText(const PlotFileContent &content) {
     const QString crlf = QStringLiteral("\r\n");
     QString text;
-    if (spec.delete_marker) {
-        text += " " + spec.heading.left(79).leftJustified(79) + "!" + crlf;
+    if (content.delete_marker) {
+        text += " " + content.heading.left(79).leftJustified(79) + "!" + crlf;
     } else {
-        QString heading = spec.heading;
+        QString heading = content.heading;
         while (heading.endsWith(' '))
             heading.chop(1);
         text += " " + heading + crlf;
     }
-    text += " " + spec.heading2.left(79).leftJustified(79) + spec.stamp.leftJustified(25) + crlf;
-    for (const QString &label : {spec.x_label, spec.y_label}) {
+    text += " " + content.heading2.left(79).leftJustified(79) + content.stamp.leftJustified(25) + crlf;
+    for (const QString &label : {content.x_label, content.y_label}) {
         const QString trimmed = label.trimmed();
         text += " " + (trimmed.isEmpty() ? QString(80, ' ') : trimmed) + crlf;
     }
     const int count =
-        spec.count_override >= 0 ? spec.count_override : static_cast<int>(spec.points.size());
+        content.count_override >= 0 ? content.count_override : static_cast<int>(content.points.size());
     text += QStringLiteral(" %1").arg(count, 15) + crlf;
-    for (const FilePoint &p : spec.points) {
+    for (const FilePoint &p : content.points) {
         text += "  " + plotNumber(p.x) + " " + plotNumber(p.y) + " " + plotNumber(0.0f) + " " +
                 QStringLiteral("%1").arg(p.code, 5) + crlf;
     }
     return text.toLatin1();
 }
 
-void writePlotFile(const QString &path, const PlotFileSpec &spec) {
+void writePlotFile(const QString &path, const PlotFileContent &content) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write %s", qPrintable(path));
-    file.write(plotFileText(spec));
+    file.write(plotFileText(content));
 }
 
 QByteArray readAll(const QString &path) {

@@ -24,7 +24,7 @@ struct FilePoint {
     int code = 1;
 };
 
-struct PlotFileSpec {
+struct PlotFileContent {
     QString heading = QStringLiteral("Raw data");
     QString heading2 = QStringLiteral("Data sets:  1");
     QString stamp = QStringLiteral("10:20:30 ON 05/06/2024   ");
@@ -39,8 +39,8 @@ struct PlotFileSpec {
 // A number in the plot file's 14-column field.
 QString plotNumber(float value);
 // The lines of a plot file in the library's layout, each ended by CR LF.
-QByteArray plotFileText(const PlotFileSpec &spec);
-void writePlotFile(const QString &path, const PlotFileSpec &spec);
+QByteArray plotFileText(const PlotFileContent &content);
+void writePlotFile(const QString &path, const PlotFileContent &content);
 QByteArray readAll(const QString &path);
 
 // Points of one series along a sigmoid boundary, as a raw-data plot.
