@@ -41,6 +41,18 @@ void MainWindow::showThePlot() {
     if (hooks_.showPlotWindow) hooks_.showPlotWindow();
 }
 
+// The library writes result graph ResultPlotKind for RefSet; the viewer
+// shows it.
+void MainWindow::showResultGraph() {
+    {
+        WaitCursor wait;
+        library_.plot_result_graphs(state_.ResultPlotKind, state_.RefSet);
+    }
+    state_.LimitsMode = kFalse;
+    state_.PlotReady = kTrue;
+    showThePlot();
+}
+
 void MainWindow::chooseDataSets() {
     if (!hooks_.newDSToPlot) {
         state_.PlotReady = kFalse;
@@ -216,13 +228,7 @@ void MainWindow::rmsPlot(int kind, const QString &caption) {
     hooks_.rmsVsTime(this, caption);
     state_.ResultPlotKind = kind;
     if (state_.DialogAccepted == kFalse) return;
-    {
-        WaitCursor wait;
-        library_.plot_result_graphs(state_.ResultPlotKind, state_.RefSet);
-    }
-    state_.LimitsMode = kFalse;
-    state_.PlotReady = kTrue;
-    showThePlot();
+    showResultGraph();
 }
 
 void MainWindow::PlotRMS() {
@@ -246,12 +252,7 @@ void MainWindow::PlotDevs() {
         state_.ChoosingForDeviations = kTrue;
         chooseDataSets();
         if (state_.PlotReady == kTrue) {
-            {
-                WaitCursor wait;
-                library_.plot_result_graphs(state_.ResultPlotKind, state_.RefSet);
-            }
-            state_.LimitsMode = kFalse;
-            showThePlot();
+            showResultGraph();
         }
     }
     state_.ChoosingForDeviations = kFalse;
@@ -265,13 +266,7 @@ void MainWindow::PlotDevvsT() {
     hooks_.devsVsTime(this);
     state_.ResultPlotKind = 4;
     if (state_.DialogAccepted == kFalse) return;
-    {
-        WaitCursor wait;
-        library_.plot_result_graphs(state_.ResultPlotKind, state_.RefSet);
-    }
-    state_.LimitsMode = kFalse;
-    state_.PlotReady = kTrue;
-    showThePlot();
+    showResultGraph();
 }
 
 void MainWindow::PlotPOffset() {
@@ -284,13 +279,7 @@ void MainWindow::PlotPOffset() {
     hooks_.chooseRefSet(this);
     state_.ResultPlotKind = 5;
     state_.DialogAccepted = kTrue;
-    {
-        WaitCursor wait;
-        library_.plot_result_graphs(state_.ResultPlotKind, state_.RefSet);
-    }
-    state_.LimitsMode = kFalse;
-    state_.PlotReady = kTrue;
-    showThePlot();
+    showResultGraph();
     state_.RefSet = remembered;
 }
 

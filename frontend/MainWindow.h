@@ -91,6 +91,7 @@ class MainWindow : public QMainWindow {
 
     void applyLimits();
     void showThePlot();
+    void showResultGraph();
     void chooseDataSets();  // NewDSToPlot
     void dataPlot(int kind);
     void rmsPlot(int kind, const QString &caption);
