@@ -126,31 +126,40 @@ FitWork::FitWork(int largest_set)
     f_line.reserve(2 * kLogLineLength);
 }
 
+namespace {
+
+// The compared set's value at position x, from the point q reached by the
+// forward-only walk (extrapolated beyond either end of the set).
+inline double matched_at(std::span<const ActivePoint> cmp, size_t &q, double x) {
+    const size_t last = cmp.size() - 1;
+    while (q < last && cmp[q].position + kMatchTolerance < x)
+        ++q;
+    return cmp[q].value + (x - cmp[q].position) * cmp[q].work;
+}
+
+inline void add_point(PairSums &s, double a, double d) {
+    s.sum_slope += a;
+    s.sum_slope_sq += a * a;
+    s.sum_dev += d;
+    s.sum_dev_sq += d * d;
+    s.sum_slope_dev += a * d;
+}
+
+}  // namespace
+
 void match_values(std::span<const ActivePoint> ref, std::span<const ActivePoint> cmp,
                   std::span<double> out) {
     if (cmp.empty()) return;
-    const size_t last = cmp.size() - 1;
     size_t q = 0;
-    for (size_t m = 0; m < ref.size(); ++m) {
-        const double x = ref[m].position;
-        while (q < last && cmp[q].position + kMatchTolerance < x)
-            ++q;
-        out[m] = cmp[q].value + (x - cmp[q].position) * cmp[q].work;
-    }
+    for (size_t m = 0; m < ref.size(); ++m)
+        out[m] = matched_at(cmp, q, ref[m].position);
 }
 
 PairSums offset_sums(std::span<const ActivePoint> ref, std::span<const double> matched) {
     PairSums s;
     s.count = static_cast<int>(ref.size());
-    for (size_t m = 0; m < ref.size(); ++m) {
-        const double a = ref[m].work;
-        const double d = matched[m] - ref[m].value;
-        s.sum_slope += a;
-        s.sum_slope_sq += a * a;
-        s.sum_dev += d;
-        s.sum_dev_sq += d * d;
-        s.sum_slope_dev += a * d;
-    }
+    for (size_t m = 0; m < ref.size(); ++m)
+        add_point(s, ref[m].work, matched[m] - ref[m].value);
     return s;
 }
 
@@ -159,21 +168,10 @@ PairSums match_and_sum(std::span<const ActivePoint> ref, std::span<const ActiveP
     PairSums s;
     s.count = static_cast<int>(ref.size());
     if (cmp.empty()) return s;
-    const size_t last = cmp.size() - 1;
     size_t q = 0;
     for (size_t m = 0; m < ref.size(); ++m) {
-        const double x = ref[m].position;
-        while (q < last && cmp[q].position + kMatchTolerance < x)
-            ++q;
-        const double matched = cmp[q].value + (x - cmp[q].position) * cmp[q].work;
-        out[m] = matched;
-        const double a = ref[m].work;
-        const double d = matched - ref[m].value;
-        s.sum_slope += a;
-        s.sum_slope_sq += a * a;
-        s.sum_dev += d;
-        s.sum_dev_sq += d * d;
-        s.sum_slope_dev += a * d;
+        out[m] = matched_at(cmp, q, ref[m].position);
+        add_point(s, ref[m].work, out[m] - ref[m].value);
     }
     return s;
 }
