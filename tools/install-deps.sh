@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libgl-dev
-  xvfb xauth fonts-liberation2
+  xvfb xauth fonts-liberation2 locales
 )
 missing=()
 for p in "${packages[@]}"; do
