@@ -248,16 +248,19 @@ bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
 
     const PairFit fit = fit_pair(sums);
     const bool report = i > j;  // each unordered pair once, the higher set as reference
-    r.pair_rss(1, i, j) = fit.rss[1];
-    r.pair_rms(1, i, j) = fit.rms[1];
+    // Kind 1 has no offset to store; its y-offset entry stays 0.
+    auto store = [&](int k) {
+        if (k > 1) r.pair_y_offset(k, i, j) = fit.y_offset[k];
+        r.pair_rss(k, i, j) = fit.rss[k];
+        r.pair_rms(k, i, j) = fit.rms[k];
+    };
+    store(1);
     if (report) {
         start_result_line(line, i, j, fit.rss[1], fit.rms[1]);
         log.file(line);
     }
 
-    r.pair_y_offset(2, i, j) = fit.y_offset[2];
-    r.pair_rss(2, i, j) = fit.rss[2];
-    r.pair_rms(2, i, j) = fit.rms[2];
+    store(2);
     if (report) {
         start_result_line(line, i, j, fit.rss[2], fit.rms[2]);
         add_offset(line, " y-Offset:", fit.y_offset[2]);
@@ -270,9 +273,7 @@ bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
         log.both(ftn::FreeLine() << " Determinant vanishes !! Bad data set ?");
     } else {
         r.pair_x_offset(i, j) = fit.x_offset;
-        r.pair_y_offset(3, i, j) = fit.y_offset[3];
-        r.pair_rss(3, i, j) = fit.rss[3];
-        r.pair_rms(3, i, j) = fit.rms[3];
+        store(3);
         if (report) {
             start_result_line(line, i, j, fit.rss[3], fit.rms[3]);
             add_offset(line, " y-Offset:", fit.y_offset[3]);

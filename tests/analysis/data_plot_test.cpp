@@ -36,14 +36,9 @@ std::vector<double> uneven_grid(double lo, double hi, int n) {
     return xs;
 }
 
-class DataPlot : public ::testing::Test {
+class DataPlot : public testing::PlotTest {
   protected:
-    Fixture f;
-    std::string plot_file;
     void SetUp() override {
-        plot_file = f.dir.file("plot.dat");
-        f.s().plot_file_name = plot_file;
-        testing::start_empty_store(f.s());
         add_active_set(f.s(), uneven_grid(1.1, 4.3, 7), value_at, slope_at);
         add_active_set(f.s(), uneven_grid(1.2, 4.0, 5), value_at, slope_at);
         add_active_set(f.s(), uneven_grid(1.5, 3.0, 4), value_at, slope_at);

@@ -7,8 +7,11 @@
 #include <functional>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "plot_file_reader.h"
 #include "state.h"
+#include "test_support.h"
 
 namespace quillane::testing {
 
@@ -55,5 +58,18 @@ inline plotfile::PlotData take_plot(const std::string &path) {
     std::filesystem::remove(path);
     return data;
 }
+
+// A fresh state with an empty active store whose plots go to plot.dat in
+// the test's scratch folder.
+class PlotTest : public ::testing::Test {
+  protected:
+    PlotTest() {
+        plot_file = f.dir.file("plot.dat");
+        f.s().plot_file_name = plot_file;
+        start_empty_store(f.s());
+    }
+    Fixture f;
+    std::string plot_file;
+};
 
 }  // namespace quillane::testing

@@ -29,14 +29,9 @@ double flat(double) {
     return 1.0;
 }
 
-class ResultGraph : public ::testing::Test {
+class ResultGraph : public testing::PlotTest {
   protected:
-    Fixture f;
-    std::string plot_file;
     void SetUp() override {
-        plot_file = f.dir.file("plot.dat");
-        f.s().plot_file_name = plot_file;
-        testing::start_empty_store(f.s());
         for (int k = 1; k <= 4; ++k)
             add_active_set(f.s(), grid(18.0 + 0.01 * k, 0.2, 12), flat, flat, 1000.0 * k);
         choose(true, true, true);
