@@ -174,13 +174,17 @@ void generic_plot(State &s, int32_t kind, int32_t set) {
     if (slopes && kind == 2) p.axes = PlotAxes::slope_position;
     if (slopes && kind == 3) p.axes = PlotAxes::slope_value;
     if (!slopes && kind != 1) {
-        Log::post_log_line(s, ftn::FreeLine() << " No derivatives are available !");
+        const std::string line = ftn::FreeLine() << " No derivatives are available !";
+        note_error(s, line);
+        Log::post_log_line(s, line);
         return;
     }
     if (p.axes == PlotAxes::none) {
         // Another kind keeps the axes of the plot before; before any plot
         // there are none to keep.
-        Log::post_log_line(s, ftn::FreeLine() << " There is no data plot of kind" << kind);
+        const std::string line = ftn::FreeLine() << " There is no data plot of kind" << kind;
+        note_error(s, line);
+        Log::post_log_line(s, line);
         return;
     }
     write_data_plot(s);

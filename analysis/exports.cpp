@@ -1,6 +1,7 @@
 // The C interface: thin wrappers over the process-wide state.  No C++
 // exception may cross into the caller; one that escapes an operation is
 // reported to the list box and the call returns normally.
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -20,21 +21,25 @@ using namespace quillane;
 
 namespace {
 
+void report_internal_error(const std::string &line) noexcept {
+    try {
+        note_error(global_state(), line);
+        Log::post_log_line(global_state(), line);
+    } catch (...) {
+    }
+}
+
+// Runs one export: clears the last error, and turns an exception into a
+// logged internal error, so nothing crosses into the caller.
 template <typename F>
 void guarded(const char *operation, F &&body) noexcept {
     try {
+        global_state().last_error.clear();
         body(global_state());
     } catch (const std::exception &e) {
-        try {
-            Log::post_log_line(global_state(),
-                               std::string(" Internal error in ") + operation + ": " + e.what());
-        } catch (...) {
-        }
+        report_internal_error(std::string(" Internal error in ") + operation + ": " + e.what());
     } catch (...) {
-        try {
-            Log::post_log_line(global_state(), std::string(" Internal error in ") + operation);
-        } catch (...) {
-        }
+        report_internal_error(std::string(" Internal error in ") + operation);
     }
 }
 
@@ -63,10 +68,49 @@ QUILLANE_API void init_lbhandle(const int32_t *handle, const int32_t *visible_li
 
 QUILLANE_API void init_lbsink(const quillane_listbox_ops *ops) {
     guarded("init_lbsink", [&](State &s) {
+        s.lb_ctx_sink_set = false;
+        s.lb_ctx_ops = {};
+        s.lb_ctx = nullptr;
         s.lb_sink_set = ops != nullptr && ops->add_string && ops->get_count && ops->set_top_index &&
                         ops->update && ops->dispatch_pending;
         s.lb_ops = s.lb_sink_set ? *ops : quillane_listbox_ops{};
     });
+}
+
+QUILLANE_API void init_lbsink_ctx(const quillane_listbox_ctx_ops *ops, void *ctx) {
+    guarded("init_lbsink_ctx", [&](State &s) {
+        s.lb_sink_set = false;
+        s.lb_ops = {};
+        const bool complete = ops != nullptr && ops->add_string && ops->get_count &&
+                              ops->set_top_index && ops->update && ops->dispatch_pending;
+        s.lb_ctx_sink_set = complete;
+        s.lb_ctx_ops = complete ? *ops : quillane_listbox_ctx_ops{};
+        s.lb_ctx = complete ? ctx : nullptr;
+        if (ops != nullptr && !complete)
+            note_error(s, "init_lbsink_ctx: every list-box operation must be set");
+    });
+}
+
+QUILLANE_API void quillane_version(int32_t *major, int32_t *minor, int32_t *revision) {
+    guarded("quillane_version", [&](State &) {
+        if (major) *major = QUILLANE_VERSION_MAJOR;
+        if (minor) *minor = QUILLANE_VERSION_MINOR;
+        if (revision) *revision = QUILLANE_VERSION_REVISION;
+    });
+}
+
+// Reads the last error; unlike every other export it leaves it in place.
+QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_length) {
+    try {
+        const std::string &e = global_state().last_error;
+        if (text != nullptr && length > 0) {
+            const size_t n = std::min(e.size(), static_cast<size_t>(length));
+            std::memcpy(text, e.data(), n);
+            std::memset(text + n, ' ', static_cast<size_t>(length) - n);
+        }
+        if (text_length != nullptr) *text_length = static_cast<int32_t>(e.size());
+    } catch (...) {
+    }
 }
 
 QUILLANE_API void setredir(const int32_t *table, const int32_t *count) {

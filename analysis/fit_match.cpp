@@ -87,8 +87,10 @@ void skip_pair(State &s, FitWork &work, Log &log, int i, int j) {
 void store_ref_deviations(State &s, int i, int j, std::span<const ActivePoint> ref,
                           std::span<const double> matched) {
     FitResults &r = s.fit;
+    // The table only grows: rows of a longer reference set of an earlier
+    // fit keep their values beyond this set's points.
     const int n = static_cast<int>(ref.size());
-    if (r.ref_deviations.points() != n) r.ref_deviations.resize(n);
+    if (r.ref_deviations.points() < n) r.ref_deviations.resize(n);
     auto row1 = r.ref_deviations.row(1, j);
     auto row2 = r.ref_deviations.row(2, j);
     auto row3 = r.ref_deviations.row(3, j);
@@ -361,7 +363,8 @@ void fit_all(State &s, int ref) {
     int largest = 0;
     for (int k = 1; k <= sets; ++k)
         largest = std::max(largest, set_size(s, k));
-    if (ref >= 1 && ref <= sets) r.ref_deviations.resize(set_size(s, ref));
+    if (ref >= 1 && ref <= sets && r.ref_deviations.points() < set_size(s, ref))
+        r.ref_deviations.resize(set_size(s, ref));
     FitWork work(largest);
 
     for (int i = 1; i <= sets; ++i) {

@@ -61,8 +61,8 @@ class PairMatrix {
 
 // Deviation of compared set j at the m-th point of the reference set, per
 // fit kind, held in single precision: (kind, j, m) with m = 1..points().
-// The table is as long as the reference set of the last fit; readers check
-// points() before they walk a set of another length.
+// The table is as long as the longest reference set of any fit so far (it
+// only grows); readers check points() before they walk a set.
 class DeviationTable {
   public:
     int points() const { return points_; }

@@ -1,11 +1,33 @@
 #include "log.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
 #include "ftn_format.h"
 
 namespace quillane {
+
+namespace {
+
+// Writes all of text to fd, going on after interrupted or partial writes.
+// Returns 0, or the errno of the failure (ENOSPC for a write that stopped
+// short without one).
+int write_all(int fd, std::string_view text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return ENOSPC;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+}  // namespace
 
 bool is_null_device(std::string_view name) {
     const std::string_view n = ftn::trim(name);
@@ -18,27 +40,62 @@ Log::Log(State &s) : state_(s) {
         post_log_line(s, " No output file has been named: report lines go to this list only");
         return;
     }
-    file_ = std::fopen(s.out_file_name.c_str(), "ab");
-    if (file_ == nullptr) {
-        const std::string why = std::strerror(errno);
-        post_log_line(s, " Cannot open the output file " + s.out_file_name + ": " + why);
-    }
+    fd_ = ::open(s.out_file_name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd_ < 0) fail("open", errno);
 }
 
 Log::~Log() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (fd_ < 0) return;
+    flush();
+    if (::close(fd_) != 0 && !failed_) fail("close", errno);
+}
+
+void Log::fail(const char *what, int error) {
+    failed_ = true;
+    const std::string why = std::strerror(error);
+    const std::string message =
+        std::string(" Cannot ") + what + " the output file " + state_.out_file_name + ": " + why;
+    note_error(state_, message);
+    post_log_line(state_, message);
 }
 
 void Log::file(std::string_view line) {
-    if (file_ == nullptr) return;
-    std::fwrite(line.data(), 1, line.size(), file_);
-    std::fputs("\r\n", file_);
+    if (fd_ < 0) return;
+    pending_.append(line);
+    pending_.append("\r\n");
+}
+
+void Log::file_block(std::string_view lines) {
+    if (fd_ < 0) return;
+    pending_.append(lines);
+}
+
+bool Log::flush() {
+    if (fd_ < 0 || pending_.empty()) return !failed_;
+    const int error = failed_ ? 0 : write_all(fd_, pending_);
+    pending_.clear();
+    // After one failure the rest is dropped: the report must not go on
+    // behind a hole.
+    if (error != 0) fail("write", error);
+    return !failed_;
 }
 
 void Log::post_log_line(State &s, std::string_view line) {
+    const std::string text = ftn::pad_right(line, kListBoxLineLength);
+    if (s.lb_ctx_sink_set) {
+        const quillane_listbox_ctx_ops &ops = s.lb_ctx_ops;
+        void *ctx = s.lb_ctx;
+        ops.add_string(ctx, text.c_str());
+        const int32_t count = ops.get_count(ctx);
+        if (count > s.lb_visible_lines) ops.set_top_index(ctx, count - s.lb_visible_lines);
+        ops.update(ctx);
+        if (ops.dispatch_pending(ctx) == 0) return;
+        ops.update(ctx);
+        ops.dispatch_pending(ctx);
+        return;
+    }
     if (!s.lb_sink_set) return;
     const quillane_listbox_ops &ops = s.lb_ops;
-    const std::string text = ftn::pad_right(line, kListBoxLineLength);
     ops.add_string(s.lb_handle, text.c_str());
     const int32_t count = ops.get_count(s.lb_handle);
     if (count > s.lb_visible_lines) ops.set_top_index(s.lb_handle, count - s.lb_visible_lines);

@@ -1,14 +1,18 @@
 // The log channel: every reporting operation appends its lines to the output
 // file and posts them to the front end's list box.
 //
-// A Log opens the output file for appending when it is made and closes it
-// when it goes out of scope, so the file is never held open between calls and
-// the user can read it at any time.  The name "NUL" means no output file.  An
-// output file that cannot be opened is reported once to the list box; the
-// operation goes on and its lines still reach the list box.
+// A Log opens the output file for appending when it is made, collects the
+// operation's file lines, and writes them in one go and closes the file when
+// it goes out of scope, so the file is never held open between calls and
+// the user can read it at any time.  The name "NUL" means no output file.
+//
+// Failures are never silent: an output file that cannot be opened, a write
+// that fails or is cut short (a full disk), and a failing close are each
+// reported once to the list box, naming the file and the reason, and kept as
+// the call's last error.  The operation goes on and its lines still reach
+// the list box.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -28,6 +32,8 @@ class Log {
 
     // One line to the output file (CR LF appended).
     void file(std::string_view line);
+    // Lines already ended by CR LF, to the output file as they are.
+    void file_block(std::string_view lines);
     // One line to the list box.
     void box(std::string_view line) { post_log_line(state_, line); }
     // The same line to the file and then to the list box.
@@ -35,7 +41,11 @@ class Log {
         file(line);
         box(line);
     }
-    bool has_file() const { return file_ != nullptr; }
+    bool has_file() const { return fd_ >= 0; }
+
+    // Writes what has been collected so far and keeps the file open.  False
+    // when the write failed (already reported).
+    bool flush();
 
     // Sends one line to the list box: blank padded and cut to 159 characters,
     // scrolled so the newest line is the last visible one, then the box is
@@ -43,8 +53,12 @@ class Log {
     static void post_log_line(State &s, std::string_view line);
 
   private:
+    void fail(const char *what, int error);
+
     State &state_;
-    std::FILE *file_ = nullptr;
+    int fd_ = -1;
+    bool failed_ = false;
+    std::string pending_;
 };
 
 // True when the name means "no output file".

@@ -119,10 +119,14 @@ PlotWriteOutcome write_plot_file(State &s) {
     if (fd < 0) {
         const int err = name.empty() ? ENOENT : errno;
         if (err == EEXIST) {
-            Log::post_log_line(s, " The plot file " + name + " exists and was not written");
+            const std::string line = " The plot file " + name + " exists and was not written";
+            note_error(s, line);
+            Log::post_log_line(s, line);
             return PlotWriteOutcome::exists;
         }
-        Log::post_log_line(s, " Cannot create the plot file " + name + ": " + std::strerror(err));
+        const std::string line = " Cannot create the plot file " + name + ": " + std::strerror(err);
+        note_error(s, line);
+        Log::post_log_line(s, line);
         return PlotWriteOutcome::failed;
     }
     const std::string text =
@@ -133,8 +137,10 @@ PlotWriteOutcome write_plot_file(State &s) {
     if (ok && closed) return PlotWriteOutcome::written;
     // A partial plot would be shown as if it were whole: remove it.
     ::unlink(name.c_str());
-    Log::post_log_line(
-        s, " Cannot write the plot file " + name + ": " + std::strerror(ok ? errno : write_errno));
+    const std::string line =
+        " Cannot write the plot file " + name + ": " + std::strerror(ok ? errno : write_errno);
+    note_error(s, line);
+    Log::post_log_line(s, line);
     return PlotWriteOutcome::failed;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "plot_codes.h"
+
 namespace quillane {
 
 // Records a data plot can hold: one per active point.
@@ -14,10 +16,11 @@ inline constexpr int kPlotBufferCapacity = 102400;
 // Heading and label texts reach the plot file with at most this many characters.
 inline constexpr int kPlotTextLength = 80;
 
-// Series codes with a meaning for the viewer besides "symbol of series n".
-inline constexpr uint8_t kCodeLineStart = 198;     // pen moves here (-58 in the file)
-inline constexpr uint8_t kCodeLineContinue = 199;  // line drawn to here (-57 in the file)
-inline constexpr uint8_t kCodeHidden = 200;        // not drawn (-56 in the file)
+// Series codes with a meaning for the viewer besides "symbol of series n",
+// as the bytes the point buffer keeps.
+inline constexpr uint8_t kCodeLineStart = plotfile::code_byte(plotfile::kCodeLineStart);
+inline constexpr uint8_t kCodeLineContinue = plotfile::code_byte(plotfile::kCodeLineContinue);
+inline constexpr uint8_t kCodeHidden = plotfile::code_byte(plotfile::kCodeHidden);
 
 // One record of the plot buffer.  The code is kept as the byte the viewer
 // knows and written as a signed 8-bit number.

@@ -27,9 +27,16 @@
  *     variable chosen with set_x_var (xi by default).
  *   - Nothing is thrown across this interface: an internal failure is logged
  *     to the list box and the export returns normally.
+ *   - Every export starts by clearing the last error; a failure it meets (a
+ *     file that cannot be opened or written, a refused argument, an internal
+ *     error) is logged and kept as the last error until the next export is
+ *     called, so quillane_last_error right after a call tells whether that
+ *     call failed and why.
  *
- * Start-up order: init_lbsink, init_lbhandle, init_namwr, setplotfile,
- * initcommons; then getdatar for data sets 1, 2, ... in order.
+ * Start-up order: quillane_version (refuse a library of another major or
+ * minor version), init_lbsink_ctx (or init_lbsink and init_lbhandle),
+ * init_namwr, setplotfile, initcommons; then getdatar for data sets 1, 2, ...
+ * in order.
  */
 #ifndef QUILLANE_H
 #define QUILLANE_H
@@ -187,8 +194,42 @@ typedef struct quillane_listbox_ops {
 } quillane_listbox_ops;
 
 /* Register the list-box operations.  The library copies the table; NULL (the
-   default) discards list-box lines.  Every operation pointer must be set. */
+   default) discards list-box lines.  Every operation pointer must be set.
+   Replaces a sink registered with init_lbsink_ctx. */
 QUILLANE_API void init_lbsink(const quillane_listbox_ops *ops);
+
+/* The log view as five operations that receive the caller's context pointer
+   instead of a handle, so that a caller needs no global table to find its
+   view again. */
+typedef struct quillane_listbox_ctx_ops {
+    void (*add_string)(void *ctx, const char *line); /* append; line is NUL-terminated */
+    int32_t (*get_count)(void *ctx);                 /* lines held */
+    void (*set_top_index)(void *ctx, int32_t index); /* 0-based line shown first */
+    void (*update)(void *ctx);                       /* repaint now */
+    int32_t (*dispatch_pending)(void *ctx); /* handle one pending event: 1 if one was handled */
+} quillane_listbox_ctx_ops;
+
+/* Register the list-box operations with a context pointer (in, may be NULL)
+   that is handed back to every call.  The library copies the table and keeps
+   the pointer; it must stay valid until another sink is registered.  NULL ops
+   discards list-box lines; a table with an unset operation is refused (last
+   error set, lines discarded).  Replaces a sink registered with init_lbsink.
+   The visible line count still comes from init_lbhandle. */
+QUILLANE_API void init_lbsink_ctx(const quillane_listbox_ctx_ops *ops, void *ctx);
+
+/* ---- version and errors ------------------------------------------------ */
+
+/* The library's version (out): major, minor, revision, the values of
+   QUILLANE_VERSION_MAJOR, _MINOR and _REVISION it was built with.  A caller
+   built against another major or minor version must not use the library. */
+QUILLANE_API void quillane_version(int32_t *major, int32_t *minor, int32_t *revision);
+
+/* The last failure of the most recent export call, as a short text such as
+   "Cannot open scan file /data/00001.RA1: No such file or directory".
+   text (out): `length` bytes (by value), the message cut or blank padded to
+   them; text_length (out): the message's full length in bytes, 0 when the
+   last call met no failure.  Does not clear the error. */
+QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_length);
 
 #ifdef __cplusplus
 }

@@ -83,11 +83,16 @@ void graph_against_time(State &s, Log &log, int32_t kind, int32_t ref) {
         if (j == ref) continue;
         p.graph_x[point] = static_cast<float>(s.active_time[j]);
         for (size_t series = 0; series < kinds.size(); ++series) {
-            double v = kind == 1   ? result_rms(s, kinds[series], ref, j)
-                       : kind == 2 ? result_rss(s, kinds[series], ref, j)
-                                   : result_x_offset(s, ref, j);
-            if (s.result_choice[0] && v > 0.0) v = std::log(v);
-            p.graph_y[series][point] = static_cast<float>(v);
+            const double v = kind == 1   ? result_rms(s, kinds[series], ref, j)
+                             : kind == 2 ? result_rss(s, kinds[series], ref, j)
+                                         : result_x_offset(s, ref, j);
+            // The graph holds single precision: the value is rounded first
+            // and its logarithm taken of the rounded value, as for the
+            // deviations.
+            float y = static_cast<float>(v);
+            if (s.result_choice[0] && y > 0.0f)
+                y = static_cast<float>(std::log(static_cast<double>(y)));
+            p.graph_y[series][point] = y;
         }
         ++point;
     }

@@ -80,7 +80,10 @@ std::string clean_file_name(std::string name) {
 void read_scan_file(State &s, std::string name, int n) {
     Log log(s);
     if (n < 1 || n > kMaxDataSets) {
-        log.box(ftn::FreeLine() << " Data set number out of range 1..50, file not read:" << n);
+        const std::string line = ftn::FreeLine()
+                                 << " Data set number out of range 1..50, file not read:" << n;
+        note_error(s, line);
+        log.box(line);
         return;
     }
     s.data_file_names[n] = clean_file_name(std::move(name));
@@ -105,8 +108,10 @@ void read_scan_file(State &s, std::string name, int n) {
     if (!is_dir) in.open(file_name, std::ios::binary);
     if (!in.is_open()) {
         const std::string why = is_dir ? "it is a folder" : std::strerror(errno);
-        log.both(" Cannot open scan file " + file_name + ": " + why +
-                 "; the data set has no points");
+        const std::string line =
+            " Cannot open scan file " + file_name + ": " + why + "; the data set has no points";
+        note_error(s, line);
+        log.both(line);
     } else if (start <= kMaxPoints) {
         std::string line;
         bool time_search = true;

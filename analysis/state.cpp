@@ -20,6 +20,11 @@ State &global_state() {
     return instance;
 }
 
+void note_error(State &s, std::string_view message) {
+    if (!s.last_error.empty()) return;
+    s.last_error = std::string(ftn::trim(message));
+}
+
 std::string outfile_heading(const State &s, const char *suffix) {
     const std::string_view name = ftn::trim_right(s.out_file_name);
     std::string text = "Outfile: " + std::string(name.substr(0, 81)) + suffix;

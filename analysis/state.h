@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fit_results.h"
@@ -92,10 +93,19 @@ struct State {
     int32_t max_data_sets = kMaxDataSets;
 
     // ---- list box ----
+    // One sink at a time: the handle form (init_lbsink) or the context form
+    // (init_lbsink_ctx).
     int32_t lb_handle = 0;
     int32_t lb_visible_lines = 0;
     bool lb_sink_set = false;
     quillane_listbox_ops lb_ops{};
+    bool lb_ctx_sink_set = false;
+    quillane_listbox_ctx_ops lb_ctx_ops{};
+    void *lb_ctx = nullptr;
+
+    // The last failure met by the export being called (quillane_last_error);
+    // cleared when an export starts.
+    std::string last_error;
 
     // ---- results of the later stages ----
     FitResults fit;
@@ -104,6 +114,11 @@ struct State {
 
 // The process-wide instance behind the C interface.
 State &global_state();
+
+// Keeps `message` (without its leading blank) as the last error, for
+// quillane_last_error.  The first failure of a call is kept: it is usually
+// the cause of the ones after it.
+void note_error(State &s, std::string_view message);
 
 // Start-up initialisation (initcommons): options, selection and counts.
 void init_commons(State &s, bool echo);

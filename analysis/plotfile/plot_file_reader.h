@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "plot_codes.h"
+
 namespace quillane::plotfile {
 
 // The viewer holds at most this many points; records beyond are ignored.
@@ -29,7 +31,7 @@ inline constexpr int32_t kMaxViewerPoints = 204800;
 struct PlotPoint {
     float x = 0.0f;
     float y = 0.0f;
-    int16_t code = 0;  // >= 1 symbol; -58 line start; -57 line continues; other <= 0 not drawn
+    int16_t code = 0;  // >= 1 symbol, else one of the codes of plot_codes.h
 };
 
 struct PlotData {

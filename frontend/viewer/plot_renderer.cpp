@@ -18,8 +18,6 @@ constexpr double kYLabelFactor = 0.0024;
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
 
 // Line codes of the plot file.
-constexpr int kLineStart = -58;
-constexpr int kLineContinue = -57;
 
 // Half width of a large symbol in plot units.
 constexpr double kSymbolScale = 0.65;
@@ -197,9 +195,9 @@ void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
                 painter.setRenderHint(QPainter::Antialiasing, true);
                 drawSymbol(painter, scale, px, py, code);
             }
-        } else if (code == kLineStart) {
+        } else if (code == plotfile::kCodeLineStart) {
             if (!style_.OmitLines) startLine(point.x, px, heldY(point.y, py));
-        } else if (code == kLineContinue) {
+        } else if (code == plotfile::kCodeLineContinue) {
             if (style_.OmitLines) continue;
             if (start_pending) {
                 startLine(point.x, px, heldY(point.y, py));

@@ -78,7 +78,10 @@ TEST(SharedLibrary, ExportsEveryOperationAndHidesItsInternals) {
                              "GENERIC_PLOT",
                              "plt_c_x",
                              "tkrnd2",
-                             "init_lbsink"})
+                             "init_lbsink",
+                             "init_lbsink_ctx",
+                             "quillane_version",
+                             "quillane_last_error"})
         EXPECT_NE(library().raw(name), nullptr) << name;
     EXPECT_EQ(library().raw("_ZN8quillane12global_stateEv"), nullptr);
 }
@@ -147,6 +150,62 @@ TEST(SharedLibrary, ReadingTheExamplesLogsBannerFileLineAndFiveSummaryLinesPerFi
     EXPECT_EQ(span, 50);
     EXPECT_GT(points, 300);
     EXPECT_EQ(terms, 3);
+}
+
+TEST(SharedLibrary, TellsItsVersion) {
+    ASSERT_TRUE(library().loaded()) << dlerror();
+    int32_t major = -1, minor = -1, revision = -1;
+    library().get<void(int32_t *, int32_t *, int32_t *)>("quillane_version")(&major, &minor,
+                                                                             &revision);
+    EXPECT_EQ(major, QUILLANE_VERSION_MAJOR);
+    EXPECT_EQ(minor, QUILLANE_VERSION_MINOR);
+    EXPECT_EQ(revision, QUILLANE_VERSION_REVISION);
+}
+
+std::string last_error() {
+    char text[200];
+    int32_t length = -1;
+    library().get<void(char *, int32_t, int32_t *)>("quillane_last_error")(text, sizeof text,
+                                                                           &length);
+    return std::string(text, static_cast<size_t>(std::clamp<int32_t>(length, 0, sizeof text)));
+}
+
+TEST(SharedLibrary, KeepsTheLastFailureUntilTheNextCall) {
+    ASSERT_TRUE(library().loaded()) << dlerror();
+    const int32_t one = 1, echo = 0;
+    const std::string null_device = "NUL";
+    library().get<void(const char *, int32_t)>("init_namwr")(null_device.data(), 3);
+    library().get<void(const int32_t *)>("initcommons")(&echo);
+    const std::string missing = "/no/such/folder/00001.RA1";
+    library().get<void(const char *, int32_t, const int32_t *)>("getdatar")(
+        missing.data(), static_cast<int32_t>(missing.size()), &one);
+    EXPECT_EQ(last_error(),
+              "Cannot open scan file /no/such/folder/00001.RA1: No such file or directory; the "
+              "data set has no points");
+    EXPECT_FALSE(last_error().empty()) << "reading the error does not clear it";
+    library().get<void()>("TRANSFER_DATA")();
+    EXPECT_EQ(last_error(), "");
+}
+
+// The context form of the sink hands every callback the caller's pointer.
+struct Sink {
+    std::vector<std::string> lines;
+};
+TEST(SharedLibrary, ListBoxCallbacksReceiveTheContextPointer) {
+    ASSERT_TRUE(library().loaded()) << dlerror();
+    Sink sink;
+    const quillane_listbox_ctx_ops ops{
+        [](void *ctx, const char *line) { static_cast<Sink *>(ctx)->lines.emplace_back(line); },
+        [](void *ctx) { return static_cast<int32_t>(static_cast<Sink *>(ctx)->lines.size()); },
+        [](void *, int32_t) {}, [](void *) {}, [](void *) { return int32_t{0}; }};
+    library().get<void(const quillane_listbox_ctx_ops *, void *)>("init_lbsink_ctx")(&ops, &sink);
+    const std::string null_device = "NUL";
+    library().get<void(const char *, int32_t)>("init_namwr")(null_device.data(), 3);
+    library().get<void()>("TRANSFER_DATA")();
+    library().get<void(const quillane_listbox_ctx_ops *, void *)>("init_lbsink_ctx")(nullptr,
+                                                                                     nullptr);
+    ASSERT_FALSE(sink.lines.empty());
+    EXPECT_EQ(sink.lines[0].rfind("  Number of Selected Data sets is:", 0), 0u);
 }
 
 TEST(SharedLibrary, OutOfRangeArgumentsDoNotCrash) {

@@ -358,6 +358,21 @@ TEST_F(MatchCase, SetsLargerThanTwoThousandPointsAreFittedWhole) {
     EXPECT_TRUE(close_to(r().pair_y_offset(2, 2, 1), -0.01, kRoundoff));
 }
 
+// A later deviations graph of a longer set reads the kept deviations of an
+// earlier fit beyond the last reference set's length, not zeros.
+TEST_F(MatchCase, TheDeviationTableOnlyGrowsWithAShorterReferenceSet) {
+    const std::vector<double> x = uneven_grid(17.0, 0.05, 40, 31);
+    const std::vector<double> short_x(x.begin(), x.begin() + 25);
+    load({{x, noise(40, 1)}, {short_x, noise(25, 2)}});
+    fit_all(s(), 1);
+    const float kept = r().ref_deviations(1, 2, 40);
+    ASSERT_NE(kept, 0.0f);
+    fit_all(s(), 2);
+    EXPECT_EQ(r().ref_deviations.points(), 40);
+    EXPECT_EQ(r().ref_deviations(1, 2, 40), kept);
+    EXPECT_NE(r().ref_deviations(1, 1, 25), 0.0f) << "the new reference set's rows are written";
+}
+
 TEST_F(MatchCase, AReferenceSetOutsideTheActiveSetsKeepsNoDeviations) {
     const std::vector<double> x = uneven_grid(17.0, 0.05, 30, 31);
     load({{x, noise(30, 1)}, {x, noise(30, 2)}});

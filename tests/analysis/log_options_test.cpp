@@ -93,6 +93,23 @@ TEST(OutputFile, ThatCannotBeOpenedIsReportedAndTheWorkGoesOn) {
     EXPECT_EQ(lines[1], "still shown");
 }
 
+// /dev/full accepts the open and refuses every write with ENOSPC, as a full
+// disk does.
+TEST(OutputFile, AWriteThatFailsIsReportedOnceAndKeptAsTheLastError) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    Fixture f;
+    f.s().out_file_name = "/dev/full";
+    {
+        Log log(f.s());
+        log.both("first");
+        log.both("second");
+    }
+    const auto lines = f.box.trimmed();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], " Cannot write the output file /dev/full: No space left on device");
+    EXPECT_EQ(f.s().last_error, "Cannot write the output file /dev/full: No space left on device");
+}
+
 TEST(Options, InitialisationSetsTheStartValues) {
     State s;
     s.out_file_name = "out.txt";

@@ -8,6 +8,7 @@
 
 #include "fit_access.h"
 #include "ftn_format.h"
+#include "plot_file.h"
 #include "plot_test_support.h"
 #include "result_graphs.h"
 #include "test_support.h"
@@ -51,6 +52,19 @@ class ResultGraph : public testing::PlotTest {
         return d.heading2.substr(0, d.heading2.find("  ::  "));
     }
 };
+
+// The graph holds single precision, so the logarithm is taken of the
+// rounded value: near 1 the two orders differ in the sixth digit.
+TEST_F(ResultGraph, LogarithmsAreTakenOfTheValueAsTheGraphHoldsIt) {
+    choose(true, false, false, true);
+    f.s().fit.pair_rss(1, 2, 1) = 0.99486021496552501;
+    plot_result_graphs(f.s(), 2, 2);
+    const auto d = take_plot(plot_file);
+    ASSERT_GE(d.count, 1);
+    EXPECT_EQ(plot_number(d.points[0].y), " -5.153020E-03") << "not -5.153040E-03";
+    EXPECT_EQ(f.s().plot.graph_y[0][0],
+              static_cast<float>(std::log(static_cast<double>(0.99486021496552501f))));
+}
 
 TEST_F(ResultGraph, AnUnknownKindWritesNoPlotAndSaysSo) {
     plot_result_graphs(f.s(), 6, 1);
