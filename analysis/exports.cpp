@@ -151,6 +151,14 @@ QUILLANE_API void getdatar(const char *name, int32_t length, const int32_t *n) {
     });
 }
 
+QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, double *time) {
+    guarded("quillane_data_set_info", [&](State &s) {
+        const bool read = *n >= 1 && *n <= s.data_set_count && *n <= kMaxDataSets;
+        *points = read ? s.set_point_count[*n] : 0;
+        *time = read ? s.set_time[*n] : 0.0;
+    });
+}
+
 QUILLANE_API void TRANSFER_DATA(void) {
     guarded("TRANSFER_DATA", [&](State &s) { transfer_data(s); });
 }

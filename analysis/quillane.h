@@ -117,6 +117,12 @@ QUILLANE_API void set_differ_parms(const int32_t *span, const int32_t *terms);
    cannot be opened gives a set of 0 points and a log line saying why. */
 QUILLANE_API void getdatar(const char *name, int32_t length, const int32_t *n);
 
+/* Facts of data set n (in, 1..50) as it was read: points (out), the number
+   of points read from its file; time (out), its time in s (the time line's
+   value, or n when the file has none).  A data set that has not been read
+   gives 0 points and time 0. */
+QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, double *time);
+
 /* Rebuild the active point store from the redirection table, the limit
    indices and the position variable.  Logs the selection and the limits.
    Invalidates the slopes. */

@@ -81,7 +81,8 @@ TEST(SharedLibrary, ExportsEveryOperationAndHidesItsInternals) {
                              "init_lbsink",
                              "init_lbsink_ctx",
                              "quillane_version",
-                             "quillane_last_error"})
+                             "quillane_last_error",
+                             "quillane_data_set_info"})
         EXPECT_NE(library().raw(name), nullptr) << name;
     EXPECT_EQ(library().raw("_ZN8quillane12global_stateEv"), nullptr);
 }
@@ -144,6 +145,16 @@ TEST(SharedLibrary, ReadingTheExamplesLogsBannerFileLineAndFiveSummaryLinesPerFi
     library().get<void(double *)>("get_times")(times);
     EXPECT_EQ(times[0], 7200.0);
     EXPECT_EQ(times[11], 12 * 7200.0);
+    int32_t read = 0;
+    double time = 0.0;
+    const int32_t twelve = 12, thirteen = 13;
+    library().get<void(const int32_t *, int32_t *, double *)>("quillane_data_set_info")(
+        &twelve, &read, &time);
+    EXPECT_GT(read, 300);
+    EXPECT_EQ(time, 12 * 7200.0);
+    library().get<void(const int32_t *, int32_t *, double *)>("quillane_data_set_info")(
+        &thirteen, &read, &time);
+    EXPECT_EQ(read, 0) << "a data set that was not read";
     int32_t span = 0, points = 0, terms = 0;
     library().get<void(int32_t *, int32_t *, int32_t *)>("get_differ_parms")(&span, &points,
                                                                              &terms);

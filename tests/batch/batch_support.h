@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "scan_files.h"
+
 namespace batch_test {
 
 namespace fs = std::filesystem;
@@ -52,14 +54,9 @@ class BatchRun : public ::testing::Test {
     // gradient that rises by `growth` with every scan number.
     std::string scan(int k, int points = 120, double growth = 0.001) {
         const std::string name = "scan" + std::to_string(k) + ".RA1";
-        std::ofstream out(dir / name, std::ios::binary);
-        out << "Scratch cell, scan " << k << "\r\n";
-        out << "R 1 20.0 12000 " << 3600 * k << " 1.0E+10 280 1\r\n";
-        for (int i = 0; i < points; ++i) {
-            const double r = 6.0 + 0.008 * i;
-            out << r << " " << 0.1 * std::exp(2.0 * (r * r / 2 - 18.0)) * (1.0 + growth * k)
-                << " 0.005\r\n";
-        }
+        quillane::test_support::write_file(
+            dir / name, quillane::test_support::scan_text(
+                            quillane::test_support::exponential_scan(k, points, growth)));
         return name;
     }
 

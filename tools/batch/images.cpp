@@ -43,7 +43,8 @@ std::string image_path(const std::string &plot_path, const std::string &format) 
     return std::filesystem::path(plot_path).replace_extension(format).string();
 }
 
-ImageTally draw_images(const Options &o, const Api &api, const std::vector<KeptPlot> &plots) {
+ImageTally draw_images(const Options &o, const quillane::session::Session &session,
+                       const std::vector<KeptPlot> &plots) {
     ImageTally tally;
     if (plots.empty()) return tally;
 
@@ -59,9 +60,11 @@ ImageTally draw_images(const Options &o, const Api &api, const std::vector<KeptP
     // the C library.
     std::setlocale(LC_NUMERIC, "C");
 
-    const quillane::viewer::TickRounder round = [&api](float lo, float hi, float &out_lo,
-                                                       float &out_hi, int32_t &n_intervals) {
-        api.tkrnd2(&lo, &hi, &out_lo, &out_hi, &n_intervals);
+    const quillane::viewer::TickRounder round = [&session](float lo, float hi, float &out_lo,
+                                                           float &out_hi, int32_t &n_intervals) {
+        int n = 0;
+        session.tick_round(lo, hi, out_lo, out_hi, n);
+        n_intervals = n;
     };
     const quillane::viewer::RenderSettings settings;  // the window's default style
     const auto [width, height] = image_size_of(o);

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "library.h"
 #include "options.h"
 #include "plot_keeper.h"
+#include "session.h"
 
 namespace batch {
 
@@ -21,10 +21,11 @@ struct ImageTally {
 };
 
 // Draws every plot of `plots` as an image of format o.images and size
-// image_size_of(o), with the axes rounded by the library's tkrnd2.  Each
+// image_size_of(o), with the axes rounded by the library's rule.  Each
 // image written is listed on standard output; the viewer's warnings (such
 // as all values identical) and every plot that could not be drawn, with the
 // reason, go to standard error.  One failure does not stop the others.
-ImageTally draw_images(const Options &o, const Api &api, const std::vector<KeptPlot> &plots);
+ImageTally draw_images(const Options &o, const quillane::session::Session &session,
+                       const std::vector<KeptPlot> &plots);
 
 }  // namespace batch

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 namespace batch {
 namespace {
@@ -16,20 +17,16 @@ std::filesystem::path own_folder() {
     return ec ? std::filesystem::path() : exe.parent_path();
 }
 
-template <typename F>
-bool bind(void *handle, const char *name, F &target, std::string &error) {
-    void *symbol = dlsym(handle, name);
-    if (symbol == nullptr) {
-        error = std::string("the library has no export ") + name;
-        return false;
-    }
-    target = reinterpret_cast<F>(symbol);
-    return true;
+std::string joined(const std::vector<std::string> &names) {
+    std::string text;
+    for (const std::string &n : names)
+        text += (text.empty() ? "" : ", ") + n;
+    return text;
 }
 
 }  // namespace
 
-bool load_library(Api &api, std::string &where, std::string &error) {
+bool load_library(quillane::session::Exports &api, std::string &where, std::string &error) {
     std::string candidate;
     if (const char *env = std::getenv("QUILLANE_LIBRARY"); env != nullptr && *env != '\0') {
         candidate = env;
@@ -47,32 +44,16 @@ bool load_library(Api &api, std::string &where, std::string &error) {
         return false;
     }
     where = candidate;
-#define QUILLANE_BIND(name) \
-    if (!bind(handle, #name, api.name, error)) return false
-    QUILLANE_BIND(init_lbsink);
-    QUILLANE_BIND(init_lbhandle);
-    QUILLANE_BIND(init_namwr);
-    QUILLANE_BIND(setplotfile);
-    QUILLANE_BIND(initcommons);
-    QUILLANE_BIND(set_plotsave);
-    QUILLANE_BIND(getdatar);
-    QUILLANE_BIND(setredir);
-    QUILLANE_BIND(set_x_var);
-    QUILLANE_BIND(find_smallest_range);
-    QUILLANE_BIND(TRANSFER_DATA);
-    QUILLANE_BIND(setxirange);
-    QUILLANE_BIND(getxirange);
-    QUILLANE_BIND(set_lim_indices_vb);
-    QUILLANE_BIND(get_differ_parms);
-    QUILLANE_BIND(set_differ_parms);
-    QUILLANE_BIND(fit_allB);
-    QUILLANE_BIND(put_plotlist);
-    QUILLANE_BIND(GENERIC_PLOT);
-    QUILLANE_BIND(setrchoice);
-    QUILLANE_BIND(set_xs_to_plot);
-    QUILLANE_BIND(plot_result_graphs);
-    QUILLANE_BIND(tkrnd2);
-#undef QUILLANE_BIND
+    std::vector<std::string> missing;
+    if (!quillane::session::bind_exports(
+            api, [handle](const char *name) { return dlsym(handle, name); }, missing)) {
+        error = "the library " + candidate + " lacks these exports: " + joined(missing);
+        return false;
+    }
+    if (!quillane::session::check_version(api, error)) {
+        error = candidate + ": " + error;
+        return false;
+    }
     return true;
 }
 

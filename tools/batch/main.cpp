@@ -1,6 +1,6 @@
 // quillane-batch: the whole analysis of a series of scan files from the
-// command line, without a display.  It drives libquillane.so through the
-// same exports, in the same order, as the desktop program.
+// command line, without a display.  It asks the same session layer as the
+// desktop program does, so the library sees the same calls in the same order.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -30,19 +30,21 @@ int main(int argc, char **argv) {
     if (const int code = batch::check_inputs(*options, error); code != batch::kExitOk)
         return fail(code, error);
 
-    batch::Api api;
+    quillane::session::Exports api;
     std::string library;
     if (!batch::load_library(api, library, error)) return fail(batch::kExitFailed, error);
+    quillane::session::Session session(api);
 
     std::vector<batch::KeptPlot> plots;
-    if (const int code = batch::run_workflow(*options, api, plots, error); code != batch::kExitOk)
+    if (const int code = batch::run_workflow(*options, session, plots, error);
+        code != batch::kExitOk)
         return fail(code, error);
     std::fflush(stdout);
 
     int status = batch::kExitOk;
     batch::ImageTally images;
 #ifdef QUILLANE_BATCH_IMAGES
-    if (!options->images.empty()) images = batch::draw_images(*options, api, plots);
+    if (!options->images.empty()) images = batch::draw_images(*options, session, plots);
 #endif
     if (images.failed > 0) status = batch::kExitFailed;
 

@@ -1,0 +1,74 @@
+// The library's exports as one table of function pointers, bound by name.
+//
+// The program and the headless runner each load libquillane.so their own way
+// (QLibrary, dlopen) in one binding file, and fill this table through
+// bind_exports() with their own resolver; everything else reaches the
+// library through the session, which calls only through the table.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "quillane.h"
+
+namespace quillane::session {
+
+// Every export of quillane.h, in the header's order.
+#define QUILLANE_SESSION_EXPORTS(X) \
+    X(initcommons)                  \
+    X(init_namwr)                   \
+    X(setplotfile)                  \
+    X(init_lbhandle)                \
+    X(setredir)                     \
+    X(setrchoice)                   \
+    X(set_xs_to_plot)               \
+    X(set_plotsave)                 \
+    X(get_differ_parms)             \
+    X(set_differ_parms)             \
+    X(getdatar)                     \
+    X(quillane_data_set_info)       \
+    X(TRANSFER_DATA)                \
+    X(put_plotlist)                 \
+    X(setxirange)                   \
+    X(getxirange)                   \
+    X(set_lim_indices_vb)           \
+    X(find_smallest_range)          \
+    X(set_x_var)                    \
+    X(get_times)                    \
+    X(set_times)                    \
+    X(renumber_fringes)             \
+    X(fit_allB)                     \
+    X(plot_result_graphs)           \
+    X(GENERIC_PLOT)                 \
+    X(plt_c_x)                      \
+    X(tkrnd2)                       \
+    X(init_lbsink)                  \
+    X(init_lbsink_ctx)              \
+    X(quillane_version)             \
+    X(quillane_last_error)
+
+struct Exports {
+#define QUILLANE_SESSION_DECLARE(name) decltype(&::name) name = nullptr;
+    QUILLANE_SESSION_EXPORTS(QUILLANE_SESSION_DECLARE)
+#undef QUILLANE_SESSION_DECLARE
+};
+
+// The names of all exports the session binds.
+std::vector<std::string> export_names();
+
+// Looks up a symbol of the loaded library; nullptr when it has none.
+using Resolver = std::function<void *(const char *name)>;
+
+// Binds every export with `resolve`.  Returns false and lists the exports
+// the library lacks in `missing` (the table is then left unchanged).
+bool bind_exports(Exports &table, const Resolver &resolve, std::vector<std::string> &missing);
+
+// The version this program was built against, "0.99.0039".
+std::string built_version();
+
+// Refuses a library whose major or minor version differs from the one this
+// program was built against: false, with a message naming both versions.
+bool check_version(const Exports &table, std::string &error);
+
+}  // namespace quillane::session

@@ -1,0 +1,495 @@
+#include "session.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+namespace quillane::session {
+
+const char *const kTooFewActiveSets = "At Least 3 Datasets MUST Be Active!  Fitting is Disabled!";
+const char *const kLimitsRemoveAllData = "Error Setting Data Limits! This would remove all data.";
+
+namespace {
+
+const char *const kNoFit = "There are no fit results yet: fit the data first.";
+const char *const kStaleFit =
+    "The results of the last fit no longer match the data: the active sets, the data limits, "
+    "the position variable, the fringe numbers or the differentiation parameters have changed "
+    "since.  Fit the data again first.";
+
+// Values passed to the library as flags.
+constexpr int32_t kTrue = -1;
+constexpr int32_t kFalse = 0;
+
+bool null_report(const std::string &path) {
+    return path.empty() || path == "NUL" || path == "/dev/null";
+}
+
+// Appends text to the file, checking every step.  Returns "" or the reason.
+std::string append_to_file(const std::string &path, const std::string &text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return std::strerror(errno);
+    size_t done = 0;
+    int error = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0 && error == 0) error = errno;
+    return error == 0 ? std::string() : std::strerror(error);
+}
+
+bool file_exists(const std::string &path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The list handed to put_plotlist: count, then the sets.
+std::array<int32_t, kMaxDataSets + 1> plot_list(const std::vector<int> &sets) {
+    std::array<int32_t, kMaxDataSets + 1> list{};
+    for (int set : sets) {
+        if (list[0] >= kMaxDataSets) break;
+        list[static_cast<size_t>(++list[0])] = set;
+    }
+    return list;
+}
+
+}  // namespace
+
+Session::Session(const Exports &library) : lib_(library) {}
+
+std::string Session::program_title() {
+    char text[32];
+    std::snprintf(text, sizeof text, "Quillane V%d.%02d", QUILLANE_VERSION_MAJOR,
+                  QUILLANE_VERSION_MINOR);
+    return text;
+}
+
+std::string Session::program_version() {
+    return built_version();
+}
+
+Outcome Session::refused(const std::string &why) const {
+    Outcome o;
+    o.done = false;
+    o.refusal = why;
+    return o;
+}
+
+// Collects what the library reported as failed by the call just made.
+void Session::check(Outcome &outcome) const {
+    char text[512];
+    int32_t length = 0;
+    lib_.quillane_last_error(text, static_cast<int32_t>(sizeof text), &length);
+    if (length <= 0) return;
+    outcome.errors.emplace_back(text, static_cast<size_t>(std::min<int32_t>(length, sizeof text)));
+}
+
+void Session::post(const std::string &line) const {
+    if (!has_list_) return;
+    list_ops_.add_string(list_context_, line.c_str());
+    const int32_t count = list_ops_.get_count(list_context_);
+    if (count > visible_lines_) list_ops_.set_top_index(list_context_, count - visible_lines_);
+    list_ops_.update(list_context_);
+}
+
+// ---- start-up ----
+
+void Session::attach_list_box(const quillane_listbox_ctx_ops &ops, void *context,
+                              int visible_lines) {
+    list_ops_ = ops;
+    list_context_ = context;
+    visible_lines_ = visible_lines;
+    has_list_ = true;
+    lib_.init_lbsink_ctx(&list_ops_, list_context_);
+    const int32_t handle = 0, lines = visible_lines;
+    lib_.init_lbhandle(&handle, &lines);
+}
+
+bool Session::create_report(const std::string &path, std::string &error) {
+    if (!null_report(path)) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            error = "Cannot create the report " + path + ": " + std::strerror(errno);
+            return false;
+        }
+        ::close(fd);
+        std::string title = program_title();
+        title.resize(16, ' ');
+        std::string version = program_version();
+        version.resize(10, ' ');
+        const std::string why =
+            append_to_file(path, " " + title + "\r\n Current Revision V" + version + "\r\n");
+        if (!why.empty()) {
+            error = "Cannot write the report " + path + ": " + why;
+            return false;
+        }
+    }
+    report_path_ = path;
+    lib_.init_namwr(path.data(), static_cast<int32_t>(path.size()));
+    return true;
+}
+
+void Session::set_plot_file(const std::string &path) {
+    plot_file_ = path;
+    lib_.setplotfile(path.data(), static_cast<int32_t>(path.size()));
+}
+
+void Session::initialise(bool echo) {
+    const int32_t flag = echo ? kTrue : kFalse;
+    lib_.initcommons(&flag);
+    xi_mode_ = true;
+}
+
+Outcome Session::set_plot_save(bool discard) {
+    Outcome o;
+    const int32_t flag = discard ? kTrue : kFalse;
+    lib_.set_plotsave(&flag);
+    check(o);
+    return o;
+}
+
+// ---- data files and the active sets ----
+
+const std::string &Session::file_name(int data_set) const {
+    static const std::string none;
+    if (data_set < 1 || data_set > data_set_count()) return none;
+    return files_[static_cast<size_t>(data_set - 1)];
+}
+
+const std::string &Session::active_file_name(int k) const {
+    static const std::string none;
+    if (k < 1 || k > active_count()) return none;
+    return file_name(active_[static_cast<size_t>(k - 1)]);
+}
+
+// " Orig.DS# 3 :: name is active DS#1." for every active set, to the report
+// and the list, and the table of active sets to the library.
+void Session::build_active_list(Outcome &outcome) {
+    std::string text;
+    for (size_t k = 0; k < active_.size(); ++k) {
+        const std::string line = " Orig.DS# " + std::to_string(active_[k]) +
+                                 " :: " + file_name(active_[k]) + " is active DS#" +
+                                 std::to_string(k + 1) + ".";
+        text += line + "\r\n";
+        post(line);
+    }
+    if (!text.empty() && !null_report(report_path_)) {
+        const std::string why = append_to_file(report_path_, text);
+        if (!why.empty())
+            outcome.errors.push_back("Cannot add the list of active data sets to the report " +
+                                     report_path_ + ": " + why);
+    }
+    std::array<int32_t, kMaxDataSets> table{};
+    std::copy(active_.begin(), active_.end(), table.begin());
+    const int32_t count = active_count();
+    lib_.setredir(table.data(), &count);
+}
+
+// Hands the selection to the library and rebuilds the active store at the
+// full range; the last active set becomes the reference set to offer.
+void Session::install_selection(Outcome &outcome, const std::vector<int> &active) {
+    active_ = active;
+    build_active_list(outcome);
+    suggested_reference_ = active_count();
+    lib_.find_smallest_range();
+    lib_.TRANSFER_DATA();
+    check(outcome);
+    invalidate_fit();
+}
+
+Outcome Session::read_and_select(const std::vector<std::string> &files,
+                                 const std::vector<int> &active,
+                                 std::vector<FileOutcome> *outcomes) {
+    if (static_cast<int>(active.size()) < kMinActiveSets) return refused(kTooFewActiveSets);
+    if (files.empty() || static_cast<int>(files.size()) > kMaxDataSets)
+        return refused("Between 1 and 50 scan files can be read.");
+    std::set<int> seen;
+    for (int d : active)
+        if (d < 1 || d > static_cast<int>(files.size()) || !seen.insert(d).second)
+            return refused("The active sets must be distinct data sets of those read.");
+
+    Outcome o;
+    files_.clear();
+    for (size_t i = 0; i < files.size(); ++i) {
+        const int32_t n = static_cast<int32_t>(i + 1);
+        lib_.getdatar(files[i].data(), static_cast<int32_t>(files[i].size()), &n);
+        FileOutcome file{files[i], 0, {}};
+        Outcome read;
+        check(read);
+        if (!read.errors.empty()) file.error = read.errors.front();
+        double time = 0.0;
+        int32_t points = 0;
+        lib_.quillane_data_set_info(&n, &points, &time);
+        file.points = points;
+        if (file.points == 0 && file.error.empty()) file.error = "no data points in " + files[i];
+        o.errors.insert(o.errors.end(), read.errors.begin(), read.errors.end());
+        if (outcomes) outcomes->push_back(file);
+        files_.push_back(files[i]);
+    }
+    install_selection(o, active);
+    double low = 0.0, high = 0.0;
+    lib_.getxirange(&low, &high);
+    limits_ = full_ = {low, high};
+    return o;
+}
+
+Outcome Session::select(const std::vector<int> &active) {
+    if (!files_read()) return refused("No scan files have been read yet.");
+    if (static_cast<int>(active.size()) < kMinActiveSets) return refused(kTooFewActiveSets);
+    std::set<int> seen;
+    for (int d : active)
+        if (d < 1 || d > data_set_count() || !seen.insert(d).second)
+            return refused("The active sets must be distinct data sets of those read.");
+    Outcome o;
+    lib_.setxirange(&full_.low, &full_.high);
+    install_selection(o, active);
+    apply_limits(o);
+    return o;
+}
+
+// ---- data limits and the position variable ----
+
+void Session::apply_limits(Outcome &outcome) {
+    lib_.setxirange(&limits_.low, &limits_.high);
+    int32_t ok = 0;
+    lib_.set_lim_indices_vb(&ok);
+    outcome.span_ok = ok != 0;
+    lib_.TRANSFER_DATA();
+    check(outcome);
+    invalidate_fit();
+}
+
+Outcome Session::set_limits(double low, double high) {
+    if (!files_read()) return refused("No scan files have been read yet.");
+    if (!(low < high) || !std::isfinite(low) || !std::isfinite(high))
+        return refused(kLimitsRemoveAllData);
+    Outcome o;
+    limits_ = {low, high};
+    apply_limits(o);
+    return o;
+}
+
+Outcome Session::set_lower_limit(double value) {
+    if (!(limits_.high > value)) return refused(kLimitsRemoveAllData);
+    return set_limits(value, limits_.high);
+}
+
+Outcome Session::set_upper_limit(double value) {
+    if (!(limits_.low < value)) return refused(kLimitsRemoveAllData);
+    return set_limits(limits_.low, value);
+}
+
+Outcome Session::set_position_variable(bool xi) {
+    Outcome o;
+    if (xi == xi_mode_) {
+        o.done = false;
+        return o;
+    }
+    auto convert = [xi](double v) { return xi ? v * v / 2.0 : std::sqrt(2.0 * v); };
+    for (double *v : {&limits_.low, &limits_.high, &full_.low, &full_.high})
+        *v = convert(*v);
+    xi_mode_ = xi;
+    const double choice = xi ? -1.0 : 0.0;
+    lib_.set_x_var(&choice);
+    if (files_read())
+        apply_limits(o);
+    else
+        lib_.setxirange(&limits_.low, &limits_.high);
+    check(o);
+    invalidate_fit();
+    return o;
+}
+
+// ---- scan times, fringes, differentiation ----
+
+std::vector<double> Session::times() const {
+    std::vector<double> t(kMaxDataSets, 0.0);
+    lib_.get_times(t.data());
+    return t;
+}
+
+Outcome Session::set_times(const std::vector<double> &times) {
+    std::vector<double> all = this->times();
+    std::copy_n(times.begin(), std::min(times.size(), all.size()), all.begin());
+    Outcome o;
+    lib_.set_times(all.data());
+    check(o);
+    return o;
+}
+
+Outcome Session::set_times_to_set_numbers() {
+    std::vector<double> all = times();
+    for (int k = 1; k <= active_count(); ++k)
+        all[static_cast<size_t>(k - 1)] = k;
+    Outcome o;
+    lib_.set_times(all.data());
+    check(o);
+    return o;
+}
+
+Outcome Session::renumber_fringes() {
+    Outcome o;
+    lib_.renumber_fringes();
+    lib_.setxirange(&limits_.low, &limits_.high);
+    int32_t ok = 0;
+    lib_.set_lim_indices_vb(&ok);
+    lib_.TRANSFER_DATA();
+    check(o);
+    invalidate_fit();
+    return o;
+}
+
+DifferParms Session::differ_parms() const {
+    int32_t span = 0, points = 0, terms = 0;
+    lib_.get_differ_parms(&span, &points, &terms);
+    return {span, points, terms};
+}
+
+Outcome Session::set_differ_parms(int span, int terms) {
+    if (terms < 1 || terms > 3) return refused("The polynomial must be of order 1, 2 or 3.");
+    if (span < kMinSpan || span <= terms)
+        return refused(
+            "Each fit needs at least 3 points and more points than the order of "
+            "the polynomial (" +
+            std::to_string(span) + " points, order " + std::to_string(terms) + ").");
+    Outcome o;
+    const int32_t s = span, t = terms;
+    lib_.set_differ_parms(&s, &t);
+    check(o);
+    invalidate_fit();
+    return o;
+}
+
+// ---- plots ----
+
+// A plot is ready when the library reported no failure and the file exists.
+// The library writes no file, and says nothing, when the chosen sets hold
+// fewer than two points inside the limits.
+bool Session::plot_made(Outcome &outcome) const {
+    const size_t before = outcome.errors.size();
+    check(outcome);
+    if (outcome.errors.size() != before) return false;
+    if (file_exists(plot_file_)) return true;
+    outcome.errors.push_back("No plot was made: there are too few points to draw.");
+    return false;
+}
+
+Outcome Session::limits_plot(const ChooseSets &choose) {
+    if (!files_read()) return refused("No scan files have been read yet.");
+    Outcome o;
+    // The plot shows every point: the library works at the full range
+    // while it writes it, and the user's limits are put back afterwards.
+    lib_.setxirange(&full_.low, &full_.high);
+    build_active_list(o);
+    int32_t ok = 0;
+    lib_.set_lim_indices_vb(&ok);
+    lib_.TRANSFER_DATA();
+    check(o);
+    invalidate_fit();
+
+    const std::vector<int> sets = choose ? choose() : std::vector<int>{};
+    if (!sets.empty()) {
+        const auto list = plot_list(sets);
+        lib_.put_plotlist(list.data());
+        const int32_t kind = 1, all = -1;
+        lib_.GENERIC_PLOT(&kind, &all);
+        o.plot_written = plot_made(o);
+        if (o.plot_written) limits_mode_ = true;
+    }
+    build_active_list(o);
+    apply_limits(o);
+    return o;
+}
+
+Outcome Session::data_plot(int kind, const ChooseSets &choose) {
+    if (kind < 1 || kind > 3)
+        return refused("There is no data plot of kind " + std::to_string(kind));
+    if (!files_read()) return refused("No scan files have been read yet.");
+    if (kind != 1 && !fit_current_) return refused(fitted() ? kStaleFit : kNoFit);
+    const std::vector<int> sets = choose ? choose() : std::vector<int>{};
+    Outcome o;
+    if (sets.empty()) return o;
+    const auto list = plot_list(sets);
+    lib_.put_plotlist(list.data());
+    const int32_t k = kind, all = -1;
+    lib_.GENERIC_PLOT(&k, &all);
+    o.plot_written = plot_made(o);
+    if (o.plot_written) limits_mode_ = false;
+    return o;
+}
+
+// ---- the fit and its graphs ----
+
+Outcome Session::fit(int reference) {
+    if (active_count() < kMinActiveSets) return refused(kTooFewActiveSets);
+    if (reference < 1 || reference > active_count())
+        return refused("The reference set must be one of the active sets 1.." +
+                       std::to_string(active_count()) + ".");
+    Outcome o;
+    const int32_t ref = reference;
+    lib_.fit_allB(&ref);
+    check(o);
+    fit_reference_ = reference;
+    suggested_reference_ = reference;
+    fit_current_ = true;
+    return o;
+}
+
+Outcome Session::result_graph(const GraphRequest &r) {
+    if (r.kind < 1 || r.kind > 5)
+        return refused("There is no result graph of kind " + std::to_string(r.kind));
+    if (!fitted()) return refused(kNoFit);
+    if (!fit_current_) return refused(kStaleFit);
+    // Graphs against time may take any reference set: the fit keeps every
+    // ordered pair.  The deviations exist only for the fit's own reference.
+    const int reference = (r.kind == 1 || r.kind == 2 || r.kind == 5) && r.reference != 0
+                              ? r.reference
+                              : fit_reference_;
+    if (reference < 1 || reference > active_count())
+        return refused("The reference set must be one of the active sets 1.." +
+                       std::to_string(active_count()) + ".");
+    if (r.kind == 4 && (r.positions.empty() || r.positions.size() > 10))
+        return refused("Between 1 and 10 positions are needed for this graph.");
+    if (r.kind == 3 && r.sets.empty()) return refused("No data sets were chosen for this graph.");
+    Outcome o;
+    const int32_t choices[3] = {r.fit_kinds[0] ? kTrue : kFalse, r.fit_kinds[1] ? kTrue : kFalse,
+                                r.fit_kinds[2] ? kTrue : kFalse};
+    const int32_t use_log = r.logarithms ? 1 : 0;
+    if (r.kind == 4) {
+        std::array<double, 10> xs{};
+        std::copy(r.positions.begin(), r.positions.end(), xs.begin());
+        const int32_t count = static_cast<int32_t>(r.positions.size());
+        lib_.set_xs_to_plot(xs.data(), &count);
+    }
+    if (r.kind != 5) lib_.setrchoice(choices, &use_log);
+    if (r.kind == 3) {
+        const auto list = plot_list(r.sets);
+        lib_.put_plotlist(list.data());
+    }
+    const int32_t kind = r.kind, ref = reference;
+    lib_.plot_result_graphs(&kind, &ref);
+    o.plot_written = plot_made(o);
+    if (o.plot_written) limits_mode_ = false;
+    return o;
+}
+
+void Session::tick_round(float lo, float hi, float &out_lo, float &out_hi, int &intervals) const {
+    int32_t n = 0;
+    lib_.tkrnd2(&lo, &hi, &out_lo, &out_hi, &n);
+    intervals = n;
+}
+
+}  // namespace quillane::session

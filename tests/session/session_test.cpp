@@ -1,0 +1,219 @@
+// The session against the real library: the rules between the user's
+// actions (selection, limits, the fit's reference and currency, limits
+// mode) and the library's state they leave behind.
+#include <cmath>
+
+#include "session_test_support.h"
+
+namespace quillane::session::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+// The count line of a plot file's text.
+int plot_count(const std::string &plot) {
+    size_t line = 0;
+    for (int i = 0; i < 4; ++i)
+        line = plot.find("\r\n", line) + 2;
+    return std::stoi(plot.substr(line, 16));
+}
+
+class Analysed : public SessionTest {
+  protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        read_examples();
+        ASSERT_TRUE(session->set_limits(17.9, 25.4).done);
+        ASSERT_TRUE(session->fit(12).done);
+    }
+    GraphRequest deviations() const {
+        GraphRequest r;
+        r.kind = 3;
+        r.sets = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+        return r;
+    }
+};
+
+TEST_F(SessionTest, AFirstReadingWithFewerThanThreeActiveSetsReadsNothing) {
+    const Outcome o = session->read_and_select({example(1), example(2), example(3)}, {1, 3});
+    EXPECT_FALSE(o.done);
+    EXPECT_EQ(o.refusal, kTooFewActiveSets);
+    EXPECT_FALSE(session->files_read());
+    EXPECT_EQ(report(), " Quillane V0.99  \r\n Current Revision V0.99.0039 \r\n");
+}
+
+TEST_F(SessionTest, AFileThatCannotBeReadIsNamedWithTheReason) {
+    std::vector<FileOutcome> files;
+    const Outcome o = session->read_and_select({example(1), folder.file("missing.RA1"), example(3)},
+                                               {1, 2, 3}, &files);
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_GT(files[0].points, 300);
+    EXPECT_EQ(files[1].points, 0);
+    EXPECT_THAT(files[1].error, HasSubstr("missing.RA1: No such file or directory"));
+    ASSERT_FALSE(o.errors.empty());
+}
+
+TEST_F(SessionTest, EachActiveSetIsAnnouncedOnceInTheReportAndTheList) {
+    read_examples(4);
+    const std::string line = " Orig.DS# 2 :: " + example(2) + " is active DS#2.";
+    EXPECT_THAT(report(), HasSubstr(line + "\r\n"));
+    EXPECT_EQ(std::count(box.lines.begin(), box.lines.end(), line), 1);
+}
+
+// A refused reselection leaves the library and the session with the old sets.
+TEST_F(SessionTest, ARefusedReselectionKeepsThePreviousSetsOnBothSides) {
+    read_examples(6);
+    const std::vector<double> times = session->times();
+    const std::string before = report();
+    const Outcome o = session->select({4, 6});
+    EXPECT_FALSE(o.done);
+    EXPECT_EQ(o.refusal, kTooFewActiveSets);
+    EXPECT_EQ(session->active_sets(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(session->times(), times);
+    EXPECT_EQ(session->active_file_name(1), example(1));
+    EXPECT_EQ(report(), before) << "nothing was logged";
+}
+
+TEST_F(SessionTest, AReselectionKeepsTheLimitsAndOffersTheLastSetAsReference) {
+    read_examples(6);
+    ASSERT_TRUE(session->set_limits(18.0, 25.0).done);
+    ASSERT_TRUE(session->select({2, 4, 6}).done);
+    EXPECT_EQ(session->limits().low, 18.0);
+    EXPECT_EQ(session->limits().high, 25.0);
+    EXPECT_EQ(session->suggested_reference(), 3);
+    EXPECT_EQ(session->times()[0], 2 * 7200.0) << "active set 1 is data set 2";
+}
+
+TEST_F(SessionTest, LimitsModeStartsOnlyWithAWrittenLimitsPlot) {
+    read_examples(4);
+    EXPECT_FALSE(session->limits_plot(cancelled()).plot_written);
+    EXPECT_FALSE(session->limits_mode()) << "no limits plot, no limits mode";
+    EXPECT_TRUE(session->limits_plot(all_sets()).plot_written);
+    EXPECT_TRUE(session->limits_mode());
+    take_plot();
+    EXPECT_TRUE(session->data_plot(1, sets({1})).plot_written);
+    EXPECT_FALSE(session->limits_mode()) << "another plot replaced it";
+}
+
+TEST_F(SessionTest, ACancelledDataPlotKeepsTheLimitsPlotInLimitsMode) {
+    read_examples(4);
+    ASSERT_TRUE(session->limits_plot(all_sets()).plot_written);
+    take_plot();
+    const Outcome o = session->data_plot(1, cancelled());
+    EXPECT_FALSE(o.plot_written);
+    EXPECT_TRUE(session->limits_mode());
+}
+
+TEST_F(SessionTest, TheLimitsPlotShowsTheFullRangeAndPutsTheLimitsBack) {
+    read_examples(4);
+    ASSERT_TRUE(session->set_limits(18.0, 25.0).done);
+    ASSERT_TRUE(session->limits_plot(sets({1})).plot_written);
+    const int whole = plot_count(take_plot());
+    ASSERT_TRUE(session->data_plot(1, sets({1})).plot_written);
+    EXPECT_GT(whole, plot_count(take_plot())) << "the limits plot shows the whole scan";
+    EXPECT_EQ(session->limits().low, 18.0);
+    EXPECT_THAT(box.lines.back(), HasSubstr("25.0"));
+}
+
+TEST_F(SessionTest, AClickPastTheOtherLimitIsRefusedAndChangesNothing) {
+    read_examples(4);
+    ASSERT_TRUE(session->set_limits(18.0, 25.0).done);
+    EXPECT_EQ(session->set_lower_limit(25.0).refusal, kLimitsRemoveAllData);
+    EXPECT_EQ(session->set_upper_limit(17.5).refusal, kLimitsRemoveAllData);
+    EXPECT_EQ(session->set_limits(20.0, std::nan("")).refusal, kLimitsRemoveAllData);
+    EXPECT_EQ(session->limits().low, 18.0);
+    EXPECT_EQ(session->limits().high, 25.0);
+    const Outcome o = session->set_upper_limit(18.2);
+    EXPECT_TRUE(o.done);
+    EXPECT_FALSE(o.span_ok) << "0.2 cm^2 leaves fewer points than the span of 50";
+}
+
+TEST_F(SessionTest, ThePositionVariableConvertsTheLimitsBothWays) {
+    read_examples(4);
+    ASSERT_TRUE(session->set_limits(18.0, 24.5).done);
+    ASSERT_TRUE(session->set_position_variable(false).done);
+    EXPECT_DOUBLE_EQ(session->limits().low, 6.0);
+    EXPECT_DOUBLE_EQ(session->limits().high, 7.0);
+    EXPECT_DOUBLE_EQ(session->full_range().high, std::sqrt(52.0));
+    EXPECT_THAT(box.lines.back(), HasSubstr("7.0"));
+    ASSERT_TRUE(session->set_position_variable(true).done);
+    EXPECT_DOUBLE_EQ(session->limits().low, 18.0);
+    EXPECT_FALSE(session->set_position_variable(true).done) << "already xi";
+}
+
+TEST_F(SessionTest, TheSpanMustExceedTheDegreeAndBeAtLeastThree) {
+    read_examples(3);
+    EXPECT_FALSE(session->set_differ_parms(2, 1).done);
+    EXPECT_FALSE(session->set_differ_parms(3, 3).done);
+    EXPECT_FALSE(session->set_differ_parms(20, 4).done);
+    EXPECT_TRUE(session->set_differ_parms(3, 2).done);
+    EXPECT_EQ(session->differ_parms().span, 3);
+}
+
+// The RMS graph's reference is that graph's own; the deviation graphs keep
+// drawing the deviations of the fit, at the fit's reference set.
+TEST_F(Analysed, AGraphsReferenceChoiceLeavesTheFitsReferenceAlone) {
+    ASSERT_TRUE(session->result_graph(deviations()).plot_written);
+    const std::string against_12 = take_plot();
+    GraphRequest rms;
+    rms.kind = 1;
+    rms.reference = 3;
+    const Outcome o = session->result_graph(rms);
+    ASSERT_TRUE(o.plot_written);
+    EXPECT_THAT(take_plot(), HasSubstr("Ref. set:  3"));
+    EXPECT_EQ(session->fit_reference(), 12);
+    ASSERT_TRUE(session->result_graph(deviations()).plot_written);
+    EXPECT_EQ(take_plot(), against_12);
+}
+
+TEST_F(Analysed, ResultGraphsAreRefusedOnceTheFitNoLongerMatchesTheData) {
+    ASSERT_TRUE(session->fit_current());
+    ASSERT_TRUE(session->set_limits(18.0, 25.0).done);
+    EXPECT_FALSE(session->fit_current());
+    GraphRequest rms;
+    const Outcome o = session->result_graph(rms);
+    EXPECT_FALSE(o.done);
+    EXPECT_THAT(o.refusal, HasSubstr("Fit the data again"));
+    EXPECT_FALSE(plot_exists());
+    EXPECT_FALSE(session->data_plot(2, all_sets()).done) << "the slopes went with the fit";
+    ASSERT_TRUE(session->fit(12).done);
+    EXPECT_TRUE(session->result_graph(rms).plot_written);
+}
+
+TEST_F(Analysed, EveryChangeToTheDataMakesTheFitStale) {
+    const std::vector<std::function<Outcome()>> changes = {
+        [&] {
+            return session->select({1, 2, 3, 4});
+        },
+        [&] { return session->set_lower_limit(18.0); },
+        [&] { return session->set_position_variable(false); },
+        [&] { return session->set_differ_parms(40, 2); },
+        [&] { return session->renumber_fringes(); },
+        [&] { return session->limits_plot(cancelled()); },
+    };
+    for (size_t i = 0; i < changes.size(); ++i) {
+        ASSERT_TRUE(session->fit(3).done);
+        changes[i]();
+        EXPECT_FALSE(session->fit_current()) << "change " << i;
+    }
+    ASSERT_TRUE(session->fit(3).done);
+    session->set_times_to_set_numbers();
+    EXPECT_TRUE(session->fit_current()) << "new times leave the fit's numbers as they are";
+}
+
+TEST(Version, ALibraryOfAnotherMinorVersionIsRefusedNamingBoth) {
+    Exports table = linked_exports();
+    table.quillane_version = [](int32_t *major, int32_t *minor, int32_t *revision) {
+        *major = QUILLANE_VERSION_MAJOR;
+        *minor = QUILLANE_VERSION_MINOR + 1;
+        *revision = 0;
+    };
+    std::string error;
+    EXPECT_FALSE(check_version(table, error));
+    EXPECT_THAT(error, HasSubstr(built_version()));
+    EXPECT_THAT(error, HasSubstr(std::to_string(QUILLANE_VERSION_MINOR + 1)));
+    EXPECT_TRUE(check_version(linked_exports(), error));
+}
+
+}  // namespace
+}  // namespace quillane::session::testing

@@ -1,0 +1,63 @@
+// Scan files for the tests, in the layout the scan reader accepts: a
+// description line, a time line ("R 1 20.0 12000 <time> ...") and one
+// "position value [error]" line per point.  The one writer of scan files
+// for every test program.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillane::test_support {
+
+struct ScanPoint {
+    double position = 0.0;  // cm (radius) or cm^2 (xi)
+    double value = 0.0;
+    std::optional<double> error;  // third column; a negative one rejects the point
+};
+
+struct Scan {
+    std::string description = "Scratch cell";
+    std::optional<double> time;  // s; no time line when empty
+    std::vector<ScanPoint> points;
+};
+
+// The file's text, lines ended by CR LF.
+std::string scan_text(const Scan &scan);
+
+// A scan of `points` points from 6.0 cm outward in steps of 0.008 cm with an
+// exponential gradient that rises by `growth` with every scan number k;
+// taken at 3600 k s.
+Scan exponential_scan(int k, int points = 120, double growth = 0.001);
+
+// A small scan of 60 points, 6.00 .. 6.59 cm, values 0.1 i + number, taken
+// at 600 * number s.
+Scan small_scan(int number);
+
+// Points of value(r) on a grid of `n` radii from r0 in steps of dr.
+std::vector<ScanPoint> points_on(double r0, double dr, int n,
+                                 const std::function<double(double)> &value);
+
+// Writes text to path (created or emptied); returns path.
+std::string write_file(const std::filesystem::path &path, const std::string &text);
+std::string read_file(const std::filesystem::path &path);
+
+// A scratch folder removed with the object.
+class ScratchFolder {
+  public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
+    const std::filesystem::path &path() const { return path_; }
+    std::string file(const std::string &name) const { return (path_ / name).string(); }
+    // Writes a scan file named `name` in the folder; returns its path.
+    std::string write_scan(const std::string &name, const Scan &scan) const;
+
+  private:
+    std::filesystem::path path_;
+};
+
+}  // namespace quillane::test_support
