@@ -1,18 +1,27 @@
 #include "AnalysisDialogs.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringList>
 
 #include "AppState.h"
 #include "ChooseRefSetDialog.h"
 #include "DifferParmsDialog.h"
 #include "Hooks.h"
-#include "LibraryBinding.h"
 #include "NumberFormat.h"
 #include "Prompts.h"
 #include "ResultGraphDialogs.h"
+#include "SessionText.h"
 
 namespace quillane::frontend {
+
+namespace {
+
+std::array<bool, 3> chosenKinds(const std::array<int32_t, 3> &options) {
+    return {options[0] != 0, options[1] != 0, options[2] != 0};
+}
+
+}  // namespace
 
 QString spanWarningText(int span) {
     return QStringList{"At LEAST ONE data set is effectively OUT OF BOUNDS",
@@ -25,75 +34,88 @@ QString spanWarningText(int span) {
         .join('\n');
 }
 
-void installAnalysisDialogs(Hooks &hooks, AppState &state, LibraryBinding &library,
+QString fitReferenceNote(const session::Session &session) {
+    const int ref = session.fit_reference();
+    if (ref < 1) return {};
+    const QString file = QFileInfo(fromSession(session.active_file_name(ref))).fileName();
+    return QStringLiteral("Deviations of the fit against reference set %1 (%2)").arg(ref).arg(file);
+}
+
+void installAnalysisDialogs(Hooks &hooks, AppState &state, const session::Session &session,
                             Prompts &prompts) {
-    hooks.chooseRefSet = [&state, &prompts](QWidget *parent) {
-        ChooseRefSetDialog dialog(state.NumActive, state.RefSet, parent);
+    hooks.chooseRefSet = [&session, &prompts](QWidget *parent, int current) {
+        ChooseRefSetDialog dialog(session.active_count(), current, parent);
         prompts.execDialog(dialog);
-        state.RefSet = dialog.refSet();
+        return dialog.refSet();
     };
 
-    hooks.differParms = [&library, &prompts](QWidget *parent) {
-        int32_t span = 0, points = 0, terms = 0;
-        library.get_differ_parms(span, points, terms);
-        DifferParmsDialog dialog({span, points, terms}, parent);
-        if (prompts.execDialog(dialog) != QDialog::Accepted) return false;
+    hooks.differParms = [&session, &prompts](QWidget *parent) -> std::optional<DifferChoice> {
+        const session::DifferParms now = session.differ_parms();
+        DifferParmsDialog dialog({now.span, now.points, now.terms}, parent);
+        if (prompts.execDialog(dialog) != QDialog::Accepted) return std::nullopt;
         const DifferParmsValues chosen = dialog.result();
-        library.set_differ_parms(chosen.span, chosen.terms);
-        return true;
+        return DifferChoice{chosen.span, chosen.terms};
     };
 
-    hooks.showSpanWarning = [&library, &prompts](QWidget *parent) {
-        int32_t span = 0, points = 0, terms = 0;
-        library.get_differ_parms(span, points, terms);
-        prompts.warn(parent, QCoreApplication::applicationName(), spanWarningText(span));
+    hooks.showSpanWarning = [&session, &prompts](QWidget *parent) {
+        prompts.warn(parent, QCoreApplication::applicationName(),
+                     spanWarningText(session.differ_parms().span));
     };
 
-    hooks.rmsVsTime = [&state, &library, &prompts](QWidget *parent, const QString &caption) {
+    // The graph's own reference set starts at the fit's and stays the graph's.
+    hooks.rmsVsTime = [&state, &session, &prompts](
+                          QWidget *parent,
+                          const QString &caption) -> std::optional<session::GraphRequest> {
         RmsChoice previous;
         previous.options = state.RmsPlotOptions;
         previous.logChoice = state.LogChoice;
-        previous.refSet = state.RefSet;
-        RmsVsTimeDialog dialog(prompts, caption, previous, state.NumActive, parent);
-        state.DialogAccepted = kFalse;
+        previous.refSet = session.fit_reference();
+        RmsVsTimeDialog dialog(prompts, caption, previous, session.active_count(), parent);
         prompts.execDialog(dialog);
         const RmsChoice chosen = dialog.result();
         state.RmsPlotOptions = chosen.options;  // kept even when nothing was ticked
-        if (!chosen.accepted) return;
+        if (!chosen.accepted) return std::nullopt;
         state.LogChoice = chosen.logChoice;
-        state.RefSet = chosen.refSet;
-        library.setrchoice(state.RmsPlotOptions.data(), state.LogChoice);
-        state.DialogAccepted = kTrue;
+        session::GraphRequest request;
+        request.fit_kinds = chosenKinds(state.RmsPlotOptions);
+        request.logarithms = state.LogChoice != 0;
+        request.reference = chosen.refSet;
+        return request;
     };
 
-    hooks.devVsPos = [&state, &library, &prompts](QWidget *parent) {
-        DevVsPosDialog dialog(state.LogChoice, parent);
-        state.DialogAccepted = kFalse;
+    hooks.devVsPos = [&state, &session,
+                      &prompts](QWidget *parent) -> std::optional<session::GraphRequest> {
+        DevVsPosDialog dialog(state.LogChoice, fitReferenceNote(session), parent);
         prompts.execDialog(dialog);
         const DeviationChoice chosen = dialog.result();
-        if (!chosen.accepted) return;
+        if (!chosen.accepted) return std::nullopt;
         state.DevOptions = chosen.devOptions;
         state.LogChoice = chosen.logChoice;
-        library.setrchoice(state.DevOptions.data(), state.LogChoice);
-        state.DialogAccepted = kTrue;
+        session::GraphRequest request;
+        request.fit_kinds = chosenKinds(state.DevOptions);
+        request.logarithms = state.LogChoice != 0;
+        return request;
     };
 
-    hooks.devsVsTime = [&state, &library, &prompts](QWidget *parent) {
-        DevsVsTimeDialog dialog(prompts, state.XLow, state.XHigh, state.XiMode != kFalse,
-                                state.LogChoice, parent);
-        state.DialogAccepted = kFalse;
+    hooks.devsVsTime = [&state, &session,
+                        &prompts](QWidget *parent) -> std::optional<session::GraphRequest> {
+        const session::Limits limits = session.limits();
+        DevsVsTimeDialog dialog(prompts, limits.low, limits.high, session.xi_mode(),
+                                state.LogChoice, fitReferenceNote(session), parent);
         prompts.execDialog(dialog);
         const DeviationChoice chosen = dialog.result();
-        if (!chosen.accepted) return;
+        if (!chosen.accepted) return std::nullopt;
         state.PositionsToPlot.fill(0.0);
         state.PositionCount = static_cast<int32_t>(chosen.positions.size());
         for (size_t i = 0; i < chosen.positions.size(); ++i)
             state.PositionsToPlot[i] = chosen.positions[i];
-        library.set_xs_to_plot(state.PositionsToPlot.data(), state.PositionCount);
         state.DevOptions = chosen.devOptions;
         state.LogChoice = chosen.logChoice;
-        library.setrchoice(state.DevOptions.data(), state.LogChoice);
-        state.DialogAccepted = kTrue;
+        session::GraphRequest request;
+        request.fit_kinds = chosenKinds(state.DevOptions);
+        request.logarithms = state.LogChoice != 0;
+        request.positions = chosen.positions;
+        return request;
     };
 }
 

@@ -1,5 +1,8 @@
-// The front end's shared state: one plain struct, owned by the application and
-// handed by reference to every window, dialog and the plot viewer.
+// The front end's own state: one plain struct, owned by the application and
+// handed by reference to every window, dialog and the plot viewer.  It holds
+// what belongs to the windows (menu state, printer choice, dialog memories);
+// the library-side state (the active sets, limits, position variable, the
+// fit's reference) is the session's, and windows ask the session for it.
 //
 // Conventions kept from the library's interface: sets, active sets and rows
 // are numbered from 1 (element 0 of a per-set table is unused), and flags are
@@ -24,14 +27,10 @@ template <typename T>
 using SetArray = std::array<T, kMaxDataSets + 1>;  // [1..50]; [0] unused or a count
 
 struct AppState {
-    // ---- data files and selection ----
+    // ---- the data-file window's rows and options ----
     std::array<QString, kMaxDataSets + 2> DataFileNames{};  // [1..51], trimmed full paths
-    SetArray<int32_t> ActiveFlags{};                        // -1 = data set takes part
-    SetArray<int32_t> ActiveSetTable{};                     // [k] = data set of active set k
+    SetArray<int32_t> ActiveFlags{};  // -1 = the row's data set takes part (the applied choice)
     int32_t NumFilesRead = 0;
-    int32_t NumActive = 0;
-    SetArray<double>
-        DataSetTimes{};  // [k] = time of active set k (the library's array starts at [1])
 
     // Sequence-load options of the data-file dialog.
     int16_t FileIncrement = 1;
@@ -39,30 +38,15 @@ struct AppState {
     int16_t MaxFiles = 50;
     int16_t UseMaxFiles = kFalse;
 
-    // ---- modes and flags ----
-    int32_t XiMode = kTrue;  // -1 = XI (r^2/2), 0 = radius
+    // ---- menu state and modes ----
     int32_t EchoInputSwitch = kFalse;
-    int32_t RefSet = 0;
-    int32_t ResultPlotKind = 0;
-    int16_t DialogAccepted = kFalse;
-    int16_t ChoosingForDeviations = kFalse;
-    int16_t LimitsSet = kFalse;
-    int32_t DiscardPlotFiles = kTrue;
-    int16_t FirstSelection = kTrue;
-    int32_t DataPlotKind = 1;  // 1 raw data, 2 dC/dX vs position, 3 dC/dX vs value
-    int16_t LimitsMode = kTrue;
-    int16_t PlotReady = kFalse;
+    int16_t LimitsSet = kFalse;        // the limits plot has been shown: fitting may start
+    int32_t DiscardPlotFiles = kTrue;  // the caption of "Save Plot Files" follows it
     int16_t PlotWindowOpen = kFalse;
     int16_t LegendWindowOpen = kFalse;
     int16_t ShowCoordsDefault = kTrue;
 
-    // ---- limits (current position unit) ----
-    double XLow = 0.0;
-    double XHigh = 0.0;
-    double FullXLow = 0.0;
-    double FullXHigh = 0.0;
-
-    // ---- result-graph options ----
+    // ---- result-graph dialog memories ----
     std::array<int32_t, 3> RmsPlotOptions{0, 0, kTrue};
     std::array<int32_t, 3> DevOptions{};
     int32_t LogChoice = 0;

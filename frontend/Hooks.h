@@ -4,37 +4,49 @@
 // (see MainWindow::hooks()).  An empty hook makes its menu command say that
 // the window is not available yet, and nothing else happens.
 //
-// All of them work on the shared AppState the main window was given.
+// The dialog hooks show their dialog modally and return what the user chose
+// (keeping their own memories in AppState); the main window hands the choice
+// to the session.
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include <QString>
+
+#include "session.h"
 
 class QWidget;
 
 namespace quillane::frontend {
 
+struct DifferChoice {
+    int span = 0;
+    int terms = 0;
+};
+
 struct Hooks {
     // ---- fit command and differentiation parameters ----
-    // ChooseRefSet, modal: leaves the chosen active set in RefSet.
-    std::function<void(QWidget *parent)> chooseRefSet;
-    // DifferParms, modal: returns true when it gave the library new
-    // parameters (the derivative plots and result graphs then need a new fit).
-    std::function<bool(QWidget *parent)> differParms;
+    // ChooseRefSet, modal: the chosen active set (the dialog starts at
+    // `current`); however the dialog is closed, its slider is the choice.
+    std::function<int(QWidget *parent, int current)> chooseRefSet;
+    // DifferParms, modal: new span and degree, or nothing when cancelled.
+    std::function<std::optional<DifferChoice>(QWidget *parent)> differParms;
     // The warning that some active set has too few points inside the limits.
     std::function<void(QWidget *parent)> showSpanWarning;
 
-    // ---- result-graph option dialogs, modal; each sets DialogAccepted ----
-    std::function<void(QWidget *parent, const QString &caption)> rmsVsTime;
-    std::function<void(QWidget *parent)> devVsPos;
-    std::function<void(QWidget *parent)> devsVsTime;
+    // ---- result-graph option dialogs, modal: the graph asked for, or
+    // nothing when the dialog ended without one ----
+    std::function<std::optional<session::GraphRequest>(QWidget *parent, const QString &caption)>
+        rmsVsTime;
+    std::function<std::optional<session::GraphRequest>(QWidget *parent)> devVsPos;
+    std::function<std::optional<session::GraphRequest>(QWidget *parent)> devsVsTime;
 
     // ---- data-set chooser for plots, modal ----
-    // NewDSToPlot: clears PlotReady, and when the user chooses sets hands them
-    // to the library (and for data plots has the plot written), then sets
-    // PlotReady.
-    std::function<void(QWidget *parent)> newDSToPlot;
+    // NewDSToPlot: the active sets chosen (empty when none); with
+    // `forDeviations` the fit's reference set cannot be chosen.
+    std::function<std::vector<int>(QWidget *parent, bool forDeviations)> newDSToPlot;
 
     // ---- plot viewer ----
     std::function<void()> loadPlotWindow;     // create Plotit; sets PlotWindowOpen

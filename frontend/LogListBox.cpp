@@ -2,65 +2,44 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QHash>
-#include <QListWidget>
 
 namespace quillane::frontend {
 
 namespace {
 
-QHash<int32_t, LogListBox *> &registry() {
-    static QHash<int32_t, LogListBox *> lists;
-    return lists;
+LogListBox *box(void *ctx) {
+    return static_cast<LogListBox *>(ctx);
 }
 
-int32_t nextHandle() {
-    static int32_t handle = 0;
-    return ++handle;
+void opAddString(void *ctx, const char *line) {
+    if (ctx && line) box(ctx)->addString(QString::fromLocal8Bit(line));
 }
 
-void opAddString(int32_t handle, const char *line) {
-    if (LogListBox *box = LogListBox::find(handle); box && line)
-        box->addString(QString::fromLocal8Bit(line));
+int32_t opGetCount(void *ctx) {
+    return ctx ? box(ctx)->count() : 0;
 }
 
-int32_t opGetCount(int32_t handle) {
-    LogListBox *box = LogListBox::find(handle);
-    return box ? box->count() : 0;
+void opSetTopIndex(void *ctx, int32_t index) {
+    if (ctx) box(ctx)->setTopIndex(index);
 }
 
-void opSetTopIndex(int32_t handle, int32_t index) {
-    if (LogListBox *box = LogListBox::find(handle)) box->setTopIndex(index);
+void opUpdate(void *ctx) {
+    if (ctx) box(ctx)->update();
 }
 
-void opUpdate(int32_t handle) {
-    if (LogListBox *box = LogListBox::find(handle)) box->update();
+int32_t opDispatchPending(void *ctx) {
+    return ctx ? box(ctx)->dispatchPending() : 0;
 }
 
-int32_t opDispatchPending(int32_t handle) {
-    LogListBox *box = LogListBox::find(handle);
-    return box ? box->dispatchPending() : 0;
-}
-
-const quillane_listbox_ops kOperations{opAddString, opGetCount, opSetTopIndex, opUpdate,
-                                       opDispatchPending};
+const quillane_listbox_ctx_ops kOperations{opAddString, opGetCount, opSetTopIndex, opUpdate,
+                                           opDispatchPending};
 
 }  // namespace
 
-LogListBox::LogListBox(QListWidget *list) : list_(list), handle_(nextHandle()) {
-    registry().insert(handle_, this);
-}
+LogListBox::LogListBox(QListWidget *list) : list_(list) {}
 
-LogListBox::~LogListBox() {
-    registry().remove(handle_);
-}
-
-const quillane_listbox_ops &LogListBox::operations() {
+const quillane_listbox_ctx_ops &LogListBox::operations() {
     return kOperations;
-}
-
-LogListBox *LogListBox::find(int32_t handle) {
-    return registry().value(handle, nullptr);
 }
 
 void LogListBox::addString(const QString &line) {

@@ -1,33 +1,36 @@
-// The main window's menu commands.
-#include <cmath>
-
+// The main window's menu commands.  Each runs its dialogs, hands the user's
+// choice to the session, and shows what came of it.
 #include <QAction>
+#include <QDir>
 
 #include "AppState.h"
 #include "DataFilesDialog.h"
-#include "DataSetOps.h"
 #include "DataSetTimesDialog.h"
-#include "LibraryBinding.h"
 #include "LogListBox.h"
 #include "MainWindow.h"
 #include "Prompts.h"
+#include "SessionText.h"
 #include "WaitCursor.h"
 
 namespace quillane::frontend {
 
 // ---- shared steps ----
 
-void MainWindow::applyLimits() {
-    library_.setxirange(state_.XLow, state_.XHigh);
-    int32_t status = 0;
-    library_.set_lim_indices_vb(status);
-    if (status == 0) {
+void MainWindow::tell(const session::Outcome &outcome, const QString &refusalTitle) {
+    if (!outcome.done && !outcome.refusal.empty())
+        prompts_.warn(this, refusalTitle, QString::fromStdString(outcome.refusal));
+    if (!outcome.span_ok) {
         if (hooks_.showSpanWarning)
             hooks_.showSpanWarning(this);
         else
             notAvailable(QStringLiteral("The warning about too few points inside the limits"));
     }
-    library_.TRANSFER_DATA();
+    if (!outcome.errors.empty()) {
+        QStringList lines;
+        for (const std::string &e : outcome.errors)
+            lines << fromSession(e);
+        prompts_.warn(this, QStringLiteral("Quillane"), lines.join(QLatin1Char('\n')));
+    }
 }
 
 void MainWindow::showThePlot() {
@@ -41,92 +44,102 @@ void MainWindow::showThePlot() {
     if (hooks_.showPlotWindow) hooks_.showPlotWindow();
 }
 
-// The library writes result graph ResultPlotKind for RefSet; the viewer
-// shows it.
-void MainWindow::showResultGraph() {
+void MainWindow::showResultGraph(const session::GraphRequest &request) {
+    session::Outcome outcome;
     {
         WaitCursor wait;
-        library_.plot_result_graphs(state_.ResultPlotKind, state_.RefSet);
+        outcome = session_.result_graph(request);
     }
-    state_.LimitsMode = kFalse;
-    state_.PlotReady = kTrue;
-    showThePlot();
+    tell(outcome, QStringLiteral("Fit Results"));
+    if (outcome.plot_written) showThePlot();
 }
 
-void MainWindow::chooseDataSets() {
+std::vector<int> MainWindow::chooseDataSets(bool forDeviations) {
     if (!hooks_.newDSToPlot) {
-        state_.PlotReady = kFalse;
         notAvailable(QStringLiteral("Choosing data sets for a plot"));
-        return;
+        return {};
     }
-    hooks_.newDSToPlot(this);
+    return hooks_.newDSToPlot(this, forDeviations);
+}
+
+void MainWindow::enableDataCommands() {
+    for (const char *name : {"PlotDummy1", "SetLimits", "ToggleXI_R", "GetNewTimes",
+                             "DSTimeToDSIndex", "RenumberFr", "SetupDiffer"})
+        setItemEnabled(name, true);
+}
+
+// The data-file window's ticks and the front end's flags follow the
+// selection the session has in force.
+void MainWindow::restoreDataFileTicks() {
+    for (int i = 1; i <= kMaxDataSets; ++i)
+        state_.ActiveFlags[i] = kFalse;
+    for (int d : session_.active_sets())
+        if (d >= 1 && d <= kMaxDataSets) state_.ActiveFlags[d] = kTrue;
+    form1().restoreTicks(state_.ActiveFlags);
 }
 
 // ---- data ----
 
 void MainWindow::GetDataFiles() {
     DataFilesDialog &form = form1();
-    form.prepare(state_.FirstSelection == kTrue);
+    const bool firstPass = !session_.files_read();
+    form.prepare(firstPass);
     const bool accepted = prompts_.execDialog(form) == QDialog::Accepted;
-    applyDataFileChoice(state_, form.choice(), accepted);
+    const DataFileChoice choice = form.choice();
+    applyDataFileChoice(state_, choice, accepted);
+    // A dialog closed without OK changes nothing, and keeps no ticks.
+    if (!accepted) {
+        if (!firstPass) restoreDataFileTicks();
+        return;
+    }
 
-    QAction *self = item(QStringLiteral("GetDataFiles"));
-    if (state_.FirstSelection == kFalse) self->setText(QStringLiteral("Select Active Data Files"));
-    WaitCursor wait;
-    if (state_.NumActive > 2) {
-        if (state_.FirstSelection == kTrue) {
-            for (int i = 1; i <= state_.NumFilesRead; ++i)
-                ReadDataFile(state_, library_, static_cast<int16_t>(i));
+    std::vector<int> active;
+    for (int k = 1; k <= choice.numActive && k <= kMaxDataSets; ++k)
+        active.push_back(choice.activeSetTable[k]);
+    session::Outcome outcome;
+    {
+        WaitCursor wait;
+        if (firstPass) {
+            std::vector<std::string> files;
+            for (int i = 1; i <= state_.NumFilesRead && i <= kMaxDataSets; ++i)
+                files.push_back(toSession(state_.DataFileNames[i]));
+            outcome = session_.read_and_select(files, active);
         } else {
-            library_.setxirange(state_.FullXLow, state_.FullXHigh);
-            if (state_.LimitsSet == kTrue) setItemEnabled("FitIt", true);
+            outcome = session_.select(active);
         }
-        BuildActiveList(state_, library_, *logList_, prompts_, this);
-        state_.RefSet = state_.NumActive;
-        library_.find_smallest_range();
-        library_.TRANSFER_DATA();
-        if (state_.FirstSelection == kTrue) {
-            library_.getxirange(state_.XLow, state_.XHigh);
-            state_.FullXLow = state_.XLow;
-            state_.FullXHigh = state_.XHigh;
-            state_.FirstSelection = kFalse;
-        } else {
-            applyLimits();
-        }
+    }
+    if (outcome.done) {
+        if (!firstPass && state_.LimitsSet == kTrue) setItemEnabled("FitIt", true);
         disableFitResults();
-        for (const char *name : {"PlotDummy1", "SetLimits", "ToggleXI_R", "GetNewTimes",
-                                 "DSTimeToDSIndex", "RenumberFr", "SetupDiffer"})
-            setItemEnabled(name, true);
+        enableDataCommands();
+        tell(outcome, QString());
     } else {
-        wait.restore();
+        // A refused selection leaves the one in force, on both sides.
+        if (!firstPass) restoreDataFileTicks();
         prompts_.warn(this, QStringLiteral("Need More Active Datasets"),
-                      QStringLiteral("At Least 3 Datasets MUST Be Active!  Fitting is Disabled!"));
+                      QString::fromStdString(outcome.refusal));
         setItemEnabled("FitIt", false);
         disableFitResults();
     }
-    if (state_.FirstSelection == kFalse) self->setText(QStringLiteral("Select Active Data Files"));
+    if (session_.files_read())
+        item(QStringLiteral("GetDataFiles"))->setText(QStringLiteral("Select Active Data Files"));
 }
 
 void MainWindow::SetLimits() {
-    library_.setxirange(state_.FullXLow, state_.FullXHigh);
-    BuildActiveList(state_, library_, *logList_, prompts_, this);
-    int32_t status = 0;
-    library_.set_lim_indices_vb(status);
-    library_.TRANSFER_DATA();
+    session::Outcome outcome;
+    {
+        WaitCursor wait;
+        outcome = session_.limits_plot([this] { return chooseDataSets(false); });
+    }
     // The rebuilt store has no slopes, and the limits marked next may move
     // every point the fit compared: its plots wait for a new fit.
     disableFitResults();
-
-    state_.DataPlotKind = 1;
-    chooseDataSets();
-    state_.LimitsMode = kTrue;
-    if (state_.PlotReady == kTrue) {
+    if (outcome.plot_written) {
         state_.LimitsSet = kTrue;
         showThePlot();
     }
-    BuildActiveList(state_, library_, *logList_, prompts_, this);
-    applyLimits();
-    if (state_.NumActive > 2 && state_.LimitsSet == kTrue) setItemEnabled("FitIt", true);
+    tell(outcome, QStringLiteral("Set Data Limits"));
+    if (session_.active_count() > 2 && state_.LimitsSet == kTrue) setItemEnabled("FitIt", true);
 }
 
 void MainWindow::FitIt() {
@@ -134,60 +147,49 @@ void MainWindow::FitIt() {
         notAvailable(QStringLiteral("Fitting"));
         return;
     }
-    hooks_.chooseRefSet(this);
+    const int reference = hooks_.chooseRefSet(this, session_.suggested_reference());
+    session::Outcome outcome;
     {
         WaitCursor wait;
-        library_.fit_allB(state_.RefSet);
+        outcome = session_.fit(reference);
     }
+    tell(outcome, QStringLiteral("Fit Data"));
+    if (!outcome.done) return;
     setItemEnabled("PlotdCdX_X", true);
     setItemEnabled("PlotdCdX_C", true);
     setItemEnabled("PlotDummy2", true);
 }
 
 void MainWindow::ToggleXI_R() {
-    QAction *self = item(QStringLiteral("ToggleXI_R"));
-    double *values[] = {&state_.XLow, &state_.XHigh, &state_.FullXLow, &state_.FullXHigh};
-    if (state_.XiMode == kFalse) {
-        state_.XiMode = kTrue;
-        self->setText(QStringLiteral("Toggle XI to R"));
-        for (double *v : values)
-            *v = *v * *v / 2.0;
-    } else {
-        state_.XiMode = kFalse;
-        self->setText(QStringLiteral("Toggle R to XI"));
-        for (double *v : values)
-            *v = std::sqrt(2.0 * *v);
-    }
-    const double mode = static_cast<double>(state_.XiMode);
-    library_.set_x_var(mode);
-    applyLimits();
+    const bool toXi = !session_.xi_mode();
+    const session::Outcome outcome = session_.set_position_variable(toXi);
+    item(QStringLiteral("ToggleXI_R"))
+        ->setText(toXi ? QStringLiteral("Toggle XI to R") : QStringLiteral("Toggle R to XI"));
     disableFitResults();
+    tell(outcome, QString());
 }
 
 void MainWindow::GetNewTimes() {
-    library_.get_times(&state_.DataSetTimes[1]);
-    DataSetTimesDialog dialog(state_, prompts_, this);
+    std::vector<QString> names;
+    for (int k = 1; k <= session_.active_count(); ++k)
+        names.push_back(fromSession(session_.active_file_name(k)));
+    DataSetTimesDialog dialog(names, session_.times(), prompts_, this);
     if (prompts_.execDialog(dialog) != QDialog::Accepted) return;
-    state_.DataSetTimes = dialog.times();
-    library_.set_times(&state_.DataSetTimes[1]);
+    tell(session_.set_times(dialog.times()), QString());
 }
 
 void MainWindow::DSTimeToDSIndex() {
-    for (int k = 1; k <= state_.NumActive && k <= kMaxDataSets; ++k)
-        state_.DataSetTimes[k] = k;
-    library_.set_times(&state_.DataSetTimes[1]);
+    tell(session_.set_times_to_set_numbers(), QString());
 }
 
 void MainWindow::RenumberFr() {
+    session::Outcome outcome;
     {
         WaitCursor wait;
-        library_.renumber_fringes();
-        library_.setxirange(state_.XLow, state_.XHigh);
-        int32_t status = 0;
-        library_.set_lim_indices_vb(status);
-        library_.TRANSFER_DATA();
+        outcome = session_.renumber_fringes();
     }
     disableFitResults();
+    tell(outcome, QString());
 }
 
 void MainWindow::SetupDiffer() {
@@ -195,16 +197,20 @@ void MainWindow::SetupDiffer() {
         notAvailable(QStringLiteral("Setting the differentiation parameters"));
         return;
     }
-    if (hooks_.differParms(this)) disableFitResults();
+    const std::optional<DifferChoice> choice = hooks_.differParms(this);
+    if (!choice) return;
+    const session::Outcome outcome = session_.set_differ_parms(choice->span, choice->terms);
+    tell(outcome, QStringLiteral("Set Differentiation Parameters"));
+    if (outcome.done) disableFitResults();
 }
 
 // ---- data plots ----
 
 void MainWindow::dataPlot(int kind) {
-    state_.DataPlotKind = kind;
-    chooseDataSets();
-    state_.LimitsMode = kFalse;
-    if (state_.PlotReady == kTrue) showThePlot();
+    const session::Outcome outcome =
+        session_.data_plot(kind, [this] { return chooseDataSets(false); });
+    tell(outcome, QStringLiteral("Plot Data"));
+    if (outcome.plot_written) showThePlot();
 }
 
 void MainWindow::PlotRaw() {
@@ -220,15 +226,14 @@ void MainWindow::PlotdCdX_C() {
 // ---- result graphs ----
 
 void MainWindow::rmsPlot(int kind, const QString &caption) {
-    state_.DialogAccepted = kFalse;
     if (!hooks_.rmsVsTime) {
         notAvailable(QStringLiteral("The result graph options"));
         return;
     }
-    hooks_.rmsVsTime(this, caption);
-    state_.ResultPlotKind = kind;
-    if (state_.DialogAccepted == kFalse) return;
-    showResultGraph();
+    std::optional<session::GraphRequest> request = hooks_.rmsVsTime(this, caption);
+    if (!request) return;
+    request->kind = kind;
+    showResultGraph(*request);
 }
 
 void MainWindow::PlotRMS() {
@@ -238,24 +243,18 @@ void MainWindow::PlotVar() {
     rmsPlot(2, QStringLiteral("Plot Variance vs Time"));
 }
 
-// A chooser closed without a choice makes no graph at all: the library keeps
-// the previous choice, but a graph the user did not ask for is not shown.
+// A chooser closed without a choice makes no graph at all.
 void MainWindow::PlotDevs() {
-    state_.DialogAccepted = kFalse;
     if (!hooks_.devVsPos) {
         notAvailable(QStringLiteral("The result graph options"));
         return;
     }
-    hooks_.devVsPos(this);
-    state_.ResultPlotKind = 3;
-    if (state_.DialogAccepted == kTrue) {
-        state_.ChoosingForDeviations = kTrue;
-        chooseDataSets();
-        if (state_.PlotReady == kTrue) {
-            showResultGraph();
-        }
-    }
-    state_.ChoosingForDeviations = kFalse;
+    std::optional<session::GraphRequest> request = hooks_.devVsPos(this);
+    if (!request) return;
+    request->kind = 3;
+    request->sets = chooseDataSets(true);
+    if (request->sets.empty()) return;
+    showResultGraph(*request);
 }
 
 void MainWindow::PlotDevvsT() {
@@ -263,24 +262,22 @@ void MainWindow::PlotDevvsT() {
         notAvailable(QStringLiteral("The result graph options"));
         return;
     }
-    hooks_.devsVsTime(this);
-    state_.ResultPlotKind = 4;
-    if (state_.DialogAccepted == kFalse) return;
-    showResultGraph();
+    std::optional<session::GraphRequest> request = hooks_.devsVsTime(this);
+    if (!request) return;
+    request->kind = 4;
+    showResultGraph(*request);
 }
 
+// The offsets graph takes its own reference set; the fit keeps its own.
 void MainWindow::PlotPOffset() {
-    const int32_t remembered = state_.RefSet;
-    state_.DialogAccepted = kFalse;
     if (!hooks_.chooseRefSet) {
         notAvailable(QStringLiteral("Choosing the reference set"));
         return;
     }
-    hooks_.chooseRefSet(this);
-    state_.ResultPlotKind = 5;
-    state_.DialogAccepted = kTrue;
-    showResultGraph();
-    state_.RefSet = remembered;
+    session::GraphRequest request;
+    request.kind = 5;
+    request.reference = hooks_.chooseRefSet(this, session_.fit_reference());
+    showResultGraph(request);
 }
 
 void MainWindow::SavePlots() {
@@ -292,7 +289,7 @@ void MainWindow::SavePlots() {
         self->setText(QStringLiteral("Save Plot Files"));
         state_.DiscardPlotFiles = kTrue;
     }
-    library_.set_plotsave(state_.DiscardPlotFiles);
+    tell(session_.set_plot_save(state_.DiscardPlotFiles == kTrue), QString());
 }
 
 }  // namespace quillane::frontend

@@ -14,9 +14,9 @@
 
 #include "AppState.h"
 #include "DataFilesDialog.h"
-#include "LibraryBinding.h"
 #include "LogListBox.h"
 #include "Prompts.h"
+#include "TextFormat.h"
 #include "TextPane.h"
 #include "Twips.h"
 
@@ -32,10 +32,11 @@ constexpr int kListHeightMarginTwips = 1000;
 
 }  // namespace
 
-MainWindow::MainWindow(AppState &state, LibraryBinding &library, Prompts &prompts, QWidget *parent)
-    : QMainWindow(parent), state_(state), library_(library), prompts_(prompts) {
+MainWindow::MainWindow(AppState &state, session::Session &session, Prompts &prompts,
+                       QWidget *parent)
+    : QMainWindow(parent), state_(state), session_(session), prompts_(prompts) {
     setObjectName(QStringLiteral("Quillane"));
-    setWindowTitle(QStringLiteral("Quillane V0.99"));
+    setWindowTitle(programName());
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralWidget"));
@@ -177,10 +178,7 @@ void MainWindow::load() {
         std::lround(static_cast<double>(outFileBox_->height()) / qMax(rowHeight, 1) - 3.0));
     visibleLines_ = qMax(visibleLines_, 1);
 
-    library_.init_lbsink(&LogListBox::operations());
-    const int32_t handle = logList_->handle();
-    const int32_t lines = visibleLines_;
-    library_.init_lbhandle(handle, lines);
+    session_.attach_list_box(LogListBox::operations(), logList_.get(), visibleLines_);
 
     if (printerExists) {
         textPane_->setupPrinterMenu(menus_.value(QStringLiteral("PrintDummy1")),

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include "Hooks.h"
+#include "session.h"
 
 class QAction;
 class QListWidget;
@@ -19,7 +20,6 @@ namespace quillane::frontend {
 
 struct AppState;
 class DataFilesDialog;
-class LibraryBinding;
 class LogListBox;
 class Prompts;
 class TextPane;
@@ -27,13 +27,13 @@ class TextPane;
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    MainWindow(AppState &state, LibraryBinding &library, Prompts &prompts,
+    MainWindow(AppState &state, session::Session &session, Prompts &prompts,
                QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // The window's load: sizes the output list, hands it to the library
-    // (init_lbsink, then init_lbhandle), builds the printer items and places
-    // the window.  Runs once, before the window is shown.
+    // The window's load: sizes the output list, hands it to the session as
+    // the log view, builds the printer items and places the window.  Runs
+    // once, before the window is shown.
     void load();
 
     // The windows of later parts; fill these in before the window is used.
@@ -89,16 +89,19 @@ class MainWindow : public QMainWindow {
     void setItemEnabled(const char *name, bool enabled);
     void sizeOutFileBox();
 
-    void applyLimits();
     void showThePlot();
-    void showResultGraph();
-    void chooseDataSets();  // NewDSToPlot
+    void showResultGraph(const session::GraphRequest &request);
+    std::vector<int> chooseDataSets(bool forDeviations);  // NewDSToPlot
     void dataPlot(int kind);
     void rmsPlot(int kind, const QString &caption);
     bool notAvailable(const QString &what);
+    // Shows what an action reports: the span warning, a refusal, failures.
+    void tell(const session::Outcome &outcome, const QString &refusalTitle);
+    void enableDataCommands();
+    void restoreDataFileTicks();
 
     AppState &state_;
-    LibraryBinding &library_;
+    session::Session &session_;
     Prompts &prompts_;
     Hooks hooks_;
     QListWidget *outFileBox_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QtMath>
 
+#include "TextFormat.h"
 #include "Twips.h"
 
 namespace quillane::frontend {
@@ -32,14 +33,14 @@ QLabel *centredLabel(QWidget *parent, const char *name, const QString &text, int
 SplashWindow::SplashWindow(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("Splash1"));
-    setWindowTitle(QStringLiteral("Quillane V0.99"));
+    setWindowTitle(programName());
     setFixedSize(twipsToPixelsX(5400, this), twipsToPixelsY(3000, this));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(236, 240, 246));
     setPalette(pal);
 
-    centredLabel(this, "Label1", QStringLiteral("Quillane V0.99  for Win95 + WinNT"), 180, 12);
+    centredLabel(this, "Label1", programName() + QStringLiteral("  for Win95 + WinNT"), 180, 12);
     centredLabel(this, "Label2", QStringLiteral("Program For Intercomparison of "), 528, 12);
     centredLabel(this, "Label3", QStringLiteral("Ultracentrifuge Data Files"), 888, 12);
 

@@ -8,11 +8,11 @@
 #include <QThread>
 
 #include "AnalysisDialogs.h"
-#include "DataSetOps.h"
 #include "FileUtil.h"
 #include "LogListBox.h"
 #include "MainWindow.h"
 #include "Prompts.h"
+#include "SessionText.h"
 #include "SplashWindow.h"
 #include "TextFormat.h"
 #include "ViewerBridge.h"
@@ -95,7 +95,6 @@ int StartUp::run(const StartOptions &options) {
 
     // 4-7: version, modes, printers.
     state_.ProgramVersion = buildProgramVersion();
-    state_.LimitsMode = kTrue;
     state_.PrinterNames = QPrinterInfo::availablePrinterNames();
     if (!state_.PrinterNames.isEmpty()) {
         QString name = QPrinterInfo::defaultPrinterName();
@@ -103,10 +102,7 @@ int StartUp::run(const StartOptions &options) {
             name.chop(1);
         state_.DefaultPrinterName = name;
     }
-    state_.FirstSelection = kTrue;
     state_.LimitsSet = kFalse;
-    state_.DataPlotKind = 1;
-    state_.XiMode = kTrue;
     state_.DiscardPlotFiles = kTrue;
     state_.RmsPlotOptions = {0, 0, kTrue};
     state_.LogChoice = 0;
@@ -119,9 +115,10 @@ int StartUp::run(const StartOptions &options) {
         prompts_.warn(nullptr, QStringLiteral("Library Error"), library_.error());
         return 2;
     }
-    window_ = std::make_unique<MainWindow>(state_, library_, prompts_);
-    installAnalysisDialogs(window_->hooks(), state_, library_, prompts_);
-    viewer_ = std::make_unique<ViewerBridge>(state_, library_, prompts_, *window_);
+    session_ = std::make_unique<session::Session>(library_.exports());
+    window_ = std::make_unique<MainWindow>(state_, *session_, prompts_);
+    installAnalysisDialogs(window_->hooks(), state_, *session_, prompts_);
+    viewer_ = std::make_unique<ViewerBridge>(state_, *session_, prompts_, *window_);
     viewer_->install();
     window_->load();
 
@@ -155,11 +152,11 @@ int StartUp::run(const StartOptions &options) {
                 .arg(state_.PlotFileName));
         return 1;
     }
-    library_.setplotfile(state_.PlotFileName);
+    session_->set_plot_file(toSession(state_.PlotFileName));
     moveOldPlotFile();
 
     // 14-16: the library's start values, the banner, and the window.
-    library_.initcommons(state_.EchoInputSwitch);
+    session_->initialise(state_.EchoInputSwitch == kTrue);
     window_->logList().addString(bannerTitleLine(state_));
     window_->logList().addString(bannerRevisionLine(state_));
     window_->show();
@@ -177,16 +174,9 @@ StartUp::OutputResult StartUp::ChooseOutputFile(const QString &given) {
     // the report to some other file.
     name = QFileInfo(name).absoluteFilePath();
     if (!fitsLibraryName(name)) return OutputResult::Failed;
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return OutputResult::Failed;
+    std::string error;
+    if (!session_->create_report(toSession(name), error)) return OutputResult::Failed;
     state_.OutFileName = QDir::toNativeSeparators(name);
-    const QByteArray banner =
-        (bannerTitleLine(state_) + QStringLiteral("\r\n") + QStringLiteral(" Current Revision V") +
-         state_.ProgramVersion + QStringLiteral("\r\n"))
-            .toLocal8Bit();
-    if (file.write(banner) != banner.size() || !file.flush()) return OutputResult::Failed;
-    file.close();
-    library_.init_namwr(state_.OutFileName);
     return OutputResult::Chosen;
 }
 

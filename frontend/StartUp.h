@@ -18,6 +18,7 @@
 #include "AppState.h"
 #include "InstanceGuard.h"
 #include "LibraryBinding.h"
+#include "session.h"
 
 namespace quillane::frontend {
 
@@ -53,6 +54,7 @@ class StartUp {
 
     AppState &state() { return state_; }
     LibraryBinding &library() { return library_; }
+    session::Session *session() const { return session_.get(); }
     MainWindow *window() const { return window_.get(); }
     ViewerBridge *viewer() const { return viewer_.get(); }
     InstanceGuard &guard() { return guard_; }
@@ -66,6 +68,7 @@ class StartUp {
     Prompts &prompts_;
     AppState state_;
     LibraryBinding library_;
+    std::unique_ptr<session::Session> session_;
     InstanceGuard guard_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<ViewerBridge> viewer_;  // goes before the main window does

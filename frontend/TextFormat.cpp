@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "quillane.h"
+#include "session.h"
 
 namespace quillane::frontend {
 
@@ -19,12 +19,15 @@ QString formatProgramVersion(int major, int minor, int revision) {
 }
 
 QString buildProgramVersion() {
-    return formatProgramVersion(QUILLANE_VERSION_MAJOR, QUILLANE_VERSION_MINOR,
-                                QUILLANE_VERSION_REVISION);
+    return fixedWidth(QString::fromStdString(session::Session::program_version()), 10);
+}
+
+QString programName() {
+    return QString::fromStdString(session::Session::program_title());
 }
 
 QString buildProgramTitle() {
-    return fixedWidth(QStringLiteral("Quillane V0.99"), 16);
+    return fixedWidth(programName(), 16);
 }
 
 QString shortenedName(const QString &name, int bound, int keep) {

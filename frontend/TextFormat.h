@@ -13,6 +13,10 @@ QString formatProgramVersion(int major, int minor, int revision);
 // The version of this build, from the library header's version macros.
 QString buildProgramVersion();
 
+// The program's name and version, "Quillane V0.99", from the library
+// header's version macros.
+QString programName();
+
 // The program title, 16 characters: "Quillane V0.99" and two blanks.
 QString buildProgramTitle();
 

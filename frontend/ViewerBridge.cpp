@@ -5,24 +5,27 @@
 #include "AppState.h"
 #include "DataSetChooserDialog.h"
 #include "Hooks.h"
-#include "LibraryBinding.h"
 #include "MainWindow.h"
 #include "ProgressWindow.h"
 #include "Prompts.h"
+#include "SessionText.h"
 #include "TextPane.h"
 #include "plot_window.h"
+#include "session.h"
 
 namespace quillane::frontend {
 
-ViewerBridge::ViewerBridge(AppState &state, LibraryBinding &library, Prompts &prompts,
+ViewerBridge::ViewerBridge(AppState &state, session::Session &session, Prompts &prompts,
                            MainWindow &window)
-    : state_(state), library_(library), prompts_(prompts), window_(window) {}
+    : state_(state), session_(session), prompts_(prompts), window_(window) {}
 
 ViewerBridge::~ViewerBridge() = default;
 
 void ViewerBridge::install() {
     Hooks &hooks = window_.hooks();
-    hooks.newDSToPlot = [this](QWidget *parent) { chooseDataSets(parent); };
+    hooks.newDSToPlot = [this](QWidget *parent, bool forDeviations) {
+        return chooseDataSets(parent, forDeviations);
+    };
     hooks.loadPlotWindow = [this] { loadPlotWindow(); };
     hooks.showPlot = [this] {
         if (!plotit_) loadPlotWindow();
@@ -57,53 +60,45 @@ void ViewerBridge::loadPlotWindow() {
     });
 }
 
-void ViewerBridge::chooseDataSets(QWidget *parent) {
-    state_.PlotReady = kFalse;
-    const bool forDeviations = state_.ChoosingForDeviations == kTrue;
-    DataSetChooserDialog dialog(state_, forDeviations, state_.RefSet, parent);
+std::vector<int> ViewerBridge::chooseDataSets(QWidget *parent, bool forDeviations) {
+    std::vector<QString> names;
+    for (int k = 1; k <= session_.active_count(); ++k)
+        names.push_back(fromSession(session_.active_file_name(k)));
+    DataSetChooserDialog dialog(names, forDeviations, session_.fit_reference(), parent);
     prompts_.execDialog(dialog);
-    const PlotList &list = dialog.chosen();
-    if (list[0] <= 0) return;
-    library_.put_plotlist(list.data());
-    if (!forDeviations) library_.GENERIC_PLOT(state_.DataPlotKind, -1);
-    state_.PlotReady = kTrue;
+    return dialog.chosenSets();
 }
 
 double ViewerBridge::xLow() const {
-    return state_.XLow;
+    return session_.limits().low;
 }
 double ViewerBridge::xHigh() const {
-    return state_.XHigh;
-}
-void ViewerBridge::setXLow(double value) {
-    state_.XLow = value;
-}
-void ViewerBridge::setXHigh(double value) {
-    state_.XHigh = value;
+    return session_.limits().high;
 }
 bool ViewerBridge::limitsMode() const {
-    return state_.LimitsMode == kTrue;
-}
-void ViewerBridge::setxirange(double low, double high) {
-    library_.setxirange(low, high);
-}
-
-bool ViewerBridge::set_lim_indices_vb() {
-    int32_t ok = 0;
-    library_.set_lim_indices_vb(ok);
-    return ok != 0;
+    return session_.limits_mode();
 }
 
 // Limits marked on the plot rebuild the active store: the last fit's
 // deviations would be drawn against the new positions, so its plots wait
 // for a new fit.
-void ViewerBridge::TRANSFER_DATA() {
-    library_.TRANSFER_DATA();
-    window_.disableFitResults();
+viewer::LimitChange ViewerBridge::applyLimits(double low, double high) {
+    const session::Outcome outcome = session_.set_limits(low, high);
+    viewer::LimitChange change;
+    change.applied = outcome.done;
+    change.spanOk = outcome.span_ok;
+    change.refusal = QString::fromStdString(outcome.refusal);
+    if (outcome.done) window_.disableFitResults();
+    for (const std::string &e : outcome.errors)
+        prompts_.warn(plotit_.get(), QStringLiteral("Quillane"), fromSession(e));
+    return change;
 }
 
-void ViewerBridge::tkrnd2(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals) {
-    library_.tkrnd2(lo, hi, out_lo, out_hi, n_intervals);
+void ViewerBridge::tickRound(float lo, float hi, float &out_lo, float &out_hi,
+                             int32_t &n_intervals) {
+    int n = 0;
+    session_.tick_round(lo, hi, out_lo, out_hi, n);
+    n_intervals = n;
 }
 
 void ViewerBridge::showSpanWarning() {

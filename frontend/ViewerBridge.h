@@ -1,10 +1,12 @@
 // Connects the plot viewer to the rest of the program: it answers the
-// viewer's questions from the shared state and the library binding, and
-// fills in the main window's plot hooks (the data-set chooser and showing,
-// disposing and closing the plot window).
+// viewer's questions from the shared state and the session, and fills in
+// the main window's plot hooks (the data-set chooser and showing, disposing
+// and closing the plot window).
 #pragma once
 
 #include <memory>
+
+#include <vector>
 
 #include "viewer_host.h"
 
@@ -13,18 +15,20 @@ class QWidget;
 namespace quillane::viewer {
 class Plotit;
 }
+namespace quillane::session {
+class Session;
+}
 
 namespace quillane::frontend {
 
 struct AppState;
-class LibraryBinding;
 class MainWindow;
 class ProgressWindow;
 class Prompts;
 
 class ViewerBridge : public viewer::ViewerHost {
   public:
-    ViewerBridge(AppState &state, LibraryBinding &library, Prompts &prompts, MainWindow &window);
+    ViewerBridge(AppState &state, session::Session &session, Prompts &prompts, MainWindow &window);
     ~ViewerBridge() override;
 
     // Fills in newDSToPlot and the viewer hooks of the main window.
@@ -36,13 +40,9 @@ class ViewerBridge : public viewer::ViewerHost {
     // ---- ViewerHost ----
     double xLow() const override;
     double xHigh() const override;
-    void setXLow(double value) override;
-    void setXHigh(double value) override;
     bool limitsMode() const override;
-    void setxirange(double low, double high) override;
-    bool set_lim_indices_vb() override;
-    void TRANSFER_DATA() override;
-    void tkrnd2(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals) override;
+    viewer::LimitChange applyLimits(double low, double high) override;
+    void tickRound(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals) override;
     void showSpanWarning() override;
     QString plotFileName() const override;
     QString tempPlotFileName() const override;
@@ -60,10 +60,10 @@ class ViewerBridge : public viewer::ViewerHost {
 
   private:
     void loadPlotWindow();
-    void chooseDataSets(QWidget *parent);
+    std::vector<int> chooseDataSets(QWidget *parent, bool forDeviations);
 
     AppState &state_;
-    LibraryBinding &library_;
+    session::Session &session_;
     Prompts &prompts_;
     MainWindow &window_;
     std::unique_ptr<viewer::Plotit> plotit_;

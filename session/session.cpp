@@ -322,7 +322,8 @@ std::vector<double> Session::times() const {
 }
 
 Outcome Session::set_times(const std::vector<double> &times) {
-    std::vector<double> all = this->times();
+    // The library takes all 50; fewer given keep the others as they are.
+    std::vector<double> all = times.size() >= kMaxDataSets ? times : this->times();
     std::copy_n(times.begin(), std::min(times.size(), all.size()), all.begin());
     Outcome o;
     lib_.set_times(all.data());

@@ -78,8 +78,6 @@ void applyDataFileChoice(AppState &state, const DataFileChoice &choice, bool acc
     state.UseMaxFiles = choice.useMaxFiles;
     if (!accepted) return;
     state.ActiveFlags = choice.activeFlags;
-    state.ActiveSetTable = choice.activeSetTable;
-    state.NumActive = choice.numActive;
 }
 
 DataFilesDialog::DataFilesDialog(const AppState &state, Prompts &prompts, QWidget *parent)
@@ -89,8 +87,6 @@ DataFilesDialog::DataFilesDialog(const AppState &state, Prompts &prompts, QWidge
     choice_.names = state.DataFileNames;
     choice_.numFilesRead = qBound(0, state.NumFilesRead, kRows);
     choice_.activeFlags = state.ActiveFlags;
-    choice_.activeSetTable = state.ActiveSetTable;
-    choice_.numActive = state.NumActive;
     choice_.fileIncrement = state.FileIncrement;
     choice_.useIncrement = state.UseIncrement;
     choice_.maxFiles = state.MaxFiles;
@@ -521,6 +517,13 @@ void DataFilesDialog::stepIncrement(int direction) {
         return;
     }
     incrementField_->setText(QString::number(next));
+}
+
+void DataFilesDialog::restoreTicks(const SetArray<int32_t> &activeFlags) {
+    for (int n = 1; n <= choice_.numFilesRead; ++n) {
+        rows_[n - 1].include->setChecked(activeFlags[n] == kTrue);
+        choice_.activeFlags[n] = activeFlags[n];
+    }
 }
 
 void DataFilesDialog::accept() {

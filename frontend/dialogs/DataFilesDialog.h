@@ -67,6 +67,10 @@ class DataFilesDialog : public QDialog {
     void clearAllFiles();
     void showFileInfo(int row);  // the "?" button
     void accept() override;      // "&OK"
+    // Puts the check boxes of the rows read back to the selection in force
+    // (`activeFlags`, -1 = active), after a choice that was cancelled or
+    // refused: ticks the user did not confirm are not kept for next time.
+    void restoreTicks(const SetArray<int32_t> &activeFlags);
 
     // ---- the controls, for callers and tests ----
     QCheckBox *includeBox(int row) const { return rows_[row].include; }

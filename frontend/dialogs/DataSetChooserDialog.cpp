@@ -16,10 +16,10 @@ QString DataSetChooserDialog::boxCaption(int k, const QString &fileName) {
     return QStringLiteral(" %1:  ").arg(k) + shortenedName(fileName.trimmed(), 24, 21);
 }
 
-DataSetChooserDialog::DataSetChooserDialog(const AppState &state, bool forDeviations, int refSet,
-                                           QWidget *parent)
+DataSetChooserDialog::DataSetChooserDialog(const std::vector<QString> &names, bool forDeviations,
+                                           int refSet, QWidget *parent)
     : QDialog(parent),
-      numActive_(qBound(0, state.NumActive, kMaxDataSets)),
+      numActive_(qBound(0, static_cast<int>(names.size()), kMaxDataSets)),
       forDeviations_(forDeviations),
       refSet_(refSet) {
     setObjectName(QStringLiteral("NewDSToPlot"));
@@ -42,8 +42,7 @@ DataSetChooserDialog::DataSetChooserDialog(const AppState &state, bool forDeviat
                 box->setVisible(false);
                 continue;
             }
-            const QString name = state.DataFileNames[static_cast<size_t>(
-                qBound(0, state.ActiveSetTable[static_cast<size_t>(k)], kMaxDataSets + 1))];
+            const QString &name = names[static_cast<size_t>(k - 1)];
             box->setText(boxCaption(k, name));
             box->setToolTip(name.trimmed());
             // The reference set is not compared with itself.
@@ -78,6 +77,13 @@ void DataSetChooserDialog::accept() {
     list[0] = count;
     chosen_ = list;
     QDialog::accept();
+}
+
+std::vector<int> DataSetChooserDialog::chosenSets() const {
+    std::vector<int> sets;
+    for (int i = 1; i <= chosen_[0]; ++i)
+        sets.push_back(chosen_[static_cast<size_t>(i)]);
+    return sets;
 }
 
 void DataSetChooserDialog::plotAll() {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include <QDialog>
 
@@ -23,9 +24,13 @@ using PlotList = std::array<int32_t, kMaxDataSets + 1>;
 class DataSetChooserDialog : public QDialog {
     Q_OBJECT
   public:
+    // `names`: the file of each active set (element 0 = active set 1).
     // `forDeviations`: the reference set `refSet` cannot be chosen.
-    DataSetChooserDialog(const AppState &state, bool forDeviations, int refSet,
+    DataSetChooserDialog(const std::vector<QString> &names, bool forDeviations, int refSet,
                          QWidget *parent = nullptr);
+
+    // The chosen active sets in ascending order, for the session.
+    std::vector<int> chosenSets() const;
 
     // The sets ticked when OK or "Plot All" closed the dialog; count 0 when
     // none was ticked or the dialog was closed otherwise.

@@ -22,12 +22,14 @@ constexpr int kNameTail = 14;
 
 }  // namespace
 
-DataSetTimesDialog::DataSetTimesDialog(const AppState &state, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), prompts_(prompts) {
+DataSetTimesDialog::DataSetTimesDialog(const std::vector<QString> &names,
+                                       const std::vector<double> &times, Prompts &prompts,
+                                       QWidget *parent)
+    : QDialog(parent), prompts_(prompts), times_(times) {
     setObjectName(QStringLiteral("SetDSTimes"));
     setWindowTitle(QStringLiteral("Set Dataset Times"));
-    numActive_ = qBound(0, state.NumActive, kMaxDataSets);
-    times_ = state.DataSetTimes;
+    numActive_ = qBound(0, static_cast<int>(names.size()), kMaxDataSets);
+    times_.resize(kMaxDataSets, 0.0);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("TabStrip1"));
@@ -49,12 +51,11 @@ DataSetTimesDialog::DataSetTimesDialog(const AppState &state, Prompts &prompts, 
             labels_[k]->setVisible(shown);
             boxes_[k]->setVisible(shown);
             if (!shown) continue;
-            const QString name =
-                state.DataFileNames[qBound(0, state.ActiveSetTable[k], kMaxDataSets + 1)].trimmed();
+            const QString name = names[static_cast<size_t>(k - 1)].trimmed();
             labels_[k]->setText(QStringLiteral(" %1: ").arg(k) +
                                 shortenedName(name, kNameBound, kNameTail));
             labels_[k]->setToolTip(name);
-            boxes_[k]->setText(formatDataSetTime(times_[k]));
+            boxes_[k]->setText(formatDataSetTime(times_[static_cast<size_t>(k - 1)]));
         }
         grid->setRowStretch(kRowsPerPage, 1);
         tabs_->addTab(widget, setPageCaption(page));
@@ -71,7 +72,7 @@ DataSetTimesDialog::DataSetTimesDialog(const AppState &state, Prompts &prompts, 
 }
 
 void DataSetTimesDialog::accept() {
-    SetArray<double> entered = times_;
+    std::vector<double> entered = times_;
     for (int k = 1; k <= numActive_; ++k) {
         double value = 0.0;
         if (!parseUserNumber(boxes_[k]->text(), value)) {
@@ -82,7 +83,7 @@ void DataSetTimesDialog::accept() {
             boxes_[k]->setFocus();
             return;
         }
-        entered[k] = value;
+        entered[static_cast<size_t>(k - 1)] = value;
     }
     times_ = entered;
     QDialog::accept();

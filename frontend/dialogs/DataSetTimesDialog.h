@@ -1,9 +1,10 @@
 // SetDSTimes, "Set Dataset Times": shows and edits the time of each active
-// data set.  The caller reads the times from the library before opening it
-// (into AppState::DataSetTimes) and hands times() to the library after OK.
+// data set.  The caller gives the times as the library holds them and hands
+// times() back after OK.
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include <QDialog>
 
@@ -22,11 +23,14 @@ class DataSetTimesDialog : public QDialog {
   public:
     static constexpr int kRowsPerPage = 10;
 
-    DataSetTimesDialog(const AppState &state, Prompts &prompts, QWidget *parent = nullptr);
+    // `names`: the file of each active set (element 0 = active set 1);
+    // `times`: 50 times, element 0 = active set 1.
+    DataSetTimesDialog(const std::vector<QString> &names, const std::vector<double> &times,
+                       Prompts &prompts, QWidget *parent = nullptr);
 
-    // The times after OK: active sets 1..NumActive as entered, the others as
-    // they were given.
-    const SetArray<double> &times() const { return times_; }
+    // The times after OK: the active sets' as entered, the others as they
+    // were given (element 0 = active set 1).
+    const std::vector<double> &times() const { return times_; }
 
     // OK: every box must hold a number; the first one that does not is
     // reported and gets the focus, and the dialog stays open.
@@ -39,7 +43,7 @@ class DataSetTimesDialog : public QDialog {
   private:
     Prompts &prompts_;
     int numActive_ = 0;
-    SetArray<double> times_{};
+    std::vector<double> times_;
     std::array<QLineEdit *, kMaxDataSets + 1> boxes_{};
     std::array<QLabel *, kMaxDataSets + 1> labels_{};
     QTabWidget *tabs_ = nullptr;

@@ -23,6 +23,15 @@ namespace {
 
 const char *kFitKinds[3] = {"No Offsets", "Y Offsets", "Y and XI/R Offsets"};
 
+// The line that names the fit whose deviations a graph draws.
+void addReferenceNote(QVBoxLayout *layout, QWidget *parent, const QString &note) {
+    if (note.isEmpty()) return;
+    auto *label = new QLabel(note, parent);
+    label->setObjectName("ReferenceNote");
+    label->setWordWrap(true);
+    layout->addWidget(label);
+}
+
 QPushButton *okButton(QWidget *parent) {
     auto *ok = new QPushButton("&OK", parent);
     ok->setObjectName("IsReady");
@@ -131,13 +140,15 @@ void RmsVsTimeDialog::accept() {
 
 // ---- DevVsPosDialog ----
 
-DevVsPosDialog::DevVsPosDialog(int32_t logChoice, QWidget *parent) : QDialog(parent) {
+DevVsPosDialog::DevVsPosDialog(int32_t logChoice, const QString &referenceNote, QWidget *parent)
+    : QDialog(parent) {
     setObjectName("DevvsPos");
     setWindowTitle("Plot Deviations vs Position");
     setModal(true);
     frame_ = new FitKindFrame(logChoice, this);
     auto *ok = okButton(this);
     auto *layout = new QVBoxLayout(this);
+    addReferenceNote(layout, this, referenceNote);
     layout->addWidget(frame_);
     layout->addWidget(ok, 0, Qt::AlignRight);
     connect(ok, &QPushButton::clicked, this, &DevVsPosDialog::accept);
@@ -166,7 +177,7 @@ QString DevsVsTimeDialog::limitsText(double xLow, double xHigh, bool xiMode) {
 }
 
 DevsVsTimeDialog::DevsVsTimeDialog(Prompts &prompts, double xLow, double xHigh, bool xiMode,
-                                   int32_t logChoice, QWidget *parent)
+                                   int32_t logChoice, const QString &referenceNote, QWidget *parent)
     : QDialog(parent), prompts_(prompts), xLow_(xLow), xHigh_(xHigh) {
     setObjectName("DevsvsTime");
     setWindowTitle("Plot \"Devs vs Time\" ");
@@ -190,6 +201,7 @@ DevsVsTimeDialog::DevsVsTimeDialog(Prompts &prompts, double xLow, double xHigh, 
     frame_ = new FitKindFrame(logChoice, this);
     auto *ok = okButton(this);
     auto *layout = new QVBoxLayout(this);
+    addReferenceNote(layout, this, referenceNote);
     auto *row = new QHBoxLayout;
     row->addWidget(positionsFrame);
     row->addWidget(frame_);

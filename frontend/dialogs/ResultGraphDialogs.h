@@ -75,7 +75,8 @@ class FitKindFrame;
 class DevVsPosDialog : public QDialog {
     Q_OBJECT
   public:
-    DevVsPosDialog(int32_t logChoice, QWidget *parent = nullptr);
+    // `referenceNote` says whose deviations the graph draws (may be empty).
+    DevVsPosDialog(int32_t logChoice, const QString &referenceNote = {}, QWidget *parent = nullptr);
     DeviationChoice result() const { return result_; }
     QRadioButton *pchoice(int i) const;
     QCheckBox *logChoice() const;
@@ -90,7 +91,7 @@ class DevsVsTimeDialog : public QDialog {
     Q_OBJECT
   public:
     DevsVsTimeDialog(Prompts &prompts, double xLow, double xHigh, bool xiMode, int32_t logChoice,
-                     QWidget *parent = nullptr);
+                     const QString &referenceNote = {}, QWidget *parent = nullptr);
     DeviationChoice result() const { return result_; }
     QLineEdit *position(int i) const { return positions_[static_cast<size_t>(i)]; }
     QLabel *minMaxPos() const { return minMaxPos_; }

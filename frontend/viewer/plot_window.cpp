@@ -195,7 +195,7 @@ void Plotit::redraw() {
 void Plotit::layoutAxes() {
     std::vector<Notice> notices;
     const TickRounder round = [this](float lo, float hi, float &out_lo, float &out_hi, int32_t &n) {
-        host_.tkrnd2(lo, hi, out_lo, out_hi, n);
+        host_.tickRound(lo, hi, out_lo, out_hi, n);
     };
     axes_ = computeAxes(state_, round, &notices);
     showNotices(notices);

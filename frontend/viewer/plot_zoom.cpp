@@ -92,28 +92,26 @@ MouseGesture releaseGesture(Qt::MouseButton button, Qt::KeyboardModifiers modifi
 
 bool applyLimitClick(ViewerHost &host, MouseGesture gesture, float value,
                      const MessageHook &message) {
-    const double new_limit = value;
-    bool valid = false;
-    if (gesture == MouseGesture::lower_limit) {
-        valid = host.xHigh() > new_limit;
-        if (valid) host.setXLow(new_limit);
-    } else if (gesture == MouseGesture::upper_limit) {
-        valid = host.xLow() < new_limit;
-        if (valid) host.setXHigh(new_limit);
-    } else {
+    double low = host.xLow();
+    double high = host.xHigh();
+    if (gesture == MouseGesture::lower_limit)
+        low = value;
+    else if (gesture == MouseGesture::upper_limit)
+        high = value;
+    else
         return false;
-    }
-    if (!valid) {
+    const LimitChange change = host.applyLimits(low, high);
+    if (!change.applied) {
         if (message) {
-            message(QStringLiteral("Error Setting Data Limits! This would remove all data."),
+            message(change.refusal.isEmpty()
+                        ? QStringLiteral("Error Setting Data Limits! This would remove all data.")
+                        : change.refusal,
                     QStringLiteral("Invalid Operation"));
         }
         return false;
     }
-    host.setxirange(host.xLow(), host.xHigh());
     // Too few points for the differentiation span: warn, but keep the limits.
-    if (!host.set_lim_indices_vb()) host.showSpanWarning();
-    host.TRANSFER_DATA();
+    if (!change.spanOk) host.showSpanWarning();
     return true;
 }
 

@@ -46,11 +46,11 @@ MouseGesture pressGesture(Qt::MouseButton button, Qt::KeyboardModifiers modifier
 MouseGesture releaseGesture(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                             bool limits_mode);
 
-// Sets the lower or upper data limit to `value` (data units) through the
-// host: the library gets the new range, the span warning is shown when a
-// set has too few points, and the active store is rebuilt.  A limit on the
-// wrong side of the other one shows the error message and changes nothing.
-// Returns true when the limits changed.
+// Sets the lower or upper data limit to `value` (data units): the host
+// applies the new pair, and the span warning is shown when a set has too
+// few points.  A limit on the wrong side of the other one is refused: the
+// error message is shown and nothing changes.  Returns true when the limits
+// changed.
 bool applyLimitClick(ViewerHost &host, MouseGesture gesture, float value,
                      const MessageHook &message);
 

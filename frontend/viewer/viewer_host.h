@@ -19,6 +19,13 @@ using TickRounder =
 // Shows a message with an exclamation icon and waits for the user.
 using MessageHook = std::function<void(const QString &text, const QString &title)>;
 
+// What became of new data limits.
+struct LimitChange {
+    bool applied = false;  // false: refused, the limits are as they were
+    bool spanOk = true;    // every data set keeps more points than the span
+    QString refusal;       // the message for a refusal
+};
+
 class ViewerHost {
   public:
     virtual ~ViewerHost() = default;
@@ -27,17 +34,14 @@ class ViewerHost {
     // on show is the one used to set them.
     virtual double xLow() const = 0;
     virtual double xHigh() const = 0;
-    virtual void setXLow(double value) = 0;
-    virtual void setXHigh(double value) = 0;
     virtual bool limitsMode() const = 0;
 
-    // The analysis library: new limits, the per-set index ranges (false when
-    // some set has fewer points inside than the differentiation span), the
-    // rebuild of the active store, and the tick rounding.
-    virtual void setxirange(double low, double high) = 0;
-    virtual bool set_lim_indices_vb() = 0;
-    virtual void TRANSFER_DATA() = 0;
-    virtual void tkrnd2(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals) = 0;
+    // Applies new data limits low..high (the library rebuilds the data the
+    // fit works on); refused unless low < high.
+    virtual LimitChange applyLimits(double low, double high) = 0;
+    // The library's tick rounding.
+    virtual void tickRound(float lo, float hi, float &out_lo, float &out_hi,
+                           int32_t &n_intervals) = 0;
     // The warning about too few points for the differentiation span.
     virtual void showSpanWarning() = 0;
 

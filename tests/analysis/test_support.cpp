@@ -72,24 +72,6 @@ std::vector<std::string> ListBoxRecorder::trimmed() const {
     return out;
 }
 
-ScratchDir::ScratchDir() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() /
-            ("quillane-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-std::string ScratchDir::write(const std::string &name, const std::string &text) const {
-    const std::string p = file(name);
-    std::ofstream(p, std::ios::binary) << text;
-    return p;
-}
-
 Fixture::Fixture(bool echo) {
     out_file = dir.file("report.txt");
     box.attach(*state);
@@ -98,10 +80,7 @@ Fixture::Fixture(bool echo) {
 }
 
 std::string read_file(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return test_support::read_file(path);
 }
 
 std::vector<std::string> Fixture::out_lines() const {

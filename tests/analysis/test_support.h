@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "scan_files.h"
 #include "state.h"
 
 namespace quillane::testing {
@@ -44,17 +45,12 @@ class ListBoxRecorder {
 };
 
 // A scratch folder removed at the end of the test.
-class ScratchDir {
+class ScratchDir : public test_support::ScratchFolder {
   public:
-    ScratchDir();
-    ~ScratchDir();
-    const std::filesystem::path &path() const { return path_; }
-    std::string file(const std::string &name) const { return (path_ / name).string(); }
     // Writes text as given (use \r\n for CR LF files).
-    std::string write(const std::string &name, const std::string &text) const;
-
-  private:
-    std::filesystem::path path_;
+    std::string write(const std::string &name, const std::string &text) const {
+        return test_support::write_file(path() / name, text);
+    }
 };
 
 // A state ready for work: output file in a scratch folder, recording list

@@ -1,13 +1,18 @@
 // The library binding: loading, binding every export by name, refusing a
 // library that lacks one, and passing texts and numbers as the library
 // expects them.
+#include <QFile>
 #include <QListWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "LibraryBinding.h"
 #include "LogListBox.h"
+#include "SessionText.h"
+#include "session.h"
 #include "test_support.h"
 
+using namespace quillane;
 using namespace quillane::frontend;
 using namespace quillane::frontend::testing;
 
@@ -46,51 +51,29 @@ class BindingTest : public QObject {
     }
 
     void everyOperationOfTheInterfaceIsBound() {
-        const QStringList names = LibraryBinding::exportNames();
-        QCOMPARE(names.size(), 27);
-        for (const char *name : {"initcommons", "getdatar", "TRANSFER_DATA", "GENERIC_PLOT",
-                                 "fit_allB", "tkrnd2", "init_lbsink", "set_lim_indices_vb"})
-            QVERIFY2(names.contains(QString::fromLatin1(name)), name);
         LibraryBinding binding;
         QVERIFY2(binding.load(), qPrintable(binding.error()));
         QVERIFY(binding.missingExports().isEmpty());
+        const auto &table = binding.exports();
+        QVERIFY(table.initcommons && table.getdatar && table.fit_allB && table.tkrnd2 &&
+                table.init_lbsink_ctx && table.quillane_version && table.quillane_last_error);
     }
 
-    void textsCrossAsBlankPaddedEightBitCopiesWithTheirLength() {
-        QCOMPARE(LibraryBinding::fixedText(QStringLiteral("abc"), 5), QByteArray("abc  "));
-        QCOMPARE(LibraryBinding::fixedText(QStringLiteral("abcdef"), 4), QByteArray("abcd"));
-        QCOMPARE(LibraryBinding::textLength(QStringLiteral("  /x/é.txt ")), 9);  // é is two bytes
-
+    // Names cross as the file system spells them, with their own length.
+    void textsCrossAsEightBitNamesWithTheirLength() {
         LibraryBinding binding;
         QVERIFY(binding.load());
-        binding.init_namwr(QStringLiteral(" /data/run1.out "));
-        binding.getdatar(QStringLiteral("/data/S00001.RA1"), 3);
-        binding.setplotfile(QStringLiteral("/work/plot.dat"));
-        QVERIFY(sameLines(record_.lines(),
-                          {"init_namwr 14 /data/run1.out", "getdatar 3 127 /data/S00001.RA1",
-                           "setplotfile 14 /work/plot.dat"}));
-    }
-
-    void resultsComeBackThroughTheArguments() {
-        LibraryBinding binding;
-        QVERIFY(binding.load());
-        binding.setxirange(17.5, 24.25);
-        double low = 0, high = 0;
-        binding.getxirange(low, high);
-        QCOMPARE(low, 17.5);
-        QCOMPARE(high, 24.25);
-        int32_t span = 0, points = 0, terms = 0;
-        binding.get_differ_parms(span, points, terms);
-        QCOMPARE(span, 50);
-        QCOMPARE(points, 102400);
-        QCOMPARE(terms, 3);
-        float outLo = 0, outHi = 0;
-        int32_t intervals = 0;
-        binding.tkrnd2(1.0f, 2.0f, outLo, outHi, intervals);
-        QCOMPARE(intervals, 5);
-        const int32_t table[50] = {3, 1};
-        binding.setredir(table, 2);
-        QCOMPARE(record_.lines().last(), QStringLiteral("setredir 2 3 1"));
+        session::Session session(binding.exports());
+        std::string error;
+        QTemporaryDir dir;
+        const QString report = dir.filePath(QStringLiteral("r\u00e9port.txt"));
+        QVERIFY(session.create_report(toSession(report), error));
+        session.set_plot_file("/work/plot.dat");
+        QVERIFY(sameLines(
+            record_.lines(),
+            {QStringLiteral("init_namwr %1 %2").arg(QFile::encodeName(report).size()).arg(report),
+             "setplotfile 14 /work/plot.dat"}));
+        QVERIFY(QFile::exists(report));
     }
 
     void theListReceivesTheLinesTheLibraryPosts() {
@@ -98,15 +81,15 @@ class BindingTest : public QObject {
         QVERIFY(binding.load());
         QListWidget widget;
         LogListBox box(&widget);
-        binding.init_lbsink(&LogListBox::operations());
-        binding.init_lbhandle(box.handle(), 10);
-        binding.getdatar(QStringLiteral("/data/a.RA1"), 1);
-        binding.getdatar(QStringLiteral("/data/b.RA1"), 2);
-        QCOMPARE(widget.count(), 2);
+        session::Session session(binding.exports());
+        session.attach_list_box(LogListBox::operations(), &box, 10);
+        session.read_and_select({"/data/a.RA1", "/data/b.RA1", "/data/c.RA1"}, {1, 2, 3});
         QCOMPARE(widget.item(1)->text(), QStringLiteral(" read data set 2"));
+        QCOMPARE(widget.item(3)->text(),
+                 QStringLiteral(" Orig.DS# 1 :: /data/a.RA1 is active DS#1."));
     }
 
-    void listOperationsCountScrollAndIgnoreUnknownHandles() {
+    void listOperationsCountScrollAndIgnoreANullContext() {
         QListWidget widget;
         widget.resize(200, 100);
         widget.show();
@@ -119,10 +102,11 @@ class BindingTest : public QObject {
         box.setTopIndex(99);  // out of range: nothing happens
         box.update();
         QCOMPARE(box.dispatchPending(), 0);
-        const quillane_listbox_ops &ops = LogListBox::operations();
-        ops.add_string(box.handle() + 1000, "lost");  // no list has this handle
-        QCOMPARE(ops.get_count(box.handle() + 1000), 0);
-        QCOMPARE(box.count(), 40);
+        const quillane_listbox_ctx_ops &ops = LogListBox::operations();
+        ops.add_string(nullptr, "lost");
+        QCOMPARE(ops.get_count(nullptr), 0);
+        ops.add_string(&box, "kept");
+        QCOMPARE(box.count(), 41);
     }
 };
 

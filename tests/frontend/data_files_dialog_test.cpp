@@ -241,12 +241,13 @@ class DataFilesDialogTest : public QObject {
 
         AppState state;
         applyDataFileChoice(state, choice, true);
-        QCOMPARE(state.NumActive, 3);
+        QCOMPARE(state.ActiveFlags[2], kFalse);
+        QCOMPARE(state.ActiveFlags[3], kTrue);
         QCOMPARE(state.NumFilesRead, 5);
         QCOMPARE(state.DataFileNames[5], scan(5));
         AppState kept;
         applyDataFileChoice(kept, choice, false);
-        QCOMPARE(kept.NumActive, 0);
+        QCOMPARE(kept.ActiveFlags[3], kFalse);
         QCOMPARE(kept.NumFilesRead, 5);
     }
 

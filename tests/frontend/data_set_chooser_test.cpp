@@ -4,23 +4,18 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "AppState.h"
 #include "DataSetChooserDialog.h"
 
 using namespace quillane::frontend;
 
 namespace {
 
-AppState stateWithActiveSets(int n) {
-    AppState state;
-    state.NumActive = n;
-    state.NumFilesRead = n;
-    for (int k = 1; k <= n; ++k) {
-        state.ActiveSetTable[static_cast<size_t>(k)] = k;
-        state.DataFileNames[static_cast<size_t>(k)] =
-            QStringLiteral("/data/%1.RA1").arg(k, 5, 10, QLatin1Char('0'));
-    }
-    return state;
+// The files of n active sets, as the session names them.
+std::vector<QString> activeSets(int n) {
+    std::vector<QString> names;
+    for (int k = 1; k <= n; ++k)
+        names.push_back(QStringLiteral("/data/%1.RA1").arg(k, 5, 10, QLatin1Char('0')));
+    return names;
 }
 
 }  // namespace
@@ -29,26 +24,24 @@ class DataSetChooserTest : public QObject {
     Q_OBJECT
   private slots:
     void okHandsOverTheTickedSetsCountFirst() {
-        const AppState state = stateWithActiveSets(6);
-        DataSetChooserDialog dialog(state, false, 1);
+        DataSetChooserDialog dialog(activeSets(6), false, 1);
         dialog.box(2)->setChecked(true);
         dialog.box(5)->setChecked(true);
         dialog.accept();
         QCOMPARE(dialog.chosen()[0], 2);
         QCOMPARE(dialog.chosen()[1], 2);
         QCOMPARE(dialog.chosen()[2], 5);
+        QCOMPARE(dialog.chosenSets(), (std::vector<int>{2, 5}));
     }
 
     void okWithNothingTickedHandsOverNothing() {
-        const AppState state = stateWithActiveSets(4);
-        DataSetChooserDialog dialog(state, false, 1);
+        DataSetChooserDialog dialog(activeSets(4), false, 1);
         dialog.accept();
         QCOMPARE(dialog.chosen()[0], 0);
     }
 
     void plotAllForTheDeviationsLeavesTheReferenceSetOut() {
-        const AppState state = stateWithActiveSets(4);
-        DataSetChooserDialog dialog(state, true, 3);
+        DataSetChooserDialog dialog(activeSets(4), true, 3);
         QVERIFY(!dialog.box(3)->isEnabled());
         QVERIFY(dialog.box(2)->isEnabled());
         dialog.plotAll();
@@ -59,8 +52,7 @@ class DataSetChooserTest : public QObject {
     }
 
     void plotAllForADataPlotTakesEverySet() {
-        const AppState state = stateWithActiveSets(4);
-        DataSetChooserDialog dialog(state, false, 3);
+        DataSetChooserDialog dialog(activeSets(4), false, 3);
         QVERIFY(dialog.box(3)->isEnabled());
         dialog.plotAll();
         QCOMPARE(dialog.chosen()[0], 4);
@@ -74,8 +66,7 @@ class DataSetChooserTest : public QObject {
     }
 
     void pagesAreCutToTheActiveSets() {
-        const AppState state = stateWithActiveSets(23);
-        DataSetChooserDialog dialog(state, false, 1);
+        DataSetChooserDialog dialog(activeSets(23), false, 1);
         QCOMPARE(dialog.tabs()->count(), 3);
         QCOMPARE(dialog.tabs()->tabText(0), QString("1 - 10"));
         QCOMPARE(dialog.tabs()->tabText(2), QString("21 - 23"));

@@ -14,13 +14,15 @@
 
 #include "AppState.h"
 #include "DataFilesDialog.h"
-#include "DataSetOps.h"
 #include "DataSetTimesDialog.h"
 #include "LibraryBinding.h"
 #include "MainWindow.h"
+#include "SessionText.h"
 #include "Twips.h"
+#include "session.h"
 #include "test_support.h"
 
+using namespace quillane;
 using namespace quillane::frontend;
 using namespace quillane::frontend::testing;
 
@@ -83,6 +85,7 @@ class MainWindowTest : public QObject {
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<AppState> state_;
     std::unique_ptr<RecordingPrompts> prompts_;
+    std::unique_ptr<session::Session> session_;
     std::unique_ptr<MainWindow> window_;
     QStringList files_;
 
@@ -116,12 +119,36 @@ class MainWindowTest : public QObject {
         record_.clear();
     }
 
+    // A first pass and a fit against `reference`.
+    void fitted(int files, int reference) {
+        firstPass(files);
+        window_->hooks().chooseRefSet = [reference](QWidget *, int) { return reference; };
+        window_->FitIt();
+        record_.clear();
+    }
+
     void makeFiles(int count) {
         files_.clear();
         for (int i = 1; i <= count; ++i)
             files_ << writeFile(
                 dir_->filePath(QStringLiteral("S%1.RA1").arg(i, 5, 10, QLatin1Char('0'))),
                 scanFileContent(i));
+    }
+
+    static std::function<std::vector<int>(QWidget *, bool)> choose(std::vector<int> sets) {
+        return [sets](QWidget *, bool) { return sets; };
+    }
+
+    // The viewer's hooks, each noting that it ran.
+    void recordViewer(QStringList &viewer) {
+        Hooks &hooks = window_->hooks();
+        hooks.loadPlotWindow = [this, &viewer] {
+            viewer << "load";
+            state_->PlotWindowOpen = kTrue;
+        };
+        hooks.showPlot = [&viewer] { viewer << "show plot"; };
+        hooks.disposePlotFile = [&viewer] { viewer << "dispose"; };
+        hooks.showPlotWindow = [&viewer] { viewer << "show window"; };
     }
 
   private slots:
@@ -132,9 +159,15 @@ class MainWindowTest : public QObject {
         state_ = std::make_unique<AppState>();
         state_->OutFileName = dir_->filePath(QStringLiteral("out.txt"));
         prompts_ = std::make_unique<RecordingPrompts>();
-        window_ = std::make_unique<MainWindow>(*state_, library_, *prompts_);
+        session_ = std::make_unique<session::Session>(library_.exports());
+        std::string error;
+        QVERIFY(session_->create_report(toSession(state_->OutFileName), error));
+        session_->set_plot_file(toSession(dir_->filePath(QStringLiteral("plot.dat"))));
+        window_ = std::make_unique<MainWindow>(*state_, *session_, *prompts_);
         window_->load();
-        library_.setxirange(16.0, 26.0);  // the stand-in keeps its limits between tests
+        // The stand-in keeps its limits between tests.
+        const double low = 16.0, high = 26.0;
+        library_.exports().setxirange(&low, &high);
         record_.clear();
     }
 
@@ -168,12 +201,12 @@ class MainWindowTest : public QObject {
         QVERIFY(sameLines(record_.names(), {}));
     }
 
-    void loadHandsTheListToTheLibraryTableFirst() {
+    void loadHandsTheListToTheLibraryFirst() {
         record_.clear();
         AppState state;
-        MainWindow window(state, library_, *prompts_);
+        MainWindow window(state, *session_, *prompts_);
         window.load();
-        QVERIFY(sameLines(record_.names(), {"init_lbsink", "init_lbhandle"}));
+        QVERIFY(sameLines(record_.names(), {"init_lbsink_ctx", "init_lbhandle"}));
         prompts_->answers.push_back(true);
     }
 
@@ -197,7 +230,10 @@ class MainWindowTest : public QObject {
         QVERIFY(prompts_->warnings.isEmpty());
         QStringList expected;
         for (int i = 1; i <= 4; ++i)
-            expected << QStringLiteral("getdatar %1 127 %2").arg(i).arg(files_[i - 1]);
+            expected << QStringLiteral("getdatar %1 %2 %3")
+                            .arg(i)
+                            .arg(QFile::encodeName(files_[i - 1]).size())
+                            .arg(files_[i - 1]);
         expected << "setredir 3 1 3 4"
                  << "find_smallest_range"
                  << "TRANSFER_DATA"
@@ -211,11 +247,11 @@ class MainWindowTest : public QObject {
             QVERIFY2(!enabled(name), name);
         QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
                  QStringLiteral("Select Active Data Files"));
-        QCOMPARE(state_->FirstSelection, int16_t(kFalse));
-        QCOMPARE(state_->NumActive, 3);
-        QCOMPARE(state_->RefSet, 3);
-        QCOMPARE(state_->FullXLow, 16.0);
-        QCOMPARE(state_->FullXHigh, 26.0);
+        QVERIFY(session_->files_read());
+        QCOMPARE(session_->active_count(), 3);
+        QCOMPARE(session_->suggested_reference(), 3);
+        QCOMPARE(session_->full_range().low, 16.0);
+        QCOMPARE(session_->full_range().high, 26.0);
         const QString line = QStringLiteral(" Orig.DS# 3 :: %1 is active DS#2.").arg(files_[2]);
         QListWidget *list = window_->outFileBox();
         QVERIFY(!list->findItems(line, Qt::MatchExactly).isEmpty());
@@ -231,7 +267,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(prompts_->warnings[0].title, QStringLiteral("Need More Active Datasets"));
         QCOMPARE(prompts_->warnings[0].text,
                  QStringLiteral("At Least 3 Datasets MUST Be Active!  Fitting is Disabled!"));
-        QCOMPARE(state_->FirstSelection, int16_t(kTrue));
+        QVERIFY(!session_->files_read());
         QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
                  QStringLiteral("&Read Data Files"));
         for (const char *name : {"FitIt", "SetLimits", "PlotDummy1", "PlotDummy2"})
@@ -240,9 +276,9 @@ class MainWindowTest : public QObject {
 
     void laterPassReselectsWithoutReadingAndKeepsTheUserLimits() {
         firstPass(5);
-        state_->XLow = 18.0;  // as the viewer leaves them after the user marked a range
-        state_->XHigh = 24.0;
+        session_->set_limits(18.0, 24.0);  // as the viewer leaves them after a marked range
         state_->LimitsSet = kTrue;
+        record_.clear();
         answerDataFiles({1, 3});
         window_->GetDataFiles();
         QVERIFY(sameLines(
@@ -251,9 +287,15 @@ class MainWindowTest : public QObject {
              "setxirange 18 24", "set_lim_indices_vb", "TRANSFER_DATA"}));
         QVERIFY(enabled("FitIt"));
         QVERIFY(!enabled("PlotDummy2"));
-        QCOMPARE(state_->ActiveSetTable[2], 3);
+        QCOMPARE(session_->active_sets(), (std::vector<int>{1, 3, 5}));
+    }
 
-        // A later pass that ends with the warning keeps the new caption.
+    // A refused reselection leaves the selection in force on both sides, and
+    // the window's ticks show it.
+    void aRefusedReselectionKeepsThePreviousSetsEverywhere() {
+        firstPass(5);
+        answerDataFiles({1, 3});
+        window_->GetDataFiles();
         record_.clear();
         answerDataFiles({0, 1, 2});
         window_->GetDataFiles();
@@ -262,73 +304,80 @@ class MainWindowTest : public QObject {
         QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
                  QStringLiteral("Select Active Data Files"));
         QVERIFY(record_.lines().isEmpty());
+        QCOMPARE(session_->active_sets(), (std::vector<int>{1, 3, 5}));
+        QCOMPARE(session_->active_file_name(2), toSession(files_[2]));
+        for (int row = 0; row < 5; ++row)
+            QCOMPARE(window_->form1().includeBox(row)->isChecked(), row % 2 == 0);
     }
 
-    void closingTheDataFileWindowWithoutOkKeepsTheEarlierSelection() {
+    void closingTheDataFileWindowWithoutOkChangesNothing() {
         firstPass(4);
         prompts_->onDialog = [](QDialog &dialog) {
             qobject_cast<DataFilesDialog *>(&dialog)->includeBox(0)->setChecked(false);
         };
         window_->GetDataFiles();
-        QCOMPARE(state_->NumActive, 4);
-        QVERIFY(record_.lines().contains(QStringLiteral("setredir 4 1 2 3 4")));
+        QVERIFY(record_.lines().isEmpty());
+        QCOMPARE(session_->active_count(), 4);
+        QVERIFY(window_->outFileBox()
+                    ->findItems(QStringLiteral("Orig.DS#"), Qt::MatchContains)
+                    .size() == 4);
+        QVERIFY2(window_->form1().includeBox(0)->isChecked(), "the unconfirmed tick is undone");
     }
 
     void setLimitsWithAPlotEnablesFittingAndShowsThePlot() {
         firstPass(3);
         QStringList viewer;
-        Hooks &hooks = window_->hooks();
-        hooks.newDSToPlot = [this, &viewer](QWidget *) {
-            viewer << QStringLiteral("chooser kind %1").arg(state_->DataPlotKind);
-            state_->PlotReady = kTrue;
+        recordViewer(viewer);
+        window_->hooks().newDSToPlot = [&viewer](QWidget *, bool) {
+            viewer << "chooser";
+            return std::vector<int>{1};
         };
-        hooks.loadPlotWindow = [this, &viewer] {
-            viewer << "load";
-            state_->PlotWindowOpen = kTrue;
-        };
-        hooks.showPlot = [&viewer] { viewer << "show plot"; };
-        hooks.disposePlotFile = [&viewer] { viewer << "dispose"; };
-        hooks.showPlotWindow = [&viewer] { viewer << "show window"; };
-        state_->XLow = 17.0;
-        state_->XHigh = 25.0;
+        session_->set_limits(17.0, 25.0);
+        record_.clear();
         window_->SetLimits();
+        QVERIFY(sameLines(viewer, {"chooser", "load", "show plot", "dispose", "show window"}));
         QVERIFY(
-            sameLines(viewer, {"chooser kind 1", "load", "show plot", "dispose", "show window"}));
-        QVERIFY(sameLines(
-            record_.lines(),
-            {"setxirange 16 26", "setredir 3 1 2 3", "set_lim_indices_vb", "TRANSFER_DATA",
-             "setredir 3 1 2 3", "setxirange 17 25", "set_lim_indices_vb", "TRANSFER_DATA"}));
+            sameLines(record_.lines(),
+                      {"setxirange 16 26", "setredir 3 1 2 3", "set_lim_indices_vb",
+                       "TRANSFER_DATA", "put_plotlist 1 1", "GENERIC_PLOT 1 -1", "setredir 3 1 2 3",
+                       "setxirange 17 25", "set_lim_indices_vb", "TRANSFER_DATA"}));
         QCOMPARE(state_->LimitsSet, int16_t(kTrue));
-        QCOMPARE(state_->LimitsMode, int16_t(kTrue));
+        QVERIFY(session_->limits_mode());
         QVERIFY(enabled("FitIt"));
+
+        // A data plot closed without a choice leaves the limits plot in charge.
+        window_->hooks().newDSToPlot = choose({});
+        window_->PlotRaw();
+        QVERIFY(session_->limits_mode());
 
         // The viewer stays open: the next plot does not load it again.
         viewer.clear();
+        window_->hooks().newDSToPlot = choose({2});
         window_->PlotRaw();
-        QVERIFY(sameLines(viewer, {"chooser kind 1", "show plot", "dispose", "show window"}));
-        QCOMPARE(state_->LimitsMode, int16_t(kFalse));
+        QVERIFY(sameLines(viewer, {"show plot", "dispose", "show window"}));
+        QVERIFY(!session_->limits_mode());
     }
 
-    void setLimitsWithoutAChoiceShowsNoPlotAndKeepsFittingOff() {
+    void setLimitsWithoutAChoiceShowsNoPlotAndStartsNoLimitsMode() {
         firstPass(3);
         bool shown = false;
-        window_->hooks().newDSToPlot = [this](QWidget *) { state_->PlotReady = kFalse; };
+        window_->hooks().newDSToPlot = choose({});
         window_->hooks().showPlot = [&shown] { shown = true; };
         window_->SetLimits();
         QVERIFY(!shown);
+        QVERIFY(!session_->limits_mode());
         QVERIFY(!enabled("FitIt"));
         QVERIFY(prompts_->warnings.isEmpty());
     }
 
     void setLimitsRebuildsTheStoreSoTheFitsPlotsWaitForANewFit() {
-        firstPass(3);
-        window_->hooks().chooseRefSet = [](QWidget *) {};
-        window_->hooks().newDSToPlot = [this](QWidget *) { state_->PlotReady = kFalse; };
-        window_->FitIt();
+        fitted(3, 3);
+        window_->hooks().newDSToPlot = choose({});
         QVERIFY(enabled("PlotDummy2"));
         window_->SetLimits();
         for (const char *name : {"PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
             QVERIFY2(!enabled(name), name);
+        QVERIFY(!session_->fit_current());
     }
 
     void commandsWhoseWindowsAreMissingSayNotAvailable() {
@@ -359,8 +408,6 @@ class MainWindowTest : public QObject {
         setSpanOk(0);
         window_->RenumberFr();  // no check here
         QCOMPARE(warnings, 0);
-        state_->XLow = 16;
-        state_->XHigh = 26;
         window_->ToggleXI_R();
         setSpanOk(1);
         QCOMPARE(warnings, 1);
@@ -368,14 +415,15 @@ class MainWindowTest : public QObject {
 
     void fittingEnablesResultsAndRenumberingDisablesThemAgain() {
         firstPass(4);
-        window_->hooks().chooseRefSet = [this](QWidget *) { state_->RefSet = 2; };
+        window_->hooks().chooseRefSet = [](QWidget *, int current) {
+            return current == 4 ? 2 : current;
+        };
         window_->FitIt();
         QVERIFY(sameLines(record_.lines(), {"fit_allB 2"}));
         for (const char *name : {"PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
             QVERIFY2(enabled(name), name);
+        session_->set_limits(17.0, 25.0);
         record_.clear();
-        state_->XLow = 17;
-        state_->XHigh = 25;
         window_->RenumberFr();
         QVERIFY(sameLines(record_.lines(), {"renumber_fringes", "setxirange 17 25",
                                             "set_lim_indices_vb", "TRANSFER_DATA"}));
@@ -383,39 +431,43 @@ class MainWindowTest : public QObject {
             QVERIFY2(!enabled(name), name);
 
         window_->FitIt();
-        window_->hooks().differParms = [](QWidget *) { return false; };
+        QCOMPARE(record_.lines().last(), QStringLiteral("fit_allB 2"));  // the fit's reference
+        window_->hooks().differParms = [](QWidget *) { return std::optional<DifferChoice>(); };
         window_->SetupDiffer();
         QVERIFY(enabled("PlotDummy2"));  // parameters unchanged: the fit still holds
-        window_->hooks().differParms = [](QWidget *) { return true; };
+        window_->hooks().differParms = [](QWidget *) {
+            return std::optional<DifferChoice>(DifferChoice{40, 2});
+        };
         window_->SetupDiffer();
+        QCOMPARE(record_.lines().last(), QStringLiteral("set_differ_parms 40 2"));
         QVERIFY(!enabled("PlotDummy2"));
     }
 
-    void toggleConvertsAllFourLimitsBetweenXiAndRadius() {
+    void toggleConvertsTheLimitsBetweenXiAndRadius() {
         firstPass(3);
         window_->hooks().showSpanWarning = [](QWidget *) {};
-        state_->XLow = 18.0;
-        state_->XHigh = 24.5;
+        session_->set_limits(18.0, 24.5);
+        record_.clear();
         window_->ToggleXI_R();
-        QCOMPARE(state_->XiMode, kFalse);
+        QVERIFY(!session_->xi_mode());
         QCOMPARE(window_->item(QStringLiteral("ToggleXI_R"))->text(),
                  QStringLiteral("Toggle R to XI"));
-        QCOMPARE(state_->XLow, 6.0);
-        QCOMPARE(state_->XHigh, 7.0);
-        QCOMPARE(state_->FullXLow, std::sqrt(32.0));
+        QCOMPARE(session_->limits().low, 6.0);
+        QCOMPARE(session_->limits().high, 7.0);
+        QCOMPARE(session_->full_range().low, std::sqrt(32.0));
         QCOMPARE(record_.lines().first(), QStringLiteral("set_x_var 0"));
         window_->ToggleXI_R();
-        QCOMPARE(state_->XiMode, kTrue);
+        QVERIFY(session_->xi_mode());
         QCOMPARE(window_->item(QStringLiteral("ToggleXI_R"))->text(),
                  QStringLiteral("Toggle XI to R"));
-        QVERIFY(std::fabs(state_->XHigh - 24.5) < 1e-12);  // round trip through the square root
+        QVERIFY(std::fabs(session_->limits().high - 24.5) < 1e-12);  // round trip
         QVERIFY(record_.lines().contains(QStringLiteral("set_x_var -1")));
     }
 
     void timesCommandsHandTheTimesToTheLibrary() {
         firstPass(3);
         window_->DSTimeToDSIndex();
-        QVERIFY(sameLines(record_.lines(), {"set_times 1 2 3"}));
+        QVERIFY(sameLines(record_.lines(), {"get_times", "set_times 1 2 3"}));
         record_.clear();
         prompts_->onDialog = [](QDialog &dialog) {
             auto *times = qobject_cast<DataSetTimesDialog *>(&dialog);
@@ -425,7 +477,6 @@ class MainWindowTest : public QObject {
         };
         window_->GetNewTimes();
         QVERIFY(sameLines(record_.lines(), {"get_times", "set_times 1 7.5 3"}));
-        QCOMPARE(state_->DataSetTimes[2], 7.5);
         record_.clear();
         prompts_->onDialog = nullptr;  // closed without OK
         window_->GetNewTimes();
@@ -433,59 +484,86 @@ class MainWindowTest : public QObject {
     }
 
     void resultGraphsAreMadeOnlyAfterTheirDialogAccepts() {
-        firstPass(3);
+        fitted(3, 3);
         int shown = 0;
         QString caption;
         window_->hooks().showPlot = [&shown] { ++shown; };
-        window_->hooks().rmsVsTime = [this, &caption](QWidget *, const QString &c) {
+        window_->hooks().rmsVsTime = [&caption](QWidget *, const QString &c) {
             caption = c;
-            state_->DialogAccepted = kFalse;
+            return std::optional<session::GraphRequest>();
         };
         window_->PlotVar();
         QCOMPARE(caption, QStringLiteral("Plot Variance vs Time"));
         QVERIFY(record_.lines().isEmpty());
-        window_->hooks().rmsVsTime = [this, &caption](QWidget *, const QString &c) {
+        window_->hooks().rmsVsTime = [&caption](QWidget *, const QString &c) {
             caption = c;
-            state_->DialogAccepted = kTrue;
+            session::GraphRequest request;
+            request.reference = 2;
+            return std::optional<session::GraphRequest>(request);
         };
-        state_->RefSet = 2;
         window_->PlotRMS();
         QCOMPARE(caption, QStringLiteral("Plot RMS vs Time"));
-        QVERIFY(sameLines(record_.lines(), {"plot_result_graphs 1 2"}));
+        QVERIFY(sameLines(record_.lines(), {"setrchoice 0 0 -1 0", "plot_result_graphs 1 2"}));
         QCOMPARE(shown, 1);
-        QCOMPARE(state_->PlotReady, int16_t(kTrue));
     }
 
+    // The deviations are the fit's: the graph takes the fit's reference set,
+    // whatever reference an RMS graph chose before it.
     void deviationsGraphNeedsBothItsDialogAndAChoiceOfSets() {
-        firstPass(4);
+        fitted(4, 4);
         int shown = 0;
-        int16_t choosing = 0;
+        bool forDeviations = false;
         window_->hooks().showPlot = [&shown] { ++shown; };
-        window_->hooks().devVsPos = [this](QWidget *) { state_->DialogAccepted = kTrue; };
-        window_->hooks().newDSToPlot = [this, &choosing](QWidget *) {
-            choosing = state_->ChoosingForDeviations;
-            state_->PlotReady = kFalse;
+        window_->hooks().devVsPos = [](QWidget *) {
+            return std::optional<session::GraphRequest>(session::GraphRequest{});
+        };
+        window_->hooks().newDSToPlot = [&forDeviations](QWidget *, bool deviations) {
+            forDeviations = deviations;
+            return std::vector<int>{};
         };
         window_->PlotDevs();
-        QCOMPARE(choosing, int16_t(kTrue));
+        QVERIFY(forDeviations);
         QCOMPARE(shown, 0);
         QVERIFY(record_.lines().isEmpty());
-        QCOMPARE(state_->ChoosingForDeviations, int16_t(kFalse));
-        window_->hooks().newDSToPlot = [this](QWidget *) { state_->PlotReady = kTrue; };
+        window_->hooks().rmsVsTime = [](QWidget *, const QString &) {
+            session::GraphRequest request;
+            request.reference = 1;
+            return std::optional<session::GraphRequest>(request);
+        };
+        window_->PlotRMS();
+        window_->hooks().newDSToPlot = choose({1, 2});
         window_->PlotDevs();
-        QVERIFY(sameLines(record_.lines(), {"plot_result_graphs 3 4"}));
-        QCOMPARE(shown, 1);
+        QCOMPARE(record_.lines().last(), QStringLiteral("plot_result_graphs 3 4"));
+        QVERIFY(record_.lines().contains(QStringLiteral("put_plotlist 2 1 2")));
+        QCOMPARE(shown, 2);
     }
 
-    void positionOffsetGraphPutsTheReferenceSetBack() {
-        firstPass(4);
-        state_->RefSet = 3;
-        window_->hooks().chooseRefSet = [this](QWidget *) { state_->RefSet = 1; };
+    void theOffsetsGraphTakesItsOwnReferenceSet() {
+        fitted(4, 3);
+        int offered = 0;
+        window_->hooks().chooseRefSet = [&offered](QWidget *, int current) {
+            offered = current;
+            return 1;
+        };
         window_->hooks().showPlot = [] {};
         window_->PlotPOffset();
+        QCOMPARE(offered, 3);
         QVERIFY(sameLines(record_.lines(), {"plot_result_graphs 5 1"}));
-        QCOMPARE(state_->RefSet, 3);
-        QCOMPARE(state_->DialogAccepted, int16_t(kTrue));
+        QCOMPARE(session_->fit_reference(), 3);
+    }
+
+    void aResultGraphOfAStaleFitIsRefusedWithTheReason() {
+        fitted(3, 3);
+        window_->hooks().showSpanWarning = [](QWidget *) {};
+        session_->set_limits(17.0, 25.0);
+        record_.clear();
+        window_->hooks().rmsVsTime = [](QWidget *, const QString &) {
+            return std::optional<session::GraphRequest>(session::GraphRequest{});
+        };
+        window_->PlotRMS();
+        QVERIFY(record_.lines().isEmpty());
+        QCOMPARE(prompts_->warnings.size(), 1);
+        QVERIFY(prompts_->warnings[0].text.contains(QStringLiteral("Fit the data again")));
     }
 
     void savePlotsTogglesBetweenKeepingAndDiscarding() {
@@ -518,47 +596,6 @@ class MainWindowTest : public QObject {
         QVERIFY(window_->close());
         QCOMPARE(exits.count(), 1);
         QVERIFY(sameLines(closed, {"plot"}));  // no legend was open
-    }
-
-    void buildActiveListNumbersTheActiveSetsInRowOrder() {
-        state_->NumFilesRead = 12;
-        for (int i = 1; i <= 12; ++i)
-            state_->DataFileNames[i] = QStringLiteral("C:\\DATA\\S%1.IP3").arg(i);
-        state_->ActiveFlags[3] = kTrue;
-        state_->ActiveFlags[7] = kTrue;
-        state_->ActiveFlags[12] = kTrue;
-        state_->RefSet = 9;  // left from a larger selection
-        BuildActiveList(*state_, library_, window_->logList(), *prompts_, window_.get());
-        const QStringList expected{" Orig.DS# 3 :: C:\\DATA\\S3.IP3 is active DS#1.",
-                                   " Orig.DS# 7 :: C:\\DATA\\S7.IP3 is active DS#2.",
-                                   " Orig.DS# 12 :: C:\\DATA\\S12.IP3 is active DS#3."};
-        QStringList listed;
-        for (int i = 0; i < window_->outFileBox()->count(); ++i)
-            listed << window_->outFileBox()->item(i)->text();
-        QVERIFY(sameLines(listed, expected));
-        QCOMPARE(readFile(state_->OutFileName), (expected.join("\r\n") + "\r\n").toLocal8Bit());
-        QVERIFY(sameLines(record_.lines(), {"setredir 3 3 7 12"}));
-        QCOMPARE(state_->NumActive, 3);
-        QCOMPARE(state_->RefSet, 3);
-    }
-
-    void buildActiveListWithNoActiveSetWritesNothingButTellsTheLibrary() {
-        state_->NumFilesRead = 2;
-        BuildActiveList(*state_, library_, window_->logList(), *prompts_, window_.get());
-        QCOMPARE(window_->outFileBox()->count(), 0);
-        QVERIFY(!QFile::exists(state_->OutFileName));
-        QVERIFY(sameLines(record_.lines(), {"setredir 0"}));
-        QCOMPARE(state_->NumActive, 0);
-    }
-
-    void anOutputFileThatCannotBeAppendedToIsReported() {
-        state_->OutFileName = dir_->filePath(QStringLiteral("missing/out.txt"));
-        state_->NumFilesRead = 1;
-        state_->ActiveFlags[1] = kTrue;
-        BuildActiveList(*state_, library_, window_->logList(), *prompts_, window_.get());
-        QCOMPARE(prompts_->warnings.size(), 1);
-        QCOMPARE(window_->outFileBox()->count(), 1);
-        QVERIFY(sameLines(record_.lines(), {"setredir 1 1"}));
     }
 };
 

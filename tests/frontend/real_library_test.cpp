@@ -70,7 +70,7 @@ class RealLibraryTest : public QObject {
         loadSequence(prompts, files[0]);
         window->GetDataFiles();
         QVERIFY(prompts.warnings.isEmpty());
-        QCOMPARE(startUp.state().NumActive, 4);
+        QCOMPARE(startUp.session()->active_count(), 4);
 
         const QByteArray report = readFile(out);
         QVERIFY(report.startsWith(" Quillane V0.99  \r\n Current Revision V0.99.0039 \r\n"));

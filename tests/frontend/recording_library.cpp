@@ -16,6 +16,10 @@ namespace {
 quillane_listbox_ops g_ops{};
 bool g_has_ops = false;
 int32_t g_handle = 0;
+quillane_listbox_ctx_ops g_ctx_ops{};
+void *g_ctx = nullptr;
+bool g_has_ctx_ops = false;
+std::string g_plot_file;
 double g_low = 16.0;
 double g_high = 26.0;
 double g_times[50];
@@ -31,7 +35,24 @@ void record(const std::string &line) {
     }
 }
 
+// Plots are written as a file of one line, so the caller finds one.
+void write_plot() {
+    if (g_plot_file.empty()) return;
+    if (std::FILE *f = std::fopen(g_plot_file.c_str(), "wb")) {
+        std::fputs(" recorded plot\r\n", f);
+        std::fclose(f);
+    }
+}
+
 void post(const std::string &line) {
+    if (g_has_ctx_ops) {
+        g_ctx_ops.add_string(g_ctx, line.c_str());
+        const int32_t count = g_ctx_ops.get_count(g_ctx);
+        g_ctx_ops.set_top_index(g_ctx, count > 0 ? count - 1 : 0);
+        g_ctx_ops.update(g_ctx);
+        g_ctx_ops.dispatch_pending(g_ctx);
+        return;
+    }
     if (!g_has_ops) return;
     g_ops.add_string(g_handle, line.c_str());
     const int32_t count = g_ops.get_count(g_handle);
@@ -77,6 +98,7 @@ QUILLANE_API void init_namwr(const char *name, int32_t length) {
     record("init_namwr " + std::to_string(length) + " " + text(name, length));
 }
 QUILLANE_API void setplotfile(const char *name, int32_t length) {
+    g_plot_file = text(name, length);
     record("setplotfile " + std::to_string(length) + " " + text(name, length));
 }
 QUILLANE_API void init_lbhandle(const int32_t *handle, const int32_t *visible_lines) {
@@ -165,9 +187,11 @@ QUILLANE_API void fit_allB(const int32_t *ref) {
 }
 QUILLANE_API void plot_result_graphs(const int32_t *kind, const int32_t *ref) {
     record("plot_result_graphs " + std::to_string(*kind) + " " + std::to_string(*ref));
+    write_plot();
 }
 QUILLANE_API void GENERIC_PLOT(const int32_t *kind, const int32_t *set) {
     record("GENERIC_PLOT " + std::to_string(*kind) + " " + std::to_string(*set));
+    write_plot();
 }
 QUILLANE_API void plt_c_x(void) {
     record("plt_c_x");
@@ -183,8 +207,31 @@ QUILLANE_API void tkrnd2(const float *lo, const float *hi, float *out_lo, float 
 #endif
 QUILLANE_API void init_lbsink(const quillane_listbox_ops *ops) {
     g_has_ops = ops != nullptr;
+    g_has_ctx_ops = false;
     if (ops) g_ops = *ops;
     record("init_lbsink");
+}
+QUILLANE_API void init_lbsink_ctx(const quillane_listbox_ctx_ops *ops, void *ctx) {
+    g_has_ctx_ops = ops != nullptr;
+    g_has_ops = false;
+    if (ops) g_ctx_ops = *ops;
+    g_ctx = ctx;
+    record("init_lbsink_ctx");
+}
+QUILLANE_API void quillane_version(int32_t *major, int32_t *minor, int32_t *revision) {
+    *major = QUILLANE_VERSION_MAJOR;
+    *minor = QUILLANE_VERSION_MINOR;
+    *revision = QUILLANE_VERSION_REVISION;
+}
+// The stand-in never fails.
+QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_length) {
+    for (int32_t i = 0; i < length; ++i)
+        text[i] = ' ';
+    *text_length = 0;
+}
+QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, double *time) {
+    *points = 60;
+    *time = 600.0 * *n;
 }
 
 }  // extern "C"

@@ -76,7 +76,7 @@ class StartUpTest : public QObject {
         QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("out.txt"), true)),
                  StartUp::kRunning);
         QVERIFY(prompts.warnings.isEmpty());
-        QVERIFY(sameLines(record_.names(), {"init_lbsink", "init_lbhandle", "init_namwr",
+        QVERIFY(sameLines(record_.names(), {"init_lbsink_ctx", "init_lbhandle", "init_namwr",
                                             "setplotfile", "initcommons"}));
         const QStringList lines = record_.lines();
         const QString out = QDir::toNativeSeparators(path(QStringLiteral("out.txt")));

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "scan_files.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -80,14 +82,8 @@ QByteArray readFile(const QString &path) {
 }
 
 QByteArray scanFileContent(int number) {
-    QByteArray content = "Scan " + QByteArray::number(number) + " of a test cell\r\n";
-    content += "R 1 2 3 " + QByteArray::number(number * 600) + "\r\n";
-    for (int i = 0; i < 60; ++i) {
-        const double r = 6.0 + 0.01 * i;
-        content += QByteArray::number(r, 'f', 4) + " " +
-                   QByteArray::number(0.1 * i + number, 'f', 4) + "\r\n";
-    }
-    return content;
+    return QByteArray::fromStdString(
+        quillane::test_support::scan_text(quillane::test_support::small_scan(number)));
 }
 
 void quietOffscreenNotes() {

@@ -13,6 +13,7 @@
 #include "LibraryBinding.h"
 #include "MainWindow.h"
 #include "TextPane.h"
+#include "session.h"
 #include "test_support.h"
 
 using namespace quillane::frontend;
@@ -36,6 +37,7 @@ class TextPaneTest : public QObject {
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<AppState> state_;
     std::unique_ptr<RecordingPrompts> prompts_;
+    std::unique_ptr<quillane::session::Session> session_;
     std::unique_ptr<MainWindow> window_;
 
     void makeWindow(const QStringList &printers, const QString &defaultPrinter) {
@@ -43,7 +45,8 @@ class TextPaneTest : public QObject {
         state_->PrinterNames = printers;
         state_->DefaultPrinterName = defaultPrinter;
         prompts_ = std::make_unique<RecordingPrompts>();
-        window_ = std::make_unique<MainWindow>(*state_, library_, *prompts_);
+        session_ = std::make_unique<quillane::session::Session>(library_.exports());
+        window_ = std::make_unique<MainWindow>(*state_, *session_, *prompts_);
         window_->load();
     }
 

@@ -5,7 +5,6 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "AppState.h"
 #include "DataSetTimesDialog.h"
 #include "TextFormat.h"
 #include "test_support.h"
@@ -17,16 +16,18 @@ class TimesDialogTest : public QObject {
     Q_OBJECT
 
   private:
-    static AppState activeSets(int count) {
-        AppState state;
-        state.NumActive = count;
-        state.NumFilesRead = count;
+    // The files and times of `count` active sets, as the session gives them.
+    struct Sets {
+        std::vector<QString> names;
+        std::vector<double> times = std::vector<double>(50, 0.0);
+    };
+    static Sets activeSets(int count) {
+        Sets sets;
         for (int k = 1; k <= count; ++k) {
-            state.ActiveSetTable[k] = k;
-            state.DataFileNames[k] = QStringLiteral("/d/S%1.RA1").arg(k, 5, 10, QLatin1Char('0'));
-            state.DataSetTimes[k] = 600.0 * k;
+            sets.names.push_back(QStringLiteral("/d/S%1.RA1").arg(k, 5, 10, QLatin1Char('0')));
+            sets.times[static_cast<size_t>(k - 1)] = 600.0 * k;
         }
-        return state;
+        return sets;
     }
 
   private slots:
@@ -51,13 +52,13 @@ class TimesDialogTest : public QObject {
     }
 
     void theBoxesShowTheTimesAndTheLabelsNumberAndName() {
-        AppState state = activeSets(3);
-        state.DataFileNames[2] = QStringLiteral("/data/c/S0000002.RA1");  // 20 characters
-        state.DataSetTimes[1] = 3600.0;
-        state.DataSetTimes[2] = 2.5;
-        state.DataSetTimes[3] = 0.05;
+        Sets sets = activeSets(3);
+        sets.names[1] = QStringLiteral("/data/c/S0000002.RA1");  // 20 characters
+        sets.times[0] = 3600.0;
+        sets.times[1] = 2.5;
+        sets.times[2] = 0.05;
         RecordingPrompts prompts;
-        DataSetTimesDialog dialog(state, prompts);
+        DataSetTimesDialog dialog(sets.names, sets.times, prompts);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Set Dataset Times"));
         QCOMPARE(dialog.timeBox(1)->text(), QStringLiteral("  3.60000E+03"));
         QCOMPARE(dialog.timeBox(2)->text(), QStringLiteral("  2.500000"));
@@ -69,25 +70,29 @@ class TimesDialogTest : public QObject {
 
     void pagesAreCutToTheActiveSets() {
         RecordingPrompts prompts;
-        DataSetTimesDialog ten(activeSets(10), prompts);
+        const Sets s10 = activeSets(10);
+        DataSetTimesDialog ten(s10.names, s10.times, prompts);
         QCOMPARE(ten.tabs()->count(), 1);
         QCOMPARE(ten.tabs()->tabText(0), QStringLiteral("1 - 10"));
-        DataSetTimesDialog eleven(activeSets(11), prompts);
+        const Sets s11 = activeSets(11);
+        DataSetTimesDialog eleven(s11.names, s11.times, prompts);
         QCOMPARE(eleven.tabs()->count(), 2);
         QCOMPARE(eleven.tabs()->tabText(1), QStringLiteral("11 - 11"));
-        DataSetTimesDialog many(activeSets(23), prompts);
+        const Sets s23 = activeSets(23);
+        DataSetTimesDialog many(s23.names, s23.times, prompts);
         QCOMPARE(many.tabs()->count(), 3);
         QCOMPARE(many.tabs()->tabText(0), QStringLiteral("1 - 10"));
         QCOMPARE(many.tabs()->tabText(1), QStringLiteral("11 - 20"));
         QCOMPARE(many.tabs()->tabText(2), QStringLiteral("21 - 23"));
-        DataSetTimesDialog all(activeSets(50), prompts);
+        const Sets s50 = activeSets(50);
+        DataSetTimesDialog all(s50.names, s50.times, prompts);
         QCOMPARE(all.tabs()->tabText(4), QStringLiteral("41 - 50"));
     }
 
     void aBadTimeIsReportedByNumberAndKeepsTheDialogOpen() {
-        AppState state = activeSets(12);
+        const Sets sets = activeSets(12);
         RecordingPrompts prompts;
-        DataSetTimesDialog dialog(state, prompts);
+        DataSetTimesDialog dialog(sets.names, sets.times, prompts);
         dialog.show();
         dialog.timeBox(1)->setText(QStringLiteral("100"));
         dialog.timeBox(3)->setText(QStringLiteral("12a"));
@@ -99,7 +104,7 @@ class TimesDialogTest : public QObject {
         QVERIFY(dialog.isVisible());
         QVERIFY(dialog.result() != QDialog::Accepted);
         QCOMPARE(dialog.focusWidget(), dialog.timeBox(3));
-        QCOMPARE(dialog.times()[1], 600.0);  // nothing handed back yet
+        QCOMPARE(dialog.times()[0], 600.0);  // nothing handed back yet
 
         dialog.timeBox(3)->setText(QStringLiteral("7"));
         dialog.accept();
@@ -110,17 +115,17 @@ class TimesDialogTest : public QObject {
     }
 
     void okHandsBackEveryTimeAndKeepsTheRest() {
-        AppState state = activeSets(3);
-        state.DataSetTimes[4] = 99.0;  // beyond the active sets: passed on unchanged
+        Sets sets = activeSets(3);
+        sets.times[3] = 99.0;  // beyond the active sets: passed on unchanged
         RecordingPrompts prompts;
-        DataSetTimesDialog dialog(state, prompts);
+        DataSetTimesDialog dialog(sets.names, sets.times, prompts);
         dialog.timeBox(2)->setText(QStringLiteral(" 1.5E+03 "));
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(prompts.warnings.isEmpty());
-        QCOMPARE(dialog.times()[1], 600.0);
-        QCOMPARE(dialog.times()[2], 1500.0);
-        QCOMPARE(dialog.times()[4], 99.0);
+        QCOMPARE(dialog.times()[0], 600.0);
+        QCOMPARE(dialog.times()[1], 1500.0);
+        QCOMPARE(dialog.times()[3], 99.0);
     }
 };
 

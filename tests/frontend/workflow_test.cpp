@@ -135,6 +135,7 @@ class WorkflowTest : public QObject {
 
     MainWindow &window() { return *startUp_->window(); }
     AppState &state() { return startUp_->state(); }
+    quillane::session::Session &session() { return *startUp_->session(); }
     Plotit *viewer() { return startUp_->viewer()->plotWindow(); }
     QByteArray report() const { return readFile(report_); }
 
@@ -255,8 +256,8 @@ class WorkflowTest : public QObject {
         QCOMPARE(prompts_.beeps, 1);  // the sequence ends at the missing 00013.RA1
         QVERIFY(prompts_.warnings.isEmpty());
         QCOMPARE(state().NumFilesRead, kScans);
-        QCOMPARE(state().NumActive, kScans);
-        QCOMPARE(state().RefSet, kScans);
+        QCOMPARE(session().active_count(), kScans);
+        QCOMPARE(session().suggested_reference(), kScans);
 
         const QByteArray text = report();
         QCOMPARE(countOf(text, " This was file "), kScans);
@@ -270,7 +271,7 @@ class WorkflowTest : public QObject {
         }
         QVERIFY(text.contains("  Number of Selected Data sets is:          12"));
         // The full range found over all scans.
-        QVERIFY(state().FullXLow < kLowLimit && state().FullXHigh > kHighLimit);
+        QVERIFY(session().full_range().low < kLowLimit && session().full_range().high > kHighLimit);
         for (const char *name : {"SetLimits", "PlotDummy1", "GetNewTimes", "SetupDiffer"})
             QVERIFY2(enabled(name), name);
         for (const char *name : {"FitIt", "PlotdCdX_X", "PlotDummy2"})
@@ -295,7 +296,7 @@ class WorkflowTest : public QObject {
         QVERIFY(QString::fromStdString(raw.heading2)
                     .startsWith(QStringLiteral("Data sets: 1, 2, 3, 4, 5, 6, 7, 8, 9,10,11,12")));
         QVERIFY(enabled("FitIt"));
-        QCOMPARE(state().LimitsMode, int16_t(kTrue));
+        QVERIFY(session().limits_mode());
 
         Plotit &plot = *viewer();
         QCoreApplication::processEvents();
@@ -308,20 +309,20 @@ class WorkflowTest : public QObject {
         clickOnThePlot(Qt::AltModifier, kHighLimit);
         QVERIFY2(prompts_.warnings.isEmpty(), qPrintable(prompts_.warnings.value(0).text));
 
-        QVERIFY2(std::fabs(state().XLow - kLowLimit) <= pixelWidth(),
-                 qPrintable(QString::number(state().XLow)));
-        QVERIFY2(std::fabs(state().XHigh - kHighLimit) <= pixelWidth(),
-                 qPrintable(QString::number(state().XHigh)));
+        QVERIFY2(std::fabs(session().limits().low - kLowLimit) <= pixelWidth(),
+                 qPrintable(QString::number(session().limits().low)));
+        QVERIFY2(std::fabs(session().limits().high - kHighLimit) <= pixelWidth(),
+                 qPrintable(QString::number(session().limits().high)));
         double libLow = 0, libHigh = 0;
-        startUp_->library().getxirange(libLow, libHigh);
-        QCOMPARE(libLow, state().XLow);
-        QCOMPARE(libHigh, state().XHigh);
+        startUp_->library().exports().getxirange(&libLow, &libHigh);
+        QCOMPARE(libLow, session().limits().low);
+        QCOMPARE(libHigh, session().limits().high);
 
         const QImage image = plot.renderImage();
-        QVERIFY(limitLineAt(image, scale, state().XLow));
-        QVERIFY(limitLineAt(image, scale, state().XHigh));
-        QVERIFY(!limitLineAt(image, scale, state().FullXLow + 0.5));
-        QVERIFY(!limitLineAt(image, scale, state().FullXHigh - 0.5));
+        QVERIFY(limitLineAt(image, scale, session().limits().low));
+        QVERIFY(limitLineAt(image, scale, session().limits().high));
+        QVERIFY(!limitLineAt(image, scale, session().full_range().low + 0.5));
+        QVERIFY(!limitLineAt(image, scale, session().full_range().high - 0.5));
         QVERIFY(!limitLineAt(image, scale, (kLowLimit + kHighLimit) / 2));
     }
 
@@ -331,7 +332,7 @@ class WorkflowTest : public QObject {
         const qsizetype before = report().size();
         trigger("FitIt");
         QCOMPARE(dialogsShown_, QStringList{QStringLiteral("ChooseRefSet")});
-        QCOMPARE(state().RefSet, kScans);
+        QCOMPARE(session().fit_reference(), kScans);
         const QByteArray fit = report().mid(before);
 
         // The limits were applied and each set differentiated before matching.
@@ -374,14 +375,15 @@ class WorkflowTest : public QObject {
             const PlotData plot = expectKept(QString::fromLatin1(p.command));
             QCOMPARE(QString::fromStdString(plot.x_label), QString::fromLatin1(p.xLabel));
             QCOMPARE(QString::fromStdString(plot.y_label), QString::fromLatin1(p.yLabel));
-            QCOMPARE(state().LimitsMode, int16_t(kFalse));
+            QVERIFY(!session().limits_mode());
             // All twelve series are drawn, inside the limits just set.
             for (int series = 1; series <= kScans; ++series)
                 QVERIFY2(!seriesY(plot, series).isEmpty(), p.command);
             if (QByteArray(p.command) != "PlotdCdX_C") {
                 for (double x : seriesX(plot, 1)) {
-                    QVERIFY2(x >= state().XLow - 0.01 && x <= state().XHigh + 0.01,
-                             qPrintable(QString::number(x)));
+                    QVERIFY2(
+                        x >= session().limits().low - 0.01 && x <= session().limits().high + 0.01,
+                        qPrintable(QString::number(x)));
                 }
             }
         }
@@ -391,7 +393,7 @@ class WorkflowTest : public QObject {
         dialogsShown_.clear();
         trigger("PlotRMS");
         QCOMPARE(dialogsShown_, QStringList{QStringLiteral("RMSvsTime")});
-        QCOMPARE(state().RefSet, kScans);
+        QCOMPARE(session().fit_reference(), kScans);
         const PlotData rms = expectKept(QStringLiteral("RMS vs Time"));
         QCOMPARE(QString::fromStdString(rms.y_label), QStringLiteral("RMS Devs"));
         QVERIFY(QString::fromStdString(rms.heading2).contains(QStringLiteral("Ref. set: 12")));
@@ -454,8 +456,7 @@ class WorkflowTest : public QObject {
         // The x values are the reference scan's positions inside the limits.
         const QList<double> xs = seriesX(devs, 1);
         for (double x : xs)
-            QVERIFY(x >= state().XLow - 0.01 && x <= state().XHigh);
-        QCOMPARE(state().ChoosingForDeviations, int16_t(kFalse));
+            QVERIFY(x >= session().limits().low - 0.01 && x <= session().limits().high);
 
         // The graphs agree with each other: over the reference scan's N
         // points, the variance is the RMS squared times N - 1 (no offsets),
@@ -504,12 +505,12 @@ class WorkflowTest : public QObject {
         QVERIFY(seriesY(devs, 3).isEmpty());
     }
 
-    void positionOffsetsAgainstTimePutTheReferenceSetBack() {
+    void positionOffsetsAgainstTimeLeaveTheFitsReferenceSet() {
         refSetToChoose_ = 6;
         dialogsShown_.clear();
         trigger("PlotPOffset");
         QCOMPARE(dialogsShown_, QStringList{QStringLiteral("ChooseRefSet")});
-        QCOMPARE(state().RefSet, kScans);
+        QCOMPARE(session().fit_reference(), kScans);
         const PlotData offsets = expectKept(QStringLiteral("Position Offsets vs Time"));
         QVERIFY(QString::fromStdString(offsets.heading2).contains(QStringLiteral("Ref. set:  6")));
         QCOMPARE(QString::fromStdString(offsets.y_label), QStringLiteral("XI Offset in cm^2"));
@@ -542,17 +543,17 @@ class WorkflowTest : public QObject {
 
         const double newLow = 20.0;
         clickOnThePlot(Qt::ControlModifier, newLow);
-        QVERIFY(std::fabs(state().XLow - newLow) <= pixelWidth());
+        QVERIFY(std::fabs(session().limits().low - newLow) <= pixelWidth());
         QVERIFY(!enabled("PlotDummy2"));
 
         trigger("FitIt");
         QVERIFY(enabled("PlotDummy2"));
         // The limits plot is still on show after the fit: a limit marked
         // now changes the points again.
-        QCOMPARE(state().LimitsMode, int16_t(kTrue));
+        QVERIFY(session().limits_mode());
         const double newHigh = 25.0;
         clickOnThePlot(Qt::AltModifier, newHigh);
-        QVERIFY(std::fabs(state().XHigh - newHigh) <= pixelWidth());
+        QVERIFY(std::fabs(session().limits().high - newHigh) <= pixelWidth());
         for (const char *name : {"PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
             QVERIFY2(!enabled(name), name);
 
@@ -561,13 +562,14 @@ class WorkflowTest : public QObject {
         const PlotData devs = expectKept(QStringLiteral("Deviations after the new fit"));
         const QList<double> xs = seriesX(devs, 1);
         QVERIFY(!xs.isEmpty());
-        QVERIFY2(xs.first() >= state().XLow && xs.last() <= state().XHigh, qPrintable(joined(xs)));
+        QVERIFY2(xs.first() >= session().limits().low && xs.last() <= session().limits().high,
+                 qPrintable(joined(xs)));
     }
 
     void slopePlotsStillWorkWithAScanLeftOut() {
         excludedRows_ = {0};  // the first scan, furthest from equilibrium
         trigger("GetDataFiles");
-        QCOMPARE(state().NumActive, kScans - 1);
+        QCOMPARE(session().active_count(), kScans - 1);
         QVERIFY(!enabled("PlotDummy2"));
         refSetToChoose_ = kScans - 1;
         trigger("FitIt");

@@ -1,5 +1,8 @@
 #include "viewer_test_support.h"
 
+#include "plot_file.h"
+#include "tick_rounding.h"
+
 #include <QFile>
 #include <cmath>
 #include <cstdio>
@@ -7,44 +10,7 @@
 namespace viewer_test {
 
 void tickRound(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals) {
-    const double a = lo, b = hi;
-    if (!(b > a)) {
-        out_lo = lo;
-        out_hi = hi;
-        n_intervals = 1;
-        return;
-    }
-    double step = std::pow(10.0, std::trunc(std::log10((b - a) / 3.0)));
-    bool halved = false, doubled = false;
-    double low = 0.0, high = 0.0;
-    long n = 0;
-    for (int pass = 0; pass < 200; ++pass) {
-        low = std::trunc(a / step) * step;
-        const double margin = step / 5.0;
-        for (;;) {
-            if (low > a - margin && (low - step) * low > 0.0) low -= step;
-            if (low <= a) break;
-            low -= step;
-        }
-        high = std::trunc(b / step) * step;
-        if (b + margin > high && (high + step) * high > 0.0) high += step;
-        n = static_cast<long>(std::trunc((high - low) / step + 0.5));
-        if (n < 5) {
-            step /= 2.0;
-            halved = true;
-            continue;
-        }
-        if (n < 10 || (halved && doubled)) break;
-        step *= 2.0;
-        doubled = true;
-    }
-    if (high < b) {
-        ++n;
-        high += step;
-    }
-    out_lo = static_cast<float>(low);
-    out_hi = static_cast<float>(high);
-    n_intervals = static_cast<int32_t>(n);
+    quillane::tick_round_float(lo, hi, out_lo, out_hi, n_intervals);
 }
 
 quillane::viewer::TickRounder tickRounder() {
@@ -54,51 +20,31 @@ quillane::viewer::TickRounder tickRounder() {
 }
 
 QString plotNumber(float value) {
-    if (value == 0.0f) return QStringLiteral("%1    ").arg(QStringLiteral("0.00000"), 10);
-    char text[64];
-    std::snprintf(text, sizeof text, "%.5e", static_cast<double>(value));
-    const double rounded = std::strtod(text, nullptr);
-    const double magnitude = std::fabs(rounded);
-    if (magnitude >= 0.1 && magnitude < 1.0e6) {
-        int digits = 0;  // digits before the point
-        while (digits < 6 && magnitude >= std::pow(10.0, digits))
-            ++digits;
-        const int decimals = 6 - digits;
-        if (decimals == 0) {
-            std::snprintf(text, sizeof text, "%.0f.", rounded);
-        } else {
-            std::snprintf(text, sizeof text, "%.*f", decimals, rounded);
-        }
-        return QStringLiteral("%1    ").arg(QString::fromLatin1(text), 10);
-    }
-    std::snprintf(text, sizeof text, "%.6E", rounded);
-    return QStringLiteral("%1").arg(QString::fromLatin1(text), 14);
+    return QString::fromStdString(quillane::plot_number(value));
 }
 
+// The library's own writer forms the text, with the stamp the test gives.
 QByteArray plotFileText(const PlotFileContent &content) {
-    const QString crlf = QStringLiteral("\r\n");
-    QString text;
-    if (content.delete_marker) {
-        text += " " + content.heading.left(79).leftJustified(79) + "!" + crlf;
-    } else {
-        QString heading = content.heading;
-        while (heading.endsWith(' '))
-            heading.chop(1);
-        text += " " + heading + crlf;
+    quillane::PlotState plot;
+    plot.plot_heading = content.heading.toStdString();
+    plot.plot_heading2 = content.heading2.toStdString();
+    plot.plot_xlabel = content.x_label.toStdString();
+    plot.plot_ylabel = content.y_label.toStdString();
+    for (const FilePoint &p : content.points)
+        plot.plot_points.push_back(
+            {p.x, p.y, 0.0f, static_cast<uint8_t>(static_cast<int8_t>(p.code))});
+    std::string text =
+        quillane::format_plot_file(plot, content.delete_marker, content.stamp.toStdString());
+    if (content.count_override >= 0) {
+        // Line 5 says how many records follow; a test may make it lie.
+        size_t at = 0;
+        for (int line = 0; line < 4; ++line)
+            at = text.find("\r\n", at) + 2;
+        const size_t end = text.find("\r\n", at);
+        text.replace(at, end - at,
+                     quillane::plot_count_line(static_cast<size_t>(content.count_override)));
     }
-    text += " " + content.heading2.left(79).leftJustified(79) + content.stamp.leftJustified(25) + crlf;
-    for (const QString &label : {content.x_label, content.y_label}) {
-        const QString trimmed = label.trimmed();
-        text += " " + (trimmed.isEmpty() ? QString(80, ' ') : trimmed) + crlf;
-    }
-    const int count =
-        content.count_override >= 0 ? content.count_override : static_cast<int>(content.points.size());
-    text += QStringLiteral(" %1").arg(count, 15) + crlf;
-    for (const FilePoint &p : content.points) {
-        text += "  " + plotNumber(p.x) + " " + plotNumber(p.y) + " " + plotNumber(0.0f) + " " +
-                QStringLiteral("%1").arg(p.code, 5) + crlf;
-    }
-    return text.toLatin1();
+    return QByteArray::fromStdString(text);
 }
 
 void writePlotFile(const QString &path, const PlotFileContent &content) {
@@ -134,17 +80,23 @@ RecordingHost::RecordingHost(const QString &folder)
       temp_file(QDir(folder).filePath(QStringLiteral("~kestrl~.tmp"))),
       work_dir(folder + "/") {}
 
-void RecordingHost::setxirange(double low, double high) {
-    calls << QStringLiteral("setxirange %1 %2").arg(low).arg(high);
+// Applies the limits as the session does: refused unless low < high.
+quillane::viewer::LimitChange RecordingHost::applyLimits(double low, double high) {
+    calls << QStringLiteral("applyLimits %1 %2").arg(low).arg(high);
+    quillane::viewer::LimitChange change;
+    if (!(low < high)) {
+        change.refusal = QStringLiteral("Error Setting Data Limits! This would remove all data.");
+        return change;
+    }
+    x_low = low;
+    x_high = high;
+    change.applied = true;
+    change.spanOk = span_ok;
+    return change;
 }
 
-bool RecordingHost::set_lim_indices_vb() {
-    calls << "set_lim_indices_vb";
-    return span_ok;
-}
-
-void RecordingHost::tkrnd2(float lo, float hi, float &out_lo, float &out_hi, int32_t &n) {
-    tickRound(lo, hi, out_lo, out_hi, n);
+void RecordingHost::tickRound(float lo, float hi, float &out_lo, float &out_hi, int32_t &n) {
+    viewer_test::tickRound(lo, hi, out_lo, out_hi, n);
 }
 
 void RecordingHost::printerChosen(int index, const QString &name) {

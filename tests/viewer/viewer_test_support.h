@@ -1,6 +1,6 @@
-// Shared by the viewer tests: the tick rounding, plot files written in the
-// library's layout, a host that records what the viewer asks of it, and a
-// scratch folder that is the current folder while a test runs.
+// Shared by the viewer tests: the library's tick rounding, plot files written
+// by the library's writer, a host that records what the viewer asks of it,
+// and a scratch folder that is the current folder while a test runs.
 #pragma once
 
 #include <QDir>
@@ -14,7 +14,7 @@
 
 namespace viewer_test {
 
-// The axis tick rounding rule, as the library implements it (tkrnd2).
+// The library's axis tick rounding rule (tkrnd2).
 void tickRound(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals);
 quillane::viewer::TickRounder tickRounder();
 
@@ -65,13 +65,9 @@ class RecordingHost : public quillane::viewer::ViewerHost {
 
     double xLow() const override { return x_low; }
     double xHigh() const override { return x_high; }
-    void setXLow(double value) override { x_low = value; }
-    void setXHigh(double value) override { x_high = value; }
     bool limitsMode() const override { return limits_mode; }
-    void setxirange(double low, double high) override;
-    bool set_lim_indices_vb() override;
-    void TRANSFER_DATA() override { calls << "TRANSFER_DATA"; }
-    void tkrnd2(float lo, float hi, float &out_lo, float &out_hi, int32_t &n) override;
+    quillane::viewer::LimitChange applyLimits(double low, double high) override;
+    void tickRound(float lo, float hi, float &out_lo, float &out_hi, int32_t &n) override;
     void showSpanWarning() override { calls << "ShowSpanWarning"; }
     QString plotFileName() const override { return plot_file; }
     QString tempPlotFileName() const override { return temp_file; }

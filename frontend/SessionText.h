@@ -1,0 +1,20 @@
+// Texts between the front end (QString) and the session (8-bit strings as the
+// file system spells names).
+#pragma once
+
+#include <string>
+
+#include <QFile>
+#include <QString>
+
+namespace quillane::frontend {
+
+inline std::string toSession(const QString &text) {
+    return QFile::encodeName(text).toStdString();
+}
+
+inline QString fromSession(const std::string &text) {
+    return QFile::decodeName(QByteArray::fromStdString(text));
+}
+
+}  // namespace quillane::frontend
