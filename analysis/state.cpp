@@ -48,6 +48,9 @@ void init_commons(State &s, bool echo) {
     s.deriv_valid.fill(0);
     s.xi_mode = true;
     s.confidence_level = 95.0;
+    s.exact_f = false;
+    s.assessment_settings = AssessmentSettings{};
+    s.assessment = AssessmentResults{};
     s.max_data_sets = kMaxDataSets;
     s.plot_subtitle = outfile_heading(s, " for Fits with:");
 }

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "assessment_state.h"
 #include "fit_results.h"
 #include "plot_state.h"
 #include "quillane.h"
@@ -90,6 +91,9 @@ struct State {
     bool write_plot_files = true;
     bool delete_plot_files = true;
     double confidence_level = 95.0;
+    // F critical values from the exact quantile of the F distribution
+    // instead of the closed-form approximation.
+    bool exact_f = false;
     int32_t max_data_sets = kMaxDataSets;
 
     // ---- list box ----
@@ -110,6 +114,8 @@ struct State {
     // ---- results of the later stages ----
     FitResults fit;
     PlotState plot;
+    AssessmentSettings assessment_settings;
+    AssessmentResults assessment;  // of the last equilibrium assessment
 };
 
 // The process-wide instance behind the C interface.
