@@ -43,8 +43,7 @@ ScanComparison compare_with_latest(const State &s, const AssessmentResults &a, i
     c.dof_deviations = n - 1;
     c.dof_noise = noise.dof;
     std::string why;
-    c.f_critical =
-        critical_f(s, c.dof_deviations, c.dof_noise, s.confidence_level / 100.0, &why);
+    c.f_critical = critical_f(s, c.dof_deviations, c.dof_noise, s.confidence_level / 100.0, &why);
     if (!why.empty()) return c;
     c.tested = true;
     c.same = c.variance <= c.f_critical * c.noise_variance;
@@ -148,17 +147,16 @@ std::vector<std::string> forecast_lines(const Forecast &f) {
     lines.push_back(" Forecast from" + ftn::int_field(f.pairs, 3) +
                     " distances to the latest scan, one exponential approach:");
     lines.push_back(" tau =" + ftn::fixed(f.tau_s / 3600.0, 10, 3) + " h +-" +
-                    ftn::fixed(f.tau_error_s / 3600.0, 9, 3) +
-                    " h   remaining distance at t = 0:" + ftn::sci(f.amplitude, 11, 4) + " +-" +
-                    ftn::sci(f.amplitude_error, 10, 3));
-    lines.push_back(" Equilibrium when the remaining distance falls below" +
-                    ftn::sci(f.threshold, 11, 4) +
-                    (f.threshold_is_noise ? " (what the F test tells from the noise)"
-                                          : " (the tolerance)"));
-    lines.push_back(" Equilibrium expected at t =" + ftn::fixed(f.equilibrium_time_s / 3600.0, 10, 3) +
-                    " h," + ftn::fixed(100.0 * f.confidence, 6, 2) + "% interval" +
-                    ftn::fixed(f.interval_lo_s / 3600.0, 10, 3) + " to" +
-                    ftn::fixed(f.interval_hi_s / 3600.0, 10, 3) + " h");
+                    ftn::fixed(f.tau_error_s / 3600.0, 9, 3) + " h   remaining distance at t = 0:" +
+                    ftn::sci(f.amplitude, 11, 4) + " +-" + ftn::sci(f.amplitude_error, 10, 3));
+    lines.push_back(
+        " Equilibrium when the remaining distance falls below" + ftn::sci(f.threshold, 11, 4) +
+        (f.threshold_is_noise ? " (what the F test tells from the noise)" : " (the tolerance)"));
+    lines.push_back(
+        " Equilibrium expected at t =" + ftn::fixed(f.equilibrium_time_s / 3600.0, 10, 3) + " h," +
+        ftn::fixed(100.0 * f.confidence, 6, 2) + "% interval" +
+        ftn::fixed(f.interval_lo_s / 3600.0, 10, 3) + " to" +
+        ftn::fixed(f.interval_hi_s / 3600.0, 10, 3) + " h");
     return lines;
 }
 
@@ -182,8 +180,7 @@ void write_assessment(const State &s, Log &log) {
         log.file(noise_line(set_and_time(k, s.active_time[k]), a.noise[k]));
     log.file(pooled);
     log.file("");
-    log.file(" Each scan against the latest one," + set_and_time(a.latest, a.latest_time_s) +
-             ":");
+    log.file(" Each scan against the latest one," + set_and_time(a.latest, a.latest_time_s) + ":");
     for (const ScanComparison &c : a.comparisons)
         log.file(comparison_line(c));
     log.file("");

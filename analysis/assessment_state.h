@@ -33,11 +33,11 @@ struct NoiseEstimate {
 // One earlier scan against the latest one: its no-offset variance (RMS^2)
 // against the noise variance of a difference of the two scans.
 struct ScanComparison {
-    int set = 0;       // active set
+    int set = 0;  // active set
     double time_s = 0.0;
-    bool tested = false;  // false: no test could be made (pair not compared or noise unknown)
-    double rms = 0.0;     // no-offset RMS deviation, the latest scan as reference
-    double variance = 0.0;        // rms^2
+    bool tested = false;    // false: no test could be made (pair not compared or noise unknown)
+    double rms = 0.0;       // no-offset RMS deviation, the latest scan as reference
+    double variance = 0.0;  // rms^2
     double noise_variance = 0.0;  // sum of the two scans' noise variances
     int dof_deviations = 0;       // of variance: reference points - 1
     int dof_noise = 0;            // of noise_variance (Satterthwaite)
@@ -50,9 +50,9 @@ enum class VerdictStatus { kUnknown = -1, kApproaching = 0, kReached = 1 };
 
 struct Verdict {
     VerdictStatus status = VerdictStatus::kUnknown;
-    int scan = 0;         // first scan of the indistinguishable block (active set), 0 if none
-    double time_s = 0.0;  // its time
-    double block_s = 0.0;   // time from it to the latest scan
+    int scan = 0;            // first scan of the indistinguishable block (active set), 0 if none
+    double time_s = 0.0;     // its time
+    double block_s = 0.0;    // time from it to the latest scan
     int differing_scan = 0;  // the latest scan that still differs from the latest one, 0 if none
     std::string text;        // the verdict in words, without a leading blank
 };
@@ -63,8 +63,8 @@ struct Forecast {
     int pairs = 0;       // distances fitted
     double tau_s = 0.0, tau_error_s = 0.0;
     double amplitude = 0.0, amplitude_error = 0.0;  // remaining distance at t = 0
-    double remaining = 0.0;      // remaining distance at the latest scan
-    double threshold = 0.0;      // distance below which equilibrium counts as reached
+    double remaining = 0.0;                         // remaining distance at the latest scan
+    double threshold = 0.0;  // distance below which equilibrium counts as reached
     bool threshold_is_noise = true;
     double equilibrium_time_s = 0.0;
     double equilibrium_error_s = 0.0;
@@ -79,9 +79,9 @@ struct AssessmentSettings {
 };
 
 struct AssessmentResults {
-    bool made = false;    // an assessment has been made since initcommons
-    std::string failure;  // why the last one could not be made; empty when it was
-    int sets = 0;         // active sets at the time
+    bool made = false;        // an assessment has been made since initcommons
+    std::string failure;      // why the last one could not be made; empty when it was
+    int sets = 0;             // active sets at the time
     int span = 0, terms = 0;  // of the local fits behind the noise
     std::array<NoiseEstimate, kAssessmentSets + 1> noise{};  // [1..sets]
     NoiseEstimate pooled;                                    // over all active sets

@@ -241,9 +241,9 @@ Forecast forecast_equilibrium(std::span<const DistancePoint> points, double late
     f.remaining = b;
     const double t_over_tau = latest_time_s / tau;
     f.amplitude = b * std::exp(t_over_tau);
-    f.amplitude_error = f.amplitude * std::sqrt(std::max(
-                                          0.0, c_bb - 2.0 * t_over_tau * c_bt +
-                                                   t_over_tau * t_over_tau * c_tt));
+    f.amplitude_error =
+        f.amplitude *
+        std::sqrt(std::max(0.0, c_bb - 2.0 * t_over_tau * c_bt + t_over_tau * t_over_tau * c_tt));
     if (!std::isfinite(f.amplitude) || !std::isfinite(f.amplitude_error))
         f.amplitude = f.amplitude_error = 0.0;
 
@@ -258,10 +258,10 @@ Forecast forecast_equilibrium(std::span<const DistancePoint> points, double late
                              ", their range " + std::string(ftn::trim(ftn::sci(hi - lo, 10, 2))) +
                              ")");
     if (!(f.tau_error_s <= kMaxTauRelativeError * tau))
-        return refuse(f, "the distances do not determine tau (standard error " +
-                             std::to_string(static_cast<int>(std::lround(100.0 * f.tau_error_s /
-                                                                         tau))) +
-                             " % of tau)");
+        return refuse(
+            f, "the distances do not determine tau (standard error " +
+                   std::to_string(static_cast<int>(std::lround(100.0 * f.tau_error_s / tau))) +
+                   " % of tau)");
 
     // t_eq = t_L + tau (ln B - ln threshold), and its delta-method error; a
     // threshold from the noise is itself an estimate.
@@ -269,9 +269,9 @@ Forecast forecast_equilibrium(std::span<const DistancePoint> points, double late
     f.equilibrium_time_s = latest_time_s + tau * log_ratio;
     const double d_b = tau;
     const double d_t = tau * log_ratio;
-    f.equilibrium_error_s = std::sqrt(
-        std::max(0.0, d_b * d_b * c_bb + 2.0 * d_b * d_t * c_bt + d_t * d_t * c_tt +
-                          tau * tau * std::max(threshold_in.log_variance, 0.0)));
+    f.equilibrium_error_s =
+        std::sqrt(std::max(0.0, d_b * d_b * c_bb + 2.0 * d_b * d_t * c_bt + d_t * d_t * c_tt +
+                                    tau * tau * std::max(threshold_in.log_variance, 0.0)));
     const double t = student_t_two_sided(dof, confidence);
     f.interval_lo_s = f.equilibrium_time_s - t * f.equilibrium_error_s;
     f.interval_hi_s = f.equilibrium_time_s + t * f.equilibrium_error_s;

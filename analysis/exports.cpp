@@ -242,8 +242,7 @@ QUILLANE_API void tkrnd2(const float *lo, const float *hi, float *out_lo, float 
 // ---- equilibrium assessment and results for other tools ----
 
 QUILLANE_API void quillane_set_equilibrium_time(const double *seconds) {
-    guarded("quillane_set_equilibrium_time",
-            [&](State &s) { set_equilibrium_block(s, *seconds); });
+    guarded("quillane_set_equilibrium_time", [&](State &s) { set_equilibrium_block(s, *seconds); });
 }
 
 QUILLANE_API void quillane_set_equilibrium_tolerance(const double *tolerance) {
@@ -280,9 +279,8 @@ QUILLANE_API void quillane_noise(const int32_t *set, double *noise, int32_t *dof
     });
 }
 
-QUILLANE_API void quillane_verdict(int32_t *status, int32_t *scan, double *time_s,
-                                   double *block_s, char *text, int32_t length,
-                                   int32_t *text_length) {
+QUILLANE_API void quillane_verdict(int32_t *status, int32_t *scan, double *time_s, double *block_s,
+                                   char *text, int32_t length, int32_t *text_length) {
     guarded("quillane_verdict", [&](State &s) {
         const AssessmentResults &a = s.assessment;
         const Verdict v = a.made ? a.verdict : Verdict{};

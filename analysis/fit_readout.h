@@ -14,8 +14,8 @@ namespace quillane {
 bool fit_is_current(const State &s);
 
 enum class PairStatus {
-    kNotCompared = 0,  // no fit, the diagonal, or a reference set too short
-    kCompared = 1,     // all three fit kinds
+    kNotCompared = 0,    // no fit, the diagonal, or a reference set too short
+    kCompared = 1,       // all three fit kinds
     kNoPositionFit = 2,  // kinds 1 and 2 only: every slope of the reference set is the same
 };
 

@@ -29,8 +29,8 @@ TEST(ExactFQuantile, ShowsTheApproximationTwoAndAHalfPercentHighAtFourDegreesOfF
 }
 
 TEST(ExactFQuantile, RefusesTheSameArgumentsWithTheSameMessages) {
-    for (const auto &[n, m, P] : {std::tuple{10, 10, 0.5}, {10, 10, 1.0}, {0, 5, 0.95},
-                                  {5, -1, 0.95}}) {
+    for (const auto &[n, m, P] :
+         {std::tuple{10, 10, 0.5}, {10, 10, 1.0}, {0, 5, 0.95}, {5, -1, 0.95}}) {
         std::string approximate, exact;
         EXPECT_EQ(fstat(n, m, P, &approximate), 0.0);
         EXPECT_EQ(fstat_exact(n, m, P, &exact), 0.0);
