@@ -15,11 +15,6 @@ namespace quillane {
 
 namespace {
 
-int points_of(const State &s, int k) {
-    if (s.active_start[k] < 1 || s.active_end[k] > kMaxPoints) return 0;
-    return std::max(s.active_end[k] - s.active_start[k] + 1, 0);
-}
-
 // Active sets 1..sets in the order of their times.
 std::vector<int> time_order(const State &s, int sets) {
     std::vector<int> order(static_cast<size_t>(sets));
@@ -34,7 +29,7 @@ ScanComparison compare_with_latest(const State &s, const AssessmentResults &a, i
     c.set = set;
     c.time_s = s.active_time[set];
     const int latest = a.latest;
-    const int n = points_of(s, latest);
+    const int n = active_set_points(s, latest);
     const NoiseEstimate noise = difference_noise(a.noise[latest], a.noise[set]);
     if (!pair_comparable(s, latest, set) || !noise.known() || n < 2) return c;
     c.rms = s.fit.pair_rms(1, latest, set);
@@ -60,7 +55,7 @@ Threshold forecast_threshold(const State &s, const AssessmentResults &a) {
         t.from_noise = false;
         return t;
     }
-    const int n = points_of(s, a.latest);
+    const int n = active_set_points(s, a.latest);
     if (!a.pooled.known() || n < 2 || a.sets < 1) return t;
     NoiseEstimate typical = a.pooled;
     typical.dof = std::max(1, a.pooled.dof / a.sets);

@@ -9,15 +9,10 @@ namespace quillane {
 
 namespace {
 
-int points_of(const State &s, int k) {
-    if (s.active_start[k] < 1 || s.active_end[k] > kMaxPoints) return 0;
-    return std::max(s.active_end[k] - s.active_start[k] + 1, 0);
-}
-
 // The position fit's determinant, formed from the reference set's slopes in
 // the order the fit forms it, so that it vanishes exactly when the fit's did.
 bool position_fit_solvable(const State &s, int ref) {
-    const int n = points_of(s, ref);
+    const int n = active_set_points(s, ref);
     double sum = 0.0, sum_sq = 0.0;
     for (int m = 0; m < n; ++m) {
         const double a = s.active_points[s.active_start[ref] + m].work;
@@ -40,7 +35,7 @@ PairReadout read_pair(const State &s, int ref, int cmp) {
     if (ref < 1 || ref > sets || cmp < 1 || cmp > sets || ref == cmp) return p;
     if (!fit_is_current(s) || !pair_comparable(s, ref, cmp)) return p;
     const FitResults &r = s.fit;
-    p.points = points_of(s, ref);
+    p.points = active_set_points(s, ref);
     const bool solved = position_fit_solvable(s, ref);
     p.status = solved ? PairStatus::kCompared : PairStatus::kNoPositionFit;
     const int kinds = solved ? kFitKinds : 2;
@@ -59,7 +54,7 @@ SetReadout read_active_set(const State &s, int k) {
     if (k < 1 || k > active_set_count(s)) return out;
     out.data_set = s.active_sets[k];
     out.time_s = s.active_time[k];
-    out.points = points_of(s, k);
+    out.points = active_set_points(s, k);
     return out;
 }
 

@@ -40,17 +40,13 @@ std::array<NoiseEstimate, kAssessmentSets + 1> active_set_noise(const State &s) 
     const int span = std::max(s.differ_span, 1);
     const int degree = std::clamp(s.differ_terms, 1, 3);
     const int sets = std::min(active_set_count(s), kAssessmentSets);
-    auto points_of = [&](int k) {
-        if (s.active_start[k] < 1 || s.active_end[k] > kMaxPoints) return 0;
-        return std::max(s.active_end[k] - s.active_start[k] + 1, 0);
-    };
     int largest = 0;
     for (int k = 1; k <= sets; ++k)
-        largest = std::max(largest, points_of(k));
+        largest = std::max(largest, active_set_points(s, k));
     SlopeWork work;
     work.size_for(largest);
     for (int k = 1; k <= sets; ++k) {
-        const int n = points_of(k);
+        const int n = active_set_points(s, k);
         for (int m = 1; m <= n; ++m) {
             const ActivePoint &p = s.active_points[s.active_start[k] - 1 + m];
             work.x[m] = p.position;

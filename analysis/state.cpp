@@ -66,6 +66,12 @@ int32_t smallest_active_set(const State &s) {
     return smallest;
 }
 
+int active_set_points(const State &s, int k) {
+    if (k < 1 || k > kMaxDataSets) return 0;
+    if (s.active_start[k] < 1 || s.active_end[k] > kMaxPoints) return 0;
+    return std::max(s.active_end[k] - s.active_start[k] + 1, 0);
+}
+
 int32_t first_raw_index(const State &s, int k) {
     int64_t first = 1;
     for (int j = 1; j < k && j <= kMaxDataSets; ++j)

@@ -137,6 +137,10 @@ std::string outfile_heading(const State &s, const char *suffix);
 // there is none.
 int32_t smallest_active_set(const State &s);
 
+// Points of active set k in the active store; 0 when its bounds do not lie
+// inside the store.
+int active_set_points(const State &s, int k);
+
 // First raw-store index of data set k (1-based), from the set point counts.
 int32_t first_raw_index(const State &s, int k);
 
