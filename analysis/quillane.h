@@ -287,9 +287,10 @@ QUILLANE_API void quillane_set_equilibrium_tolerance(const double *tolerance);
 /* How F critical values are found.  exact (in): non-zero = the exact upper
    quantile of the F distribution; 0 (the default) = the closed-form
    approximation (2.5 % high at 4 and 4 degrees of freedom, 1.6 % at 5 and 5,
-   under 0.5 % from 10 and 10 on, far too high with fewer than 4).  The choice applies everywhere:
-   the report's F lines of the next fit_allB use it, and so do the verdict and quillane_pair_result.
-   A change is logged (one line to the output file and the list box). */
+   under 0.5 % from 10 and 10 on, far too high with fewer than 4).  The
+   choice applies everywhere: the report's F lines of the next fit_allB use
+   it, and so do the verdict and quillane_pair_result.  A change is logged
+   (one line to the output file and the list box). */
 QUILLANE_API void quillane_set_exact_f(const int32_t *exact);
 
 /* The settings (out): seconds, the minimum block time in s; tolerance (0 =
