@@ -6,8 +6,10 @@
 #include <exception>
 #include <string>
 
+#include "assessment.h"
 #include "data_plots.h"
 #include "fit_match.h"
+#include "fit_readout.h"
 #include "log.h"
 #include "options.h"
 #include "quillane.h"
@@ -41,6 +43,17 @@ void guarded(const char *operation, F &&body) noexcept {
     } catch (...) {
         report_internal_error(std::string(" Internal error in ") + operation);
     }
+}
+
+// A text handed back as the header describes: `length` bytes, cut or blank
+// padded, and the full length.
+void copy_text(const std::string &value, char *text, int32_t length, int32_t *text_length) {
+    if (text != nullptr && length > 0) {
+        const size_t n = std::min(value.size(), static_cast<size_t>(length));
+        std::memcpy(text, value.data(), n);
+        std::memset(text + n, ' ', static_cast<size_t>(length) - n);
+    }
+    if (text_length != nullptr) *text_length = static_cast<int32_t>(value.size());
 }
 
 }  // namespace
@@ -232,6 +245,111 @@ QUILLANE_API void plt_c_x(void) {
 QUILLANE_API void tkrnd2(const float *lo, const float *hi, float *out_lo, float *out_hi,
                          int32_t *n_intervals) {
     guarded("tkrnd2", [&](State &) { tick_round_float(*lo, *hi, *out_lo, *out_hi, *n_intervals); });
+}
+
+// ---- equilibrium assessment and results for other tools ----
+
+QUILLANE_API void quillane_set_equilibrium_time(const double *seconds) {
+    guarded("quillane_set_equilibrium_time", [&](State &s) { set_equilibrium_block(s, *seconds); });
+}
+
+QUILLANE_API void quillane_set_equilibrium_tolerance(const double *tolerance) {
+    guarded("quillane_set_equilibrium_tolerance",
+            [&](State &s) { set_equilibrium_tolerance(s, *tolerance); });
+}
+
+QUILLANE_API void quillane_set_exact_f(const int32_t *exact) {
+    guarded("quillane_set_exact_f", [&](State &s) { set_exact_f(s, *exact != 0); });
+}
+
+QUILLANE_API void quillane_get_equilibrium_settings(double *seconds, double *tolerance,
+                                                    int32_t *exact, double *confidence) {
+    guarded("quillane_get_equilibrium_settings", [&](State &s) {
+        *seconds = s.assessment_settings.min_block_s;
+        *tolerance = s.assessment_settings.tolerance;
+        *exact = s.exact_f ? 1 : 0;
+        *confidence = s.confidence_level;
+    });
+}
+
+QUILLANE_API void quillane_assess(const int32_t *write_report) {
+    guarded("quillane_assess", [&](State &s) { assess(s, *write_report != 0); });
+}
+
+QUILLANE_API void quillane_noise(const int32_t *set, double *noise, int32_t *dof) {
+    guarded("quillane_noise", [&](State &s) {
+        const AssessmentResults &a = s.assessment;
+        NoiseEstimate e;
+        if (a.made && *set == 0) e = a.pooled;
+        if (a.made && *set >= 1 && *set <= a.sets) e = a.noise[*set];
+        *noise = e.known() ? e.sd() : 0.0;
+        *dof = e.known() ? e.dof : 0;
+    });
+}
+
+QUILLANE_API void quillane_verdict(int32_t *status, int32_t *scan, double *time_s, double *block_s,
+                                   char *text, int32_t length, int32_t *text_length) {
+    guarded("quillane_verdict", [&](State &s) {
+        const AssessmentResults &a = s.assessment;
+        const Verdict v = a.made ? a.verdict : Verdict{};
+        *status = static_cast<int32_t>(v.status);
+        *scan = v.scan;
+        *time_s = v.time_s;
+        *block_s = v.block_s;
+        const std::string why = !a.failure.empty() ? a.failure : "no assessment has been made";
+        copy_text(a.made ? v.text : why, text, length, text_length);
+    });
+}
+
+QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau_s,
+                                    double *tau_error_s, double *amplitude, double *threshold,
+                                    double *equilibrium_time_s, double *interval_s, char *reason,
+                                    int32_t length, int32_t *reason_length) {
+    guarded("quillane_forecast", [&](State &s) {
+        const AssessmentResults &a = s.assessment;
+        const Forecast &f = a.forecast;
+        const bool made = a.made && f.made;
+        *status = made ? 1 : 0;
+        *pairs = a.made ? f.pairs : 0;
+        *tau_s = made ? f.tau_s : 0.0;
+        *tau_error_s = made ? f.tau_error_s : 0.0;
+        *amplitude = made ? f.amplitude : 0.0;
+        *threshold = made ? f.threshold : 0.0;
+        *equilibrium_time_s = made ? f.equilibrium_time_s : 0.0;
+        interval_s[0] = made ? f.interval_lo_s : 0.0;
+        interval_s[1] = made ? f.interval_hi_s : 0.0;
+        std::string why;
+        if (!a.made) why = !a.failure.empty() ? a.failure : "no assessment has been made";
+        if (a.made && !made) why = f.reason;
+        copy_text(why, reason, length, reason_length);
+    });
+}
+
+QUILLANE_API void quillane_pair_result(const int32_t *ref, const int32_t *cmp, int32_t *status,
+                                       int32_t *points, double *variance, double *rms,
+                                       double *y_offset, double *x_offset, double *f_critical) {
+    guarded("quillane_pair_result", [&](State &s) {
+        const PairReadout p = read_pair(s, *ref, *cmp);
+        *status = static_cast<int32_t>(p.status);
+        *points = p.points;
+        for (int k = 1; k <= kFitKinds; ++k) {
+            variance[k - 1] = p.variance[k];
+            rms[k - 1] = p.rms[k];
+            y_offset[k - 1] = p.y_offset[k];
+        }
+        *x_offset = p.x_offset;
+        *f_critical = p.f_critical;
+    });
+}
+
+QUILLANE_API void quillane_active_set(const int32_t *set, int32_t *data_set, double *time_s,
+                                      int32_t *points) {
+    guarded("quillane_active_set", [&](State &s) {
+        const SetReadout r = read_active_set(s, *set);
+        *data_set = r.data_set;
+        *time_s = r.time_s;
+        *points = r.points;
+    });
 }
 
 }  // extern "C"

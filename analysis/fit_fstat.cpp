@@ -30,18 +30,28 @@ double fail(std::string *message, std::string text) {
 
 }  // namespace
 
-double fstat(int n, int m, double P, std::string *message) {
+bool fstat_arguments_ok(int n, int m, double P, std::string *message) {
     if (message != nullptr) message->clear();
-    if (!(P > 0.5))
-        return fail(message, " FSTAT-E P must be > 0.5; P = " + ftn::sci(P, 12, 4, 'D', 0));
-    // P = 1 asks for an infinite quantile; the approximation would give NaN.
-    if (!(P < 1.0))
-        return fail(message, " FSTAT-E P must be < 1.0; P = " + ftn::sci(P, 12, 4, 'D', 0));
+    std::string why;
+    if (!(P > 0.5)) {
+        why = " FSTAT-E P must be > 0.5; P = " + ftn::sci(P, 12, 4, 'D', 0);
+    } else if (!(P < 1.0)) {
+        // P = 1 asks for an infinite quantile; the approximation would give NaN.
+        why = " FSTAT-E P must be < 1.0; P = " + ftn::sci(P, 12, 4, 'D', 0);
+    } else if (n <= 0) {
+        why = (ftn::FreeLine() << " FSTAT-F  n must be greater than zero" << n).str();
+    } else if (m <= 0) {
+        why = (ftn::FreeLine() << " FSTAT-F m must be greater than zero" << m).str();
+    } else {
+        return true;
+    }
+    fail(message, std::move(why));
+    return false;
+}
+
+double fstat(int n, int m, double P, std::string *message) {
+    if (!fstat_arguments_ok(n, m, P, message)) return 0.0;
     const double x = normal_quantile(P);
-    if (n <= 0)
-        return fail(message, ftn::FreeLine() << " FSTAT-F  n must be greater than zero" << n);
-    if (m <= 0)
-        return fail(message, ftn::FreeLine() << " FSTAT-F m must be greater than zero" << m);
 
     if (n >= 5 && m >= 5) {
         const double g1 = 1.0 / (n - 1);

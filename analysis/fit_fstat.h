@@ -17,6 +17,11 @@ double normal_quantile(double P);
 // of freedom, from the cube-root transformation of F.
 double paulson_z(double F, double n, double m);
 
+// Checks the arguments of an F quantile: 0.5 < P < 1, then n >= 1, then
+// m >= 1.  On the first that fails the result is false and `message` (when
+// given) receives the line that says so; otherwise it is cleared.
+bool fstat_arguments_ok(int n, int m, double P, std::string *message = nullptr);
+
 // F(n, m, 1 - P) for n, m >= 1 and 0.5 < P < 1.  Both degrees of freedom of
 // 5 or more use a direct formula; otherwise the cube-root approximation is
 // solved for F by doubling and bisection.  On bad arguments, or when no

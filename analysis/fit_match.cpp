@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "fit_fstat.h"
+#include "fit_fquantile.h"
 #include "fit_slopes.h"
 #include "ftn_format.h"
 
@@ -233,7 +233,7 @@ bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
     std::string &line = work.line;
 
     if (work.f_points != n || work.f_confidence != s.confidence_level) {
-        const double f = fstat(n - 1, n - 1, s.confidence_level / 100.0, &work.f_message);
+        const double f = critical_f(s, n - 1, n - 1, s.confidence_level / 100.0, &work.f_message);
         std::string &fl = work.f_line;
         fl.clear();
         fl += " F(NDF,NDF,1-P) =";

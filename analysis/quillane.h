@@ -237,6 +237,146 @@ QUILLANE_API void quillane_version(int32_t *major, int32_t *minor, int32_t *revi
    last call met no failure.  Does not clear the error. */
 QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_length);
 
+/* ---- equilibrium assessment and results for other tools ---------------- */
+
+/* Has the cell reached sedimentation equilibrium, and if not, when will it?
+   quillane_assess answers from the last fit (fit_allB):
+
+   - Noise of each scan, from that scan alone: the residual variance of the
+     local polynomial windows the slopes are taken from (span and degree of
+     set_differ_parms), pooled over the scan.  Its degrees of freedom are
+     those of the scan cut into disjoint windows, points * (span - degree -
+     1) / span, since overlapping windows share their points.
+   - Verdict.  The scans are taken in the order of their times (set_times);
+     the latest one is the reference.  An earlier scan is indistinguishable
+     from it when their no-offset variance (RMS^2 of fit kind 1) is not
+     significantly larger than the noise variance of a difference of the two
+     scans (the sum of their noise variances), by the F test at the confidence
+     level (95 %): reference points - 1 against the Satterthwaite degrees of
+     freedom of that sum.  Equilibrium is reached by scan k when k and every
+     later scan are indistinguishable from the latest, and the time from k to
+     the latest scan is at least the minimum block time (default 4 h).
+   - Forecast, assuming one dominant relaxation, c(r,t) - c_eq(r) ~
+     a(r) e^(-t/tau).  The RMS distances of the earlier scans from the latest
+     one (t_L) are fitted by nonlinear least squares with
+     RMS_k^2 = B^2 (e^((t_L - t_k)/tau) - 1)^2 + noise variance of the pair,
+     where B is the latest scan's remaining distance from equilibrium.  The
+     remaining distance A e^(-t/tau), A = B e^(t_L/tau), falls below the
+     threshold at t_eq = tau ln(A / threshold).  The threshold is the
+     tolerance when one is set, else the smallest distance the verdict's F test
+     tells from the noise, noise * sqrt(2 (F - 1)), so that t_eq forecasts
+     when the verdict will be reached.  The interval is two-sided at the
+     confidence level, Student's t with pairs - 2 degrees of freedom on the
+     delta-method error of the fit and of the noise.  No forecast (with the
+     reason) from fewer than 4 usable distances, when none rises above the
+     noise, or when the fit is poor: tau's standard error above half of tau,
+     or a residual scatter above a tenth of the distances' range.
+
+   Times are in s, noise, distances and tolerance in the unit of the scans'
+   values (absorbance or fringes).  Scans are numbered as active sets (1..n),
+   as in the report.  initcommons resets the settings to their defaults and
+   forgets the last assessment. */
+
+/* The minimum time (in, s, >= 0; default 14400 = 4 h) that the block of
+   indistinguishable scans must span, from its first scan to the latest, for
+   the verdict "equilibrium reached".  A negative or non-finite value is
+   refused (last error set, list-box line) and the setting kept. */
+QUILLANE_API void quillane_set_equilibrium_time(const double *seconds);
+
+/* The forecast's threshold (in, unit of the values, >= 0; default 0): the
+   remaining distance from equilibrium that counts as reached.  0 = the
+   smallest distance the F test tells from the noise.  A negative or
+   non-finite value is refused (last error set, list-box line) and the
+   setting kept. */
+QUILLANE_API void quillane_set_equilibrium_tolerance(const double *tolerance);
+
+/* How F critical values are found.  exact (in): non-zero = the exact upper
+   quantile of the F distribution; 0 (the default) = the closed-form
+   approximation (2.5 % high at 4 and 4 degrees of freedom, 1.6 % at 5 and 5,
+   under 0.5 % from 10 and 10 on, far too high with fewer than 4).  The
+   choice applies everywhere: the report's F lines of the next fit_allB use
+   it, and so do the verdict and quillane_pair_result.  A change is logged
+   (one line to the output file and the list box). */
+QUILLANE_API void quillane_set_exact_f(const int32_t *exact);
+
+/* The settings (out): seconds, the minimum block time in s; tolerance (0 =
+   from the noise); exact, 1 for the exact F quantile, 0 for the
+   approximation; confidence, the confidence level in percent (95). */
+QUILLANE_API void quillane_get_equilibrium_settings(double *seconds, double *tolerance,
+                                                    int32_t *exact, double *confidence);
+
+/* Assess the last fit: noise per active set, each scan against the latest,
+   the verdict and the forecast, kept for the read-out exports below until the
+   next call (or initcommons).  write_report (in): non-zero appends the
+   assessment lines to the output file (every line: the noise of each scan,
+   each comparison, the verdict, the forecast) and a summary to the list box
+   (heading, the noise of all scans, the verdict and the forecast); these
+   lines follow whatever the output file held, normally the fit's averages.
+   0 = compute only.  Needs a fit of the current active sets (fit_allB after
+   the last TRANSFER_DATA or set_differ_parms) and at least two active sets;
+   otherwise it keeps nothing and says why (last error, list-box line, and
+   the output file when writing). */
+QUILLANE_API void quillane_assess(const int32_t *write_report);
+
+/* Noise of one scan from the last assessment.  set (in): active set 1..n, or
+   0 for all active sets pooled; noise (out): the noise standard deviation in
+   the unit of the values; dof (out): its degrees of freedom, 0 when the noise
+   is not known (no assessment, a set shorter than the span, a set number out
+   of range). */
+QUILLANE_API void quillane_noise(const int32_t *set, double *noise, int32_t *dof);
+
+/* The verdict of the last assessment.  status (out): 1 equilibrium reached,
+   0 still approaching, -1 no verdict (no assessment, or it could not be
+   made); scan (out): the active set from which on every scan is
+   indistinguishable from the latest, 0 when there is none; time_s (out): its
+   time in s; block_s (out): the time from it to the latest scan, s; text
+   (out): `length` bytes (by value), the verdict in words, such as
+   "equilibrium reached by scan 10 (t = 20.000 h)" or "still approaching:
+   ...", or why there is none, cut or blank padded; text_length (out): the
+   text's full length. */
+QUILLANE_API void quillane_verdict(int32_t *status, int32_t *scan, double *time_s, double *block_s,
+                                   char *text, int32_t length, int32_t *text_length);
+
+/* The forecast of the last assessment.  status (out): 1 made, 0 none (the
+   reason says why); pairs (out): distances to the latest scan fitted (or
+   usable); tau_s, tau_error_s (out): the time constant and its standard
+   error, s; amplitude (out): the remaining distance at t = 0, unit of the
+   values (0 when it would overflow); threshold (out): the distance below
+   which equilibrium counts as reached; equilibrium_time_s (out): t_eq, s;
+   interval_s (out): 2 doubles, the interval's ends, s; reason (out): `length`
+   bytes (by value), why there is no forecast (empty when there is one), cut
+   or blank padded; reason_length (out): its full length.  The numbers are 0
+   when there is no forecast. */
+QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau_s,
+                                    double *tau_error_s, double *amplitude, double *threshold,
+                                    double *equilibrium_time_s, double *interval_s, char *reason,
+                                    int32_t length, int32_t *reason_length);
+
+/* One ordered pair of the last fit: ref (in), the reference active set, and
+   cmp (in), the compared one, both 1..n.  status (out): 1 compared (all
+   three fit kinds), 2 compared without the position fit (every slope of the
+   reference set equal: kind 3 entries are 0), 0 not compared (no current
+   fit, ref = cmp, a reference set of fewer than 4 points, or a number out of
+   range: everything else is then 0); points (out): of the reference set;
+   variance, rms, y_offset (out): 3 doubles each, fit kinds 1..3 in
+   elements 0..2: the sum of squared deviations (the report's VAR; for the
+   rows of fit_allB's reference set formed again from the single-precision
+   deviations kept for the graphs, as in the averages), the RMS deviation and
+   the y-offset (kind 1: 0), in the unit of the values; x_offset (out): the
+   position offset of kind 3, cm^2 in xi mode, cm in r mode; f_critical
+   (out): F(points - 1, points - 1) at the confidence level, by the method
+   set now. */
+QUILLANE_API void quillane_pair_result(const int32_t *ref, const int32_t *cmp, int32_t *status,
+                                       int32_t *points, double *variance, double *rms,
+                                       double *y_offset, double *x_offset, double *f_critical);
+
+/* The facts of one active set: set (in), 1..n; data_set (out): its data set
+   number (the order the files were read in), 0 when set is out of range;
+   time_s (out): its time, s; points (out): its points inside the data
+   limits. */
+QUILLANE_API void quillane_active_set(const int32_t *set, int32_t *data_set, double *time_s,
+                                      int32_t *points);
+
 #ifdef __cplusplus
 }
 #endif

@@ -48,6 +48,9 @@ void init_commons(State &s, bool echo) {
     s.deriv_valid.fill(0);
     s.xi_mode = true;
     s.confidence_level = 95.0;
+    s.exact_f = false;
+    s.assessment_settings = AssessmentSettings{};
+    s.assessment = AssessmentResults{};
     s.max_data_sets = kMaxDataSets;
     s.plot_subtitle = outfile_heading(s, " for Fits with:");
 }
@@ -61,6 +64,12 @@ int32_t smallest_active_set(const State &s) {
     for (int k = 1; k <= active_set_count(s); ++k)
         smallest = std::min(smallest, s.active_end[k] - s.active_start[k] + 1);
     return smallest;
+}
+
+int active_set_points(const State &s, int k) {
+    if (k < 1 || k > kMaxDataSets) return 0;
+    if (s.active_start[k] < 1 || s.active_end[k] > kMaxPoints) return 0;
+    return std::max(s.active_end[k] - s.active_start[k] + 1, 0);
 }
 
 int32_t first_raw_index(const State &s, int k) {

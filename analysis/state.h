@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "assessment_state.h"
 #include "fit_results.h"
 #include "plot_state.h"
 #include "quillane.h"
@@ -90,6 +91,9 @@ struct State {
     bool write_plot_files = true;
     bool delete_plot_files = true;
     double confidence_level = 95.0;
+    // F critical values from the exact quantile of the F distribution
+    // instead of the closed-form approximation.
+    bool exact_f = false;
     int32_t max_data_sets = kMaxDataSets;
 
     // ---- list box ----
@@ -110,6 +114,8 @@ struct State {
     // ---- results of the later stages ----
     FitResults fit;
     PlotState plot;
+    AssessmentSettings assessment_settings;
+    AssessmentResults assessment;  // of the last equilibrium assessment
 };
 
 // The process-wide instance behind the C interface.
@@ -130,6 +136,10 @@ std::string outfile_heading(const State &s, const char *suffix);
 // Smallest number of active points over the active sets, kMaxPoints when
 // there is none.
 int32_t smallest_active_set(const State &s);
+
+// Points of active set k in the active store; 0 when its bounds do not lie
+// inside the store.
+int active_set_points(const State &s, int k);
 
 // First raw-store index of data set k (1-based), from the set point counts.
 int32_t first_raw_index(const State &s, int k);

@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libboost-dev
   qt6-base-dev qt6-svg-dev libgl-dev
   xvfb xauth fonts-liberation2 locales
 )

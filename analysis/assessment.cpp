@@ -1,0 +1,245 @@
+#include "assessment.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "equilibrium.h"
+#include "fit_fquantile.h"
+#include "fit_match.h"
+#include "fit_readout.h"
+#include "ftn_format.h"
+#include "noise.h"
+
+namespace quillane {
+
+namespace {
+
+// Active sets 1..sets in the order of their times.
+std::vector<int> time_order(const State &s, int sets) {
+    std::vector<int> order(static_cast<size_t>(sets));
+    std::iota(order.begin(), order.end(), 1);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return s.active_time[a] < s.active_time[b]; });
+    return order;
+}
+
+ScanComparison compare_with_latest(const State &s, const AssessmentResults &a, int set) {
+    ScanComparison c;
+    c.set = set;
+    c.time_s = s.active_time[set];
+    const int latest = a.latest;
+    const int n = active_set_points(s, latest);
+    const NoiseEstimate noise = difference_noise(a.noise[latest], a.noise[set]);
+    if (!pair_comparable(s, latest, set) || !noise.known() || n < 2) return c;
+    c.rms = s.fit.pair_rms(1, latest, set);
+    c.variance = c.rms * c.rms;
+    c.noise_variance = noise.variance;
+    c.dof_deviations = n - 1;
+    c.dof_noise = noise.dof;
+    std::string why;
+    c.f_critical = critical_f(s, c.dof_deviations, c.dof_noise, s.confidence_level / 100.0, &why);
+    if (!why.empty()) return c;
+    c.tested = true;
+    c.same = c.variance <= c.f_critical * c.noise_variance;
+    return c;
+}
+
+// The tolerance when one is set; otherwise the smallest distance the
+// verdict's test tells from the noise, for the latest scan's points and the
+// noise of a difference of two typical scans.
+Threshold forecast_threshold(const State &s, const AssessmentResults &a) {
+    Threshold t;
+    if (s.assessment_settings.tolerance > 0.0) {
+        t.value = s.assessment_settings.tolerance;
+        t.from_noise = false;
+        return t;
+    }
+    const int n = active_set_points(s, a.latest);
+    if (!a.pooled.known() || n < 2 || a.sets < 1) return t;
+    NoiseEstimate typical = a.pooled;
+    typical.dof = std::max(1, a.pooled.dof / a.sets);
+    const NoiseEstimate pair = difference_noise(typical, typical);
+    std::string why;
+    const double f = critical_f(s, n - 1, pair.dof, s.confidence_level / 100.0, &why);
+    if (!why.empty()) return t;
+    t.value = detectable_distance(a.pooled.variance, f);
+    // The noise variance has a relative variance of 2 / dof, ln of its root
+    // a quarter of that.
+    t.log_variance = 0.5 / a.pooled.dof;
+    return t;
+}
+
+}  // namespace
+
+bool make_assessment(State &s) {
+    AssessmentResults &a = s.assessment;
+    a = AssessmentResults{};
+    a.made = true;
+    const int sets = std::min(active_set_count(s), kAssessmentSets);
+    a.sets = sets;
+    a.span = std::max(s.differ_span, 1);
+    a.terms = std::clamp(s.differ_terms, 1, 3);
+    if (sets < 2) {
+        a.failure = "An equilibrium assessment needs at least two active data sets";
+    } else if (!fit_is_current(s)) {
+        a.failure = "No fit of the current active data sets to assess: fit first";
+    }
+    if (!a.failure.empty()) {
+        a.made = false;
+        return false;
+    }
+
+    a.noise = active_set_noise(s);
+    a.pooled = pool_noise(std::span<const NoiseEstimate>(a.noise).subspan(1, sets));
+    const std::vector<int> order = time_order(s, sets);
+    a.latest = order.back();
+    a.latest_time_s = s.active_time[a.latest];
+    for (size_t k = 0; k + 1 < order.size(); ++k)
+        a.comparisons.push_back(compare_with_latest(s, a, order[k]));
+
+    a.verdict =
+        judge_equilibrium(a.comparisons, a.latest_time_s, s.assessment_settings.min_block_s);
+
+    std::vector<DistancePoint> distances;
+    for (const ScanComparison &c : a.comparisons) {
+        const double lag = a.latest_time_s - c.time_s;
+        if (c.tested && lag > 0.0) distances.push_back({lag, c.rms, c.noise_variance, !c.same});
+    }
+    a.forecast = forecast_equilibrium(distances, a.latest_time_s, forecast_threshold(s, a),
+                                      s.confidence_level / 100.0);
+    return true;
+}
+
+namespace {
+
+std::string set_and_time(int set, double time_s) {
+    return " DS" + ftn::int_field(set, 3) + " t =" + ftn::fixed(time_s / 3600.0, 10, 3) + " h";
+}
+
+std::string noise_line(const std::string &label, const NoiseEstimate &e) {
+    if (!e.known()) return label + " noise: not known";
+    return label + " noise:" + ftn::sci(e.sd(), 11, 4) + " NDF:" + ftn::int_field(e.dof, 7);
+}
+
+std::string comparison_line(const ScanComparison &c) {
+    std::string line = set_and_time(c.set, c.time_s);
+    if (!c.tested) return line + " not tested: pair not compared or noise not known";
+    line += " RMS:" + ftn::sci(c.rms, 11, 4);
+    line += " ratio:" + ftn::sci(c.ratio(), 11, 4);
+    line += " F(" + ftn::int_field(c.dof_deviations, 5) + "," + ftn::int_field(c.dof_noise, 6) +
+            ") =" + ftn::fixed(c.f_critical, 7, 3);
+    line += c.same ? " same" : " differs";
+    return line;
+}
+
+std::vector<std::string> forecast_lines(const Forecast &f) {
+    std::vector<std::string> lines;
+    if (!f.made) {
+        lines.push_back(" Forecast: none, " + f.reason);
+        return lines;
+    }
+    lines.push_back(" Forecast from" + ftn::int_field(f.pairs, 3) +
+                    " distances to the latest scan, one exponential approach:");
+    lines.push_back(" tau =" + ftn::fixed(f.tau_s / 3600.0, 10, 3) + " h +-" +
+                    ftn::fixed(f.tau_error_s / 3600.0, 9, 3) + " h   remaining distance at t = 0:" +
+                    ftn::sci(f.amplitude, 11, 4) + " +-" + ftn::sci(f.amplitude_error, 10, 3));
+    lines.push_back(
+        " Equilibrium when the remaining distance falls below" + ftn::sci(f.threshold, 11, 4) +
+        (f.threshold_is_noise ? " (what the F test tells from the noise)" : " (the tolerance)"));
+    lines.push_back(
+        " Equilibrium expected at t =" + ftn::fixed(f.equilibrium_time_s / 3600.0, 10, 3) + " h," +
+        ftn::fixed(100.0 * f.confidence, 6, 2) + "% interval" +
+        ftn::fixed(f.interval_lo_s / 3600.0, 10, 3) + " to" +
+        ftn::fixed(f.interval_hi_s / 3600.0, 10, 3) + " h");
+    return lines;
+}
+
+}  // namespace
+
+void write_assessment(const State &s, Log &log) {
+    const AssessmentResults &a = s.assessment;
+    const std::string heading = " Equilibrium assessment: no-offset distances, F test at" +
+                                ftn::fixed(s.confidence_level, 6, 2) + "% confidence (" +
+                                (s.exact_f ? "exact" : "approximate") + " F)";
+    const std::string pooled = noise_line(ftn::pad_right(" All scans", 22), a.pooled);
+    const std::string verdict = " Verdict: " + a.verdict.text;
+    const std::vector<std::string> forecast = forecast_lines(a.forecast);
+
+    log.file("");
+    log.file(heading);
+    log.file("");
+    log.file(" Noise of each scan from its local fits (span" + ftn::int_field(a.span, 4) +
+             " points, degree" + ftn::int_field(a.terms, 2) + "):");
+    for (int k = 1; k <= a.sets; ++k)
+        log.file(noise_line(set_and_time(k, s.active_time[k]), a.noise[k]));
+    log.file(pooled);
+    log.file("");
+    log.file(" Each scan against the latest one," + set_and_time(a.latest, a.latest_time_s) + ":");
+    for (const ScanComparison &c : a.comparisons)
+        log.file(comparison_line(c));
+    log.file("");
+    log.file(verdict);
+    log.file("");
+    for (const auto &l : forecast)
+        log.file(l);
+    log.file(" ");
+    log.file("");
+
+    log.box(heading);
+    log.box(pooled);
+    log.box(verdict);
+    for (const auto &l : forecast)
+        log.box(l);
+    log.box(" ");
+}
+
+void assess(State &s, bool write_report) {
+    if (!write_report) {
+        if (!make_assessment(s)) {
+            note_error(s, s.assessment.failure);
+            Log::post_log_line(s, " " + s.assessment.failure);
+        }
+        return;
+    }
+    Log log(s);
+    if (!make_assessment(s)) {
+        note_error(s, s.assessment.failure);
+        log.both(" " + s.assessment.failure);
+        return;
+    }
+    write_assessment(s, log);
+}
+
+namespace {
+
+void refuse_setting(State &s, const std::string &what, double value) {
+    const std::string line = " " + what + " must be a number of 0 or more, not " +
+                             std::string(ftn::trim(ftn::general(value))) + ": kept";
+    note_error(s, line);
+    Log::post_log_line(s, line);
+}
+
+}  // namespace
+
+void set_equilibrium_block(State &s, double seconds) {
+    if (!(seconds >= 0.0) || !std::isfinite(seconds))
+        return refuse_setting(s, "The minimum time of an equilibrium block", seconds);
+    s.assessment_settings.min_block_s = seconds;
+}
+
+void set_equilibrium_tolerance(State &s, double tolerance) {
+    if (!(tolerance >= 0.0) || !std::isfinite(tolerance))
+        return refuse_setting(s, "The equilibrium tolerance", tolerance);
+    s.assessment_settings.tolerance = tolerance;
+}
+
+void set_exact_f(State &s, bool exact) {
+    if (s.exact_f == exact) return;
+    s.exact_f = exact;
+    Log log(s);
+    log.both(exact ? " F critical values from now on: the exact quantile of the F distribution"
+                   : " F critical values from now on: the closed-form approximation");
+}
+
+}  // namespace quillane

@@ -1,0 +1,95 @@
+// What the equilibrium assessment keeps between calls: its settings and the
+// results of the last assessment (noise per set, each scan against the
+// latest one, the verdict and the forecast), for the report and for callers
+// that write them elsewhere.
+//
+// Times are in seconds, noise and distances in the unit of the scans' values
+// (absorbance or fringes).  Active sets are numbered from 1 as in the report.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace quillane {
+
+inline constexpr int kAssessmentSets = 50;  // the active-set capacity of the state
+
+// Four hours: long enough that a slow approach shows up as a drift between
+// the first and the last scan of the block.
+inline constexpr double kDefaultEquilibriumBlockSeconds = 4.0 * 3600.0;
+
+// The residual variance of local polynomial fits over one scan.  dof is the
+// scan's residual degrees of freedom; 0 means the noise is not known.
+struct NoiseEstimate {
+    double variance = 0.0;
+    int dof = 0;
+    int windows = 0;  // window fits that went into it
+    bool known() const { return dof > 0; }
+    double sd() const { return std::sqrt(variance); }
+};
+
+// One earlier scan against the latest one: its no-offset variance (RMS^2)
+// against the noise variance of a difference of the two scans.
+struct ScanComparison {
+    int set = 0;  // active set
+    double time_s = 0.0;
+    bool tested = false;    // false: no test could be made (pair not compared or noise unknown)
+    double rms = 0.0;       // no-offset RMS deviation, the latest scan as reference
+    double variance = 0.0;  // rms^2
+    double noise_variance = 0.0;  // sum of the two scans' noise variances
+    int dof_deviations = 0;       // of variance: reference points - 1
+    int dof_noise = 0;            // of noise_variance (Satterthwaite)
+    double f_critical = 0.0;
+    bool same = false;  // variance / noise_variance <= f_critical
+    double ratio() const { return noise_variance > 0.0 ? variance / noise_variance : 0.0; }
+};
+
+enum class VerdictStatus { kUnknown = -1, kApproaching = 0, kReached = 1 };
+
+struct Verdict {
+    VerdictStatus status = VerdictStatus::kUnknown;
+    int scan = 0;            // first scan of the indistinguishable block (active set), 0 if none
+    double time_s = 0.0;     // its time
+    double block_s = 0.0;    // time from it to the latest scan
+    int differing_scan = 0;  // the latest scan that still differs from the latest one, 0 if none
+    std::string text;        // the verdict in words, without a leading blank
+};
+
+struct Forecast {
+    bool made = false;
+    std::string reason;  // why there is none, or what it rests on
+    int pairs = 0;       // distances fitted
+    double tau_s = 0.0, tau_error_s = 0.0;
+    double amplitude = 0.0, amplitude_error = 0.0;  // remaining distance at t = 0
+    double remaining = 0.0;                         // remaining distance at the latest scan
+    double threshold = 0.0;  // distance below which equilibrium counts as reached
+    bool threshold_is_noise = true;
+    double equilibrium_time_s = 0.0;
+    double equilibrium_error_s = 0.0;
+    double interval_lo_s = 0.0, interval_hi_s = 0.0;
+    double residual_sd = 0.0;  // of the distances about the fitted curve
+    double confidence = 0.0;   // of the interval, as a fraction
+};
+
+struct AssessmentSettings {
+    double min_block_s = kDefaultEquilibriumBlockSeconds;
+    double tolerance = 0.0;  // 0: equilibrium when the remaining distance falls below the noise
+};
+
+struct AssessmentResults {
+    bool made = false;        // an assessment has been made since initcommons
+    std::string failure;      // why the last one could not be made; empty when it was
+    int sets = 0;             // active sets at the time
+    int span = 0, terms = 0;  // of the local fits behind the noise
+    std::array<NoiseEstimate, kAssessmentSets + 1> noise{};  // [1..sets]
+    NoiseEstimate pooled;                                    // over all active sets
+    int latest = 0;                                          // active set of the latest scan
+    double latest_time_s = 0.0;
+    std::vector<ScanComparison> comparisons;  // the other scans, in time order
+    Verdict verdict;
+    Forecast forecast;
+};
+
+}  // namespace quillane
