@@ -2,32 +2,20 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+
+#include "library_files.h"
 
 namespace quillane::frontend {
 
 namespace {
 
-constexpr const char *kBaseName = "quillane";
-// The file name the build gives the library; QLibrary would otherwise try the
-// bare name first, which next to the program is the program itself.
-#if defined(Q_OS_WIN)
-constexpr const char *kFileName = "quillane.dll";
-#elif defined(Q_OS_MACOS)
-constexpr const char *kFileName = "libquillane.dylib";
-#else
-constexpr const char *kFileName = "libquillane.so";
-#endif
-constexpr const char *kOverrideVariable = "QUILLANE_LIBRARY";
-
-// Candidates in the order they are tried.  An explicit override is the only
-// candidate: falling back to another copy would hide a wrong test set-up.
+// The candidates of the session's list, for a program in this folder.
 QStringList candidateFiles() {
-    const QString override = qEnvironmentVariable(kOverrideVariable);
-    if (!override.isEmpty()) return {override};
     QStringList files;
-    const QString appDir = QCoreApplication::applicationDirPath();
-    if (!appDir.isEmpty()) files << QDir(appDir).filePath(QString::fromLatin1(kFileName));
-    files << QString::fromLatin1(kBaseName);
+    const QByteArray folder = QFile::encodeName(QCoreApplication::applicationDirPath());
+    for (const std::string &file : session::library_candidates(folder.toStdString()))
+        files << QFile::decodeName(QByteArray::fromStdString(file));
     return files;
 }
 
@@ -78,7 +66,8 @@ bool LibraryBinding::load() {
         return true;
     }
     error_ = QStringLiteral("The analysis library \"%1\" could not be loaded:\n%2")
-                 .arg(QString::fromLatin1(kBaseName), failures.join(QStringLiteral("\n")));
+                 .arg(QString::fromStdString(session::library_file_name()),
+                      failures.join(QStringLiteral("\n")));
     return false;
 }
 

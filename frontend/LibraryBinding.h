@@ -4,11 +4,10 @@
 // name into the session's table; the session then makes every call.
 // Nothing else in the front end resolves or calls an export.
 //
-// Where the library is looked for:
-//   1. the full path in the environment variable QUILLANE_LIBRARY, if set
-//      (used by the tests to put a stand-in library in its place);
-//   2. next to the program (QCoreApplication::applicationDirPath());
-//   3. the system's normal library search path.
+// Where the library is looked for: session::library_candidates() (the full
+// path in QUILLANE_LIBRARY when set, which the tests use to put a stand-in
+// library in its place; else next to the program, then where an installation
+// puts it relative to the program, then the system's library search path).
 #pragma once
 
 #include <memory>

@@ -96,6 +96,10 @@ void MainWindow::GetDataFiles() {
     std::vector<int> active;
     for (int k = 1; k <= choice.numActive && k <= kMaxDataSets; ++k)
         active.push_back(choice.activeSetTable[k]);
+    takeDataFiles(active, firstPass);
+}
+
+void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
     session::Outcome outcome;
     {
         WaitCursor wait;

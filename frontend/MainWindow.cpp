@@ -53,6 +53,7 @@ MainWindow::MainWindow(AppState &state, session::Session &session, Prompts &prom
 
     buildMenus();
     resize(twipsToPixelsX(10800, this), twipsToPixelsY(7200, this));
+    setAcceptDrops(true);  // scan files dropped onto the window (MainOpenFiles.cpp)
 }
 
 MainWindow::~MainWindow() = default;

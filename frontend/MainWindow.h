@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QStringList>
 
 #include "Hooks.h"
 #include "session.h"
@@ -67,6 +68,14 @@ class MainWindow : public QMainWindow {
     void PlotDevvsT();
     void SavePlots();
 
+    // Scan files named outside the menus (on the command line, or dropped
+    // onto the window) before any file is read: with at least three, all of
+    // them readable, they are read as data sets 1..n in this order, all
+    // active; otherwise they fill the rows of the data-file window and the
+    // user is told why nothing was read.  Once files have been read the user
+    // is told that they cannot be changed.
+    void openDataFiles(const QStringList &files);
+
     // The active store was rebuilt (new limits, position variable, fringe
     // numbers or differentiation parameters): the slopes and the results of
     // the last fit no longer match it, so the derivative plots and the result
@@ -80,6 +89,10 @@ class MainWindow : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // Scan files dropped onto the window go to openDataFiles(), in the order
+    // of their names.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
   private:
     void buildMenus();
@@ -97,6 +110,9 @@ class MainWindow : public QMainWindow {
     bool notAvailable(const QString &what);
     // Shows what an action reports: the span warning, a refusal, failures.
     void tell(const session::Outcome &outcome, const QString &refusalTitle);
+    // Reads the files of the data-file rows with `active` (first pass) or
+    // selects `active` among the files read, and shows what came of it.
+    void takeDataFiles(const std::vector<int> &active, bool firstPass);
     void enableDataCommands();
     void restoreDataFileTicks();
 

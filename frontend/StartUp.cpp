@@ -16,6 +16,7 @@
 #include "SplashWindow.h"
 #include "TextFormat.h"
 #include "ViewerBridge.h"
+#include "library_files.h"
 
 namespace quillane::frontend {
 
@@ -38,39 +39,87 @@ QString bannerRevisionLine(const AppState &state) {
 
 StartOptions parseArguments(const QStringList &arguments) {
     StartOptions options;
-    QStringList rest;
+    auto mistake = [&options](const QString &text) {
+        if (options.error.isEmpty()) options.error = text;
+    };
+    QStringList plain;
+    QStringList afterDashes;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
+        if (arg == QLatin1String("--")) {
+            afterDashes = arguments.mid(i + 1);
+            break;
+        }
         if (arg == QLatin1String("--output")) {
             if (i + 1 >= arguments.size()) {
-                options.error = QStringLiteral("--output needs a file name");
-                return options;
+                mistake(QStringLiteral("--output needs a file name"));
+                break;
             }
             options.outputFile = arguments.at(++i);
         } else if (arg.startsWith(QLatin1String("--output="))) {
             options.outputFile = arg.mid(9);
         } else if (arg == QLatin1String("--no-splash")) {
             options.splash = false;
+        } else if (arg == QLatin1String("--echo")) {
+            options.echo = true;
         } else if (arg == QLatin1String("--help")) {
             options.help = true;
+        } else if (arg == QLatin1String("--version")) {
+            options.version = true;
+        } else if (arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
+            mistake(QStringLiteral("unknown option %1 (a scan file whose name starts with "
+                                   "\"-\" goes after \"--\")")
+                        .arg(arg));
         } else {
-            rest << arg;
+            plain << arg;
         }
     }
-    options.echo = rest.size() == 1 && rest.first().toUpper() == QLatin1String("F");
+    // A lone plain "F" is the echo switch; every other plain argument, and
+    // everything after "--", names a scan file.
+    if (afterDashes.isEmpty() && plain.size() == 1 &&
+        plain.first().toUpper() == QLatin1String("F")) {
+        options.echo = true;
+    } else {
+        options.scanFiles = plain + afterDashes;
+    }
     if (qEnvironmentVariable("QUILLANE_NO_SPLASH") == QLatin1String("1")) options.splash = false;
     return options;
 }
 
 QString usageText() {
     return QStringLiteral(
-        "Usage: quillane [F] [--output FILE] [--no-splash]\n"
-        "  F              echo every scan file read into the output file\n"
-        "                 (counts only as the single plain argument, in any letter case)\n"
+        "Usage: quillane [--output FILE] [--no-splash] [--echo] [F | [--] SCANFILE...]\n"
+        "       quillane --help | --version\n"
+        "  SCANFILE       scan files to read as data sets 1, 2, ... in this order, all\n"
+        "                 active, once the output file is chosen (at most 50; with fewer\n"
+        "                 than 3 they are put into the list of Data > Read Data Files)\n"
+        "  F              echo every scan file read into the output file; counts only\n"
+        "                 as the single plain argument, in any letter case (a scan\n"
+        "                 file named F: ./F)\n"
+        "  --echo         echo every scan file read into the output file\n"
         "  --output FILE  write the report to FILE instead of asking for it\n"
         "  --no-splash    skip the start-up picture (also QUILLANE_NO_SPLASH=1)\n"
+        "  --             every argument after it is a scan file\n"
+        "  --help         print this help and exit\n"
+        "  --version      print the version of the program and of the library it\n"
+        "                 loads, and exit\n"
         "Environment: QUILLANE_LIBRARY=full path of the analysis library to load;\n"
         "             QUILLANE_LOCK_FILE=lock file of the one-copy check.\n");
+}
+
+VersionReport versionReport(LibraryBinding &library) {
+    VersionReport report;
+    report.program = QStringLiteral("quillane (Quillane) %1")
+                         .arg(QString::fromStdString(session::Session::program_version()));
+    if (!library.load()) {
+        report.error = library.error();
+        return report;
+    }
+    const std::string path = session::library_path(library.exports());
+    report.library = QStringLiteral("analysis library %1, %2")
+                         .arg(QString::fromStdString(session::library_version(library.exports())),
+                              path.empty() ? library.fileName() : QFile::decodeName(path.c_str()));
+    return report;
 }
 
 StartUp::StartUp(Prompts &prompts) : prompts_(prompts) {}
@@ -160,6 +209,9 @@ int StartUp::run(const StartOptions &options) {
     window_->logList().addString(bannerTitleLine(state_));
     window_->logList().addString(bannerRevisionLine(state_));
     window_->show();
+
+    // Scan files named on the command line, now that the report is open.
+    if (!options.scanFiles.isEmpty()) window_->openDataFiles(options.scanFiles);
     return kRunning;
 }
 

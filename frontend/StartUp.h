@@ -1,13 +1,23 @@
 // StartUp: everything that runs before the main window is shown.
 //
 // Command line:
-//   quillane [F] [--output FILE] [--no-splash] [--help]
+//   quillane [--output FILE] [--no-splash] [--echo] [F | [--] SCANFILE...]
+//   quillane --help | --version
 // The plain argument "F" (in any letter case) switches on the echo of every
-// scan file into the output file; it counts only when it is the one argument
-// left once the options are taken out, so "quillane f --output run.txt"
-// echoes, while "quillane -F" or "quillane F x" do not.  --output names the
-// output file instead of asking for it (for scripts and tests); --no-splash,
-// or QUILLANE_NO_SPLASH=1 in the environment, skips the start-up picture.
+// scan file into the output file; it counts only when it is the one plain
+// argument left once the options are taken out, so "quillane f --output
+// run.txt" echoes, while "quillane F x" does not.  Every other plain
+// argument names a scan file: once the output file is chosen, the files are
+// read as data sets 1, 2, ... in the order given, all active (with fewer
+// than three they only fill the rows of the data-file dialog, since a fit
+// needs three).  So "F" together with scan files is a file named F, and a
+// lone file named F is read as "./F", or after "--", which ends the options
+// and makes every argument after it a scan file.  --echo switches the echo
+// on whatever else is given.  An unknown option is an error: a scan file
+// whose name starts with "-" goes after "--".  --output names the output
+// file instead of asking for it (for scripts and tests); --no-splash, or
+// QUILLANE_NO_SPLASH=1 in the environment, skips the start-up picture.
+// --help and --version print and end the program without a display.
 #pragma once
 
 #include <memory>
@@ -29,13 +39,26 @@ struct StartOptions {
     bool echo = false;
     bool splash = true;
     bool help = false;
-    QString outputFile;  // empty: ask the user
-    QString error;       // a malformed command line
+    bool version = false;
+    QString outputFile;     // empty: ask the user
+    QStringList scanFiles;  // read as data sets 1..n once the output file is chosen
+    QString error;          // a malformed command line (the first mistake)
 };
 
-// The arguments without the program's name.
+// The arguments without the program's name.  Every argument is looked at,
+// also after a mistake, so that --help and --version are always seen.
 StartOptions parseArguments(const QStringList &arguments);
 QString usageText();
+
+// What --version prints: the program's version, and the version of the
+// library it loads with the file it came from, or why no library could be
+// loaded (`library` empty, `error` set).
+struct VersionReport {
+    QString program;
+    QString library;
+    QString error;
+};
+VersionReport versionReport(LibraryBinding &library);
 
 class ViewerBridge;
 

@@ -3,29 +3,70 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QIcon>
 
+#include "LibraryBinding.h"
 #include "MainWindow.h"
 #include "Prompts.h"
 #include "StartUp.h"
 
+namespace {
+
+using namespace quillane::frontend;
+
+// --help and --version: text only, so no window system is needed.
+int answerInText(const StartOptions &options) {
+    if (options.help) {
+        std::fputs(qPrintable(usageText()), stdout);
+        return 0;
+    }
+    LibraryBinding library;
+    const VersionReport report = versionReport(library);
+    std::printf("%s\n", qPrintable(report.program));
+    if (!report.error.isEmpty()) {
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "quillane: the analysis library could not be loaded, so its version is "
+                     "unknown:\n%s\n",
+                     qPrintable(report.error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(report.library));
+    return 0;
+}
+
+}  // namespace
+
 int main(int argc, char *argv[]) {
-    using namespace quillane::frontend;
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    if (const StartOptions asked = parseArguments(given); asked.help || asked.version) {
+        QCoreApplication app(argc, argv);
+        return answerInText(asked);
+    }
+
     QApplication app(argc, argv);
     // Qt has switched the C library to the user's locale; numbers in reports
     // and files are always written and read with a decimal point.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("quillane"));
+    // The desktop entry and the icon an installation puts in place: the
+    // desktop shows the program's windows with them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillane"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillane")));
     // The program ends when the user confirms "Exit Program?", not when some
     // window happens to be the last one closed.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Qt has taken out its own options (-platform, -style, ...) by now.
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     const StartOptions options = parseArguments(arguments);
-    if (!options.error.isEmpty() || options.help) {
-        if (!options.error.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(options.error));
-        std::fprintf(options.help ? stdout : stderr, "%s", qPrintable(usageText()));
-        return options.help ? 0 : 2;
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "quillane: %s\n%s", qPrintable(options.error),
+                     qPrintable(usageText()));
+        return 2;
     }
 
     QtPrompts prompts;

@@ -39,6 +39,12 @@ std::string built_version() {
     return version_text(QUILLANE_VERSION_MAJOR, QUILLANE_VERSION_MINOR, QUILLANE_VERSION_REVISION);
 }
 
+std::string library_version(const Exports &table) {
+    int32_t major = -1, minor = -1, revision = -1;
+    if (table.quillane_version) table.quillane_version(&major, &minor, &revision);
+    return version_text(major, minor, revision);
+}
+
 bool check_version(const Exports &table, std::string &error) {
     int32_t major = -1, minor = -1, revision = -1;
     if (table.quillane_version) table.quillane_version(&major, &minor, &revision);

@@ -67,6 +67,9 @@ bool bind_exports(Exports &table, const Resolver &resolve, std::vector<std::stri
 // The version this program was built against, "0.99.0039".
 std::string built_version();
 
+// The version of the bound library as it reports it, "0.99.0039".
+std::string library_version(const Exports &table);
+
 // Refuses a library whose major or minor version differs from the one this
 // program was built against: false, with a message naming both versions.
 bool check_version(const Exports &table, std::string &error);

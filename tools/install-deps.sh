@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Quillane builds, tests and runs with.
+# Installs the Debian packages Quillane builds, tests and runs with, and
+# those that make and check its Debian packages (dpkg-dev: dpkg-shlibdeps;
+# desktop-file-utils, appstream, shared-mime-info: the desktop entry's
+# checks; groff-base: the manual pages' check).
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
+  dpkg-dev desktop-file-utils appstream shared-mime-info groff-base
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev
   qt6-base-dev qt6-svg-dev libgl-dev

@@ -526,6 +526,28 @@ void DataFilesDialog::restoreTicks(const SetArray<int32_t> &activeFlags) {
     }
 }
 
+void DataFilesDialog::setFiles(const QStringList &names) {
+    const int count = qMin(static_cast<int>(names.size()), kRows);
+    for (int row = 0; row < kRows; ++row) {
+        if (row < count) {
+            choice_.names[row + 1] = names.at(row);
+            showNameInRow(row, names.at(row), kShownNameBound);
+        } else {
+            choice_.names[row + 1].clear();
+            rows_[row].name->clear();
+            rows_[row].name->setToolTip(QString());
+        }
+        // The named rows and the empty one below them are shown, ticked.
+        showRow(row, row <= count);
+        rows_[row].include->setChecked(row <= count);
+        choice_.activeFlags[row + 1] = row < count ? kTrue : kFalse;
+    }
+    choice_.numFilesRead = count;
+    enablePages();
+    tabs_->setCurrentIndex(0);
+    highlightedRow_ = 0;
+}
+
 void DataFilesDialog::accept() {
     choice_.numActive = 0;
     hide();

@@ -71,6 +71,10 @@ class DataFilesDialog : public QDialog {
     // (`activeFlags`, -1 = active), after a choice that was cancelled or
     // refused: ticks the user did not confirm are not kept for next time.
     void restoreTicks(const SetArray<int32_t> &activeFlags);
+    // Puts `names` (full paths, at most kRows) into the first rows in order,
+    // in place of every name the rows held, each row ticked, as if the user
+    // had picked them one by one: for scan files named outside the dialog.
+    void setFiles(const QStringList &names);
 
     // ---- the controls, for callers and tests ----
     QCheckBox *includeBox(int row) const { return rows_[row].include; }

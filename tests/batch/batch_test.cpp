@@ -8,6 +8,7 @@
 
 #include "batch_support.h"
 #include "plot_file_reader.h"
+#include "quillane.h"
 
 namespace {
 
@@ -60,6 +61,24 @@ TEST_F(BatchRun, ALibraryThatCannotBeLoadedIsReported) {
         run({scan(1), scan(2), scan(3)}, {"QUILLANE_LIBRARY=/nonexistent/libquillane.so"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_CONTAINS(r.err, "cannot load /nonexistent/libquillane.so");
+}
+
+TEST_F(BatchRun, VersionNamesTheProgramAndTheLibraryItLoads) {
+    const Outcome r = run({"--version"}, {"QUILLANE_LIBRARY"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    // The build folder's library, found next to the program.
+    const fs::path beside = fs::path(QUILLANE_BATCH_PATH).parent_path() / QUILLANE_LIBRARY_SONAME;
+    EXPECT_EQ(r.out, "quillane-batch (Quillane) " QUILLANE_VERSION_STRING
+                     "\nanalysis library " QUILLANE_VERSION_STRING ", " +
+                         beside.string() + "\n");
+}
+
+TEST_F(BatchRun, VersionWithoutALibraryStillNamesTheProgramAndFails) {
+    const Outcome r = run({"--version"}, {"QUILLANE_LIBRARY=/nonexistent/libquillane.so"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, "quillane-batch (Quillane) " QUILLANE_VERSION_STRING "\n");
+    EXPECT_CONTAINS(r.err, "could not be loaded, so its version is unknown");
+    EXPECT_CONTAINS(r.err, "/nonexistent/libquillane.so");
 }
 
 TEST_F(BatchRun, AWholeRunWritesTheReportAndKeepsReadablePlotFiles) {

@@ -1,13 +1,16 @@
-// Start-up: the order of the library calls, the output file's banner, the
-// version, the echo switch, the one-copy check and the old plot file.
+// Start-up: the command line, the order of the library calls, the output
+// file's banner, the version, the echo switch, scan files named on the
+// command line, the one-copy check and the old plot file.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "LibraryBinding.h"
 #include "MainWindow.h"
 #include "StartUp.h"
 #include "TextFormat.h"
@@ -48,19 +51,81 @@ class StartUpTest : public QObject {
         QVERIFY(!parseArguments({QStringLiteral("--output")}).error.isEmpty());
     }
 
-    void echoSwitchIsOnOnlyForTheSinglePlainArgumentF() {
-        QVERIFY(parseArguments({QStringLiteral("F")}).echo);
-        QVERIFY(parseArguments({QStringLiteral("f")}).echo);
-        QVERIFY(
-            parseArguments({QStringLiteral("f"), QStringLiteral("--output"), QStringLiteral("x")})
-                .echo);
-        QVERIFY(!parseArguments({}).echo);
-        QVERIFY(!parseArguments({QStringLiteral("-F")}).echo);
-        QVERIFY(!parseArguments({QStringLiteral("F"), QStringLiteral("x")}).echo);
-        QVERIFY(!parseArguments({QStringLiteral("FF")}).echo);
+    // A lone plain "F" is the echo switch; every other plain argument names
+    // a scan file, read in the order given.
+    void echoSwitchAndScanFilesFromTheCommandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("echo");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("error");
+        const QStringList none;
+        QTest::newRow("F") << QStringList{"F"} << true << none << false;
+        QTest::newRow("f with options")
+            << QStringList{"f", "--output", "x"} << true << none << false;
+        QTest::newRow("no arguments") << none << false << none << false;
+        QTest::newRow("FF is a file") << QStringList{"FF"} << false << QStringList{"FF"} << false;
+        QTest::newRow("F among files is a file")
+            << QStringList{"F", "x"} << false << QStringList{"F", "x"} << false;
+        QTest::newRow("F after -- is a file")
+            << QStringList{"--", "F"} << false << QStringList{"F"} << false;
+        QTest::newRow("./F is a file")
+            << QStringList{"./F"} << false << QStringList{"./F"} << false;
+        QTest::newRow("--echo with files")
+            << QStringList{"a.RA1", "--echo", "b.RA1", "c.RA1"} << true
+            << QStringList{"a.RA1", "b.RA1", "c.RA1"} << false;
+        QTest::newRow("-- ends the options")
+            << QStringList{"a.RA1", "--", "--no-splash", "-b.RA1"} << false
+            << QStringList{"a.RA1", "--no-splash", "-b.RA1"} << false;
+        QTest::newRow("-F is an unknown option") << QStringList{"-F"} << false << none << true;
+        QTest::newRow("--output without a name")
+            << QStringList{"--output"} << false << none << true;
+    }
+
+    void echoSwitchAndScanFilesFromTheCommandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, echo);
+        QFETCH(QStringList, files);
+        QFETCH(bool, error);
+        const StartOptions options = parseArguments(arguments);
+        QCOMPARE(options.echo, echo);
+        QCOMPARE(options.scanFiles, files);
+        QCOMPARE(!options.error.isEmpty(), error);
+    }
+
+    void otherOptionsAreTakenOut() {
         QCOMPARE(parseArguments({QStringLiteral("--output=a.txt")}).outputFile,
                  QStringLiteral("a.txt"));
         QVERIFY(!parseArguments({QStringLiteral("--no-splash")}).splash);
+        // --help and --version are seen whatever else the line holds.
+        const StartOptions asked = parseArguments(
+            {QStringLiteral("-platform"), QStringLiteral("x"), QStringLiteral("--version")});
+        QVERIFY(asked.version && !asked.help);
+        QVERIFY(!asked.error.isEmpty());
+        QVERIFY(parseArguments({QStringLiteral("--help")}).help);
+        QVERIFY(!parseArguments({QStringLiteral("--"), QStringLiteral("--version")}).version);
+    }
+
+    void versionNamesTheProgramAndTheLibraryItLoads() {
+        LibraryBinding library;
+        const VersionReport report = versionReport(library);
+        QCOMPARE(report.program, QStringLiteral("quillane (Quillane) 0.99.0039"));
+        QVERIFY(report.error.isEmpty());
+        // The tests put the stand-in library in place of the real one.
+        const QString file = QFileInfo(qEnvironmentVariable("QUILLANE_LIBRARY")).fileName();
+        QVERIFY2(report.library.startsWith(QStringLiteral("analysis library 0.99.0039, /")) &&
+                     report.library.endsWith(QLatin1Char('/') + file),
+                 qPrintable(report.library));
+    }
+
+    void versionWithoutALibraryStillNamesTheProgramAndSaysWhy() {
+        const QByteArray saved = qgetenv("QUILLANE_LIBRARY");
+        qputenv("QUILLANE_LIBRARY", QFile::encodeName(path(QStringLiteral("libnothere.so"))));
+        LibraryBinding library;
+        const VersionReport report = versionReport(library);
+        qputenv("QUILLANE_LIBRARY", saved);
+        QCOMPARE(report.program, QStringLiteral("quillane (Quillane) 0.99.0039"));
+        QVERIFY(report.library.isEmpty());
+        QVERIFY(report.error.contains(QStringLiteral("libnothere.so")));
     }
 
     void versionIsMajorDotTwoDigitMinorDotFourDigitRevision() {
@@ -90,6 +155,21 @@ class StartUpTest : public QObject {
         QVERIFY(startUp.state().WorkDir.endsWith(QDir::separator()));
         QCOMPARE(startUp.state().TempPlotFileName, startUp.state().WorkDir + "~kestrl~.tmp");
         QVERIFY(startUp.window()->isVisible());
+    }
+
+    void scanFilesOnTheCommandLineAreReadOnceTheOutputFileIsChosen() {
+        QStringList args{QStringLiteral("--output"), path(QStringLiteral("out.txt")),
+                         QStringLiteral("--no-splash")};
+        for (int i = 1; i <= 3; ++i)
+            args << writeFile(path(QStringLiteral("s%1.RA1").arg(i)), scanFileContent(i));
+        RecordingPrompts prompts;
+        StartUp startUp(prompts);
+        QCOMPARE(startUp.run(parseArguments(args)), StartUp::kRunning);
+        QVERIFY(prompts.warnings.isEmpty());
+        const QStringList names = record_.names();
+        QCOMPARE(names.indexOf(QStringLiteral("getdatar")), names.indexOf("initcommons") + 1);
+        QCOMPARE(names.count(QStringLiteral("getdatar")), 3);
+        QVERIFY(startUp.session()->files_read());
     }
 
     void echoStaysOffWithoutTheArgument() {

@@ -2,14 +2,13 @@
 
 #include <dlfcn.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
+#include "library_files.h"
+
 namespace batch {
 namespace {
-
-constexpr const char *kLibraryName = "libquillane.so";
 
 std::filesystem::path own_folder() {
     std::error_code ec;
@@ -17,44 +16,40 @@ std::filesystem::path own_folder() {
     return ec ? std::filesystem::path() : exe.parent_path();
 }
 
-std::string joined(const std::vector<std::string> &names) {
+std::string joined(const std::vector<std::string> &names, const char *separator) {
     std::string text;
     for (const std::string &n : names)
-        text += (text.empty() ? "" : ", ") + n;
+        text += (text.empty() ? "" : separator) + n;
     return text;
 }
 
 }  // namespace
 
 bool load_library(quillane::session::Exports &api, std::string &where, std::string &error) {
-    std::string candidate;
-    if (const char *env = std::getenv("QUILLANE_LIBRARY"); env != nullptr && *env != '\0') {
-        candidate = env;
-    } else {
-        const std::filesystem::path beside = own_folder() / kLibraryName;
-        std::error_code ec;
-        candidate = !own_folder().empty() && std::filesystem::exists(beside, ec) ? beside.string()
-                                                                                 : kLibraryName;
+    std::vector<std::string> failures;
+    for (const std::string &candidate : quillane::session::library_candidates(own_folder())) {
+        // The library stays loaded for the life of the process.
+        void *handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            const char *why = dlerror();
+            failures.push_back("cannot load " + candidate + ": " + (why ? why : "unknown error"));
+            continue;
+        }
+        where = candidate;
+        std::vector<std::string> missing;
+        if (!quillane::session::bind_exports(
+                api, [handle](const char *name) { return dlsym(handle, name); }, missing)) {
+            error = "the library " + candidate + " lacks these exports: " + joined(missing, ", ");
+            return false;
+        }
+        if (!quillane::session::check_version(api, error)) {
+            error = candidate + ": " + error;
+            return false;
+        }
+        return true;
     }
-    // The library stays loaded for the life of the process.
-    void *handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char *why = dlerror();
-        error = "cannot load " + candidate + ": " + (why ? why : "unknown error");
-        return false;
-    }
-    where = candidate;
-    std::vector<std::string> missing;
-    if (!quillane::session::bind_exports(
-            api, [handle](const char *name) { return dlsym(handle, name); }, missing)) {
-        error = "the library " + candidate + " lacks these exports: " + joined(missing);
-        return false;
-    }
-    if (!quillane::session::check_version(api, error)) {
-        error = candidate + ": " + error;
-        return false;
-    }
-    return true;
+    error = joined(failures, "; ");
+    return false;
 }
 
 }  // namespace batch

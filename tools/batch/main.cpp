@@ -7,7 +7,9 @@
 
 #include "images.h"
 #include "library.h"
+#include "library_files.h"
 #include "options.h"
+#include "session.h"
 #include "workflow.h"
 
 namespace {
@@ -15,6 +17,24 @@ namespace {
 int fail(int code, const std::string &message) {
     std::fprintf(stderr, "quillane-batch: %s\n", message.c_str());
     return code;
+}
+
+// The program's own version always; the library's when it loads, else why
+// it does not (and a failure status, since the runner could not work).
+int print_version() {
+    std::printf("quillane-batch (Quillane) %s\n",
+                quillane::session::Session::program_version().c_str());
+    std::fflush(stdout);
+    quillane::session::Exports api;
+    std::string where, error;
+    if (!batch::load_library(api, where, error))
+        return fail(
+            batch::kExitFailed,
+            "the analysis library could not be loaded, so its version is unknown: " + error);
+    const std::string path = quillane::session::library_path(api);
+    std::printf("analysis library %s, %s\n", quillane::session::library_version(api).c_str(),
+                (path.empty() ? where : path).c_str());
+    return batch::kExitOk;
 }
 
 }  // namespace
@@ -27,6 +47,7 @@ int main(int argc, char **argv) {
         std::fputs(batch::usage_text().c_str(), stdout);
         return batch::kExitOk;
     }
+    if (options->version) return print_version();
     if (const int code = batch::check_inputs(*options, error); code != batch::kExitOk)
         return fail(code, error);
 

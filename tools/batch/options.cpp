@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "library_files.h"
+
 namespace batch {
 namespace {
 
@@ -104,9 +106,15 @@ std::string usage_text() {
            "last)\n"
            "  --echo            echo every scan file into the report\n" +
            images +
+           "  --version         print the version of this program and of the library it\n"
+           "                    loads, and exit\n"
+           "  -h, --help        print this help and exit\n"
            "\n"
-           "The library libquillane.so is looked for next to this program, then on the\n"
-           "library path; QUILLANE_LIBRARY names another one.\n";
+           "The analysis library " +
+           quillane::session::library_file_name() +
+           " is looked for next to this program, then\n"
+           "in the library folder of the installation it belongs to, then on the library\n"
+           "path; QUILLANE_LIBRARY names another one.\n";
 }
 
 std::optional<Options> parse_options(int argc, char **argv, std::string &error) {
@@ -122,6 +130,8 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
         } else if (arg == "--out" || arg == "--plots") {
             const auto v = value(i, arg);
             if (!v || v->empty()) {
@@ -196,7 +206,7 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
             o.files.push_back(arg);
         }
     }
-    if (o.help) return o;
+    if (o.help || o.version) return o;
     if (o.files.empty()) {
         error = "no scan files given";
         return std::nullopt;

@@ -20,6 +20,7 @@ struct Options {
     std::string images;               // --images: png, bmp, svg or pdf; empty = no images
     std::optional<std::pair<int, int>> image_size;  // --image-size WxH
     bool help = false;
+    bool version = false;  // --version: the program's and the library's version
     std::vector<std::string> files;
 };
 

@@ -1,0 +1,167 @@
+// The main window's way in for scan files named outside its menus: on the
+// program's command line and dropped onto the window.  Both follow the rules
+// of "Read Data Files": files are read once, as data sets 1..n, and a fit
+// needs at least three active sets.
+#include <algorithm>
+#include <numeric>
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+#include "AppState.h"
+#include "DataFilesDialog.h"
+#include "FileUtil.h"
+#include "MainWindow.h"
+#include "Prompts.h"
+
+namespace quillane::frontend {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Data Files");
+
+// Name order with every run of digits taken as a number, so that scan2
+// comes before scan10 (and 00012 after 0009); equal numbers fall back to
+// the text.  Done here because the system's collation does it only in some
+// locales.
+bool namedBefore(const QString &a, const QString &b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
+            QStringView x = QStringView(a).mid(i, ei - i), y = QStringView(b).mid(j, ej - j);
+            while (x.size() > 1 && x.front() == QLatin1Char('0'))
+                x = x.mid(1);
+            while (y.size() > 1 && y.front() == QLatin1Char('0'))
+                y = y.mid(1);
+            if (x.size() != y.size()) return x.size() < y.size();
+            if (const int c = x.compare(y); c != 0) return c < 0;
+            i = ei;
+            j = ej;
+        } else {
+            if (a[i] != b[j]) return a[i] < b[j];
+            ++i;
+            ++j;
+        }
+    }
+    if (a.size() - i != b.size() - j) return a.size() - i < b.size() - j;
+    return a < b;
+}
+
+// The local files among dropped items, in the order of their names.
+QStringList droppedFiles(const QMimeData *data) {
+    QStringList files;
+    if (data == nullptr || !data->hasUrls()) return files;
+    for (const QUrl &url : data->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    std::sort(files.begin(), files.end(), namedBefore);
+    return files;
+}
+
+// Why `name` cannot be read, or an empty text.
+QString problemWith(const QString &name) {
+    const QFileInfo info(name);
+    if (!info.exists()) return QStringLiteral("%1: there is no such file").arg(name);
+    if (!info.isFile()) return QStringLiteral("%1: not a file").arg(name);
+    if (!info.isReadable()) return QStringLiteral("%1: not readable").arg(name);
+    if (!fitsLibraryName(name))
+        return QStringLiteral("%1: the name is longer than %2 characters")
+            .arg(name, QString::number(kFileNameLength));
+    return QString();
+}
+
+// Why nothing was read, and where the files went.
+QString nothingReadText(qsizetype readable, const QStringList &problems) {
+    QString text;
+    if (problems.isEmpty()) {
+        text = QStringLiteral(
+                   "A fit compares at least %1 scan files, and %2 given.  Nothing "
+                   "has been read yet.")
+                   .arg(session::kMinActiveSets)
+                   .arg(readable == 1 ? QStringLiteral("1 was")
+                                      : QStringLiteral("%1 were").arg(readable));
+    } else {
+        text = QStringLiteral("These files cannot be read:\n%1\n\nNothing has been read yet.")
+                   .arg(problems.join(QLatin1Char('\n')));
+    }
+    if (readable == 0) return text + QStringLiteral("  Choose the files with \"Read Data Files\".");
+    const QString which =
+        problems.isEmpty() ? QStringLiteral("given") : QStringLiteral("that can be read");
+    return text + (readable == 1
+                       ? QStringLiteral("  The file %1 is in the list of \"Read Data Files\", "
+                                        "where more can be added.")
+                             .arg(which)
+                       : QStringLiteral("  The %1 files %2 are in the list of \"Read Data "
+                                        "Files\", where more can be added.")
+                             .arg(readable)
+                             .arg(which));
+}
+
+}  // namespace
+
+void MainWindow::openDataFiles(const QStringList &files) {
+    if (files.isEmpty()) return;
+    if (session_.files_read()) {
+        prompts_.warn(this, kTitle,
+                      QStringLiteral("The scan files of this run have been read already and "
+                                     "cannot be changed.  Use \"Select Active Data Files\" to "
+                                     "choose among them, or start Quillane again to read "
+                                     "other files."));
+        return;
+    }
+    if (files.size() > kMaxDataSets) {
+        prompts_.warn(this, kTitle,
+                      QStringLiteral("At most %1 scan files can be read; %2 were given.  None "
+                                     "has been read: choose the files with \"Read Data "
+                                     "Files\".")
+                          .arg(kMaxDataSets)
+                          .arg(files.size()));
+        return;
+    }
+
+    QStringList readable;
+    QStringList problems;
+    for (const QString &file : files) {
+        const QString name = QFileInfo(file).absoluteFilePath();
+        const QString problem = problemWith(name);
+        if (problem.isEmpty())
+            readable << name;
+        else
+            problems << problem;
+    }
+
+    DataFilesDialog &form = form1();
+    form.setFiles(readable);
+    const bool readNow = problems.isEmpty() && readable.size() >= session::kMinActiveSets;
+    applyDataFileChoice(state_, form.choice(), readNow);
+    if (!readNow) {
+        prompts_.warn(this, kTitle, nothingReadText(readable.size(), problems));
+        return;
+    }
+    std::vector<int> active(static_cast<size_t>(readable.size()));
+    std::iota(active.begin(), active.end(), 1);
+    takeDataFiles(active, true);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event) {
+    if (!droppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+// The files are taken once the drop has ended: a message shown while the
+// drop is still being handled would hold up the program they came from.
+void MainWindow::dropEvent(QDropEvent *event) {
+    const QStringList files = droppedFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    QMetaObject::invokeMethod(
+        this, [this, files] { openDataFiles(files); }, Qt::QueuedConnection);
+}
+
+}  // namespace quillane::frontend

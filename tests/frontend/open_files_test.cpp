@@ -1,0 +1,210 @@
+// Scan files named outside the menus -- on the command line, dropped onto the
+// main window -- follow the rules of "Read Data Files": read once, as data
+// sets 1..n, at least three; otherwise they wait in the data-file window.
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+#include "AppState.h"
+#include "DataFilesDialog.h"
+#include "LibraryBinding.h"
+#include "MainWindow.h"
+#include "SessionText.h"
+#include "session.h"
+#include "test_support.h"
+
+using namespace quillane;
+using namespace quillane::frontend;
+using namespace quillane::frontend::testing;
+
+class OpenFilesTest : public QObject {
+    Q_OBJECT
+
+  private:
+    CallRecord record_;
+    LibraryBinding library_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<AppState> state_;
+    std::unique_ptr<RecordingPrompts> prompts_;
+    std::unique_ptr<session::Session> session_;
+    std::unique_ptr<MainWindow> window_;
+
+    QString scan(const QString &name, int number = 1) {
+        return writeFile(dir_->filePath(name), scanFileContent(number));
+    }
+
+    QStringList scans(const QStringList &names) {
+        QStringList files;
+        for (int i = 0; i < names.size(); ++i)
+            files << scan(names[i], i + 1);
+        return files;
+    }
+
+    // The data sets read, by file name, in the order the library got them.
+    QStringList readOrder() const {
+        QStringList names;
+        for (const QString &line : record_.lines())
+            if (line.startsWith(QLatin1String("getdatar ")))
+                names << line.section(QLatin1Char(' '), 3);
+        return names;
+    }
+
+    QStringList rowNames() {
+        QStringList names;
+        for (int n = 1; n <= state_->NumFilesRead; ++n)
+            names << state_->DataFileNames[n];
+        return names;
+    }
+
+    // Drops `files` onto the main window as a file manager does; the files
+    // are taken once the drop has been handled.
+    bool drop(const QStringList &files) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &f : files)
+            urls << QUrl::fromLocalFile(f);
+        data.setUrls(urls);
+        const QPoint at(20, 20);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_.get(), &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_.get(), &dropped);
+        QCoreApplication::processEvents();
+        return dropped.isAccepted();
+    }
+
+  private slots:
+    void initTestCase() { QVERIFY2(library_.load(), qPrintable(library_.error())); }
+
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        state_ = std::make_unique<AppState>();
+        state_->OutFileName = dir_->filePath(QStringLiteral("out.txt"));
+        prompts_ = std::make_unique<RecordingPrompts>();
+        session_ = std::make_unique<session::Session>(library_.exports());
+        std::string error;
+        QVERIFY(session_->create_report(toSession(state_->OutFileName), error));
+        window_ = std::make_unique<MainWindow>(*state_, *session_, *prompts_);
+        window_->load();
+        record_.clear();
+    }
+
+    void cleanup() {
+        prompts_->answers.push_back(true);
+        window_.reset();
+    }
+
+    void threeOrMoreFilesAreReadInTheOrderGivenAllActive() {
+        const QStringList files =
+            scans({QStringLiteral("c.RA1"), QStringLiteral("a.RA1"), QStringLiteral("b.RA1")});
+        window_->openDataFiles(files);
+        QVERIFY(prompts_->warnings.isEmpty());
+        QVERIFY(sameLines(readOrder(), files));
+        QCOMPARE(session_->active_sets(), (std::vector<int>{1, 2, 3}));
+        QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
+                 QStringLiteral("Select Active Data Files"));
+        QVERIFY(window_->item(QStringLiteral("SetLimits"))->isEnabled());
+        // The data-file window shows what was read, every row ticked, so
+        // choosing among the sets later starts from the files read.
+        QVERIFY(sameLines(rowNames(), files));
+        for (int row = 0; row < 3; ++row)
+            QVERIFY(window_->form1().includeBox(row)->isChecked());
+        QCOMPARE(state_->ActiveFlags[3], kTrue);
+    }
+
+    void relativeNamesAreReadAsFullPaths() {
+        scans({QStringLiteral("1.RA1"), QStringLiteral("2.RA1"), QStringLiteral("3.RA1")});
+        const QString start = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir_->path()));
+        window_->openDataFiles(
+            {QStringLiteral("1.RA1"), QStringLiteral("2.RA1"), QStringLiteral("./3.RA1")});
+        QDir::setCurrent(start);
+        QCOMPARE(readOrder().value(2), QDir(dir_->path()).filePath(QStringLiteral("3.RA1")));
+    }
+
+    void fewerThanThreeFilesWaitInTheDataFileWindow() {
+        const QStringList files = scans({QStringLiteral("a.IP1"), QStringLiteral("b.IP1")});
+        window_->openDataFiles(files);
+        QVERIFY(readOrder().isEmpty());
+        QVERIFY(!session_->files_read());
+        QCOMPARE(prompts_->warnings.size(), 1);
+        QVERIFY(prompts_->warnings[0].text.contains(QStringLiteral("at least 3 scan files")));
+        QVERIFY(sameLines(rowNames(), files));
+
+        // "Read Data Files" then starts from them: one more file and OK.
+        const QString third = scan(QStringLiteral("c.IP1"), 3);
+        prompts_->onDialog = [this, third](QDialog &dialog) {
+            auto *form = qobject_cast<DataFilesDialog *>(&dialog);
+            QVERIFY(form && form->loadMode());
+            QCOMPARE(form->nameBox(1)->toolTip(), QDir::toNativeSeparators(rowNames()[1]));
+            prompts_->openNames.push_back(third);
+            form->pickFile(2);
+            form->accept();
+        };
+        window_->GetDataFiles();
+        QVERIFY(sameLines(readOrder(), files + QStringList{third}));
+    }
+
+    void aFileThatCannotBeReadStopsTheReadingAndIsNamed() {
+        QStringList files =
+            scans({QStringLiteral("a.RA1"), QStringLiteral("b.RA1"), QStringLiteral("c.RA1")});
+        const QString absent = dir_->filePath(QStringLiteral("absent.RA1"));
+        files.insert(1, absent);
+        window_->openDataFiles(files);
+        QVERIFY(readOrder().isEmpty());
+        QCOMPARE(prompts_->warnings.size(), 1);
+        QVERIFY(prompts_->warnings[0].text.contains(absent + ": there is no such file"));
+        QVERIFY(
+            prompts_->warnings[0].text.contains(QStringLiteral("The 3 files that can be read")));
+        files.removeAt(1);
+        QVERIFY(sameLines(rowNames(), files));
+    }
+
+    void moreThanFiftyFilesAreRefusedWhole() {
+        QStringList files;
+        for (int i = 0; i < kMaxDataSets + 1; ++i)
+            files << dir_->filePath(QStringLiteral("s%1.RA1").arg(i));
+        window_->openDataFiles(files);
+        QVERIFY(readOrder().isEmpty());
+        QCOMPARE(prompts_->warnings.size(), 1);
+        QVERIFY(prompts_->warnings[0].text.contains(QStringLiteral("At most 50")));
+        QCOMPARE(state_->NumFilesRead, 0);
+    }
+
+    void droppedFilesAreReadInTheOrderOfTheirNamesCountingNumbers() {
+        const QStringList files = scans({QStringLiteral("scan10.RA1"), QStringLiteral("scan2.RA1"),
+                                         QStringLiteral("scan1.RA1")});
+        QVERIFY(drop(files));
+        QVERIFY(sameLines(readOrder(), {files[2], files[1], files[0]}));
+    }
+
+    void filesDroppedAfterTheFirstReadingChangeNothing() {
+        window_->openDataFiles(
+            scans({QStringLiteral("a.RA1"), QStringLiteral("b.RA1"), QStringLiteral("c.RA1")}));
+        record_.clear();
+        QVERIFY(drop(
+            scans({QStringLiteral("d.RA1"), QStringLiteral("e.RA1"), QStringLiteral("f.RA1")})));
+        QVERIFY(readOrder().isEmpty());
+        QCOMPARE(prompts_->warnings.size(), 1);
+        QVERIFY(prompts_->warnings[0].text.contains(QStringLiteral("cannot be changed")));
+        QCOMPARE(session_->data_set_count(), 3);
+    }
+
+    void aDropWithoutLocalFilesIsNotTaken() {
+        QMimeData data;
+        data.setUrls({QUrl(QStringLiteral("https://example.org/scan.RA1"))});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        enter.setAccepted(false);
+        QCoreApplication::sendEvent(window_.get(), &enter);
+        QVERIFY(!enter.isAccepted());
+    }
+};
+
+QTEST_MAIN(OpenFilesTest)
+#include "open_files_test.moc"
