@@ -31,10 +31,13 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME quillane)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-liberation2 | fonts-liberation")
-# The library's shlibs entry, and ldconfig run when the package is
-# configured or removed.
+# The library's shlibs entry, and the loader's cache brought up to date
+# when the package is installed or removed: by dpkg's ldconfig trigger, as
+# Debian asks, and by the ldconfig calls CPack puts into postinst and postrm
+# of every package that holds a library.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/triggers)
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
   "comparison of analytical-ultracentrifuge scans
 Quillane reads a series of radial scans of one analytical-ultracentrifuge

@@ -72,8 +72,8 @@ done
 grep -q "quillane (= $version-" <<<"$(dpkg-deb -f "$dev" Depends)" ||
     fail "libquillane-dev does not depend on quillane $version"
 dpkg-deb -e "$runtime" "$scratch/control"
-grep -qs ldconfig "$scratch/control/postinst" "$scratch/control/triggers" ||
-    fail "installing quillane does not run ldconfig"
+grep -qx 'activate-noawait ldconfig' "$scratch/control/triggers" ||
+    fail "installing quillane does not trigger ldconfig"
 description=$(dpkg-deb -f "$runtime" Description)
 [ "${description%%$'\n'*}" = "comparison of analytical-ultracentrifuge scans" ] ||
     fail "quillane's synopsis is not its own: ${description%%$'\n'*}"
