@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev
-  qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev nlohmann-json3-dev
   xvfb xauth fonts-liberation2 locales
 )
 missing=()
