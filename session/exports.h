@@ -56,7 +56,8 @@ namespace quillane::session {
     X(quillane_verdict)                   \
     X(quillane_forecast)                  \
     X(quillane_pair_result)               \
-    X(quillane_active_set)
+    X(quillane_active_set)                \
+    X(quillane_plot_equilibrium)
 
 struct Exports {
 #define QUILLANE_SESSION_DECLARE(name) decltype(&::name) name = nullptr;

@@ -576,6 +576,16 @@ Outcome Session::assess(bool write_report, Assessment *assessment) {
     return o;
 }
 
+Outcome Session::equilibrium_plot() {
+    if (!fitted()) return refused(kNoFit);
+    if (!fit_current_) return refused(kStaleFit);
+    Outcome o;
+    lib_.quillane_plot_equilibrium();
+    o.plot_written = plot_made(o);
+    if (o.plot_written) limits_mode_ = false;
+    return o;
+}
+
 PairResult Session::pair_result(int reference, int compared) const {
     PairResult r;
     const int32_t ref = reference, cmp = compared;

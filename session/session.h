@@ -244,6 +244,8 @@ class Session {
     // forecast; `write_report` appends the assessment to the report and the
     // list.  Refused while there is no current fit.
     Outcome assess(bool write_report, Assessment *assessment);
+    // The equilibrium graph of the last assessment (assess first).
+    Outcome equilibrium_plot();
     // The fit's results of ordered pair (reference set, compared set), and
     // the facts of active set k.
     PairResult pair_result(int reference, int compared) const;

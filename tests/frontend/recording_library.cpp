@@ -293,6 +293,10 @@ QUILLANE_API void quillane_active_set(const int32_t *set, int32_t *data_set, dou
     *time_s = 600.0 * *set;
     *points = 60;
 }
+QUILLANE_API void quillane_plot_equilibrium(void) {
+    record("quillane_plot_equilibrium");
+    write_plot();
+}
 QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, double *time) {
     *points = 60;
     *time = 600.0 * *n;

@@ -282,6 +282,9 @@ int run_workflow(const Options &o, Session &session, std::vector<KeptPlot> &plot
     }
 
     if (o.assess && assessed) {
+        problems.add_all(session.equilibrium_plot());
+        if (!keeper.keep("result graph: the approach to equilibrium", plots, why))
+            problems.add(why);
         std::printf("quillane-batch: %s\n", assessment.verdict.text.c_str());
         const auto &f = assessment.forecast;
         if (f.made)
