@@ -8,6 +8,7 @@
 
 #include "assessment.h"
 #include "data_plots.h"
+#include "equilibrium_plot.h"
 #include "fit_match.h"
 #include "fit_readout.h"
 #include "log.h"
@@ -350,6 +351,10 @@ QUILLANE_API void quillane_active_set(const int32_t *set, int32_t *data_set, dou
         *time_s = r.time_s;
         *points = r.points;
     });
+}
+
+QUILLANE_API void quillane_plot_equilibrium(void) {
+    guarded("quillane_plot_equilibrium", [&](State &s) { plot_equilibrium(s); });
 }
 
 }  // extern "C"

@@ -377,6 +377,15 @@ QUILLANE_API void quillane_pair_result(const int32_t *ref, const int32_t *cmp, i
 QUILLANE_API void quillane_active_set(const int32_t *set, int32_t *data_set, double *time_s,
                                       int32_t *points);
 
+/* Write the equilibrium graph of the last assessment (quillane_assess) as a
+   plot file, like the result graphs: symbols (series 1) at the RMS distance
+   of every earlier scan from the latest one against its time (s); and as
+   lines, when a forecast was made, the fitted curve, the noise level of a
+   difference of two scans, the threshold the forecast aims at and a vertical
+   line at the forecast time.  Logs one line.  Without an assessment nothing
+   is written (last error set, list-box line). */
+QUILLANE_API void quillane_plot_equilibrium(void);
+
 #ifdef __cplusplus
 }
 #endif

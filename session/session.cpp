@@ -147,10 +147,19 @@ void Session::set_plot_file(const std::string &path) {
     lib_.setplotfile(path.data(), static_cast<int32_t>(path.size()));
 }
 
+// The library starts over with its start values, and so does the session:
+// nothing read, nothing selected, no fit.
 void Session::initialise(bool echo) {
     const int32_t flag = echo ? kTrue : kFalse;
     lib_.initcommons(&flag);
+    files_.clear();
+    active_.clear();
     xi_mode_ = true;
+    limits_ = full_ = {};
+    limits_mode_ = false;
+    fit_reference_ = 0;
+    fit_current_ = false;
+    suggested_reference_ = 0;
 }
 
 Outcome Session::set_plot_save(bool discard) {
@@ -485,6 +494,117 @@ Outcome Session::result_graph(const GraphRequest &r) {
     o.plot_written = plot_made(o);
     if (o.plot_written) limits_mode_ = false;
     return o;
+}
+
+// ---- the equilibrium assessment ----
+
+AssessmentSettings Session::assessment_settings() const {
+    AssessmentSettings s;
+    int32_t exact = 0;
+    lib_.quillane_get_equilibrium_settings(&s.block_s, &s.tolerance, &exact, &s.confidence);
+    s.exact_f = exact != 0;
+    return s;
+}
+
+Outcome Session::set_assessment_settings(const AssessmentSettings &settings) {
+    if (!(settings.block_s >= 0.0) || !std::isfinite(settings.block_s))
+        return refused("The minimum time of the matching scans must be 0 or more.");
+    if (!(settings.tolerance >= 0.0) || !std::isfinite(settings.tolerance))
+        return refused("The tolerance must be 0 or more.");
+    Outcome o;
+    const AssessmentSettings now = assessment_settings();
+    if (now.block_s != settings.block_s) lib_.quillane_set_equilibrium_time(&settings.block_s);
+    check(o);
+    if (now.tolerance != settings.tolerance)
+        lib_.quillane_set_equilibrium_tolerance(&settings.tolerance);
+    check(o);
+    if (now.exact_f != settings.exact_f) {
+        const int32_t exact = settings.exact_f ? 1 : 0;
+        lib_.quillane_set_exact_f(&exact);
+        check(o);
+    }
+    return o;
+}
+
+namespace {
+
+std::string text_of(const char *buffer, int32_t length, size_t capacity) {
+    return std::string(buffer, static_cast<size_t>(
+                                   std::clamp<int32_t>(length, 0, static_cast<int32_t>(capacity))));
+}
+
+}  // namespace
+
+Outcome Session::assess(bool write_report, Assessment *assessment) {
+    if (!fitted()) return refused(kNoFit);
+    if (!fit_current_) return refused(kStaleFit);
+    Outcome o;
+    const int32_t write = write_report ? 1 : 0;
+    lib_.quillane_assess(&write);
+    check(o);
+    if (!assessment) return o;
+    Assessment &a = *assessment;
+    a = {};
+    for (int32_t k = 0; k <= active_count(); ++k) {
+        Noise n;
+        int32_t dof = 0;
+        lib_.quillane_noise(&k, &n.sigma, &dof);
+        n.dof = dof;
+        if (k == 0)
+            a.pooled = n;
+        else
+            a.noise.push_back(n);
+    }
+    char text[512];
+    int32_t length = 0, status = 0, scan = 0;
+    lib_.quillane_verdict(&status, &scan, &a.verdict.time_s, &a.verdict.block_s, text,
+                          static_cast<int32_t>(sizeof text), &length);
+    a.verdict.status = status;
+    a.verdict.scan = scan;
+    a.verdict.text = text_of(text, length, sizeof text);
+    int32_t made = 0, pairs = 0;
+    double interval[2] = {0.0, 0.0};
+    Forecast &f = a.forecast;
+    lib_.quillane_forecast(&made, &pairs, &f.tau_s, &f.tau_error_s, &f.amplitude, &f.threshold,
+                           &f.equilibrium_time_s, interval, text, static_cast<int32_t>(sizeof text),
+                           &length);
+    f.made = made == 1;
+    f.pairs = pairs;
+    f.interval_low_s = interval[0];
+    f.interval_high_s = interval[1];
+    f.reason = text_of(text, length, sizeof text);
+    return o;
+}
+
+Outcome Session::equilibrium_plot() {
+    if (!fitted()) return refused(kNoFit);
+    if (!fit_current_) return refused(kStaleFit);
+    Outcome o;
+    lib_.quillane_plot_equilibrium();
+    o.plot_written = plot_made(o);
+    if (o.plot_written) limits_mode_ = false;
+    return o;
+}
+
+PairResult Session::pair_result(int reference, int compared) const {
+    PairResult r;
+    const int32_t ref = reference, cmp = compared;
+    int32_t status = 0, points = 0;
+    lib_.quillane_pair_result(&ref, &cmp, &status, &points, r.variance.data(), r.rms.data(),
+                              r.y_offset.data(), &r.x_offset, &r.f_critical);
+    r.status = status;
+    r.points = points;
+    return r;
+}
+
+ActiveSetFacts Session::active_set(int k) const {
+    ActiveSetFacts facts;
+    const int32_t set = k;
+    int32_t data_set = 0, points = 0;
+    lib_.quillane_active_set(&set, &data_set, &facts.time_s, &points);
+    facts.data_set = data_set;
+    facts.points = points;
+    return facts;
 }
 
 void Session::tick_round(float lo, float hi, float &out_lo, float &out_hi, int &intervals) const {

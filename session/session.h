@@ -71,6 +71,65 @@ struct GraphRequest {
     std::vector<double> positions;  // kind 4: positions in the current unit (at most 10)
 };
 
+// ---- the equilibrium assessment and the fit's results, read back ----
+
+struct Noise {
+    double sigma = 0.0;  // noise standard deviation, unit of the values
+    int dof = 0;         // its degrees of freedom; 0 = not known
+};
+
+struct Verdict {
+    int status = -1;  // 1 reached, 0 still approaching, -1 none
+    int scan = 0;     // active set from which on every scan matches the latest; 0 = none
+    double time_s = 0.0;
+    double block_s = 0.0;
+    std::string text;  // "equilibrium reached by scan 10 (t = 20.000 h)", or why not
+};
+
+struct Forecast {
+    bool made = false;
+    int pairs = 0;
+    double tau_s = 0.0;
+    double tau_error_s = 0.0;
+    double amplitude = 0.0;
+    double threshold = 0.0;
+    double equilibrium_time_s = 0.0;
+    double interval_low_s = 0.0;
+    double interval_high_s = 0.0;
+    std::string reason;  // why there is none
+};
+
+struct Assessment {
+    std::vector<Noise> noise;  // element k - 1 = active set k
+    Noise pooled;              // all active sets together
+    Verdict verdict;
+    Forecast forecast;
+};
+
+struct AssessmentSettings {
+    double block_s = 14400.0;  // minimum time the matching scans must span
+    double tolerance = 0.0;    // remaining distance that counts as reached; 0 = from the noise
+    bool exact_f = false;      // exact F quantiles instead of the approximation
+    double confidence = 95.0;  // percent (read only)
+};
+
+// One ordered pair of the last fit, fit kinds 1..3 in elements 0..2.
+struct PairResult {
+    int status = 0;  // 1 compared, 2 compared without the position fit, 0 not compared
+    int points = 0;  // of the reference set
+    std::array<double, 3> variance{};
+    std::array<double, 3> rms{};
+    std::array<double, 3> y_offset{};
+    double x_offset = 0.0;
+    double f_critical = 0.0;
+};
+
+struct ActiveSetFacts {
+    int data_set = 0;
+    double time_s = 0.0;
+    int points = 0;  // inside the limits
+};
+
 // The messages of refusals, as the user sees them.
 extern const char *const kTooFewActiveSets;
 extern const char *const kLimitsRemoveAllData;
@@ -96,8 +155,8 @@ class Session {
     // The file the library writes every plot to.
     void set_plot_file(const std::string &path);
     const std::string &plot_file() const { return plot_file_; }
-    // The library's start values; `echo` copies every scan file read into
-    // the report.
+    // The library's start values (and the session's: nothing read, nothing
+    // selected, no fit); `echo` copies every scan file read into the report.
     void initialise(bool echo);
     // Plot files are deleted after viewing (true) or kept.
     Outcome set_plot_save(bool discard);
@@ -176,6 +235,21 @@ class Session {
     int suggested_reference() const { return suggested_reference_; }
     // Refused while there is no current fit.
     Outcome result_graph(const GraphRequest &request);
+
+    // ---- the equilibrium assessment ----
+    AssessmentSettings assessment_settings() const;
+    // Settings are refused (nothing changes) when negative or not finite.
+    Outcome set_assessment_settings(const AssessmentSettings &settings);
+    // Assesses the current fit: noise of each scan, the verdict and the
+    // forecast; `write_report` appends the assessment to the report and the
+    // list.  Refused while there is no current fit.
+    Outcome assess(bool write_report, Assessment *assessment);
+    // The equilibrium graph of the last assessment (assess first).
+    Outcome equilibrium_plot();
+    // The fit's results of ordered pair (reference set, compared set), and
+    // the facts of active set k.
+    PairResult pair_result(int reference, int compared) const;
+    ActiveSetFacts active_set(int k) const;
 
     // Rounds lo..hi outward to whole tick steps (the library's rule).
     void tick_round(float lo, float hi, float &out_lo, float &out_hi, int &intervals) const;

@@ -9,7 +9,7 @@ packages=(
   dpkg-dev desktop-file-utils appstream shared-mime-info groff-base
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev
-  qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev nlohmann-json3-dev
   xvfb xauth fonts-liberation2 locales
 )
 missing=()

@@ -1,5 +1,11 @@
 #include "plot_file_control.h"
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -89,6 +95,28 @@ void FindPlotRange(ViewerState &state) {
     }
 }
 
+namespace {
+
+enum class Claim { done, taken, failed };
+
+// Moves `from` to `to` unless `to` exists, as one step: a hard link fails
+// when the name is taken; a file system without links gets a rename that
+// refuses to replace.
+Claim claimName(const QString &from, const QString &to) {
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    int done = ::link(source.constData(), target.constData());
+    if (done != 0 && (errno == EPERM || errno == EOPNOTSUPP))
+        done = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                           RENAME_NOREPLACE);
+    else if (done == 0)
+        ::unlink(source.constData());
+    if (done == 0) return Claim::done;
+    return errno == EEXIST ? Claim::taken : Claim::failed;
+}
+
+}  // namespace
+
 QString numberedPlotName(const QString &prefix, int number, const QString &extension) {
     return prefix + QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0')) + extension;
 }
@@ -155,12 +183,15 @@ DisposeResult DisposePlotFile(ViewerState &state, const QString &plot_file_name,
 
     const QString extension = extensionOf(plot_file_name);
     QString candidate = numberedPlotName(state.PlotPrefix, state.PlotNumber, extension);
-    while (QFileInfo::exists(candidate)) {
+    // A name without folder: kept plots land in the current folder.  The
+    // name is claimed in one step, so a number another program took
+    // meanwhile is skipped, never overwritten.
+    Claim claim;
+    while ((claim = claimName(plot_file_name, candidate)) == Claim::taken) {
         ++state.PlotNumber;
         candidate = numberedPlotName(state.PlotPrefix, state.PlotNumber, extension);
     }
-    // A name without folder: kept plots land in the current folder.
-    if (QFile::rename(plot_file_name, candidate)) {
+    if (claim == Claim::done) {
         result.out_file_label = withSeparator(QDir::currentPath()) + candidate;
         result.kept_as = candidate;
         ++state.PlotNumber;

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -62,15 +64,32 @@ class BatchRun : public ::testing::Test {
 
     // Runs the program in the scratch folder with the given arguments and
     // environment changes: "NAME=value" sets a variable, a bare "NAME"
-    // removes it.
-    Outcome run(const std::vector<std::string> &args, const std::vector<std::string> &env = {}) {
-        const fs::path out = dir / "stdout.txt";
-        const fs::path err = dir / "stderr.txt";
+    // removes it.  With `file_size_limit` no file the program writes can
+    // grow beyond that many bytes, as on a full disk.
+    Outcome run(const std::vector<std::string> &args, const std::vector<std::string> &env = {},
+                long file_size_limit = -1) {
+        const pid_t pid = start(args, env, file_size_limit, "");
+        return finish(pid, "");
+    }
+
+    // Starts the program without waiting; `tag` names its output files.
+    pid_t start(const std::vector<std::string> &args, const std::vector<std::string> &env = {},
+                long file_size_limit = -1, const std::string &tag = "") {
+        const fs::path out = dir / ("stdout" + tag + ".txt");
+        const fs::path err = dir / ("stderr" + tag + ".txt");
         const pid_t pid = fork();
         if (pid == 0) {
             if (chdir(dir.c_str()) != 0) _exit(127);
             if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr))
                 _exit(127);
+            if (file_size_limit >= 0) {
+                // A write past the limit then fails with EFBIG instead of
+                // ending the process.
+                signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{static_cast<rlim_t>(file_size_limit),
+                                   static_cast<rlim_t>(file_size_limit)};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
             for (const std::string &e : env) {
                 if (e.find('=') == std::string::npos)
                     unsetenv(e.c_str());
@@ -84,12 +103,17 @@ class BatchRun : public ::testing::Test {
             execv(QUILLANE_BATCH_PATH, argv.data());
             _exit(127);
         }
+        return pid;
+    }
+
+    // Waits for a program started with `tag` and collects what it wrote.
+    Outcome finish(pid_t pid, const std::string &tag) {
         int status = 0;
         waitpid(pid, &status, 0);
         Outcome r;
         r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(out);
-        r.err = slurp(err);
+        r.out = slurp(dir / ("stdout" + tag + ".txt"));
+        r.err = slurp(dir / ("stderr" + tag + ".txt"));
         return r;
     }
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "batch_support.h"
 #include "plot_file_reader.h"
@@ -148,15 +149,95 @@ TEST_F(BatchRun, SlopePlotsOfAChosenSubsetShowEveryActiveSetTogether) {
                     "with span of  20 using a polynomial with 2 terms");
 }
 
-TEST_F(BatchRun, ALeftOverPlotFileIsMovedAsideAndNumberedFilesAreNotOverwritten) {
+TEST_F(BatchRun, FilesAlreadyInThePlotFolderAreLeftAsTheyAre) {
     fs::create_directories(dir / "plots");
     std::ofstream(dir / "plots" / "plot.dat") << "left over";
     std::ofstream(dir / "plots" / "plot_000.dat") << "kept earlier";
     const Outcome r = run({scan(1), scan(2), scan(3)});
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_EQ(slurp(dir / "plots" / "plot.bak"), "left over");
+    EXPECT_EQ(slurp(dir / "plots" / "plot.dat"), "left over");
     EXPECT_EQ(slurp(dir / "plots" / "plot_000.dat"), "kept earlier");
     EXPECT_TRUE(fs::exists(dir / "plots" / "plot_008.dat"));
+}
+
+// Each run writes its plots under a name of its own and claims numbered
+// names atomically: runs sharing a folder keep exactly their own plots.
+TEST_F(BatchRun, RunsSharingAPlotFolderKeepTheirOwnPlots) {
+    constexpr int kRuns = 4;
+    std::vector<pid_t> runs;
+    for (int run = 0; run < kRuns; ++run) {
+        const int points = 60 + 10 * run;  // each run's value plot has its own size
+        std::vector<std::string> args{"--out", "report" + std::to_string(run) + ".txt"};
+        for (int k = 1; k <= 3; ++k)
+            args.push_back(scan(10 * run + k, points));
+        runs.push_back(start(args, {}, -1, std::to_string(run)));
+    }
+    std::set<std::string> all_kept;
+    for (int run = 0; run < kRuns; ++run) {
+        const Outcome r = finish(runs[run], std::to_string(run));
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        const size_t at = r.out.find("values against position, all active sets -> ");
+        ASSERT_NE(at, std::string::npos) << r.out;
+        const std::string kept = r.out.substr(at + 44, r.out.find('\n', at) - at - 44);
+        std::ifstream in(dir / kept, std::ios::binary);
+        quillane::plotfile::PlotData data;
+        ASSERT_EQ(quillane::plotfile::read_plot_file(in, data), quillane::plotfile::ReadStatus::ok);
+        EXPECT_EQ(data.count, 3 * (60 + 10 * run)) << kept << " belongs to another run";
+        for (size_t p = r.out.find(" -> "); p != std::string::npos; p = r.out.find(" -> ", p + 1))
+            EXPECT_TRUE(all_kept.insert(r.out.substr(p + 4, r.out.find('\n', p) - p - 4)).second);
+    }
+    EXPECT_EQ(all_kept.size(), 8u * kRuns) << "every plot kept, none twice";
+}
+
+TEST_F(BatchRun, AReportThatCannotBeWrittenWholeFailsTheRun) {
+    const Outcome r = run({"--echo", scan(1), scan(2), scan(3)}, {}, 16 * 1024);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_CONTAINS(r.err, "Cannot write the output file quillane-report.txt: File too large");
+    EXPECT_CONTAINS(r.err, "the run is incomplete");
+}
+
+TEST_F(BatchRun, AnOutputThatIsOneOfTheScansIsRefusedBeforeAnythingIsWritten) {
+    const std::string first = scan(1);
+    const std::string before = slurp(dir / first);
+    const Outcome r = run({"--out", first, first, scan(2), scan(3)});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_CONTAINS(r.err, "--out " + first + " names the scan file");
+    EXPECT_EQ(slurp(dir / first), before);
+}
+
+TEST_F(BatchRun, CommandLineMistakesOfTheSpanAndTheActiveListAreRefused) {
+    struct Case {
+        std::vector<std::string> args;
+        const char *message;
+    };
+    const Case cases[] = {
+        {{"--span", "2"}, "--span must be 3 to 2048 points"},
+        {{"--span", "3", "--terms", "3"}, "more points than the order of the polynomial"},
+        {{"--active", "1,2,3,"}, "--active needs data set numbers"},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> args = c.args;
+        for (int k = 1; k <= 3; ++k)
+            args.push_back(scan(k));
+        const Outcome r = run(args);
+        EXPECT_EQ(r.exit_code, 2) << c.message;
+        EXPECT_CONTAINS(r.err, c.message);
+    }
+}
+
+TEST_F(BatchRun, ARunWhereNoFileGaveDataFails) {
+    for (const char *name : {"a.RA1", "b.RA1", "c.RA1"})
+        std::ofstream(dir / name) << "not a scan\r\nat all\r\n";
+    const Outcome r = run({"a.RA1", "b.RA1", "c.RA1"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_CONTAINS(r.err, "no scan file gave any data points");
+}
+
+TEST_F(BatchRun, OverwritingAnExistingReportIsSaid) {
+    std::ofstream(dir / "quillane-report.txt") << "an earlier run";
+    const Outcome r = run({scan(1), scan(2), scan(3)});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_CONTAINS(r.err, "the report quillane-report.txt exists and is overwritten");
 }
 
 }  // namespace

@@ -229,6 +229,74 @@ QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_
         text[i] = ' ';
     *text_length = 0;
 }
+// The assessment of the stand-in: settings are remembered, results are empty.
+double g_block_s = 14400.0;
+double g_tolerance = 0.0;
+int32_t g_exact = 0;
+QUILLANE_API void quillane_set_equilibrium_time(const double *seconds) {
+    g_block_s = *seconds;
+    record("quillane_set_equilibrium_time " + num(*seconds));
+}
+QUILLANE_API void quillane_set_equilibrium_tolerance(const double *tolerance) {
+    g_tolerance = *tolerance;
+    record("quillane_set_equilibrium_tolerance " + num(*tolerance));
+}
+QUILLANE_API void quillane_set_exact_f(const int32_t *exact) {
+    g_exact = *exact;
+    record("quillane_set_exact_f " + std::to_string(*exact));
+}
+QUILLANE_API void quillane_get_equilibrium_settings(double *seconds, double *tolerance,
+                                                    int32_t *exact, double *confidence) {
+    *seconds = g_block_s;
+    *tolerance = g_tolerance;
+    *exact = g_exact;
+    *confidence = 95.0;
+}
+QUILLANE_API void quillane_assess(const int32_t *write_report) {
+    record("quillane_assess " + std::to_string(*write_report));
+}
+QUILLANE_API void quillane_noise(const int32_t *, double *noise, int32_t *dof) {
+    *noise = 0.0;
+    *dof = 0;
+}
+QUILLANE_API void quillane_verdict(int32_t *status, int32_t *scan, double *time_s, double *block_s,
+                                   char *text, int32_t length, int32_t *text_length) {
+    *status = -1;
+    *scan = 0;
+    *time_s = *block_s = 0.0;
+    for (int32_t i = 0; i < length; ++i)
+        text[i] = ' ';
+    *text_length = 0;
+}
+QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau_s,
+                                    double *tau_error_s, double *amplitude, double *threshold,
+                                    double *equilibrium_time_s, double *interval_s, char *reason,
+                                    int32_t length, int32_t *reason_length) {
+    *status = *pairs = 0;
+    *tau_s = *tau_error_s = *amplitude = *threshold = *equilibrium_time_s = 0.0;
+    interval_s[0] = interval_s[1] = 0.0;
+    for (int32_t i = 0; i < length; ++i)
+        reason[i] = ' ';
+    *reason_length = 0;
+}
+QUILLANE_API void quillane_pair_result(const int32_t *, const int32_t *, int32_t *status,
+                                       int32_t *points, double *variance, double *rms,
+                                       double *y_offset, double *x_offset, double *f_critical) {
+    *status = *points = 0;
+    for (int k = 0; k < 3; ++k)
+        variance[k] = rms[k] = y_offset[k] = 0.0;
+    *x_offset = *f_critical = 0.0;
+}
+QUILLANE_API void quillane_active_set(const int32_t *set, int32_t *data_set, double *time_s,
+                                      int32_t *points) {
+    *data_set = *set;
+    *time_s = 600.0 * *set;
+    *points = 60;
+}
+QUILLANE_API void quillane_plot_equilibrium(void) {
+    record("quillane_plot_equilibrium");
+    write_plot();
+}
 QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, double *time) {
     *points = 60;
     *time = 600.0 * *n;

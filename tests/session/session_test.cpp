@@ -201,6 +201,29 @@ TEST_F(Analysed, EveryChangeToTheDataMakesTheFitStale) {
     EXPECT_TRUE(session->fit_current()) << "new times leave the fit's numbers as they are";
 }
 
+TEST_F(Analysed, TheAssessmentReadsBackAndDrawsTheApproachToEquilibrium) {
+    EXPECT_FALSE(session->equilibrium_plot().plot_written) << "nothing assessed yet";
+    Assessment a;
+    ASSERT_TRUE(session->assess(false, &a).done);
+    ASSERT_EQ(a.noise.size(), 12u);
+    EXPECT_NEAR(a.pooled.sigma, 0.005, 0.0005) << "the examples' noise";
+    EXPECT_EQ(a.verdict.status, 1) << a.verdict.text;
+    ASSERT_TRUE(a.forecast.made) << a.forecast.reason;
+    EXPECT_LT(a.forecast.interval_low_s, a.forecast.interval_high_s);
+    const PairResult pair = session->pair_result(12, 1);
+    EXPECT_EQ(pair.status, 1);
+    EXPECT_GT(pair.rms[0], pair.rms[2]) << "offsets absorb most of the drift";
+    EXPECT_EQ(session->active_set(12).data_set, 12);
+
+    const Outcome plot = session->equilibrium_plot();
+    ASSERT_TRUE(plot.plot_written);
+    const std::string text = take_plot();
+    EXPECT_THAT(text, HasSubstr("RMS Devs from the latest scan"));
+    EXPECT_THAT(text, HasSubstr("equilibrium reached by scan"));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n') - 5, 11 + 121 + 3 * 2)
+        << "eleven distances, the curve, noise, threshold and forecast lines";
+}
+
 TEST(Version, ALibraryOfAnotherMinorVersionIsRefusedNamingBoth) {
     Exports table = linked_exports();
     table.quillane_version = [](int32_t *major, int32_t *minor, int32_t *revision) {

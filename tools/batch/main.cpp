@@ -10,6 +10,7 @@
 #include "library_files.h"
 #include "options.h"
 #include "session.h"
+#include "watch.h"
 #include "workflow.h"
 
 namespace {
@@ -56,18 +57,28 @@ int main(int argc, char **argv) {
     if (!batch::load_library(api, library, error)) return fail(batch::kExitFailed, error);
     quillane::session::Session session(api);
 
+    if (!options->watch.empty()) {
+        const int code = batch::watch_folder(*options, session, error);
+        return code == batch::kExitOk ? code : fail(code, error);
+    }
+
     std::vector<batch::KeptPlot> plots;
-    if (const int code = batch::run_workflow(*options, session, plots, error);
+    batch::Problems problems;
+    if (const int code = batch::run_workflow(*options, session, plots, problems, error);
         code != batch::kExitOk)
         return fail(code, error);
     std::fflush(stdout);
 
-    int status = batch::kExitOk;
+    int status = problems.list.empty() ? batch::kExitOk : batch::kExitFailed;
     batch::ImageTally images;
 #ifdef QUILLANE_BATCH_IMAGES
     if (!options->images.empty()) images = batch::draw_images(*options, session, plots);
 #endif
     if (images.failed > 0) status = batch::kExitFailed;
+    if (!options->csv.empty())
+        std::printf("quillane-batch: pairs written to %s\n", options->csv.c_str());
+    if (!options->json.empty())
+        std::printf("quillane-batch: results written to %s\n", options->json.c_str());
 
     std::printf("quillane-batch: report written to %s\n", options->report.c_str());
     std::printf("quillane-batch: %zu plot files kept in %s\n", plots.size(),
@@ -80,5 +91,8 @@ int main(int argc, char **argv) {
             std::fprintf(stderr, "quillane-batch: %d of %zu plot files could not be drawn\n",
                          images.failed, plots.size());
     }
+    if (!problems.list.empty())
+        std::fprintf(stderr, "quillane-batch: the run is incomplete: %zu %s (listed above)\n",
+                     problems.list.size(), problems.list.size() == 1 ? "problem" : "problems");
     return status;
 }

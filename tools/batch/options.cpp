@@ -30,7 +30,9 @@ bool to_real(const std::string &text, double &out) {
     return true;
 }
 
+// "1,3,5": every entry a number (an empty entry, as in "1,2,", is a mistake).
 bool to_int_list(const std::string &text, std::vector<int> &out) {
+    if (text.empty() || text.back() == ',') return false;
     std::stringstream ss(text);
     std::string item;
     while (std::getline(ss, item, ',')) {
@@ -90,7 +92,10 @@ std::string usage_text() {
               "  end, whose plot viewer draws the images; QUILLANE_BUILD_FRONTEND=OFF)\n";
     return "usage: quillane-batch [--out REPORT] [--active 1,3,5] [--limits LO HI] [--radius]\n"
            "                      [--span N] [--terms T] [--ref K] [--plots DIR] [--echo]\n"
-           "                      [--images FORMAT [--image-size WxH]] FILE...\n"
+           "                      [--images FORMAT [--image-size WxH]]\n"
+           "                      [--assess] [--csv FILE] [--json FILE] FILE...\n"
+           "       quillane-batch --watch DIR [--pattern GLOB] [--interval S]\n"
+           "                      [--until-equilibrium] [other options]\n"
            "\n"
            "Reads the scan FILEs (at most 50) as data sets 1, 2, ..., fits every active set\n"
            "against every other one, and writes the report to REPORT (default\n"
@@ -100,7 +105,8 @@ std::string usage_text() {
            "  --active LIST     data set numbers taking part (default: all; at least 3)\n"
            "  --limits LO HI    data limits in the position variable (default: full range)\n"
            "  --radius          position variable: the radius r in cm (default xi = r^2/2)\n"
-           "  --span N          points per local polynomial for the slopes (default 50)\n"
+           "  --span N          points per local polynomial for the slopes (default 50;\n"
+           "                    at least 3 and more than the degree)\n"
            "  --terms T         polynomial degree 1..3 (default 3)\n"
            "  --ref K           reference active set of the fit and the graphs (default: the "
            "last)\n"
@@ -109,6 +115,27 @@ std::string usage_text() {
            "  --version         print the version of this program and of the library it\n"
            "                    loads, and exit\n"
            "  -h, --help        print this help and exit\n"
+           "\n"
+           "Has the cell reached equilibrium?\n"
+           "  --assess          add the assessment (noise per scan, verdict, forecast) to\n"
+           "                    the report, keep the equilibrium graph as a plot, and\n"
+           "                    print the verdict and the forecast\n"
+           "  --csv FILE        every ordered pair of scans as CSV (one row per pair)\n"
+           "  --json FILE       the whole run as JSON: settings, sets and their noise,\n"
+           "                    pairs, averages, the verdict and the forecast\n"
+           "  --block-time H    hours the matching scans must span (default 4)\n"
+           "  --tolerance X     remaining distance that counts as equilibrium, unit of the\n"
+           "                    values (default: what the F test tells from the noise)\n"
+           "  --exact-f         exact F quantiles instead of the closed-form approximation\n"
+           "\n"
+           "Watching a run as it happens:\n"
+           "  --watch DIR       read the scans in DIR, then every new one once it has\n"
+           "                    stopped growing; after each, fit again and print one status\n"
+           "                    line (the report, --csv and --json are rewritten; no plots)\n"
+           "  --pattern GLOB    which files of DIR are scans (default *)\n"
+           "  --interval S      seconds between looks at DIR (default 10)\n"
+           "  --until-equilibrium  stop (exit 0) once the verdict says equilibrium\n"
+           "  Ctrl+C or SIGTERM ends the watch cleanly.\n"
            "\n"
            "The analysis library " +
            quillane::session::library_file_name() +
@@ -158,6 +185,34 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
             o.limits = std::pair{lo, hi};
         } else if (arg == "--radius") {
             o.radius = true;
+        } else if (arg == "--assess") {
+            o.assess = true;
+        } else if (arg == "--exact-f") {
+            o.exact_f = true;
+        } else if (arg == "--until-equilibrium") {
+            o.until_equilibrium = true;
+        } else if (arg == "--csv" || arg == "--json" || arg == "--watch" || arg == "--pattern") {
+            const auto v = value(i, arg);
+            if (!v || v->empty()) {
+                if (error.empty()) error = arg + " needs a value";
+                return std::nullopt;
+            }
+            (arg == "--csv"     ? o.csv
+             : arg == "--json"  ? o.json
+             : arg == "--watch" ? o.watch
+                                : o.pattern) = *v;
+        } else if (arg == "--block-time" || arg == "--tolerance" || arg == "--interval") {
+            const auto v = value(i, arg);
+            double x = 0.0;
+            if (!v) return std::nullopt;
+            if (!to_real(*v, x) || x < 0.0 || (arg == "--interval" && x <= 0.0)) {
+                error = arg + (arg == "--interval" ? " needs a number of seconds above 0"
+                                                   : " needs a number of 0 or more");
+                return std::nullopt;
+            }
+            if (arg == "--block-time") o.block_hours = x;
+            if (arg == "--tolerance") o.tolerance = x;
+            if (arg == "--interval") o.interval = x;
         } else if (arg == "--echo") {
             o.echo = true;
         } else if (arg == "--images" || arg == "--image-size") {
@@ -207,12 +262,24 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
         }
     }
     if (o.help || o.version) return o;
-    if (o.files.empty()) {
+    if (o.files.empty() && o.watch.empty()) {
         error = "no scan files given";
         return std::nullopt;
     }
-    if (o.span && (*o.span < 2 || *o.span > 2048)) {
-        error = "--span must be 2 to 2048 points";
+    if (!o.files.empty() && !o.watch.empty()) {
+        error = "--watch reads the scans of its folder: give no scan files with it";
+        return std::nullopt;
+    }
+    if (!o.watch.empty() && (!o.active.empty() || o.ref != 0 || !o.images.empty())) {
+        error = "--active, --ref and --images cannot be used with --watch";
+        return std::nullopt;
+    }
+    if (o.until_equilibrium && o.watch.empty()) {
+        error = "--until-equilibrium needs --watch";
+        return std::nullopt;
+    }
+    if (o.span && (*o.span < 3 || *o.span > 2048)) {
+        error = "--span must be 3 to 2048 points";
         return std::nullopt;
     }
     if (o.terms && (*o.terms < 1 || *o.terms > 3)) {

@@ -19,6 +19,21 @@ struct Options {
     bool echo = false;                // --echo: echo the scan files into the report
     std::string images;               // --images: png, bmp, svg or pdf; empty = no images
     std::optional<std::pair<int, int>> image_size;  // --image-size WxH
+
+    // ---- the equilibrium assessment and results for other tools ----
+    bool assess = false;                // --assess: the assessment into the report
+    std::string csv;                    // --csv FILE: every ordered pair
+    std::string json;                   // --json FILE: the whole run
+    std::optional<double> block_hours;  // --block-time H: minimum time of the matching scans
+    std::optional<double> tolerance;    // --tolerance X
+    bool exact_f = false;               // --exact-f
+
+    // ---- watching a folder ----
+    std::string watch;               // --watch DIR
+    std::string pattern = "*";       // --pattern GLOB
+    double interval = 10.0;          // --interval S
+    bool until_equilibrium = false;  // --until-equilibrium
+
     bool help = false;
     bool version = false;  // --version: the program's and the library's version
     std::vector<std::string> files;

@@ -1,5 +1,7 @@
 #include "plot_keeper.h"
 
+#include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,24 +16,13 @@ namespace fs = std::filesystem;
 
 constexpr int kMaxNumber = 100000;
 
-// Moves from to to unless to exists.  A hard link refuses an existing
-// target in one step; where links are not possible, check and rename.
-bool move_no_replace(const std::string &from, const std::string &to) {
-    if (::link(from.c_str(), to.c_str()) == 0) {
-        ::unlink(from.c_str());
-        return true;
-    }
-    if (errno == EEXIST) return false;
-    std::error_code ec;
-    if (fs::exists(to, ec)) return false;
-    fs::rename(from, to, ec);
-    return !ec;
-}
-
 }  // namespace
 
+PlotKeeper::PlotKeeper(std::string dir)
+    : dir_(std::move(dir)), own_name_(".quillane-plot-" + std::to_string(::getpid()) + ".dat") {}
+
 std::string PlotKeeper::plot_file() const {
-    return (fs::path(dir_) / "plot.dat").string();
+    return (fs::path(dir_) / own_name_).string();
 }
 
 bool PlotKeeper::prepare(std::string &error) {
@@ -41,36 +32,43 @@ bool PlotKeeper::prepare(std::string &error) {
         error = "cannot create the plot folder " + dir_ + (ec ? ": " + ec.message() : "");
         return false;
     }
-    if (fs::exists(plot_file(), ec)) {
-        fs::rename(plot_file(), fs::path(dir_) / "plot.bak", ec);
-        if (ec) {
-            error = "cannot move the old plot file " + plot_file() + " aside: " + ec.message();
-            return false;
-        }
-    }
+    // A plot file of an earlier run of this process number was never kept.
+    fs::remove(plot_file(), ec);
     return true;
 }
 
-bool PlotKeeper::keep(const std::string &what, std::vector<KeptPlot> &plots) {
+// A hard link claims the numbered name in one step: it fails when the name
+// is taken, so two runs never get the same one.
+bool PlotKeeper::keep(const std::string &what, std::vector<KeptPlot> &plots, std::string &error) {
     std::error_code ec;
     if (!fs::exists(plot_file(), ec)) {
-        std::printf("quillane-batch: no plot file for the %s\n", what.c_str());
+        error = "no plot file was written for the " + what;
         return false;
     }
     for (; next_ < kMaxNumber; ++next_) {
         char name[32];
         std::snprintf(name, sizeof name, "plot_%03d.dat", next_);
         const std::string target = (fs::path(dir_) / name).string();
-        if (!move_no_replace(plot_file(), target)) {
-            if (fs::exists(plot_file(), ec)) continue;  // the name is taken: try the next
-            break;
+        int claimed = ::link(plot_file().c_str(), target.c_str());
+        if (claimed != 0 && (errno == EPERM || errno == EOPNOTSUPP)) {
+            // A file system without hard links: a rename that refuses to
+            // replace claims the name just as well.
+            claimed = ::renameat2(AT_FDCWD, plot_file().c_str(), AT_FDCWD, target.c_str(),
+                                  RENAME_NOREPLACE);
         }
+        if (claimed != 0) {
+            if (errno == EEXIST) continue;
+            error = "cannot keep the plot file for the " + what + " as " + target + ": " +
+                    std::strerror(errno);
+            return false;
+        }
+        ::unlink(plot_file().c_str());
         ++next_;
         plots.push_back({target, what});
         std::printf("quillane-batch: %s -> %s\n", what.c_str(), target.c_str());
         return true;
     }
-    std::fprintf(stderr, "quillane-batch: cannot keep the plot file %s\n", plot_file().c_str());
+    error = "no free plot file number in " + dir_;
     return false;
 }
 

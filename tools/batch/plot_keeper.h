@@ -1,6 +1,8 @@
-// Keeps every plot file the library writes: the library always writes the
-// same name and never overwrites it, so each plot is moved to the next free
-// numbered name (plot_000.dat, plot_001.dat, ...) right after it is written.
+// Keeps every plot file the library writes.  Each run has a plot file name
+// of its own in the plot folder (the library creates it as a new file);
+// right after a plot is written it is moved to the next free numbered name
+// (plot_000.dat, plot_001.dat, ...), claimed atomically, so runs that share
+// a folder never take or overwrite each other's plots.
 #pragma once
 
 #include <string>
@@ -16,21 +18,22 @@ struct KeptPlot {
 
 class PlotKeeper {
   public:
-    explicit PlotKeeper(std::string dir) : dir_(std::move(dir)) {}
+    explicit PlotKeeper(std::string dir);
 
-    // Creates the folder and moves a plot file left from an earlier run
-    // aside to plot.bak, so the library can create its file.
+    // Creates the folder.  False with error set when it cannot.
     bool prepare(std::string &error);
 
-    // The name the library writes to.
+    // The name the library writes to: hidden, and this run's own.
     std::string plot_file() const;
 
     // Moves a freshly written plot file to its numbered name, adds it to
-    // plots and prints where it went.  False when there was none.
-    bool keep(const std::string &what, std::vector<KeptPlot> &plots);
+    // plots and prints where it went.  False with error set when there was
+    // none or it could not be kept.
+    bool keep(const std::string &what, std::vector<KeptPlot> &plots, std::string &error);
 
   private:
     std::string dir_;
+    std::string own_name_;
     int next_ = 0;
 };
 

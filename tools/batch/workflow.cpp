@@ -1,13 +1,18 @@
 #include "workflow.h"
 
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 
 #include "plot_keeper.h"
+#include "results.h"
 
 namespace batch {
 namespace {
 
+namespace fs = std::filesystem;
+using quillane::session::Assessment;
 using quillane::session::GraphRequest;
 using quillane::session::Outcome;
 using quillane::session::Session;
@@ -15,10 +20,10 @@ using quillane::session::Session;
 constexpr int kMaxFiles = 50;
 constexpr int kListBoxLines = 25;
 
-std::vector<int> active_sets(const Options &o) {
+std::vector<int> active_sets(const Options &o, size_t files) {
     if (!o.active.empty()) return o.active;
     std::vector<int> all;
-    for (int k = 1; k <= static_cast<int>(o.files.size()); ++k)
+    for (int k = 1; k <= static_cast<int>(files); ++k)
         all.push_back(k);
     return all;
 }
@@ -40,10 +45,18 @@ int32_t dispatch_pending(void *) {
     return 0;
 }
 
-// Every failure an action met goes to standard error.
-void tell(const Outcome &o) {
-    for (const std::string &e : o.errors)
-        std::fprintf(stderr, "quillane-batch: %s\n", e.c_str());
+// The same file, whether both exist or not (a file about to be written
+// compares by its absolute, normalised path).
+bool same_file(const std::string &a, const std::string &b) {
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
+std::string hours(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f h", seconds / 3600.0);
+    return text;
 }
 
 }  // namespace
@@ -54,8 +67,18 @@ const quillane_listbox_ctx_ops &StdoutListBox::operations() {
     return ops;
 }
 
+void Problems::add(const std::string &problem) {
+    std::fprintf(stderr, "quillane-batch: %s\n", problem.c_str());
+    list.push_back(problem);
+}
+
+void Problems::add_all(const Outcome &outcome) {
+    for (const std::string &e : outcome.errors)
+        add(e);
+}
+
 int check_inputs(const Options &o, std::string &error) {
-    if (o.files.empty()) {
+    if (o.files.empty() && o.watch.empty()) {
         error = "no scan files given";
         return kExitUsage;
     }
@@ -63,7 +86,23 @@ int check_inputs(const Options &o, std::string &error) {
         error = "at most 50 scan files can be read; " + std::to_string(o.files.size()) + " given";
         return kExitUsage;
     }
-    const std::vector<int> active = active_sets(o);
+    // Nothing the run writes may be one of the scans it reads: the report is
+    // emptied first.  (Kept plots are claimed as new files and never replace
+    // anything.)
+    std::vector<std::pair<std::string, std::string>> outputs{{"--out", o.report}};
+    if (!o.csv.empty()) outputs.emplace_back("--csv", o.csv);
+    if (!o.json.empty()) outputs.emplace_back("--json", o.json);
+    for (const std::string &f : o.files) {
+        for (const auto &[option, path] : outputs) {
+            if (same_file(path, f)) {
+                error = option + " " + path + " names the scan file " + f +
+                        ", which would be overwritten";
+                return kExitUsage;
+            }
+        }
+    }
+    if (!o.watch.empty()) return kExitOk;
+    const std::vector<int> active = active_sets(o, o.files.size());
     const int n = static_cast<int>(o.files.size());
     std::set<int> seen;
     for (int k : active) {
@@ -85,31 +124,24 @@ int check_inputs(const Options &o, std::string &error) {
     return kExitOk;
 }
 
-int run_workflow(const Options &o, Session &session, std::vector<KeptPlot> &plots,
-                 std::string &error) {
-    PlotKeeper keeper(o.plots_dir);
-    static StdoutListBox list_box;
-    session.attach_list_box(StdoutListBox::operations(), &list_box, kListBoxLines);
+int read_scans(const Options &o, Session &session, const std::vector<std::string> &files,
+               std::vector<quillane::session::FileOutcome> &files_read, Problems &problems,
+               std::string &error) {
     if (!session.create_report(o.report, error)) return kExitFailed;
-    if (!keeper.prepare(error)) return kExitFailed;
-    session.set_plot_file(keeper.plot_file());
     session.initialise(o.echo);
-    tell(session.set_plot_save(false));
-
-    const std::vector<int> active = active_sets(o);
-    std::vector<quillane::session::FileOutcome> files;
-    Outcome read = session.read_and_select(o.files, active, &files);
+    problems.add_all(session.set_plot_save(false));
+    files_read.clear();
+    const Outcome read = session.read_and_select(files, active_sets(o, files.size()), &files_read);
     if (!read.done) {
         error = read.refusal;
         return kExitUsage;
     }
-    for (const auto &f : files) {
-        if (f.points > 0) continue;
-        error = "cannot read the scan file " + f.name + ": " + f.error;
-        return kExitFailed;
-    }
+    return kExitOk;
+}
 
-    if (o.radius) tell(session.set_position_variable(false));
+int fit_and_assess(const Options &o, Session &session, Problems &problems, Assessment &assessment,
+                   bool &assessed, std::string &error) {
+    if (o.radius) problems.add_all(session.set_position_variable(false));
     if (o.span || o.terms) {
         const auto parms = session.differ_parms();
         const Outcome set =
@@ -121,7 +153,7 @@ int run_workflow(const Options &o, Session &session, std::vector<KeptPlot> &plot
     }
     if (o.limits) {
         const Outcome limited = session.set_limits(o.limits->first, o.limits->second);
-        tell(limited);
+        problems.add_all(limited);
         if (!limited.done) {
             error = "--limits " + std::to_string(o.limits->first) + " " +
                     std::to_string(o.limits->second) + ": " + limited.refusal;
@@ -142,9 +174,72 @@ int run_workflow(const Options &o, Session &session, std::vector<KeptPlot> &plot
                      "not more than the span of %d\n",
                      parms.points, parms.span);
 
+    quillane::session::AssessmentSettings settings = session.assessment_settings();
+    if (o.block_hours) settings.block_s = *o.block_hours * 3600.0;
+    if (o.tolerance) settings.tolerance = *o.tolerance;
+    settings.exact_f = o.exact_f;
+    const Outcome set = session.set_assessment_settings(settings);
+    problems.add_all(set);
+
     // Like the program, the last active set is the reference unless one is named.
     const int ref = o.ref != 0 ? o.ref : session.suggested_reference();
-    tell(session.fit(ref));
+    problems.add_all(session.fit(ref));
+
+    assessed = false;
+    if (o.assess || !o.csv.empty() || !o.json.empty() || !o.watch.empty()) {
+        const Outcome assessed_now = session.assess(o.assess, &assessment);
+        problems.add_all(assessed_now);
+        assessed = assessed_now.done;
+    }
+    std::string why;
+    if (!o.csv.empty() && !quillane::session::write_file_atomically(
+                              o.csv, quillane::session::results_csv(session), why))
+        problems.add(why);
+    if (!o.json.empty() &&
+        !quillane::session::write_file_atomically(
+            o.json, quillane::session::results_json(session, assessed ? &assessment : nullptr),
+            why))
+        problems.add(why);
+    return kExitOk;
+}
+
+int run_workflow(const Options &o, Session &session, std::vector<KeptPlot> &plots,
+                 Problems &problems, std::string &error) {
+    PlotKeeper keeper(o.plots_dir);
+    static StdoutListBox list_box;
+    session.attach_list_box(StdoutListBox::operations(), &list_box, kListBoxLines);
+    std::error_code ec;
+    if (fs::exists(o.report, ec))
+        std::fprintf(stderr, "quillane-batch: note: the report %s exists and is overwritten\n",
+                     o.report.c_str());
+    if (!keeper.prepare(error)) return kExitFailed;
+    session.set_plot_file(keeper.plot_file());
+
+    std::vector<quillane::session::FileOutcome> files;
+    if (const int code = read_scans(o, session, o.files, files, problems, error); code != kExitOk)
+        return code;
+    int with_points = 0;
+    for (const auto &f : files) {
+        if (f.points > 0) {
+            ++with_points;
+            continue;
+        }
+        if (f.error.rfind("Cannot open", 0) == 0) {
+            error = "cannot read the scan file " + f.name + ": " + f.error;
+            return kExitFailed;
+        }
+        problems.add("the scan file " + f.name + " holds no data points");
+    }
+    if (with_points == 0) {
+        error = "no scan file gave any data points";
+        return kExitFailed;
+    }
+
+    Assessment assessment;
+    bool assessed = false;
+    if (const int code = fit_and_assess(o, session, problems, assessment, assessed, error);
+        code != kExitOk)
+        return code;
 
     // Data plots of every active set together.
     const int n_active = session.active_count();
@@ -154,15 +249,19 @@ int run_workflow(const Options &o, Session &session, std::vector<KeptPlot> &plot
             sets.push_back(k);
         return sets;
     };
+    std::string why;
     const char *data_kinds[] = {"", "values against position", "slopes against position",
                                 "slopes against value"};
     for (int kind = 1; kind <= 3; ++kind) {
-        tell(session.data_plot(kind, all));
-        keeper.keep(std::string("data plot: ") + data_kinds[kind] + ", all active sets", plots);
+        problems.add_all(session.data_plot(kind, all));
+        if (!keeper.keep(std::string("data plot: ") + data_kinds[kind] + ", all active sets", plots,
+                         why))
+            problems.add(why);
     }
 
     // Result graphs with every fit kind; deviations of every set but the
     // reference; positions at the quartiles of the limits.
+    const int ref = session.fit_reference();
     GraphRequest graph;
     graph.fit_kinds = {true, true, true};
     graph.reference = ref;
@@ -178,8 +277,22 @@ int run_workflow(const Options &o, Session &session, std::vector<KeptPlot> &plot
                             "result graph: position offsets against time"};
     for (int kind = 1; kind <= 5; ++kind) {
         graph.kind = kind;
-        tell(session.result_graph(graph));
-        keeper.keep(graphs[kind], plots);
+        problems.add_all(session.result_graph(graph));
+        if (!keeper.keep(graphs[kind], plots, why)) problems.add(why);
+    }
+
+    if (o.assess && assessed) {
+        problems.add_all(session.equilibrium_plot());
+        if (!keeper.keep("result graph: the approach to equilibrium", plots, why))
+            problems.add(why);
+        std::printf("quillane-batch: %s\n", assessment.verdict.text.c_str());
+        const auto &f = assessment.forecast;
+        if (f.made)
+            std::printf("quillane-batch: equilibrium forecast at %s (%s .. %s), tau %s\n",
+                        hours(f.equilibrium_time_s).c_str(), hours(f.interval_low_s).c_str(),
+                        hours(f.interval_high_s).c_str(), hours(f.tau_s).c_str());
+        else
+            std::printf("quillane-batch: no forecast: %s\n", f.reason.c_str());
     }
     return kExitOk;
 }

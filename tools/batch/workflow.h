@@ -1,6 +1,6 @@
-// The whole analysis without a display: read, select, limit, fit, and write
-// every data plot and result graph as a kept plot file -- the program's
-// steps, asked of the same session layer.
+// The whole analysis without a display: read, select, limit, fit, assess,
+// and write every data plot and result graph as a kept plot file -- the
+// program's steps, asked of the same session layer.
 #pragma once
 
 #include <string>
@@ -14,12 +14,12 @@ namespace batch {
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;  // the run could not be completed
+inline constexpr int kExitFailed = 1;  // the run could not be completed, or is incomplete
 inline constexpr int kExitUsage = 2;   // the command line asks for something impossible
 
 // Checks what the command line alone decides: enough active sets, each one
-// of the files, the reference set among them.  Returns kExitOk or an exit
-// code with error set.
+// of the files, the reference set among them, no output that is one of the
+// scan files.  Returns kExitOk or an exit code with error set.
 int check_inputs(const Options &o, std::string &error);
 
 // The runner's log view: every line the library posts goes to standard
@@ -30,10 +30,35 @@ class StdoutListBox {
     int lines = 0;
 };
 
-// Runs the analysis on a session whose library is loaded; the kept plot
-// files are added to `plots` as they are written.  Returns an exit code; on
-// failure error says why.
+// What went wrong on the way without stopping the run (a plot that could
+// not be kept, a report write that failed, ...): reported as it happens,
+// and the run ends with a failure exit code.
+struct Problems {
+    std::vector<std::string> list;
+    void add(const std::string &problem);
+    void add_all(const quillane::session::Outcome &outcome);
+};
+
+// The first half of an analysis: the report created afresh, the library
+// started over, and `files` read (the sets of o.active active, or all).
+// Returns an exit code with error set when the reading was refused; the
+// outcome of each file goes to `files_read`.
+int read_scans(const Options &o, quillane::session::Session &session,
+               const std::vector<std::string> &files,
+               std::vector<quillane::session::FileOutcome> &files_read, Problems &problems,
+               std::string &error);
+
+// The second half: position variable, parameters and limits set, the fit,
+// and, when asked (--assess, --csv, --json), the assessment and the result
+// files.  `assessment` receives the assessment when one was made (`assessed`
+// says whether).  Returns an exit code with error set when it cannot go on.
+int fit_and_assess(const Options &o, quillane::session::Session &session, Problems &problems,
+                   quillane::session::Assessment &assessment, bool &assessed, std::string &error);
+
+// A whole run: the analysis, its plot files (added to `plots` as they are
+// kept) and the verdict when asked.  Returns an exit code; on failure error
+// says why.
 int run_workflow(const Options &o, quillane::session::Session &session,
-                 std::vector<KeptPlot> &plots, std::string &error);
+                 std::vector<KeptPlot> &plots, Problems &problems, std::string &error);
 
 }  // namespace batch

@@ -1,0 +1,222 @@
+#include "results.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <nlohmann/json.hpp>
+
+namespace quillane::session {
+
+namespace {
+
+using nlohmann::json;
+
+// The shortest text that reads back as the same double, locale-free.
+std::string number(double v) {
+    char text[32];
+    const auto r = std::to_chars(text, text + sizeof text, v);
+    return std::string(text, r.ptr);
+}
+
+std::string csv_field(const std::string &text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+// Names as the caller gave them; bytes that are not UTF-8 are replaced when
+// the whole is written (see results_json), so the JSON stays readable.
+json name(const std::string &text) {
+    return json(text);
+}
+
+const char *const kFitKinds[3] = {"no offsets", "y-offset", "y- and position offsets"};
+
+}  // namespace
+
+std::string results_csv(const Session &s) {
+    std::string text =
+        "reference_set,reference_file,compared_set,compared_file,reference_time_s,"
+        "compared_time_s,points,variance_no_offsets,rms_no_offsets,y_offset_no_offsets,"
+        "variance_y_offset,rms_y_offset,y_offset_y_offset,variance_both_offsets,"
+        "rms_both_offsets,y_offset_both_offsets,position_offset,f_critical\r\n";
+    const int n = s.active_count();
+    for (int i = 1; i <= n; ++i) {
+        const ActiveSetFacts ref = s.active_set(i);
+        for (int j = 1; j <= n; ++j) {
+            if (i == j) continue;
+            const PairResult r = s.pair_result(i, j);
+            if (r.status == 0) continue;
+            const ActiveSetFacts cmp = s.active_set(j);
+            std::string row = std::to_string(i) + "," + csv_field(s.active_file_name(i)) + "," +
+                              std::to_string(j) + "," + csv_field(s.active_file_name(j)) + "," +
+                              number(ref.time_s) + "," + number(cmp.time_s) + "," +
+                              std::to_string(r.points);
+            for (int k = 0; k < 3; ++k) {
+                // Without a position fit its fields are left empty, not 0.
+                const bool known = k < 2 || r.status == 1;
+                for (double v : {r.variance[k], r.rms[k], r.y_offset[k]})
+                    row += "," + (known ? number(v) : std::string());
+            }
+            row += "," + (r.status == 1 ? number(r.x_offset) : std::string());
+            row += "," + number(r.f_critical);
+            text += row + "\r\n";
+        }
+    }
+    return text;
+}
+
+std::string results_json(const Session &s, const Assessment *a) {
+    json run;
+    const Limits limits = s.limits();
+    const DifferParms parms = s.differ_parms();
+    const AssessmentSettings settings = s.assessment_settings();
+    run["program"] = {{"name", "quillane"}, {"version", Session::program_version()}};
+    run["settings"] = {
+        {"position_variable", s.xi_mode() ? "xi" : "r"},
+        {"position_unit", s.xi_mode() ? "cm^2" : "cm"},
+        {"limits", {limits.low, limits.high}},
+        {"span", parms.span},
+        {"degree", parms.terms},
+        {"reference_set", s.fit_reference()},
+        {"confidence_percent", settings.confidence},
+        {"exact_f", settings.exact_f},
+        {"minimum_block_s", settings.block_s},
+        {"tolerance", settings.tolerance},
+    };
+    json files = json::array();
+    for (int d = 1; d <= s.data_set_count(); ++d)
+        files.push_back(name(s.file_name(d)));
+    run["files"] = files;
+
+    json sets = json::array();
+    for (int k = 1; k <= s.active_count(); ++k) {
+        const ActiveSetFacts facts = s.active_set(k);
+        json set = {{"set", k},
+                    {"data_set", facts.data_set},
+                    {"file", name(s.active_file_name(k))},
+                    {"time_s", facts.time_s},
+                    {"points", facts.points},
+                    {"noise", nullptr},
+                    {"noise_dof", nullptr}};
+        if (a && k <= static_cast<int>(a->noise.size()) && a->noise[k - 1].dof > 0) {
+            set["noise"] = a->noise[k - 1].sigma;
+            set["noise_dof"] = a->noise[k - 1].dof;
+        }
+        sets.push_back(set);
+    }
+    run["sets"] = sets;
+
+    json pairs = json::array();
+    std::array<double, 3> sum_var{}, sum_rms{};
+    int compared = 0;
+    const int n = s.active_count();
+    for (int i = 1; i <= n; ++i) {
+        for (int j = 1; j <= n; ++j) {
+            if (i == j) continue;
+            const PairResult r = s.pair_result(i, j);
+            if (r.status == 0) continue;
+            json fits = json::array();
+            for (int k = 0; k < 3; ++k) {
+                const bool known = k < 2 || r.status == 1;
+                fits.push_back({{"kind", k + 1},
+                                {"name", kFitKinds[k]},
+                                {"variance", known ? json(r.variance[k]) : json(nullptr)},
+                                {"rms", known ? json(r.rms[k]) : json(nullptr)},
+                                {"y_offset", known ? json(r.y_offset[k]) : json(nullptr)}});
+                sum_var[k] += r.variance[k];
+                sum_rms[k] += r.rms[k];
+            }
+            ++compared;
+            pairs.push_back({{"reference_set", i},
+                             {"compared_set", j},
+                             {"reference_time_s", s.active_set(i).time_s},
+                             {"compared_time_s", s.active_set(j).time_s},
+                             {"points", r.points},
+                             {"fits", fits},
+                             {"position_offset", r.status == 1 ? json(r.x_offset) : json(nullptr)},
+                             {"f_critical", r.f_critical}});
+        }
+    }
+    run["pairs"] = pairs;
+    json averages = json::array();
+    for (int k = 0; k < 3 && compared > 0; ++k)
+        averages.push_back({{"kind", k + 1},
+                            {"name", kFitKinds[k]},
+                            {"variance", sum_var[k] / compared},
+                            {"rms", sum_rms[k] / compared}});
+    run["averages"] = averages;
+
+    json equilibrium = {{"reached", false}, {"scan", nullptr}, {"time_s", nullptr}};
+    json forecast = {{"tau_s", nullptr},
+                     {"tau_error_s", nullptr},
+                     {"equilibrium_time_s", nullptr},
+                     {"interval_s", nullptr}};
+    if (!a) {
+        equilibrium["text"] = "not assessed";
+        forecast["reason"] = "not assessed";
+    } else {
+        const Verdict &v = a->verdict;
+        equilibrium["reached"] = v.status == 1;
+        if (v.status == 1) {
+            equilibrium["scan"] = v.scan;
+            equilibrium["time_s"] = v.time_s;
+            equilibrium["block_s"] = v.block_s;
+        }
+        equilibrium["text"] = v.text;
+        if (a->pooled.dof > 0) run["noise"] = {{"sigma", a->pooled.sigma}, {"dof", a->pooled.dof}};
+        const Forecast &f = a->forecast;
+        if (f.made) {
+            forecast = {{"tau_s", f.tau_s},
+                        {"tau_error_s", f.tau_error_s},
+                        {"equilibrium_time_s", f.equilibrium_time_s},
+                        {"interval_s", {f.interval_low_s, f.interval_high_s}},
+                        {"amplitude", f.amplitude},
+                        {"threshold", f.threshold},
+                        {"pairs", f.pairs}};
+        } else {
+            forecast["reason"] = f.reason;
+        }
+    }
+    run["equilibrium"] = equilibrium;
+    run["forecast"] = forecast;
+    return run.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+bool write_file_atomically(const std::string &path, const std::string &text, std::string &error) {
+    const std::string temp = path + ".tmp-" + std::to_string(::getpid());
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = "Cannot create " + temp + ": " + std::strerror(errno);
+        return false;
+    }
+    size_t done = 0;
+    int failure = 0;
+    while (done < text.size()) {
+        const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) {
+            failure = w < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += static_cast<size_t>(w);
+    }
+    if (::close(fd) != 0 && failure == 0) failure = errno;
+    if (failure == 0 && ::rename(temp.c_str(), path.c_str()) != 0) failure = errno;
+    if (failure != 0) {
+        ::unlink(temp.c_str());
+        error = "Cannot write " + path + ": " + std::strerror(failure);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace quillane::session

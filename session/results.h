@@ -1,0 +1,27 @@
+// The fit's results for other tools: every ordered pair as CSV, and the
+// whole run (settings, sets with their noise, pairs, averages, verdict and
+// forecast) as JSON.  Numbers are written with a decimal point whatever the
+// locale, and as many digits as a double needs to be read back exactly.
+#pragma once
+
+#include <string>
+
+#include "session.h"
+
+namespace quillane::session {
+
+// One row per ordered pair of active sets of the current fit (reference set
+// i, compared set j, i != j, in the order i = 1..n, j = 1..n), after a header
+// row; fields as RFC 4180 quotes them, lines ended by CR LF.
+std::string results_csv(const Session &session);
+
+// The run as one JSON object.  `assessment` may be null (no assessment made):
+// "equilibrium" and "forecast" then carry nulls and the reason.
+std::string results_json(const Session &session, const Assessment *assessment);
+
+// Writes text to path through a temporary file in the same folder and a
+// rename, so a reader never sees half a file.  False with error set when any
+// step fails (the temporary file is then removed).
+bool write_file_atomically(const std::string &path, const std::string &text, std::string &error);
+
+}  // namespace quillane::session

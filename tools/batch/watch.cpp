@@ -1,0 +1,193 @@
+#include "watch.h"
+
+#include <fnmatch.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <thread>
+
+#include "workflow.h"
+
+namespace batch {
+namespace {
+
+namespace fs = std::filesystem;
+using quillane::session::Session;
+
+constexpr int kMaxScans = 50;
+constexpr int kListBoxLines = 25;
+
+std::atomic<bool> g_stop{false};
+
+void ask_to_stop(int) {
+    g_stop = true;
+}
+
+// What a file looked like at the last look: a scan is taken once it looked
+// the same twice in a row.
+struct Seen {
+    std::uintmax_t size = 0;
+    fs::file_time_type time;
+};
+
+std::string hours(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f h", seconds / 3600.0);
+    return text;
+}
+
+std::string value(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3e", v);
+    return text;
+}
+
+// Sleeps about `seconds`, waking early when asked to stop.
+void pause(double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!g_stop && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+// The files of the folder that match the pattern, by name.
+std::vector<std::string> scan_files(const Options &o) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto &entry : fs::directory_iterator(o.watch, ec)) {
+        if (!entry.is_regular_file(ec)) continue;
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name[0] == '.') continue;
+        if (fnmatch(o.pattern.c_str(), name.c_str(), 0) != 0) continue;
+        names.push_back(entry.path().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// One line about the latest scan: its distance to the one before and to the
+// first, the noise, the verdict and the forecast.
+void print_status(const Session &s, const quillane::session::Assessment &a, bool assessed) {
+    const int n = s.active_count();
+    const auto latest = s.active_set(n);
+    std::string line = "scan " + std::to_string(n) + ": " +
+                       fs::path(s.active_file_name(n)).filename().string() +
+                       ", t = " + hours(latest.time_s);
+    const auto previous = s.pair_result(n, n - 1);
+    const auto first = s.pair_result(n, 1);
+    if (previous.status != 0) line += ", RMS vs previous " + value(previous.rms[0]);
+    if (first.status != 0) line += ", vs first " + value(first.rms[0]);
+    if (assessed && a.pooled.dof > 0) line += ", noise " + value(a.pooled.sigma);
+    if (assessed) {
+        line += "; " + a.verdict.text;
+        const auto &f = a.forecast;
+        if (f.made)
+            line += "; forecast " + hours(f.equilibrium_time_s) + " [" + hours(f.interval_low_s) +
+                    ", " + hours(f.interval_high_s) + "]";
+        else
+            line += "; no forecast: " + f.reason;
+    }
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int watch_folder(const Options &o, Session &session, std::string &error) {
+    std::error_code ec;
+    if (!fs::is_directory(o.watch, ec)) {
+        error = "--watch " + o.watch + " is not a folder";
+        return kExitUsage;
+    }
+    g_stop = false;
+    std::signal(SIGINT, ask_to_stop);
+    std::signal(SIGTERM, ask_to_stop);
+    // The library's lines would drown the status lines: they go to the
+    // report only.
+    static StdoutListBox quiet;
+    static const quillane_listbox_ctx_ops discard{
+        [](void *, const char *) {}, [](void *) { return int32_t{0}; }, [](void *, int32_t) {},
+        [](void *) {}, [](void *) { return int32_t{0}; }};
+    session.attach_list_box(discard, &quiet, kListBoxLines);
+    session.set_plot_file((fs::path(o.watch) / ".quillane-watch-plot.dat").string());
+
+    std::map<std::string, Seen> pending;
+    std::vector<std::string> taken;  // stable scans, in name order
+    std::set<std::string> skipped;   // files that gave no data
+    bool told_limit = false;
+    std::printf("quillane-batch: watching %s for %s (Ctrl+C ends)\n", o.watch.c_str(),
+                o.pattern.c_str());
+    std::fflush(stdout);
+    while (!g_stop) {
+        bool changed = false;
+        for (const std::string &file : scan_files(o)) {
+            if (skipped.count(file) || std::find(taken.begin(), taken.end(), file) != taken.end())
+                continue;
+            Seen now{fs::file_size(file, ec), fs::last_write_time(file, ec)};
+            if (ec) continue;
+            auto it = pending.find(file);
+            if (it != pending.end() && it->second.size == now.size && it->second.time == now.time &&
+                now.size > 0) {
+                taken.push_back(file);
+                pending.erase(it);
+                changed = true;
+            } else {
+                pending[file] = now;
+            }
+        }
+        if (changed) {
+            std::sort(taken.begin(), taken.end());
+            std::vector<std::string> files = taken;
+            if (static_cast<int>(files.size()) > kMaxScans) {
+                files.erase(files.begin(), files.end() - kMaxScans);
+                if (!told_limit)
+                    std::fprintf(stderr,
+                                 "quillane-batch: more than 50 scans: the latest 50 are used\n");
+                told_limit = true;
+            }
+            if (static_cast<int>(files.size()) < quillane::session::kMinActiveSets) {
+                std::printf("scan %zu: %s; waiting for at least 3 scans\n", files.size(),
+                            fs::path(files.back()).filename().string().c_str());
+                std::fflush(stdout);
+            } else {
+                Problems problems;
+                std::vector<quillane::session::FileOutcome> read;
+                if (const int code = read_scans(o, session, files, read, problems, error);
+                    code != kExitOk)
+                    return code;
+                bool bad = false;
+                for (const auto &f : read) {
+                    if (f.points > 0) continue;
+                    std::fprintf(stderr, "quillane-batch: skipped %s: %s\n", f.name.c_str(),
+                                 f.error.c_str());
+                    skipped.insert(f.name);
+                    taken.erase(std::remove(taken.begin(), taken.end(), f.name), taken.end());
+                    bad = true;
+                }
+                // Read again without them at the next look.
+                if (bad) continue;
+                quillane::session::Assessment assessment;
+                bool assessed = false;
+                if (const int code =
+                        fit_and_assess(o, session, problems, assessment, assessed, error);
+                    code != kExitOk)
+                    return code;
+                print_status(session, assessment, assessed);
+                if (o.until_equilibrium && assessed && assessment.verdict.status == 1) {
+                    std::printf("quillane-batch: equilibrium reached; the watch ends\n");
+                    return kExitOk;
+                }
+            }
+        }
+        pause(o.interval);
+    }
+    std::printf("quillane-batch: the watch ends\n");
+    return kExitOk;
+}
+
+}  // namespace batch
