@@ -63,16 +63,17 @@ enum class DataLine {
     not_double,   // numbers of which one is beyond the range of a double
 };
 
-// True when the first `fields` items of text all have the form of numbers
-// and one of them is no finite double: beyond its range (1e400, 1e-400) or
-// written as inf or nan.  The free-format reader takes such an item for
-// text; the line is then reported rather than skipped in silence.
-bool holds_non_double(std::string_view text, size_t fields) {
+// True when text starts with min_fields to max_fields items that all have
+// the form of numbers and one of them is no finite double: beyond its range
+// (1e400, 1e-400) or written as inf or nan.  The free-format reader takes
+// such an item for text; the line is then reported rather than skipped in
+// silence.
+bool holds_non_double(std::string_view text, size_t min_fields, size_t max_fields) {
     size_t pos = 0;
     size_t seen = 0;
     bool found = false;
     auto blank = [&](size_t i) { return text[i] == ' ' || text[i] == '\t' || text[i] == '\f'; };
-    while (seen < fields) {
+    while (seen < max_fields) {
         while (pos < text.size() && blank(pos))
             ++pos;
         if (pos >= text.size()) break;
@@ -98,7 +99,7 @@ bool holds_non_double(std::string_view text, size_t fields) {
             ++pos;
         if (pos < text.size() && text[pos] == ',') ++pos;
     }
-    return found && seen == fields;
+    return found && seen >= min_fields;
 }
 
 // Tries the data-line rules; on success fills the point.
@@ -110,10 +111,10 @@ DataLine parse_data_line(std::string_view line, double &y, Position &pos) {
         std::array<double, 2> two{0.0, 0.0};
         r = read_free_numbers(line, two);
         if (r != FreeRead::ok)
-            return holds_non_double(line, 2) ? DataLine::not_double : DataLine::skipped;
+            return holds_non_double(line, 2, 3) ? DataLine::not_double : DataLine::skipped;
         v = {two[0], two[1], 0.0};
     } else if (r != FreeRead::ok) {
-        return holds_non_double(line, 2) ? DataLine::not_double : DataLine::skipped;
+        return holds_non_double(line, 2, 3) ? DataLine::not_double : DataLine::skipped;
     }
     if (v[2] < 0.0) return DataLine::skipped;  // rejected point
     if (!classify_position(v[0], pos)) return DataLine::skipped;
@@ -259,7 +260,7 @@ void read_scan_file(State &s, std::string name, int n) {
                         echo(line);
                         continue;
                     }
-                    if (holds_non_double(items, 4))
+                    if (holds_non_double(items, 4, 4))
                         time_notes.push_back(" " + file_name + ", line " +
                                              std::to_string(line_number) +
                                              ": a number beyond the range of double precision; "

@@ -161,6 +161,19 @@ TEST(ImplausibleValues, AtTheBoundAreAcceptedAndTextIsStillSkippedQuietly) {
     EXPECT_TRUE(lines_with(f.out_lines(), "rejected").empty());
 }
 
+TEST(ImplausibleValues, AThirdNumberBeyondTheDoubleRangeRejectsTheLineWithTheReason) {
+    Fixture f;
+    const std::string name =
+        f.dir.write("w.RA1", "d\nR 1 2 3 4\n6.1 1 0.01\n6.2 2 1e999\n6.3 3 1e999 text\n");
+    read_scan_file(f.s(), name, 1);
+    EXPECT_EQ(f.s().set_point_count[1], 1);
+    // What follows the third number is never read, as on every data line.
+    EXPECT_EQ(lines_with(f.box.trimmed(), "rejected"),
+              std::vector<std::string>{" " + name +
+                                       ": 2 data lines rejected, a number is not finite or beyond "
+                                       "the range of double precision (first: line 4)"});
+}
+
 TEST(ImplausibleValues, RejectedLinesAreEchoedLikeEveryOtherLineNotTaken) {
     Fixture f(/*echo=*/true);
     read_scan_file(f.s(), f.dir.write("e.RA1", "d\nR 1 2 3 4\n6.1 1\n6.2 7e15\n"), 1);

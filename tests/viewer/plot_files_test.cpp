@@ -264,10 +264,10 @@ class PlotFilesTest : public QObject {
         ScratchFolder folder;
         PlotFileContent content;
         content.points = {{0.0f, 0.05f, 1},
-                       {-2.5e7f, 1234.5f, 12},
-                       {1.0f, 0.0f, -58},
-                       {4.5f, 0.0f, -57},
-                       {2.0f, 2.0f, -56}};
+                          {-2.5e7f, 1234.5f, 12},
+                          {1.0f, 0.0f, -58},
+                          {4.5f, 0.0f, -57},
+                          {2.0f, 2.0f, -56}};
         writePlotFile(folder.file("plot.dat"), content);
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);

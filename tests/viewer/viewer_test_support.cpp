@@ -86,13 +86,14 @@ QByteArray plotFileText(const PlotFileContent &content) {
             heading.chop(1);
         text += " " + heading + crlf;
     }
-    text += " " + content.heading2.left(79).leftJustified(79) + content.stamp.leftJustified(25) + crlf;
+    text +=
+        " " + content.heading2.left(79).leftJustified(79) + content.stamp.leftJustified(25) + crlf;
     for (const QString &label : {content.x_label, content.y_label}) {
         const QString trimmed = label.trimmed();
         text += " " + (trimmed.isEmpty() ? QString(80, ' ') : trimmed) + crlf;
     }
-    const int count =
-        content.count_override >= 0 ? content.count_override : static_cast<int>(content.points.size());
+    const int count = content.count_override >= 0 ? content.count_override
+                                                  : static_cast<int>(content.points.size());
     text += QStringLiteral(" %1").arg(count, 15) + crlf;
     for (const FilePoint &p : content.points) {
         text += "  " + plotNumber(p.x) + " " + plotNumber(p.y) + " " + plotNumber(0.0f) + " " +
