@@ -72,15 +72,6 @@ TEST(LongFileNames, ReachExactlyTheFilesNamed) {
     EXPECT_TRUE(s.last_error.empty()) << s.last_error;
 }
 
-TEST(LongFileNames, ShorterThanTheNameFieldAreStillPaddedToIt) {
-    Fixture f;
-    const std::string scan = f.dir.write("s.RA1", "d\nR 1 2 3 4\n6.1 1\n");
-    read_scan_file(f.s(), scan, 1);
-    const auto lines = lines_with(f.out_lines(), " This was file ");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].size(), 15u + kFileNameLength);
-}
-
 // ---- a full disk ----
 
 // Lines of 40 characters each, numbered, so a cut shows where it fell.
@@ -177,17 +168,6 @@ TEST_F(FullDiskPlot, APlotFileCutShortIsRemovedAndSaysWhy) {
                              ": File too large; the partial file was removed";
     EXPECT_EQ(f.box.trimmed(), std::vector<std::string>{said});
     EXPECT_EQ(f.s().last_error, said.substr(1));
-}
-
-TEST_F(FullDiskPlot, APlotFileThatFitsIsWrittenWhole) {
-    PlotWriteOutcome outcome;
-    {
-        FileSizeLimit limit(1 << 20);
-        if (!limit.active()) GTEST_SKIP() << "the file size limit cannot be set here";
-        outcome = write_plot_file(f.s());
-    }
-    EXPECT_EQ(outcome, PlotWriteOutcome::written);
-    EXPECT_TRUE(f.box.lines.empty());
 }
 
 // ---- records that are not finite ----

@@ -75,13 +75,6 @@ TEST(ReversedScan, KeepsTheFileOrderOfEqualPositions) {
         EXPECT_EQ(s.raw_points[p].value, values[p - 1]) << "point " << p;
 }
 
-TEST(ReversedScan, ARisingFileIsNotTouchedAndNotMentioned) {
-    Fixture f;
-    read_scan_file(f.s(), f.dir.write("up.RA1", "d\nR 1 2 3 4\n6.1 1\n6.1 2\n6.2 3\n"), 1);
-    EXPECT_TRUE(lines_with(f.out_lines(), "do not rise").empty());
-    EXPECT_EQ(f.s().raw_points[2].value, 2.0);
-}
-
 // Two files with the same data, one with its data lines reversed: after
 // reading they are the same set, so the limits cut both alike and every fit
 // kind finds no deviation between them.
@@ -118,9 +111,9 @@ struct Rejected {
     std::string reason;
 };
 
-class ImplausibleValue : public ::testing::TestWithParam<Rejected> {};
+class LineWithAnUnusableValue : public ::testing::TestWithParam<Rejected> {};
 
-TEST_P(ImplausibleValue, RejectsTheLineAndSaysWhyOnceWithTheFirstLineNumber) {
+TEST_P(LineWithAnUnusableValue, IsRejectedAndSaidOnceWithTheFirstLineNumber) {
     Fixture f;
     const std::string v = GetParam().value;
     const std::string name = f.dir.write(
@@ -138,7 +131,7 @@ TEST_P(ImplausibleValue, RejectsTheLineAndSaysWhyOnceWithTheFirstLineNumber) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BeyondTheBoundOrADouble, ImplausibleValue,
+    BeyondTheBoundOrADouble, LineWithAnUnusableValue,
     ::testing::Values(Rejected{"1.5e12", "the value lies beyond 1.0E+12 in magnitude"},
                       Rejected{"-1e308", "the value lies beyond 1.0E+12 in magnitude"},
                       Rejected{"1e400",
