@@ -14,9 +14,9 @@ namespace {
 
 // Writes all of text to fd, going on after interrupted or partial writes.
 // Returns 0, or the errno of the failure (ENOSPC for a write that stopped
-// short without one).
-int write_all(int fd, std::string_view text) {
-    size_t done = 0;
+// short without one); `done` gets the bytes that reached the file.
+int write_all(int fd, std::string_view text, size_t &done) {
+    done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
@@ -25,6 +25,20 @@ int write_all(int fd, std::string_view text) {
         done += static_cast<size_t>(n);
     }
     return 0;
+}
+
+// After a write that stopped part way, cuts the file back to the end of the
+// last whole line written, so that the report never ends in half a line (a
+// number cut short reads as another number).  The file is open for
+// appending, so its offset is the end of what was written.  False when the
+// cut failed; the write failure is reported either way.
+bool cut_to_whole_lines(int fd, std::string_view text, size_t done) {
+    const size_t line_end = text.substr(0, done).rfind("\r\n");
+    const size_t keep = line_end == std::string_view::npos ? 0 : line_end + 2;
+    if (keep == done) return true;
+    const off_t end = ::lseek(fd, 0, SEEK_CUR);
+    const off_t cut = end - static_cast<off_t>(done - keep);
+    return end >= 0 && cut >= 0 && ::ftruncate(fd, cut) == 0;
 }
 
 }  // namespace
@@ -72,7 +86,9 @@ void Log::file_block(std::string_view lines) {
 
 bool Log::flush() {
     if (fd_ < 0 || pending_.empty()) return !failed_;
-    const int error = failed_ ? 0 : write_all(fd_, pending_);
+    size_t done = 0;
+    const int error = failed_ ? 0 : write_all(fd_, pending_, done);
+    if (error != 0) cut_to_whole_lines(fd_, pending_, done);
     pending_.clear();
     // After one failure the rest is dropped: the report must not go on
     // behind a hole.

@@ -9,7 +9,8 @@
 // Failures are never silent: an output file that cannot be opened, a write
 // that fails or is cut short (a full disk), and a failing close are each
 // reported once to the list box, naming the file and the reason, and kept as
-// the call's last error.  The operation goes on and its lines still reach
+// the call's last error.  A write cut short leaves the file ending with the
+// last whole line it took.  The operation goes on and its lines still reach
 // the list box.
 #pragma once
 

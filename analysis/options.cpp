@@ -10,8 +10,8 @@ namespace quillane {
 
 std::string file_name_argument(const char *name, int32_t length) {
     if (name == nullptr || length <= 0) return {};
-    const size_t n = std::min<size_t>(static_cast<size_t>(length), kFileNameLength);
-    return std::string(ftn::trim_right(std::string_view(name, strnlen(name, n))));
+    const size_t n = strnlen(name, static_cast<size_t>(length));
+    return std::string(ftn::trim_right(std::string_view(name, n)));
 }
 
 void set_redirection(State &s, const int32_t *table, int32_t count) {

@@ -8,8 +8,9 @@
 
 namespace quillane {
 
-// Texts handed over with an explicit length: the first min(length, 127)
-// characters, trailing blanks dropped.
+// Texts handed over with an explicit length: the whole text up to its first
+// NUL, trailing blanks dropped.  A file name is never cut: a cut name would
+// open or create another file than the one meant.
 std::string file_name_argument(const char *name, int32_t length);
 
 // Redirection table: all 50 entries copied, count clamped to 0..50.

@@ -25,15 +25,27 @@ std::string_view heading_text(std::string_view text) {
 }
 
 // Writes all of text to fd, going on after interrupted or partial writes.
-bool write_all(int fd, const std::string &text) {
+// Returns 0, or the errno of the failure (ENOSPC for a write that stopped
+// short without one).
+int write_all(int fd, const std::string &text) {
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0) return errno;
+        if (n == 0) return ENOSPC;
         done += static_cast<size_t>(n);
     }
-    return true;
+    return 0;
+}
+
+bool finite_record(const PlotRecord &r) {
+    return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.third);
+}
+
+void report_plot_failure(State &s, const std::string &line) {
+    note_error(s, line);
+    Log::post_log_line(s, line);
 }
 
 }  // namespace
@@ -109,6 +121,27 @@ std::tm local_time_now(int *hundredths) {
     return local;
 }
 
+size_t drop_non_finite_records(std::vector<PlotRecord> &points) {
+    const size_t before = points.size();
+    bool line_broken = false;
+    size_t kept = 0;
+    for (const PlotRecord &r : points) {
+        const bool line_code = r.code == kCodeLineStart || r.code == kCodeLineContinue;
+        if (!finite_record(r)) {
+            line_broken |= line_code;
+            continue;
+        }
+        PlotRecord out = r;
+        if (line_code && line_broken) {
+            out.code = kCodeLineStart;
+            line_broken = false;
+        }
+        points[kept++] = out;
+    }
+    points.resize(kept);
+    return before - kept;
+}
+
 PlotWriteOutcome write_plot_file(State &s) {
     if (!s.write_plot_files) return PlotWriteOutcome::disabled;
     const std::string &name = s.plot_file_name;
@@ -119,28 +152,28 @@ PlotWriteOutcome write_plot_file(State &s) {
     if (fd < 0) {
         const int err = name.empty() ? ENOENT : errno;
         if (err == EEXIST) {
-            const std::string line = " The plot file " + name + " exists and was not written";
-            note_error(s, line);
-            Log::post_log_line(s, line);
+            report_plot_failure(s, " The plot file " + name + " exists and was not written");
             return PlotWriteOutcome::exists;
         }
-        const std::string line = " Cannot create the plot file " + name + ": " + std::strerror(err);
-        note_error(s, line);
-        Log::post_log_line(s, line);
+        report_plot_failure(s, " Cannot create the plot file " + name + ": " + std::strerror(err));
         return PlotWriteOutcome::failed;
     }
+    if (const size_t dropped = drop_non_finite_records(s.plot.plot_points))
+        report_plot_failure(s, " The plot file " + name + " leaves out " + std::to_string(dropped) +
+                                   (dropped == 1 ? " point" : " points") +
+                                   " whose values are not finite in single precision");
     const std::string text =
         format_plot_file(s.plot, s.delete_plot_files, plot_time_stamp(local_time_now()));
-    const bool ok = write_all(fd, text);
-    const int write_errno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (ok && closed) return PlotWriteOutcome::written;
+    int error = write_all(fd, text);
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0) return PlotWriteOutcome::written;
     // A partial plot would be shown as if it were whole: remove it.
-    ::unlink(name.c_str());
-    const std::string line =
-        " Cannot write the plot file " + name + ": " + std::strerror(ok ? errno : write_errno);
-    note_error(s, line);
-    Log::post_log_line(s, line);
+    std::string line = " Cannot write the plot file " + name + ": " + std::strerror(error);
+    if (::unlink(name.c_str()) != 0)
+        line += "; the partial file could not be removed: " + std::string(std::strerror(errno));
+    else
+        line += "; the partial file was removed";
+    report_plot_failure(s, line);
     return PlotWriteOutcome::failed;
 }
 

@@ -51,9 +51,16 @@ enum class PlotWriteOutcome {
     failed,    // could not be created or written
 };
 
+// Leaves out the records whose X, Y or third value is not a finite number
+// (the viewer would read them as zeros); a line that loses a record starts
+// again at its next one.  Returns how many records were left out.
+size_t drop_non_finite_records(std::vector<PlotRecord> &points);
+
 // Writes plot_file_name from s.plot unless plot files are switched off.  A
-// file that exists or cannot be written is reported on the list box, never
-// overwritten.
+// file that exists or cannot be written is reported on the list box and
+// kept as the last error, never overwritten; a file whose writing or
+// closing failed is removed, so no partial plot is ever shown.  Records
+// that are not finite are left out, with a list-box line saying how many.
 PlotWriteOutcome write_plot_file(State &s);
 
 // The local time now.

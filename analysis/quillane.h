@@ -69,11 +69,18 @@ extern "C" {
    first: the plot subtitle is built from the output file name. */
 QUILLANE_API void initcommons(const int32_t *echo_flag);
 
-/* Set the output file name: the first min(length, 127) characters of name. */
+/* Set the output file name.  name (in): `length` characters (by value), not
+   terminated; the name is taken whole, up to a NUL if it holds one, less
+   trailing blanks.  A name is never cut: the report goes to the file named
+   or, when that cannot be opened or written, nowhere (with a list-box line
+   and the last error saying so). */
 QUILLANE_API void init_namwr(const char *name, int32_t length);
 
-/* Set the plot file name (127 characters at most) that plots are written to.
-   A plot file is only ever created as a new file. */
+/* Set the plot file name that plots are written to.  name (in): `length`
+   characters (by value), taken whole like the output file name.  A plot file
+   is only ever created as a new file; one whose writing fails part way is
+   removed, and the list box and the last error say so.  Points that are not
+   finite in single precision are left out of it, with a list-box line. */
 QUILLANE_API void setplotfile(const char *name, int32_t length);
 
 /* Remember the list box handle (passed back to the list-box operations) and
@@ -114,7 +121,14 @@ QUILLANE_API void set_differ_parms(const int32_t *span, const int32_t *terms);
 /* Read one scan file as data set n (1..50), appending its points to the raw
    store behind sets 1..n-1; makes n the data set count and sets 1..n the
    active sets.  Logs the banner (n = 1) and five summary lines.  A file that
-   cannot be opened gives a set of 0 points and a log line saying why. */
+   cannot be opened gives a set of 0 points and a log line saying why.
+   name (in): `length` characters (by value), taken whole.
+   What is not taken as it stands is logged, one line per file and reason:
+   a set whose positions do not rise is put in rising order (equal positions
+   keep their file order); data lines whose value lies beyond 1e12 in
+   magnitude, or that hold a number beyond the range of a double (or inf or
+   nan), are rejected; a time beyond 1e30 in magnitude is not used (the set's
+   time stays n). */
 QUILLANE_API void getdatar(const char *name, int32_t length, const int32_t *n);
 
 /* Facts of data set n (in, 1..50) as it was read: points (out), the number
@@ -182,7 +196,9 @@ QUILLANE_API void plt_c_x(void);
 
 /* Round the axis range lo..hi (hi > lo) outward to whole tick steps giving
    5 to 10 intervals.  out_lo, out_hi (out): the axis limits; n_intervals
-   (out): the number of tick intervals. */
+   (out): the number of tick intervals.  Finite inputs always give finite
+   limits: a range with hi <= lo, or one whose rounded limits would lie
+   beyond the single-precision range, comes back unchanged with 1 interval. */
 QUILLANE_API void tkrnd2(const float *lo, const float *hi, float *out_lo, float *out_hi,
                          int32_t *n_intervals);
 

@@ -1,7 +1,9 @@
 #include "scanfile.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -27,6 +29,11 @@ struct Position {
     double xi;
 };
 
+// Inside the plausibility bound; false for a NaN too.
+bool within_bound(double v, double bound) {
+    return std::fabs(v) <= bound;
+}
+
 bool classify_position(double x, Position &p) {
     if (x < kRadiusLow) return false;
     if (x > kXiLow && x < kXiHigh) {
@@ -48,23 +55,127 @@ bool next_line(std::ifstream &in, std::string &line) {
     return true;
 }
 
+// What a data line gave.
+enum class DataLine {
+    point,
+    skipped,      // text, a rejected point, a position outside the bounds
+    implausible,  // a point whose value lies beyond kValueBound
+    not_double,   // numbers of which one is beyond the range of a double
+};
+
+// True when text starts with min_fields to max_fields items that all have
+// the form of numbers and one of them is no finite double: beyond its range
+// (1e400, 1e-400) or written as inf or nan.  The free-format reader takes
+// such an item for text; the line is then reported rather than skipped in
+// silence.
+bool holds_non_double(std::string_view text, size_t min_fields, size_t max_fields) {
+    size_t pos = 0;
+    size_t seen = 0;
+    bool found = false;
+    auto blank = [&](size_t i) { return text[i] == ' ' || text[i] == '\t' || text[i] == '\f'; };
+    while (seen < max_fields) {
+        while (pos < text.size() && blank(pos))
+            ++pos;
+        if (pos >= text.size()) break;
+        size_t end = pos;
+        while (end < text.size() && !blank(end) && text[end] != ',')
+            ++end;
+        std::string item(text.substr(pos, end - pos));
+        for (char &c : item)
+            if (c == 'D' || c == 'd') c = 'e';
+        const char *first = item.c_str();
+        const char *last = first + item.size();
+        if (first != last && *first == '+') ++first;
+        double v = 0.0;
+        const auto r = std::from_chars(first, last, v);
+        if (first == last || r.ptr != last) return false;
+        if (r.ec == std::errc::result_out_of_range || (r.ec == std::errc() && !std::isfinite(v)))
+            found = true;
+        else if (r.ec != std::errc())
+            return false;
+        ++seen;
+        pos = end;
+        while (pos < text.size() && blank(pos))
+            ++pos;
+        if (pos < text.size() && text[pos] == ',') ++pos;
+    }
+    return found && seen >= min_fields;
+}
+
 // Tries the data-line rules; on success fills the point.
-bool parse_data_line(std::string_view line, double &y, Position &pos) {
+DataLine parse_data_line(std::string_view line, double &y, Position &pos) {
     std::array<double, 3> v{0.0, 0.0, 0.0};
     FreeRead r = read_free_numbers(line, v);
     if (r == FreeRead::end_of_record) {
         // Two columns are enough; a single number is not a point.
         std::array<double, 2> two{0.0, 0.0};
-        if (read_free_numbers(line, two) != FreeRead::ok) return false;
+        r = read_free_numbers(line, two);
+        if (r != FreeRead::ok)
+            return holds_non_double(line, 2, 3) ? DataLine::not_double : DataLine::skipped;
         v = {two[0], two[1], 0.0};
     } else if (r != FreeRead::ok) {
-        return false;
+        return holds_non_double(line, 2, 3) ? DataLine::not_double : DataLine::skipped;
     }
-    if (v[2] < 0.0) return false;  // rejected point
-    if (!std::isfinite(v[1])) return false;
-    if (!classify_position(v[0], pos)) return false;
+    if (v[2] < 0.0) return DataLine::skipped;  // rejected point
+    if (!classify_position(v[0], pos)) return DataLine::skipped;
+    if (!within_bound(v[1], kValueBound)) return DataLine::implausible;
     y = v[1];
-    return true;
+    return DataLine::point;
+}
+
+// Data lines of one file that held numbers but gave no point, by reason,
+// with the first line number of each.
+struct Rejections {
+    long implausible = 0;
+    long first_implausible = 0;
+    long not_double = 0;
+    long first_not_double = 0;
+
+    void note(DataLine what, long line_number) {
+        long &count = what == DataLine::implausible ? implausible : not_double;
+        long &first = what == DataLine::implausible ? first_implausible : first_not_double;
+        if (count++ == 0) first = line_number;
+    }
+};
+
+// A number for a message: scientific, `digits` after the point.
+std::string number_text(double v, int digits) {
+    return std::string(ftn::trim(ftn::sci(v, 30, digits, 'E')));
+}
+
+std::string bound_text(double bound) {
+    return number_text(bound, 1);
+}
+
+void report_rejections(Log &log, const std::string &file, const Rejections &r) {
+    auto say = [&](long count, long first, const std::string &why) {
+        if (count == 0) return;
+        const std::string line = " " + file + ": " + std::to_string(count) + " data line" +
+                                 (count == 1 ? "" : "s") + " rejected, " + why + " (first: line " +
+                                 std::to_string(first) + ")";
+        log.both(line);
+    };
+    say(r.implausible, r.first_implausible,
+        "the value lies beyond " + bound_text(kValueBound) + " in magnitude");
+    say(r.not_double, r.first_not_double,
+        "a number is not finite or beyond the range of double precision");
+}
+
+// Puts the points first..last of the raw store in rising order of position
+// when they are not: the limit search and the matching walk every set from
+// its low end.  Equal positions keep their file order.  Returns how many
+// points lay below the point before them.
+long put_in_rising_order(State &s, int32_t first, int32_t last) {
+    if (last <= first) return 0;
+    const auto begin = s.raw_points.begin() + first;
+    const auto end = s.raw_points.begin() + last + 1;
+    long out_of_order = 0;
+    for (auto p = begin + 1; p != end; ++p)
+        if (p->xi < (p - 1)->xi) ++out_of_order;
+    if (out_of_order > 0)
+        std::stable_sort(begin, end,
+                         [](const RawPoint &a, const RawPoint &b) { return a.xi < b.xi; });
+    return out_of_order;
 }
 
 }  // namespace
@@ -72,9 +183,7 @@ bool parse_data_line(std::string_view line, double &y, Position &pos) {
 std::string clean_file_name(std::string name) {
     const size_t nul = name.find('\0');
     if (nul != std::string::npos) name.resize(nul);
-    std::string out(ftn::trim_right(name));
-    if (out.size() > kFileNameLength) out.resize(kFileNameLength);
-    return out;
+    return std::string(ftn::trim_right(name));
 }
 
 void read_scan_file(State &s, std::string name, int n) {
@@ -102,10 +211,18 @@ void read_scan_file(State &s, std::string name, int n) {
 
     int32_t count = 0;
     long dropped = 0;
+    long line_number = 0;
+    Rejections rejected;
+    std::vector<std::string> time_notes;
     std::error_code ec;
     const bool is_dir = std::filesystem::is_directory(file_name, ec);
     std::ifstream in;
     if (!is_dir) in.open(file_name, std::ios::binary);
+    auto next = [&](std::string &line) {
+        if (!next_line(in, line)) return false;
+        ++line_number;
+        return true;
+    };
     if (!in.is_open()) {
         const std::string why = is_dir ? "it is a folder" : std::strerror(errno);
         const std::string line =
@@ -116,9 +233,9 @@ void read_scan_file(State &s, std::string name, int n) {
         std::string line;
         bool time_search = true;
         int time_lines = 0;
-        if (next_line(in, line)) {
+        if (next(line)) {
             echo(line);
-            while (next_line(in, line)) {
+            while (next(line)) {
                 if (ftn::trim_right(line).size() < 2) {
                     echo(line);
                     continue;
@@ -127,18 +244,34 @@ void read_scan_file(State &s, std::string name, int n) {
                     ++time_lines;
                     if (line[0] != 'R' && line[0] != 'P') continue;
                     std::array<double, 4> numbers{};
-                    if (read_free_numbers(std::string_view(line).substr(1), numbers) ==
-                        FreeRead::ok) {
-                        s.set_time[n] = numbers[3];
+                    const std::string_view items = std::string_view(line).substr(1);
+                    if (read_free_numbers(items, numbers) == FreeRead::ok) {
                         time_search = false;
+                        if (within_bound(numbers[3], kTimeBound)) {
+                            s.set_time[n] = numbers[3];
+                        } else {
+                            time_notes.push_back(
+                                " " + file_name + ", line " + std::to_string(line_number) +
+                                ": the time " + number_text(numbers[3], 6) + " lies beyond " +
+                                bound_text(kTimeBound) +
+                                " in magnitude and is not used; the set's time stays " +
+                                std::to_string(n));
+                        }
                         echo(line);
                         continue;
                     }
+                    if (holds_non_double(items, 4, 4))
+                        time_notes.push_back(" " + file_name + ", line " +
+                                             std::to_string(line_number) +
+                                             ": a number beyond the range of double precision; "
+                                             "the line is not taken for the time line");
                     // Not a time line after all: as a data line it fails on the letter.
                 }
                 double y = 0.0;
                 Position pos{};
-                if (!parse_data_line(line, y, pos)) {
+                const DataLine got = parse_data_line(line, y, pos);
+                if (got != DataLine::point) {
+                    if (got != DataLine::skipped) rejected.note(got, line_number);
                     echo(line);
                     continue;
                 }
@@ -158,8 +291,19 @@ void read_scan_file(State &s, std::string name, int n) {
     if (dropped > 0)
         log.both(ftn::FreeLine() << " The point store is full:" << dropped
                                  << " points of this file were not read");
+    for (const std::string &note : time_notes)
+        log.both(note);
+    report_rejections(log, file_name, rejected);
+    if (const long out_of_order = put_in_rising_order(s, start - count + 1, start))
+        log.both(" " + file_name + ": the positions do not rise; " + std::to_string(out_of_order) +
+                 (out_of_order == 1 ? " point was" : " points were") +
+                 " out of order, the set is put in rising order");
 
-    log.both(" This was file " + ftn::pad_right(file_name, kFileNameLength));
+    // A longer name is written whole: the line grows rather than the name
+    // shrinks.
+    log.both(" This was file " + (file_name.size() < kFileNameLength
+                                      ? ftn::pad_right(file_name, kFileNameLength)
+                                      : file_name));
     log.both(ftn::FreeLine() << count << " Data points read for this data set");
     log.both(ftn::FreeLine() << kMaxPoints - s.set_point_count[0] << " More points can be read in");
     log.both(ftn::FreeLine() << s.max_data_sets - n << " More data sets can be read in");

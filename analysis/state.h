@@ -22,6 +22,8 @@ namespace quillane {
 
 inline constexpr int kMaxDataSets = 50;
 inline constexpr int kMaxPoints = 102400;
+// Width of the report's file-name fields: a shorter name is blank padded to
+// it, a longer one is written whole.  Names themselves are never cut.
 inline constexpr int kFileNameLength = 127;
 inline constexpr int kTitleLength = 90;
 inline constexpr int kLogLineLength = 160;
@@ -53,7 +55,7 @@ struct State {
     State();
 
     // ---- data store (scan reader, fringe renumbering) ----
-    SetTable<std::string> data_file_names{};  // trimmed, at most 127 characters
+    SetTable<std::string> data_file_names{};  // trimmed, whole
     std::vector<RawPoint> raw_points;         // 1..kMaxPoints
     std::vector<int32_t> raw_point_set;       // 1..kMaxPoints
     SetTable<int32_t> set_point_count{};      // [0] = points stored

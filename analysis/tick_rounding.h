@@ -15,10 +15,13 @@ struct TickRange {
 
 // Widens lo..hi outward to whole multiples of a tick step with 5 to 9
 // intervals (10 in a few cases, see the source).  A range that is empty,
-// reversed or not finite comes back unchanged with one interval.
+// reversed or not finite, or one whose rounded limits would overflow,
+// comes back unchanged with one interval: finite limits give finite limits.
 TickRange snap_plot_range(double lo, double hi);
 
-// The same rule with single-precision limits (the exported tkrnd2).
+// The same rule with single-precision limits (the exported tkrnd2).  When
+// the rounded limits lie beyond the single-precision range, lo and hi come
+// back unchanged with one interval.
 void tick_round_float(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals);
 
 }  // namespace quillane

@@ -144,10 +144,9 @@ TEST(Options, SubtitleTakesAtMost81CharactersOfTheOutputFileName) {
     EXPECT_EQ(s.plot_subtitle, "Outfile: " + std::string(81, 'n'));
 }
 
-TEST(Options, FileNameArgumentsAreCutAt127AndLoseTrailingBlanks) {
+TEST(Options, FileNameArgumentsTakeTheGivenLengthAndLoseTrailingBlanks) {
     EXPECT_EQ(file_name_argument("report.txt   ", 13), "report.txt");
     EXPECT_EQ(file_name_argument("abcdef", 3), "abc");
-    EXPECT_EQ(file_name_argument(std::string(300, 'a').c_str(), 300).size(), 127u);
     EXPECT_EQ(file_name_argument(nullptr, 5), "");
 }
 

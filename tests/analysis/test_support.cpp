@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <fstream>
 #include <map>
 #include <random>
@@ -77,6 +80,35 @@ Fixture::Fixture(bool echo) {
     box.attach(*state);
     state->out_file_name = out_file;
     init_commons(*state, echo);
+}
+
+FileSizeLimit::FileSizeLimit(long bytes) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < static_cast<rlim_t>(bytes)) return;
+    old_soft_ = limit.rlim_cur;
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    active_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    if (!active_) std::signal(SIGXFSZ, old_handler_);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    if (!active_) return;
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(old_soft_);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, old_handler_);
+}
+
+std::string long_path(const ScratchDir &dir, size_t length, const std::string &leaf) {
+    std::filesystem::path p = dir.path();
+    int level = 0;
+    while (p.string().size() + 1 + leaf.size() < length)
+        p /= "folder-" + std::to_string(++level) + "-" + std::string(40, 'n');
+    std::filesystem::create_directories(p);
+    return (p / leaf).string();
 }
 
 std::string read_file(const std::string &path) {

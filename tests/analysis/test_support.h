@@ -72,6 +72,28 @@ struct Fixture {
     size_t seen_ = 0;
 };
 
+// Makes files of this process stop growing at `bytes` while it lives, as a
+// full disk does: a write beyond the limit fails with EFBIG (SIGXFSZ is
+// ignored meanwhile).  active() is false where the limit cannot be set;
+// the test should then be skipped.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    bool active() const { return active_; }
+
+  private:
+    bool active_ = false;
+    unsigned long long old_soft_ = 0;  // rlim_t
+    void (*old_handler_)(int) = nullptr;
+};
+
+// A path of at least `length` characters inside `dir`: nested folders (made
+// here) and then `leaf`, so that no single name exceeds the system's limit.
+std::string long_path(const ScratchDir &dir, size_t length, const std::string &leaf);
+
 // Text of a file, or "" when it is missing.
 std::string read_file(const std::string &path);
 

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -125,6 +126,43 @@ TEST(TickRounding, TheLibrarysExportRoundsAndReturnsForAnyInput) {
     EXPECT_EQ(out_hi, hi);
     EXPECT_EQ(n, 1);
     dlclose(lib);
+}
+
+// Near the ends of the double range a limit moved outward by one step, or
+// the count of steps, overflows; the answer must still be finite limits
+// around the data (and, under the sanitizers, no infinity may become an
+// integer on the way).
+TEST(TickRounding, FiniteRangesAtTheEndsOfTheDoubleRangeGiveFiniteLimitsAroundThem) {
+    const double big = DBL_MAX;
+    const double tiny = std::numeric_limits<double>::denorm_min();
+    const std::pair<double, double> ranges[] = {
+        {0.0, 1.7e308}, {-1.7e308, 0.0}, {1e308, 1.7e308},
+        {-big, -1e308}, {big / 2, big},  {-big / 2, big / 2},
+        {0.0, big},     {-big, big},     {DBL_MIN, 2 * DBL_MIN},
+        {0.0, tiny},    {-tiny, tiny},   {std::nextafter(big, 0.0), big}};
+    for (auto [lo, hi] : ranges) {
+        const TickRange r = snap_plot_range(lo, hi);
+        EXPECT_TRUE(std::isfinite(r.lo) && std::isfinite(r.hi)) << lo << ".." << hi;
+        EXPECT_LE(r.lo, lo) << lo << ".." << hi;
+        EXPECT_GE(r.hi, hi) << lo << ".." << hi;
+        EXPECT_GE(r.n_intervals, 1) << lo << ".." << hi;
+    }
+}
+
+TEST(TickRounding, TheSinglePrecisionEntryGivesFiniteLimitsForEveryFiniteRange) {
+    const float big = FLT_MAX;
+    const std::pair<float, float> ranges[] = {{-3e38f, 3e38f}, {0.0f, big},    {-big, big},
+                                              {big / 2, big},  {-big, -1e38f}, {0.0f, 3.3e38f}};
+    for (auto [lo, hi] : ranges) {
+        float out_lo = 0.0f, out_hi = 0.0f;
+        int32_t n = 0;
+        tick_round_float(lo, hi, out_lo, out_hi, n);
+        EXPECT_TRUE(std::isfinite(out_lo) && std::isfinite(out_hi))
+            << lo << ".." << hi << " gave " << out_lo << ".." << out_hi;
+        EXPECT_LE(out_lo, lo);
+        EXPECT_GE(out_hi, hi);
+        EXPECT_GE(n, 1);
+    }
 }
 
 TEST(TickRounding, EveryRangeEndsWithLimitsAroundTheDataAndAtLeastFiveIntervals) {

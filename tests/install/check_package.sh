@@ -66,7 +66,10 @@ done
 
 # ---- what the packages depend on ----
 depends=$(dpkg-deb -f "$runtime" Depends)
-for needed in libqt6widgets6 libqt6svg6 libstdc++6 fonts-liberation2; do
+needs=(libstdc++6 fonts-liberation2)
+# Only a build with the Qt front end has programs that use Qt.
+[ -x "$root/usr/bin/quillane" ] && needs+=(libqt6widgets6 libqt6svg6)
+for needed in "${needs[@]}"; do
     grep -q "$needed" <<<"$depends" || fail "quillane does not depend on $needed: $depends"
 done
 grep -q "quillane (= $version-" <<<"$(dpkg-deb -f "$dev" Depends)" ||
