@@ -61,18 +61,16 @@ TEST_F(LibraryFiles, WithoutALibraryNearTheProgramTheSearchPathIsAsked) {
     EXPECT_EQ(library_candidates(""), Files{library_file_name()});
 }
 
-TEST_F(LibraryFiles, AnInstalledTreeFindsItsOwnLibraryWhereverItsRootIs) {
-    const fs::path lib = installed_library();
+// After a library next to the program (the build tree's layout) comes the
+// installed tree's own one, wherever its root is.
+TEST_F(LibraryFiles, AnInstalledTreeFindsItsOwnLibraryAfterOneNextToTheProgram) {
+    const std::string installed = installed_library().lexically_normal().string();
     EXPECT_EQ(library_candidates(program_folder().string()),
-              (Files{lib.lexically_normal().string(), library_file_name()}));
-}
-
-TEST_F(LibraryFiles, ALibraryNextToTheProgramComesFirst) {
-    const fs::path installed = installed_library();
+              (Files{installed, library_file_name()}));
     const fs::path beside = program_folder() / library_file_name();
     test_support::write_file(beside, "");
     EXPECT_EQ(library_candidates(program_folder().string()),
-              (Files{beside.string(), installed.lexically_normal().string(), library_file_name()}));
+              (Files{beside.string(), installed, library_file_name()}));
 }
 
 TEST_F(LibraryFiles, TheFileOfABoundLibraryIsToldByTheLoader) {
