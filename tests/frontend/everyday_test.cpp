@@ -1,8 +1,7 @@
 // The program for everyday use, against the real analysis library: limits
-// typed beside the chooser reach the library, Shift+clicks set them on the
-// plot, the legend names the series, the time axis can be read in hours,
-// the report window follows the fit, and the plot window's close button
-// only puts the plot away.  The slots run in order and build on each other.
+// typed beside the chooser reach the library, the legend names the series, the time axis can be
+// read in hours, the report window follows the fit, and the plot window's close button only puts
+// the plot away.  The slots run in order and build on each other.
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
@@ -29,7 +28,6 @@
 using namespace quillane::frontend;
 using namespace quillane::frontend::testing;
 using quillane::viewer::Plotit;
-using quillane::viewer::PlotScale;
 
 namespace {
 
@@ -131,17 +129,6 @@ class EverydayTest : public QObject {
         QCOMPARE(entries.size(), kScans);
         QCOMPARE(entries.first(), QStringLiteral("1: 00001.RA1"));
         QCOMPARE(entries.last(), QStringLiteral("12: 00012.RA1"));
-    }
-
-    void aShiftClickOnThePlotSetsTheLowerLimit() {
-        QCoreApplication::processEvents();
-        const PlotScale scale = viewer()->currentScale();
-        const QPoint at = scale.toDevice(scale.plotX(18.5f), 50.0).toPoint();
-        QTest::mouseClick(viewer()->canvas(), Qt::LeftButton, Qt::ShiftModifier, at);
-        const double pixel = 1.0 / scale.XScale() * (100.0 / scale.pixelsX(100.0));
-        QVERIFY2(std::fabs(libraryLimits().first - 18.5) <= pixel,
-                 qPrintable(QString::number(libraryLimits().first)));
-        QCOMPARE(libraryLimits().second, 25.4);
     }
 
     void fullRangeTakesTheLimitsBackToTheRangeReadAtFirst() {
