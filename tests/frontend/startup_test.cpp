@@ -8,7 +8,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QAbstractButton>
+#include <QMessageBox>
+
 #include "MainWindow.h"
+#include "Prompts.h"
 #include "StartUp.h"
 #include "TextFormat.h"
 #include "test_support.h"
@@ -121,6 +125,22 @@ class StartUpTest : public QObject {
         QVERIFY(QFile::exists(path(QStringLiteral("chosen.txt"))));
         QCOMPARE(startUp.state().OutFileName,
                  QDir::toNativeSeparators(path(QStringLiteral("chosen.txt"))));
+    }
+
+    // The user has just typed the new output file's name: Enter creates it.
+    // Other questions ("Exit Program?") keep No as what Enter answers.
+    void enterAnswersYesWhenAskedToCreateTheOutputFile() {
+        const QString text = QStringLiteral("out.txt\nThis file does not exist.\nCreate the file?");
+        const auto create =
+            questionBox(nullptr, QStringLiteral("Output File Name"), text, QMessageBox::Yes);
+        create->show();
+        QTest::keyClick(create.get(), Qt::Key_Return);
+        QCOMPARE(create->clickedButton(), create->button(QMessageBox::Yes));
+        const auto exit = questionBox(nullptr, QStringLiteral("Quillane"),
+                                      QStringLiteral("Exit Program?"), QMessageBox::No);
+        exit->show();
+        QTest::keyClick(exit.get(), Qt::Key_Return);
+        QCOMPARE(exit->clickedButton(), exit->button(QMessageBox::No));
     }
 
     void cancellingTheOutputFileEndsSilently() {

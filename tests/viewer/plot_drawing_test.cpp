@@ -387,7 +387,8 @@ class PlotDrawingTest : public QObject {
     void theLegendFollowsTheStyle() {
         PlotStyle style;
         style.FilledSymbols = true;
-        PlotLegend legend(style, {});
+        const SeriesNames numbered;  // no names: the key of the fifty codes
+        PlotLegend legend(style, numbered, {});
         legend.resize(400, 1100);
         QImage image = legend.grab().toImage();
         const QPoint fifteen = legend.toDevice(legendEntryPosition(15, true)).toPoint();
@@ -545,7 +546,8 @@ class PlotDrawingTest : public QObject {
                  qPrintable(error));
 
         PlotStyle legend_style;
-        PlotLegend legend(legend_style, {});
+        const SeriesNames numbered;
+        PlotLegend legend(legend_style, numbered, {});
         legend.resize(240, 420);
         legend.grab().save(out + "/legend_colours_first.png");
         legend_style.CycleColorsFirst = false;
