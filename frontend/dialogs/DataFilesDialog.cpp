@@ -393,14 +393,6 @@ void DataFilesDialog::pickFile(int row) {
                               settings::lastScanFolder());
     if (name.isEmpty()) return;
     settings::rememberScanFile(name);
-    if (!fitsLibraryName(name)) {
-        prompts_.warn(
-            this, QStringLiteral("File Name Too Long"),
-            QStringLiteral("The name\n%1\nis longer than %2 characters and cannot be read.")
-                .arg(QDir::toNativeSeparators(name))
-                .arg(kFileNameLength));
-        return;
-    }
     choice_.names[row + 1] = name;
     showNameInRow(row, name, kShownNameBound);
     // A file for the empty row below the named ones: one more file to read.
@@ -446,7 +438,7 @@ void DataFilesDialog::loadSequence() {
         const QString name = sequenceFileName(last, last.number + static_cast<long long>(step) * i);
         choice_.names[slot] = name;
         showNameInRow(slot - 1, name, kSequenceNameBound);
-        if (!FileExists(name) || !fitsLibraryName(name)) {
+        if (!FileExists(name)) {
             rows_[slot - 1].name->clear();
             rows_[slot - 1].name->setToolTip(QString());
             choice_.names[slot].clear();

@@ -103,10 +103,12 @@ class DataFilesDialogTest : public QObject {
         QCOMPARE(form_->choice().numFilesRead, 50);
     }
 
-    void aNameTooLongForTheLibraryIsRefused() {
-        pick(0, QString(140, QLatin1Char('x')));
-        QCOMPARE(form_->choice().numFilesRead, 0);
-        QCOMPARE(prompts_->warnings.size(), 1);
+    void aLongNameIsKeptWhole() {
+        const QString name = dir_->filePath(QString(140, QLatin1Char('x')) + ".RA1");
+        pick(0, writeFile(name, "x\n"));
+        QCOMPARE(form_->choice().numFilesRead, 1);
+        QCOMPARE(form_->choice().names[1], name);
+        QVERIFY(prompts_->warnings.isEmpty());
     }
 
     void longNamesAreShownByTheirLastCharacters() {

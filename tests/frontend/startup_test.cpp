@@ -162,12 +162,15 @@ class StartUpTest : public QObject {
         QVERIFY(!record_.names().contains(QStringLiteral("init_namwr")));
     }
 
-    void anOutputFileNameTooLongForTheLibraryIsAnError() {
+    void aLongOutputFileNameIsHandedOverWhole() {
         RecordingPrompts prompts;
         StartUp startUp(prompts);
-        QCOMPARE(startUp.run(optionsWithOutput(QString(130, QLatin1Char('n')))), 1);
-        QCOMPARE(prompts.warnings.value(0).text,
-                 QStringLiteral("Error in GetOutfileName!  Program Ending!"));
+        const QString name = QString(130, QLatin1Char('n'));
+        QCOMPARE(startUp.run(optionsWithOutput(name)), StartUp::kRunning);
+        const QString full = QDir::toNativeSeparators(path(name));
+        QVERIFY(record_.lines().contains(
+            QStringLiteral("init_namwr %1 %2").arg(QFile::encodeName(full).size()).arg(full)));
+        prompts.answers.push_back(true);
     }
 
     void aSecondCopyIsRefusedWithAMessage() {
