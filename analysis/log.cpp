@@ -70,6 +70,11 @@ void Log::file_block(std::string_view lines) {
     pending_.append(lines);
 }
 
+void Log::reserve(size_t bytes) {
+    if (fd_ < 0) return;
+    pending_.reserve(pending_.size() + bytes);
+}
+
 bool Log::flush() {
     if (fd_ < 0 || pending_.empty()) return !failed_;
     const int error = failed_ ? 0 : write_all(fd_, pending_);
