@@ -1,5 +1,6 @@
-// Shared by the benchmarks: every figure is reported in milliseconds with
-// the spread of its repetitions (run them with --benchmark_repetitions=20 or
+// Shared by the benchmarks: every figure is wall-clock time (the targets are;
+// the fit runs on several threads), in milliseconds, reported with the
+// spread of its repetitions (run them with --benchmark_repetitions=20 or
 // more, as tools/bench.sh does): mean, median, standard deviation, and the
 // fastest and the slowest repetition.
 //
@@ -15,6 +16,7 @@ namespace quillane::bench {
 
 inline void with_spread(benchmark::internal::Benchmark *b) {
     b->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
         ->ComputeStatistics(
             "min",
             [](const std::vector<double> &v) { return *std::min_element(v.begin(), v.end()); })

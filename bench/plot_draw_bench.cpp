@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "bench_support.h"
 #include "plot_axes.h"
 #include "plot_renderer.h"
 #include "plot_style.h"
@@ -84,8 +85,8 @@ void BM_DrawCapacityFilledSymbols(benchmark::State &bench) {
     drawCapacityPlot(bench, true);
 }
 
-BENCHMARK(BM_DrawCapacityOpenSymbols)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DrawCapacityFilledSymbols)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawCapacityOpenSymbols)->Apply(quillane::bench::with_spread);
+BENCHMARK(BM_DrawCapacityFilledSymbols)->Apply(quillane::bench::with_spread);
 
 }  // namespace
 

@@ -112,19 +112,34 @@ const SymbolLayer::Mask &SymbolLayer::mask(SymbolShape shape, int phase_x, int p
         draw_(p, shape, centre);
     }
     m.runs_begin = static_cast<int>(runs_.size());
+    auto alpha = [&](const QRgb *line, int x) { return x < size ? qAlpha(line[x]) : 0; };
     for (int y = 0; y < size; ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        int first = 0, last = size - 1;
-        while (first < size && qAlpha(line[first]) == 0)
+        int first = 0;
+        while (first < size && alpha(line, first) == 0)
             ++first;
-        if (first == size) continue;
-        while (qAlpha(line[last]) == 0)
-            --last;
-        Run run{y - half_, first - half_, 0, static_cast<int>(alphas_.size())};
-        run.length = (last - first + kGroup) / kGroup * kGroup;
-        for (int x = first; x < first + run.length; ++x)
-            alphas_.push_back(x < size ? static_cast<uint8_t>(qAlpha(line[x])) : 0);
-        runs_.push_back(run);
+        Run *open = nullptr;  // the run the next group may join
+        for (int x = first; x < size; x += kGroup) {
+            int covered = 0, full = 0;
+            for (int i = x; i < x + kGroup; ++i) {
+                covered += alpha(line, i) != 0 ? 1 : 0;
+                full += alpha(line, i) == 255 ? 1 : 0;
+            }
+            if (covered == 0) {
+                open = nullptr;
+                continue;
+            }
+            const bool opaque = full == kGroup;
+            if (open == nullptr || (open->begin < 0) != opaque) {
+                runs_.push_back(
+                    Run{y - half_, x - half_, 0, opaque ? -1 : static_cast<int>(alphas_.size())});
+                open = &runs_.back();
+            }
+            open->length += kGroup;
+            if (!opaque)
+                for (int i = x; i < x + kGroup; ++i)
+                    alphas_.push_back(static_cast<uint8_t>(alpha(line, i)));
+        }
     }
     m.runs_end = static_cast<int>(runs_.size());
     return m;
@@ -151,9 +166,13 @@ void SymbolLayer::add(QPointF centre, SymbolShape shape, QColor colour) {
         const int x = x0 + run.dx;
         if (x < 0) from = -x;
         if (x + to > width_) to = width_ - x;
-        if (to > from)
-            blendCoverage(bits_ + static_cast<ptrdiff_t>(y) * stride_ + x + from,
-                          alphas_.data() + run.begin + from, to - from, argb);
+        if (to <= from) continue;
+        uint32_t *pixels = bits_ + static_cast<ptrdiff_t>(y) * stride_ + x;
+        if (run.begin < 0) {
+            std::fill(pixels + from, pixels + to, argb);
+        } else {
+            blendCoverage(pixels + from, alphas_.data() + run.begin + from, to - from, argb);
+        }
     }
     dirty_x0_ = std::max(std::min(dirty_x0_, x0 - half_), 0);
     dirty_y0_ = std::max(std::min(dirty_y0_, y0 - half_), 0);

@@ -56,15 +56,18 @@ class SymbolLayer {
     static constexpr int kPhases = 4;  // centre positions per pixel and direction
 
     // Pixels dx .. dx + length - 1 of row dy of a mask (from its centre
-    // pixel) with the coverages alphas_[begin ..]: from the first covered
-    // pixel of the row on, in whole groups of kGroup pixels (the last ones
-    // may be uncovered, which leaves their pixels as they are).
+    // pixel): fully covered (begin < 0), or with the coverages
+    // alphas_[begin ..].  A row is cut into groups of kGroup pixels from its
+    // first covered pixel on; groups that are fully covered, partly covered
+    // or not at all are put together into runs, and uncovered ones left
+    // out.  (A partly covered group may hold uncovered pixels, which leaves
+    // them as they are.)
     static constexpr int kGroup = 4;
     struct Run {
         int dy = 0;
         int dx = 0;
         int length = 0;
-        int begin = 0;
+        int begin = -1;
     };
     struct Mask {
         bool made = false;
