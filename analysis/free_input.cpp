@@ -18,41 +18,44 @@ bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Checks the form [sign] digits [. digits] [letter [sign] digits] with at
-// least one mantissa digit, and converts it.  The token is converted where
-// it lies; only a leading '+' or the exponent letter D (which the
-// conversion does not take) make it go through a copy first.
-bool parse_number(std::string_view token, double &value) {
-    const size_t n = token.size();
+// Reads the form [sign] digits [. digits] [letter [sign] digits], with at
+// least one mantissa digit, from the start of `text`, and converts it; `n`
+// gets its length.  The number is converted where it lies; only a leading
+// '+' or the exponent letter D (which the conversion does not take) make it
+// go through a copy first.
+bool parse_number(std::string_view text, double &value, size_t &n) {
+    const size_t size = text.size();
     size_t i = 0;
-    const bool plus = n > 0 && token[0] == '+';
-    if (i < n && (token[i] == '+' || token[i] == '-')) ++i;
+    auto at = [&](size_t k) { return k < size ? text[k] : '\0'; };
+    const bool plus = at(0) == '+';
+    if (at(i) == '+' || at(i) == '-') ++i;
     bool mantissa = false;
-    while (i < n && is_digit(token[i])) {
+    while (is_digit(at(i))) {
         ++i;
         mantissa = true;
     }
-    if (i < n && token[i] == '.') {
+    if (at(i) == '.') {
         ++i;
-        while (i < n && is_digit(token[i])) {
+        while (is_digit(at(i))) {
             ++i;
             mantissa = true;
         }
     }
     if (!mantissa) return false;
     size_t letter = std::string_view::npos;
-    if (i < n) {
-        if (token[i] != 'E' && token[i] != 'e' && token[i] != 'D' && token[i] != 'd') return false;
+    const char e = at(i);
+    if (e == 'E' || e == 'e' || e == 'D' || e == 'd') {
         letter = i++;
-        if (i < n && (token[i] == '+' || token[i] == '-')) ++i;
+        if (at(i) == '+' || at(i) == '-') ++i;
         bool exponent = false;
-        while (i < n && is_digit(token[i])) {
+        while (is_digit(at(i))) {
             ++i;
             exponent = true;
         }
         if (!exponent) return false;
     }
-    if (i != n) return false;
+    n = i;
+    const std::string_view token = text.substr(0, n);
 
     // std::from_chars ignores the locale (strtod would want a decimal comma
     // under some); it takes no leading '+' and no letter D, and a value
@@ -86,12 +89,13 @@ FreeRead read_free_numbers(std::string_view text, std::span<double> out) {
         while (pos < text.size() && is_blank(text[pos]))
             ++pos;
         if (pos >= text.size()) return FreeRead::end_of_record;
-        size_t end = pos;
-        while (end < text.size() && !is_blank(text[end]) && text[end] != ',')
-            ++end;
-        const std::string_view token = text.substr(pos, end - pos);
+        // An item runs to the next blank or comma; all of it must be the number.
         double value = 0.0;
-        if (token.empty() || !parse_number(token, value)) return FreeRead::bad_text;
+        size_t length = 0;
+        if (!parse_number(text.substr(pos), value, length)) return FreeRead::bad_text;
+        const size_t end = pos + length;
+        if (end < text.size() && !is_blank(text[end]) && text[end] != ',')
+            return FreeRead::bad_text;
         slot = value;
         // Move past the separator: blanks, then at most one comma.
         pos = end;
