@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "fit_fstat.h"
 #include "fit_slopes.h"
@@ -296,7 +297,7 @@ bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
 }
 
 PairRun::PairRun(State &s, WorkerGroup &workers)
-    : s_(s), workers_(workers), sets_(active_set_count(s)), index_(s, sets_) {
+    : s_(s), workers_(workers), sets_(active_set_count(s)), index_(s, sets_, &workers) {
     int largest = 0;
     for (int k = 1; k <= sets_; ++k)
         largest = std::max(largest, set_size(s, k));

@@ -93,7 +93,8 @@ PairSums match_and_sum(std::span<const ActivePoint> ref, std::span<const ActiveP
     return s;
 }
 
-MatchIndex::MatchIndex(const State &s, int sets) : sets_(static_cast<size_t>(sets) + 1) {
+MatchIndex::MatchIndex(const State &s, int sets, WorkerGroup *workers)
+    : sets_(static_cast<size_t>(sets) + 1) {
     const double infinity = std::numeric_limits<double>::infinity();
     size_t largest = 0;
     double low = infinity, high = -infinity;
@@ -103,10 +104,6 @@ MatchIndex::MatchIndex(const State &s, int sets) : sets_(static_cast<size_t>(set
         const int32_t last = s.active_end[k];
         if (first >= 1 && last <= kMaxPoints && last >= first)
             set.points = {s.active_points.data() + first, static_cast<size_t>(last - first + 1)};
-        for (const ActivePoint &p : set.points) {
-            set.sum_slope += p.work;
-            set.sum_slope_sq += p.work * p.work;
-        }
         set.rising = !set.points.empty() && finite_and_rising(set.points);
         if (!set.rising) continue;
         largest = std::max(largest, set.points.size());
@@ -116,32 +113,45 @@ MatchIndex::MatchIndex(const State &s, int sets) : sets_(static_cast<size_t>(set
     // About two buckets per point of the largest set: sets on similar
     // grids then put one or two keys into a bucket.
     const double buckets = 2.0 * static_cast<double>(largest);
-    scale_ = buckets / (high - low);
-    if (largest == 0 || !(high > low) || !std::isfinite(scale_) || !(scale_ > 0.0)) return;
-    buckets_ = static_cast<int>(buckets);
-    low_ = low;
-
-    for (int k = 1; k <= sets; ++k) {
-        Set &set = sets_[static_cast<size_t>(k)];
-        if (!set.rising) continue;
-        const size_t n = set.points.size();
-        set.keys.assign(n + kMaxBucketKeys, infinity);
-        for (size_t q = 0; q + 1 < n; ++q)
-            set.keys[q] = set.points[q].position + kMatchTolerance;
-        set.first_in_bucket.assign(static_cast<size_t>(buckets_) + 1, 0);
-        for (size_t q = 0; q < n; ++q)
-            ++set.first_in_bucket[static_cast<size_t>(bucket_of(set.keys[q])) + 1];
-        int32_t below = 0;
-        for (int b = 0; b <= buckets_; ++b) {
-            set.bucket_keys = std::max(set.bucket_keys, set.first_in_bucket[b]);
-            below += set.first_in_bucket[b];
-            set.first_in_bucket[b] = below;
-        }
-        set.indexed = set.bucket_keys <= kMaxBucketKeys;
-        set.bucket.resize(n);
-        for (size_t m = 0; m < n; ++m)
-            set.bucket[m] = bucket_of(set.points[m].position);
+    const double scale = buckets / (high - low);
+    if (largest > 0 && high > low && std::isfinite(scale) && scale > 0.0) {
+        buckets_ = static_cast<int>(buckets);
+        low_ = low;
+        scale_ = scale;
     }
+    auto arrange = [&](int t, int) { arrange_set(sets_[static_cast<size_t>(t) + 1]); };
+    if (workers != nullptr) {
+        workers->run(sets, arrange);
+    } else {
+        for (int t = 0; t < sets; ++t)
+            arrange(t, 0);
+    }
+}
+
+void MatchIndex::arrange_set(Set &set) const {
+    for (const ActivePoint &p : set.points) {
+        set.sum_slope += p.work;
+        set.sum_slope_sq += p.work * p.work;
+    }
+    if (!set.rising || buckets_ == 0) return;
+    const double infinity = std::numeric_limits<double>::infinity();
+    const size_t n = set.points.size();
+    set.keys.assign(n + kMaxBucketKeys, infinity);
+    for (size_t q = 0; q + 1 < n; ++q)
+        set.keys[q] = set.points[q].position + kMatchTolerance;
+    set.first_in_bucket.assign(static_cast<size_t>(buckets_) + 1, 0);
+    for (size_t q = 0; q < n; ++q)
+        ++set.first_in_bucket[static_cast<size_t>(bucket_of(set.keys[q])) + 1];
+    int32_t below = 0;
+    for (int b = 0; b <= buckets_; ++b) {
+        set.bucket_keys = std::max(set.bucket_keys, set.first_in_bucket[b]);
+        below += set.first_in_bucket[b];
+        set.first_in_bucket[b] = below;
+    }
+    set.indexed = set.bucket_keys <= kMaxBucketKeys;
+    set.bucket.resize(n);
+    for (size_t m = 0; m < n; ++m)
+        set.bucket[m] = bucket_of(set.points[m].position);
 }
 
 int MatchIndex::bucket_of(double v) const {

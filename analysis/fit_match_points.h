@@ -21,6 +21,7 @@
 #include <span>
 #include <vector>
 
+#include "fit_workers.h"
 #include "state.h"
 
 namespace quillane {
@@ -60,8 +61,8 @@ inline constexpr int kMaxBucketKeys = 4;
 class MatchIndex {
   public:
     // Arranges active sets 1..sets of `s` (allocates; the sets must not
-    // change while the index is used).
-    MatchIndex(const State &s, int sets);
+    // change while the index is used), shared out over `workers` if given.
+    MatchIndex(const State &s, int sets, WorkerGroup *workers = nullptr);
 
     // match_and_sum for reference set i and compared set j: the same values
     // in `out` (one per reference point) and the same sums, to the last bit.
@@ -87,6 +88,7 @@ class MatchIndex {
     };
 
     int bucket_of(double v) const;
+    void arrange_set(Set &set) const;  // keys, buckets and sums of one set
 
     std::vector<Set> sets_;  // [0] unused
     int buckets_ = 0;        // 0: no look-up at all
