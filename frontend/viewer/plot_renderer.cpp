@@ -222,7 +222,8 @@ void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
         auto draw = [s, ux, uy](QPainter &p, SymbolShape shape, QPointF centre) {
             drawShapeAt(p, shape, centre, s, ux, uy);
         };
-        layer.emplace(painter, draw, 1.0 * m, style_.FilledSymbols, 1.5 * s * std::max(ux, -uy));
+        layer.emplace(painter, scale.deviceSize(), draw, 1.0 * m, style_.FilledSymbols,
+                      1.5 * s * std::max(ux, -uy));
     }
 
     const auto &points = state_.data.points;

@@ -67,20 +67,21 @@ bool SymbolLayer::suits(const QPainter &painter) {
     return t.type() <= QTransform::TxScale && t.m11() > 0.0 && t.m11() == t.m22();
 }
 
-SymbolLayer::SymbolLayer(QPainter &painter, DrawShape draw, double pen_width, bool filled,
-                         double reach)
+SymbolLayer::SymbolLayer(QPainter &painter, QSizeF area, DrawShape draw, double pen_width,
+                         bool filled, double reach)
     : painter_(painter),
       draw_(std::move(draw)),
       pen_width_(pen_width),
       filled_(filled),
       half_(static_cast<int>(std::ceil(reach + pen_width + 2.0))),
       to_device_(painter.deviceTransform()) {
-    const QPaintDevice *device = painter.device();
-    const qreal ratio = device->devicePixelRatio();
-    layer_ = QImage(QSize(static_cast<int>(std::lround(device->width() * ratio)),
-                          static_cast<int>(std::lround(device->height() * ratio))),
+    // The layer covers the area in device pixels; what lies beyond the
+    // device is cut off when the layer is drawn.
+    const QRectF pixels = to_device_.mapRect(QRectF(QPointF(0, 0), area));
+    auto extent = [](double v) { return std::clamp(static_cast<int>(std::ceil(v)), 1, 1 << 15); };
+    layer_ = QImage(QSize(extent(pixels.right()), extent(pixels.bottom())),
                     QImage::Format_ARGB32_Premultiplied);
-    layer_.setDevicePixelRatio(ratio);
+    layer_.setDevicePixelRatio(painter.device()->devicePixelRatio());
     layer_.fill(Qt::transparent);
     bits_ = reinterpret_cast<uint32_t *>(layer_.bits());
     stride_ = static_cast<int>(layer_.bytesPerLine() / 4);

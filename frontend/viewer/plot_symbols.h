@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointF>
+#include <QSizeF>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -40,9 +41,11 @@ class SymbolLayer {
     // both directions) and moves.
     static bool suits(const QPainter &painter);
 
-    // `pen_width` is the symbols' pen width in device pixels; `reach` how
-    // far, in device pixels, any symbol extends from its centre.
-    SymbolLayer(QPainter &painter, DrawShape draw, double pen_width, bool filled, double reach);
+    // Symbols within `area` (the painter's logical coordinates, from 0, 0);
+    // `pen_width` is their pen width in device pixels, `reach` how far, in
+    // device pixels, any symbol extends from its centre.
+    SymbolLayer(QPainter &painter, QSizeF area, DrawShape draw, double pen_width, bool filled,
+                double reach);
     ~SymbolLayer();
     SymbolLayer(const SymbolLayer &) = delete;
     SymbolLayer &operator=(const SymbolLayer &) = delete;
