@@ -462,6 +462,25 @@ class PlotDrawingTest : public QObject {
         QVERIFY(isWhite(image.pixel(device(35, 65) * 2)));
     }
 
+    void symbolsPartlyOffThePictureAreCutAtItsEdges() {
+        // Moved so that the symbol at (5, 5) straddles the picture's corner.
+        const ViewerState state = withPoints({{5.0f, 5.0f, 2}, {0.5f, 9.5f, 2}});
+        const PlotAxes axes = tenByTen();
+        PlotStyle style;
+        style.FilledSymbols = true;
+        const PlotRenderer renderer(state, axes, style);
+        QImage image(kTenPixelsPerUnit, QImage::Format_RGB32);
+        const QPoint corner = device(50, 50);
+        {
+            QPainter painter(&image);
+            painter.translate(-corner.x(), -corner.y());
+            QVERIFY(SymbolLayer::suits(painter));
+            renderer.paint(painter, QSizeF(kTenPixelsPerUnit));
+        }
+        QVERIFY(sameColour(image.pixel(0, 0), qRgb(255, 0, 0)));
+        QVERIFY(sameColour(image.pixel(3, 3), qRgb(255, 0, 0)));
+    }
+
     void onlyPicturesOfPixelsGetStampedSymbols() {
         QImage image(100, 100, QImage::Format_RGB32);
         QPainter painter(&image);
