@@ -156,6 +156,30 @@ TEST(FitOnThreads, ASetThatBeginsWithSingularWindowsTakesTheLastCoefficientsOfTh
     EXPECT_EQ(lines_with(f.out_lines(), "Determinant vanishes!!!").size(), 3u);
 }
 
+TEST(FitOnThreads, SetsThatShareActivePointsAreDifferentiatedInOrderSoTheLaterOneWins) {
+    ScopedThreads threads("4");
+    // Set 1 is long, so that run at the same time as set 2 it would reach
+    // the shared points only after set 2 has written them.
+    const std::vector<double> x1 = uneven_grid(16.3, 0.0015, 6000, 11);
+    const std::vector<double> x2 = uneven_grid(16.3, 0.03, 60, 14);
+    const std::vector<SetPoints> sets = {{x1, noise(6000, 12)}, {x2, noise(60, 13)}};
+    auto differentiate = [](State &s) {
+        s.differ_span = 10;
+        s.differ_terms = 2;
+        Log log(s);
+        prepare_slopes(s, log);
+    };
+    Fixture alone;
+    load_active_sets(alone.s(), sets);
+    differentiate(alone.s());
+    Fixture shared;
+    load_active_sets(shared.s(), sets);
+    shared.s().active_end[1] = 6010;  // set 1 reaches ten points into set 2
+    differentiate(shared.s());
+    for (int p = 6001; p <= 6060; ++p)
+        EXPECT_EQ(shared.s().active_points[p].work, alone.s().active_points[p].work) << p;
+}
+
 TEST(FitThreadCount, ComesFromQuillaneThreadsWhenThatIsAWholeNumberFromOneTo64) {
     {
         ScopedThreads threads("3");
