@@ -60,6 +60,8 @@ cat "$results"/*.txt | awk -v list="$(printf '%s\n' "${targets[@]}")" '
           printf "%-66s %9.2f %9.2f %9.2f %9s\n", label[i], value[i, "median"], value[i, "min"], value[i, "max"], limit[i] == "" ? "" : "<= " limit[i] }'
 # The fit's counters: heap allocations inside the pair loop, the heap a
 # whole fit takes at its peak, the process's peak resident memory.
-grep -h '_median' "$results/fit_bench.txt" 2>/dev/null |
-  grep -oE '(allocs_in_pair_loop|fit_heap_peak_MB|process_peak_rss_MB)=[0-9.]+[kMG]?' |
-  sort -u | sed 's/^/  /' || true
+echo "Counters of the fit:"
+grep -h '_median' "$results/fit_bench.txt" 2>/dev/null | grep -E 'MatchingAllPairs|WholeFit' |
+  awk '{ name = $1; sub(/\/real_time_median/, "", name); line = ""
+         for (i = 2; i <= NF; i++) if ($i ~ /^(allocs_in_pair_loop|fit_heap_peak_MB|process_peak_rss_MB|threads)=/) line = line " " $i
+         printf "  %-36s%s\n", name, line }' || true
