@@ -14,12 +14,14 @@ build=${QUILLANE_BENCH_DIR:-$root/build-release}
 repetitions=${QUILLANE_BENCH_REPETITIONS:-20}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 
+# The viewer's benchmarks need the front end (Qt); QUILLANE_BENCH_FRONTEND=OFF
+# leaves them out.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLANE_BUILD_TESTS=OFF \
-  -DQUILLANE_BUILD_BENCH=ON >/dev/null
+  -DQUILLANE_BUILD_BENCH=ON -DQUILLANE_BUILD_FRONTEND="${QUILLANE_BENCH_FRONTEND:-ON}" >/dev/null
 programs=(fit_bench read_bench)
-# The viewer's benchmarks exist when the front end is built (Qt found).
+known=$(ninja -C "$build" -t targets all)
 for p in plot_draw_bench batch_bench; do
-  ninja -C "$build" -t targets all | grep -q "^$p:" && programs+=("$p")
+  grep -q "^$p:" <<<"$known" && programs+=("$p")
 done
 ninja -C "$build" -j2 "${programs[@]}"
 
@@ -30,7 +32,7 @@ for p in "${programs[@]}"; do
     --benchmark_color=false "$@" | tee "$results/$p.txt"
 done
 
-# name in the CSV, label, target in ms ("" for figures without a target).
+# benchmark, label, target in ms ("" for figures without a target).
 targets=(
   "BM_WholeFit/threads:0|Full-capacity fit_allB, report to a file (default threads)|20"
   "BM_WholeFit/threads:1|  the same on 1 thread|"
