@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "fit_fquantile.h"
 #include "fit_slopes.h"
@@ -31,22 +32,22 @@ int set_size(const State &s, int k) {
 void start_pair_line(std::string &line, int i, int j) {
     line.clear();
     line += " Ref";
-    line += ftn::int_field(i, 3);
+    ftn::append_int(line, i, 3);
     line += " DS";
-    line += ftn::int_field(j, 3);
+    ftn::append_int(line, j, 3);
 }
 
 void start_result_line(std::string &line, int i, int j, double var, double rms) {
     start_pair_line(line, i, j);
     line += " VAR:";
-    line += ftn::sci(var, 11, 4);
+    ftn::append_sci(line, var, 11, 4);
     line += " RMS:";
-    line += ftn::sci(rms, 10, 3);
+    ftn::append_sci(line, rms, 10, 3);
 }
 
 void add_offset(std::string &line, const char *label, double value) {
     line += label;
-    line += ftn::sci(value, 10, 3);
+    ftn::append_sci(line, value, 10, 3);
 }
 
 // A pair that cannot be compared keeps no results of an earlier fit.
@@ -64,7 +65,19 @@ void clear_pair(State &s, int i, int j) {
     }
 }
 
-void skip_pair(State &s, FitWork &work, Log &log, int i, int j) {
+// One report line into the pair's buffer.
+void file_line(FitWork &work, std::string_view line) {
+    work.file_lines.append(line);
+    work.file_lines.append("\r\n");
+}
+
+// One list-box line into the pair's buffer.
+void box_line(FitWork &work, std::string_view line) {
+    work.box_lines.append(line);
+    work.box_lines.push_back('\n');
+}
+
+void skip_pair(State &s, FitWork &work, int i, int j) {
     clear_pair(s, i, j);
     std::string &line = work.line;
     start_pair_line(line, i, j);
@@ -78,14 +91,14 @@ void skip_pair(State &s, FitWork &work, Log &log, int i, int j) {
     } else {
         line += " not compared: the compared set has no points";
     }
-    log.file(line);
+    file_line(work, line);
 }
 
 // Deviations of compared set j at every point of the reference set, kept
 // in single precision for the graphs; the reference set's sums of squares
 // are formed again from these rounded values.
 void store_ref_deviations(State &s, int i, int j, std::span<const ActivePoint> ref,
-                          std::span<const double> matched) {
+                          std::span<const double> matched, bool vanished) {
     FitResults &r = s.fit;
     // The table only grows: rows of a longer reference set of an earlier
     // fit keep their values beyond this set's points.
@@ -97,7 +110,6 @@ void store_ref_deviations(State &s, int i, int j, std::span<const ActivePoint> r
     const double y2 = r.pair_y_offset(2, i, j);
     const double dx = r.pair_x_offset(i, j);
     const double dy = r.pair_y_offset(3, i, j);
-    const bool vanished = r.determinant_vanished;
     double rss1 = 0.0, rss2 = 0.0, rss3 = 0.0;
     for (size_t m = 0; m < ref.size(); ++m) {
         const float e1 = static_cast<float>(matched[m] - ref[m].value);
@@ -126,56 +138,6 @@ FitWork::FitWork(int largest_set)
     line.reserve(2 * kLogLineLength);
     f_message.reserve(2 * kLogLineLength);
     f_line.reserve(2 * kLogLineLength);
-}
-
-namespace {
-
-// The compared set's value at position x, from the point q reached by the
-// forward-only walk (extrapolated beyond either end of the set).
-inline double matched_at(std::span<const ActivePoint> cmp, size_t &q, double x) {
-    const size_t last = cmp.size() - 1;
-    while (q < last && cmp[q].position + kMatchTolerance < x)
-        ++q;
-    return cmp[q].value + (x - cmp[q].position) * cmp[q].work;
-}
-
-inline void add_point(PairSums &s, double a, double d) {
-    s.sum_slope += a;
-    s.sum_slope_sq += a * a;
-    s.sum_dev += d;
-    s.sum_dev_sq += d * d;
-    s.sum_slope_dev += a * d;
-}
-
-}  // namespace
-
-void match_values(std::span<const ActivePoint> ref, std::span<const ActivePoint> cmp,
-                  std::span<double> out) {
-    if (cmp.empty()) return;
-    size_t q = 0;
-    for (size_t m = 0; m < ref.size(); ++m)
-        out[m] = matched_at(cmp, q, ref[m].position);
-}
-
-PairSums offset_sums(std::span<const ActivePoint> ref, std::span<const double> matched) {
-    PairSums s;
-    s.count = static_cast<int>(ref.size());
-    for (size_t m = 0; m < ref.size(); ++m)
-        add_point(s, ref[m].work, matched[m] - ref[m].value);
-    return s;
-}
-
-PairSums match_and_sum(std::span<const ActivePoint> ref, std::span<const ActivePoint> cmp,
-                       std::span<double> out) {
-    PairSums s;
-    s.count = static_cast<int>(ref.size());
-    if (cmp.empty()) return s;
-    size_t q = 0;
-    for (size_t m = 0; m < ref.size(); ++m) {
-        out[m] = matched_at(cmp, q, ref[m].position);
-        add_point(s, ref[m].work, out[m] - ref[m].value);
-    }
-    return s;
 }
 
 PairFit fit_pair(const PairSums &p) {
@@ -218,10 +180,22 @@ bool pair_comparable(const State &s, int i, int j) {
     return set_size(s, i) >= kMinReferencePoints && set_size(s, j) >= 1;
 }
 
-bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
+namespace {
+
+struct PairOutcome {
+    bool compared = false;
+    bool determinant_vanished = false;
+};
+
+// Pair (i, j): its results go into their slots of the tables (and, for the
+// reference set, into the rows of the deviation table), its report lines
+// into work.file_lines and its list-box lines into work.box_lines.  Pairs
+// share nothing else, so several may run at once.  With an index the
+// compared points are looked up instead of walked to.
+PairOutcome run_pair(State &s, FitWork &work, const MatchIndex *index, int i, int j) {
     if (!pair_comparable(s, i, j)) {
-        skip_pair(s, work, log, i, j);
-        return false;
+        skip_pair(s, work, i, j);
+        return {};
     }
     FitResults &r = s.fit;
     const auto ref = set_points(s, i);
@@ -229,7 +203,7 @@ bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
     const int n = static_cast<int>(ref.size());
     if (static_cast<int>(work.matched_values.size()) <= n) work.matched_values.resize(n + 1);
     const std::span<double> matched(work.matched_values.data() + 1, ref.size());
-    const PairSums sums = match_and_sum(ref, cmp, matched);
+    const PairSums sums = index ? index->match(i, j, matched) : match_and_sum(ref, cmp, matched);
     std::string &line = work.line;
 
     if (work.f_points != n || work.f_confidence != s.confidence_level) {
@@ -237,16 +211,16 @@ bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
         std::string &fl = work.f_line;
         fl.clear();
         fl += " F(NDF,NDF,1-P) =";
-        fl += ftn::fixed(f, 7, 3);
+        ftn::append_fixed(fl, f, 7, 3);
         fl += " at ";
-        fl += ftn::fixed(s.confidence_level, 5, 2);
+        ftn::append_fixed(fl, s.confidence_level, 5, 2);
         fl += "% confidence level";
         work.f_points = n;
         work.f_confidence = s.confidence_level;
     }
-    if (!work.f_message.empty()) log.box(work.f_message);
-    log.file("");
-    log.file(work.f_line);
+    if (!work.f_message.empty()) box_line(work, work.f_message);
+    file_line(work, "");
+    file_line(work, work.f_line);
 
     const PairFit fit = fit_pair(sums);
     const bool report = i > j;  // each unordered pair once, the higher set as reference
@@ -259,20 +233,21 @@ bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
     store(1);
     if (report) {
         start_result_line(line, i, j, fit.rss[1], fit.rms[1]);
-        log.file(line);
+        file_line(work, line);
     }
 
     store(2);
     if (report) {
         start_result_line(line, i, j, fit.rss[2], fit.rms[2]);
         add_offset(line, " y-Offset:", fit.y_offset[2]);
-        log.file(line);
+        file_line(work, line);
     }
 
-    r.determinant_vanished = fit.determinant_vanished;
     if (fit.determinant_vanished) {
         // The pair's kind-3 entries keep what an earlier fit left there.
-        log.both(ftn::FreeLine() << " Determinant vanishes !! Bad data set ?");
+        const std::string_view vanished = "  Determinant vanishes !! Bad data set ?";
+        file_line(work, vanished);
+        box_line(work, vanished);
     } else {
         r.pair_x_offset(i, j) = fit.x_offset;
         store(3);
@@ -287,13 +262,101 @@ bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
                 add_offset(line, " /\\r:", fit.x_offset);
                 line += " cm";
             }
-            log.file(line);
-            log.file("");
+            file_line(work, line);
+            file_line(work, "");
         }
     }
 
-    if (i == r.fit_ref_set) store_ref_deviations(s, i, j, ref, matched);
-    return true;
+    if (i == r.fit_ref_set) store_ref_deviations(s, i, j, ref, matched, fit.determinant_vanished);
+    return {true, fit.determinant_vanished};
+}
+
+// The lines a pair left in the buffers, to the output file and the list box.
+void hand_lines(Log &log, std::string_view file_lines, std::string_view box_lines) {
+    log.file_block(file_lines);
+    while (!box_lines.empty()) {
+        const size_t end = box_lines.find('\n');
+        log.box(box_lines.substr(0, end));
+        box_lines.remove_prefix(end == std::string_view::npos ? box_lines.size() : end + 1);
+    }
+}
+
+// Report text of one pair at most: the F block, three result lines with
+// their blank line, or a line on a pair not compared or a singular fit.
+constexpr size_t kPairTextBound = 512;
+
+}  // namespace
+
+bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
+    work.file_lines.clear();
+    work.box_lines.clear();
+    const PairOutcome outcome = run_pair(s, work, nullptr, i, j);
+    hand_lines(log, work.file_lines, work.box_lines);
+    if (outcome.compared) s.fit.determinant_vanished = outcome.determinant_vanished;
+    return outcome.compared;
+}
+
+PairRun::PairRun(State &s, WorkerGroup &workers)
+    : s_(s), workers_(workers), sets_(active_set_count(s)), index_(s, sets_, &workers) {
+    int largest = 0;
+    for (int k = 1; k <= sets_; ++k)
+        largest = std::max(largest, set_size(s, k));
+    FitResults &r = s.fit;
+    const int ref = r.fit_ref_set;
+    if (ref >= 1 && ref <= sets_ && r.ref_deviations.points() < set_size(s, ref))
+        r.ref_deviations.resize(set_size(s, ref));
+
+    pairs_.reserve(static_cast<size_t>(sets_) * static_cast<size_t>(std::max(sets_ - 1, 0)));
+    for (int i = 1; i <= sets_; ++i)
+        for (int j = 1; j <= sets_; ++j)
+            if (i != j) pairs_.push_back(Pair{i, j});
+    // Any worker may end up with every pair.
+    work_.reserve(static_cast<size_t>(workers.workers()));
+    for (int w = 0; w < workers.workers(); ++w) {
+        FitWork &work = work_.emplace_back(largest);
+        work.file_lines.reserve(pairs_.size() * kPairTextBound);
+        work.box_lines.reserve(4 * kLogLineLength);
+    }
+}
+
+void PairRun::match_all() {
+    for (FitWork &work : work_) {
+        work.file_lines.clear();
+        work.box_lines.clear();
+    }
+    // One task per reference set: its pairs are neighbours in pairs_ and
+    // share the reference points.
+    const size_t per_task = static_cast<size_t>(std::max(sets_ - 1, 0));
+    auto task = [&](int t, int worker) {
+        FitWork &work = work_[static_cast<size_t>(worker)];
+        for (size_t p = static_cast<size_t>(t) * per_task; p < (t + 1) * per_task; ++p) {
+            Pair &pair = pairs_[p];
+            pair.worker = worker;
+            pair.file_begin = work.file_lines.size();
+            pair.box_begin = work.box_lines.size();
+            const PairOutcome outcome = run_pair(s_, work, &index_, pair.i, pair.j);
+            pair.file_end = work.file_lines.size();
+            pair.box_end = work.box_lines.size();
+            pair.compared = outcome.compared;
+            pair.determinant_vanished = outcome.determinant_vanished;
+        }
+    };
+    if (per_task > 0) workers_.run(sets_, task);
+}
+
+void PairRun::hand_over(Log &log) {
+    size_t total = 0;
+    for (const FitWork &work : work_)
+        total += work.file_lines.size();
+    log.reserve(total);
+    for (const Pair &pair : pairs_) {
+        const FitWork &work = work_[static_cast<size_t>(pair.worker)];
+        const std::string_view file_lines(work.file_lines);
+        const std::string_view box_lines(work.box_lines);
+        hand_lines(log, file_lines.substr(pair.file_begin, pair.file_end - pair.file_begin),
+                   box_lines.substr(pair.box_begin, pair.box_end - pair.box_begin));
+        if (pair.compared) s_.fit.determinant_vanished = pair.determinant_vanished;
+    }
 }
 
 void report_fit_averages(State &s, Log &log) {
@@ -356,28 +419,20 @@ void report_fit_averages(State &s, Log &log) {
 void fit_all(State &s, int ref) {
     Log log(s);
     const int sets = active_set_count(s);
-    if (s.deriv_valid[0] != sets) prepare_slopes(s, log);
+    // More workers than sets would find nothing to do.
+    WorkerGroup workers(std::clamp(fit_thread_count(), 1, std::max(sets, 1)));
+    if (s.deriv_valid[0] != sets) prepare_slopes(s, log, workers);
 
     FitResults &r = s.fit;
     r.fit_ref_set = ref;
-    int largest = 0;
-    for (int k = 1; k <= sets; ++k)
-        largest = std::max(largest, set_size(s, k));
-    if (ref >= 1 && ref <= sets && r.ref_deviations.points() < set_size(s, ref))
-        r.ref_deviations.resize(set_size(s, ref));
-    FitWork work(largest);
-
     for (int i = 1; i <= sets; ++i) {
-        for (int j = 1; j <= sets; ++j) {
-            if (i == j) {
-                r.pair_x_offset(i, i) = 0.0;
-                for (int k = 1; k <= kFitKinds; ++k)
-                    r.pair_rss(k, i, i) = r.pair_rms(k, i, i) = r.pair_y_offset(k, i, i) = 0.0;
-            } else {
-                match_pair(s, work, log, i, j);
-            }
-        }
+        r.pair_x_offset(i, i) = 0.0;
+        for (int k = 1; k <= kFitKinds; ++k)
+            r.pair_rss(k, i, i) = r.pair_rms(k, i, i) = r.pair_y_offset(k, i, i) = 0.0;
     }
+    PairRun run(s, workers);
+    run.match_all();
+    run.hand_over(log);
     report_fit_averages(s, log);
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "fit_match_points.h"
+#include "fit_workers.h"
 #include "log.h"
 #include "state.h"
 
@@ -18,15 +20,14 @@ namespace quillane {
 // fit kind is defined (kind 3 divides by N - 3).
 inline constexpr int kMinReferencePoints = 4;
 
-// Positions closer than this count as equal when the compared set's pointer
-// is moved along; it is the single-precision value of 1e-5.
-inline const double kMatchTolerance = static_cast<float>(1.0e-5);
-
-// Work buffers of one fit, sized once for the largest active set so that the
-// pair loop allocates nothing.
+// Work buffers of one worker of a fit, sized once for the largest active
+// set so that the pair loop allocates nothing.  A pair's report lines are
+// formed here and handed to the log afterwards, in pair order.
 struct FitWork {
     std::vector<double> matched_values;  // [0] unused, 1..N
     std::string line;                    // a report line being formed
+    std::string file_lines;              // report lines, each ended by CR LF
+    std::string box_lines;               // list-box lines, each ended by LF
 
     // The F line depends only on the reference set's size, so it is formed
     // once per size and confidence level.
@@ -37,31 +38,6 @@ struct FitWork {
 
     explicit FitWork(int largest_set = 0);
 };
-
-// Values of the compared set at the reference set's positions: from the
-// first compared point at or above each position (a pointer that only moves
-// forward), extrapolated along its slope.  Positions outside the compared
-// set are extrapolated from its first or last point.  `out` holds one value
-// per reference point.  No I/O.
-void match_values(std::span<const ActivePoint> ref, std::span<const ActivePoint> cmp,
-                  std::span<double> out);
-
-// The sums of one pair: a is the reference set's slope at a point, d the
-// matched value less the reference value.
-struct PairSums {
-    int count = 0;
-    double sum_slope = 0.0;      // sum a
-    double sum_slope_sq = 0.0;   // sum a^2
-    double sum_dev = 0.0;        // sum d
-    double sum_dev_sq = 0.0;     // sum d^2
-    double sum_slope_dev = 0.0;  // sum a d
-};
-PairSums offset_sums(std::span<const ActivePoint> ref, std::span<const double> matched);
-
-// match_values and offset_sums in one walk, with the same results to the
-// last bit; the sums then overlap the matching's unpredictable branches.
-PairSums match_and_sum(std::span<const ActivePoint> ref, std::span<const ActivePoint> cmp,
-                       std::span<double> out);
 
 // The three fits of one pair from its sums.  Index 1..3 is the fit kind.
 struct PairFit {
@@ -86,6 +62,46 @@ bool pair_comparable(const State &s, int i, int j);
 // writes its report lines.  Returns false when the pair could not be
 // compared (its entries are then 0 and a line says why).
 bool match_pair(State &s, FitWork &work, Log &log, int i, int j);
+
+// Every ordered pair of active sets i != j of one fit, matched by a group
+// of workers.  Making it allocates every buffer the pairs need; match_all()
+// allocates nothing.  The tables, the report and the list-box lines are the
+// same for any number of workers.
+class PairRun {
+  public:
+    // For the active sets of `s`, whose slopes are current; the diagonal
+    // and the deviation table's length are left to the caller.
+    PairRun(State &s, WorkerGroup &workers);
+    PairRun(const PairRun &) = delete;
+    PairRun &operator=(const PairRun &) = delete;
+
+    // Matches every pair and stores its results; the report lines wait.
+    void match_all();
+    // Hands the pairs' report lines to the output file and their list-box
+    // lines to the list box, in pair order (i, then j), and keeps the
+    // determinant flag of the last pair compared.
+    void hand_over(Log &log);
+
+    int pairs() const { return static_cast<int>(pairs_.size()); }
+
+  private:
+    // Where one pair's lines are: in the buffers of the worker that ran it.
+    struct Pair {
+        int i = 0, j = 0;
+        int worker = 0;
+        size_t file_begin = 0, file_end = 0;
+        size_t box_begin = 0, box_end = 0;
+        bool compared = false;
+        bool determinant_vanished = false;
+    };
+
+    State &s_;
+    WorkerGroup &workers_;
+    int sets_ = 0;
+    MatchIndex index_;
+    std::vector<FitWork> work_;  // one per worker
+    std::vector<Pair> pairs_;    // in report order
+};
 
 // Averages of the sums and RMS deviations over the pairs compared, to the
 // output file and the list box.

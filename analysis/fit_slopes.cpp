@@ -1,6 +1,8 @@
 #include "fit_slopes.h"
 
 #include <algorithm>
+#include <span>
+#include <utility>
 
 #include "ftn_format.h"
 
@@ -12,7 +14,7 @@ void SlopeWork::size_for(int points) {
     for (auto *a : {&x, &y, &w, &wu, &u, &c2, &c3, &v})
         a->assign(n, 0.0);
     for (auto *a : {&pair_u, &pair_u2, &pair_u3})
-        a->assign(2 * n, 0.0);
+        a->assign(kMaxWindowLanes * n, 0.0);
 }
 
 namespace {
@@ -115,41 +117,47 @@ bool fit_window(SlopeWork &work, int na, int nb, int jz, LocalPolynomial &poly) 
     return solve_normal_equations(e, jz, poly);
 }
 
-// Two neighbouring windows with unit weights at once: windows na..na+L-1
-// and na+1..na+L share the same loop, one in each lane of a vector of two
+// Neighbouring windows with unit weights at once: windows na..na+L-1,
+// na+1..na+L, ... share the same loops, one in each lane of a vector of W
 // doubles.  Every lane does exactly the operations of fit_window<false> in
 // the same order, so the sums, and the coefficients, are the same to the
-// last bit; the two independent sums per vector only let the processor
-// overlap them.
-// Alignment 8, so the lanes may start at any element of a work array.
-typedef double Lanes __attribute__((vector_size(16), aligned(8)));
+// last bit; the independent sums per vector only let the processor overlap
+// them.  (The library is built without contraction of a * b + c into one
+// instruction, which would round differently in the wider vectors.)
+template <int W>
+struct LaneVector {
+    // Alignment 8, so the lanes may start at any element of a work array.
+    typedef double type __attribute__((vector_size(8 * W), aligned(8)));
+};
 
-Lanes load_lanes(const double *p) {
-    Lanes v;
-    __builtin_memcpy(&v, p, sizeof v);
-    return v;
-}
-
-void fit_two_windows(SlopeWork &work, int na, int span, int jz, double xbar[2],
-                     NormalEquations eq[2]) {
+template <int W>
+[[gnu::always_inline]] inline void fit_lanes(SlopeWork &work, int na, int span, int jz,
+                                             double xbar[], NormalEquations eq[]) {
+    using V = typename LaneVector<W>::type;
     const double count = span;
-    const Lanes one = {1.0, 1.0};
-    Lanes sw = {0.0, 0.0}, sx = sw, sy = sw;
+    const V zero = {};
+    const V one = zero + 1.0;
+    V sw = zero, sx = zero, sy = zero;
     for (int t = 0; t < span; ++t) {
+        V x, y;
+        __builtin_memcpy(&x, &work.x[na + t], sizeof x);
+        __builtin_memcpy(&y, &work.y[na + t], sizeof y);
         sw += one;
-        sx += one * load_lanes(&work.x[na + t]);
-        sy += one * load_lanes(&work.y[na + t]);
+        sx += one * x;
+        sy += one * y;
     }
-    const Lanes mx = sx / sw;
-    const Lanes my = sy / sw;
+    const V mx = sx / sw;
+    const V my = sy / sw;
 
-    Lanes *u = reinterpret_cast<Lanes *>(work.pair_u.data());
-    Lanes *u2 = reinterpret_cast<Lanes *>(work.pair_u2.data());
-    Lanes *u3 = reinterpret_cast<Lanes *>(work.pair_u3.data());
-    Lanes s2 = {0.0, 0.0}, s3 = s2;
+    V *u = reinterpret_cast<V *>(work.pair_u.data());
+    V *u2 = reinterpret_cast<V *>(work.pair_u2.data());
+    V *u3 = reinterpret_cast<V *>(work.pair_u3.data());
+    V s2 = zero, s3 = zero;
     for (int t = 0; t < span; ++t) {
-        const Lanes d = load_lanes(&work.x[na + t]) - mx;
-        const Lanes d2 = d * d;
+        V x;
+        __builtin_memcpy(&x, &work.x[na + t], sizeof x);
+        const V d = x - mx;
+        const V d2 = d * d;
         u[t] = d;
         u2[t] = d2;
         if (jz >= 2) s2 += one * d2;
@@ -158,36 +166,77 @@ void fit_two_windows(SlopeWork &work, int na, int span, int jz, double xbar[2],
             s3 += one * u3[t];
         }
     }
-    const Lanes zero = {0.0, 0.0};
-    const Lanes m2 = jz >= 2 ? s2 / sw : zero;
-    const Lanes m3 = jz == 3 ? s3 / sw : zero;
+    const V m2 = jz >= 2 ? s2 / sw : zero;
+    const V m3 = jz == 3 ? s3 / sw : zero;
 
-    Lanes s11 = zero, s12 = zero, s13 = zero, s23 = zero, b1 = zero, b2 = zero, b3 = zero;
-    Lanes s22 = jz == 1 ? one : zero;
-    Lanes s33 = jz != 3 ? one : zero;
-    const Lanes wk = one / sw * count;
+    V s11 = zero, s12 = zero, s13 = zero, s23 = zero, b1 = zero, b2 = zero, b3 = zero;
+    V s22 = jz == 1 ? one : zero;
+    V s33 = jz != 3 ? one : zero;
+    const V wk = one / sw * count;
+    // The weights that sum to the point count are 1 / L * L: exactly 1 for
+    // most spans L, and a product with an exact 1 can be left out.
+    const bool unit = 1.0 / count * count == 1.0;
     for (int t = 0; t < span; ++t) {
-        const Lanes v = load_lanes(&work.y[na + t]) - my;
-        const Lanes c2 = u2[t] - m2;
-        s11 += wk * u[t] * u[t];
-        b1 += wk * u[t] * v;
+        V y;
+        __builtin_memcpy(&y, &work.y[na + t], sizeof y);
+        const V v = y - my;
+        const V c2 = u2[t] - m2;
+        const V wu = unit ? u[t] : wk * u[t];
+        s11 += wu * u[t];
+        b1 += wu * v;
         if (jz != 1) {
-            s12 += wk * u[t] * c2;
-            s22 += wk * c2 * c2;
-            b2 += wk * c2 * v;
+            const V wc2 = unit ? c2 : wk * c2;
+            s12 += wu * c2;
+            s22 += wc2 * c2;
+            b2 += wc2 * v;
         }
         if (jz == 3) {
-            const Lanes c3 = u3[t] - m3;
-            s13 += wk * u[t] * c3;
-            s23 += wk * c2 * c3;
-            s33 += wk * c3 * c3;
-            b3 += wk * c3 * v;
+            const V c3 = u3[t] - m3;
+            const V wc3 = unit ? c3 : wk * c3;
+            s13 += wu * c3;
+            s23 += (unit ? c2 : wk * c2) * c3;
+            s33 += wc3 * c3;
+            b3 += wc3 * v;
         }
     }
-    for (int lane = 0; lane < 2; ++lane) {
+    for (int lane = 0; lane < W; ++lane) {
         xbar[lane] = mx[lane];
         eq[lane] = {s11[lane], s12[lane], s13[lane], s22[lane], s23[lane],
                     s33[lane], b1[lane],  b2[lane],  b3[lane]};
+    }
+}
+
+// One entry per vector width, each compiled for the instructions it needs.
+__attribute__((target("avx512f"))) void fit_eight_windows(SlopeWork &work, int na, int span, int jz,
+                                                          double xbar[], NormalEquations eq[]) {
+    fit_lanes<8>(work, na, span, jz, xbar, eq);
+}
+
+__attribute__((target("avx2"))) void fit_four_windows(SlopeWork &work, int na, int span, int jz,
+                                                      double xbar[], NormalEquations eq[]) {
+    fit_lanes<4>(work, na, span, jz, xbar, eq);
+}
+
+void fit_two_windows(SlopeWork &work, int na, int span, int jz, double xbar[],
+                     NormalEquations eq[]) {
+    fit_lanes<2>(work, na, span, jz, xbar, eq);
+}
+
+bool lanes_supported(int lanes) {
+    static const bool avx512 = __builtin_cpu_supports("avx512f");
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return lanes == 2 || (lanes == 4 && avx2) || (lanes == 8 && avx512);
+}
+
+// The sums of `lanes` windows from na on; lanes must be supported.
+void fit_window_block(SlopeWork &work, int na, int span, int jz, int lanes, double xbar[],
+                      NormalEquations eq[]) {
+    if (lanes == 8) {
+        fit_eight_windows(work, na, span, jz, xbar, eq);
+    } else if (lanes == 4) {
+        fit_four_windows(work, na, span, jz, xbar, eq);
+    } else {
+        fit_two_windows(work, na, span, jz, xbar, eq);
     }
 }
 
@@ -196,6 +245,24 @@ void fit_two_windows(SlopeWork &work, int na, int span, int jz, double xbar[2],
 bool fit_local_polynomial(SlopeWork &work, int na, int nb, bool jw, int jz, LocalPolynomial &poly) {
     return jw ? fit_window<true>(work, na, nb, jz, poly)
               : fit_window<false>(work, na, nb, jz, poly);
+}
+
+int widest_window_lanes() {
+    return lanes_supported(8) ? 8 : (lanes_supported(4) ? 4 : 2);
+}
+
+int fit_window_lanes(SlopeWork &work, int first, int span, int jz, int lanes,
+                     LocalPolynomial poly[]) {
+    if (!lanes_supported(lanes)) return -1;
+    double xbar[kMaxWindowLanes];
+    NormalEquations eq[kMaxWindowLanes];
+    fit_window_block(work, first, span, jz, lanes, xbar, eq);
+    int solved = 0;
+    for (int lane = 0; lane < lanes; ++lane) {
+        poly[lane] = {0.0, 0.0, 0.0, xbar[lane]};
+        if (solve_normal_equations(eq[lane], jz, poly[lane])) solved |= 1 << lane;
+    }
+    return solved;
 }
 
 void log_named_value(Log &log, std::string_view name, long long value) {
@@ -214,35 +281,47 @@ std::string slope_label(int set, int span, int terms) {
 
 namespace {
 
-// Slopes of one set whose points are active points first..first+n-1.
-void differentiate_set(State &s, Log &log, SlopeWork &work, int32_t first, int n, int span,
-                       int terms) {
+// What the differentiation of one set leaves for the log and for the sets
+// after it.
+struct SetSlopes {
+    bool fitted = false;        // the set had at least one window
+    std::vector<int> singular;  // windows whose normal equations were singular, in order
+    bool needs_carry = false;   // one of them came before any solved window
+    LocalPolynomial last;       // the coefficients after the set's last window
+};
+
+// Slopes of one set: `points` are its active points, `poly` holds the
+// coefficients of the window fitted before (a singular window falls back
+// on them) and ends with those of the set's last window.
+void differentiate_set(std::span<ActivePoint> points, SlopeWork &work, int span, int terms,
+                       int lanes, LocalPolynomial &poly, SetSlopes &out) {
+    const int n = static_cast<int>(points.size());
+    out = SetSlopes{};
     for (int m = 1; m <= n; ++m) {
-        const ActivePoint &p = s.active_points[first - 1 + m];
-        work.x[m] = p.position;
-        work.y[m] = p.value;
+        work.x[m] = points[m - 1].position;
+        work.y[m] = points[m - 1].value;
         work.w[m] = 1.0;
     }
     const int half = (span + 1) / 2;
     const int windows = n - span + 1;
-    LocalPolynomial &poly = s.fit.window;
+    out.fitted = windows >= 1;
+    bool any_solved = false;
     auto store = [&](int from, int to) {
         // A single point with a span of one would reach point 0, which
         // belongs to the set before.
         for (int m = std::max(from, 1); m <= std::min(to, n); ++m) {
-            ActivePoint &p = s.active_points[first - 1 + m];
+            ActivePoint &p = points[m - 1];
             p.weight = p.work = polynomial_slope(poly, work.x[m]);
         }
     };
-    // Windows are fitted two at a time and then taken in order, so a
+    // Windows are fitted several at a time and then taken in order, so a
     // singular window still falls back on the one just before it.
     auto take_window = [&](int w, bool solved) {
-        if (!solved) {
-            log.file(ftn::FreeLine() << " Determinant vanishes!!!");
-            log_named_value(log, "na", w);
-            log_named_value(log, "nb", w + span - 1);
-            log_named_value(log, "jw", 0);
-            log_named_value(log, "jz", terms);
+        if (solved) {
+            any_solved = true;
+        } else {
+            if (!any_solved) out.needs_carry = true;
+            out.singular.push_back(w);
         }
         // The first window also gives the points before its middle, the
         // last one the points after its middle; a later window overwrites.
@@ -251,23 +330,40 @@ void differentiate_set(State &s, Log &log, SlopeWork &work, int32_t first, int n
         if (w == windows) store(n - half, n);
     };
     int w = 1;
-    for (; w + 1 <= windows; w += 2) {
-        double xbar[2];
-        NormalEquations eq[2];
-        fit_two_windows(work, w, span, terms, xbar, eq);
-        for (int lane = 0; lane < 2; ++lane) {
-            poly.a3 = 0.0;
-            poly.xbar = xbar[lane];
-            take_window(w + lane, solve_normal_equations(eq[lane], terms, poly));
+    for (int block = lanes; block >= 2; block /= 2) {
+        for (; w + block - 1 <= windows; w += block) {
+            double xbar[kMaxWindowLanes];
+            NormalEquations eq[kMaxWindowLanes];
+            fit_window_block(work, w, span, terms, block, xbar, eq);
+            for (int lane = 0; lane < block; ++lane) {
+                poly.a3 = 0.0;
+                poly.xbar = xbar[lane];
+                take_window(w + lane, solve_normal_equations(eq[lane], terms, poly));
+            }
         }
     }
     if (w == windows)
         take_window(w, fit_local_polynomial(work, w, w + span - 1, false, terms, poly));
+    out.last = poly;
+}
+
+// True when no two of the sets' point ranges overlap, so that the sets can
+// be differentiated at the same time.
+bool ranges_apart(std::vector<std::pair<int32_t, int32_t>> ranges) {
+    std::sort(ranges.begin(), ranges.end());
+    for (size_t k = 1; k < ranges.size(); ++k)
+        if (ranges[k].first <= ranges[k - 1].second) return false;
+    return true;
 }
 
 }  // namespace
 
 void prepare_slopes(State &s, Log &log) {
+    WorkerGroup workers(fit_thread_count());
+    prepare_slopes(s, log, workers);
+}
+
+void prepare_slopes(State &s, Log &log, WorkerGroup &workers) {
     // The option setter keeps span and degree in range; the state may still
     // be set directly, and a span below one point fits nothing.
     const int span = std::max(s.differ_span, 1);
@@ -280,26 +376,71 @@ void prepare_slopes(State &s, Log &log) {
         if (s.active_start[k] < 1 || s.active_end[k] > kMaxPoints) return 0;
         return std::max(s.active_end[k] - s.active_start[k] + 1, 0);
     };
+    auto set_span = [&](int k) {
+        return std::span<ActivePoint>(s.active_points.data() + s.active_start[k],
+                                      static_cast<size_t>(points_of(k)));
+    };
     log.both(ftn::FreeLine() << " Indices of data points for all channels");
     int largest = 0;
+    std::vector<std::pair<int32_t, int32_t>> ranges;
     for (int k = 1; k <= sets; ++k) {
         log.both(" Data set:" + ftn::int_field(k, 3) + " from" +
                  ftn::int_field(s.active_start[k], 5) + " to" + ftn::int_field(s.active_end[k], 5) +
                  "    Original Data Set:" + ftn::int_field(s.active_sets[k], 3));
         largest = std::max(largest, points_of(k));
+        if (points_of(k) >= span) ranges.emplace_back(s.active_start[k], s.active_end[k]);
     }
 
-    SlopeWork work;
-    work.size_for(largest);
+    const int lanes = widest_window_lanes();
+    std::vector<SlopeWork> works(static_cast<size_t>(workers.workers()));
+    std::vector<SetSlopes> slopes(static_cast<size_t>(sets) + 1);
+    LocalPolynomial &carry = s.fit.window;
+    if (ranges_apart(ranges)) {
+        // Each set on its own, not knowing the coefficients that the sets
+        // before leave; a set that needs them (a singular window before its
+        // first solved one) is done again below, in order, with them.
+        auto task = [&](int t, int worker) {
+            const int k = t + 1;
+            if (points_of(k) < span) return;
+            SlopeWork &work = works[static_cast<size_t>(worker)];
+            work.size_for(largest);
+            LocalPolynomial unknown;
+            differentiate_set(set_span(k), work, span, terms, lanes, unknown,
+                              slopes[static_cast<size_t>(k)]);
+        };
+        workers.run(sets, task);
+        works[0].size_for(largest);
+        for (int k = 1; k <= sets; ++k) {
+            SetSlopes &set = slopes[static_cast<size_t>(k)];
+            if (!set.fitted) continue;
+            if (set.needs_carry) {
+                differentiate_set(set_span(k), works[0], span, terms, lanes, carry, set);
+            } else {
+                carry = set.last;
+            }
+        }
+    } else {
+        // Sets that share points: one after the other, as the store says.
+        works[0].size_for(largest);
+        for (int k = 1; k <= sets; ++k)
+            if (points_of(k) >= span)
+                differentiate_set(set_span(k), works[0], span, terms, lanes, carry,
+                                  slopes[static_cast<size_t>(k)]);
+    }
+
     for (int k = 1; k <= sets; ++k) {
-        const int32_t first = s.active_start[k];
-        const int n = points_of(k);
-        if (n < span) {
+        const SetSlopes &set = slopes[static_cast<size_t>(k)];
+        if (points_of(k) < span) {
             log.box(" Not enough data points in this Data Set to use the ");
             log.box("DEFAULT SPAN for fitting!");
             log.box(" You should choose a SMALLER DATA SPAN");
-        } else {
-            differentiate_set(s, log, work, first, n, span, terms);
+        }
+        for (const int w : set.singular) {
+            log.file(ftn::FreeLine() << " Determinant vanishes!!!");
+            log_named_value(log, "na", w);
+            log_named_value(log, "nb", w + span - 1);
+            log_named_value(log, "jw", 0);
+            log_named_value(log, "jz", terms);
         }
         log.both(" Differentiated data set #" + ftn::int_field(k, 2) + " with span of " +
                  ftn::int_field(span, 3) + " using a polynomial with " + ftn::int_field(terms, 1) +

@@ -12,10 +12,14 @@
 #include <vector>
 
 #include "fit_results.h"
+#include "fit_workers.h"
 #include "log.h"
 #include "state.h"
 
 namespace quillane {
+
+// Most windows fitted together in the lanes of one vector.
+inline constexpr int kMaxWindowLanes = 8;
 
 // Work arrays of one set, numbered 1..n like the set's points; sized once
 // for the largest set of a run.
@@ -28,8 +32,8 @@ struct SlopeWork {
     std::vector<double> c2;  // u^2, then u^2 - mean u^2
     std::vector<double> c3;  // u^3, then u^3 - mean u^3
     std::vector<double> v;   // V = Y' - ybar
-    // U, u^2 and u^3 of two neighbouring windows fitted together, point by
-    // point in pairs.
+    // U, u^2 and u^3 of neighbouring windows fitted together, point by
+    // point, one window per lane (up to kMaxWindowLanes lanes).
     std::vector<double> pair_u, pair_u2, pair_u3;
 
     // Room for points 1..points.
@@ -45,6 +49,20 @@ struct SlopeWork {
 // before.  No I/O.
 bool fit_local_polynomial(SlopeWork &work, int na, int nb, bool jw, int jz, LocalPolynomial &poly);
 
+// Fits the `lanes` neighbouring windows first..first+lanes-1 of `span`
+// points with unit weights at once, one window per vector lane; lanes is 2,
+// 4 or 8.  Every lane does the operations of fit_local_polynomial with unit
+// weights in the same order, so poly[l] gets the same bits that window
+// first+l alone would give (the polynomial before a singular window is not
+// known here: such a window's poly[l] has a1 = a2 = a3 = 0).  Returns,
+// bit l set, which windows were solved; -1 when this processor lacks the
+// vector instructions for `lanes`.  No I/O.
+int fit_window_lanes(SlopeWork &work, int first, int span, int jz, int lanes,
+                     LocalPolynomial poly[]);
+
+// The widest lane count this processor runs (8, 4 or 2).
+int widest_window_lanes();
+
 // Derivative of the fitted polynomial at x.
 inline double polynomial_slope(const LocalPolynomial &p, double x) {
     const double u = x - p.xbar;
@@ -57,6 +75,10 @@ void log_named_value(Log &log, std::string_view name, long long value);
 // Differentiates every active set with differ_span and differ_terms: the
 // slope of each point goes to its weight and work fields, each set is logged
 // and marked in deriv_valid, and deriv_valid[0] becomes the number of sets.
+// The sets are shared out over the workers; the log lines, the slopes and
+// the last window's coefficients are the same for any number of them.
+void prepare_slopes(State &s, Log &log, WorkerGroup &workers);
+// The same on a group of fit_thread_count() workers.
 void prepare_slopes(State &s, Log &log);
 
 // The label of a differentiated set, 80 characters.

@@ -60,6 +60,13 @@ class FreeLine {
     std::string line_;
 };
 
+// The same layouts appended to `out`, without forming a string of their
+// own: the report's inner loops use these.
+void append_int(std::string &out, long long v, int w);
+void append_fixed(std::string &out, double v, int w, int d);
+void append_sci(std::string &out, double v, int w, int d, char letter = 'D', int lead = 1);
+void append_general(std::string &out, double v, int sig = 6, int w = 14);
+
 // Text helpers for the blank-padded texts of the report.
 std::string_view trim_right(std::string_view s);
 std::string_view trim(std::string_view s);

@@ -84,6 +84,11 @@ void Log::file_block(std::string_view lines) {
     pending_.append(lines);
 }
 
+void Log::reserve(size_t bytes) {
+    if (fd_ < 0) return;
+    pending_.reserve(pending_.size() + bytes);
+}
+
 bool Log::flush() {
     if (fd_ < 0 || pending_.empty()) return !failed_;
     size_t done = 0;

@@ -35,6 +35,9 @@ class Log {
     void file(std::string_view line);
     // Lines already ended by CR LF, to the output file as they are.
     void file_block(std::string_view lines);
+    // Room for `bytes` more of file lines, so that collecting them does not
+    // allocate again.
+    void reserve(size_t bytes);
     // One line to the list box.
     void box(std::string_view line) { post_log_line(state_, line); }
     // The same line to the file and then to the list box.

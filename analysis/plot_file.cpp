@@ -88,10 +88,27 @@ std::string plot_count_line(size_t count) {
     return " " + ftn::int_field(static_cast<long long>(count), 15);
 }
 
+namespace {
+
+// A point record appended to `out`, without a string of its own: a plot
+// may hold 204,800 of them.
+void append_record(std::string &out, const PlotRecord &r) {
+    out += "  ";
+    ftn::append_general(out, r.x, 6, 14);
+    out += ' ';
+    ftn::append_general(out, r.y, 6, 14);
+    out += ' ';
+    ftn::append_general(out, r.third, 6, 14);
+    out += ' ';
+    ftn::append_int(out, static_cast<int8_t>(r.code), 5);
+}
+
+}  // namespace
+
 std::string plot_record_line(const PlotRecord &r) {
-    const int code = static_cast<int8_t>(r.code);
-    return "  " + plot_number(r.x) + " " + plot_number(r.y) + " " + plot_number(r.third) + " " +
-           ftn::int_field(code, 5);
+    std::string line;
+    append_record(line, r);
+    return line;
 }
 
 std::string format_plot_file(const PlotState &plot, bool delete_marker, std::string_view stamp) {
@@ -106,8 +123,10 @@ std::string format_plot_file(const PlotState &plot, bool delete_marker, std::str
     line(plot_label_line(plot.plot_xlabel));
     line(plot_label_line(plot.plot_ylabel));
     line(plot_count_line(plot.plot_points.size()));
-    for (const PlotRecord &r : plot.plot_points)
-        line(plot_record_line(r));
+    for (const PlotRecord &r : plot.plot_points) {
+        append_record(text, r);
+        text += "\r\n";
+    }
     return text;
 }
 

@@ -4,12 +4,19 @@
 //
 // Three figures: the differentiation alone, the matching of all 2450 ordered
 // pairs with the report (slopes current), and the whole fit as the export
-// runs it after the active store was rebuilt.  The counters give the heap
-// allocations made inside the pair loop (expected 0).  The report goes to a
-// file in the temporary folder, emptied before every run and removed at the
-// end; list-box lines are discarded.
+// runs it after the active store was rebuilt -- the target figure.  The
+// whole fit is also timed on 1 and 2 threads (QUILLANE_THREADS); the plain
+// figures use the library's default.  The counters give the heap
+// allocations made inside the pair loop (expected 0), the heap a whole fit
+// takes at its peak and the process's peak resident memory.  The report
+// goes to a file in the temporary folder, emptied before every run and
+// removed at the end; list-box lines are discarded.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -17,9 +24,12 @@
 #include <filesystem>
 #include <new>
 #include <random>
+#include <string>
 
+#include "bench_support.h"
 #include "fit_match.h"
 #include "fit_slopes.h"
+#include "fit_workers.h"
 #include "log.h"
 #include "selection.h"
 #include "state.h"
@@ -27,22 +37,36 @@
 namespace {
 
 std::atomic<long> g_allocations{0};
+std::atomic<long> g_live_bytes{0};
+std::atomic<long> g_peak_live_bytes{0};
+
+void note_live(long change) {
+    const long live = g_live_bytes.fetch_add(change, std::memory_order_relaxed) + change;
+    long peak = g_peak_live_bytes.load(std::memory_order_relaxed);
+    while (live > peak && !g_peak_live_bytes.compare_exchange_weak(peak, live)) {
+    }
+}
 
 }  // namespace
 
-// Every heap allocation of the process goes through here and is counted.
-// GCC cannot see that the replaced new and delete belong together.
+// Every heap allocation of the process goes through here and is counted,
+// with the bytes it holds.  GCC cannot see that the replaced new and delete
+// belong together.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void *operator new(std::size_t size) {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void *p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (void *p = std::malloc(size == 0 ? 1 : size)) {
+        note_live(static_cast<long>(malloc_usable_size(p)));
+        return p;
+    }
     throw std::bad_alloc();
 }
 void operator delete(void *p) noexcept {
+    if (p != nullptr) note_live(-static_cast<long>(malloc_usable_size(p)));
     std::free(p);
 }
 void operator delete(void *p, std::size_t) noexcept {
-    std::free(p);
+    operator delete(p);
 }
 
 namespace {
@@ -115,61 +139,82 @@ void empty_report(benchmark::State &state) {
     state.ResumeTiming();
 }
 
+double peak_resident_megabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
 void BM_Differentiation(benchmark::State &state) {
     auto s = make_state();
+    WorkerGroup workers(fit_thread_count());
     for (auto _ : state) {
         empty_report(state);
         Log log(*s);
-        prepare_slopes(*s, log);
+        prepare_slopes(*s, log, workers);
     }
     state.counters["points"] = kSets * kPointsPerSet;
+    state.counters["threads"] = workers.workers();
 }
 
 // The pair loop exactly as the fit runs it, with its allocations counted.
 void BM_MatchingAllPairs(benchmark::State &state) {
     auto s = make_state();
+    WorkerGroup workers(fit_thread_count());
     {
         Log log(*s);
-        prepare_slopes(*s, log);
+        prepare_slopes(*s, log, workers);
     }
     long allocations = 0;
     for (auto _ : state) {
         empty_report(state);
         Log log(*s);
-        log.file("");  // the output buffer is set up before the loop starts
         s->fit.fit_ref_set = 1;
-        s->fit.ref_deviations.resize(kPointsPerSet);
-        FitWork work(kPointsPerSet);
+        PairRun run(*s, workers);
         const long before = g_allocations.load();
-        for (int i = 1; i <= kSets; ++i)
-            for (int j = 1; j <= kSets; ++j)
-                if (i != j) match_pair(*s, work, log, i, j);
+        run.match_all();
         allocations = g_allocations.load() - before;
+        run.hand_over(log);
         report_fit_averages(*s, log);
     }
     state.counters["pairs"] = kSets * (kSets - 1);
+    state.counters["threads"] = workers.workers();
     state.counters["allocs_in_pair_loop"] = static_cast<double>(allocations);
 }
 
 // fit_allB after the active store was rebuilt: differentiation, matching,
-// report and averages.
+// report and averages.  With an argument, on that many threads.
 void BM_WholeFit(benchmark::State &state) {
+    const bool threads_given = state.range(0) > 0;
+    if (threads_given) setenv("QUILLANE_THREADS", std::to_string(state.range(0)).c_str(), 1);
     auto s = make_state();
+    long peak_heap = 0;
     for (auto _ : state) {
         empty_report(state);
         s->deriv_valid[0] = 0;
+        const long live = g_live_bytes.load();
+        g_peak_live_bytes.store(live);
         fit_all(*s, 1);
+        peak_heap = std::max(peak_heap, g_peak_live_bytes.load() - live);
     }
     benchmark::DoNotOptimize(s->fit.fit_avg_rms[3]);
+    state.counters["threads"] = fit_thread_count();
+    state.counters["fit_heap_peak_MB"] = static_cast<double>(peak_heap) / (1024.0 * 1024.0);
+    state.counters["process_peak_rss_MB"] = peak_resident_megabytes();
+    if (threads_given) unsetenv("QUILLANE_THREADS");
 }
 
-BENCHMARK(BM_Differentiation)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MatchingAllPairs)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeFit)->Unit(benchmark::kMillisecond);
+using quillane::bench::with_spread;
+BENCHMARK(BM_Differentiation)->Apply(with_spread);
+BENCHMARK(BM_MatchingAllPairs)->Apply(with_spread);
+// Argument 0: the library's default number of threads.
+BENCHMARK(BM_WholeFit)->Apply(with_spread)->ArgName("threads")->Arg(0)->Arg(1)->Arg(2);
 
 }  // namespace
 
 int main(int argc, char **argv) {
+    // A QUILLANE_THREADS of the caller's is not the default figure's.
+    unsetenv("QUILLANE_THREADS");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

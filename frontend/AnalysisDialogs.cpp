@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "ActiveSetNames.h"
 #include "AppState.h"
 #include "ChooseRefSetDialog.h"
 #include "DifferParmsDialog.h"
@@ -44,7 +45,7 @@ QString fitReferenceNote(const session::Session &session) {
 void installAnalysisDialogs(Hooks &hooks, AppState &state, const session::Session &session,
                             Prompts &prompts) {
     hooks.chooseRefSet = [&session, &prompts](QWidget *parent, int current) {
-        ChooseRefSetDialog dialog(session.active_count(), current, parent);
+        ChooseRefSetDialog dialog(activeSetEntries(session), current, parent);
         prompts.execDialog(dialog);
         return dialog.refSet();
     };
@@ -70,7 +71,7 @@ void installAnalysisDialogs(Hooks &hooks, AppState &state, const session::Sessio
         previous.options = state.RmsPlotOptions;
         previous.logChoice = state.LogChoice;
         previous.refSet = session.fit_reference();
-        RmsVsTimeDialog dialog(prompts, caption, previous, session.active_count(), parent);
+        RmsVsTimeDialog dialog(prompts, caption, previous, activeSetEntries(session), parent);
         prompts.execDialog(dialog);
         const RmsChoice chosen = dialog.result();
         state.RmsPlotOptions = chosen.options;  // kept even when nothing was ticked

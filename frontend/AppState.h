@@ -19,7 +19,6 @@
 namespace quillane::frontend {
 
 inline constexpr int kMaxDataSets = 50;
-inline constexpr int kFileNameLength = 127;  // bytes the library keeps of a file name
 inline constexpr int32_t kTrue = -1;
 inline constexpr int32_t kFalse = 0;
 

@@ -18,10 +18,6 @@ bool FileExists(const QString &name) {
     return !folder.entryList({pattern}, QDir::Files).isEmpty();
 }
 
-bool fitsLibraryName(const QString &name) {
-    return QFile::encodeName(name.trimmed()).size() <= kFileNameLength;
-}
-
 QString currentFolderWithSeparator() {
     QString dir = QDir::toNativeSeparators(QDir::currentPath());
     if (!dir.endsWith(QDir::separator())) dir += QDir::separator();

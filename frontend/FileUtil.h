@@ -10,10 +10,6 @@ namespace quillane::frontend {
 // in that folder matches it.
 bool FileExists(const QString &name);
 
-// True when the library can hold the name in full (its 8-bit form fits in
-// the 127 characters the library keeps of a file name).
-bool fitsLibraryName(const QString &name);
-
 // The current folder with a trailing separator.
 QString currentFolderWithSeparator();
 

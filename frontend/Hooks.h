@@ -26,6 +26,27 @@ struct DifferChoice {
     int terms = 0;
 };
 
+// What a plot about to be shown holds, so that its legend can name each
+// series: a data plot of active sets, or a result graph as asked for.
+struct PlotContent {
+    std::vector<int> sets;                       // a data plot: the active sets shown
+    std::optional<session::GraphRequest> graph;  // a result graph
+};
+
+// Data limits typed in the data-set chooser of "Set Data Limits".
+struct TypedLimits {
+    bool fullRange = false;  // "Full Range" was the last word: the limits read at first
+    double low = 0.0;        // in the current position variable
+    double high = 0.0;
+};
+
+// What the chooser of "Set Data Limits" collects: the sets of the limits
+// plot, and new limits when the user typed them.
+struct LimitsChoice {
+    std::vector<int> sets;
+    std::optional<TypedLimits> limits;
+};
+
 struct Hooks {
     // ---- fit command and differentiation parameters ----
     // ChooseRefSet, modal: the chosen active set (the dialog starts at
@@ -47,10 +68,15 @@ struct Hooks {
     // NewDSToPlot: the active sets chosen (empty when none); with
     // `forDeviations` the fit's reference set cannot be chosen.
     std::function<std::vector<int>(QWidget *parent, bool forDeviations)> newDSToPlot;
+    // NewDSToPlot for "Set Data Limits": the sets of the limits plot, with
+    // fields for typing the limits beside them.
+    std::function<LimitsChoice(QWidget *parent)> chooseForLimits;
 
     // ---- plot viewer ----
-    std::function<void()> loadPlotWindow;     // create Plotit; sets PlotWindowOpen
-    std::function<void()> showPlot;           // ShowPlot: read and draw the plot file
+    std::function<void()> loadPlotWindow;  // create Plotit; sets PlotWindowOpen
+    // ShowPlot: read and draw the plot file; its legend names what
+    // `content` holds.
+    std::function<void(const PlotContent &content)> showPlot;
     std::function<void()> disposePlotFile;    // DisposePlotFile: delete or keep it
     std::function<void()> showPlotWindow;     // show Plotit, not modal
     std::function<void()> closePlotWindow;    // close Plotit

@@ -33,13 +33,13 @@ void MainWindow::tell(const session::Outcome &outcome, const QString &refusalTit
     }
 }
 
-void MainWindow::showThePlot() {
+void MainWindow::showThePlot(const PlotContent &content) {
     if (!hooks_.showPlot) {
         notAvailable(QStringLiteral("The plot window"));
         return;
     }
     if (state_.PlotWindowOpen == kFalse && hooks_.loadPlotWindow) hooks_.loadPlotWindow();
-    hooks_.showPlot();
+    hooks_.showPlot(content);
     if (hooks_.disposePlotFile) hooks_.disposePlotFile();
     if (hooks_.showPlotWindow) hooks_.showPlotWindow();
 }
@@ -51,7 +51,7 @@ void MainWindow::showResultGraph(const session::GraphRequest &request) {
         outcome = session_.result_graph(request);
     }
     tell(outcome, QStringLiteral("Fit Results"));
-    if (outcome.plot_written) showThePlot();
+    if (outcome.plot_written) showThePlot({{}, request});
 }
 
 std::vector<int> MainWindow::chooseDataSets(bool forDeviations) {
@@ -59,7 +59,14 @@ std::vector<int> MainWindow::chooseDataSets(bool forDeviations) {
         notAvailable(QStringLiteral("Choosing data sets for a plot"));
         return {};
     }
+    NormalCursor choosing;
     return hooks_.newDSToPlot(this, forDeviations);
+}
+
+LimitsChoice MainWindow::chooseForLimits() {
+    if (!hooks_.chooseForLimits) return {chooseDataSets(false), std::nullopt};
+    NormalCursor choosing;
+    return hooks_.chooseForLimits(this);
 }
 
 void MainWindow::enableDataCommands() {
@@ -131,16 +138,34 @@ void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
 
 void MainWindow::SetLimits() {
     session::Outcome outcome;
+    LimitsChoice choice;
     {
         WaitCursor wait;
-        outcome = session_.limits_plot([this] { return chooseDataSets(false); });
+        outcome = session_.limits_plot([this, &choice] {
+            choice = chooseForLimits();
+            return choice.sets;
+        });
+        // Limits typed beside the chooser replace the ones in force; the
+        // plot then shows them.
+        if (choice.limits) {
+            const TypedLimits &typed = *choice.limits;
+            const session::Outcome applied = typed.fullRange
+                                                 ? session_.reset_limits()
+                                                 : session_.set_limits(typed.low, typed.high);
+            outcome.span_ok = applied.span_ok;
+            outcome.errors.insert(outcome.errors.end(), applied.errors.begin(),
+                                  applied.errors.end());
+            if (!applied.done)
+                prompts_.warn(this, QStringLiteral("Invalid Operation"),
+                              QString::fromStdString(applied.refusal));
+        }
     }
     // The rebuilt store has no slopes, and the limits marked next may move
     // every point the fit compared: its plots wait for a new fit.
     disableFitResults();
     if (outcome.plot_written) {
         state_.LimitsSet = kTrue;
-        showThePlot();
+        showThePlot({choice.sets, std::nullopt});
     }
     tell(outcome, QStringLiteral("Set Data Limits"));
     if (session_.active_count() > 2 && state_.LimitsSet == kTrue) setItemEnabled("FitIt", true);
@@ -211,10 +236,13 @@ void MainWindow::SetupDiffer() {
 // ---- data plots ----
 
 void MainWindow::dataPlot(int kind) {
-    const session::Outcome outcome =
-        session_.data_plot(kind, [this] { return chooseDataSets(false); });
+    std::vector<int> sets;
+    const session::Outcome outcome = session_.data_plot(kind, [this, &sets] {
+        sets = chooseDataSets(false);
+        return sets;
+    });
     tell(outcome, QStringLiteral("Plot Data"));
-    if (outcome.plot_written) showThePlot();
+    if (outcome.plot_written) showThePlot({sets, std::nullopt});
 }
 
 void MainWindow::PlotRaw() {

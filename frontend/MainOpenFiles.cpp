@@ -13,7 +13,6 @@
 
 #include "AppState.h"
 #include "DataFilesDialog.h"
-#include "FileUtil.h"
 #include "MainWindow.h"
 #include "Prompts.h"
 
@@ -71,9 +70,6 @@ QString problemWith(const QString &name) {
     if (!info.exists()) return QStringLiteral("%1: there is no such file").arg(name);
     if (!info.isFile()) return QStringLiteral("%1: not a file").arg(name);
     if (!info.isReadable()) return QStringLiteral("%1: not readable").arg(name);
-    if (!fitsLibraryName(name))
-        return QStringLiteral("%1: the name is longer than %2 characters")
-            .arg(name, QString::number(kFileNameLength));
     return QString();
 }
 

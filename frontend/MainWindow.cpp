@@ -16,6 +16,9 @@
 #include "DataFilesDialog.h"
 #include "LogListBox.h"
 #include "Prompts.h"
+#include "ReportWindow.h"
+#include "SessionText.h"
+#include "Settings.h"
 #include "TextFormat.h"
 #include "TextPane.h"
 #include "Twips.h"
@@ -29,6 +32,7 @@ constexpr int kListLeftTwips = 200;
 constexpr int kListTopTwips = 200;
 constexpr int kListWidthMarginTwips = 500;
 constexpr int kListHeightMarginTwips = 1000;
+const QString kGeometryKey = QStringLiteral("main");
 
 }  // namespace
 
@@ -52,11 +56,19 @@ MainWindow::MainWindow(AppState &state, session::Session &session, Prompts &prom
     textPane_ = new TextPane(state_, outFileBox_, prompts_, hooks_, this);
 
     buildMenus();
+    QAbstractItemModel *lines = outFileBox_->model();
+    connect(lines, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateListCommands);
+    connect(lines, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateListCommands);
+    connect(lines, &QAbstractItemModel::modelReset, this, &MainWindow::updateListCommands);
     resize(twipsToPixelsX(10800, this), twipsToPixelsY(7200, this));
     setAcceptDrops(true);  // scan files dropped onto the window (MainOpenFiles.cpp)
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The list goes after this window's own members: its last signals must
+    // find no receiver here.
+    outFileBox_->model()->disconnect(this);
+}
 
 QMenu *MainWindow::addMenu(QMenu *parent, const char *name, const QString &caption) {
     QMenu *menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
@@ -92,8 +104,20 @@ void MainWindow::setItemEnabled(const char *name, bool enabled) {
 
 void MainWindow::buildMenus() {
     QMenu *file = addMenu(nullptr, "FileDummy", QStringLiteral("&File"));
+    connect(addItem(file, "ViewReport", QStringLiteral("View &Report")), &QAction::triggered, this,
+            &MainWindow::ViewReport);
+    QAction *saveList = addItem(file, "SaveListAs", QStringLiteral("Save List &As..."));
+    saveList->setShortcut(QKeySequence::Save);
+    connect(saveList, &QAction::triggered, textPane_, &TextPane::saveList);
+    addSeparator(file, "FileSpacer");
     connect(addItem(file, "AllDone", QStringLiteral("&Exit")), &QAction::triggered, this,
             &QWidget::close);
+
+    // Getting the lines out needs no printer.
+    QMenu *edit = addMenu(nullptr, "EditDummy", QStringLiteral("&Edit"));
+    QAction *selectAll = addItem(edit, "SelectAllLines", QStringLiteral("Select &All"));
+    selectAll->setShortcut(QKeySequence::SelectAll);
+    connect(selectAll, &QAction::triggered, textPane_, &TextPane::selectAll);
 
     QMenu *data = addMenu(nullptr, "DataDummy", QStringLiteral("&Data"));
     connect(addItem(data, "GetDataFiles", QStringLiteral("&Read Data Files")), &QAction::triggered,
@@ -151,6 +175,12 @@ void MainWindow::buildMenus() {
     QAction *copy = addItem(print, "CopySelect", QStringLiteral("&Copy Selected to Clipboard"));
     copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     connect(copy, &QAction::triggered, textPane_, &TextPane::copySelected);
+    // The same command in the Edit menu, so it is there without a printer.
+    edit->addAction(copy);
+
+    // And on the list itself, under the right mouse button.
+    outFileBox_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    outFileBox_->addActions({selectAll, copy, saveList, item(QStringLiteral("ViewReport"))});
 
     QMenu *selectPrinter = addMenu(nullptr, "PrintDummy2", QStringLiteral("&Select Printer"));
     selectPrinter->menuAction()->setVisible(false);
@@ -185,14 +215,31 @@ void MainWindow::load() {
         textPane_->setupPrinterMenu(menus_.value(QStringLiteral("PrintDummy1")),
                                     item(QStringLiteral("PrintDummy3")));
     } else {
-        // Without a printer none of the "P&rint" commands can run, the
-        // shortcut of the copy command included.
+        // Without a printer nothing can be printed; copying stays in the
+        // Edit menu, with its shortcut.
         setItemEnabled("PrintDummy1", false);
         setItemEnabled("PrintDummy2", false);
-        for (const char *name : {"PrintFitting", "PrnSelect", "CopySelect"})
+        for (const char *name : {"PrintFitting", "PrnSelect"})
             setItemEnabled(name, false);
     }
-    placeAtQuarter(this);
+    updateListCommands();
+    // Where the user left the window last time, or a quarter into the screen.
+    if (!settings::keepGeometry(*this, kGeometryKey)) placeAtQuarter(this);
+    keepOnScreen(this);
+}
+
+void MainWindow::updateListCommands() {
+    const bool lines = outFileBox_->count() > 0;
+    for (const char *name : {"SelectAllLines", "CopySelect", "SaveListAs"})
+        setItemEnabled(name, lines);
+}
+
+void MainWindow::ViewReport() {
+    if (!report_) report_ = new ReportWindow(this);
+    report_->setFile(fromSession(session_.report_path()));
+    report_->show();
+    report_->raise();
+    report_->activateWindow();
 }
 
 void MainWindow::sizeOutFileBox() {
@@ -218,6 +265,7 @@ void MainWindow::closeEvent(QCloseEvent *event) {
         return;
     }
     if (form1_) form1_->close();
+    if (report_) report_->close();
     if (state_.LegendWindowOpen == kTrue && hooks_.closeLegendWindow) hooks_.closeLegendWindow();
     if (state_.PlotWindowOpen == kTrue && hooks_.closePlotWindow) hooks_.closePlotWindow();
     event->accept();

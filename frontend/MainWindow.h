@@ -23,6 +23,7 @@ struct AppState;
 class DataFilesDialog;
 class LogListBox;
 class Prompts;
+class ReportWindow;
 class TextPane;
 
 class MainWindow : public QMainWindow {
@@ -49,7 +50,11 @@ class MainWindow : public QMainWindow {
     // The data-file window, created on first use.
     DataFilesDialog &form1();
 
+    // The report window, once "View Report" has opened it, else null.
+    ReportWindow *reportWindow() const { return report_; }
+
     // ---- menu handlers ----
+    void ViewReport();  // the output file, read-only and searchable
     void GetDataFiles();
     void SetLimits();
     void FitIt();
@@ -101,10 +106,13 @@ class MainWindow : public QMainWindow {
     QAction *addSeparator(QMenu *menu, const char *name);
     void setItemEnabled(const char *name, bool enabled);
     void sizeOutFileBox();
+    // Select All, Copy and Save List As are there whenever the list has lines.
+    void updateListCommands();
 
-    void showThePlot();
+    void showThePlot(const PlotContent &content);
     void showResultGraph(const session::GraphRequest &request);
     std::vector<int> chooseDataSets(bool forDeviations);  // NewDSToPlot
+    LimitsChoice chooseForLimits();                       // NewDSToPlot with typed limits
     void dataPlot(int kind);
     void rmsPlot(int kind, const QString &caption);
     bool notAvailable(const QString &what);
@@ -124,6 +132,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<LogListBox> logList_;
     TextPane *textPane_ = nullptr;
     DataFilesDialog *form1_ = nullptr;
+    ReportWindow *report_ = nullptr;
     QHash<QString, QAction *> items_;
     QHash<QString, QMenu *> menus_;
     int visibleLines_ = 0;

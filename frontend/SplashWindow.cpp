@@ -1,5 +1,6 @@
 #include "SplashWindow.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QLabel>
 #include <QPainter>
@@ -35,10 +36,8 @@ SplashWindow::SplashWindow(QWidget *parent)
     setObjectName(QStringLiteral("Splash1"));
     setWindowTitle(programName());
     setFixedSize(twipsToPixelsX(5400, this), twipsToPixelsY(3000, this));
+    // The theme's own colours: text stays readable on light and dark ones.
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(236, 240, 246));
-    setPalette(pal);
 
     centredLabel(this, "Label1", programName() + QStringLiteral("  for Win95 + WinNT"), 180, 12);
     centredLabel(this, "Label2", QStringLiteral("Program For Intercomparison of "), 528, 12);
@@ -66,7 +65,10 @@ SplashWindow::SplashWindow(QWidget *parent)
 }
 
 QPixmap SplashWindow::programPicture(int size) {
-    QPixmap pixmap(size, size);
+    // Drawn at the screen's own resolution, so it stays sharp when scaled.
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);

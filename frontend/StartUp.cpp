@@ -193,14 +193,6 @@ int StartUp::run(const StartOptions &options) {
     state_.WorkDir = currentFolderWithSeparator();
     state_.TempPlotFileName = state_.WorkDir + QStringLiteral("~kestrl~.tmp");
     state_.PlotFileName = state_.WorkDir + QStringLiteral("plot.dat");
-    if (!fitsLibraryName(state_.PlotFileName)) {
-        prompts_.warn(
-            window_.get(), QStringLiteral("Plot File Error"),
-            QStringLiteral("The path of the current folder is too long for the plot "
-                           "file:\n%1\nStart the program in a folder with a shorter path.")
-                .arg(state_.PlotFileName));
-        return 1;
-    }
     session_->set_plot_file(toSession(state_.PlotFileName));
     moveOldPlotFile();
 
@@ -222,10 +214,7 @@ StartUp::OutputResult StartUp::ChooseOutputFile(const QString &given) {
                                      QStringLiteral("Output File (*)"));
         if (name.isEmpty()) return OutputResult::Cancelled;
     }
-    // The library keeps 127 characters of the name: a longer one would send
-    // the report to some other file.
     name = QFileInfo(name).absoluteFilePath();
-    if (!fitsLibraryName(name)) return OutputResult::Failed;
     std::string error;
     if (!session_->create_report(toSession(name), error)) return OutputResult::Failed;
     state_.OutFileName = QDir::toNativeSeparators(name);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QListWidget>
@@ -10,6 +11,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSaveFile>
 
 #include "AppState.h"
 #include "Hooks.h"
@@ -156,6 +158,37 @@ void TextPane::copySelected() {
         return;
     }
     clipboard->setText(text);
+}
+
+void TextPane::selectAll() {
+    list_->selectAll();
+}
+
+void TextPane::saveList() {
+    const QString folder = QFileInfo(state_.OutFileName).absolutePath();
+    const QString name =
+        prompts_.saveAsName(window_, QStringLiteral("Save List As"),
+                            QStringLiteral("Text Files (*.txt);;All Files (*)"), folder);
+    if (name.isEmpty()) return;
+    WaitCursor wait;
+    QString error;
+    const bool saved = writeLines(name, allLines(), &error);
+    wait.restore();
+    if (!saved)
+        prompts_.warn(window_, QStringLiteral("Save Error"),
+                      QStringLiteral("The list could not be saved as\n%1\n%2").arg(name, error));
+}
+
+bool TextPane::writeLines(const QString &path, const QStringList &lines, QString *error) {
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += line.toLocal8Bit() + "\r\n";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace quillane::frontend

@@ -1,6 +1,8 @@
-// The "P&rint" menu of the main window: the list of printers with the
-// current one checked, printing all or the selected lines of the output
-// list, and copying the selected lines to the clipboard.
+// The output list's commands: the "P&rint" menu of the main window (the
+// list of printers with the current one checked, printing all or the
+// selected lines) and getting the lines out without a printer: selecting
+// all of them, copying the selected lines to the clipboard and saving the
+// list as a text file.
 #pragma once
 
 #include <functional>
@@ -42,6 +44,14 @@ class TextPane : public QObject {
     void printAll();       // PrintFitting
     void printSelected();  // PrnSelect
     void copySelected();   // CopySelect
+    void selectAll();      // every line of the list
+    // "Save List As...": every line of the list, as shown, to a text file of
+    // the user's choice, each line ended by CR LF like the report's.
+    void saveList();
+
+    // Writes `lines` to `path`, each ended by CR LF, in one checked write.
+    // False with the reason in `error` when it fails.
+    static bool writeLines(const QString &path, const QStringList &lines, QString *error);
 
     // The clipboard text of the selected lines: trimmed, joined by CR LF.
     // Empty when nothing is selected.

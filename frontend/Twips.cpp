@@ -40,4 +40,21 @@ void placeAtQuarter(QWidget *window) {
                  area.y() + (area.height() - size.height()) / 4);
 }
 
+void keepOnScreen(QWidget *window) {
+    const QScreen *screen = screenOf(window);
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const QSize decoration = frame.size() - window->size();
+    const QSize room = area.size() - decoration;
+    if (window->width() > room.width() || window->height() > room.height())
+        window->resize(qMin(window->width(), room.width()), qMin(window->height(), room.height()));
+    const QSize size = window->frameGeometry().size();
+    const int x =
+        qBound(area.left(), window->x(), qMax(area.left(), area.right() + 1 - size.width()));
+    const int y =
+        qBound(area.top(), window->y(), qMax(area.top(), area.bottom() + 1 - size.height()));
+    window->move(x, y);
+}
+
 }  // namespace quillane::frontend

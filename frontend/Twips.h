@@ -16,4 +16,8 @@ int twipsToPixelsY(int twips, const QWidget *widget = nullptr);
 // top-left corner of the screen it is on.
 void placeAtQuarter(QWidget *window);
 
+// Shrinks a top-level window that is larger than the free area of its
+// screen (a large scale factor on a small screen) and moves it fully onto it.
+void keepOnScreen(QWidget *window);
+
 }  // namespace quillane::frontend

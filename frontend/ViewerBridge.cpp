@@ -6,9 +6,11 @@
 #include "DataSetChooserDialog.h"
 #include "Hooks.h"
 #include "MainWindow.h"
+#include "PlotSeriesNames.h"
 #include "ProgressWindow.h"
 #include "Prompts.h"
 #include "SessionText.h"
+#include "Settings.h"
 #include "TextPane.h"
 #include "plot_window.h"
 #include "session.h"
@@ -26,9 +28,11 @@ void ViewerBridge::install() {
     hooks.newDSToPlot = [this](QWidget *parent, bool forDeviations) {
         return chooseDataSets(parent, forDeviations);
     };
+    hooks.chooseForLimits = [this](QWidget *parent) { return chooseForLimits(parent); };
     hooks.loadPlotWindow = [this] { loadPlotWindow(); };
-    hooks.showPlot = [this] {
+    hooks.showPlot = [this](const PlotContent &content) {
         if (!plotit_) loadPlotWindow();
+        plotit_->setSeriesNames(seriesNamesFor(content, session_));
         plotit_->ShowPlot();
     };
     hooks.disposePlotFile = [this] {
@@ -54,6 +58,8 @@ void ViewerBridge::install() {
 void ViewerBridge::loadPlotWindow() {
     if (plotit_) return;
     plotit_ = std::make_unique<viewer::Plotit>(*this);
+    // Where the user left it last time, else beside the main window.
+    settings::keepGeometry(*plotit_, QStringLiteral("plot"));
     plotit_->setPrinterNames(state_.PrinterNames);
     plotit_->setMessageHook([this](const QString &text, const QString &title) {
         prompts_.warn(plotit_.get(), title, text);
@@ -67,6 +73,18 @@ std::vector<int> ViewerBridge::chooseDataSets(QWidget *parent, bool forDeviation
     DataSetChooserDialog dialog(names, forDeviations, session_.fit_reference(), parent);
     prompts_.execDialog(dialog);
     return dialog.chosenSets();
+}
+
+LimitsChoice ViewerBridge::chooseForLimits(QWidget *parent) {
+    std::vector<QString> names;
+    for (int k = 1; k <= session_.active_count(); ++k)
+        names.push_back(fromSession(session_.active_file_name(k)));
+    DataSetChooserDialog dialog(names, false, session_.fit_reference(), parent);
+    const session::Limits now = session_.limits();
+    const session::Limits full = session_.full_range();
+    dialog.addLimitsPanel(prompts_, session_.xi_mode(), now.low, now.high, full.low, full.high);
+    prompts_.execDialog(dialog);
+    return {dialog.chosenSets(), dialog.typedLimits()};
 }
 
 double ViewerBridge::xLow() const {
@@ -132,6 +150,10 @@ void ViewerBridge::printerChosen(int index, const QString &) {
 bool ViewerBridge::showCoordsDefault() const {
     return state_.ShowCoordsDefault != kFalse;
 }
+QRect ViewerBridge::mainWindowFrame() const {
+    return window_.frameGeometry();
+}
+
 void ViewerBridge::setPlotWindowOpen(bool open) {
     state_.PlotWindowOpen = open ? kTrue : kFalse;
 }

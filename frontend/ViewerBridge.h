@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "Hooks.h"
 #include "viewer_host.h"
 
 class QWidget;
@@ -52,6 +53,7 @@ class ViewerBridge : public viewer::ViewerHost {
     QString defaultPrinterName() const override;
     void printerChosen(int index, const QString &name) override;
     bool showCoordsDefault() const override;
+    QRect mainWindowFrame() const override;
     void setPlotWindowOpen(bool open) override;
     void setLegendWindowOpen(bool open) override;
     void showProgress(const QString &text) override;
@@ -61,6 +63,7 @@ class ViewerBridge : public viewer::ViewerHost {
   private:
     void loadPlotWindow();
     std::vector<int> chooseDataSets(QWidget *parent, bool forDeviations);
+    LimitsChoice chooseForLimits(QWidget *parent);
 
     AppState &state_;
     session::Session &session_;

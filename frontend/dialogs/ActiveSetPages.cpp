@@ -1,12 +1,19 @@
 #include "ActiveSetPages.h"
 
 #include <QString>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace quillane::frontend {
 
 QString setPageCaption(int page) {
     return QStringLiteral("%1 - %2").arg(page * kSetsPerPage + 1).arg((page + 1) * kSetsPerPage);
+}
+
+void keepEveryTabInView(QTabWidget &tabs) {
+    tabs.setUsesScrollButtons(false);
+    tabs.setElideMode(Qt::ElideNone);
+    tabs.tabBar()->setExpanding(false);
 }
 
 void cutPagesToActiveSets(QTabWidget &tabs, int numActive) {

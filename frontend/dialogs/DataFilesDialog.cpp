@@ -15,10 +15,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ActiveSetPages.h"
 #include "CommentsWindow.h"
 #include "DataFileSequence.h"
 #include "FileUtil.h"
 #include "Prompts.h"
+#include "Settings.h"
 #include "TextFormat.h"
 
 namespace quillane::frontend {
@@ -96,6 +98,7 @@ DataFilesDialog::DataFilesDialog(const AppState &state, Prompts &prompts, QWidge
     tabs_->setObjectName(QStringLiteral("TabStrip1"));
     for (int page = 0; page < kRows / kRowsPerPage; ++page)
         tabs_->addTab(buildPage(page), QStringLiteral("Page &%1").arg(page + 1));
+    keepEveryTabInView(*tabs_);
     connect(tabs_, &QTabWidget::currentChanged, this,
             [this](int page) { highlightedRow_ = kRowsPerPage * page; });
 
@@ -117,8 +120,11 @@ DataFilesDialog::DataFilesDialog(const AppState &state, Prompts &prompts, QWidge
     right->addWidget(buttonsPanel_);
     right->addStretch(1);
     right->addWidget(ok);
+    auto *left = new QVBoxLayout;
+    left->addWidget(tabs_, 1);
+    left->addLayout(buildTickRow());
     auto *top = new QHBoxLayout;
-    top->addWidget(tabs_, 1);
+    top->addLayout(left, 1);
     top->addLayout(right);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -269,6 +275,28 @@ QWidget *DataFilesDialog::buildButtonsPanel() {
     return panel;
 }
 
+// Ticking many rows at once: with 50 scans, one click per row is too many.
+QHBoxLayout *DataFilesDialog::buildTickRow() {
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Include in Fit:"), this));
+    const struct {
+        const char *name;
+        const char *caption;
+        void (DataFilesDialog::*slot)();
+    } buttons[] = {{"TickAll", "A&ll", &DataFilesDialog::tickAll},
+                   {"TickNone", "&None", &DataFilesDialog::tickNone},
+                   {"TickEveryNth", "&Every Nth...", &DataFilesDialog::tickEveryNth}};
+    for (const auto &b : buttons) {
+        auto *button = new QPushButton(QString::fromLatin1(b.caption), this);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, b.slot);
+        row->addWidget(button);
+    }
+    row->addStretch(1);
+    return row;
+}
+
 QString DataFilesDialog::hintText() const {
     return hint_->text();
 }
@@ -305,13 +333,20 @@ void DataFilesDialog::enablePages() {
         tabs_->setTabEnabled(page, page <= lastPage);
 }
 
+// The row being worked on is drawn in the palette's highlight colours, which
+// every theme keeps readable, light or dark.
 void DataFilesDialog::setRowHighlight(int row, bool on) {
-    const QColor colour = on ? QColor(Qt::blue) : palette().color(QPalette::ButtonText);
-    QPalette labelPalette = rows_[row].label->palette();
-    labelPalette.setColor(QPalette::WindowText, colour);
+    const QPalette normal = palette();
+    QPalette labelPalette = normal;
+    QPalette namePalette = normal;
+    if (on) {
+        labelPalette.setColor(QPalette::Window, normal.color(QPalette::Highlight));
+        labelPalette.setColor(QPalette::WindowText, normal.color(QPalette::HighlightedText));
+        namePalette.setColor(QPalette::Base, normal.color(QPalette::Highlight));
+        namePalette.setColor(QPalette::Text, normal.color(QPalette::HighlightedText));
+    }
+    rows_[row].label->setAutoFillBackground(on);
     rows_[row].label->setPalette(labelPalette);
-    QPalette namePalette = rows_[row].name->palette();
-    namePalette.setColor(QPalette::Text, colour);
     rows_[row].name->setPalette(namePalette);
 }
 
@@ -354,16 +389,10 @@ void DataFilesDialog::pickFile(int row) {
     if (row < 0 || row >= kRows) return;
     const QString name =
         prompts_.openFileName(this, QStringLiteral("Get Data File"),
-                              QStringLiteral("Data (*.[Ii][Pp]* *.[Rr][Aa]*);;All files (*)"));
+                              QStringLiteral("Data (*.[Ii][Pp]* *.[Rr][Aa]*);;All files (*)"),
+                              settings::lastScanFolder());
     if (name.isEmpty()) return;
-    if (!fitsLibraryName(name)) {
-        prompts_.warn(
-            this, QStringLiteral("File Name Too Long"),
-            QStringLiteral("The name\n%1\nis longer than %2 characters and cannot be read.")
-                .arg(QDir::toNativeSeparators(name))
-                .arg(kFileNameLength));
-        return;
-    }
+    settings::rememberScanFile(name);
     choice_.names[row + 1] = name;
     showNameInRow(row, name, kShownNameBound);
     // A file for the empty row below the named ones: one more file to read.
@@ -409,7 +438,7 @@ void DataFilesDialog::loadSequence() {
         const QString name = sequenceFileName(last, last.number + static_cast<long long>(step) * i);
         choice_.names[slot] = name;
         showNameInRow(slot - 1, name, kSequenceNameBound);
-        if (!FileExists(name) || !fitsLibraryName(name)) {
+        if (!FileExists(name)) {
             rows_[slot - 1].name->clear();
             rows_[slot - 1].name->setToolTip(QString());
             choice_.names[slot].clear();
@@ -517,6 +546,30 @@ void DataFilesDialog::stepIncrement(int direction) {
         return;
     }
     incrementField_->setText(QString::number(next));
+}
+
+void DataFilesDialog::tickAll() {
+    for (int row = 0; row < choice_.numFilesRead; ++row)
+        rows_[row].include->setChecked(true);
+}
+
+void DataFilesDialog::tickNone() {
+    for (int row = 0; row < choice_.numFilesRead; ++row)
+        rows_[row].include->setChecked(false);
+}
+
+void DataFilesDialog::tickEveryNth() {
+    if (choice_.numFilesRead < 1) return;
+    const std::optional<int> n = prompts_.askNumber(
+        this, QStringLiteral("Include Every Nth Data Set"),
+        QStringLiteral("Include data sets 1, 1 + N, 1 + 2N, ... only.  N ="), 2, 1, kRows);
+    if (n) tickEveryNth(*n);
+}
+
+void DataFilesDialog::tickEveryNth(int n) {
+    if (n < 1) return;
+    for (int row = 0; row < choice_.numFilesRead; ++row)
+        rows_[row].include->setChecked(row % n == 0);
 }
 
 void DataFilesDialog::restoreTicks(const SetArray<int32_t> &activeFlags) {

@@ -17,6 +17,7 @@
 #include "AppState.h"
 
 class QCheckBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -66,7 +67,13 @@ class DataFilesDialog : public QDialog {
     void loadSequence();
     void clearAllFiles();
     void showFileInfo(int row);  // the "?" button
-    void accept() override;      // "&OK"
+    // Ticking the "Include in Fit" boxes of every named row at once: all,
+    // none, or data sets 1, 1 + N, 1 + 2N, ... only (N asked for, or given).
+    void tickAll();
+    void tickNone();
+    void tickEveryNth();
+    void tickEveryNth(int n);
+    void accept() override;  // "&OK"
     // Puts the check boxes of the rows read back to the selection in force
     // (`activeFlags`, -1 = active), after a choice that was cancelled or
     // refused: ticks the user did not confirm are not kept for next time.
@@ -106,6 +113,7 @@ class DataFilesDialog : public QDialog {
     QWidget *buildPage(int page);
     QWidget *buildOptionsPanel();
     QWidget *buildButtonsPanel();
+    QHBoxLayout *buildTickRow();
     void showRow(int row, bool shown);
     void showNameInRow(int row, const QString &name, int bound);
     void enablePages();

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ActiveSetPages.h"
+#include "LimitsPanel.h"
 #include "TextFormat.h"
 
 namespace quillane::frontend {
@@ -52,6 +53,7 @@ DataSetChooserDialog::DataSetChooserDialog(const std::vector<QString> &names, bo
         tabs_->addTab(widget, setPageCaption(page));
     }
     cutPagesToActiveSets(*tabs_, numActive_);
+    keepEveryTabInView(*tabs_);
 
     auto *ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("IsReady"));
@@ -64,12 +66,25 @@ DataSetChooserDialog::DataSetChooserDialog(const std::vector<QString> &names, bo
     buttons->addStretch(1);
     buttons->addWidget(all);
     buttons->addWidget(ok);
+    top_ = new QHBoxLayout;
+    top_->addWidget(tabs_, 1);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(tabs_);
+    layout->addLayout(top_);
     layout->addLayout(buttons);
 }
 
+void DataSetChooserDialog::addLimitsPanel(Prompts &prompts, bool xiMode, double low, double high,
+                                          double fullLow, double fullHigh) {
+    if (limitsPanel_) return;
+    prompts_ = &prompts;
+    limitsPanel_ = new LimitsPanel(xiMode, low, high, fullLow, fullHigh, this);
+    top_->addWidget(limitsPanel_);
+}
+
 void DataSetChooserDialog::accept() {
+    std::optional<TypedLimits> typed;
+    if (limitsPanel_ && !limitsPanel_->check(*prompts_, typed)) return;  // stays open
+    typed_ = typed;
     PlotList list{};
     int count = 0;
     for (int k = 1; k <= numActive_; ++k)

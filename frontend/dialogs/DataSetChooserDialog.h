@@ -7,16 +7,22 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <QDialog>
 
 #include "AppState.h"
+#include "Hooks.h"
 
 class QCheckBox;
+class QHBoxLayout;
 class QTabWidget;
 
 namespace quillane::frontend {
+
+class LimitsPanel;
+class Prompts;
 
 // list[0] = count, list[1..count] = active sets.
 using PlotList = std::array<int32_t, kMaxDataSets + 1>;
@@ -28,6 +34,15 @@ class DataSetChooserDialog : public QDialog {
     // `forDeviations`: the reference set `refSet` cannot be chosen.
     DataSetChooserDialog(const std::vector<QString> &names, bool forDeviations, int refSet,
                          QWidget *parent = nullptr);
+
+    // For "Set Data Limits": fields beside the sets for typing the limits
+    // (see LimitsPanel), checked when OK or "Plot All" is pressed.
+    void addLimitsPanel(Prompts &prompts, bool xiMode, double low, double high, double fullLow,
+                        double fullHigh);
+    LimitsPanel *limitsPanel() const { return limitsPanel_; }
+    // The limits typed, when the dialog ended with OK or "Plot All" and the
+    // user changed them.
+    const std::optional<TypedLimits> &typedLimits() const { return typed_; }
 
     // The chosen active sets in ascending order, for the session.
     std::vector<int> chosenSets() const;
@@ -48,6 +63,10 @@ class DataSetChooserDialog : public QDialog {
   private:
     std::array<QCheckBox *, kMaxDataSets + 1> boxes_{};
     QTabWidget *tabs_;
+    QHBoxLayout *top_;
+    LimitsPanel *limitsPanel_ = nullptr;
+    Prompts *prompts_ = nullptr;
+    std::optional<TypedLimits> typed_;
     int numActive_;
     bool forDeviations_;
     int refSet_;

@@ -61,6 +61,7 @@ DataSetTimesDialog::DataSetTimesDialog(const std::vector<QString> &names,
         tabs_->addTab(widget, setPageCaption(page));
     }
     cutPagesToActiveSets(*tabs_, numActive_);
+    keepEveryTabInView(*tabs_);
 
     auto *ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));

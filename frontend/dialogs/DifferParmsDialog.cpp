@@ -4,10 +4,12 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "NumberFormat.h"
@@ -32,9 +34,16 @@ DifferParmsDialog::DifferParmsDialog(const DifferParmsValues &current, QWidget *
     ptsPerFit_ = new QLabel(pointsFrame);
     ptsPerFit_->setObjectName("PtsPerFit");
     ptsPerFit_->setFont(QFont("Monospace"));
+    pointsBox_ = new QSpinBox(pointsFrame);
+    pointsBox_->setObjectName("PointsBox");
+    pointsBox_->setAccelerated(true);
+    label2->setBuddy(pointsBox_);
+    auto *sliderRow = new QHBoxLayout;
+    sliderRow->addWidget(slider_, 1);
+    sliderRow->addWidget(pointsBox_);
     auto *pointsLayout = new QVBoxLayout(pointsFrame);
     pointsLayout->addWidget(label2);
-    pointsLayout->addWidget(slider_);
+    pointsLayout->addLayout(sliderRow);
     pointsLayout->addWidget(ptsPerFit_);
 
     auto *orderFrame = new QGroupBox(this);
@@ -62,8 +71,14 @@ DifferParmsDialog::DifferParmsDialog(const DifferParmsValues &current, QWidget *
     polyFit_[static_cast<size_t>(std::clamp(current.terms, 1, 3) - 1)]->setChecked(true);
     // The span can range from 3 points to the smallest active set's points.
     slider_->setRange(3, std::max(3, current.maxPoints));
+    slider_->setPageStep(10);
+    pointsBox_->setRange(slider_->minimum(), slider_->maximum());
     slider_->setValue(std::min(current.span, current.maxPoints));
-    auto show = [this](int v) { ptsPerFit_->setText(pointsText(v)); };
+    auto show = [this](int v) {
+        ptsPerFit_->setText(pointsText(v));
+        pointsBox_->setValue(v);
+    };
+    connect(pointsBox_, qOverload<int>(&QSpinBox::valueChanged), slider_, &QSlider::setValue);
     connect(slider_, &QSlider::valueChanged, this, show);
     show(slider_->value());
     connect(ok, &QPushButton::clicked, this, &DifferParmsDialog::accept);

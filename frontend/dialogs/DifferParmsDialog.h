@@ -1,5 +1,6 @@
 // "Set Differentiation Parameters": how many points each local polynomial
-// fit uses (3 up to the smallest active set) and the polynomial's order.
+// fit uses (3 up to the smallest active set; on the slider, or typed) and
+// the polynomial's order.
 #pragma once
 
 #include <array>
@@ -9,6 +10,7 @@
 class QLabel;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 
 namespace quillane::frontend {
 
@@ -29,6 +31,8 @@ class DifferParmsDialog : public QDialog {
 
     QSlider *slider() const { return slider_; }
     QLabel *pointsPerFit() const { return ptsPerFit_; }
+    // The number of points typed in; it moves the slider and follows it.
+    QSpinBox *pointsBox() const { return pointsBox_; }
     QRadioButton *polyFit(int index) const { return polyFit_[static_cast<size_t>(index)]; }
 
     void accept() override;
@@ -39,6 +43,7 @@ class DifferParmsDialog : public QDialog {
   private:
     QSlider *slider_;
     QLabel *ptsPerFit_;
+    QSpinBox *pointsBox_;
     std::array<QRadioButton *, 3> polyFit_{};
     DifferParmsValues result_;
 };

@@ -16,6 +16,7 @@
 
 #include "NumberFormat.h"
 #include "Prompts.h"
+#include "ReferenceSetPicker.h"
 #include "TextFormat.h"
 
 namespace quillane::frontend {
@@ -40,6 +41,10 @@ QPushButton *okButton(QWidget *parent) {
 }
 
 }  // namespace
+
+QString fitKindCaption(int kind) {
+    return kind >= 1 && kind <= 3 ? QString::fromLatin1(kFitKinds[kind - 1]) : QString();
+}
 
 // "Plot Using": the three fit kinds as option buttons and the logarithm box.
 class FitKindFrame : public QGroupBox {
@@ -73,30 +78,17 @@ class FitKindFrame : public QGroupBox {
 // ---- RmsVsTimeDialog ----
 
 RmsVsTimeDialog::RmsVsTimeDialog(Prompts &prompts, const QString &caption,
-                                 const RmsChoice &previous, int numActive, QWidget *parent)
+                                 const RmsChoice &previous, const std::vector<ActiveSetEntry> &sets,
+                                 QWidget *parent)
     : QDialog(parent), prompts_(prompts), result_(previous) {
     setObjectName("RMSvsTime");
     setWindowTitle(caption);
     setModal(true);
 
     auto *refFrame = new QGroupBox("Choose Reference Set", this);
-    slider_ = new QSlider(Qt::Horizontal, refFrame);
-    slider_->setObjectName("Slider1");
-    slider_->setRange(1, std::max(1, numActive));
-    slider_->setValue(previous.refSet);
-    text_ = new QLineEdit(refFrame);
-    text_->setObjectName("Text1");
-    text_->setReadOnly(true);
-    text_->setMaximumWidth(48);
-    auto *refRow = new QHBoxLayout;
-    refRow->addWidget(new QLabel("Data Set #", refFrame));
-    refRow->addWidget(text_);
+    picker_ = new ReferenceSetPicker(sets, previous.refSet, refFrame);
     auto *refLayout = new QVBoxLayout(refFrame);
-    refLayout->addWidget(slider_);
-    refLayout->addLayout(refRow);
-    auto show = [this](int v) { text_->setText(vbDigits(v)); };
-    connect(slider_, &QSlider::valueChanged, this, show);
-    show(slider_->value());
+    refLayout->addWidget(picker_);
 
     auto *useFrame = new QGroupBox("Plot Using", this);
     auto *useLayout = new QVBoxLayout(useFrame);
@@ -133,9 +125,13 @@ void RmsVsTimeDialog::accept() {
         return;  // No: the dialog stays open for a new choice
     }
     result_.logChoice = log_->isChecked() ? 1 : 0;
-    result_.refSet = slider_->value();
+    result_.refSet = picker_->value();
     result_.accepted = true;
     QDialog::accept();
+}
+
+QSlider *RmsVsTimeDialog::slider() const {
+    return picker_->slider();
 }
 
 // ---- DevVsPosDialog ----

@@ -15,6 +15,8 @@
 
 #include <QDialog>
 
+#include "ActiveSetNames.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -24,6 +26,11 @@ class QSlider;
 namespace quillane::frontend {
 
 class Prompts;
+class ReferenceSetPicker;
+
+// The caption of fit kind 1, 2 or 3: "No Offsets", "Y Offsets", "Y and XI/R
+// Offsets".
+QString fitKindCaption(int kind);
 
 // ---- RMS / variance against time ----
 
@@ -37,15 +44,17 @@ struct RmsChoice {
 class RmsVsTimeDialog : public QDialog {
     Q_OBJECT
   public:
-    // `previous` holds the options, log choice and reference set to start with.
+    // `previous` holds the options, log choice and reference set to start
+    // with; `sets` are the active sets (element 0 = active set 1).
     RmsVsTimeDialog(Prompts &prompts, const QString &caption, const RmsChoice &previous,
-                    int numActive, QWidget *parent = nullptr);
+                    const std::vector<ActiveSetEntry> &sets, QWidget *parent = nullptr);
 
     // The options are those of the last OK (kept even when no kind was
     // ticked); the log choice and reference set change only when accepted.
     RmsChoice result() const { return result_; }
 
-    QSlider *slider() const { return slider_; }
+    QSlider *slider() const;
+    ReferenceSetPicker *picker() const { return picker_; }
     QCheckBox *rchoice(int i) const { return rchoice_[static_cast<size_t>(i)]; }
     QCheckBox *logChoice() const { return log_; }
 
@@ -53,8 +62,7 @@ class RmsVsTimeDialog : public QDialog {
 
   private:
     Prompts &prompts_;
-    QSlider *slider_;
-    QLineEdit *text_;
+    ReferenceSetPicker *picker_;
     std::array<QCheckBox *, 3> rchoice_{};
     QCheckBox *log_;
     RmsChoice result_;

@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 #include "plot_renderer.h"
 
@@ -13,6 +15,33 @@ namespace {
 constexpr double kLeft = 100.0, kRight = 140.0, kTop = 110.0, kBottom = 0.0;
 constexpr double kRowStep = 6.0;
 constexpr double kColumnStep = 9.0;
+const QSize kNumberedSize(240, 420);
+
+// Row height and symbol half width of the named key, from the text height.
+constexpr double kNamedRow = 1.5;
+constexpr double kNamedSymbol = 0.4;
+constexpr double kNamedMargin = 0.8;
+
+// A symbol of half width `s` pixels centred on `at` (device units, y down).
+void drawDeviceSymbol(QPainter &painter, SymbolShape shape, QPointF at, double s) {
+    switch (shape) {
+        case SymbolShape::circle:
+            painter.drawEllipse(at, s, s);
+            break;
+        case SymbolShape::box:
+            painter.drawRect(QRectF(at.x() - s, at.y() - 4.0 / 3.0 * s, 2 * s, 8.0 / 3.0 * s));
+            break;
+        case SymbolShape::triangle:
+        case SymbolShape::diamond: {
+            // The plot's corners are given with y up.
+            QPolygonF polygon = polygonSymbol(0, 0, s, shape == SymbolShape::triangle ? 1 : 2);
+            for (QPointF &corner : polygon)
+                corner = QPointF(at.x() + corner.x(), at.y() - corner.y());
+            painter.drawPolygon(polygon);
+            break;
+        }
+    }
+}
 
 }  // namespace
 
@@ -28,16 +57,53 @@ QPointF legendEntryPosition(int code, bool cycle_colors_first) {
     return {104.0 + kColumnStep * column, 98.0 - kRowStep * row};
 }
 
-PlotLegend::PlotLegend(const PlotStyle &style, std::function<void()> on_unload, QWidget *parent)
-    : QWidget(parent, Qt::Tool), style_(style), on_unload_(std::move(on_unload)) {
+PlotLegend::PlotLegend(const PlotStyle &style, const SeriesNames &names,
+                       std::function<void()> on_unload, QWidget *parent)
+    : QWidget(parent, Qt::Tool), style_(style), names_(names), on_unload_(std::move(on_unload)) {
     setObjectName(QStringLiteral("PlotLegend"));
     setWindowTitle(QStringLiteral("Legend"));
-    resize(240, 420);
+    resize(names_.empty() ? kNumberedSize : namedSize());
 }
 
 QPointF PlotLegend::toDevice(QPointF legend) const {
     return {(legend.x() - kLeft) / (kRight - kLeft) * width(),
             (kTop - legend.y()) / (kTop - kBottom) * height()};
+}
+
+QStringList PlotLegend::entryTexts() const {
+    QStringList texts;
+    if (names_.empty()) {
+        for (int code = 1; code <= kLegendCodes; ++code)
+            texts << QString::number(code);
+    } else {
+        for (const auto &[code, name] : names_.names)
+            texts << name;
+    }
+    return texts;
+}
+
+void PlotLegend::seriesChanged() {
+    resize(names_.empty() ? kNumberedSize : namedSize());
+    update();
+}
+
+QSize PlotLegend::namedSize() const {
+    const QFontMetricsF metrics(font());
+    const int n = static_cast<int>(names_.names.size());
+    const int rows = std::min(n, kLegendRowsPerColumn);
+    const int columns = (n + kLegendRowsPerColumn - 1) / kLegendRowsPerColumn;
+    const double line = metrics.height();
+    double widest = 0;
+    for (const auto &[code, name] : names_.names)
+        widest = std::max(widest, metrics.horizontalAdvance(name));
+    const double column = 2.5 * line + widest;
+    QFont bold = font();
+    bold.setBold(true);
+    const double title = QFontMetricsF(bold).horizontalAdvance(names_.title);
+    const double margin = kNamedMargin * line;
+    const double w = std::max(columns * column, title) + 2 * margin;
+    const double h = (rows + 1) * kNamedRow * line + 2 * margin;
+    return {static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h))};
 }
 
 void PlotLegend::DrawLegendPolygon(QPainter &painter, double x, double y, double size,
@@ -50,8 +116,16 @@ void PlotLegend::DrawLegendPolygon(QPainter &painter, double x, double y, double
 
 void PlotLegend::paintEvent(QPaintEvent *) {
     QPainter painter(this);
+    // The key is drawn like the plot, on white, in the plot's own colours.
     painter.fillRect(rect(), Qt::white);
     painter.setRenderHint(QPainter::Antialiasing, true);
+    if (names_.empty())
+        paintNumbered(painter);
+    else
+        paintNamed(painter);
+}
+
+void PlotLegend::paintNumbered(QPainter &painter) {
     const double units_x = width() / (kRight - kLeft);
     const double units_y = height() / (kTop - kBottom);
     QFont font = plotFont(std::max(6, static_cast<int>(kRowStep * units_y * 0.55)));
@@ -84,6 +158,41 @@ void PlotLegend::paintEvent(QPaintEvent *) {
         const QPointF text_at = toDevice({at.x() + s + 2.0, at.y()});
         painter.drawText(QPointF(text_at.x(), text_at.y() + metrics.ascent() / 2 - 1),
                          QString::number(code));
+    }
+}
+
+void PlotLegend::paintNamed(QPainter &painter) {
+    const QFontMetricsF metrics(font());
+    const double line = metrics.height();
+    const double row = kNamedRow * line;
+    const double margin = kNamedMargin * line;
+    const double s = kNamedSymbol * line;
+    double widest = 0;
+    for (const auto &[code, name] : names_.names)
+        widest = std::max(widest, metrics.horizontalAdvance(name));
+    const double column = 2.5 * line + widest;
+
+    QFont bold = font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(margin, margin + QFontMetricsF(bold).ascent()), names_.title);
+    painter.setFont(font());
+
+    int index = 0;
+    for (const auto &[code, name] : names_.names) {
+        const int c = index / kLegendRowsPerColumn;
+        const int r = index % kLegendRowsPerColumn;
+        ++index;
+        const double left = margin + c * column;
+        const double middle = margin + (r + 1) * row + row / 2;
+        const SymbolLook look = symbolFor(code, style_.CycleColorsFirst);
+        const QColor colour = colourOf(style_.palette, look.colour_index);
+        painter.setPen(QPen(colour, 1.0));
+        painter.setBrush(style_.FilledSymbols ? QBrush(colour) : QBrush(Qt::NoBrush));
+        drawDeviceSymbol(painter, look.shape, QPointF(left + line / 2, middle), s);
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(left + 1.5 * line, middle + metrics.ascent() / 2 - 1), name);
     }
 }
 

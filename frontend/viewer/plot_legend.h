@@ -1,11 +1,16 @@
-// The legend window: the symbol, colour and number of every series code
-// from 1 to 50, in the plot window's current style.
+// The legend window: the key to the symbols of the plot window.  When the
+// program has named the series of the plot on show, the legend lists those
+// series, each with its symbol and name ("3: 00003.RA1", "Y Offsets");
+// otherwise it shows the symbol, colour and number of every series code
+// from 1 to 50.  Either way it follows the window's current style.
 #pragma once
 
 #include <QPointF>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 
+#include "plot_series.h"
 #include "plot_style.h"
 
 namespace quillane::viewer {
@@ -21,14 +26,28 @@ QPointF legendEntryPosition(int code, bool cycle_colors_first);
 // The size of a legend symbol (half width, legend units).
 inline constexpr double kLegendSymbolSize = 2 * 0.65;
 
+// Named series stand in columns of at most this many rows.
+inline constexpr int kLegendRowsPerColumn = 25;
+
 class PlotLegend : public QWidget {
   public:
-    // `style` is the plot window's and outlives the legend; `on_unload` runs
-    // when the user closes the legend.
-    PlotLegend(const PlotStyle &style, std::function<void()> on_unload, QWidget *parent = nullptr);
+    // `style` and `names` are the plot window's and outlive the legend;
+    // `on_unload` runs when the user closes the legend.
+    PlotLegend(const PlotStyle &style, const SeriesNames &names, std::function<void()> on_unload,
+               QWidget *parent = nullptr);
 
     // Legend units to device pixels for the current size.
     QPointF toDevice(QPointF legend) const;
+
+    // The plot on show has changed: sizes the window to its entries and
+    // draws it again.
+    void seriesChanged();
+
+    // The texts beside the symbols, in order: the names of the series when
+    // the program named them, else the codes 1 to 50.
+    QStringList entryTexts() const;
+    // The heading above named series (empty with the numbered key).
+    QString heading() const { return names_.title; }
 
   protected:
     void paintEvent(QPaintEvent *event) override;
@@ -36,8 +55,12 @@ class PlotLegend : public QWidget {
 
   private:
     void DrawLegendPolygon(QPainter &painter, double x, double y, double size, int kind) const;
+    void paintNumbered(QPainter &painter);
+    void paintNamed(QPainter &painter);
+    QSize namedSize() const;
 
     const PlotStyle &style_;
+    const SeriesNames &names_;
     std::function<void()> on_unload_;
 };
 

@@ -5,6 +5,9 @@
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+
+#include "plot_symbols.h"
 
 namespace quillane::viewer {
 
@@ -161,6 +164,34 @@ void PlotRenderer::drawSymbol(QPainter &painter, const PlotScale &scale, float p
     }
 }
 
+namespace {
+
+// Symbol `shape` of half width `s` (plot units) centred on the device point
+// `centre`, with `ux` and `uy` device pixels per plot unit along x and y
+// (uy < 0: plot y grows upward).  The same shapes as drawSymbol draws.
+void drawShapeAt(QPainter &painter, SymbolShape shape, QPointF centre, double s, double ux,
+                 double uy) {
+    switch (shape) {
+        case SymbolShape::circle:
+            painter.drawEllipse(centre, s * ux, s * ux);
+            break;
+        case SymbolShape::box:
+            painter.drawRect(QRectF(centre + QPointF(-s * ux, 4.0 / 3.0 * s * uy),
+                                    centre + QPointF(s * ux, -4.0 / 3.0 * s * uy)));
+            break;
+        case SymbolShape::triangle:
+        case SymbolShape::diamond: {
+            QPolygonF polygon = polygonSymbol(0.0, 0.0, s, shape == SymbolShape::triangle ? 1 : 2);
+            for (QPointF &corner : polygon)
+                corner = centre + QPointF(corner.x() * ux, corner.y() * uy);
+            painter.drawPolygon(polygon);
+            break;
+        }
+    }
+}
+
+}  // namespace
+
 void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
     const float x_lo = scale.XAxisLo(), x_hi = scale.XAxisHi();
     const float y_lo = scale.YAxisLo(), y_hi = scale.YAxisHi();
@@ -181,6 +212,20 @@ void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
         }
     };
 
+    // On pixels, the symbols are stamped from masks (plot_symbols.h).
+    std::optional<SymbolLayer> layer;
+    if (SymbolLayer::suits(painter)) {
+        const double s = kSymbolScale * style_.SymbolSize;
+        const double m = painter.deviceTransform().m11();
+        const double ux = scale.pixelsX(1.0) * m;
+        const double uy = -scale.pixelsY(1.0) * m;
+        auto draw = [s, ux, uy](QPainter &p, SymbolShape shape, QPointF centre) {
+            drawShapeAt(p, shape, centre, s, ux, uy);
+        };
+        layer.emplace(painter, scale.deviceSize(), draw, 1.0 * m, style_.FilledSymbols,
+                      1.5 * s * std::max(ux, -uy));
+    }
+
     const auto &points = state_.data.points;
     const size_t count =
         std::min(points.size(), static_cast<size_t>(std::max(state_.data.count, 0)));
@@ -192,8 +237,14 @@ void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
         if (code >= 1) {
             // Strictly inside: a point on an axis limit is not drawn.
             if (x_lo < point.x && point.x < x_hi && y_lo < point.y && point.y < y_hi) {
-                painter.setRenderHint(QPainter::Antialiasing, true);
-                drawSymbol(painter, scale, px, py, code);
+                if (layer) {
+                    const SymbolLook look = symbolFor(code, style_.CycleColorsFirst);
+                    layer->add(scale.toDevice(px, py), look.shape,
+                               colourOf(style_.palette, look.colour_index));
+                } else {
+                    painter.setRenderHint(QPainter::Antialiasing, true);
+                    drawSymbol(painter, scale, px, py, code);
+                }
             }
         } else if (code == plotfile::kCodeLineStart) {
             if (!style_.OmitLines) startLine(point.x, px, heldY(point.y, py));
@@ -203,6 +254,8 @@ void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
                 startLine(point.x, px, heldY(point.y, py));
             } else if (!(point.x > x_hi)) {
                 const QPointF to = scale.toDevice(px, heldY(point.y, py));
+                // The symbols before the line lie under it.
+                if (layer) layer->flush();
                 // Thin lines stay crisp, as on the screen of old.
                 painter.setRenderHint(QPainter::Antialiasing, false);
                 painter.setPen(line_pen);

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace quillane::viewer {
 
@@ -27,7 +28,23 @@ MessageHook defaultMessageHook() {
 namespace {
 // The share of the screen the window takes in each direction.
 constexpr double kScreenShare = 0.65;
+const QString kLimitsKeys = QStringLiteral(
+    "Lower limit: Ctrl+left or Shift+left click\n"
+    "Upper limit: Ctrl+right, Alt+left or Shift+right click\n"
+    "Zoom: drag with the left button");
 }  // namespace
+
+QPoint plotWindowPlace(const QRect &available, QSize size, const QRect &main) {
+    // Low on the screen: the main window's menu bar is near its top.
+    const int top = available.top() + std::max(0, available.height() - size.height()) * 3 / 4;
+    // Against the screen edge away from the main window, which then shows
+    // the most of its output list.
+    const bool mainOnTheRight = main.isValid() && main.center().x() > available.center().x();
+    const int left = mainOnTheRight
+                         ? available.left()
+                         : available.left() + std::max(0, available.width() - size.width());
+    return {left, top};
+}
 
 Plotit::Plotit(ViewerHost &host, QWidget *parent)
     : QMainWindow(parent),
@@ -37,8 +54,6 @@ Plotit::Plotit(ViewerHost &host, QWidget *parent)
       save_file_(defaultSaveFileHook()) {
     setObjectName(QStringLiteral("Plotit"));
     setWindowTitle(QStringLiteral("Kestrel V2.0"));
-    // The window has no close command of its own; the program closes it.
-    setWindowFlag(Qt::WindowCloseButtonHint, false);
 
     show_coords_ = host_.showCoordsDefault();
     canvas_ = new PlotCanvas;
@@ -70,10 +85,7 @@ Plotit::Plotit(ViewerHost &host, QWidget *parent)
         const QRect available = screen->availableGeometry();
         resize(static_cast<int>(available.width() * kScreenShare),
                static_cast<int>(available.height() * kScreenShare));
-        // Toward the lower right: the main window sits toward the upper left,
-        // and its menu bar must stay in view while a plot is shown.
-        move(available.left() + (available.width() - width()) * 3 / 4,
-             available.top() + (available.height() - height()) * 3 / 4);
+        move(plotWindowPlace(available, size(), host_.mainWindowFrame()));
     }
 
     const QString temp = host_.tempPlotFileName();
@@ -131,6 +143,11 @@ void Plotit::buildMenu() {
     use_filled_->setCheckable(true);
     col_sym_ = style->addAction(QStringLiteral("Cycle Symbols 1st"), this, &Plotit::Col_Sym);
     col_sym_->setObjectName(QStringLiteral("Col_Sym"));
+    style->addSeparator();
+    time_in_hours_action_ =
+        style->addAction(QStringLiteral("Time in &Hours"), this, &Plotit::TimeInHours);
+    time_in_hours_action_->setObjectName(QStringLiteral("TimeInHours"));
+    time_in_hours_action_->setCheckable(true);
 
     QMenu *copy = bar->addMenu(QStringLiteral("&Copy"));
     copy->setObjectName(QStringLiteral("Copyit"));
@@ -210,9 +227,15 @@ void Plotit::showNotices(const std::vector<Notice> &notices) {
         showNotice(notice);
 }
 
+void Plotit::setSeriesNames(SeriesNames names) {
+    names_ = std::move(names);
+    if (legend_) legend_->seriesChanged();
+}
+
 bool Plotit::ShowPlot() {
     const QString file_name = host_.plotFileName();
     canvas_->setFrozen(true);
+    time_axis_.restoreSeconds(state_);
     host_.showProgress(QStringLiteral("Reading Data"));
     auto progress = [this](int percent) {
         host_.setProgress(percent);
@@ -245,6 +268,13 @@ bool Plotit::ShowPlot() {
         case LoadOutcome::loaded: {
             out_file_label_->setText(QStringLiteral(" "));
             setWindowTitle(plotCaption(host_.programTitle(), file_name));
+            // The hint on the plot names Ctrl and Alt; Shift works as well.
+            canvas_->setToolTip(host_.limitsMode() ? kLimitsKeys : QString());
+            time_axis_.noteLoaded(state_);
+            if (time_in_hours_) {
+                time_axis_.show(state_, true);
+                FindPlotRange(state_);
+            }
             layoutAxes();
             shown = true;
             break;
@@ -287,6 +317,12 @@ void Plotit::resizeEvent(QResizeEvent *event) {
 
 void Plotit::closeEvent(QCloseEvent *event) {
     if (!allow_close_) {
+        // The close button puts the plot away until the next one; the
+        // window, its style and its numbering stay.
+        dragging_ = false;
+        canvas_->setRubberBand(false);
+        if (legend_) legend_->close();
+        hide();
         event->ignore();
         return;
     }
@@ -347,6 +383,13 @@ void Plotit::mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QP
         redraw();
         return;
     }
+    if (dragging_) {
+        // A key pressed during a drag turns the release into something
+        // else: the drag ends without a zoom.
+        canvas_->setRubberBand(false);
+        first_move_ = true;
+        dragging_ = false;
+    }
     if (gesture == MouseGesture::lower_limit || gesture == MouseGesture::upper_limit) {
         if (!state_.DataLoaded) return;
         const float value = currentScale().dataX(static_cast<float>(plot.x()));
@@ -360,6 +403,17 @@ void Plotit::Zoomout() {
     if (state_.DataLoaded) {
         layoutAxes();
     }
+    redraw();
+}
+
+void Plotit::TimeInHours() {
+    time_in_hours_ = !time_in_hours_;
+    time_in_hours_action_->setChecked(time_in_hours_);
+    if (!state_.DataLoaded) return;
+    const bool zoomed = zoomout_->isEnabled();
+    time_axis_.show(state_, time_in_hours_);
+    if (!zoomed) FindPlotRange(state_);
+    layoutAxes();
     redraw();
 }
 

@@ -20,7 +20,9 @@
 #include "plot_file_control.h"
 #include "plot_legend.h"
 #include "plot_renderer.h"
+#include "plot_series.h"
 #include "plot_style.h"
+#include "plot_time_axis.h"
 #include "plot_zoom.h"
 #include "viewer_host.h"
 #include "viewer_state.h"
@@ -35,10 +37,16 @@ using SaveFileHook = std::function<QString(QWidget *parent, const QString &title
 // The platform's save dialog.
 SaveFileHook defaultSaveFileHook();
 
-// Where the legend window goes: right of the plot window's frame `plot`, or
-// left of it when it would not fit on `screen`, and always inside `screen`
-// (when valid).
+// Where the legend window goes: right of the plot window's frame `plot`;
+// when it would not fit on `screen` there, above the plot window's right end,
+// else left of the plot window; always inside `screen` (when valid).
 QPoint legendPlace(const QRect &plot, QSize legend, const QRect &screen);
+
+// Where the plot window of `size` opens on the screen area `available`: on
+// the side away from the main window's frame `main` (right when unknown),
+// low on the screen, so that the main window's menu bar and a good part of
+// its output list stay in view.
+QPoint plotWindowPlace(const QRect &available, QSize size, const QRect &main);
 
 class Plotit : public QMainWindow {
     Q_OBJECT
@@ -55,6 +63,11 @@ class Plotit : public QMainWindow {
     // the window is shown to replace the system's list).
     void setPrinterNames(const QStringList &names);
 
+    // What the series of the next plot stand for (set before ShowPlot; no
+    // names: the legend keeps the numbered key).  An open legend follows.
+    void setSeriesNames(SeriesNames names);
+    const SeriesNames &seriesNames() const { return names_; }
+
     // Reads the plot file and shows it.  Returns false when nothing could be
     // shown (the file could not be opened, or held no data).
     bool ShowPlot();
@@ -63,7 +76,8 @@ class Plotit : public QMainWindow {
 
     // The main window chose printer `index` (0-based): move the check mark.
     void checkPrinter(int index);
-    // Closes the window for good (the program ends): it has no close command.
+    // Closes the window for good (the program ends).  The window's own close
+    // button only hides it: it comes back with the next plot.
     void unload();
 
     // The plot as the window shows it now, as an image of `size` (the
@@ -77,6 +91,7 @@ class Plotit : public QMainWindow {
     const PlotStyle &plotStyle() const { return style_; }
     const PlotAxes &axes() const { return axes_; }
     bool showCoords() const { return show_coords_; }
+    bool timeInHours() const { return time_in_hours_; }
     PlotCanvas *canvas() const { return canvas_; }
     PlotLegend *legend() const { return legend_; }
     QLabel *xyLabel() const { return xy_label_; }
@@ -100,6 +115,8 @@ class Plotit : public QMainWindow {
     void UseFilled();
     void Col_Sym();
     void ShowIt();
+    // View option: the time axis of the result graphs in hours, not seconds.
+    void TimeInHours();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -122,6 +139,9 @@ class Plotit : public QMainWindow {
 
     ViewerHost &host_;
     ViewerState state_;
+    SeriesNames names_;
+    TimeAxisView time_axis_;
+    bool time_in_hours_ = false;
     PlotStyle style_;
     PlotAxes axes_;
     MessageHook message_;
@@ -152,6 +172,7 @@ class Plotit : public QMainWindow {
     QAction *large_points_ = nullptr;
     QAction *use_filled_ = nullptr;
     QAction *col_sym_ = nullptr;
+    QAction *time_in_hours_action_ = nullptr;
     QAction *clip_prn_ = nullptr;
     QAction *save_bmp_ = nullptr;
     QAction *save_plot_now_ = nullptr;

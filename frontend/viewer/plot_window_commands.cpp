@@ -217,8 +217,16 @@ QPoint legendPlace(const QRect &plot, QSize legend, const QRect &screen) {
     QPoint at(plot.right() + 1 + kGap, plot.top());
     if (!screen.isValid()) return at;
     // A plot window near the right edge would push the legend off the
-    // screen, where the user could neither see nor close it.
-    if (at.x() + legend.width() > screen.right() + 1) at.setX(plot.left() - kGap - legend.width());
+    // screen, where the user could neither see nor close it.  Above the plot
+    // window, at its right end, it covers the least of the main window;
+    // else left of the plot window.
+    if (at.x() + legend.width() > screen.right() + 1) {
+        const int above = plot.top() - kGap - legend.height();
+        if (above >= screen.top())
+            at = QPoint(plot.right() + 1 - legend.width(), above);
+        else
+            at.setX(plot.left() - kGap - legend.width());
+    }
     at.setX(std::clamp(at.x(), screen.left(),
                        std::max(screen.left(), screen.right() + 1 - legend.width())));
     at.setY(std::clamp(at.y(), screen.top(),
@@ -229,7 +237,7 @@ QPoint legendPlace(const QRect &plot, QSize legend, const QRect &screen) {
 void Plotit::ShowIt() {
     if (!legend_)
         legend_ = new PlotLegend(
-            style_, [this] { legendUnloaded(); }, nullptr);
+            style_, names_, [this] { legendUnloaded(); }, nullptr);
     legend_->move(legendPlace(frameGeometry(), legend_->frameGeometry().size(),
                               screen() ? screen()->availableGeometry() : QRect()));
     legend_->show();

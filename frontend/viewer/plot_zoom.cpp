@@ -82,9 +82,12 @@ MouseGesture releaseGesture(Qt::MouseButton button, Qt::KeyboardModifiers modifi
     const Qt::KeyboardModifiers keys = keysOf(modifiers);
     if (button == Qt::LeftButton && keys == Qt::NoModifier) return MouseGesture::drag;
     if (!limits_mode) return MouseGesture::none;
-    if (button == Qt::LeftButton && keys == Qt::ControlModifier) return MouseGesture::lower_limit;
+    // Shift alone does the work of Ctrl as well, for desktops that take
+    // Alt+click for moving windows: Shift+left lower, Shift+right upper.
+    if (button == Qt::LeftButton && (keys == Qt::ControlModifier || keys == Qt::ShiftModifier))
+        return MouseGesture::lower_limit;
     if ((button == Qt::LeftButton && keys == Qt::AltModifier) ||
-        (button == Qt::RightButton && keys == Qt::ControlModifier)) {
+        (button == Qt::RightButton && (keys == Qt::ControlModifier || keys == Qt::ShiftModifier))) {
         return MouseGesture::upper_limit;
     }
     return MouseGesture::none;

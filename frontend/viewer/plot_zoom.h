@@ -37,7 +37,9 @@ ZoomResult ZoomToBox(QPointF down, QPointF current, const PlotScale &scale,
 std::optional<Notice> applyZoom(const ZoomResult &zoom, ViewerState &state);
 
 // The three mouse gestures of the plot window.  Shift, Ctrl and Alt are
-// tested as exact states: a combination does nothing.
+// tested as exact states: a combination does nothing.  In limits mode the
+// lower limit is Ctrl+left or Shift+left, the upper one Ctrl+right, Alt+left
+// or Shift+right; a plain left drag zooms.
 enum class MouseGesture { none, drag, lower_limit, upper_limit };
 
 // The gesture that a press of `button` starts (only the plain left drag).

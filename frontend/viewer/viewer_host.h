@@ -6,6 +6,7 @@
 // this interface, so the viewer can be built, driven and tested on its own.
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -61,6 +62,9 @@ class ViewerHost {
     virtual void printerChosen(int index, const QString &name) = 0;
 
     virtual bool showCoordsDefault() const { return true; }
+    // Where the program's main window is on the screen (its frame), so that
+    // the plot window can open beside it; empty when unknown.
+    virtual QRect mainWindowFrame() const { return {}; }
     virtual void setPlotWindowOpen(bool open) = 0;
     virtual void setLegendWindowOpen(bool open) = 0;
 

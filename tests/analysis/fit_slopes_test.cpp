@@ -2,6 +2,7 @@
 // point, the logged lines and the singular windows.
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "fit_slopes.h"
 #include "fit_test_support.h"
@@ -205,6 +206,70 @@ TEST_F(SlopeCase, WindowsFittedTwoAtATimeGiveTheSameBitsAsOneAtATime) {
             }
         }
     }
+}
+
+// Lanes x span: spans whose weights 1 / L * L are exactly 1 (8) and not (49).
+class WindowLanes : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+TEST_P(WindowLanes, GiveEachWindowTheSameBitsAsFittingItAlone) {
+    const auto [lanes, span] = GetParam();
+    const int n = span + 3 * lanes;
+    SlopeWork work;
+    work.size_for(n);
+    const std::vector<double> x = uneven_grid(16.2, 0.04, n, 61);
+    const std::vector<double> y = noise(n, 67);
+    for (int k = 1; k <= n; ++k) {
+        work.x[k] = x[k - 1];
+        work.y[k] = y[k - 1];
+        work.w[k] = 1.0;
+    }
+    for (int terms = 1; terms <= 3; ++terms) {
+        for (int first : {1, 2, 1 + 2 * lanes}) {
+            LocalPolynomial together[kMaxWindowLanes];
+            const int solved = fit_window_lanes(work, first, span, terms, lanes, together);
+            if (solved < 0) GTEST_SKIP() << lanes << " lanes need vectors this processor lacks";
+            EXPECT_EQ(solved, (1 << lanes) - 1);
+            for (int lane = 0; lane < lanes; ++lane) {
+                LocalPolynomial alone;
+                ASSERT_TRUE(fit_local_polynomial(work, first + lane, first + lane + span - 1, false,
+                                                 terms, alone));
+                SCOPED_TRACE("terms " + std::to_string(terms) + ", window " +
+                             std::to_string(first + lane));
+                EXPECT_EQ(together[lane].a1, alone.a1);
+                EXPECT_EQ(together[lane].a2, alone.a2);
+                EXPECT_EQ(together[lane].a3, alone.a3);
+                EXPECT_EQ(together[lane].xbar, alone.xbar);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WidthsAndSpans, WindowLanes,
+                         ::testing::Combine(::testing::Values(2, 4, 8), ::testing::Values(8, 49)));
+
+TEST(WindowLanesWidest, IsOneTheProcessorRuns) {
+    const int lanes = widest_window_lanes();
+    EXPECT_TRUE(lanes == 2 || lanes == 4 || lanes == 8);
+    SlopeWork work;
+    work.size_for(20);
+    LocalPolynomial poly[kMaxWindowLanes];
+    EXPECT_GE(fit_window_lanes(work, 1, 4, 1, lanes, poly), 0);
+    EXPECT_EQ(fit_window_lanes(work, 1, 4, 1, 3, poly), -1) << "three lanes are no width";
+}
+
+TEST(WindowLanesSingular, LeaveASingularWindowsCoefficientsAtZeroAndSaySo) {
+    SlopeWork work;
+    work.size_for(12);
+    for (int k = 1; k <= 12; ++k) {
+        work.x[k] = k <= 4 ? 20.0 : 20.0 + 0.1 * k;  // window 1 (points 1..4) all equal
+        work.y[k] = 0.5 * k;
+        work.w[k] = 1.0;
+    }
+    LocalPolynomial poly[kMaxWindowLanes];
+    const int solved = fit_window_lanes(work, 1, 4, 1, 2, poly);
+    EXPECT_EQ(solved, 0b10);
+    EXPECT_EQ(poly[0].a1, 0.0);
+    EXPECT_EQ(poly[0].xbar, 20.0);
 }
 
 TEST_F(SlopeCase, AnOddSpanLetsTheLastWindowOverwriteTheMiddleOfTheWindowBefore) {

@@ -1,6 +1,7 @@
 #include "fit_test_support.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <sstream>
 
@@ -85,6 +86,22 @@ std::vector<std::string> lines_with(const std::vector<std::string> &lines,
     for (const auto &l : lines)
         if (l.find(text) != std::string::npos) out.push_back(l);
     return out;
+}
+
+ScopedThreads::ScopedThreads(const std::string &value) {
+    if (const char *old = std::getenv("QUILLANE_THREADS")) {
+        had_ = true;
+        before_ = old;
+    }
+    setenv("QUILLANE_THREADS", value.c_str(), 1);
+}
+
+ScopedThreads::~ScopedThreads() {
+    if (had_) {
+        setenv("QUILLANE_THREADS", before_.c_str(), 1);
+    } else {
+        unsetenv("QUILLANE_THREADS");
+    }
 }
 
 }  // namespace quillane::testing

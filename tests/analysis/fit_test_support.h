@@ -43,4 +43,18 @@ double stored_slope(const State &s, int k, int m);
 // The lines that contain `text`.
 std::vector<std::string> lines_with(const std::vector<std::string> &lines, const std::string &text);
 
+// Sets QUILLANE_THREADS (the fit's number of threads) for its lifetime and
+// restores what was there before.
+class ScopedThreads {
+  public:
+    explicit ScopedThreads(const std::string &value);
+    ~ScopedThreads();
+    ScopedThreads(const ScopedThreads &) = delete;
+    ScopedThreads &operator=(const ScopedThreads &) = delete;
+
+  private:
+    bool had_ = false;
+    std::string before_;
+};
+
 }  // namespace quillane::testing

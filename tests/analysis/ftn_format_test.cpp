@@ -2,7 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "ftn_format.h"
 
@@ -85,6 +90,65 @@ TEST(General, NamesNumbersThatAreNotFinite) {
     EXPECT_EQ(general(std::numeric_limits<double>::quiet_NaN()), "           NaN");
     EXPECT_EQ(general(std::numeric_limits<double>::infinity()), "      Infinity");
 }
+
+// Random values over the whole range of magnitudes, replayable from the
+// seed in the test's name.
+std::vector<double> random_values(unsigned seed, int n) {
+    std::mt19937_64 random(seed);
+    std::vector<double> out;
+    for (int i = 0; i < n; ++i) {
+        const double mantissa = std::uniform_real_distribution<double>(-10.0, 10.0)(random);
+        const int power = std::uniform_int_distribution<int>(-320, 310)(random);
+        out.push_back(i % 3 == 0 ? std::ldexp(mantissa, power / 3)
+                                 : mantissa * std::pow(10.0, power / 10));
+    }
+    return out;
+}
+
+// Dw.d from printf's %e, which rounds the same decimal digits the report shows.
+std::string sci_by_printf(double v, int w, int d) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*e", d, std::fabs(v));
+    std::string s = buf;
+    const size_t e = s.find('e');
+    const int exponent = std::atoi(s.c_str() + e + 1);
+    s.resize(e);
+    char tail[16];
+    if (std::abs(exponent) <= 99) {
+        std::snprintf(tail, sizeof tail, "D%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    } else {
+        std::snprintf(tail, sizeof tail, "%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    }
+    s = (v < 0 ? "-" : "") + s + tail;
+    if (static_cast<int>(s.size()) > w) return std::string(static_cast<size_t>(w), '*');
+    return std::string(static_cast<size_t>(w) - s.size(), ' ') + s;
+}
+
+class RandomValues : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(RandomValues, AreWrittenInTheDLayoutAsPrintfRoundsThem) {
+    for (double v : random_values(GetParam(), 20000)) {
+        if (v == 0.0) continue;
+        ASSERT_EQ(sci(v, 11, 4), sci_by_printf(v, 11, 4)) << v;
+        ASSERT_EQ(sci(v, 10, 3), sci_by_printf(v, 10, 3)) << v;
+    }
+}
+
+TEST_P(RandomValues, AreAppendedAsTheirOwnStringsWouldBe) {
+    for (double v : random_values(GetParam(), 5000)) {
+        std::string line = "x";
+        append_sci(line, v, 11, 4);
+        append_fixed(line, v, 7, 3);
+        append_general(line, v);
+        append_general(line, v, kFreeRealDigits, kFreeRealWidth);
+        append_int(line, static_cast<long long>(std::fmod(v, 1e6)), 5);
+        ASSERT_EQ(line, "x" + sci(v, 11, 4) + fixed(v, 7, 3) + general(v) + free_real(v) +
+                            int_field(static_cast<long long>(std::fmod(v, 1e6)), 5))
+            << v;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomValues, ::testing::Values(11u, 12u, 13u));
 
 TEST(FreeLine, StartsWithABlankAndKeepsEachTypeInAFixedWidth) {
     const std::string line = FreeLine() << "Value:" << 3 << 16.0;

@@ -1,10 +1,12 @@
 // The analysis dialogs: reference set, differentiation parameters, the span
 // warning and the result-graph options.
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QtTest>
 
 #include "AnalysisDialogs.h"
@@ -12,11 +14,20 @@
 #include "DifferParmsDialog.h"
 #include "NumberFormat.h"
 #include "Prompts.h"
+#include "ReferenceSetPicker.h"
 #include "ResultGraphDialogs.h"
 
 using namespace quillane::frontend;
 
 namespace {
+
+// Active sets 1..n, scanned an hour apart.
+std::vector<ActiveSetEntry> scans(int n) {
+    std::vector<ActiveSetEntry> sets;
+    for (int k = 1; k <= n; ++k)
+        sets.push_back({QStringLiteral("%1.RA1").arg(k, 5, 10, QLatin1Char('0')), 3600.0 * k});
+    return sets;
+}
 
 // Answers questions as told and records every message.
 class ScriptedPrompts : public Prompts {
@@ -31,8 +42,20 @@ class ScriptedPrompts : public Prompts {
         questions << text;
         return answer;
     }
-    QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    bool confirm(QWidget *parent, const QString &title, const QString &text) override {
+        return ask(parent, title, text);
+    }
+    std::optional<int> askNumber(QWidget *, const QString &, const QString &, int, int,
+                                 int) override {
+        return std::nullopt;
+    }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override {
+        return {};
+    }
     QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    QString saveAsName(QWidget *, const QString &, const QString &, const QString &) override {
+        return {};
+    }
     int execDialog(QDialog &) override { return QDialog::Rejected; }
     void beep() override {}
 };
@@ -43,14 +66,54 @@ class AnalysisDialogsTest : public QObject {
     Q_OBJECT
   private slots:
     void closingChooseRefSetWithTheCloseButtonKeepsTheSliderValue() {
-        ChooseRefSetDialog dialog(5, 2);
+        ChooseRefSetDialog dialog(scans(5), 2);
         QCOMPARE(dialog.slider()->maximum(), 5);
-        QCOMPARE(dialog.text()->text(), QString("2"));
+        QCOMPARE(dialog.box()->text(), QString("2"));
         dialog.slider()->setValue(4);
-        QCOMPARE(dialog.text()->text(), QString("4"));
+        QCOMPARE(dialog.box()->text(), QString("4"));
         dialog.show();
         dialog.close();  // the window's close button
         QCOMPARE(dialog.refSet(), 4);
+    }
+
+    void theReferenceSetIsNamedAndCanBeTypedOrReachedByKeys() {
+        ChooseRefSetDialog dialog(scans(50), 50);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QLabel *description = dialog.picker()->description();
+        QCOMPARE(description->text(), QString("50: 00050.RA1 (180000 s)"));
+        // The keys move the slider as soon as the dialog is open.
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dialog.slider()));
+        QTest::keyClick(dialog.slider(), Qt::Key_Home);
+        QCOMPARE(dialog.slider()->value(), 1);
+        QTest::keyClick(dialog.slider(), Qt::Key_Right);
+        QCOMPARE(description->text(), QString("2: 00002.RA1 (7200 s)"));
+        QTest::keyClick(dialog.slider(), Qt::Key_End);
+        QCOMPARE(dialog.box()->text(), QString("50"));
+        // Typing a number and Enter chooses that set.
+        dialog.box()->selectAll();
+        QTest::keyClicks(dialog.box(), "37");
+        QCOMPARE(dialog.slider()->value(), 37);
+        QCOMPARE(description->text(), QString("37: 00037.RA1 (133200 s)"));
+        QTest::keyClick(dialog.box(), Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.refSet(), 37);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void theSpanCanBeTypedAsWellAsSlid() {
+        DifferParmsDialog dialog({50, 400, 3});
+        dialog.pointsBox()->selectAll();
+        QTest::keyClicks(dialog.pointsBox(), "123");
+        QCOMPARE(dialog.slider()->value(), 123);
+        QCOMPARE(dialog.pointsPerFit()->text(), QString(11, ' ') + "123");
+        dialog.slider()->setValue(60);
+        QCOMPARE(dialog.pointsBox()->value(), 60);
+        dialog.pointsBox()->selectAll();
+        QTest::keyClicks(dialog.pointsBox(), "999");  // more than the smallest set holds
+        QVERIFY(dialog.slider()->value() <= 400);
+        dialog.accept();
+        QCOMPARE(dialog.result().span, dialog.slider()->value());
     }
 
     void differentiationDialogOpensAtTheSmallestSetAndStoresIt() {
@@ -79,7 +142,7 @@ class AnalysisDialogsTest : public QObject {
         RmsChoice previous;
         previous.options = {0, 0, -1};
         previous.refSet = 2;
-        RmsVsTimeDialog dialog(prompts, "Plot Variance vs Time", previous, 4);
+        RmsVsTimeDialog dialog(prompts, "Plot Variance vs Time", previous, scans(4));
         QCOMPARE(dialog.windowTitle(), QString("Plot Variance vs Time"));
         QVERIFY(dialog.rchoice(2)->isChecked());
         QVERIFY(!dialog.rchoice(0)->isChecked());
@@ -100,10 +163,12 @@ class AnalysisDialogsTest : public QObject {
 
     void rmsDialogAcceptsTheTickedKindsTheLogarithmAndTheReferenceSet() {
         ScriptedPrompts prompts;
-        RmsVsTimeDialog dialog(prompts, "Plot RMS vs Time", RmsChoice{false, {0, 0, -1}, 0, 1}, 4);
+        RmsVsTimeDialog dialog(prompts, "Plot RMS vs Time", RmsChoice{false, {0, 0, -1}, 0, 1},
+                               scans(4));
         dialog.rchoice(0)->setChecked(true);
         dialog.logChoice()->setChecked(true);
-        dialog.slider()->setValue(3);
+        dialog.picker()->box()->setValue(3);
+        QCOMPARE(dialog.picker()->description()->text(), QString("3: 00003.RA1 (10800 s)"));
         dialog.accept();
         QVERIFY(dialog.result().accepted);
         QCOMPARE(dialog.result().options, (std::array<int32_t, 3>{1, 0, 1}));

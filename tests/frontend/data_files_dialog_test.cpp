@@ -1,9 +1,12 @@
 // The data-file window: picking files, sequence loads, clearing, the option
-// fields, file information and the choice of active sets on OK.
+// fields, file information, ticking many rows at once, and the choice of
+// active sets on OK.
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -100,10 +103,12 @@ class DataFilesDialogTest : public QObject {
         QCOMPARE(form_->choice().numFilesRead, 50);
     }
 
-    void aNameTooLongForTheLibraryIsRefused() {
-        pick(0, QString(140, QLatin1Char('x')));
-        QCOMPARE(form_->choice().numFilesRead, 0);
-        QCOMPARE(prompts_->warnings.size(), 1);
+    void aLongNameIsKeptWhole() {
+        const QString name = dir_->filePath(QString(140, QLatin1Char('x')) + ".RA1");
+        pick(0, writeFile(name, "x\n"));
+        QCOMPARE(form_->choice().numFilesRead, 1);
+        QCOMPARE(form_->choice().names[1], name);
+        QVERIFY(prompts_->warnings.isEmpty());
     }
 
     void longNamesAreShownByTheirLastCharacters() {
@@ -272,22 +277,85 @@ class DataFilesDialogTest : public QObject {
         form_->hide();
     }
 
-    void theFocusedRowIsHighlightedAndRememberedForTheButtons() {
+    void theFocusedRowIsHighlightedReadablyAndRememberedForTheButtons_data() {
+        QTest::addColumn<QPalette>("palette");
+        QTest::newRow("light") << QApplication::palette();
+        QTest::newRow("dark") << darkPalette();
+    }
+
+    void theFocusedRowIsHighlightedReadablyAndRememberedForTheButtons() {
+        QFETCH(QPalette, palette);
+        form_->setPalette(palette);
         for (int i = 1; i <= 3; ++i)
             pick(i - 1, makeScan(i));
         form_->show();
         QVERIFY(QTest::qWaitForWindowActive(form_.get()));
         form_->includeBox(2)->setFocus();
-        QTRY_COMPARE(form_->setLabel(2)->palette().color(QPalette::WindowText), QColor(Qt::blue));
+        QTRY_COMPARE(form_->setLabel(2)->palette().color(QPalette::WindowText),
+                     palette.color(QPalette::HighlightedText));
+        QVERIFY(form_->setLabel(2)->autoFillBackground());
+        const QPalette shown = form_->setLabel(2)->palette();
+        QVERIFY(contrastRatio(shown.color(QPalette::WindowText), shown.color(QPalette::Window)) >=
+                kReadableContrast);
+        const QPalette name = form_->nameBox(2)->palette();
+        QVERIFY(contrastRatio(name.color(QPalette::Text), name.color(QPalette::Base)) >=
+                kReadableContrast);
         form_->includeBox(0)->setFocus();
         QTRY_COMPARE(form_->highlightedRow(), 2);
-        QVERIFY(form_->setLabel(2)->palette().color(QPalette::WindowText) != QColor(Qt::blue));
+        QCOMPARE(form_->setLabel(2)->palette().color(QPalette::WindowText),
+                 palette.color(QPalette::WindowText));
         const QString other = writeFile(dir_->filePath(QStringLiteral("other.RA1")), "x\n");
         prompts_->openNames.push_back(other);
         form_->enterAlterFileName();
         QCOMPARE(form_->choice().names[3], other);
         form_->tabs()->setCurrentIndex(0);
         form_->hide();
+    }
+
+    void theIncludeBoxesCanBeTickedAllNoneOrEveryNth() {
+        for (int i = 1; i <= 7; ++i)
+            pick(i - 1, makeScan(i));
+        auto click = [this](const char *name) {
+            QTest::mouseClick(form_->findChild<QPushButton *>(QString::fromLatin1(name)),
+                              Qt::LeftButton);
+        };
+        auto ticked = [this] {
+            QList<int> rows;
+            for (int row = 0; row < 7; ++row)
+                if (form_->includeBox(row)->isChecked()) rows << row;
+            return rows;
+        };
+        click("TickNone");
+        QCOMPARE(ticked(), QList<int>{});
+        QVERIFY(form_->includeBox(7)->isChecked());  // the empty row is not a data set
+        click("TickAll");
+        QCOMPARE(ticked(), (QList<int>{0, 1, 2, 3, 4, 5, 6}));
+        prompts_->numbers.push_back(3);
+        click("TickEveryNth");
+        QCOMPARE(ticked(), (QList<int>{0, 3, 6}));
+        click("TickEveryNth");  // cancelled: nothing changes
+        QCOMPARE(ticked(), (QList<int>{0, 3, 6}));
+        form_->accept();
+        QCOMPARE(form_->choice().numActive, 3);
+        QCOMPARE(form_->choice().activeSetTable[2], 4);
+    }
+
+    void withFiftyFilesEveryPageIsInView() {
+        for (int i = 1; i <= 50; ++i)
+            pick(i - 1, makeScan(i));
+        form_->prepare(false);
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        QVERIFY(everyTabInView(*form_->tabs()));
+        form_->hide();
+    }
+
+    void theNextFileIsPickedInTheFolderOfTheLast() {
+        pick(0, makeScan(1));
+        DataFilesDialog next(state_, *prompts_);
+        prompts_->openNames.push_back(makeScan(2));
+        next.pickFile(0);
+        QCOMPARE(prompts_->openFolders.last(), dir_->path());
     }
 
     void optionFieldsCorrectValuesOutOfRangeWithABeep() {

@@ -1,12 +1,18 @@
-// The data-set chooser for plots: captions, pages, the reference set, and the
-// list handed to the library.
+// The data-set chooser for plots: captions, pages, the reference set, the
+// list handed to the library, and the limits typed beside the sets for the
+// limits plot.
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
 
 #include "DataSetChooserDialog.h"
+#include "LimitsPanel.h"
+#include "test_support.h"
 
 using namespace quillane::frontend;
+using namespace quillane::frontend::testing;
 
 namespace {
 
@@ -18,11 +24,113 @@ std::vector<QString> activeSets(int n) {
     return names;
 }
 
+// Types over the whole text of a field, as a user does.
+void typeInto(QLineEdit *field, const QString &text) {
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+}
+
 }  // namespace
 
 class DataSetChooserTest : public QObject {
     Q_OBJECT
+
+  private:
+    RecordingPrompts prompts_;
+
+    // The chooser of "Set Data Limits": limits 17.9..25.4 in force, the
+    // range read 16..26 (xi).
+    std::unique_ptr<DataSetChooserDialog> limitsChooser() {
+        auto dialog = std::make_unique<DataSetChooserDialog>(activeSets(12), false, 12);
+        dialog->addLimitsPanel(prompts_, true, 17.9, 25.4, 16.0, 26.0);
+        dialog->show();
+        return dialog;
+    }
+
   private slots:
+    void init() { prompts_.warnings.clear(); }
+
+    void withFiftySetsEveryPageIsInView() {
+        DataSetChooserDialog dialog(activeSets(50), false, 1);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(everyTabInView(*dialog.tabs()));
+    }
+
+    void theLimitsFieldsStartAtTheLimitsInForceAndHandTypedOnesOver() {
+        auto dialog = limitsChooser();
+        LimitsPanel *limits = dialog->limitsPanel();
+        QCOMPARE(limits->lower()->text(), QString("17.9"));
+        QCOMPARE(limits->upper()->text(), QString("25.4"));
+        typeInto(limits->lower(), "18.25");
+        typeInto(limits->upper(), "2.4D1");
+        dialog->box(3)->setChecked(true);
+        QTest::keyClick(limits->upper(), Qt::Key_Return);  // OK
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(prompts_.warnings.isEmpty());
+        QVERIFY(dialog->typedLimits().has_value());
+        QVERIFY(!dialog->typedLimits()->fullRange);
+        QCOMPARE(dialog->typedLimits()->low, 18.25);
+        QCOMPARE(dialog->typedLimits()->high, 24.0);
+        QCOMPARE(dialog->chosenSets(), std::vector<int>{3});
+    }
+
+    void untouchedLimitsAreNotHandedOver() {
+        auto dialog = limitsChooser();
+        dialog->plotAll();
+        QVERIFY(!dialog->typedLimits().has_value());
+        QCOMPARE(dialog->chosen()[0], 12);
+    }
+
+    void fullRangeFillsInTheRangeReadAtFirst() {
+        auto dialog = limitsChooser();
+        QTest::mouseClick(dialog->limitsPanel()->fullRangeButton(), Qt::LeftButton);
+        QCOMPARE(dialog->limitsPanel()->lower()->text(), QString("16"));
+        QCOMPARE(dialog->limitsPanel()->upper()->text(), QString("26"));
+        QVERIFY(dialog->isVisible());
+        dialog->accept();
+        QVERIFY(dialog->typedLimits() && dialog->typedLimits()->fullRange);
+    }
+
+    void unusableLimitsAreRefusedAndTheDialogStaysOpen_data() {
+        QTest::addColumn<QString>("low");
+        QTest::addColumn<QString>("high");
+        QTest::addColumn<QString>("message");
+        const QString noData =
+            "Invalid Operation|Error Setting Data Limits! This would remove all data.";
+        QTest::newRow("not a number") << "18a"
+                                      << "25"
+                                      << "Parameter Entry Error|Illegal Value "
+                                         "for the Lower Data Limit";
+        QTest::newRow("empty") << "18"
+                               << ""
+                               << "Parameter Entry Error|Illegal Value for the "
+                                  "Upper Data Limit";
+        QTest::newRow("the wrong way round") << "25"
+                                             << "18" << noData;
+        QTest::newRow("equal") << "20"
+                               << "20" << noData;
+        QTest::newRow("above the range read") << "26.5"
+                                              << "30" << noData;
+        QTest::newRow("below the range read") << "10"
+                                              << "15.9" << noData;
+    }
+
+    void unusableLimitsAreRefusedAndTheDialogStaysOpen() {
+        QFETCH(QString, low);
+        QFETCH(QString, high);
+        QFETCH(QString, message);
+        auto dialog = limitsChooser();
+        dialog->limitsPanel()->lower()->setText(low);
+        dialog->limitsPanel()->upper()->setText(high);
+        dialog->plotAll();
+        QCOMPARE(prompts_.warnings.size(), 1);
+        QCOMPARE(prompts_.warnings[0].title + "|" + prompts_.warnings[0].text, message);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!dialog->typedLimits().has_value());
+    }
+
     void okHandsOverTheTickedSetsCountFirst() {
         DataSetChooserDialog dialog(activeSets(6), false, 1);
         dialog.box(2)->setChecked(true);

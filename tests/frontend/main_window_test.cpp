@@ -18,6 +18,7 @@
 #include "LibraryBinding.h"
 #include "MainWindow.h"
 #include "SessionText.h"
+#include "Settings.h"
 #include "Twips.h"
 #include "session.h"
 #include "test_support.h"
@@ -38,7 +39,12 @@ struct MenuRow {
 // Every menu item with its caption and its state at start-up.
 const MenuRow kStartItems[] = {
     {"FileDummy", "&File", true, true},
+    {"ViewReport", "View &Report", true, true},
+    {"SaveListAs", "Save List &As...", false, true},  // no lines yet
+    {"FileSpacer", "", true, true},
     {"AllDone", "&Exit", true, true},
+    {"EditDummy", "&Edit", true, true},
+    {"SelectAllLines", "Select &All", false, true},
     {"DataDummy", "&Data", true, true},
     {"GetDataFiles", "&Read Data Files", true, true},
     {"SetLimits", "&Set Data Limits", false, true},
@@ -146,7 +152,7 @@ class MainWindowTest : public QObject {
             viewer << "load";
             state_->PlotWindowOpen = kTrue;
         };
-        hooks.showPlot = [&viewer] { viewer << "show plot"; };
+        hooks.showPlot = [&viewer](const PlotContent &) { viewer << "show plot"; };
         hooks.disposePlotFile = [&viewer] { viewer << "dispose"; };
         hooks.showPlotWindow = [&viewer] { viewer << "show window"; };
     }
@@ -362,7 +368,7 @@ class MainWindowTest : public QObject {
         firstPass(3);
         bool shown = false;
         window_->hooks().newDSToPlot = choose({});
-        window_->hooks().showPlot = [&shown] { shown = true; };
+        window_->hooks().showPlot = [&shown](const PlotContent &) { shown = true; };
         window_->SetLimits();
         QVERIFY(!shown);
         QVERIFY(!session_->limits_mode());
@@ -487,7 +493,7 @@ class MainWindowTest : public QObject {
         fitted(3, 3);
         int shown = 0;
         QString caption;
-        window_->hooks().showPlot = [&shown] { ++shown; };
+        window_->hooks().showPlot = [&shown](const PlotContent &) { ++shown; };
         window_->hooks().rmsVsTime = [&caption](QWidget *, const QString &c) {
             caption = c;
             return std::optional<session::GraphRequest>();
@@ -513,7 +519,7 @@ class MainWindowTest : public QObject {
         fitted(4, 4);
         int shown = 0;
         bool forDeviations = false;
-        window_->hooks().showPlot = [&shown] { ++shown; };
+        window_->hooks().showPlot = [&shown](const PlotContent &) { ++shown; };
         window_->hooks().devVsPos = [](QWidget *) {
             return std::optional<session::GraphRequest>(session::GraphRequest{});
         };
@@ -545,7 +551,7 @@ class MainWindowTest : public QObject {
             offered = current;
             return 1;
         };
-        window_->hooks().showPlot = [] {};
+        window_->hooks().showPlot = [](const PlotContent &) {};
         window_->PlotPOffset();
         QCOMPARE(offered, 3);
         QVERIFY(sameLines(record_.lines(), {"plot_result_graphs 5 1"}));
@@ -596,6 +602,23 @@ class MainWindowTest : public QObject {
         QVERIFY(window_->close());
         QCOMPARE(exits.count(), 1);
         QVERIFY(sameLines(closed, {"plot"}));  // no legend was open
+    }
+
+    // Runs last: the place it saves would otherwise be where the windows of
+    // the tests after it open.
+    void theWindowOpensWhereTheUserLeftIt() {
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->setGeometry(120, 70, 640, 400);
+        const QRect left = window_->geometry();
+        prompts_->answers.push_back(true);  // "Exit Program?"
+        QVERIFY(window_->close());
+        AppState state;
+        MainWindow again(state, *session_, *prompts_);
+        again.load();
+        QCOMPARE(again.geometry(), left);
+        settings::store()->clear();
+        prompts_->answers.push_back(true);
     }
 };
 

@@ -10,8 +10,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QAbstractButton>
+#include <QMessageBox>
+
 #include "LibraryBinding.h"
 #include "MainWindow.h"
+#include "Prompts.h"
 #include "StartUp.h"
 #include "TextFormat.h"
 #include "test_support.h"
@@ -203,6 +207,22 @@ class StartUpTest : public QObject {
                  QDir::toNativeSeparators(path(QStringLiteral("chosen.txt"))));
     }
 
+    // The user has just typed the new output file's name: Enter creates it.
+    // Other questions ("Exit Program?") keep No as what Enter answers.
+    void enterAnswersYesWhenAskedToCreateTheOutputFile() {
+        const QString text = QStringLiteral("out.txt\nThis file does not exist.\nCreate the file?");
+        const auto create =
+            questionBox(nullptr, QStringLiteral("Output File Name"), text, QMessageBox::Yes);
+        create->show();
+        QTest::keyClick(create.get(), Qt::Key_Return);
+        QCOMPARE(create->clickedButton(), create->button(QMessageBox::Yes));
+        const auto exit = questionBox(nullptr, QStringLiteral("Quillane"),
+                                      QStringLiteral("Exit Program?"), QMessageBox::No);
+        exit->show();
+        QTest::keyClick(exit.get(), Qt::Key_Return);
+        QCOMPARE(exit->clickedButton(), exit->button(QMessageBox::No));
+    }
+
     void cancellingTheOutputFileEndsSilently() {
         RecordingPrompts prompts;
         StartUp startUp(prompts);
@@ -222,12 +242,15 @@ class StartUpTest : public QObject {
         QVERIFY(!record_.names().contains(QStringLiteral("init_namwr")));
     }
 
-    void anOutputFileNameTooLongForTheLibraryIsAnError() {
+    void aLongOutputFileNameIsHandedOverWhole() {
         RecordingPrompts prompts;
         StartUp startUp(prompts);
-        QCOMPARE(startUp.run(optionsWithOutput(QString(130, QLatin1Char('n')))), 1);
-        QCOMPARE(prompts.warnings.value(0).text,
-                 QStringLiteral("Error in GetOutfileName!  Program Ending!"));
+        const QString name = QString(130, QLatin1Char('n'));
+        QCOMPARE(startUp.run(optionsWithOutput(name)), StartUp::kRunning);
+        const QString full = QDir::toNativeSeparators(path(name));
+        QVERIFY(record_.lines().contains(
+            QStringLiteral("init_namwr %1 %2").arg(QFile::encodeName(full).size()).arg(full)));
+        prompts.answers.push_back(true);
     }
 
     void aSecondCopyIsRefusedWithAMessage() {

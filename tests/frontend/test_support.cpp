@@ -2,12 +2,34 @@
 
 #include "scan_files.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTabBar>
+#include <QToolButton>
 
 namespace quillane::frontend::testing {
+
+namespace {
+
+// The program's settings go to a scratch folder of each test process, never
+// to the user's: windows start where they would on a first run.
+void scratchSettings() {
+    static QTemporaryDir folder;
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+}
+Q_COREAPP_STARTUP_FUNCTION(scratchSettings)
+
+}  // namespace
 
 void RecordingPrompts::warn(QWidget *, const QString &title, const QString &text) {
     warnings.append({title, text});
@@ -21,9 +43,25 @@ bool RecordingPrompts::ask(QWidget *, const QString &title, const QString &text)
     return answer;
 }
 
-QString RecordingPrompts::openFileName(QWidget *, const QString &title, const QString &filter) {
+bool RecordingPrompts::confirm(QWidget *parent, const QString &title, const QString &text) {
+    confirmations.append({title, text});
+    return ask(parent, title, text);
+}
+
+std::optional<int> RecordingPrompts::askNumber(QWidget *, const QString &title,
+                                               const QString &label, int, int, int) {
+    questions.append({title, label});
+    if (numbers.empty()) return std::nullopt;
+    const std::optional<int> number = numbers.front();
+    numbers.pop_front();
+    return number;
+}
+
+QString RecordingPrompts::openFileName(QWidget *, const QString &title, const QString &filter,
+                                       const QString &folder) {
     openTitles << title;
     openFilters << filter;
+    openFolders << folder;
     if (openNames.empty()) return QString();
     const QString name = openNames.front();
     openNames.pop_front();
@@ -36,6 +74,12 @@ QString RecordingPrompts::saveFileName(QWidget *, const QString &title, const QS
     const QString name = saveNames.front();
     saveNames.pop_front();
     return name;
+}
+
+QString RecordingPrompts::saveAsName(QWidget *parent, const QString &title, const QString &filter,
+                                     const QString &folder) {
+    saveAsFolders << folder;
+    return saveFileName(parent, title, filter);
 }
 
 int RecordingPrompts::execDialog(QDialog &dialog) {
@@ -93,6 +137,42 @@ void quietOffscreenNotes() {
             if (text.startsWith(QLatin1String("This plugin does not support"))) return;
             if (previous) previous(type, context, text);
         });
+}
+
+QPalette darkPalette() {
+    QPalette p;
+    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::black);
+    return p;
+}
+
+double contrastRatio(const QColor &a, const QColor &b) {
+    auto luminance = [](const QColor &c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool everyTabInView(const QTabWidget &tabs) {
+    const QTabBar *bar = tabs.tabBar();
+    for (const QToolButton *arrow : bar->findChildren<QToolButton *>())
+        if (arrow->isVisible()) return false;
+    for (int i = 0; i < bar->count(); ++i)
+        if (!bar->rect().contains(bar->tabRect(i))) return false;
+    return true;
 }
 
 bool sameLines(const QStringList &actual, const QStringList &expected) {

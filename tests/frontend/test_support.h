@@ -4,9 +4,13 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 
+#include <QColor>
 #include <QDialog>
+#include <QPalette>
 #include <QStringList>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include "Prompts.h"
@@ -23,19 +27,30 @@ class RecordingPrompts : public Prompts {
 
     void warn(QWidget *parent, const QString &title, const QString &text) override;
     bool ask(QWidget *parent, const QString &title, const QString &text) override;
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    // Answered like ask(), and noted in `confirmations` as well.
+    bool confirm(QWidget *parent, const QString &title, const QString &text) override;
+    std::optional<int> askNumber(QWidget *parent, const QString &title, const QString &label,
+                                 int value, int minimum, int maximum) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter,
+                         const QString &folder) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    QString saveAsName(QWidget *parent, const QString &title, const QString &filter,
+                       const QString &folder) override;
     int execDialog(QDialog &dialog) override;
     void beep() override { ++beeps; }
 
     QList<Message> warnings;
     QList<Message> questions;
+    QList<Message> confirmations;
     QStringList openTitles;
     QStringList openFilters;
+    QStringList openFolders;
     QStringList saveTitles;
-    std::deque<bool> answers;       // for ask(); Yes when empty
-    std::deque<QString> openNames;  // for openFileName(); cancel when empty
-    std::deque<QString> saveNames;  // for saveFileName(); cancel when empty
+    QStringList saveAsFolders;
+    std::deque<bool> answers;                // for ask() and confirm(); Yes when empty
+    std::deque<std::optional<int>> numbers;  // for askNumber(); cancel when empty
+    std::deque<QString> openNames;           // for openFileName(); cancel when empty
+    std::deque<QString> saveNames;  // for saveFileName() and saveAsName(); cancel when empty
     // Runs in place of a modal loop: set the dialog's controls and call
     // accept() or reject().  Without it every dialog is rejected.
     std::function<void(QDialog &)> onDialog;
@@ -66,6 +81,20 @@ QByteArray scanFileContent(int number);
 
 // Drops the offscreen platform's notes about window features it lacks.
 void quietOffscreenNotes();
+
+// A dark Fusion palette, as dark desktop themes give the program.
+QPalette darkPalette();
+
+// The contrast ratio of two colours (1 to 21, as the accessibility
+// guidelines reckon it).  Highlighted text needs kReadableContrast against
+// its ground: the guidelines' level for large text and controls, which the
+// platforms' own selection colours meet (blue on a dark ground gives 1.4).
+double contrastRatio(const QColor &a, const QColor &b);
+inline constexpr double kReadableContrast = 3.0;
+
+// Whether every tab of `tabs` is shown whole in its tab bar, none hidden
+// behind scroll arrows (the widget must be shown).
+bool everyTabInView(const QTabWidget &tabs);
 
 // Compares two string lists and prints both in full when they differ.
 bool sameLines(const QStringList &actual, const QStringList &expected);

@@ -1,5 +1,6 @@
-// The text pane: the printer items, printing through a printer, and copying
-// the selected lines to the clipboard.
+// The text pane: the printer items, printing through a printer, copying the
+// selected lines to the clipboard, and getting the lines out without a
+// printer (Select All, Copy, Save List As).
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -83,9 +84,54 @@ class TextPaneTest : public QObject {
 
     void noPrinterDisablesThePrintMenuAndItsCommands() {
         makeWindow({}, QString());
-        QVERIFY(!window_->item(QStringLiteral("PrintDummy1"))->isEnabled());
-        QVERIFY(!window_->item(QStringLiteral("CopySelect"))->isEnabled());
+        for (const char *name : {"PrintDummy1", "PrintFitting", "PrnSelect"})
+            QVERIFY2(!window_->item(QString::fromLatin1(name))->isEnabled(), name);
         QVERIFY(window_->textPane().printerActions().isEmpty());
+    }
+
+    void theListCommandsWaitForLinesPrinterOrNot() {
+        makeWindow({}, QString());
+        const char *commands[] = {"SelectAllLines", "CopySelect", "SaveListAs"};
+        for (const char *name : commands)
+            QVERIFY2(!window_->item(QString::fromLatin1(name))->isEnabled(), name);
+        addLines({QStringLiteral("a line")});
+        for (const char *name : commands)
+            QVERIFY2(window_->item(QString::fromLatin1(name))->isEnabled(), name);
+        list()->clear();
+        QVERIFY(!window_->item(QStringLiteral("CopySelect"))->isEnabled());
+    }
+
+    void withoutAPrinterTheKeysSelectAndCopyEveryLine() {
+        makeWindow({}, QString());
+        addLines({QStringLiteral("  one"), QStringLiteral("two"), QStringLiteral(" three ")});
+        window_->show();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        list()->setFocus();
+        list()->item(0)->setSelected(true);
+        list()->item(2)->setSelected(true);
+        QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("one\r\nthree"));
+        QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("one\r\ntwo\r\nthree"));
+        QVERIFY(prompts_->warnings.isEmpty());
+    }
+
+    void saveListWritesEveryLineAsShownNextToTheReport() {
+        state_->OutFileName = dir_->filePath(QStringLiteral("report.txt"));
+        addLines({QStringLiteral(" Quillane V0.99  "), QString(), QStringLiteral(" DS:  1")});
+        const QString file = dir_->filePath(QStringLiteral("list.txt"));
+        prompts_->saveNames.push_back(file);
+        window_->item(QStringLiteral("SaveListAs"))->trigger();
+        QCOMPARE(prompts_->saveAsFolders, QStringList{dir_->path()});
+        QCOMPARE(readFile(file), QByteArray(" Quillane V0.99  \r\n\r\n DS:  1\r\n"));
+        QVERIFY(prompts_->warnings.isEmpty());
+        // A folder that cannot be written to is reported.
+        prompts_->saveNames.push_back(dir_->filePath(QStringLiteral("none/list.txt")));
+        window_->textPane().saveList();
+        QCOMPARE(prompts_->warnings.size(), 1);
+        QCOMPARE(prompts_->warnings[0].title, QStringLiteral("Save Error"));
     }
 
     void printerItemsFollowTheSystemListAndCheckTheDefault() {

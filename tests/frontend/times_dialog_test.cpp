@@ -51,6 +51,16 @@ class TimesDialogTest : public QObject {
             QVERIFY2(!parseUserNumber(QString::fromLatin1(bad), v), bad);
     }
 
+    void withFiftySetsEveryPageIsInView() {
+        const Sets sets = activeSets(50);
+        RecordingPrompts prompts;
+        DataSetTimesDialog dialog(sets.names, sets.times, prompts);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.tabs()->count(), 5);
+        QVERIFY(everyTabInView(*dialog.tabs()));
+    }
+
     void theBoxesShowTheTimesAndTheLabelsNumberAndName() {
         Sets sets = activeSets(3);
         sets.names[1] = QStringLiteral("/data/c/S0000002.RA1");  // 20 characters

@@ -46,7 +46,8 @@ soname=libquillane.so.${version%.*}
 for f in usr/bin/quillane-batch "usr/$libdir/$soname" "usr/$libdir/libquillane.so.$version" \
     usr/share/quillane/examples/00001.RA1 usr/share/quillane/examples/00008.IP1 \
     usr/share/man/man1/quillane-batch.1.gz usr/share/man/man1/quillane.1.gz \
-    usr/share/doc/quillane/README.md usr/share/doc/quillane/user-guide.md \
+    usr/share/doc/quillane/README.md usr/share/doc/quillane/guide.md \
+    usr/share/doc/quillane/guide/01-main-window.png \
     usr/share/applications/quillane.desktop usr/share/icons/hicolor/scalable/apps/quillane.svg \
     usr/share/mime/packages/quillane.xml usr/share/metainfo/quillane.metainfo.xml \
     usr/include/quillane.h "usr/$libdir/libquillane.so" "usr/$libdir/pkgconfig/quillane.pc" \

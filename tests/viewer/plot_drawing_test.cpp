@@ -13,6 +13,7 @@
 #include "plot_renderer.h"
 #include "plot_scale.h"
 #include "plot_style.h"
+#include "plot_symbols.h"
 #include "viewer_test_support.h"
 
 using namespace quillane::viewer;
@@ -371,6 +372,135 @@ class PlotDrawingTest : public QObject {
         }
     }
 
+    // ---- symbols stamped on pixels ----
+    // Symbols on a picture of pixels are stamped from masks; the shapes the
+    // painter draws one by one (as for a printer, or with a clip) are the
+    // reference.  Centres agree to an eighth of a pixel, so only the
+    // antialiased rims may differ.
+    void stampedSymbolsLookAsWhenDrawnOneByOne() {
+        // Rim pixels shaded for a centre up to an eighth of a pixel away
+        // rarely change by more than kRimShading (under 1 % of the inked
+        // pixels do); symbols stamped half a pixel off change 13 % of them.
+        constexpr int kRimShading = 40;
+        constexpr double kRimShare = 0.1;
+        std::vector<quillane::plotfile::PlotPoint> points;
+        for (int code = 1; code <= 60; ++code)
+            points.push_back({0.3f + 0.157f * code, 1.0f + 0.131f * (code % 60), int16_t(code)});
+        const ViewerState state = withPoints(points);
+        const PlotAxes axes = tenByTen();
+        for (const bool filled : {false, true}) {
+            for (const double size : {1.0, 0.5}) {
+                PlotStyle style;
+                style.FilledSymbols = filled;
+                style.SymbolSize = size;
+                const PlotRenderer renderer(state, axes, style);
+                QImage stamped(kTenPixelsPerUnit, QImage::Format_RGB32);
+                QImage drawn = stamped;
+                {
+                    QPainter painter(&stamped);
+                    QVERIFY(SymbolLayer::suits(painter));
+                    renderer.paint(painter, QSizeF(kTenPixelsPerUnit));
+                }
+                {
+                    QPainter painter(&drawn);
+                    painter.setClipRect(drawn.rect());
+                    QVERIFY(!SymbolLayer::suits(painter));
+                    renderer.paint(painter, QSizeF(kTenPixelsPerUnit));
+                }
+                int differing = 0, inked = 0;
+                for (int y = 0; y < drawn.height(); ++y) {
+                    for (int x = 0; x < drawn.width(); ++x) {
+                        const QRgb a = stamped.pixel(x, y), b = drawn.pixel(x, y);
+                        const int d =
+                            std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                      std::abs(qBlue(a) - qBlue(b))});
+                        differing += d > kRimShading ? 1 : 0;
+                        inked += isWhite(b) || sameColour(b, kSurfaceColour.rgb()) ? 0 : 1;
+                    }
+                }
+                QVERIFY2(differing < kRimShare * inked,
+                         qPrintable(QString("filled %1, size %2: %3 of %4 inked pixels differ")
+                                        .arg(filled)
+                                        .arg(size)
+                                        .arg(differing)
+                                        .arg(inked)));
+                if (filled) {
+                    for (const auto &p : points) {
+                        const QPoint centre = device(10 * p.x, 10 * p.y);
+                        QVERIFY(sameColour(stamped.pixel(centre), drawn.pixel(centre)));
+                    }
+                }
+            }
+        }
+    }
+
+    void aLineBetweenSymbolsLiesOverTheSymbolsBeforeItAndUnderThoseAfterIt() {
+        // A black line across the plot at y = 5, a red filled symbol on it
+        // before the line and a green one after it.
+        const ViewerState state =
+            withPoints({{3.0f, 5.0f, 2}, {0.0f, 5.0f, -58}, {10.0f, 5.0f, -57}, {7.0f, 5.0f, 3}});
+        PlotStyle style;
+        style.FilledSymbols = true;
+        const QImage image = render(state, tenByTen(), style);
+        QVERIFY(isDark(image.pixel(device(30, 50))));
+        QVERIFY(sameColour(image.pixel(device(70, 50)), qRgb(0, 255, 0)));
+        QVERIFY(sameColour(image.pixel(device(30, 50.4)), qRgb(255, 0, 0)));
+    }
+
+    void aPictureOfTwicePixelsPerUnitGetsItsSymbolsAtTheSamePlaces() {
+        const ViewerState state = withPoints({{5.0f, 5.0f, 2}, {2.0f, 8.0f, 16}});
+        const PlotAxes axes = tenByTen();
+        PlotStyle style;
+        style.FilledSymbols = true;
+        const PlotRenderer renderer(state, axes, style);
+        QImage image(kTenPixelsPerUnit * 2, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2.0);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            QVERIFY(SymbolLayer::suits(painter));
+            renderer.paint(painter, QSizeF(kTenPixelsPerUnit));
+        }
+        QVERIFY(sameColour(image.pixel(device(50, 50) * 2), qRgb(255, 0, 0)));
+        QVERIFY(sameColour(image.pixel(device(20, 80) * 2), qRgb(0, 0, 0)));
+        QVERIFY(isWhite(image.pixel(device(35, 65) * 2)));
+    }
+
+    void symbolsPartlyOffThePictureAreCutAtItsEdges() {
+        // Moved so that the symbol at (5, 5) straddles the picture's corner.
+        const ViewerState state = withPoints({{5.0f, 5.0f, 2}, {0.5f, 9.5f, 2}});
+        const PlotAxes axes = tenByTen();
+        PlotStyle style;
+        style.FilledSymbols = true;
+        const PlotRenderer renderer(state, axes, style);
+        QImage image(kTenPixelsPerUnit, QImage::Format_RGB32);
+        const QPoint corner = device(50, 50);
+        {
+            QPainter painter(&image);
+            painter.translate(-corner.x(), -corner.y());
+            QVERIFY(SymbolLayer::suits(painter));
+            renderer.paint(painter, QSizeF(kTenPixelsPerUnit));
+        }
+        QVERIFY(sameColour(image.pixel(0, 0), qRgb(255, 0, 0)));
+        QVERIFY(sameColour(image.pixel(3, 3), qRgb(255, 0, 0)));
+    }
+
+    void onlyPicturesOfPixelsGetStampedSymbols() {
+        QImage image(100, 100, QImage::Format_RGB32);
+        QPainter painter(&image);
+        QVERIFY(SymbolLayer::suits(painter));
+        painter.rotate(10);
+        QVERIFY(!SymbolLayer::suits(painter));
+        painter.resetTransform();
+        painter.setOpacity(0.5);
+        QVERIFY(!SymbolLayer::suits(painter));
+        painter.end();
+        ScratchFolder folder;
+        QPdfWriter pdf(folder.file("p.pdf"));
+        QPainter on_page(&pdf);
+        QVERIFY(!SymbolLayer::suits(on_page));
+    }
+
     // ---- legend ----
     void legendEntriesStandInColumnsOfShapes() {
         QCOMPARE(legendEntryPosition(1, true), QPointF(104, 98));
@@ -387,7 +517,8 @@ class PlotDrawingTest : public QObject {
     void theLegendFollowsTheStyle() {
         PlotStyle style;
         style.FilledSymbols = true;
-        PlotLegend legend(style, {});
+        const SeriesNames numbered;  // no names: the key of the fifty codes
+        PlotLegend legend(style, numbered, {});
         legend.resize(400, 1100);
         QImage image = legend.grab().toImage();
         const QPoint fifteen = legend.toDevice(legendEntryPosition(15, true)).toPoint();
@@ -545,7 +676,8 @@ class PlotDrawingTest : public QObject {
                  qPrintable(error));
 
         PlotStyle legend_style;
-        PlotLegend legend(legend_style, {});
+        const SeriesNames numbered;
+        PlotLegend legend(legend_style, numbered, {});
         legend.resize(240, 420);
         legend.grab().save(out + "/legend_colours_first.png");
         legend_style.CycleColorsFirst = false;

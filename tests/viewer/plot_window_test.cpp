@@ -94,14 +94,27 @@ class PlotWindowTest : public QObject {
         QCOMPARE(printers[0]->text(), QString("Alpha"));
     }
 
-    void theWindowHasNoCloseCommandAndIsClosedOnlyByTheProgram() {
+    void theCloseButtonPutsThePlotAwayUntilTheNextOne() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
-        QVERIFY(!(viewer.window->windowFlags() & Qt::WindowCloseButtonHint));
         viewer.show(ninePoints());
-        QVERIFY(viewer.window->isVisible());
-        viewer.window->close();
-        QVERIFY(viewer.window->isVisible());
+        Plotit &w = *viewer.window;
+        w.ShowIt();
+        QVERIFY(w.isVisible() && w.legend()->isVisible());
+        w.close();  // the window's close button
+        QVERIFY(!w.isVisible());
+        QVERIFY(!w.legend()->isVisible());
+        QVERIFY(viewer.action("ShowIt")->isEnabled());
+        QVERIFY(viewer.host.plot_window_open);  // still there, style and all
+        viewer.show(ninePoints());
+        QVERIFY(w.isVisible());
+        QVERIFY(w.state().DataLoaded);
+    }
+
+    void theProgramClosesTheWindowForGood() {
+        ScratchFolder folder;
+        Viewer viewer(folder.path());
+        viewer.show(ninePoints());
         writePlotFile(viewer.host.temp_file, ninePoints());
         viewer.window->unload();
         QVERIFY(!viewer.window->isVisible());
@@ -126,6 +139,24 @@ class PlotWindowTest : public QObject {
         QVERIFY(window.x() >= screen.left() + screen.width() / 4);
         QVERIFY(window.y() >= screen.top() + screen.height() / 4);
         QVERIFY(screen.contains(window.geometry()));
+    }
+
+    void theWindowLeavesTheMainWindowsOutputListInViewAt1366x768() {
+        // A laptop screen with a panel, and the main window where it opens:
+        // a quarter into the screen, 720 x 480 and its frame.
+        const QRect screen(0, 0, 1366, 736);
+        const QRect main(161, 64, 722, 510);
+        const QSize plot(static_cast<int>(screen.width() * 0.65),
+                         static_cast<int>(screen.height() * 0.65));
+        const QRect placed(plotWindowPlace(screen, plot, main), plot);
+        QVERIFY(screen.contains(placed));
+        // The main window's left part stays uncovered from top to bottom:
+        // its menu bar and at least a third of its output list.
+        QVERIFY2(placed.left() - main.left() >= main.width() / 3,
+                 qPrintable(QString::number(placed.left())));
+        // A main window on the right half: the plot goes to the left.
+        const QRect right(600, 64, 722, 510);
+        QCOMPARE(plotWindowPlace(screen, plot, right).x(), screen.left());
     }
 
     void theDefaultPrinterIsCheckedAndAChoiceIsPassedToTheMainWindow() {
@@ -420,6 +451,31 @@ class PlotWindowTest : public QObject {
         QVERIFY(!viewer.window->canvas()->rubberBandShown());
     }
 
+    void shiftClicksSetTheLimitsForDesktopsThatKeepAlt() {
+        ScratchFolder folder;
+        Viewer viewer(folder.path());
+        viewer.host.limits_mode = true;
+        viewer.host.x_low = 2.0;
+        viewer.host.x_high = 8.0;
+        viewer.show(ninePoints());
+        Plotit &w = *viewer.window;
+        // A Shift press starts no rubber band.
+        w.mouseDown(Qt::LeftButton, Qt::ShiftModifier, QPointF(30, 50));
+        w.mouseMove(QPointF(60, 60));
+        QVERIFY(!w.canvas()->rubberBandShown());
+        w.mouseUp(Qt::LeftButton, Qt::ShiftModifier, QPointF(30, 50));
+        QCOMPARE(viewer.host.x_low, 3.0);
+        w.mouseUp(Qt::RightButton, Qt::ShiftModifier, QPointF(70, 50));
+        QCOMPARE(viewer.host.x_high, 7.0);
+        // Shift with anything else does nothing.
+        w.mouseUp(Qt::RightButton, Qt::ShiftModifier | Qt::AltModifier, QPointF(60, 50));
+        QCOMPARE(viewer.host.calls, QStringList({"applyLimits 3 8", "applyLimits 3 7"}));
+        // Outside limits mode Shift+click does nothing either.
+        viewer.host.limits_mode = false;
+        w.mouseUp(Qt::LeftButton, Qt::ShiftModifier, QPointF(50, 50));
+        QCOMPARE(viewer.host.calls.size(), 2);
+    }
+
     void aCtrlClickOnTheWindowMovesTheBlueLine() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
@@ -489,6 +545,71 @@ class PlotWindowTest : public QObject {
         QVERIFY(!viewer.host.legend_window_open);
     }
 
+    void theLegendNamesTheSeriesTheProgramNamed() {
+        ScratchFolder folder;
+        Viewer viewer(folder.path());
+        Plotit &w = *viewer.window;
+        SeriesNames names;
+        names.title = "Fits against 12: 00012.RA1";
+        names.names = {{1, "No Offsets"}, {3, "Y and XI/R Offsets"}};
+        w.setSeriesNames(names);
+        viewer.show(ninePoints());
+        w.ShowIt();
+        QCOMPARE(w.legend()->entryTexts(), QStringList({"No Offsets", "Y and XI/R Offsets"}));
+        QCOMPARE(w.legend()->heading(), names.title);
+        // Fifty named sets stand in two columns, all inside the window.
+        SeriesNames sets;
+        sets.title = "Data sets";
+        for (int k = 1; k <= 50; ++k)
+            sets.names[k] = QString("%1: %2.RA1").arg(k).arg(k, 5, 10, QChar('0'));
+        w.setSeriesNames(sets);
+        QCOMPARE(w.legend()->entryTexts().size(), 50);
+        QCOMPARE(w.legend()->entryTexts().last(), QString("50: 00050.RA1"));
+        const QImage image = w.legend()->grab().toImage();
+        QVERIFY(image.width() >
+                2 * QFontMetrics(w.legend()->font()).horizontalAdvance(QString("50: 00050.RA1")));
+        // Without names the key of the fifty codes comes back.
+        w.setSeriesNames({});
+        QCOMPARE(w.legend()->entryTexts().first(), QString("1"));
+        QCOMPARE(w.legend()->entryTexts().size(), kLegendCodes);
+        w.legend()->close();
+    }
+
+    void timeInHoursShowsTheTimeAxisInHoursAndSecondsComeBackExactly() {
+        ScratchFolder folder;
+        Viewer viewer(folder.path());
+        Plotit &w = *viewer.window;
+        QVERIFY(!w.timeInHours());
+        QVERIFY(!viewer.action("TimeInHours")->isChecked());
+        PlotFileContent rms;
+        rms.x_label = "            Time";
+        rms.y_label = "RMS Devs";
+        rms.points = {{7200, 0.5f, 1}, {43200, 0.2f, 1}, {79200, 0.1f, 1}};
+        viewer.show(rms);
+        QCOMPARE(w.axes().x.exponent, QString("+04"));  // seconds x 10^4
+        w.TimeInHours();
+        QVERIFY(viewer.action("TimeInHours")->isChecked());
+        QCOMPARE(w.state().data.points[0].x, 2.0f);
+        QCOMPARE(w.state().data.points[2].x, 22.0f);
+        QCOMPARE(QString::fromStdString(w.state().data.x_label), QString("Time (hours)"));
+        QCOMPARE(w.axes().x.exponent, QString("+00"));
+        w.mouseMove(QPointF(50, 50));
+        QVERIFY(w.xyLabel()->text().startsWith(" X= 1."));  // hours, not 10^4 s
+        // The next graph against time comes in hours too; other plots do not.
+        viewer.show(rms);
+        QCOMPARE(w.state().data.points[1].x, 12.0f);
+        PlotFileContent raw = ninePoints();
+        viewer.show(raw);
+        QCOMPARE(w.state().data.points[3].x, 9.0f);
+        QCOMPARE(QString::fromStdString(w.state().data.x_label), raw.x_label);
+        viewer.show(rms);
+        w.TimeInHours();
+        QCOMPARE(w.state().data.points[1].x, 43200.0f);
+        QCOMPARE(QString::fromStdString(w.state().data.x_label), QString("Time"));
+        // The plot file keeps seconds.
+        QVERIFY(readAll(viewer.host.plot_file).contains("43200.0"));
+    }
+
     void theLegendGoesBesideThePlotWindowAndStaysOnTheScreen() {
         const QRect screen(0, 0, 1400, 1000);
         const QSize legend(240, 420);
@@ -496,8 +617,10 @@ class PlotWindowTest : public QObject {
         QCOMPARE(legendPlace(QRect(100, 50, 900, 650), legend, screen), QPoint(1008, 50));
         // Near the right edge: on the left instead.
         QCOMPARE(legendPlace(QRect(480, 340, 910, 650), legend, screen), QPoint(232, 340));
-        // No room on either side, and low on the screen: inside it all the same.
-        QCOMPARE(legendPlace(QRect(100, 900, 1250, 650), legend, screen), QPoint(0, 580));
+        // No room on the right, but above: over the plot window's right end.
+        QCOMPARE(legendPlace(QRect(100, 500, 1250, 450), legend, screen), QPoint(1110, 72));
+        // No room on any side, and low on the screen: inside it all the same.
+        QCOMPARE(legendPlace(QRect(100, 400, 1250, 650), legend, screen), QPoint(0, 400));
         // Without a screen to go by: to the right.
         QCOMPARE(legendPlace(QRect(480, 340, 910, 650), legend, QRect()), QPoint(1398, 340));
 

@@ -1,0 +1,28 @@
+// Shared by the benchmarks: every figure is wall-clock time (the targets are;
+// the fit runs on several threads), in milliseconds, reported with the
+// spread of its repetitions (run them with --benchmark_repetitions=20 or
+// more, as tools/bench.sh does): mean, median, standard deviation, and the
+// fastest and the slowest repetition.
+//
+//   BENCHMARK(BM_Something)->Apply(quillane::bench::with_spread);
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace quillane::bench {
+
+inline void with_spread(benchmark::internal::Benchmark *b) {
+    b->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->ComputeStatistics(
+            "min",
+            [](const std::vector<double> &v) { return *std::min_element(v.begin(), v.end()); })
+        ->ComputeStatistics("max", [](const std::vector<double> &v) {
+            return *std::max_element(v.begin(), v.end());
+        });
+}
+
+}  // namespace quillane::bench

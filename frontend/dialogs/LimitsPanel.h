@@ -1,0 +1,56 @@
+// The data limits typed in: two fields for the lower and upper limit in the
+// current position variable, filled with the limits in force, and a "Full
+// Range" button.  The chooser of "Set Data Limits" shows it beside the data
+// sets; the mouse rules of the limits plot stay as they are.
+#pragma once
+
+#include <optional>
+
+#include <QGroupBox>
+
+#include "Hooks.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace quillane::frontend {
+
+class Prompts;
+
+class LimitsPanel : public QGroupBox {
+    Q_OBJECT
+  public:
+    // Limits in the current position variable: `low`..`high` in force,
+    // `fullLow`..`fullHigh` the range read when the files were first read.
+    LimitsPanel(bool xiMode, double low, double high, double fullLow, double fullHigh,
+                QWidget *parent = nullptr);
+
+    QLineEdit *lower() const { return lower_; }
+    QLineEdit *upper() const { return upper_; }
+    QPushButton *fullRangeButton() const { return fullRange_; }
+
+    // "Full Range": the fields show the range read at first.
+    void fullRange();
+
+    // Checks the fields as OK is pressed.  False, after telling the user
+    // why, when they hold no usable limits: a field that is not a number,
+    // a lower limit not below the upper one, or limits that leave out all
+    // of the range read.  True otherwise, with `typed` set when the user
+    // changed the limits (left alone when the fields still show the limits
+    // in force).
+    bool check(Prompts &prompts, std::optional<TypedLimits> &typed);
+
+    // A limit as the fields show it: at most six decimals, no trailing zeros.
+    static QString limitText(double value);
+
+  private:
+    QLineEdit *lower_;
+    QLineEdit *upper_;
+    QPushButton *fullRange_;
+    double fullLow_;
+    double fullHigh_;
+    QString shownLow_;  // the texts the fields started with
+    QString shownHigh_;
+};
+
+}  // namespace quillane::frontend

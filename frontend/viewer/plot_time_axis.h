@@ -1,0 +1,40 @@
+// The time axis of the result graphs in seconds or in hours.  Plot files and
+// the report keep seconds; hours are only a way of looking at the plot.
+#pragma once
+
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "viewer_state.h"
+
+namespace quillane::viewer {
+
+inline constexpr double kSecondsPerHour = 3600.0;
+inline const QString kHoursLabel = QStringLiteral("Time (hours)");
+
+// Whether the plot's x axis is the time of the scans (its label says so).
+bool isTimeAxis(const plotfile::PlotData &data);
+
+// The x values and x label of a plot as read, so that a plot shown in
+// hours can go back to seconds exactly.
+class TimeAxisView {
+  public:
+    // Notes the plot just read into `state` (in seconds).
+    void noteLoaded(const ViewerState &state);
+    // Shows the noted plot in hours (`hours` true, when its x axis is time)
+    // or in seconds: x values, x label and the shown x range change.
+    void show(ViewerState &state, bool hours);
+    // Puts the seconds back before a new file is read into `state`, whose
+    // records may keep what they held before.
+    void restoreSeconds(ViewerState &state);
+    bool inHours() const { return in_hours_; }
+
+  private:
+    std::vector<float> seconds_;
+    std::string label_;
+    bool time_axis_ = false;
+    bool in_hours_ = false;
+};
+
+}  // namespace quillane::viewer

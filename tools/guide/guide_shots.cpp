@@ -1,0 +1,301 @@
+// quillane-guide-shots: works through one whole analysis of the bundled
+// examples in the real program, as a user would, and saves a picture of
+// what the user sees at each step: the pictures of the user guide
+// (docs/guide.md).  tools/guide-shots.sh runs it on a virtual screen.
+//
+//   quillane-guide-shots --examples DIR --work DIR --out DIR [--dark]
+//
+// --work is the folder the program runs in (its report and plot files go
+// there; it must be new or empty), --out the folder the PNG pictures go to,
+// --dark runs with a dark Fusion palette.  Settings are kept in the work
+// folder, never in the user's.
+#include <clocale>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPalette>
+#include <QScreen>
+#include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStyleFactory>
+#include <QThread>
+
+#include "ChooseRefSetDialog.h"
+#include "DataFilesDialog.h"
+#include "DataSetChooserDialog.h"
+#include "LimitsPanel.h"
+#include "MainWindow.h"
+#include "Prompts.h"
+#include "ReportWindow.h"
+#include "ResultGraphDialogs.h"
+#include "StartUp.h"
+#include "ViewerBridge.h"
+#include "plot_legend.h"
+#include "plot_window.h"
+
+using namespace quillane::frontend;
+
+namespace {
+
+struct Options {
+    QString examples;
+    QString work;
+    QString out;
+    bool dark = false;
+};
+
+QString argumentAfter(const QStringList &args, const QString &name) {
+    const qsizetype at = args.indexOf(name);
+    return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : QString();
+}
+
+// Lets the windows appear and draw themselves on the screen.
+void settle(int ms = 400) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
+QPalette darkPalette() {
+    QPalette p;
+    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::red);
+    p.setColor(QPalette::Link, QColor(42, 130, 218));
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::black);
+    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(127, 127, 127));
+    return p;
+}
+
+// The pictures, and the user's answers to every dialog.
+class Camera : public Prompts {
+  public:
+    explicit Camera(const Options &options) : options_(options) {}
+
+    std::map<QString, std::function<void(QDialog &)>> onDialog;  // by object name
+    int failures = 0;
+
+    // The whole screen, as the user sees it.
+    void screen(const QString &name) {
+        settle();
+        save(name, QGuiApplication::primaryScreen()->grabWindow(0));
+    }
+    // One window, as it draws itself.
+    void window(const QString &name, QWidget &window) {
+        settle();
+        save(name, window.grab());
+    }
+
+    // ---- Prompts ----
+    void warn(QWidget *, const QString &title, const QString &text) override {
+        std::fprintf(stderr, "quillane-guide-shots: unexpected message \"%s\": %s\n",
+                     qPrintable(title), qPrintable(text));
+        ++failures;
+    }
+    bool ask(QWidget *, const QString &, const QString &) override { return true; }
+    bool confirm(QWidget *, const QString &, const QString &) override { return true; }
+    std::optional<int> askNumber(QWidget *, const QString &, const QString &, int value, int,
+                                 int) override {
+        return value;
+    }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override {
+        return QDir(options_.examples).absoluteFilePath(QStringLiteral("00001.RA1"));
+    }
+    QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    QString saveAsName(QWidget *, const QString &, const QString &, const QString &) override {
+        return QDir(options_.work).absoluteFilePath(QStringLiteral("list.txt"));
+    }
+    int execDialog(QDialog &dialog) override {
+        const auto step = onDialog.find(dialog.objectName());
+        if (step == onDialog.end()) {
+            std::fprintf(stderr, "quillane-guide-shots: no answer for the dialog %s\n",
+                         qPrintable(dialog.objectName()));
+            ++failures;
+            dialog.reject();
+            return dialog.result();
+        }
+        dialog.setResult(QDialog::Rejected);
+        dialog.show();
+        settle();
+        step->second(dialog);
+        if (dialog.isVisible()) dialog.reject();
+        return dialog.result();
+    }
+    void beep() override {}
+
+  private:
+    void save(const QString &name, const QPixmap &picture) {
+        const QString file = QDir(options_.out).absoluteFilePath(name + QStringLiteral(".png"));
+        if (picture.isNull() || !picture.save(file)) {
+            std::fprintf(stderr, "quillane-guide-shots: cannot save %s\n", qPrintable(file));
+            ++failures;
+            return;
+        }
+        std::printf("%s\n", qPrintable(file));
+    }
+
+    const Options &options_;
+};
+
+void trigger(MainWindow &window, const char *name) {
+    if (QAction *action = window.item(QString::fromLatin1(name))) action->trigger();
+}
+
+int run(const Options &options) {
+    Camera camera(options);
+    auto &dialogs = camera.onDialog;
+
+    dialogs[QStringLiteral("Form1")] = [&camera](QDialog &dialog) {
+        auto &files = static_cast<DataFilesDialog &>(dialog);
+        files.pickFile(0);
+        files.loadSequence();
+        files.tabs()->setCurrentIndex(0);
+        files.activateWindow();
+        files.includeBox(2)->setFocus();  // the row being worked on
+        camera.window(QStringLiteral("02-data-files"), files);
+        files.accept();
+    };
+    dialogs[QStringLiteral("NewDSToPlot")] = [&camera](QDialog &dialog) {
+        auto &chooser = static_cast<DataSetChooserDialog &>(dialog);
+        if (LimitsPanel *limits = chooser.limitsPanel()) {
+            limits->lower()->setText(QStringLiteral("17.9"));
+            limits->upper()->setText(QStringLiteral("25.4"));
+            for (int k = 1; k <= 12; ++k)
+                if (chooser.box(k)) chooser.box(k)->setChecked(true);
+            camera.window(QStringLiteral("03-choose-sets-and-limits"), chooser);
+        }
+        chooser.plotAll();
+    };
+    dialogs[QStringLiteral("ChooseRefSet")] = [&camera](QDialog &dialog) {
+        auto &choose = static_cast<ChooseRefSetDialog &>(dialog);
+        choose.box()->setValue(12);
+        camera.window(QStringLiteral("05-reference-set"), choose);
+        choose.accept();
+    };
+    dialogs[QStringLiteral("RMSvsTime")] = [&camera](QDialog &dialog) {
+        auto &rms = static_cast<RmsVsTimeDialog &>(dialog);
+        for (int i = 0; i < 3; ++i)
+            rms.rchoice(i)->setChecked(true);
+        camera.window(QStringLiteral("07-rms-options"), rms);
+        rms.accept();
+    };
+    dialogs[QStringLiteral("DevvsPos")] = [](QDialog &dialog) { dialog.accept(); };
+
+    StartUp startUp(camera);
+    const QString report = QDir(options.work).absoluteFilePath(QStringLiteral("report.txt"));
+    if (startUp.run(parseArguments({QStringLiteral("--output"), report,
+                                    QStringLiteral("--no-splash")})) != StartUp::kRunning)
+        return 1;
+    MainWindow &main = *startUp.window();
+    camera.window(QStringLiteral("01-main-window"), main);
+
+    trigger(main, "GetDataFiles");
+    trigger(main, "SetLimits");
+    quillane::viewer::Plotit *plot = startUp.viewer()->plotWindow();
+    if (!plot) {
+        std::fprintf(stderr, "quillane-guide-shots: no plot was shown\n");
+        return 1;
+    }
+    camera.screen(QStringLiteral("04-limits-plot-screen"));
+    camera.window(QStringLiteral("04-limits-plot"), *plot);
+
+    trigger(main, "FitIt");
+    camera.window(QStringLiteral("06-after-the-fit"), main);
+
+    trigger(main, "PlotRMS");
+    plot->TimeInHours();
+    plot->ShowIt();
+    camera.screen(QStringLiteral("08-rms-vs-time-screen"));
+    camera.window(QStringLiteral("08-rms-vs-time"), *plot);
+    if (plot->legend()) camera.window(QStringLiteral("08-rms-legend"), *plot->legend());
+
+    trigger(main, "PlotDevs");
+    camera.window(QStringLiteral("09-deviations"), *plot);
+    if (plot->legend()) camera.window(QStringLiteral("09-deviations-legend"), *plot->legend());
+
+    trigger(main, "ViewReport");
+    if (ReportWindow *reportWindow = main.reportWindow()) {
+        reportWindow->findBox()->setText(QStringLiteral("Average values"));
+        reportWindow->findNext();
+        camera.window(QStringLiteral("10-report"), *reportWindow);
+        reportWindow->close();
+    }
+
+    main.raise();
+    main.activateWindow();
+    trigger(main, "SelectAllLines");
+    QMenu *edit = main.findChild<QMenu *>(QStringLiteral("EditDummy"));
+    if (edit) {
+        const QRect item = main.menuBar()->actionGeometry(edit->menuAction());
+        edit->popup(main.menuBar()->mapToGlobal(item.bottomLeft()));
+        camera.screen(QStringLiteral("11-edit-menu-screen"));
+        edit->hide();
+    }
+    trigger(main, "SaveListAs");
+
+    main.close();
+    settle(100);
+    return camera.failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QStringList args = QApplication::arguments();
+    Options options;
+    options.examples = argumentAfter(args, QStringLiteral("--examples"));
+    options.work = argumentAfter(args, QStringLiteral("--work"));
+    options.out = argumentAfter(args, QStringLiteral("--out"));
+    options.dark = args.contains(QStringLiteral("--dark"));
+    if (options.examples.isEmpty() || options.work.isEmpty() || options.out.isEmpty()) {
+        std::fprintf(stderr,
+                     "Usage: quillane-guide-shots --examples DIR --work DIR --out DIR [--dark]\n");
+        return 2;
+    }
+    if (QDir(options.work).exists() && !QDir(options.work).isEmpty()) {
+        std::fprintf(stderr, "quillane-guide-shots: %s is not empty\n", qPrintable(options.work));
+        return 2;
+    }
+    if (!QDir().mkpath(options.work) || !QDir().mkpath(options.out) ||
+        !QDir::setCurrent(options.work)) {
+        std::fprintf(stderr, "quillane-guide-shots: cannot use %s and %s\n",
+                     qPrintable(options.work), qPrintable(options.out));
+        return 2;
+    }
+    // The pictures show the program as it starts the first time.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, options.work);
+    qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(QDir(options.work).filePath("lock")));
+
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    if (options.dark) QApplication::setPalette(darkPalette());
+    return run(options);
+}
