@@ -71,6 +71,8 @@ class MainWindow : public QMainWindow {
     void PlotPOffset();
     void PlotDevvsT();
     void SavePlots();
+    void SaveResultsCsv();
+    void PlotEquilibrium();
 
     // The active store was rebuilt (new limits, position variable, fringe
     // numbers or differentiation parameters): the slopes and the results of
