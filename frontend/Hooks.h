@@ -31,6 +31,7 @@ struct DifferChoice {
 struct PlotContent {
     std::vector<int> sets;                       // a data plot: the active sets shown
     std::optional<session::GraphRequest> graph;  // a result graph
+    bool equilibrium = false;                    // the approach to equilibrium
 };
 
 // Data limits typed in the data-set chooser of "Set Data Limits".

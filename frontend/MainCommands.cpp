@@ -2,6 +2,7 @@
 // choice to the session, and shows what came of it.
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 
 #include "AppState.h"
 #include "DataFilesDialog.h"
@@ -11,6 +12,7 @@
 #include "Prompts.h"
 #include "SessionText.h"
 #include "WaitCursor.h"
+#include "results.h"
 
 namespace quillane::frontend {
 
@@ -187,6 +189,8 @@ void MainWindow::FitIt() {
     setItemEnabled("PlotdCdX_X", true);
     setItemEnabled("PlotdCdX_C", true);
     setItemEnabled("PlotDummy2", true);
+    setItemEnabled("PlotEquilibrium", true);
+    setItemEnabled("SaveResultsCsv", true);
 }
 
 void MainWindow::ToggleXI_R() {
@@ -322,6 +326,44 @@ void MainWindow::SavePlots() {
         state_.DiscardPlotFiles = kTrue;
     }
     tell(session_.set_plot_save(state_.DiscardPlotFiles == kTrue), QString());
+}
+
+// ---- results for other tools and the equilibrium ----
+
+// Every ordered pair of the fit as CSV, for a spreadsheet or a script.
+void MainWindow::SaveResultsCsv() {
+    if (!session_.fit_current()) {
+        prompts_.warn(this, QStringLiteral("Save Results"),
+                      QStringLiteral("There are no current fit results to save: fit the data "
+                                     "first."));
+        return;
+    }
+    const QString name = prompts_.saveAsName(this, QStringLiteral("Save Results as CSV"),
+                                             QStringLiteral("CSV files (*.csv);;All files (*)"),
+                                             QFileInfo(state_.OutFileName).absolutePath());
+    if (name.isEmpty()) return;
+    std::string error;
+    if (!session::write_file_atomically(toSession(name), session::results_csv(session_), error))
+        prompts_.warn(this, QStringLiteral("Save Results"), fromSession(error));
+}
+
+// The assessment goes into the report and the output list (noise, verdict,
+// forecast); the graph shows how the scans close in on the latest one.
+void MainWindow::PlotEquilibrium() {
+    session::Outcome outcome;
+    {
+        WaitCursor wait;
+        outcome = session_.assess(true, nullptr);
+    }
+    tell(outcome, QStringLiteral("Equilibrium"));
+    if (!outcome.done) return;
+    const session::Outcome plot = session_.equilibrium_plot();
+    tell(plot, QStringLiteral("Equilibrium"));
+    if (plot.plot_written) {
+        PlotContent content;
+        content.equilibrium = true;
+        showThePlot(content);
+    }
 }
 
 }  // namespace quillane::frontend

@@ -109,6 +109,8 @@ void MainWindow::buildMenus() {
     QAction *saveList = addItem(file, "SaveListAs", QStringLiteral("Save List &As..."));
     saveList->setShortcut(QKeySequence::Save);
     connect(saveList, &QAction::triggered, textPane_, &TextPane::saveList);
+    connect(addItem(file, "SaveResultsCsv", QStringLiteral("Save Results as &CSV...")),
+            &QAction::triggered, this, &MainWindow::SaveResultsCsv);
     addSeparator(file, "FileSpacer");
     connect(addItem(file, "AllDone", QStringLiteral("&Exit")), &QAction::triggered, this,
             &QWidget::close);
@@ -159,6 +161,8 @@ void MainWindow::buildMenus() {
             &QAction::triggered, this, &MainWindow::PlotPOffset);
     connect(addItem(results, "PlotDevvsT", QStringLiteral("D&eviations vs Time (selected XI / R)")),
             &QAction::triggered, this, &MainWindow::PlotDevvsT);
+    connect(addItem(plots, "PlotEquilibrium", QStringLiteral("&Equilibrium")), &QAction::triggered,
+            this, &MainWindow::PlotEquilibrium);
     addSeparator(plots, "PlotDummy5");
     connect(addItem(plots, "SavePlots", QStringLiteral("&Save Plot Files")), &QAction::triggered,
             this, &MainWindow::SavePlots);
@@ -187,9 +191,9 @@ void MainWindow::buildMenus() {
 
     // Start state: everything but reading files, the plot-file mode and
     // printing waits for data.
-    for (const char *name :
-         {"SetLimits", "FitIt", "ToggleXI_R", "GetNewTimes", "DSTimeToDSIndex", "RenumberFr",
-          "SetupDiffer", "PlotDummy1", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
+    for (const char *name : {"SetLimits", "FitIt", "ToggleXI_R", "GetNewTimes", "DSTimeToDSIndex",
+                             "RenumberFr", "SetupDiffer", "PlotDummy1", "PlotdCdX_X", "PlotdCdX_C",
+                             "PlotDummy2", "PlotEquilibrium", "SaveResultsCsv"})
         setItemEnabled(name, false);
     item(QStringLiteral("ToggleXI_R"))->setVisible(false);
 }
@@ -278,9 +282,9 @@ DataFilesDialog &MainWindow::form1() {
 }
 
 void MainWindow::disableFitResults() {
-    setItemEnabled("PlotdCdX_C", false);
-    setItemEnabled("PlotdCdX_X", false);
-    setItemEnabled("PlotDummy2", false);
+    for (const char *name :
+         {"PlotdCdX_C", "PlotdCdX_X", "PlotDummy2", "PlotEquilibrium", "SaveResultsCsv"})
+        setItemEnabled(name, false);
 }
 
 bool MainWindow::notAvailable(const QString &what) {

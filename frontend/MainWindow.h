@@ -72,6 +72,8 @@ class MainWindow : public QMainWindow {
     void PlotPOffset();
     void PlotDevvsT();
     void SavePlots();
+    void SaveResultsCsv();
+    void PlotEquilibrium();
 
     // Scan files named outside the menus (on the command line, or dropped
     // onto the window) before any file is read: with at least three, all of

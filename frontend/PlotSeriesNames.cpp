@@ -23,6 +23,12 @@ viewer::SeriesNames setNames(const std::vector<int> &sets, const session::Sessio
 }  // namespace
 
 viewer::SeriesNames seriesNamesFor(const PlotContent &content, const session::Session &session) {
+    if (content.equilibrium) {
+        viewer::SeriesNames names;
+        names.names[1] = QStringLiteral("RMS from the latest scan");
+        names.title = QStringLiteral("Approach to equilibrium");
+        return names;
+    }
     if (!content.graph) {
         viewer::SeriesNames names = setNames(content.sets, session, false);
         names.title = QStringLiteral("Data sets");

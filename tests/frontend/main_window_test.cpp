@@ -572,6 +572,30 @@ class MainWindowTest : public QObject {
         QVERIFY(prompts_->warnings[0].text.contains(QStringLiteral("Fit the data again")));
     }
 
+    // After a fit the assessment goes into the report and the list, its
+    // graph is shown, and the pairs can be saved for other tools.
+    void equilibriumAndResultsFollowTheFit() {
+        QVERIFY(!enabled("PlotEquilibrium"));
+        QVERIFY(!enabled("SaveResultsCsv"));
+        fitted(3, 3);
+        QVERIFY(enabled("PlotEquilibrium"));
+        int shown = 0;
+        window_->hooks().showPlot = [&shown](const PlotContent &content) {
+            QVERIFY(content.equilibrium);
+            ++shown;
+        };
+        window_->PlotEquilibrium();
+        QVERIFY(sameLines(record_.lines(), {"quillane_assess 1", "quillane_plot_equilibrium"}));
+        QCOMPARE(shown, 1);
+        const QString csv = dir_->filePath(QStringLiteral("pairs.csv"));
+        prompts_->saveNames.push_back(csv);
+        window_->SaveResultsCsv();
+        QVERIFY(readFile(csv).startsWith("reference_set,reference_file,compared_set,"));
+        window_->hooks().newDSToPlot = choose({});
+        window_->SetLimits();
+        QVERIFY(!enabled("PlotEquilibrium"));
+    }
+
     void savePlotsTogglesBetweenKeepingAndDiscarding() {
         QAction *save = window_->item(QStringLiteral("SavePlots"));
         save->trigger();
