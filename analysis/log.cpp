@@ -6,26 +6,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "file_write.h"
 #include "ftn_format.h"
 
 namespace quillane {
 
 namespace {
-
-// Writes all of text to fd, going on after interrupted or partial writes.
-// Returns 0, or the errno of the failure (ENOSPC for a write that stopped
-// short without one); `done` gets the bytes that reached the file.
-int write_all(int fd, std::string_view text, size_t &done) {
-    done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return ENOSPC;
-        done += static_cast<size_t>(n);
-    }
-    return 0;
-}
 
 // After a write that stopped part way, cuts the file back to the end of the
 // last whole line written, so that the report never ends in half a line (a

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "file_write.h"
 #include "ftn_format.h"
 #include "log.h"
 
@@ -22,21 +23,6 @@ constexpr int kStampLength = 25;
 
 std::string_view heading_text(std::string_view text) {
     return ftn::trim_right(text.substr(0, std::min<size_t>(text.size(), kPlotTextLength)));
-}
-
-// Writes all of text to fd, going on after interrupted or partial writes.
-// Returns 0, or the errno of the failure (ENOSPC for a write that stopped
-// short without one).
-int write_all(int fd, const std::string &text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return ENOSPC;
-        done += static_cast<size_t>(n);
-    }
-    return 0;
 }
 
 bool finite_record(const PlotRecord &r) {
@@ -183,7 +169,8 @@ PlotWriteOutcome write_plot_file(State &s) {
                                    " whose values are not finite in single precision");
     const std::string text =
         format_plot_file(s.plot, s.delete_plot_files, plot_time_stamp(local_time_now()));
-    int error = write_all(fd, text);
+    size_t written = 0;
+    int error = write_all(fd, text, written);
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0) return PlotWriteOutcome::written;
     // A partial plot would be shown as if it were whole: remove it.

@@ -1,12 +1,7 @@
 #include "results.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <nlohmann/json.hpp>
 
 namespace quillane::session {
@@ -189,34 +184,6 @@ std::string results_json(const Session &s, const Assessment *a) {
     run["equilibrium"] = equilibrium;
     run["forecast"] = forecast;
     return run.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
-}
-
-bool write_file_atomically(const std::string &path, const std::string &text, std::string &error) {
-    const std::string temp = path + ".tmp-" + std::to_string(::getpid());
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        error = "Cannot create " + temp + ": " + std::strerror(errno);
-        return false;
-    }
-    size_t done = 0;
-    int failure = 0;
-    while (done < text.size()) {
-        const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) {
-            failure = w < 0 ? errno : ENOSPC;
-            break;
-        }
-        done += static_cast<size_t>(w);
-    }
-    if (::close(fd) != 0 && failure == 0) failure = errno;
-    if (failure == 0 && ::rename(temp.c_str(), path.c_str()) != 0) failure = errno;
-    if (failure != 0) {
-        ::unlink(temp.c_str());
-        error = "Cannot write " + path + ": " + std::strerror(failure);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace quillane::session

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "files.h"
 #include "session.h"
 
 namespace quillane::session {
@@ -18,10 +19,5 @@ std::string results_csv(const Session &session);
 // The run as one JSON object.  `assessment` may be null (no assessment made):
 // "equilibrium" and "forecast" then carry nulls and the reason.
 std::string results_json(const Session &session, const Assessment *assessment);
-
-// Writes text to path through a temporary file in the same folder and a
-// rename, so a reader never sees half a file.  False with error set when any
-// step fails (the temporary file is then removed).
-bool write_file_atomically(const std::string &path, const std::string &text, std::string &error);
 
 }  // namespace quillane::session

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <set>
 
+#include "files.h"
+
 namespace quillane::session {
 
 const char *const kTooFewActiveSets = "At Least 3 Datasets MUST Be Active!  Fitting is Disabled!";
@@ -30,25 +32,6 @@ constexpr int32_t kFalse = 0;
 
 bool null_report(const std::string &path) {
     return path.empty() || path == "NUL" || path == "/dev/null";
-}
-
-// Appends text to the file, checking every step.  Returns "" or the reason.
-std::string append_to_file(const std::string &path, const std::string &text) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return std::strerror(errno);
-    size_t done = 0;
-    int error = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::close(fd) != 0 && error == 0) error = errno;
-    return error == 0 ? std::string() : std::strerror(error);
 }
 
 bool file_exists(const std::string &path) {
