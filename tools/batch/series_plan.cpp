@@ -83,7 +83,7 @@ AnalysisRun series_run(const Options &o, const SeriesSplit &split,
     if (own_folder) {
         const fs::path report(o.report);
         const std::string name = "series-" + std::to_string(k);
-        const fs::path folder = report.has_parent_path() ? report.parent_path() / name : name;
+        const fs::path folder = report.has_parent_path() ? report.parent_path() / name : fs::path(name);
         run.folder = folder.string();
         run.options.report = (folder / report.filename()).string();
         const fs::path plots(o.plots_dir);
