@@ -55,6 +55,8 @@ class MainWindow : public QMainWindow {
     // ---- menu handlers ----
     void ViewReport();  // the output file, read-only and searchable
     void GetDataFiles();
+    // The series the scans read make: pick one to analyse.
+    void ChooseSeries();
     void SetLimits();
     void FitIt();
     void ToggleXI_R();
@@ -107,6 +109,9 @@ class MainWindow : public QMainWindow {
     void tell(const session::Outcome &outcome, const QString &refusalTitle);
     void enableDataCommands();
     void restoreDataFileTicks();
+    // After the first reading: puts what the headers say on record and,
+    // when the scans make several series, asks which to analyse.
+    void offerSeries(bool afterReading);
 
     AppState &state_;
     session::Session &session_;
