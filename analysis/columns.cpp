@@ -145,8 +145,7 @@ void classify(std::vector<Bin> &bins, double rough_above, double width) {
         while (j < n && !bins[static_cast<size_t>(j)].has_data())
             ++j;
         const bool bridged = i > 0 && j < n && bins[static_cast<size_t>(i - 1)].smooth &&
-                             bins[static_cast<size_t>(j)].smooth &&
-                             (j - i) * width < kLargestStep;
+                             bins[static_cast<size_t>(j)].smooth && (j - i) * width < kLargestStep;
         for (int k = i; k < j; ++k)
             bins[static_cast<size_t>(k)].smooth = bridged;
         i = j;
@@ -225,9 +224,9 @@ void join_across_scratches(std::vector<Run> &runs, const std::vector<Bin> &bins,
             bins, profile, std::max(left.first, left.last - kEdgeBins + 1), left.last, middle);
         const double after = level_carried_to(
             bins, profile, right.first, std::min(right.last, right.first + kEdgeBins - 1), middle);
-        const double allowed = std::max(kScratchLevelFactor * deviation,
-                                        kScratchLevelShare * std::max(std::fabs(before),
-                                                                      std::fabs(after)));
+        const double allowed =
+            std::max(kScratchLevelFactor * deviation,
+                     kScratchLevelShare * std::max(std::fabs(before), std::fabs(after)));
         if (std::fabs(after - before) > allowed) {
             ++i;
             continue;

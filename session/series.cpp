@@ -133,14 +133,13 @@ void note_time_clashes(SeriesSplit &split, const std::vector<ScanFacts> &scans,
         }
     }
     if (across > 0)
-        split.notes.push_back(
-            std::to_string(across) + (across == 1 ? " pair" : " pairs") +
-            " of scans have the same time at different rotor speeds, first " + first_across +
-            ": they cannot come from one run");
+        split.notes.push_back(std::to_string(across) + (across == 1 ? " pair" : " pairs") +
+                              " of scans have the same time at different rotor speeds, first " +
+                              first_across + ": they cannot come from one run");
     if (within > 0)
         split.notes.push_back(std::to_string(within) + (within == 1 ? " pair" : " pairs") +
-                              " of scans of one series have the same time, first " +
-                              first_within + ": check the times");
+                              " of scans of one series have the same time, first " + first_within +
+                              ": check the times");
 }
 
 // Series of one cell at different speeds whose times interleave: two runs
@@ -171,8 +170,7 @@ void note_interleaved(SeriesSplit &split, const std::vector<ScanFacts> &scans) {
             if (spans[a].first < spans[b].last && spans[b].first < spans[a].last)
                 split.notes.push_back(
                     "series " + std::to_string(a + 1) + " (" + speed_text(x.speed_rpm, true) +
-                    ") and series " + std::to_string(b + 1) + " (" +
-                    speed_text(y.speed_rpm, true) +
+                    ") and series " + std::to_string(b + 1) + " (" + speed_text(y.speed_rpm, true) +
                     ") alternate in time: the files may come from two runs, or the speed came "
                     "back");
         }
@@ -215,8 +213,8 @@ SeriesSplit split_into_series(const std::vector<ScanFacts> &scans) {
         wavelengths.push_back(s.opened ? s.wavelength_nm : std::nullopt);
         cells.push_back(s.opened && s.cell ? *s.cell : -1);
     }
-    const std::vector<int> speed_id =
-        clusters(speeds, [](double first, double v) { return v - first <= kSpeedTolerance * first; });
+    const std::vector<int> speed_id = clusters(
+        speeds, [](double first, double v) { return v - first <= kSpeedTolerance * first; });
     const std::vector<int> wavelength_id = clusters(
         wavelengths, [](double first, double v) { return v - first <= kWavelengthTolerance; });
 
@@ -264,8 +262,9 @@ SeriesSplit split_into_series(const std::vector<ScanFacts> &scans) {
         return s.in_time_order ? *scans[static_cast<size_t>(s.scans.front() - 1)].time_s
                                : std::numeric_limits<double>::infinity();
     };
-    std::stable_sort(split.series.begin(), split.series.end(),
-                     [&](const Series &a, const Series &b) { return first_time(a) < first_time(b); });
+    std::stable_sort(
+        split.series.begin(), split.series.end(),
+        [&](const Series &a, const Series &b) { return first_time(a) < first_time(b); });
     for (size_t n = 0; n < split.series.size(); ++n)
         for (int i : split.series[n].scans)
             series_of[static_cast<size_t>(i - 1)] = static_cast<int>(n);
@@ -295,10 +294,10 @@ SeriesSplit split_into_series(const std::vector<ScanFacts> &scans) {
     for (int i : without_time)
         if (scans[static_cast<size_t>(i - 1)].time_line) untimed.push_back(i);
     if (!untimed.empty())
-        split.notes.push_back(scans_verb(untimed.size(), "has", "have") + " no time (" +
-                              names_of(scans, untimed) + "): " +
-                              (untimed.size() == 1 ? "its series keeps" : "their series keep") +
-                              " the order the files were given in");
+        split.notes.push_back(
+            scans_verb(untimed.size(), "has", "have") + " no time (" + names_of(scans, untimed) +
+            "): " + (untimed.size() == 1 ? "its series keeps" : "their series keep") +
+            " the order the files were given in");
 
     std::vector<int> distinct_cells;
     for (int i : opened)
@@ -329,13 +328,12 @@ std::string series_summary(const SeriesSplit &split) {
     return text;
 }
 
-std::string series_line(const SeriesSplit &split, int number,
-                        const std::vector<ScanFacts> &scans) {
+std::string series_line(const SeriesSplit &split, int number, const std::vector<ScanFacts> &scans) {
     const Series &s = split.series[static_cast<size_t>(number - 1)];
-    std::string text = std::to_string(number) + ": " + speed_text(s.speed_rpm, false) + ", " +
-                       (s.wavelength_nm ? grouped_number(*s.wavelength_nm) + " nm"
-                                        : std::string("unknown nm")) +
-                       ", " + scans_word(s.scans.size());
+    std::string text =
+        std::to_string(number) + ": " + speed_text(s.speed_rpm, false) + ", " +
+        (s.wavelength_nm ? grouped_number(*s.wavelength_nm) + " nm" : std::string("unknown nm")) +
+        ", " + scans_word(s.scans.size());
     if (split.several_cells)
         text += s.cell ? ", cell " + std::to_string(*s.cell) : std::string(", cell unknown");
     if (!s.scans.empty()) {

@@ -48,10 +48,10 @@ struct Series {
 };
 
 struct SeriesSplit {
-    std::vector<Series> series;       // in the order of their first scans' times
-    std::vector<std::string> notes;   // odd headers, one sentence each
-    bool several_cells = false;       // the scans come from more than one cell
-    std::vector<int> unreadable;      // files that cannot be read (positions)
+    std::vector<Series> series;      // in the order of their first scans' times
+    std::vector<std::string> notes;  // odd headers, one sentence each
+    bool several_cells = false;      // the scans come from more than one cell
+    std::vector<int> unreadable;     // files that cannot be read (positions)
 };
 
 SeriesSplit split_into_series(const std::vector<ScanFacts> &scans);
@@ -67,8 +67,7 @@ std::string series_summary(const SeriesSplit &split);
 // 00020.RA2" -- number, speed, wavelength, count, first and last file (with
 // ", cell N" after the count when the scans come from several cells;
 // "unknown rpm" and "unknown nm" where the headers do not say).
-std::string series_line(const SeriesSplit &split, int number,
-                        const std::vector<ScanFacts> &scans);
+std::string series_line(const SeriesSplit &split, int number, const std::vector<ScanFacts> &scans);
 
 // The latest scan and every nth one before it (n >= 1): the assessment
 // compares every scan with the latest, so the latest is always kept.

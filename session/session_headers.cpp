@@ -11,8 +11,8 @@ namespace quillane::session {
 
 namespace {
 
-const char *const kFactNames[QUILLANE_HEADER_FACTS] = {
-    "cell number", "temperature", "rotor speed", "time", "omega^2 t", "wavelength"};
+const char *const kFactNames[QUILLANE_HEADER_FACTS] = {"cell number", "temperature", "rotor speed",
+                                                       "time",        "omega^2 t",   "wavelength"};
 
 ScanFacts facts_of(const std::string &file, int32_t status,
                    const std::array<int32_t, QUILLANE_HEADER_FACTS> &known,
@@ -51,8 +51,8 @@ ScanFacts Session::scan_header(const std::string &file) const {
     int32_t status = 0;
     std::array<int32_t, QUILLANE_HEADER_FACTS> known{};
     std::array<double, QUILLANE_HEADER_FACTS> values{};
-    lib_.quillane_scan_header(file.data(), static_cast<int32_t>(file.size()), &status,
-                              known.data(), values.data());
+    lib_.quillane_scan_header(file.data(), static_cast<int32_t>(file.size()), &status, known.data(),
+                              values.data());
     ScanFacts f = facts_of(file, status, known, values);
     if (!f.opened) {
         Outcome o;

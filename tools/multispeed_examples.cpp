@@ -51,8 +51,8 @@ double concentration(const ChannelPair &c, double x, double t) {
         const double eq = equilibrium(c, step.rpm, x);
         const double end_h = s + 1 < kSpeeds.size() ? kSpeeds[s + 1].start_h : HUGE_VAL;
         const double until = std::min(t, end_h * 3600.0);
-        const double now = eq + (start - eq) * std::exp(-(until - step.start_h * 3600.0) /
-                                                        (step.tau_h * 3600.0));
+        const double now =
+            eq + (start - eq) * std::exp(-(until - step.start_h * 3600.0) / (step.tau_h * 3600.0));
         if (t <= end_h * 3600.0) return now;
         start = now;
     }
@@ -89,8 +89,8 @@ bool write_scan(const std::string &path, int number, const SpeedStep &step, int 
                 double wavelength, double share, double t, Random &rng) {
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    std::fprintf(f, "Example cell %d, six-channel, %.0f rpm, %.0f nm, scan %d\r\n", kCell,
-                 step.rpm, wavelength, number);
+    std::fprintf(f, "Example cell %d, six-channel, %.0f rpm, %.0f nm, scan %d\r\n", kCell, step.rpm,
+                 wavelength, number);
     std::fprintf(f, "R %d 20.0 %.0f %07.0f %.4E %.0f %d\r\n", kCell, step.rpm, t, omega2t(t),
                  wavelength, scan);
     const double start = kStart + 0.0015 * rng.uniform();

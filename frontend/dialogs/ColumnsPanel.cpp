@@ -10,7 +10,7 @@ namespace quillane::frontend {
 
 namespace {
 
-constexpr double kMaxMargin = 0.2;   // cm: more leaves little of a six-channel column
+constexpr double kMaxMargin = 0.2;  // cm: more leaves little of a six-channel column
 constexpr double kMarginStep = 0.005;
 
 }  // namespace
@@ -45,8 +45,8 @@ ColumnsPanel::ColumnsPanel(FindColumns find, bool xiMode, QWidget *parent)
         this);
     none_->setObjectName(QStringLiteral("NoColumnFound"));
     none_->setWordWrap(true);
-    auto *hint = new QLabel(QStringLiteral("A button puts its column's limits into the fields."),
-                            this);
+    auto *hint =
+        new QLabel(QStringLiteral("A button puts its column's limits into the fields."), this);
     hint->setWordWrap(true);
 
     buttonsLayout_ = new QVBoxLayout;

@@ -78,8 +78,8 @@ SeriesDialog::SeriesDialog(const session::SeriesSplit &split,
     notes_->setVisible(!lines.isEmpty());
 
     auto *buttons = new QDialogButtonBox(this);
-    analyse_ = buttons->addButton(QStringLiteral("&Analyse This Series"),
-                                  QDialogButtonBox::AcceptRole);
+    analyse_ =
+        buttons->addButton(QStringLiteral("&Analyse This Series"), QDialogButtonBox::AcceptRole);
     analyse_->setObjectName(QStringLiteral("AnalyseSeries"));
     QPushButton *keep =
         buttons->addButton(QStringLiteral("&Keep the Active Sets"), QDialogButtonBox::RejectRole);

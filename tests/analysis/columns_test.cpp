@@ -208,8 +208,8 @@ class ColumnLimitsTest : public ::testing::Test {
         const Cell cell = six_channel(29);
         int n = 0;
         for (const auto &scan : scans_of(cell)) {
-            std::string text = "six-channel\r\nR 2 20.0 10000 " + std::to_string(3600 * ++n) +
-                               " 1e9 280 1\r\n";
+            std::string text =
+                "six-channel\r\nR 2 20.0 10000 " + std::to_string(3600 * ++n) + " 1e9 280 1\r\n";
             for (const RadialPoint &p : scan)
                 text += std::to_string(p.radius) + " " + std::to_string(p.value) + "\r\n";
             read_scan_file(f.s(), f.dir.write("s" + std::to_string(n) + ".RA2", text), n);

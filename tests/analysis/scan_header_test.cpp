@@ -34,8 +34,7 @@ TEST(HeaderFacts, ALineEndingAfterTheTimeLeavesTheLaterFactsAbsent) {
 
 TEST(HeaderFacts, NumbersNoInstrumentWritesAreUnreadable) {
     // Cell 1.5, speed 0, a negative omega^2 t, a wavelength of -280.
-    EXPECT_EQ(states(header_facts(" 1.5 20 0 60 -1 -280", kBound)),
-              (std::array{U, K, U, K, U, U}));
+    EXPECT_EQ(states(header_facts(" 1.5 20 0 60 -1 -280", kBound)), (std::array{U, K, U, K, U, U}));
     // A temperature below absolute zero, a time beyond the reader's bound.
     EXPECT_EQ(states(header_facts(" 1 -300 1000 1e31 1e9 280", kBound)),
               (std::array{K, U, K, U, K, K}));
@@ -84,14 +83,14 @@ TEST_P(ScanHeaderFile, TheReaderAndTheHeaderParseAgree) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ScanHeaderFile,
-    ::testing::Values(
-        HeaderFile{"second line", "d\r\nR 2 20.0 10000 3501 3.3E9 280 1\r\n6.0 0.1\r\n", 1, 10000},
-        HeaderFile{"third line after a dropped one",
-                   "d\nX\n\nCell 2\nP 1 20 9000 60 1e9 675\n6.0 1\n", 1, 9000},
-        HeaderFile{"R without four numbers", "d\nR 1 2 3\n6.0 0.1\n6.1 0.2\n", 0, 0},
-        HeaderFile{"no time line", "d\n6.0 0.1\n6.1 0.2\n6.2 0.3\n", 0, 0},
-        HeaderFile{"lower-case r", "d\nr 1 20 9000 60\n6.0 0.1\n", 0, 0},
-        HeaderFile{"description only", "d\n", 0, 0}),
+    ::testing::Values(HeaderFile{"second line",
+                                 "d\r\nR 2 20.0 10000 3501 3.3E9 280 1\r\n6.0 0.1\r\n", 1, 10000},
+                      HeaderFile{"third line after a dropped one",
+                                 "d\nX\n\nCell 2\nP 1 20 9000 60 1e9 675\n6.0 1\n", 1, 9000},
+                      HeaderFile{"R without four numbers", "d\nR 1 2 3\n6.0 0.1\n6.1 0.2\n", 0, 0},
+                      HeaderFile{"no time line", "d\n6.0 0.1\n6.1 0.2\n6.2 0.3\n", 0, 0},
+                      HeaderFile{"lower-case r", "d\nr 1 20 9000 60\n6.0 0.1\n", 0, 0},
+                      HeaderFile{"description only", "d\n", 0, 0}),
     [](const ::testing::TestParamInfo<HeaderFile> &info) {
         std::string name = info.param.what;
         for (char &ch : name)
@@ -104,8 +103,8 @@ TEST(ScanHeaderFile, AFileThatCannotBeOpenedSaysWhyAndGivesNoFacts) {
     std::string error;
     const ScanHeader h = read_scan_header(f.dir.file("absent.RA2"), error);
     EXPECT_FALSE(h.time_line);
-    EXPECT_EQ(error, "Cannot open scan file " + f.dir.file("absent.RA2") +
-                         ": No such file or directory");
+    EXPECT_EQ(error,
+              "Cannot open scan file " + f.dir.file("absent.RA2") + ": No such file or directory");
     read_scan_header(f.dir.path().string(), error);
     EXPECT_NE(error.find("it is a folder"), std::string::npos);
 }

@@ -25,7 +25,8 @@ std::vector<std::string> multispeed_run() {
     return files;
 }
 
-std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string> &files) {
+std::vector<std::string> with(std::vector<std::string> args,
+                              const std::vector<std::string> &files) {
     args.insert(args.end(), files.begin(), files.end());
     return args;
 }
@@ -53,9 +54,8 @@ class BatchSeries : public BatchRun {
     std::string blank(int k) {
         Scan s;
         s.time = 600.0 * k;
-        s.points = points_on(6.0, 0.005, 200, [k](double r) {
-            return 0.01 * std::sin(977.0 * r * (k + 1));
-        });
+        s.points = points_on(6.0, 0.005, 200,
+                             [k](double r) { return 0.01 * std::sin(977.0 * r * (k + 1)); });
         const std::string name = "blank" + std::to_string(k) + ".RA1";
         write_file(dir / name, scan_text(s));
         return name;
@@ -92,13 +92,13 @@ TEST_F(BatchSeries, FilesOfSeveralSeriesAreRefusedUntilOneIsChosen) {
 TEST_F(BatchSeries, TheSeriesAreListedOneLineEachForScripts) {
     const Outcome r = run(with({"--series", "list"}, multispeed_run()));
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_EQ(lines_of(r.out), (std::vector<std::string>{
-                                   "1: 10000 rpm, 280 nm, 6 scans, 00001.RA2 ... 00011.RA2",
-                                   "2: 10000 rpm, 260 nm, 6 scans, 00002.RA2 ... 00012.RA2",
-                                   "3: 14000 rpm, 280 nm, 6 scans, 00013.RA2 ... 00023.RA2",
-                                   "4: 14000 rpm, 260 nm, 6 scans, 00014.RA2 ... 00024.RA2",
-                                   "5: 20000 rpm, 280 nm, 6 scans, 00025.RA2 ... 00035.RA2",
-                                   "6: 20000 rpm, 260 nm, 6 scans, 00026.RA2 ... 00036.RA2"}));
+    EXPECT_EQ(lines_of(r.out),
+              (std::vector<std::string>{"1: 10000 rpm, 280 nm, 6 scans, 00001.RA2 ... 00011.RA2",
+                                        "2: 10000 rpm, 260 nm, 6 scans, 00002.RA2 ... 00012.RA2",
+                                        "3: 14000 rpm, 280 nm, 6 scans, 00013.RA2 ... 00023.RA2",
+                                        "4: 14000 rpm, 260 nm, 6 scans, 00014.RA2 ... 00024.RA2",
+                                        "5: 20000 rpm, 280 nm, 6 scans, 00025.RA2 ... 00035.RA2",
+                                        "6: 20000 rpm, 260 nm, 6 scans, 00026.RA2 ... 00036.RA2"}));
     EXPECT_EQ(r.err, "");
 }
 
@@ -147,8 +147,8 @@ TEST_F(BatchSeries, OneSeriesAndOneColumnAreAnalysedAndNothingElse) {
 }
 
 TEST_F(BatchSeries, EachSeriesGetsAFolderWithAReportOfItsOwnFit) {
-    const Outcome r =
-        run(with({"--out", "out/run.txt", "--each-series", "--json", "run.json"}, multispeed_run()));
+    const Outcome r = run(
+        with({"--out", "out/run.txt", "--each-series", "--json", "run.json"}, multispeed_run()));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     for (int k = 1; k <= 6; ++k) {
         SCOPED_TRACE("series " + std::to_string(k));
@@ -177,8 +177,9 @@ TEST_F(BatchSeries, ASeriesTooLongForTheStoreIsRefusedAndEveryNthScanIsTakenAsAs
         files.push_back(scan(k));
     Outcome r = run(files);
     EXPECT_EQ(r.exit_code, 2);
-    EXPECT_CONTAINS(r.err, "the run has 55 scans, more than the 50 that can be analysed "
-                           "together: --every 2 keeps the latest scan and every 2nd one before it");
+    EXPECT_CONTAINS(r.err,
+                    "the run has 55 scans, more than the 50 that can be analysed "
+                    "together: --every 2 keeps the latest scan and every 2nd one before it");
     r = run(with({"--out", "r.txt", "--every", "2"}, files));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     const std::string report = slurp(dir / "r.txt");
@@ -194,8 +195,9 @@ TEST_F(BatchSeries, ScansWithoutAColumnSaySoAndTheFullRangeIsUsed) {
     Outcome r = run(with({"--columns"}, files));
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, "");
-    EXPECT_CONTAINS(r.err, "no solution column found in these scans; an analysis uses the full "
-                           "range, 16 .. 26 cm^2");
+    EXPECT_CONTAINS(r.err,
+                    "no solution column found in these scans; an analysis uses the full "
+                    "range, 16 .. 26 cm^2");
     r = run(with({"--out", "r.txt", "--column", "1", "--span", "20"}, files));
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_CONTAINS(r.out, "no solution column found in these scans; the full range is used");
@@ -216,14 +218,16 @@ TEST_F(BatchSeries, OddHeadersAreNamedAndNeverGroupedInSilence) {
     write_file(dir / files[2], text);
     Outcome r = run(files);
     EXPECT_EQ(r.exit_code, 2);
-    EXPECT_CONTAINS(r.err, "quillane-batch: note: the rotor speed of 1 scan (scan3.RA1) is text "
-                           "or no plausible number: it counts as unknown");
+    EXPECT_CONTAINS(r.err,
+                    "quillane-batch: note: the rotor speed of 1 scan (scan3.RA1) is text "
+                    "or no plausible number: it counts as unknown");
     EXPECT_CONTAINS(r.err, "the scan files make 2 series");
     r = run(with({"--out", "r.txt", "--series", "all"}, files));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     const std::string report = slurp(dir / "r.txt");
-    EXPECT_CONTAINS(report, " The files make 2 series: 12,000 rpm 280 nm, 3 scans; unknown rpm "
-                            "280 nm, 1 scan\r\n They are analysed together, as given\r\n");
+    EXPECT_CONTAINS(report,
+                    " The files make 2 series: 12,000 rpm 280 nm, 3 scans; unknown rpm "
+                    "280 nm, 1 scan\r\n They are analysed together, as given\r\n");
     EXPECT_EQ(active_files(report).size(), 4u);
 }
 

@@ -125,8 +125,7 @@ class SeriesColumnsTest : public QObject {
         QCOMPARE(session().data_set_count(), kFiles);
         QCOMPARE(session().active_sets(), seriesSets(5));
         for (int n = 1; n <= kFiles; ++n)
-            QCOMPARE(window().form1().includeBox(n - 1)->isChecked(),
-                     n >= 25 && n % 2 == 1);
+            QCOMPARE(window().form1().includeBox(n - 1)->isChecked(), n >= 25 && n % 2 == 1);
         QVERIFY(readFile(dir_->filePath(QStringLiteral("report.txt")))
                     .contains(" The scans read make 6 series: 10,000 rpm 280 nm, 6 scans; "));
         QVERIFY(prompts_.warnings.isEmpty());

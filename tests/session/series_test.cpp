@@ -40,8 +40,8 @@ TEST(Series, AFileThatCannotBeReadIsNamedAndInNoSeries) {
     gone.file = "/run/00002.RA2";
     gone.opened = false;
     gone.error = "Cannot open scan file /run/00002.RA2: No such file or directory";
-    const SeriesSplit split =
-        split_into_series({scan("00001.RA2", 10000, 60, 280), gone, scan("00003.RA2", 10000, 120, 280)});
+    const SeriesSplit split = split_into_series(
+        {scan("00001.RA2", 10000, 60, 280), gone, scan("00003.RA2", 10000, 120, 280)});
     ASSERT_EQ(split.series.size(), 1u);
     EXPECT_THAT(split.series[0].scans, ElementsAre(1, 3));
     EXPECT_THAT(split.unreadable, ElementsAre(2));
@@ -73,9 +73,9 @@ TEST(Series, ScansWithoutATimeLineAreNamedAndKeptApart) {
 }
 
 TEST(Series, TwoSpeedsWithTheSameTimeAreNamedAsTwoRuns) {
-    const SeriesSplit split = split_into_series(
-        {scan("a.RA2", 10000, 3501, 280), scan("b.RA2", 14000, 3501, 280),
-         scan("c.RA2", 10000, 7000, 280), scan("d.RA2", 14000, 7000, 280)});
+    const SeriesSplit split =
+        split_into_series({scan("a.RA2", 10000, 3501, 280), scan("b.RA2", 14000, 3501, 280),
+                           scan("c.RA2", 10000, 7000, 280), scan("d.RA2", 14000, 7000, 280)});
     ASSERT_EQ(split.series.size(), 2u);
     EXPECT_THAT(all_notes(split),
                 HasSubstr("2 pairs of scans have the same time at different rotor speeds, first "
@@ -86,8 +86,9 @@ TEST(Series, TwoSpeedsWithTheSameTimeAreNamedAsTwoRuns) {
 }
 
 TEST(Series, TheSameTimeTwiceInOneSeriesIsNamed) {
-    const SeriesSplit split = split_into_series(
-        {scan("a.RA2", 10000, 60, 280), scan("b.RA2", 10000, 60, 280), scan("c.RA2", 10000, 90, 280)});
+    const SeriesSplit split =
+        split_into_series({scan("a.RA2", 10000, 60, 280), scan("b.RA2", 10000, 60, 280),
+                           scan("c.RA2", 10000, 90, 280)});
     EXPECT_THAT(all_notes(split), HasSubstr("1 pair of scans of one series have the same time, "
                                             "first a.RA2 and b.RA2 (60 s): check the times"));
 }
@@ -106,10 +107,10 @@ TEST(Series, AScanWithoutATimeLeavesItsSeriesInTheGivenOrder) {
 
 TEST(Series, SpeedsAndWavelengthsMakeSeriesInTimeOrder) {
     // Given out of order: two speeds, 280/281 and 260 nm in turn.
-    const SeriesSplit split = split_into_series(
-        {scan("6.RA2", 14000, 7300, 260), scan("1.RA2", 10000, 100, 280),
-         scan("3.RA2", 10000, 3700, 281), scan("2.RA2", 10000, 400, 260),
-         scan("5.RA2", 14000, 7000, 280), scan("4.RA2", 10000, 4000, 260)});
+    const SeriesSplit split =
+        split_into_series({scan("6.RA2", 14000, 7300, 260), scan("1.RA2", 10000, 100, 280),
+                           scan("3.RA2", 10000, 3700, 281), scan("2.RA2", 10000, 400, 260),
+                           scan("5.RA2", 14000, 7000, 280), scan("4.RA2", 10000, 4000, 260)});
     ASSERT_EQ(split.series.size(), 4u);
     EXPECT_THAT(split.series[0].scans, ElementsAre(2, 3));
     EXPECT_THAT(split.series[1].scans, ElementsAre(4, 6));
@@ -122,9 +123,9 @@ TEST(Series, SpeedsAndWavelengthsMakeSeriesInTimeOrder) {
 }
 
 TEST(Series, CloseSpeedsAndWavelengthsCountAsOneAndFartherOnesDoNot) {
-    const SeriesSplit split = split_into_series(
-        {scan("a", 10000, 1, 280), scan("b", 10040, 2, 282), scan("c", 10060, 3, 280),
-         scan("d", 10000, 4, 283)});
+    const SeriesSplit split =
+        split_into_series({scan("a", 10000, 1, 280), scan("b", 10040, 2, 282),
+                           scan("c", 10060, 3, 280), scan("d", 10000, 4, 283)});
     ASSERT_EQ(split.series.size(), 3u);
     EXPECT_THAT(split.series[0].scans, ElementsAre(1, 2));  // 0.4 %, 2 nm
     EXPECT_THAT(split.series[1].scans, ElementsAre(3));     // 0.6 % faster
@@ -183,12 +184,12 @@ TEST_F(MultispeedRun, TheSeriesFoundAreExactlyTheGeneratedOnes) {
             SCOPED_TRACE("speed " + std::to_string(s + 1) + ", wavelength " + std::to_string(w));
             EXPECT_EQ(series.cell, examples::kCell);
             EXPECT_EQ(series.speed_rpm, examples::kSpeeds[s].rpm);
-            EXPECT_EQ(series.wavelength_nm, w == 0 ? examples::kWavelength
-                                                   : examples::kSecondWavelength);
+            EXPECT_EQ(series.wavelength_nm,
+                      w == 0 ? examples::kWavelength : examples::kSecondWavelength);
             std::vector<int> expected;
             for (int k = 0; k < examples::kScansPerSeries; ++k)
-                expected.push_back(static_cast<int>(s) * 2 * examples::kScansPerSeries + 2 * k +
-                                   w + 1);
+                expected.push_back(static_cast<int>(s) * 2 * examples::kScansPerSeries + 2 * k + w +
+                                   1);
             EXPECT_EQ(series.scans, expected);
         }
     }

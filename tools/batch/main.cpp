@@ -94,8 +94,8 @@ int main(int argc, char **argv) {
     // Each series in turn; one that fails leaves the others to run.
     int status = batch::kExitOk;
     for (const batch::AnalysisRun &run : runs) {
-        const int code = !run.refusal.empty() ? fail(batch::kExitFailed, run.refusal)
-                                              : analyse(run, session);
+        const int code =
+            !run.refusal.empty() ? fail(batch::kExitFailed, run.refusal) : analyse(run, session);
         if (code != batch::kExitOk && status != batch::kExitUsage) status = code;
     }
     return status;

@@ -320,8 +320,8 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
         error = "--active, --ref and --images cannot be used with --watch";
         return std::nullopt;
     }
-    if (!o.watch.empty() && (!o.series.empty() || o.each_series || o.every != 1 ||
-                             o.list_columns)) {
+    if (!o.watch.empty() &&
+        (!o.series.empty() || o.each_series || o.every != 1 || o.list_columns)) {
         error = "--series, --each-series, --every and --columns cannot be used with --watch";
         return std::nullopt;
     }
@@ -330,13 +330,15 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
         return std::nullopt;
     }
     if (o.series == "list" && (o.list_columns || o.every != 1 || o.column != 0)) {
-        error = "--series list only lists the series: give no --columns, --every or --column "
-                "with it";
+        error =
+            "--series list only lists the series: give no --columns, --every or --column "
+            "with it";
         return std::nullopt;
     }
     if (o.list_columns && (o.each_series || o.column != 0)) {
-        error = "--columns lists the columns of one series: give --series K, not "
-                "--each-series or --column";
+        error =
+            "--columns lists the columns of one series: give --series K, not "
+            "--each-series or --column";
         return std::nullopt;
     }
     if (o.column != 0 && o.limits) {
@@ -344,8 +346,9 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
         return std::nullopt;
     }
     if (o.each_series && (!o.active.empty() || o.ref != 0)) {
-        error = "--active and --ref name sets of one series: give them with --series K, not "
-                "--each-series";
+        error =
+            "--active and --ref name sets of one series: give them with --series K, not "
+            "--each-series";
         return std::nullopt;
     }
     if (o.until_equilibrium && o.watch.empty()) {

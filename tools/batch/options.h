@@ -31,13 +31,13 @@ struct Options {
     // ---- series and solution columns ----
     // --series: "" none asked, "list", "all", or a series number.
     std::string series;
-    bool each_series = false;         // --each-series
-    int every = 1;                    // --every N: the latest scan and every Nth before it
-    bool list_columns = false;        // --columns
-    int column = 0;                   // --column K: limits of solution column K; 0 = none
-    double margin = 0.02;             // --margin CM
+    bool each_series = false;   // --each-series
+    int every = 1;              // --every N: the latest scan and every Nth before it
+    bool list_columns = false;  // --columns
+    int column = 0;             // --column K: limits of solution column K; 0 = none
+    double margin = 0.02;       // --margin CM
 
-    int series_number() const;        // the number --series gives, 0 when none
+    int series_number() const;  // the number --series gives, 0 when none
 
     // ---- watching a folder ----
     std::string watch;               // --watch DIR

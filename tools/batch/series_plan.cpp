@@ -10,8 +10,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using quillane::session::ScanFacts;
-using quillane::session::Session;
 using quillane::session::SeriesSplit;
+using quillane::session::Session;
 
 constexpr int kMaxScans = 50;
 constexpr int kListBoxLines = 25;
@@ -77,13 +77,13 @@ AnalysisRun series_run(const Options &o, const SeriesSplit &split,
         files.push_back(facts[static_cast<size_t>(i - 1)].file);
     run.record.push_back(quillane::session::series_summary(split));
     run.record.push_back("Series " + std::to_string(k) + " is analysed: " + run.label);
-    run.options.files =
-        thinned(o, files, "series " + std::to_string(k) + " (" + run.label + ")", run.record,
-                run.refusal);
+    run.options.files = thinned(o, files, "series " + std::to_string(k) + " (" + run.label + ")",
+                                run.record, run.refusal);
     if (own_folder) {
         const fs::path report(o.report);
         const std::string name = "series-" + std::to_string(k);
-        const fs::path folder = report.has_parent_path() ? report.parent_path() / name : fs::path(name);
+        const fs::path folder =
+            report.has_parent_path() ? report.parent_path() / name : fs::path(name);
         run.folder = folder.string();
         run.options.report = (folder / report.filename()).string();
         const fs::path plots(o.plots_dir);

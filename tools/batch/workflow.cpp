@@ -156,8 +156,9 @@ int fit_and_assess(const Options &o, Session &session, Problems &problems, Asses
         const auto columns = session.solution_columns(o.margin, &found);
         problems.add_all(found);
         if (columns.empty()) {
-            std::printf("quillane-batch: no solution column found in these scans; the full "
-                        "range is used\n");
+            std::printf(
+                "quillane-batch: no solution column found in these scans; the full "
+                "range is used\n");
         } else if (o.column > static_cast<int>(columns.size())) {
             error = "--column " + std::to_string(o.column) + ": the scans show " +
                     std::to_string(columns.size()) + " solution column" +
