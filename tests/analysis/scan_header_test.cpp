@@ -63,6 +63,10 @@ struct HeaderFile {
     double speed;
 };
 
+void PrintTo(const HeaderFile &f, std::ostream *os) {
+    *os << f.what;
+}
+
 class ScanHeaderFile : public ::testing::TestWithParam<HeaderFile> {};
 
 TEST_P(ScanHeaderFile, TheReaderAndTheHeaderParseAgree) {
