@@ -7,6 +7,7 @@
 #include <string>
 
 #include "assessment.h"
+#include "column_search.h"
 #include "data_plots.h"
 #include "equilibrium_plot.h"
 #include "fit_match.h"
@@ -55,6 +56,19 @@ void copy_text(const std::string &value, char *text, int32_t length, int32_t *te
         std::memset(text + n, ' ', static_cast<size_t>(length) - n);
     }
     if (text_length != nullptr) *text_length = static_cast<int32_t>(value.size());
+}
+
+// A scan's header facts as the header describes them: a state and a value
+// per fact.
+void copy_header(const ScanHeader &h, int32_t *known, double *facts) {
+    static_assert(kHeaderFacts == QUILLANE_HEADER_FACTS);
+    static_assert(kMaxColumns == QUILLANE_MAX_COLUMNS);
+    for (int i = 0; i < kHeaderFacts; ++i) {
+        known[i] = static_cast<int32_t>(h.state[static_cast<size_t>(i)]);
+        facts[i] = h.state[static_cast<size_t>(i)] == FactState::known
+                       ? h.value[static_cast<size_t>(i)]
+                       : 0.0;
+    }
 }
 
 }  // namespace
@@ -355,6 +369,54 @@ QUILLANE_API void quillane_active_set(const int32_t *set, int32_t *data_set, dou
 
 QUILLANE_API void quillane_plot_equilibrium(void) {
     guarded("quillane_plot_equilibrium", [&](State &s) { plot_equilibrium(s); });
+}
+
+// ---- scan headers and solution columns ----
+
+QUILLANE_API void quillane_scan_header(const char *name, int32_t length, int32_t *status,
+                                       int32_t *known, double *facts) {
+    guarded("quillane_scan_header", [&](State &s) {
+        const std::string text = name != nullptr && length > 0
+                                     ? std::string(name, static_cast<size_t>(length))
+                                     : std::string();
+        std::string error;
+        const ScanHeader h = read_scan_header(text, error);
+        if (!error.empty()) {
+            note_error(s, error);
+            Log::post_log_line(s, " " + error);
+        }
+        *status = !error.empty() ? -1 : h.time_line ? 1 : 0;
+        copy_header(h, known, facts);
+    });
+}
+
+QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, int32_t *known,
+                                           double *facts) {
+    guarded("quillane_data_set_header", [&](State &s) {
+        const bool read = *n >= 1 && *n <= s.data_set_count && *n <= kMaxDataSets;
+        const ScanHeader h = read ? s.set_header[static_cast<size_t>(*n)] : ScanHeader{};
+        *status = !read ? -1 : h.time_line ? 1 : 0;
+        copy_header(h, known, facts);
+    });
+}
+
+QUILLANE_API void quillane_find_columns(const int32_t *sets, const double *margin_cm,
+                                        int32_t *count, double *meniscus_cm, double *base_cm,
+                                        double *low, double *high) {
+    guarded("quillane_find_columns", [&](State &s) {
+        *count = 0;
+        for (int k = 0; k < QUILLANE_MAX_COLUMNS; ++k)
+            meniscus_cm[k] = base_cm[k] = low[k] = high[k] = 0.0;
+        const std::vector<ColumnLimits> found = find_columns(s, sets, *margin_cm);
+        for (const ColumnLimits &c : found) {
+            if (*count >= QUILLANE_MAX_COLUMNS) break;
+            meniscus_cm[*count] = c.column.meniscus;
+            base_cm[*count] = c.column.base;
+            low[*count] = c.low;
+            high[*count] = c.high;
+            ++*count;
+        }
+    });
 }
 
 }  // extern "C"

@@ -402,6 +402,71 @@ QUILLANE_API void quillane_active_set(const int32_t *set, int32_t *data_set, dou
    is written (last error set, list-box line). */
 QUILLANE_API void quillane_plot_equilibrium(void);
 
+/* ---- scan headers and solution columns --------------------------------- */
+
+/* The time line of a scan file ("R 2 20.0 10000 0003501 3.3160E09 280 32")
+   holds, after its letter, six facts that tell which scans belong together.
+   They are handed over as two arrays of QUILLANE_HEADER_FACTS entries, in
+   the line's order: element 0 the cell number, 1 the temperature (degrees
+   C), 2 the rotor speed (rpm), 3 the time (s), 4 omega^2 t (rad^2/s), 5 the
+   wavelength (nm).  known[i] says what facts[i] is worth: 1 read (facts[i]
+   holds it), 0 absent (the line ends before it, or the file has no time
+   line), -1 unreadable (text, or a number no instrument writes: a cell
+   that is not a whole number 1..999, a temperature below absolute zero or
+   above 1000, a speed or wavelength of 0 or less, a negative omega^2 t, a
+   time beyond 1e30 in magnitude).  facts[i] is 0 unless known[i] is 1.
+   Nothing is guessed; the time line is found by getdatar's rules. */
+#define QUILLANE_HEADER_FACTS 6
+
+/* The facts of one scan file's time line, without reading its points:
+   nothing is stored and no data set changes, so it serves for any number of
+   files.  name (in): `length` characters (by value), taken whole like
+   getdatar's.  status (out): 1 the file has a time line, 0 it has none (all
+   facts absent), -1 it cannot be opened (all absent; the last error says
+   why, and a list-box line).  known, facts (out): QUILLANE_HEADER_FACTS
+   entries each, as described above. */
+QUILLANE_API void quillane_scan_header(const char *name, int32_t length, int32_t *status,
+                                       int32_t *known, double *facts);
+
+/* The same facts of data set n (in, 1..50) as getdatar read them.  status
+   (out): 1 time line, 0 none, -1 the data set has not been read (all facts
+   absent). */
+QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, int32_t *known,
+                                           double *facts);
+
+/* The most solution columns quillane_find_columns reports. */
+#define QUILLANE_MAX_COLUMNS 10
+
+/* Find the solution columns of data sets read, taken together (normally
+   every scan of one series): the stretches where the signal is a smooth
+   profile with its upper levels clearly above zero, bounded at the low
+   radius by the meniscus (a spike, or a step out of a region of blocked
+   light) and at the high radius by the base (a long rough stretch: light
+   blocked or saturated), or by the end of the data.  Smoothness is judged
+   at each radius from the median, over all scans, of each point's distance
+   from the line through its two neighbours, against the noise of the
+   smoothest quarter of the scans: one scan's spikes do not count, features
+   at the same radius in every scan do.  Stretches before a meniscus (air,
+   the reference solvent) are no columns, nor are stretches of one value (a
+   detector's limit) or columns shorter than 0.05 cm.  Meant for absorbance
+   scans; interference scans with whole-fringe jumps need renumber_fringes
+   first.  Reads only; logs nothing.
+   sets (in): sets[0] = count (1..50), sets[1..count] data set numbers
+   (1..data set count).  margin_cm (in, cm, >= 0; 0.02 is usual): how far
+   the suggested limits lie inside meniscus and base.  count (out): columns
+   found, 0..QUILLANE_MAX_COLUMNS, in rising radius.  meniscus_cm, base_cm
+   (out): QUILLANE_MAX_COLUMNS entries, element k-1 for column k, in cm (the
+   spike's centre, or where the smooth profile begins; where the steep rise
+   begins).  low, high (out): QUILLANE_MAX_COLUMNS entries, the suggested
+   data limits meniscus + margin and base - margin in the position variable
+   in use (cm, or cm^2 as xi = r^2/2), rounded inward to 0.001; a column
+   that leaves nothing between them is left out.  Unused entries are 0.  A
+   set list or margin that cannot be used is refused: count 0, the last
+   error and a list-box line say why. */
+QUILLANE_API void quillane_find_columns(const int32_t *sets, const double *margin_cm,
+                                        int32_t *count, double *meniscus_cm, double *base_cm,
+                                        double *low, double *high);
+
 #ifdef __cplusplus
 }
 #endif

@@ -161,6 +161,34 @@ void report_rejections(Log &log, const std::string &file, const Rejections &r) {
         "a number is not finite or beyond the range of double precision");
 }
 
+// The time-line rule: the first two lines of two or more characters after
+// the description are looked at; one beginning with R or P followed by four
+// numbers is the time line, and the search ends there.  A line looked at
+// that begins with neither letter is dropped.
+class TimeLineSearch {
+  public:
+    enum class Verdict {
+        not_looked_at,  // the search is over: an ordinary line
+        dropped,        // looked at, neither R nor P
+        found,          // the time line; `numbers` holds its first four numbers
+        not_found,      // R or P without four numbers: an ordinary line after all
+    };
+
+    // For a line of two or more characters.
+    Verdict check(std::string_view line, std::array<double, 4> &numbers) {
+        if (!searching_ || looked_at_ >= 2) return Verdict::not_looked_at;
+        ++looked_at_;
+        if (line[0] != 'R' && line[0] != 'P') return Verdict::dropped;
+        if (read_free_numbers(line.substr(1), numbers) != FreeRead::ok) return Verdict::not_found;
+        searching_ = false;
+        return Verdict::found;
+    }
+
+  private:
+    bool searching_ = true;
+    int looked_at_ = 0;
+};
+
 // Puts the points first..last of the raw store in rising order of position
 // when they are not: the limit search and the matching walk every set from
 // its low end.  Equal positions keep their file order.  Returns how many
@@ -186,6 +214,37 @@ std::string clean_file_name(std::string name) {
     return std::string(ftn::trim_right(name));
 }
 
+ScanHeader read_scan_header(const std::string &name, std::string &error) {
+    error.clear();
+    const std::string file_name = clean_file_name(name);
+    std::error_code ec;
+    std::ifstream in;
+    if (!std::filesystem::is_directory(file_name, ec)) in.open(file_name, std::ios::binary);
+    if (!in.is_open()) {
+        error = "Cannot open scan file " + file_name + ": " +
+                (std::filesystem::is_directory(file_name, ec) ? "it is a folder"
+                                                              : std::strerror(errno));
+        return {};
+    }
+    std::string line;
+    if (!next_line(in, line)) return {};  // not even a description
+    TimeLineSearch search;
+    while (next_line(in, line)) {
+        if (ftn::trim_right(line).size() < 2) continue;
+        std::array<double, 4> numbers{};
+        switch (search.check(line, numbers)) {
+            case TimeLineSearch::Verdict::found:
+                return header_facts(std::string_view(line).substr(1), kTimeBound);
+            case TimeLineSearch::Verdict::not_looked_at:
+                return {};  // the search is over without a time line
+            case TimeLineSearch::Verdict::dropped:
+            case TimeLineSearch::Verdict::not_found:
+                break;
+        }
+    }
+    return {};
+}
+
 void read_scan_file(State &s, std::string name, int n) {
     Log log(s);
     if (n < 1 || n > kMaxDataSets) {
@@ -205,6 +264,7 @@ void read_scan_file(State &s, std::string name, int n) {
 
     int32_t start = first_raw_index(s, n) - 1;
     s.set_time[n] = n;
+    s.set_header[n] = ScanHeader{};
     auto echo = [&](std::string_view line) {
         if (s.echo_input) log.file(ftn::FreeLine() << ftn::trim_right(line));
     };
@@ -231,8 +291,7 @@ void read_scan_file(State &s, std::string name, int n) {
         log.both(line);
     } else if (start <= kMaxPoints) {
         std::string line;
-        bool time_search = true;
-        int time_lines = 0;
+        TimeLineSearch search;
         if (next(line)) {
             echo(line);
             while (next(line)) {
@@ -240,13 +299,13 @@ void read_scan_file(State &s, std::string name, int n) {
                     echo(line);
                     continue;
                 }
-                if (time_search && time_lines < 2) {
-                    ++time_lines;
-                    if (line[0] != 'R' && line[0] != 'P') continue;
-                    std::array<double, 4> numbers{};
+                std::array<double, 4> numbers{};
+                const auto verdict = search.check(line, numbers);
+                if (verdict == TimeLineSearch::Verdict::dropped) continue;
+                if (verdict != TimeLineSearch::Verdict::not_looked_at) {
                     const std::string_view items = std::string_view(line).substr(1);
-                    if (read_free_numbers(items, numbers) == FreeRead::ok) {
-                        time_search = false;
+                    if (verdict == TimeLineSearch::Verdict::found) {
+                        s.set_header[n] = header_facts(items, kTimeBound);
                         if (within_bound(numbers[3], kTimeBound)) {
                             s.set_time[n] = numbers[3];
                         } else {

@@ -43,6 +43,12 @@ inline constexpr double kTimeBound = 1.0e30;
 // Reads `name` as data set n (1..50) behind sets 1..n-1 and logs the summary.
 void read_scan_file(State &s, std::string name, int n);
 
+// The facts of a scan file's time line, by the reader's rules, without
+// reading its points or storing anything.  A file that cannot be opened
+// gives no facts and `error` says why; one without a time line gives no
+// facts and no error.
+ScanHeader read_scan_header(const std::string &name, std::string &error);
+
 // The file name as stored: cut at its first NUL, trailing blanks removed;
 // never shortened otherwise.
 std::string clean_file_name(std::string name);

@@ -17,6 +17,7 @@
 #include "fit_results.h"
 #include "plot_state.h"
 #include "quillane.h"
+#include "scan_header.h"
 
 namespace quillane {
 
@@ -61,6 +62,7 @@ struct State {
     SetTable<int32_t> set_point_count{};      // [0] = points stored
     int32_t data_set_count = 0;
     SetTable<double> set_time{};
+    SetTable<ScanHeader> set_header{};  // the facts of each set's time line
     bool echo_input = false;
 
     // ---- selection, limits and active store ----

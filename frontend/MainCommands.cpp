@@ -10,6 +10,7 @@
 #include "LogListBox.h"
 #include "MainWindow.h"
 #include "Prompts.h"
+#include "SeriesDialog.h"
 #include "SessionText.h"
 #include "WaitCursor.h"
 #include "results.h"
@@ -72,7 +73,7 @@ LimitsChoice MainWindow::chooseForLimits() {
 }
 
 void MainWindow::enableDataCommands() {
-    for (const char *name : {"PlotDummy1", "SetLimits", "ToggleXI_R", "GetNewTimes",
+    for (const char *name : {"ChooseSeries", "PlotDummy1", "SetLimits", "ToggleXI_R", "GetNewTimes",
                              "DSTimeToDSIndex", "RenumberFr", "SetupDiffer"})
         setItemEnabled(name, true);
 }
@@ -136,6 +137,43 @@ void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
     }
     if (session_.files_read())
         item(QStringLiteral("GetDataFiles"))->setText(QStringLiteral("Select Active Data Files"));
+    if (firstPass && outcome.done) offerSeries(true);
+}
+
+void MainWindow::ChooseSeries() {
+    offerSeries(false);
+}
+
+void MainWindow::offerSeries(bool afterReading) {
+    const std::vector<session::ScanFacts> scans = session_.data_set_headers();
+    const session::SeriesSplit split = session::split_into_series(scans);
+    if (afterReading) {
+        std::vector<std::string> record;
+        if (split.series.size() > 1)
+            record.push_back("The scans read make " + session::series_summary(split));
+        for (const std::string &note : split.notes)
+            record.push_back("Note: " + note);
+        tell(session_.add_to_report(record), QString());
+        if (split.series.size() <= 1) return;
+    }
+    SeriesDialog dialog(split, scans, session_.active_sets(), this);
+    if (prompts_.execDialog(dialog) != QDialog::Accepted || dialog.chosen() < 1) return;
+    session::Outcome outcome;
+    {
+        WaitCursor wait;
+        outcome = session_.select(split.series[static_cast<size_t>(dialog.chosen() - 1)].scans);
+    }
+    if (!outcome.done) {
+        prompts_.warn(this, QStringLiteral("Need More Active Datasets"),
+                      QString::fromStdString(outcome.refusal));
+        return;
+    }
+    // The data-file window ticks the series' scans; the user can still
+    // change them there.
+    restoreDataFileTicks();
+    disableFitResults();
+    if (state_.LimitsSet == kTrue) setItemEnabled("FitIt", true);
+    tell(outcome, QString());
 }
 
 void MainWindow::SetLimits() {

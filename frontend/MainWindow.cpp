@@ -124,6 +124,8 @@ void MainWindow::buildMenus() {
     QMenu *data = addMenu(nullptr, "DataDummy", QStringLiteral("&Data"));
     connect(addItem(data, "GetDataFiles", QStringLiteral("&Read Data Files")), &QAction::triggered,
             this, &MainWindow::GetDataFiles);
+    connect(addItem(data, "ChooseSeries", QStringLiteral("Choose Se&ries...")), &QAction::triggered,
+            this, &MainWindow::ChooseSeries);
     connect(addItem(data, "SetLimits", QStringLiteral("&Set Data Limits")), &QAction::triggered,
             this, &MainWindow::SetLimits);
     connect(addItem(data, "FitIt", QStringLiteral("&Fit Data")), &QAction::triggered, this,
@@ -191,9 +193,10 @@ void MainWindow::buildMenus() {
 
     // Start state: everything but reading files, the plot-file mode and
     // printing waits for data.
-    for (const char *name : {"SetLimits", "FitIt", "ToggleXI_R", "GetNewTimes", "DSTimeToDSIndex",
-                             "RenumberFr", "SetupDiffer", "PlotDummy1", "PlotdCdX_X", "PlotdCdX_C",
-                             "PlotDummy2", "PlotEquilibrium", "SaveResultsCsv"})
+    for (const char *name :
+         {"ChooseSeries", "SetLimits", "FitIt", "ToggleXI_R", "GetNewTimes", "DSTimeToDSIndex",
+          "RenumberFr", "SetupDiffer", "PlotDummy1", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2",
+          "PlotEquilibrium", "SaveResultsCsv"})
         setItemEnabled(name, false);
     item(QStringLiteral("ToggleXI_R"))->setVisible(false);
 }

@@ -56,6 +56,8 @@ class MainWindow : public QMainWindow {
     // ---- menu handlers ----
     void ViewReport();  // the output file, read-only and searchable
     void GetDataFiles();
+    // The series the scans read make: pick one to analyse.
+    void ChooseSeries();
     void SetLimits();
     void FitIt();
     void ToggleXI_R();
@@ -125,6 +127,9 @@ class MainWindow : public QMainWindow {
     void takeDataFiles(const std::vector<int> &active, bool firstPass);
     void enableDataCommands();
     void restoreDataFileTicks();
+    // After the first reading: puts what the headers say on record and,
+    // when the scans make several series, asks which to analyse.
+    void offerSeries(bool afterReading);
 
     AppState &state_;
     session::Session &session_;

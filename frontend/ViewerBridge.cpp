@@ -83,6 +83,15 @@ LimitsChoice ViewerBridge::chooseForLimits(QWidget *parent) {
     const session::Limits now = session_.limits();
     const session::Limits full = session_.full_range();
     dialog.addLimitsPanel(prompts_, session_.xi_mode(), now.low, now.high, full.low, full.high);
+    dialog.addColumnsPanel(
+        [this](double margin) {
+            session::Outcome outcome;
+            std::vector<session::Column> columns = session_.solution_columns(margin, &outcome);
+            for (const std::string &e : outcome.errors)
+                prompts_.warn(nullptr, QStringLiteral("Quillane"), fromSession(e));
+            return columns;
+        },
+        session_.xi_mode());
     prompts_.execDialog(dialog);
     return {dialog.chosenSets(), dialog.typedLimits()};
 }

@@ -57,7 +57,10 @@ namespace quillane::session {
     X(quillane_forecast)                  \
     X(quillane_pair_result)               \
     X(quillane_active_set)                \
-    X(quillane_plot_equilibrium)
+    X(quillane_plot_equilibrium)          \
+    X(quillane_scan_header)               \
+    X(quillane_data_set_header)           \
+    X(quillane_find_columns)
 
 struct Exports {
 #define QUILLANE_SESSION_DECLARE(name) decltype(&::name) name = nullptr;

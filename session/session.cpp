@@ -190,6 +190,21 @@ void Session::build_active_list(Outcome &outcome) {
     lib_.setredir(table.data(), &count);
 }
 
+Outcome Session::add_to_report(const std::vector<std::string> &lines) {
+    Outcome o;
+    std::string text;
+    for (const std::string &line : lines) {
+        text += " " + line + "\r\n";
+        post(" " + line);
+    }
+    if (!text.empty() && !null_report(report_path_)) {
+        const std::string why = append_to_file(report_path_, text);
+        if (!why.empty())
+            o.errors.push_back("Cannot add to the report " + report_path_ + ": " + why);
+    }
+    return o;
+}
+
 // Hands the selection to the library and rebuilds the active store at the
 // full range; the last active set becomes the reference set to offer.
 void Session::install_selection(Outcome &outcome, const std::vector<int> &active) {

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "exports.h"
+#include "series.h"
 
 namespace quillane::session {
 
@@ -129,6 +130,25 @@ struct ActiveSetFacts {
     double time_s = 0.0;
     int points = 0;  // inside the limits
 };
+
+// A solution column of the active sets, as the library found it.
+struct Column {
+    double meniscus_cm = 0.0;
+    double base_cm = 0.0;
+    // The suggested limits, inset from meniscus and base by the margin, in
+    // the position variable in use.
+    double low = 0.0;
+    double high = 0.0;
+};
+
+// How far suggested limits lie inside meniscus and base, cm.
+inline constexpr double kDefaultColumnMargin = 0.02;
+
+// The unit of limits: "cm^2" (xi) or "cm" (radius).
+const char *limits_unit(bool xi);
+
+// A column's limits as the user sees them, three decimals: "5.880-6.060 cm".
+std::string column_limits_text(const Column &column, bool xi);
 
 // The messages of refusals, as the user sees them.
 extern const char *const kTooFewActiveSets;
@@ -250,6 +270,23 @@ class Session {
     // the facts of active set k.
     PairResult pair_result(int reference, int compared) const;
     ActiveSetFacts active_set(int k) const;
+
+    // ---- scan headers, series and solution columns ----
+    // The facts of a scan file's header, read without storing anything, so
+    // for any number of files.
+    ScanFacts scan_header(const std::string &file) const;
+    // The header facts of the data sets read, data set 1 first.
+    std::vector<ScanFacts> data_set_headers() const;
+    // The data sets read, split into series; scans are numbered as data sets.
+    SeriesSplit series_read() const;
+    // Lines for the record: each goes to the report and the list, with a
+    // leading blank.
+    Outcome add_to_report(const std::vector<std::string> &lines);
+    // The solution columns of the active sets taken together, with limits
+    // inset by margin_cm from meniscus and base.  Refused (no columns,
+    // refusal set in `outcome`) before files are read or with a margin
+    // below 0.
+    std::vector<Column> solution_columns(double margin_cm, Outcome *outcome = nullptr) const;
 
     // Rounds lo..hi outward to whole tick steps (the library's rule).
     void tick_round(float lo, float hi, float &out_lo, float &out_hi, int &intervals) const;

@@ -10,35 +10,22 @@
 // come from a fixed seed and a hand-written generator, so the files are the
 // same on every machine.
 //
+// It also writes, into the subfolder multispeed/, a run as equilibrium runs
+// are done: six-channel cell, three rotor speeds, two wavelengths scanned in
+// turn (multispeed_examples.cpp).
+//
 // usage: make_examples OUTPUT_FOLDER
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "example_random.h"
+#include "multispeed_examples.h"
+
 namespace {
 
-// Small, portable generator (splitmix64) and Box-Muller normals: the
-// standard library's distributions differ between implementations.
-class Random {
-  public:
-    explicit Random(uint64_t seed) : state_(seed) {}
-    double uniform() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
-    double normal() {
-        const double u1 = 1.0 - uniform();
-        const double u2 = uniform();
-        return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * M_PI * u2);
-    }
-
-  private:
-    uint64_t next() {
-        uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        return z ^ (z >> 31);
-    }
-    uint64_t state_;
-};
+using examples::Random;
 
 struct Cell {
     double meniscus = 5.95;     // cm
@@ -138,6 +125,10 @@ int main(int argc, char **argv) {
             std::perror("make_examples");
             return 1;
         }
+    }
+    if (!examples::write_multispeed_run(folder + "/multispeed")) {
+        std::perror("make_examples");
+        return 1;
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ActiveSetPages.h"
+#include "ColumnsPanel.h"
 #include "LimitsPanel.h"
 #include "TextFormat.h"
 
@@ -79,6 +80,14 @@ void DataSetChooserDialog::addLimitsPanel(Prompts &prompts, bool xiMode, double 
     prompts_ = &prompts;
     limitsPanel_ = new LimitsPanel(xiMode, low, high, fullLow, fullHigh, this);
     top_->addWidget(limitsPanel_);
+}
+
+void DataSetChooserDialog::addColumnsPanel(
+    std::function<std::vector<session::Column>(double margin_cm)> find, bool xiMode) {
+    if (!limitsPanel_ || columnsPanel_) return;
+    columnsPanel_ = new ColumnsPanel(std::move(find), xiMode, this);
+    connect(columnsPanel_, &ColumnsPanel::limitsChosen, limitsPanel_, &LimitsPanel::showLimits);
+    top_->addWidget(columnsPanel_);
 }
 
 void DataSetChooserDialog::accept() {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -21,6 +22,7 @@ class QTabWidget;
 
 namespace quillane::frontend {
 
+class ColumnsPanel;
 class LimitsPanel;
 class Prompts;
 
@@ -40,6 +42,11 @@ class DataSetChooserDialog : public QDialog {
     void addLimitsPanel(Prompts &prompts, bool xiMode, double low, double high, double fullLow,
                         double fullHigh);
     LimitsPanel *limitsPanel() const { return limitsPanel_; }
+    // Beside the limits: the solution columns found, whose buttons fill the
+    // limit fields (see ColumnsPanel).  Needs the limits panel.
+    void addColumnsPanel(std::function<std::vector<session::Column>(double margin_cm)> find,
+                         bool xiMode);
+    ColumnsPanel *columnsPanel() const { return columnsPanel_; }
     // The limits typed, when the dialog ended with OK or "Plot All" and the
     // user changed them.
     const std::optional<TypedLimits> &typedLimits() const { return typed_; }
@@ -65,6 +72,7 @@ class DataSetChooserDialog : public QDialog {
     QTabWidget *tabs_;
     QHBoxLayout *top_;
     LimitsPanel *limitsPanel_ = nullptr;
+    ColumnsPanel *columnsPanel_ = nullptr;
     Prompts *prompts_ = nullptr;
     std::optional<TypedLimits> typed_;
     int numActive_;

@@ -68,6 +68,11 @@ void LimitsPanel::fullRange() {
     upper_->setText(limitText(fullHigh_));
 }
 
+void LimitsPanel::showLimits(double low, double high) {
+    lower_->setText(limitText(low));
+    upper_->setText(limitText(high));
+}
+
 bool LimitsPanel::check(Prompts &prompts, std::optional<TypedLimits> &typed) {
     const struct {
         QLineEdit *field;

@@ -31,6 +31,8 @@ class LimitsPanel : public QGroupBox {
 
     // "Full Range": the fields show the range read at first.
     void fullRange();
+    // The fields show these limits (a solution column's, say).
+    void showLimits(double low, double high);
 
     // Checks the fields as OK is pressed.  False, after telling the user
     // why, when they hold no usable limits: a field that is not a number,

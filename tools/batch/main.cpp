@@ -10,6 +10,7 @@
 #include "library_files.h"
 #include "options.h"
 #include "session.h"
+#include "series_plan.h"
 #include "watch.h"
 #include "workflow.h"
 
@@ -38,6 +39,47 @@ int print_version() {
     return batch::kExitOk;
 }
 
+// One analysis, from reading to the last image; returns its exit code.
+int analyse(const batch::AnalysisRun &run, quillane::session::Session &session) {
+    const batch::Options &o = run.options;
+    std::string error;
+    if (run.series > 0 && !run.folder.empty())
+        std::printf("quillane-batch: series %d, %s, into %s\n", run.series, run.label.c_str(),
+                    run.folder.c_str());
+    if (const int code = batch::check_selection(o, error); code != batch::kExitOk)
+        return fail(code, error);
+    std::vector<batch::KeptPlot> plots;
+    batch::Problems problems;
+    if (const int code = batch::run_workflow(o, run.record, session, plots, problems, error);
+        code != batch::kExitOk)
+        return fail(code, error);
+    std::fflush(stdout);
+
+    int status = problems.list.empty() ? batch::kExitOk : batch::kExitFailed;
+    batch::ImageTally images;
+#ifdef QUILLANE_BATCH_IMAGES
+    if (!o.images.empty()) images = batch::draw_images(o, session, plots);
+#endif
+    if (images.failed > 0) status = batch::kExitFailed;
+    if (!o.csv.empty()) std::printf("quillane-batch: pairs written to %s\n", o.csv.c_str());
+    if (!o.json.empty()) std::printf("quillane-batch: results written to %s\n", o.json.c_str());
+
+    std::printf("quillane-batch: report written to %s\n", o.report.c_str());
+    std::printf("quillane-batch: %zu plot files kept in %s\n", plots.size(), o.plots_dir.c_str());
+    if (!o.images.empty()) {
+        std::printf("quillane-batch: %d %s images written beside them\n", images.written,
+                    o.images.c_str());
+        std::fflush(stdout);
+        if (images.failed > 0)
+            std::fprintf(stderr, "quillane-batch: %d of %zu plot files could not be drawn\n",
+                         images.failed, plots.size());
+    }
+    if (!problems.list.empty())
+        std::fprintf(stderr, "quillane-batch: the run is incomplete: %zu %s (listed above)\n",
+                     problems.list.size(), problems.list.size() == 1 ? "problem" : "problems");
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -62,37 +104,20 @@ int main(int argc, char **argv) {
         return code == batch::kExitOk ? code : fail(code, error);
     }
 
-    std::vector<batch::KeptPlot> plots;
-    batch::Problems problems;
-    if (const int code = batch::run_workflow(*options, session, plots, problems, error);
-        code != batch::kExitOk)
+    std::vector<batch::AnalysisRun> runs;
+    if (const int code = batch::plan_runs(*options, session, runs, error); code != batch::kExitOk)
         return fail(code, error);
-    std::fflush(stdout);
-
-    int status = problems.list.empty() ? batch::kExitOk : batch::kExitFailed;
-    batch::ImageTally images;
-#ifdef QUILLANE_BATCH_IMAGES
-    if (!options->images.empty()) images = batch::draw_images(*options, session, plots);
-#endif
-    if (images.failed > 0) status = batch::kExitFailed;
-    if (!options->csv.empty())
-        std::printf("quillane-batch: pairs written to %s\n", options->csv.c_str());
-    if (!options->json.empty())
-        std::printf("quillane-batch: results written to %s\n", options->json.c_str());
-
-    std::printf("quillane-batch: report written to %s\n", options->report.c_str());
-    std::printf("quillane-batch: %zu plot files kept in %s\n", plots.size(),
-                options->plots_dir.c_str());
-    if (!options->images.empty()) {
-        std::printf("quillane-batch: %d %s images written beside them\n", images.written,
-                    options->images.c_str());
-        std::fflush(stdout);
-        if (images.failed > 0)
-            std::fprintf(stderr, "quillane-batch: %d of %zu plot files could not be drawn\n",
-                         images.failed, plots.size());
+    if (options->list_columns) {
+        if (runs.empty()) return batch::kExitOk;
+        const int code = batch::list_columns(runs.front(), session, error);
+        return code == batch::kExitOk ? code : fail(code, error);
     }
-    if (!problems.list.empty())
-        std::fprintf(stderr, "quillane-batch: the run is incomplete: %zu %s (listed above)\n",
-                     problems.list.size(), problems.list.size() == 1 ? "problem" : "problems");
+    // Each series in turn; one that fails leaves the others to run.
+    int status = batch::kExitOk;
+    for (const batch::AnalysisRun &run : runs) {
+        const int code =
+            !run.refusal.empty() ? fail(batch::kExitFailed, run.refusal) : analyse(run, session);
+        if (code != batch::kExitOk && status != batch::kExitUsage) status = code;
+    }
     return status;
 }

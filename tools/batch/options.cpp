@@ -80,6 +80,11 @@ std::pair<int, int> image_size_of(const Options &o) {
     return o.images == "svg" || o.images == "pdf" ? kPageSize : kBitmapSize;
 }
 
+int Options::series_number() const {
+    int k = 0;
+    return series != "list" && series != "all" && to_int(series, k) ? k : 0;
+}
+
 std::string usage_text() {
     const std::string images =
         images_available()
@@ -93,14 +98,20 @@ std::string usage_text() {
     return "usage: quillane-batch [--out REPORT] [--active 1,3,5] [--limits LO HI] [--radius]\n"
            "                      [--span N] [--terms T] [--ref K] [--plots DIR] [--echo]\n"
            "                      [--images FORMAT [--image-size WxH]]\n"
-           "                      [--assess] [--csv FILE] [--json FILE] FILE...\n"
+           "                      [--assess] [--csv FILE] [--json FILE]\n"
+           "                      [--series K|all | --each-series] [--every N]\n"
+           "                      [--column K] [--margin CM] FILE...\n"
+           "       quillane-batch --series list FILE...\n"
+           "       quillane-batch --columns [--series K] [--radius] [--margin CM] FILE...\n"
            "       quillane-batch --watch DIR [--pattern GLOB] [--interval S]\n"
            "                      [--until-equilibrium] [other options]\n"
            "\n"
-           "Reads the scan FILEs (at most 50) as data sets 1, 2, ..., fits every active set\n"
-           "against every other one, and writes the report to REPORT (default\n"
+           "Reads the scan FILEs as data sets 1, 2, ..., fits every active set against\n"
+           "every other one, and writes the report to REPORT (default\n"
            "quillane-report.txt) and every data plot and result graph as a numbered plot\n"
-           "file into DIR (default plots).\n"
+           "file into DIR (default plots).  The FILEs must make one series (one cell, one\n"
+           "rotor speed, one wavelength by their headers) of at most 50 scans; otherwise\n"
+           "choose a series, or thin it.\n"
            "\n"
            "  --active LIST     data set numbers taking part (default: all; at least 3)\n"
            "  --limits LO HI    data limits in the position variable (default: full range)\n"
@@ -127,6 +138,22 @@ std::string usage_text() {
            "  --tolerance X     remaining distance that counts as equilibrium, unit of the\n"
            "                    values (default: what the F test tells from the noise)\n"
            "  --exact-f         exact F quantiles instead of the closed-form approximation\n"
+           "\n"
+           "Runs of several speeds and wavelengths; cells of several columns:\n"
+           "  --series list     print the series the FILEs make, one line each:\n"
+           "                    \"1: 10000 rpm, 280 nm, 20 scans, FIRST ... LAST\"\n"
+           "  --series K        analyse series K alone, its scans in time order\n"
+           "  --series all      analyse the FILEs as given, whatever series they make\n"
+           "  --each-series     analyse every series in turn, each into its own folder\n"
+           "                    series-K/ beside REPORT (report, plots, --csv, --json)\n"
+           "  --every N         keep the latest scan and every Nth one before it (a series\n"
+           "                    of more than 50 scans must be thinned)\n"
+           "  --columns         print the solution columns of the scans, one line each:\n"
+           "                    \"1: LOW HIGH UNIT\", the limits in the position variable\n"
+           "  --column K        set the data limits to solution column K (instead of\n"
+           "                    --limits); without any column the full range is used\n"
+           "  --margin CM       how far column limits lie inside meniscus and base\n"
+           "                    (default 0.02 cm)\n"
            "\n"
            "Watching a run as it happens:\n"
            "  --watch DIR       read the scans in DIR, then every new one once it has\n"
@@ -213,6 +240,35 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
             if (arg == "--block-time") o.block_hours = x;
             if (arg == "--tolerance") o.tolerance = x;
             if (arg == "--interval") o.interval = x;
+        } else if (arg == "--series") {
+            const auto v = value(i, arg);
+            if (!v) return std::nullopt;
+            int k = 0;
+            if (*v != "list" && *v != "all" && (!to_int(*v, k) || k < 1)) {
+                error = "--series needs list, all or a series number 1, 2, ...";
+                return std::nullopt;
+            }
+            o.series = *v;
+        } else if (arg == "--each-series") {
+            o.each_series = true;
+        } else if (arg == "--columns") {
+            o.list_columns = true;
+        } else if (arg == "--every" || arg == "--column") {
+            const auto v = value(i, arg);
+            int n = 0;
+            if (!v) return std::nullopt;
+            if (!to_int(*v, n) || n < 1) {
+                error = arg + " needs a whole number of 1 or more";
+                return std::nullopt;
+            }
+            (arg == "--every" ? o.every : o.column) = n;
+        } else if (arg == "--margin") {
+            const auto v = value(i, arg);
+            if (!v) return std::nullopt;
+            if (!to_real(*v, o.margin) || o.margin < 0.0 || o.margin >= 1.0) {
+                error = "--margin needs a number of cm from 0 to below 1";
+                return std::nullopt;
+            }
         } else if (arg == "--echo") {
             o.echo = true;
         } else if (arg == "--images" || arg == "--image-size") {
@@ -272,6 +328,37 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
     }
     if (!o.watch.empty() && (!o.active.empty() || o.ref != 0 || !o.images.empty())) {
         error = "--active, --ref and --images cannot be used with --watch";
+        return std::nullopt;
+    }
+    if (!o.watch.empty() &&
+        (!o.series.empty() || o.each_series || o.every != 1 || o.list_columns)) {
+        error = "--series, --each-series, --every and --columns cannot be used with --watch";
+        return std::nullopt;
+    }
+    if (!o.series.empty() && o.each_series) {
+        error = "--series and --each-series cannot be used together";
+        return std::nullopt;
+    }
+    if (o.series == "list" && (o.list_columns || o.every != 1 || o.column != 0)) {
+        error =
+            "--series list only lists the series: give no --columns, --every or --column "
+            "with it";
+        return std::nullopt;
+    }
+    if (o.list_columns && (o.each_series || o.column != 0)) {
+        error =
+            "--columns lists the columns of one series: give --series K, not "
+            "--each-series or --column";
+        return std::nullopt;
+    }
+    if (o.column != 0 && o.limits) {
+        error = "--column and --limits both set the data limits: give one of them";
+        return std::nullopt;
+    }
+    if (o.each_series && (!o.active.empty() || o.ref != 0)) {
+        error =
+            "--active and --ref name sets of one series: give them with --series K, not "
+            "--each-series";
         return std::nullopt;
     }
     if (o.until_equilibrium && o.watch.empty()) {

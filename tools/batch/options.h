@@ -28,6 +28,17 @@ struct Options {
     std::optional<double> tolerance;    // --tolerance X
     bool exact_f = false;               // --exact-f
 
+    // ---- series and solution columns ----
+    // --series: "" none asked, "list", "all", or a series number.
+    std::string series;
+    bool each_series = false;   // --each-series
+    int every = 1;              // --every N: the latest scan and every Nth before it
+    bool list_columns = false;  // --columns
+    int column = 0;             // --column K: limits of solution column K; 0 = none
+    double margin = 0.02;       // --margin CM
+
+    int series_number() const;  // the number --series gives, 0 when none
+
     // ---- watching a folder ----
     std::string watch;               // --watch DIR
     std::string pattern = "*";       // --pattern GLOB

@@ -120,6 +120,7 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
     std::vector<std::string> taken;  // stable scans, in name order
     std::set<std::string> skipped;   // files that gave no data
     bool told_limit = false;
+    bool told_series = false;
     std::printf("quillane-batch: watching %s for %s (Ctrl+C ends)\n", o.watch.c_str(),
                 o.pattern.c_str());
     std::fflush(stdout);
@@ -171,6 +172,16 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
                 }
                 // Read again without them at the next look.
                 if (bad) continue;
+                // Scans of several speeds or wavelengths cannot be judged
+                // together; say so once.
+                if (const auto split = session.series_read();
+                    split.series.size() > 1 && !told_series) {
+                    std::fprintf(stderr,
+                                 "quillane-batch: note: the scans make %s; they are compared "
+                                 "all together here: --pattern can take one series\n",
+                                 quillane::session::series_summary(split).c_str());
+                    told_series = true;
+                }
                 quillane::session::Assessment assessment;
                 bool assessed = false;
                 if (const int code =

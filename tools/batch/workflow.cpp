@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include "plot_keeper.h"
@@ -17,7 +18,6 @@ using quillane::session::GraphRequest;
 using quillane::session::Outcome;
 using quillane::session::Session;
 
-constexpr int kMaxFiles = 50;
 constexpr int kListBoxLines = 25;
 
 std::vector<int> active_sets(const Options &o, size_t files) {
@@ -82,10 +82,6 @@ int check_inputs(const Options &o, std::string &error) {
         error = "no scan files given";
         return kExitUsage;
     }
-    if (static_cast<int>(o.files.size()) > kMaxFiles) {
-        error = "at most 50 scan files can be read; " + std::to_string(o.files.size()) + " given";
-        return kExitUsage;
-    }
     // Nothing the run writes may be one of the scans it reads: the report is
     // emptied first.  (Kept plots are claimed as new files and never replace
     // anything.)
@@ -101,7 +97,10 @@ int check_inputs(const Options &o, std::string &error) {
             }
         }
     }
-    if (!o.watch.empty()) return kExitOk;
+    return kExitOk;
+}
+
+int check_selection(const Options &o, std::string &error) {
     const std::vector<int> active = active_sets(o, o.files.size());
     const int n = static_cast<int>(o.files.size());
     std::set<int> seen;
@@ -151,17 +150,38 @@ int fit_and_assess(const Options &o, Session &session, Problems &problems, Asses
             return kExitUsage;
         }
     }
-    if (o.limits) {
-        const Outcome limited = session.set_limits(o.limits->first, o.limits->second);
+    std::optional<std::pair<double, double>> limits = o.limits;
+    if (o.column != 0) {
+        Outcome found;
+        const auto columns = session.solution_columns(o.margin, &found);
+        problems.add_all(found);
+        if (columns.empty()) {
+            std::printf(
+                "quillane-batch: no solution column found in these scans; the full "
+                "range is used\n");
+        } else if (o.column > static_cast<int>(columns.size())) {
+            error = "--column " + std::to_string(o.column) + ": the scans show " +
+                    std::to_string(columns.size()) + " solution column" +
+                    (columns.size() == 1 ? "" : "s") + " (--columns lists them)";
+            return kExitUsage;
+        } else {
+            const auto &c = columns[static_cast<size_t>(o.column - 1)];
+            std::printf("quillane-batch: solution column %d: %s\n", o.column,
+                        quillane::session::column_limits_text(c, session.xi_mode()).c_str());
+            limits = std::pair{c.low, c.high};
+        }
+    }
+    if (limits) {
+        const Outcome limited = session.set_limits(limits->first, limits->second);
         problems.add_all(limited);
         if (!limited.done) {
-            error = "--limits " + std::to_string(o.limits->first) + " " +
-                    std::to_string(o.limits->second) + ": " + limited.refusal;
+            error = "--limits " + std::to_string(limits->first) + " " +
+                    std::to_string(limits->second) + ": " + limited.refusal;
             return kExitUsage;
         }
         if (!limited.span_ok) {
-            error = "the limits " + std::to_string(o.limits->first) + " .. " +
-                    std::to_string(o.limits->second) + " leave a data set with no more than " +
+            error = "the limits " + std::to_string(limits->first) + " .. " +
+                    std::to_string(limits->second) + " leave a data set with no more than " +
                     std::to_string(session.differ_parms().span) +
                     " points (the differentiation span)";
             return kExitFailed;
@@ -203,8 +223,8 @@ int fit_and_assess(const Options &o, Session &session, Problems &problems, Asses
     return kExitOk;
 }
 
-int run_workflow(const Options &o, Session &session, std::vector<KeptPlot> &plots,
-                 Problems &problems, std::string &error) {
+int run_workflow(const Options &o, const std::vector<std::string> &record, Session &session,
+                 std::vector<KeptPlot> &plots, Problems &problems, std::string &error) {
     PlotKeeper keeper(o.plots_dir);
     static StdoutListBox list_box;
     session.attach_list_box(StdoutListBox::operations(), &list_box, kListBoxLines);
@@ -234,6 +254,7 @@ int run_workflow(const Options &o, Session &session, std::vector<KeptPlot> &plot
         error = "no scan file gave any data points";
         return kExitFailed;
     }
+    if (!record.empty()) problems.add_all(session.add_to_report(record));
 
     Assessment assessment;
     bool assessed = false;

@@ -17,10 +17,14 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // the run could not be completed, or is incomplete
 inline constexpr int kExitUsage = 2;   // the command line asks for something impossible
 
-// Checks what the command line alone decides: enough active sets, each one
-// of the files, the reference set among them, no output that is one of the
-// scan files.  Returns kExitOk or an exit code with error set.
+// Checks what the command line alone decides: scan files given, no output
+// that is one of them.  Returns kExitOk or an exit code with error set.
 int check_inputs(const Options &o, std::string &error);
+
+// Checks the sets of one analysis of o.files: enough active sets, each one
+// of the files, the reference set among them.  Returns kExitOk or an exit
+// code with error set.
+int check_selection(const Options &o, std::string &error);
 
 // The runner's log view: every line the library posts goes to standard
 // output.
@@ -56,9 +60,11 @@ int fit_and_assess(const Options &o, quillane::session::Session &session, Proble
                    quillane::session::Assessment &assessment, bool &assessed, std::string &error);
 
 // A whole run: the analysis, its plot files (added to `plots` as they are
-// kept) and the verdict when asked.  Returns an exit code; on failure error
+// kept) and the verdict when asked; `record` goes into the report (and the
+// output) once the files are read.  Returns an exit code; on failure error
 // says why.
-int run_workflow(const Options &o, quillane::session::Session &session,
-                 std::vector<KeptPlot> &plots, Problems &problems, std::string &error);
+int run_workflow(const Options &o, const std::vector<std::string> &record,
+                 quillane::session::Session &session, std::vector<KeptPlot> &plots,
+                 Problems &problems, std::string &error);
 
 }  // namespace batch

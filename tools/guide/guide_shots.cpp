@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QSlider>
@@ -32,6 +33,7 @@
 #include <QThread>
 
 #include "ChooseRefSetDialog.h"
+#include "ColumnsPanel.h"
 #include "DataFilesDialog.h"
 #include "DataSetChooserDialog.h"
 #include "LimitsPanel.h"
@@ -39,6 +41,7 @@
 #include "Prompts.h"
 #include "ReportWindow.h"
 #include "ResultGraphDialogs.h"
+#include "SeriesDialog.h"
 #include "StartUp.h"
 #include "ViewerBridge.h"
 #include "plot_legend.h"
@@ -99,6 +102,7 @@ class Camera : public Prompts {
 
     std::map<QString, std::function<void(QDialog &)>> onDialog;  // by object name
     int failures = 0;
+    QString firstScan = QStringLiteral("00001.RA1");  // under --examples
 
     // The whole screen, as the user sees it.
     void screen(const QString &name) {
@@ -124,7 +128,7 @@ class Camera : public Prompts {
         return value;
     }
     QString openFileName(QWidget *, const QString &, const QString &, const QString &) override {
-        return QDir(options_.examples).absoluteFilePath(QStringLiteral("00001.RA1"));
+        return QDir(options_.examples).absoluteFilePath(firstScan);
     }
     QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
     QString saveAsName(QWidget *, const QString &, const QString &, const QString &) override {
@@ -263,6 +267,56 @@ int run(const Options &options) {
     return camera.failures == 0 ? 0 : 1;
 }
 
+// The multi-speed run (examples/multispeed/): the series dialog after
+// reading, and the solution columns beside the limits.
+int runSeries(const Options &options) {
+    Camera camera(options);
+    camera.firstScan = QStringLiteral("multispeed/00001.RA2");
+    auto &dialogs = camera.onDialog;
+    dialogs[QStringLiteral("Form1")] = [](QDialog &dialog) {
+        auto &files = static_cast<DataFilesDialog &>(dialog);
+        files.pickFile(0);
+        files.loadSequence();
+        files.accept();
+    };
+    dialogs[QStringLiteral("ChooseSeries")] = [&camera](QDialog &dialog) {
+        auto &series = static_cast<SeriesDialog &>(dialog);
+        series.pick(3);
+        camera.window(QStringLiteral("12-series"), series);
+        series.accept();
+    };
+    dialogs[QStringLiteral("NewDSToPlot")] = [&camera](QDialog &dialog) {
+        auto &chooser = static_cast<DataSetChooserDialog &>(dialog);
+        if (ColumnsPanel *columns = chooser.columnsPanel()) {
+            if (QPushButton *second = columns->button(2)) second->click();
+            for (int k = 1; k <= 6; ++k)
+                if (chooser.box(k)) chooser.box(k)->setChecked(true);
+            camera.window(QStringLiteral("13-solution-columns"), chooser);
+        }
+        chooser.plotAll();
+    };
+
+    const QString work = QDir(options.work).absoluteFilePath(QStringLiteral("series"));
+    if (!QDir().mkpath(work) || !QDir::setCurrent(work)) return 1;
+    StartUp startUp(camera);
+    if (startUp.run(parseArguments({QStringLiteral("--output"),
+                                    QDir(work).absoluteFilePath(QStringLiteral("report.txt")),
+                                    QStringLiteral("--no-splash")})) != StartUp::kRunning)
+        return 1;
+    MainWindow &main = *startUp.window();
+    trigger(main, "GetDataFiles");
+    trigger(main, "SetLimits");
+    quillane::viewer::Plotit *plot = startUp.viewer()->plotWindow();
+    if (!plot) {
+        std::fprintf(stderr, "quillane-guide-shots: no plot was shown\n");
+        return 1;
+    }
+    camera.window(QStringLiteral("14-column-limits"), *plot);
+    main.close();
+    settle(100);
+    return camera.failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char *argv[]) {
@@ -297,5 +351,6 @@ int main(int argc, char *argv[]) {
 
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (options.dark) QApplication::setPalette(darkPalette());
-    return run(options);
+    const int walked = run(options);
+    return walked != 0 ? walked : runSeries(options);
 }

@@ -1,0 +1,110 @@
+// The session's questions about scan headers and solution columns: what
+// the library read from the headers, the series they make, and the columns
+// of the active sets.
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "session.h"
+
+namespace quillane::session {
+
+namespace {
+
+const char *const kFactNames[QUILLANE_HEADER_FACTS] = {"cell number", "temperature", "rotor speed",
+                                                       "time",        "omega^2 t",   "wavelength"};
+
+ScanFacts facts_of(const std::string &file, int32_t status,
+                   const std::array<int32_t, QUILLANE_HEADER_FACTS> &known,
+                   const std::array<double, QUILLANE_HEADER_FACTS> &values) {
+    ScanFacts f;
+    f.file = file;
+    f.opened = status != -1;
+    f.time_line = status == 1;
+    std::array<std::optional<double>, QUILLANE_HEADER_FACTS> got;
+    for (size_t i = 0; i < got.size(); ++i) {
+        if (known[i] == 1) got[i] = values[i];
+        if (known[i] == -1) f.unreadable.emplace_back(kFactNames[i]);
+    }
+    if (got[0]) f.cell = static_cast<int>(*got[0]);
+    f.temperature_c = got[1];
+    f.speed_rpm = got[2];
+    f.time_s = got[3];
+    f.omega2t = got[4];
+    f.wavelength_nm = got[5];
+    return f;
+}
+
+}  // namespace
+
+const char *limits_unit(bool xi) {
+    return xi ? "cm^2" : "cm";
+}
+
+std::string column_limits_text(const Column &column, bool xi) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%.3f-%.3f %s", column.low, column.high, limits_unit(xi));
+    return text;
+}
+
+ScanFacts Session::scan_header(const std::string &file) const {
+    int32_t status = 0;
+    std::array<int32_t, QUILLANE_HEADER_FACTS> known{};
+    std::array<double, QUILLANE_HEADER_FACTS> values{};
+    lib_.quillane_scan_header(file.data(), static_cast<int32_t>(file.size()), &status, known.data(),
+                              values.data());
+    ScanFacts f = facts_of(file, status, known, values);
+    if (!f.opened) {
+        Outcome o;
+        check(o);
+        f.error = o.errors.empty() ? "Cannot open scan file " + file : o.errors.front();
+    }
+    return f;
+}
+
+std::vector<ScanFacts> Session::data_set_headers() const {
+    std::vector<ScanFacts> all;
+    for (int32_t n = 1; n <= data_set_count(); ++n) {
+        int32_t status = 0;
+        std::array<int32_t, QUILLANE_HEADER_FACTS> known{};
+        std::array<double, QUILLANE_HEADER_FACTS> values{};
+        lib_.quillane_data_set_header(&n, &status, known.data(), values.data());
+        all.push_back(facts_of(file_name(n), status, known, values));
+    }
+    return all;
+}
+
+SeriesSplit Session::series_read() const {
+    return split_into_series(data_set_headers());
+}
+
+std::vector<Column> Session::solution_columns(double margin_cm, Outcome *outcome) const {
+    Outcome local;
+    Outcome &o = outcome ? *outcome : local;
+    if (!files_read()) {
+        o = refused("No scan files have been read yet.");
+        return {};
+    }
+    if (!(margin_cm >= 0.0) || !std::isfinite(margin_cm)) {
+        o = refused("The margin must be 0 cm or more.");
+        return {};
+    }
+    std::array<int32_t, kMaxDataSets + 1> sets{};
+    for (int d : active_) {
+        if (sets[0] >= kMaxDataSets) break;
+        sets[static_cast<size_t>(++sets[0])] = d;
+    }
+    int32_t count = 0;
+    std::array<double, QUILLANE_MAX_COLUMNS> meniscus{}, base{}, low{}, high{};
+    lib_.quillane_find_columns(sets.data(), &margin_cm, &count, meniscus.data(), base.data(),
+                               low.data(), high.data());
+    check(o);
+    std::vector<Column> columns;
+    for (int32_t k = 0; k < count && k < QUILLANE_MAX_COLUMNS; ++k) {
+        const auto i = static_cast<size_t>(k);
+        columns.push_back({meniscus[i], base[i], low[i], high[i]});
+    }
+    return columns;
+}
+
+}  // namespace quillane::session

@@ -1,0 +1,223 @@
+#include "series_plan.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "workflow.h"
+
+namespace batch {
+namespace {
+
+namespace fs = std::filesystem;
+using quillane::session::ScanFacts;
+using quillane::session::SeriesSplit;
+using quillane::session::Session;
+
+constexpr int kMaxScans = 50;
+constexpr int kListBoxLines = 25;
+
+// Header reading and listing print only what they are asked for: the
+// library's lines go nowhere meanwhile.
+void quiet(Session &session) {
+    static StdoutListBox nobody;
+    static const quillane_listbox_ctx_ops discard{
+        [](void *, const char *) {}, [](void *) { return int32_t{0}; }, [](void *, int32_t) {},
+        [](void *) {}, [](void *) { return int32_t{0}; }};
+    session.attach_list_box(discard, &nobody, kListBoxLines);
+}
+
+std::string ordinal(int n) {
+    const int tens = n % 100;
+    const char *suffix = tens >= 11 && tens <= 13 ? "th"
+                         : n % 10 == 1            ? "st"
+                         : n % 10 == 2            ? "nd"
+                         : n % 10 == 3            ? "rd"
+                                                  : "th";
+    return std::to_string(n) + suffix;
+}
+
+// The smallest --every that brings `count` scans within the store.
+int every_needed(size_t count) {
+    return static_cast<int>((count + kMaxScans - 1) / kMaxScans);
+}
+
+// Files thinned by --every; a refusal when still too many.
+std::vector<std::string> thinned(const Options &o, const std::vector<std::string> &files,
+                                 const std::string &what, std::vector<std::string> &record,
+                                 std::string &refusal) {
+    std::vector<int> positions;
+    for (int i = 1; i <= static_cast<int>(files.size()); ++i)
+        positions.push_back(i);
+    const std::vector<int> kept = quillane::session::every_nth(positions, o.every);
+    std::vector<std::string> taken;
+    for (int i : kept)
+        taken.push_back(files[static_cast<size_t>(i - 1)]);
+    if (o.every > 1)
+        record.push_back("Every " + ordinal(o.every) + " scan is taken, the latest first: " +
+                         std::to_string(taken.size()) + " of " + std::to_string(files.size()));
+    if (static_cast<int>(taken.size()) > kMaxScans)
+        refusal = what + " has " + std::to_string(taken.size()) +
+                  " scans, more than the 50 that can be analysed together: --every " +
+                  std::to_string(every_needed(taken.size()) * o.every) +
+                  " keeps the latest scan and every " +
+                  ordinal(every_needed(taken.size()) * o.every) + " one before it";
+    return taken;
+}
+
+// The options of one series' analysis; --each-series puts its outputs into
+// series-K/ beside the report.
+AnalysisRun series_run(const Options &o, const SeriesSplit &split,
+                       const std::vector<ScanFacts> &facts, int k, bool own_folder) {
+    AnalysisRun run;
+    run.options = o;
+    run.series = k;
+    run.label = quillane::session::series_label(split, k);
+    std::vector<std::string> files;
+    for (int i : split.series[static_cast<size_t>(k - 1)].scans)
+        files.push_back(facts[static_cast<size_t>(i - 1)].file);
+    run.record.push_back(quillane::session::series_summary(split));
+    run.record.push_back("Series " + std::to_string(k) + " is analysed: " + run.label);
+    run.options.files = thinned(o, files, "series " + std::to_string(k) + " (" + run.label + ")",
+                                run.record, run.refusal);
+    if (own_folder) {
+        const fs::path report(o.report);
+        const std::string name = "series-" + std::to_string(k);
+        const fs::path folder =
+            report.has_parent_path() ? report.parent_path() / name : fs::path(name);
+        run.folder = folder.string();
+        run.options.report = (folder / report.filename()).string();
+        const fs::path plots(o.plots_dir);
+        run.options.plots_dir =
+            (folder / (plots.is_relative() ? plots : plots.filename())).lexically_normal().string();
+        if (!o.csv.empty()) run.options.csv = (folder / fs::path(o.csv).filename()).string();
+        if (!o.json.empty()) run.options.json = (folder / fs::path(o.json).filename()).string();
+    }
+    for (const std::string &note : split.notes)
+        run.record.push_back("Note: " + note);
+    return run;
+}
+
+std::string series_lines(const SeriesSplit &split, const std::vector<ScanFacts> &facts) {
+    std::string text;
+    for (int k = 1; k <= static_cast<int>(split.series.size()); ++k)
+        text += "\n  " + quillane::session::series_line(split, k, facts);
+    return text;
+}
+
+}  // namespace
+
+int plan_runs(const Options &o, Session &session, std::vector<AnalysisRun> &runs,
+              std::string &error) {
+    runs.clear();
+    quiet(session);
+    std::vector<ScanFacts> facts;
+    for (const std::string &file : o.files) {
+        facts.push_back(session.scan_header(file));
+        if (!facts.back().opened) {
+            error = "cannot read the scan file " + file + ": " + facts.back().error;
+            return kExitFailed;
+        }
+    }
+    const SeriesSplit split = quillane::session::split_into_series(facts);
+    for (const std::string &note : split.notes)
+        std::fprintf(stderr, "quillane-batch: note: %s\n", note.c_str());
+    const int count = static_cast<int>(split.series.size());
+
+    if (o.series == "list") {
+        for (int k = 1; k <= count; ++k)
+            std::printf("%s\n", quillane::session::series_line(split, k, facts).c_str());
+        std::fflush(stdout);
+        return kExitOk;
+    }
+
+    // The files as given: asked for, picked by hand with --active, or one
+    // series anyway.
+    const bool chosen = !o.series.empty() || o.each_series;
+    if (o.series == "all" || (!chosen && (count <= 1 || !o.active.empty()))) {
+        AnalysisRun run;
+        run.options = o;
+        if (count > 1) {
+            run.record.push_back("The files make " + quillane::session::series_summary(split));
+            run.record.push_back("They are analysed together, as given");
+        }
+        for (const std::string &note : split.notes)
+            run.record.push_back("Note: " + note);
+        run.options.files = thinned(o, o.files, "the run", run.record, run.refusal);
+        if (!run.refusal.empty()) {
+            error = run.refusal + (count > 1 ? "; or choose a series with --series K" : "");
+            return kExitUsage;
+        }
+        runs.push_back(run);
+        return kExitOk;
+    }
+    if (!chosen) {
+        error = "the scan files make " + std::to_string(count) +
+                " series, which cannot be compared with each other: choose one with --series "
+                "K, or analyse each with --each-series (--series all takes them together)" +
+                series_lines(split, facts);
+        return kExitUsage;
+    }
+    if (o.each_series) {
+        for (int k = 1; k <= count; ++k) {
+            const size_t scans = split.series[static_cast<size_t>(k - 1)].scans.size();
+            if (static_cast<int>(scans) < quillane::session::kMinActiveSets) {
+                std::printf("quillane-batch: series %d (%s) is too short to fit and is left out\n",
+                            k, quillane::session::series_label(split, k).c_str());
+                continue;
+            }
+            runs.push_back(series_run(o, split, facts, k, true));
+        }
+        return kExitOk;
+    }
+    const int k = o.series_number();
+    if (k < 1 || k > count) {
+        error = "--series " + o.series + ": the scan files make " + std::to_string(count) +
+                " series" + series_lines(split, facts);
+        return kExitUsage;
+    }
+    AnalysisRun run = series_run(o, split, facts, k, false);
+    if (!run.refusal.empty()) {
+        error = run.refusal;
+        return kExitUsage;
+    }
+    runs.push_back(run);
+    return kExitOk;
+}
+
+int list_columns(const AnalysisRun &run, Session &session, std::string &error) {
+    const Options &o = run.options;
+    quiet(session);
+    if (!session.create_report("NUL", error)) return kExitFailed;
+    session.initialise(false);
+    std::vector<int> active = o.active;
+    if (active.empty())
+        for (int k = 1; k <= static_cast<int>(o.files.size()); ++k)
+            active.push_back(k);
+    const quillane::session::Outcome read = session.read_and_select(o.files, active);
+    if (!read.done) {
+        error = read.refusal;
+        return kExitUsage;
+    }
+    if (o.radius) session.set_position_variable(false);
+    quillane::session::Outcome found;
+    const auto columns = session.solution_columns(o.margin, &found);
+    if (!found.done) {
+        error = found.refusal;
+        return kExitUsage;
+    }
+    const char *unit = quillane::session::limits_unit(session.xi_mode());
+    if (columns.empty()) {
+        const auto full = session.full_range();
+        std::fprintf(stderr,
+                     "quillane-batch: no solution column found in these scans; an analysis uses "
+                     "the full range, %g .. %g %s\n",
+                     full.low, full.high, unit);
+        return kExitOk;
+    }
+    for (size_t k = 0; k < columns.size(); ++k)
+        std::printf("%zu: %.3f %.3f %s\n", k + 1, columns[k].low, columns[k].high, unit);
+    std::fflush(stdout);
+    return kExitOk;
+}
+
+}  // namespace batch
