@@ -9,8 +9,8 @@
 #include "library.h"
 #include "library_files.h"
 #include "options.h"
-#include "session.h"
 #include "series_plan.h"
+#include "session.h"
 #include "watch.h"
 #include "workflow.h"
 
