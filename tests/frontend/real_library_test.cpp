@@ -19,8 +19,7 @@ class RealLibraryTest : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<QTemporaryDir> dir_;
-    QString startFolder_;
+    std::unique_ptr<WorkingFolder> dir_;
 
     QStringList makeScans(int count) {
         QStringList files;
@@ -50,15 +49,9 @@ class RealLibraryTest : public QObject {
     }
 
   private slots:
-    void initTestCase() { startFolder_ = QDir::currentPath(); }
+    void init() { dir_ = std::make_unique<WorkingFolder>(); }
 
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
-        qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(dir_->filePath(QStringLiteral("lock"))));
-    }
-
-    void cleanup() { QDir::setCurrent(startFolder_); }
+    void cleanup() { dir_.reset(); }
 
     void readingScansReportsToTheOutputFileAndTheList() {
         const QStringList files = makeScans(4);

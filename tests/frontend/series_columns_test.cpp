@@ -52,8 +52,7 @@ class SeriesColumnsTest : public QObject {
     Q_OBJECT
 
   private:
-    QString startFolder_;
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<WorkingFolder> dir_;
     RecordingPrompts prompts_;
     std::unique_ptr<StartUp> startUp_;
     // What the scripted user does in the next series dialog and chooser.
@@ -92,10 +91,7 @@ class SeriesColumnsTest : public QObject {
   private slots:
     void initTestCase() {
         quietOffscreenNotes();
-        startFolder_ = QDir::currentPath();
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
-        qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(dir_->filePath(QStringLiteral("lock"))));
+        dir_ = std::make_unique<WorkingFolder>();
         prompts_.onDialog = [this](QDialog &dialog) { answerDialog(dialog); };
         startUp_ = std::make_unique<StartUp>(prompts_);
         QCOMPARE(startUp_->run(parseArguments({QStringLiteral("--output"),
@@ -107,7 +103,7 @@ class SeriesColumnsTest : public QObject {
     void cleanupTestCase() {
         prompts_.answers.push_back(true);  // "Exit Program?"
         startUp_.reset();
-        QDir::setCurrent(startFolder_);
+        dir_.reset();
     }
 
     void afterReadingTheSeriesDialogListsEverySeriesAndThePickBecomesTheActiveSets() {

@@ -28,8 +28,7 @@ class StartUpTest : public QObject {
 
   private:
     CallRecord record_;
-    std::unique_ptr<QTemporaryDir> dir_;
-    QString startFolder_;
+    std::unique_ptr<WorkingFolder> dir_;
 
     QString path(const QString &name) const { return dir_->filePath(name); }
 
@@ -40,16 +39,12 @@ class StartUpTest : public QObject {
     }
 
   private slots:
-    void initTestCase() { startFolder_ = QDir::currentPath(); }
-
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
-        qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(path(QStringLiteral("quillane.lock"))));
+        dir_ = std::make_unique<WorkingFolder>();
         record_.clear();
     }
 
-    void cleanup() { QDir::setCurrent(startFolder_); }
+    void cleanup() { dir_.reset(); }
 
     void malformedCommandLinesAreRejectedBeforeAnythingRuns() {
         QVERIFY(!parseArguments({QStringLiteral("--output")}).error.isEmpty());
@@ -277,9 +272,8 @@ class StartUpTest : public QObject {
         QVERIFY(gone.waitForStarted());
         const qint64 pid = gone.processId();
         QVERIFY(gone.waitForFinished());
-        writeFile(
-            path(QStringLiteral("quillane.lock")),
-            QByteArray::number(pid) + "\nquillane\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        writeFile(path(QStringLiteral("lock")), QByteArray::number(pid) + "\nquillane\n" +
+                                                    QSysInfo::machineHostName().toUtf8() + "\n");
 
         RecordingPrompts prompts;
         StartUp startUp(prompts);

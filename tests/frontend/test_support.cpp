@@ -130,6 +130,15 @@ QByteArray scanFileContent(int number) {
         quillane::test_support::scan_text(quillane::test_support::small_scan(number)));
 }
 
+WorkingFolder::WorkingFolder() : previous_(QDir::currentPath()) {
+    QDir::setCurrent(dir_.path());
+    qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(dir_.filePath(QStringLiteral("lock"))));
+}
+
+WorkingFolder::~WorkingFolder() {
+    QDir::setCurrent(previous_);
+}
+
 void quietOffscreenNotes() {
     static QtMessageHandler previous = nullptr;
     previous = qInstallMessageHandler(

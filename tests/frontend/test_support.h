@@ -79,6 +79,20 @@ QByteArray readFile(const QString &path);
 // A scan file with a description line, a time line and a few data points.
 QByteArray scanFileContent(int number);
 
+// A scratch folder that is the current folder while it lives, holding the
+// program's one-copy lock file, as a whole-program test needs.
+class WorkingFolder {
+  public:
+    WorkingFolder();
+    ~WorkingFolder();
+    QString path() const { return dir_.path(); }
+    QString filePath(const QString &name) const { return dir_.filePath(name); }
+
+  private:
+    QString previous_;
+    QTemporaryDir dir_;
+};
+
 // Drops the offscreen platform's notes about window features it lacks.
 void quietOffscreenNotes();
 

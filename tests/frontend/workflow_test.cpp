@@ -117,8 +117,7 @@ class WorkflowTest : public QObject {
     Q_OBJECT
 
   private:
-    QString startFolder_;
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<WorkingFolder> dir_;
     QString report_;
     RecordingPrompts prompts_;
     std::unique_ptr<StartUp> startUp_;
@@ -221,10 +220,7 @@ class WorkflowTest : public QObject {
   private slots:
     void initTestCase() {
         quietOffscreenNotes();
-        startFolder_ = QDir::currentPath();
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
-        qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(dir_->filePath(QStringLiteral("lock"))));
+        dir_ = std::make_unique<WorkingFolder>();
         report_ = dir_->filePath(QStringLiteral("report.txt"));
         prompts_.onDialog = [this](QDialog &dialog) { answerDialog(dialog); };
     }
@@ -232,7 +228,7 @@ class WorkflowTest : public QObject {
     void cleanupTestCase() {
         prompts_.answers.push_back(true);  // "Exit Program?"
         startUp_.reset();
-        QDir::setCurrent(startFolder_);
+        dir_.reset();
     }
 
     void startsWithTheGivenOutputFileAndNoDialog() {
