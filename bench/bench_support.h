@@ -10,6 +10,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 namespace quillane::bench {
@@ -23,6 +25,19 @@ inline void with_spread(benchmark::internal::Benchmark *b) {
         ->ComputeStatistics("max", [](const std::vector<double> &v) {
             return *std::max_element(v.begin(), v.end());
         });
+}
+
+// The body of every benchmark's main(): runs the benchmarks the command line
+// asks for, then removes `scratch` (a file or a folder; none when empty).
+// Returns main's exit status.
+inline int run_benchmarks(int argc, char **argv, const std::filesystem::path &scratch = {}) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ignored;
+    if (!scratch.empty()) std::filesystem::remove_all(scratch, ignored);
+    return 0;
 }
 
 }  // namespace quillane::bench

@@ -215,11 +215,5 @@ BENCHMARK(BM_WholeFit)->Apply(with_spread)->ArgName("threads")->Arg(0)->Arg(1)->
 int main(int argc, char **argv) {
     // A QUILLANE_THREADS of the caller's is not the default figure's.
     unsetenv("QUILLANE_THREADS");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove(report_path(), ignored);
-    return 0;
+    return quillane::bench::run_benchmarks(argc, argv, report_path());
 }

@@ -93,9 +93,5 @@ BENCHMARK(BM_DrawCapacityFilledSymbols)->Apply(quillane::bench::with_spread);
 int main(int argc, char **argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillane::bench::run_benchmarks(argc, argv);
 }

@@ -80,11 +80,5 @@ BENCHMARK(BM_ReadFiftyScanFiles)->Apply(quillane::bench::with_spread);
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    fs::remove_all(folder(), ignored);
-    return 0;
+    return quillane::bench::run_benchmarks(argc, argv, folder());
 }

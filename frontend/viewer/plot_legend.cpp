@@ -22,6 +22,14 @@ constexpr double kNamedRow = 1.5;
 constexpr double kNamedSymbol = 0.4;
 constexpr double kNamedMargin = 0.8;
 
+// One column of the named key: the symbol, a gap and the widest name.
+double namedColumnWidth(const QFontMetricsF &metrics, const SeriesNames &names) {
+    double widest = 0;
+    for (const auto &[code, name] : names.names)
+        widest = std::max(widest, metrics.horizontalAdvance(name));
+    return 2.5 * metrics.height() + widest;
+}
+
 // A symbol of half width `s` pixels centred on `at` (device units, y down).
 void drawDeviceSymbol(QPainter &painter, SymbolShape shape, QPointF at, double s) {
     switch (shape) {
@@ -93,10 +101,7 @@ QSize PlotLegend::namedSize() const {
     const int rows = std::min(n, kLegendRowsPerColumn);
     const int columns = (n + kLegendRowsPerColumn - 1) / kLegendRowsPerColumn;
     const double line = metrics.height();
-    double widest = 0;
-    for (const auto &[code, name] : names_.names)
-        widest = std::max(widest, metrics.horizontalAdvance(name));
-    const double column = 2.5 * line + widest;
+    const double column = namedColumnWidth(metrics, names_);
     QFont bold = font();
     bold.setBold(true);
     const double title = QFontMetricsF(bold).horizontalAdvance(names_.title);
@@ -167,10 +172,7 @@ void PlotLegend::paintNamed(QPainter &painter) {
     const double row = kNamedRow * line;
     const double margin = kNamedMargin * line;
     const double s = kNamedSymbol * line;
-    double widest = 0;
-    for (const auto &[code, name] : names_.names)
-        widest = std::max(widest, metrics.horizontalAdvance(name));
-    const double column = 2.5 * line + widest;
+    const double column = namedColumnWidth(metrics, names_);
 
     QFont bold = font();
     bold.setBold(true);

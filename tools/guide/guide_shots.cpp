@@ -170,6 +170,24 @@ void trigger(MainWindow &window, const char *name) {
     if (QAction *action = window.item(QString::fromLatin1(name))) action->trigger();
 }
 
+// Starts the program with its report in `folder`.
+bool startWithReportIn(StartUp &startUp, const QString &folder) {
+    return startUp.run(parseArguments({QStringLiteral("--output"),
+                                       QDir(folder).absoluteFilePath(QStringLiteral("report.txt")),
+                                       QStringLiteral("--no-splash")})) == StartUp::kRunning;
+}
+
+// Reads the scans and shows the limits plot, the dialogs answering as the
+// camera's script says; null (and a message) when no plot came up.
+quillane::viewer::Plotit *readAndShowLimitsPlot(StartUp &startUp) {
+    MainWindow &main = *startUp.window();
+    trigger(main, "GetDataFiles");
+    trigger(main, "SetLimits");
+    quillane::viewer::Plotit *plot = startUp.viewer()->plotWindow();
+    if (!plot) std::fprintf(stderr, "quillane-guide-shots: no plot was shown\n");
+    return plot;
+}
+
 int run(const Options &options) {
     Camera camera(options);
     auto &dialogs = camera.onDialog;
@@ -211,20 +229,12 @@ int run(const Options &options) {
     dialogs[QStringLiteral("DevvsPos")] = [](QDialog &dialog) { dialog.accept(); };
 
     StartUp startUp(camera);
-    const QString report = QDir(options.work).absoluteFilePath(QStringLiteral("report.txt"));
-    if (startUp.run(parseArguments({QStringLiteral("--output"), report,
-                                    QStringLiteral("--no-splash")})) != StartUp::kRunning)
-        return 1;
+    if (!startWithReportIn(startUp, options.work)) return 1;
     MainWindow &main = *startUp.window();
     camera.window(QStringLiteral("01-main-window"), main);
 
-    trigger(main, "GetDataFiles");
-    trigger(main, "SetLimits");
-    quillane::viewer::Plotit *plot = startUp.viewer()->plotWindow();
-    if (!plot) {
-        std::fprintf(stderr, "quillane-guide-shots: no plot was shown\n");
-        return 1;
-    }
+    quillane::viewer::Plotit *plot = readAndShowLimitsPlot(startUp);
+    if (!plot) return 1;
     camera.screen(QStringLiteral("04-limits-plot-screen"));
     camera.window(QStringLiteral("04-limits-plot"), *plot);
 
@@ -299,20 +309,11 @@ int runSeries(const Options &options) {
     const QString work = QDir(options.work).absoluteFilePath(QStringLiteral("series"));
     if (!QDir().mkpath(work) || !QDir::setCurrent(work)) return 1;
     StartUp startUp(camera);
-    if (startUp.run(parseArguments({QStringLiteral("--output"),
-                                    QDir(work).absoluteFilePath(QStringLiteral("report.txt")),
-                                    QStringLiteral("--no-splash")})) != StartUp::kRunning)
-        return 1;
-    MainWindow &main = *startUp.window();
-    trigger(main, "GetDataFiles");
-    trigger(main, "SetLimits");
-    quillane::viewer::Plotit *plot = startUp.viewer()->plotWindow();
-    if (!plot) {
-        std::fprintf(stderr, "quillane-guide-shots: no plot was shown\n");
-        return 1;
-    }
+    if (!startWithReportIn(startUp, work)) return 1;
+    quillane::viewer::Plotit *plot = readAndShowLimitsPlot(startUp);
+    if (!plot) return 1;
     camera.window(QStringLiteral("14-column-limits"), *plot);
-    main.close();
+    startUp.window()->close();
     settle(100);
     return camera.failures == 0 ? 0 : 1;
 }
