@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <fstream>
 
@@ -99,12 +100,10 @@ namespace {
 
 enum class Claim { done, taken, failed };
 
-// Moves `from` to `to` unless `to` exists, as one step: a hard link fails
-// when the name is taken; a file system without links gets a rename that
-// refuses to replace.
-Claim claimName(const QString &from, const QString &to) {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
+// Moves `source` to `target` unless `target` exists, as one step: a hard
+// link fails when the name is taken; a file system without links gets a
+// rename that refuses to replace.  errno tells why it failed.
+Claim claimOnOneFileSystem(const QByteArray &source, const QByteArray &target) {
     int done = ::link(source.constData(), target.constData());
     if (done != 0 && (errno == EPERM || errno == EOPNOTSUPP))
         done = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
@@ -113,6 +112,29 @@ Claim claimName(const QString &from, const QString &to) {
         ::unlink(source.constData());
     if (done == 0) return Claim::done;
     return errno == EEXIST ? Claim::taken : Claim::failed;
+}
+
+// Moves `from` to `to` unless `to` exists.  The plot file stays in the
+// folder the viewer started in while kept plots go to the current folder,
+// which may be on another file system (a stick, a network share): then a
+// hidden copy beside `to` is claimed in its place, so the numbered name
+// still appears whole or not at all.
+Claim claimName(const QString &from, const QString &to) {
+    const QByteArray target = QFile::encodeName(to);
+    const Claim claim = claimOnOneFileSystem(QFile::encodeName(from), target);
+    if (claim != Claim::failed || errno != EXDEV) return claim;
+
+    QTemporaryFile copy(QFileInfo(to).absolutePath() + QStringLiteral("/.plot-XXXXXX"));
+    QFile original(from);
+    if (!copy.open() || !original.open(QIODevice::ReadOnly)) return Claim::failed;
+    const QByteArray content = original.readAll();
+    if (original.error() != QFileDevice::NoError || copy.write(content) != content.size() ||
+        !copy.flush())
+        return Claim::failed;
+    copy.close();
+    const Claim moved = claimOnOneFileSystem(QFile::encodeName(copy.fileName()), target);
+    if (moved == Claim::done) QFile::remove(from);
+    return moved;
 }
 
 }  // namespace

@@ -1,6 +1,12 @@
 // Reading plot files into the viewer, the numbering of kept plots and the
 // disposal of a plot file after it was shown.
+#include <unistd.h>
+
+#include <cerrno>
+
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "plot_file_control.h"
@@ -116,6 +122,29 @@ class PlotFilesTest : public QObject {
         QCOMPARE(
             DisposePlotFile(state, folder.file("plot.dat"), folder.file("~kestrl~.tmp")).kept_as,
             QString("plot_001.dat"));
+    }
+
+    void aPlotOnAnotherFileSystemIsKeptWholeUnderTheNextNumber() {
+        ScratchFolder folder;
+        QTemporaryDir elsewhere(QStringLiteral("/dev/shm/quillane-XXXXXX"));
+        const QString plot = elsewhere.filePath(QStringLiteral("plot.dat"));
+        writePlotFile(plot, threePoints());
+        const QByteArray original = readAll(plot);
+        const QString probe = folder.file("probe");
+        if (!elsewhere.isValid() ||
+            ::link(QFile::encodeName(plot), QFile::encodeName(probe)) == 0 || errno != EXDEV)
+            QSKIP("needs /dev/shm on a file system of its own");
+        touch("plot_000.dat");
+        ViewerState state;
+        InitPlotNumbering(state, "plot.dat");
+        QCOMPARE(load(state, plot), LoadOutcome::loaded);
+        const DisposeResult result =
+            DisposePlotFile(state, plot, elsewhere.filePath(QStringLiteral("~kestrl~.tmp")));
+        QVERIFY2(!result.failed, qPrintable(result.out_file_label));
+        QCOMPARE(result.kept_as, QString("plot_001.dat"));
+        QCOMPARE(readAll(folder.file("plot_001.dat")), original);
+        QVERIFY(!QFile::exists(plot));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
     void aNumberedNameMadeMeanwhileIsSkipped() {
