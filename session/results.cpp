@@ -111,8 +111,10 @@ std::string results_json(const Session &s, const Assessment *a) {
     run["sets"] = sets;
 
     json pairs = json::array();
+    // A pair without a position fit has no kind-3 values: that kind is
+    // averaged over the pairs that have them.
     std::array<double, 3> sum_var{}, sum_rms{};
-    int compared = 0;
+    std::array<int, 3> compared{};
     const int n = s.active_count();
     for (int i = 1; i <= n; ++i) {
         for (int j = 1; j <= n; ++j) {
@@ -127,10 +129,11 @@ std::string results_json(const Session &s, const Assessment *a) {
                                 {"variance", known ? json(r.variance[k]) : json(nullptr)},
                                 {"rms", known ? json(r.rms[k]) : json(nullptr)},
                                 {"y_offset", known ? json(r.y_offset[k]) : json(nullptr)}});
+                if (!known) continue;
                 sum_var[k] += r.variance[k];
                 sum_rms[k] += r.rms[k];
+                ++compared[k];
             }
-            ++compared;
             pairs.push_back({{"reference_set", i},
                              {"compared_set", j},
                              {"reference_time_s", s.active_set(i).time_s},
@@ -143,11 +146,13 @@ std::string results_json(const Session &s, const Assessment *a) {
     }
     run["pairs"] = pairs;
     json averages = json::array();
-    for (int k = 0; k < 3 && compared > 0; ++k)
-        averages.push_back({{"kind", k + 1},
-                            {"name", kFitKinds[k]},
-                            {"variance", sum_var[k] / compared},
-                            {"rms", sum_rms[k] / compared}});
+    for (int k = 0; k < 3; ++k)
+        if (compared[k] > 0)
+            averages.push_back({{"kind", k + 1},
+                                {"name", kFitKinds[k]},
+                                {"pairs", compared[k]},
+                                {"variance", sum_var[k] / compared[k]},
+                                {"rms", sum_rms[k] / compared[k]}});
     run["averages"] = averages;
 
     json equilibrium = {{"reached", false}, {"scan", nullptr}, {"time_s", nullptr}};

@@ -205,7 +205,7 @@ TEST_F(BatchRun, AnOutputThatIsOneOfTheScansIsRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(slurp(dir / first), before);
 }
 
-TEST_F(BatchRun, CommandLineMistakesOfTheSpanAndTheActiveListAreRefused) {
+TEST_F(BatchRun, CommandLineMistakesAreRefusedBeforeAnythingRuns) {
     struct Case {
         std::vector<std::string> args;
         const char *message;
@@ -214,6 +214,8 @@ TEST_F(BatchRun, CommandLineMistakesOfTheSpanAndTheActiveListAreRefused) {
         {{"--span", "2"}, "--span must be 3 to 2048 points"},
         {{"--span", "3", "--terms", "3"}, "more points than the order of the polynomial"},
         {{"--active", "1,2,3,"}, "--active needs data set numbers"},
+        {{"--active", "1,2,3", "--every", "2"}, "--every thins them first"},
+        {{"--csv", "out.txt", "--out", "out.txt"}, "--csv and --out name the same file"},
     };
     for (const Case &c : cases) {
         std::vector<std::string> args = c.args;

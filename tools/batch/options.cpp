@@ -361,6 +361,12 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
             "--each-series";
         return std::nullopt;
     }
+    if (o.every != 1 && !o.active.empty()) {
+        error =
+            "--active numbers the files as given, but --every thins them first: give one of "
+            "them";
+        return std::nullopt;
+    }
     if (o.until_equilibrium && o.watch.empty()) {
         error = "--until-equilibrium needs --watch";
         return std::nullopt;

@@ -55,6 +55,18 @@ void pause(double seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
+// The runner's own outputs (and their temporary copies) are not scans, even
+// when they lie in the folder and the pattern takes them.
+bool is_output(const Options &o, const fs::path &file) {
+    std::error_code ec;
+    const std::string here = fs::weakly_canonical(file, ec).string();
+    for (const auto &[option, path] : output_files(o)) {
+        const std::string out = fs::weakly_canonical(path, ec).string();
+        if (here == out || here.rfind(out + ".tmp-", 0) == 0) return true;
+    }
+    return false;
+}
+
 // The files of the folder that match the pattern, by name.
 std::vector<std::string> scan_files(const Options &o) {
     std::vector<std::string> names;
@@ -64,6 +76,7 @@ std::vector<std::string> scan_files(const Options &o) {
         const std::string name = entry.path().filename().string();
         if (name.empty() || name[0] == '.') continue;
         if (fnmatch(o.pattern.c_str(), name.c_str(), 0) != 0) continue;
+        if (is_output(o, entry.path())) continue;
         names.push_back(entry.path().string());
     }
     std::sort(names.begin(), names.end());
@@ -121,16 +134,27 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
     std::set<std::string> skipped;   // files that gave no data
     bool told_limit = false;
     bool told_series = false;
+    // The scans taken have changed since the last analysis.
+    bool changed = false;
+    size_t problem_count = 0;
     std::printf("quillane-batch: watching %s for %s (Ctrl+C ends)\n", o.watch.c_str(),
                 o.pattern.c_str());
     std::fflush(stdout);
+    // Ends the watch: its exit status tells whether everything was written.
+    const auto finish = [&](const char *why) {
+        std::printf("quillane-batch: %s\n", why);
+        if (problem_count == 0) return kExitOk;
+        error = "the watch is incomplete: " + std::to_string(problem_count) +
+                (problem_count == 1 ? " problem" : " problems") + " (listed above)";
+        return kExitFailed;
+    };
     while (!g_stop) {
-        bool changed = false;
         for (const std::string &file : scan_files(o)) {
             if (skipped.count(file) || std::find(taken.begin(), taken.end(), file) != taken.end())
                 continue;
-            Seen now{fs::file_size(file, ec), fs::last_write_time(file, ec)};
-            if (ec) continue;
+            std::error_code size_ec, time_ec;
+            Seen now{fs::file_size(file, size_ec), fs::last_write_time(file, time_ec)};
+            if (size_ec || time_ec) continue;
             auto it = pending.find(file);
             if (it != pending.end() && it->second.size == now.size && it->second.time == now.time &&
                 now.size > 0) {
@@ -142,6 +166,7 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
             }
         }
         if (changed) {
+            changed = false;
             std::sort(taken.begin(), taken.end());
             std::vector<std::string> files = taken;
             if (static_cast<int>(files.size()) > kMaxScans) {
@@ -170,8 +195,12 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
                     taken.erase(std::remove(taken.begin(), taken.end(), f.name), taken.end());
                     bad = true;
                 }
-                // Read again without them at the next look.
-                if (bad) continue;
+                // Read again without them, straight away.
+                if (bad) {
+                    problem_count += problems.list.size();
+                    changed = true;
+                    continue;
+                }
                 // Scans of several speeds or wavelengths cannot be judged
                 // together; say so once.
                 if (const auto split = session.series_read();
@@ -188,17 +217,15 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
                         fit_and_assess(o, session, problems, assessment, assessed, error);
                     code != kExitOk)
                     return code;
+                problem_count += problems.list.size();
                 print_status(session, assessment, assessed);
-                if (o.until_equilibrium && assessed && assessment.verdict.status == 1) {
-                    std::printf("quillane-batch: equilibrium reached; the watch ends\n");
-                    return kExitOk;
-                }
+                if (o.until_equilibrium && assessed && assessment.verdict.status == 1)
+                    return finish("equilibrium reached; the watch ends");
             }
         }
         pause(o.interval);
     }
-    std::printf("quillane-batch: the watch ends\n");
-    return kExitOk;
+    return finish("the watch ends");
 }
 
 }  // namespace batch

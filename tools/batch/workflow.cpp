@@ -45,21 +45,42 @@ int32_t dispatch_pending(void *) {
     return 0;
 }
 
-// The same file, whether both exist or not (a file about to be written
-// compares by its absolute, normalised path).
-bool same_file(const std::string &a, const std::string &b) {
-    std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
-}
-
 std::string hours(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f h", seconds / 3600.0);
     return text;
 }
 
+// A plot the session made is kept under the next number; one it did not
+// make is a problem, told once, with the session's reason.
+void keep_plot(PlotKeeper &keeper, const Outcome &made, const std::string &what,
+               std::vector<KeptPlot> &plots, Problems &problems) {
+    problems.add_all(made);
+    if (!made.plot_written) {
+        if (!made.done)
+            problems.add(what + ": " + made.refusal);
+        else if (made.errors.empty())
+            problems.add("no plot was made for the " + what);
+        return;
+    }
+    std::string why;
+    if (!keeper.keep(what, plots, why)) problems.add(why);
+}
+
 }  // namespace
+
+bool same_file(const std::string &a, const std::string &b) {
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
+std::vector<std::pair<std::string, std::string>> output_files(const Options &o) {
+    std::vector<std::pair<std::string, std::string>> outputs{{"--out", o.report}};
+    if (!o.csv.empty()) outputs.emplace_back("--csv", o.csv);
+    if (!o.json.empty()) outputs.emplace_back("--json", o.json);
+    return outputs;
+}
 
 const quillane_listbox_ctx_ops &StdoutListBox::operations() {
     static const quillane_listbox_ctx_ops ops{add_string, get_count, set_top_index, update,
@@ -78,21 +99,22 @@ void Problems::add_all(const Outcome &outcome) {
 }
 
 int check_inputs(const Options &o, std::string &error) {
-    if (o.files.empty() && o.watch.empty()) {
-        error = "no scan files given";
-        return kExitUsage;
-    }
-    // Nothing the run writes may be one of the scans it reads: the report is
-    // emptied first.  (Kept plots are claimed as new files and never replace
-    // anything.)
-    std::vector<std::pair<std::string, std::string>> outputs{{"--out", o.report}};
-    if (!o.csv.empty()) outputs.emplace_back("--csv", o.csv);
-    if (!o.json.empty()) outputs.emplace_back("--json", o.json);
-    for (const std::string &f : o.files) {
-        for (const auto &[option, path] : outputs) {
+    // Nothing the run writes may be one of the scans it reads, or another of
+    // its outputs: the report is emptied first.  (Kept plots are claimed as
+    // new files and never replace anything.)
+    const auto outputs = output_files(o);
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const auto &[option, path] = outputs[i];
+        for (const std::string &f : o.files) {
             if (same_file(path, f)) {
                 error = option + " " + path + " names the scan file " + f +
                         ", which would be overwritten";
+                return kExitUsage;
+            }
+        }
+        for (size_t j = 0; j < i; ++j) {
+            if (same_file(path, outputs[j].second)) {
+                error = option + " and " + outputs[j].first + " name the same file " + path;
                 return kExitUsage;
             }
         }
@@ -270,15 +292,12 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
             sets.push_back(k);
         return sets;
     };
-    std::string why;
     const char *data_kinds[] = {"", "values against position", "slopes against position",
                                 "slopes against value"};
-    for (int kind = 1; kind <= 3; ++kind) {
-        problems.add_all(session.data_plot(kind, all));
-        if (!keeper.keep(std::string("data plot: ") + data_kinds[kind] + ", all active sets", plots,
-                         why))
-            problems.add(why);
-    }
+    for (int kind = 1; kind <= 3; ++kind)
+        keep_plot(keeper, session.data_plot(kind, all),
+                  std::string("data plot: ") + data_kinds[kind] + ", all active sets", plots,
+                  problems);
 
     // Result graphs with every fit kind; deviations of every set but the
     // reference; positions at the quartiles of the limits.
@@ -298,14 +317,12 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
                             "result graph: position offsets against time"};
     for (int kind = 1; kind <= 5; ++kind) {
         graph.kind = kind;
-        problems.add_all(session.result_graph(graph));
-        if (!keeper.keep(graphs[kind], plots, why)) problems.add(why);
+        keep_plot(keeper, session.result_graph(graph), graphs[kind], plots, problems);
     }
 
     if (o.assess && assessed) {
-        problems.add_all(session.equilibrium_plot());
-        if (!keeper.keep("result graph: the approach to equilibrium", plots, why))
-            problems.add(why);
+        keep_plot(keeper, session.equilibrium_plot(), "result graph: the approach to equilibrium",
+                  plots, problems);
         std::printf("quillane-batch: %s\n", assessment.verdict.text.c_str());
         const auto &f = assessment.forecast;
         if (f.made)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "options.h"
@@ -17,9 +18,16 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // the run could not be completed, or is incomplete
 inline constexpr int kExitUsage = 2;   // the command line asks for something impossible
 
-// Checks what the command line alone decides: scan files given, no output
-// that is one of them.  Returns kExitOk or an exit code with error set.
+// Checks what the command line alone decides: no output that is one of the
+// scans or another output.  Returns kExitOk or an exit code with error set.
 int check_inputs(const Options &o, std::string &error);
+
+// The same file, whether both exist or not (a file about to be written
+// compares by its absolute, normalised path).
+bool same_file(const std::string &a, const std::string &b);
+
+// The files a run writes besides its plots, each with the option naming it.
+std::vector<std::pair<std::string, std::string>> output_files(const Options &o);
 
 // Checks the sets of one analysis of o.files: enough active sets, each one
 // of the files, the reference set among them.  Returns kExitOk or an exit
