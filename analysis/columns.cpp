@@ -116,8 +116,11 @@ class Profile {
             const double line = a.value + (p.radius - a.radius) / span * (b.value - a.value);
             const double distance = std::fabs(p.value - line);
             if (!std::isfinite(distance)) continue;
-            const auto k = static_cast<size_t>((p.radius - low_) / width_);
-            if (k >= bins_.size()) continue;
+            // Outside the range (or not a number): no bin, and no conversion
+            // of a negative or NaN to an index.
+            const double at = (p.radius - low_) / width_;
+            if (!(at >= 0.0 && at < static_cast<double>(bins_.size()))) continue;
+            const auto k = static_cast<size_t>(at);
             bins_[k].distances.push_back(distance);
             bins_[k].levels.push_back(p.value);
         }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "ftn_format.h"
 #include "log.h"
@@ -72,12 +71,11 @@ bool plot_equilibrium(State &s) {
 
     p.plot_heading = ftn::pad_right(outfile_heading(s, " Equilibrium:"), kPlotTextLength);
     std::string second = a.verdict.text;
-    if (f.made) {
-        char forecast[64];
-        std::snprintf(forecast, sizeof forecast, "; forecast %.2f h",
-                      f.equilibrium_time_s / 3600.0);
-        second += forecast;
-    }
+    // Numbers through the library's own layouts: a host program's locale
+    // must not put a decimal comma into the plot file.
+    if (f.made)
+        second += "; forecast " +
+                  std::string(ftn::trim(ftn::fixed(f.equilibrium_time_s / 3600.0, 24, 2))) + " h";
     p.plot_heading2 = ftn::pad_right(second.substr(0, kPlotTextLength), kPlotTextLength);
     p.plot_xlabel = ftn::pad_right("            Time", kPlotTextLength);
     p.plot_ylabel = ftn::pad_right("RMS Devs from the latest scan", kPlotTextLength);

@@ -129,14 +129,9 @@ QUILLANE_API void quillane_version(int32_t *major, int32_t *minor, int32_t *revi
 
 // Reads the last error; unlike every other export it leaves it in place.
 QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_length) {
+    // Not guarded: that would clear the very error asked for.
     try {
-        const std::string &e = global_state().last_error;
-        if (text != nullptr && length > 0) {
-            const size_t n = std::min(e.size(), static_cast<size_t>(length));
-            std::memcpy(text, e.data(), n);
-            std::memset(text + n, ' ', static_cast<size_t>(length) - n);
-        }
-        if (text_length != nullptr) *text_length = static_cast<int32_t>(e.size());
+        copy_text(global_state().last_error, text, length, text_length);
     } catch (...) {
     }
 }

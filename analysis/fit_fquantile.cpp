@@ -22,8 +22,8 @@ double fstat_exact(int n, int m, double P, std::string *message) {
     }
 }
 
-double critical_f(FMethod method, int n, int m, double P, std::string *message) {
-    return method == FMethod::kExact ? fstat_exact(n, m, P, message) : fstat(n, m, P, message);
+double critical_f(const State &s, int n, int m, double P, std::string *message) {
+    return s.exact_f ? fstat_exact(n, m, P, message) : fstat(n, m, P, message);
 }
 
 double student_t_two_sided(int dof, double confidence) {

@@ -12,23 +12,13 @@
 
 namespace quillane {
 
-enum class FMethod { kApproximation, kExact };
-
 // The exact F(n, m, 1 - P): the value a ratio of two variances with n and m
 // degrees of freedom exceeds with probability 1 - P.  Same arguments, limits
 // and messages as fstat; 0.0 after an error.
 double fstat_exact(int n, int m, double P, std::string *message = nullptr);
 
-// F(n, m, 1 - P) by the given method.
-double critical_f(FMethod method, int n, int m, double P, std::string *message = nullptr);
-
-// By the method the state is set to.
-inline FMethod f_method(const State &s) {
-    return s.exact_f ? FMethod::kExact : FMethod::kApproximation;
-}
-inline double critical_f(const State &s, int n, int m, double P, std::string *message = nullptr) {
-    return critical_f(f_method(s), n, m, P, message);
-}
+// F(n, m, 1 - P) by the method the state is set to (exact_f).
+double critical_f(const State &s, int n, int m, double P, std::string *message = nullptr);
 
 // Two-sided quantile of Student's t with dof degrees of freedom: the value
 // |t| exceeds with probability 1 - confidence.  0.0 for dof < 1 or a

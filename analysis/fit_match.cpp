@@ -190,20 +190,19 @@ struct PairOutcome {
 // Pair (i, j): its results go into their slots of the tables (and, for the
 // reference set, into the rows of the deviation table), its report lines
 // into work.file_lines and its list-box lines into work.box_lines.  Pairs
-// share nothing else, so several may run at once.  With an index the
-// compared points are looked up instead of walked to.
-PairOutcome run_pair(State &s, FitWork &work, const MatchIndex *index, int i, int j) {
+// share nothing else, so several may run at once.  The index looks the
+// compared points up.
+PairOutcome run_pair(State &s, FitWork &work, const MatchIndex &index, int i, int j) {
     if (!pair_comparable(s, i, j)) {
         skip_pair(s, work, i, j);
         return {};
     }
     FitResults &r = s.fit;
     const auto ref = set_points(s, i);
-    const auto cmp = set_points(s, j);
     const int n = static_cast<int>(ref.size());
     if (static_cast<int>(work.matched_values.size()) <= n) work.matched_values.resize(n + 1);
     const std::span<double> matched(work.matched_values.data() + 1, ref.size());
-    const PairSums sums = index ? index->match(i, j, matched) : match_and_sum(ref, cmp, matched);
+    const PairSums sums = index.match(i, j, matched);
     std::string &line = work.line;
 
     if (work.f_points != n || work.f_confidence != s.confidence_level) {
@@ -287,15 +286,6 @@ constexpr size_t kPairTextBound = 512;
 
 }  // namespace
 
-bool match_pair(State &s, FitWork &work, Log &log, int i, int j) {
-    work.file_lines.clear();
-    work.box_lines.clear();
-    const PairOutcome outcome = run_pair(s, work, nullptr, i, j);
-    hand_lines(log, work.file_lines, work.box_lines);
-    if (outcome.compared) s.fit.determinant_vanished = outcome.determinant_vanished;
-    return outcome.compared;
-}
-
 PairRun::PairRun(State &s, WorkerGroup &workers)
     : s_(s), workers_(workers), sets_(active_set_count(s)), index_(s, sets_, &workers) {
     int largest = 0;
@@ -334,7 +324,7 @@ void PairRun::match_all() {
             pair.worker = worker;
             pair.file_begin = work.file_lines.size();
             pair.box_begin = work.box_lines.size();
-            const PairOutcome outcome = run_pair(s_, work, &index_, pair.i, pair.j);
+            const PairOutcome outcome = run_pair(s_, work, index_, pair.i, pair.j);
             pair.file_end = work.file_lines.size();
             pair.box_end = work.box_lines.size();
             pair.compared = outcome.compared;

@@ -58,11 +58,6 @@ double mid_radius(const State &s, int j);
 // least kMinReferencePoints points and j at least one.
 bool pair_comparable(const State &s, int i, int j);
 
-// Matches compared set j onto reference set i, stores the pair's results and
-// writes its report lines.  Returns false when the pair could not be
-// compared (its entries are then 0 and a line says why).
-bool match_pair(State &s, FitWork &work, Log &log, int i, int j);
-
 // Every ordered pair of active sets i != j of one fit, matched by a group
 // of workers.  Making it allocates every buffer the pairs need; match_all()
 // allocates nothing.  The tables, the report and the list-box lines are the
@@ -81,8 +76,6 @@ class PairRun {
     // lines to the list box, in pair order (i, then j), and keeps the
     // determinant flag of the last pair compared.
     void hand_over(Log &log);
-
-    int pairs() const { return static_cast<int>(pairs_.size()); }
 
   private:
     // Where one pair's lines are: in the buffers of the worker that ran it.

@@ -206,6 +206,20 @@ long put_in_rising_order(State &s, int32_t first, int32_t last) {
     return out_of_order;
 }
 
+// Opens a scan file for reading; on failure `why` says why ("it is a
+// folder", or the system's reason, taken before anything can change errno).
+bool open_scan(const std::string &file_name, std::ifstream &in, std::string &why) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file_name, ec)) {
+        why = "it is a folder";
+        return false;
+    }
+    in.open(file_name, std::ios::binary);
+    if (in.is_open()) return true;
+    why = std::strerror(errno);
+    return false;
+}
+
 }  // namespace
 
 std::string clean_file_name(std::string name) {
@@ -217,13 +231,10 @@ std::string clean_file_name(std::string name) {
 ScanHeader read_scan_header(const std::string &name, std::string &error) {
     error.clear();
     const std::string file_name = clean_file_name(name);
-    std::error_code ec;
     std::ifstream in;
-    if (!std::filesystem::is_directory(file_name, ec)) in.open(file_name, std::ios::binary);
-    if (!in.is_open()) {
-        error = "Cannot open scan file " + file_name + ": " +
-                (std::filesystem::is_directory(file_name, ec) ? "it is a folder"
-                                                              : std::strerror(errno));
+    std::string why;
+    if (!open_scan(file_name, in, why)) {
+        error = "Cannot open scan file " + file_name + ": " + why;
         return {};
     }
     std::string line;
@@ -274,17 +285,15 @@ void read_scan_file(State &s, std::string name, int n) {
     long line_number = 0;
     Rejections rejected;
     std::vector<std::string> time_notes;
-    std::error_code ec;
-    const bool is_dir = std::filesystem::is_directory(file_name, ec);
     std::ifstream in;
-    if (!is_dir) in.open(file_name, std::ios::binary);
+    std::string why;
+    const bool opened = open_scan(file_name, in, why);
     auto next = [&](std::string &line) {
         if (!next_line(in, line)) return false;
         ++line_number;
         return true;
     };
-    if (!in.is_open()) {
-        const std::string why = is_dir ? "it is a folder" : std::strerror(errno);
+    if (!opened) {
         const std::string line =
             " Cannot open scan file " + file_name + ": " + why + "; the data set has no points";
         note_error(s, line);
