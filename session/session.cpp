@@ -271,6 +271,7 @@ Outcome Session::select(const std::vector<int> &active) {
 
 void Session::apply_limits(Outcome &outcome) {
     lib_.setxirange(&limits_.low, &limits_.high);
+    check(outcome);
     int32_t ok = 0;
     lib_.set_lim_indices_vb(&ok);
     outcome.span_ok = ok != 0;
@@ -311,10 +312,12 @@ Outcome Session::set_position_variable(bool xi) {
     xi_mode_ = xi;
     const double choice = xi ? -1.0 : 0.0;
     lib_.set_x_var(&choice);
-    if (files_read())
-        apply_limits(o);
-    else
-        lib_.setxirange(&limits_.low, &limits_.high);
+    check(o);
+    if (files_read()) {
+        apply_limits(o);  // checks, and makes the fit stale
+        return o;
+    }
+    lib_.setxirange(&limits_.low, &limits_.high);
     check(o);
     invalidate_fit();
     return o;
@@ -511,11 +514,16 @@ Outcome Session::set_assessment_settings(const AssessmentSettings &settings) {
         return refused("The tolerance must be 0 or more.");
     Outcome o;
     const AssessmentSettings now = assessment_settings();
-    if (now.block_s != settings.block_s) lib_.quillane_set_equilibrium_time(&settings.block_s);
-    check(o);
-    if (now.tolerance != settings.tolerance)
+    // Each setting is checked right after it is sent: the library keeps the
+    // error of its latest call only.
+    if (now.block_s != settings.block_s) {
+        lib_.quillane_set_equilibrium_time(&settings.block_s);
+        check(o);
+    }
+    if (now.tolerance != settings.tolerance) {
         lib_.quillane_set_equilibrium_tolerance(&settings.tolerance);
-    check(o);
+        check(o);
+    }
     if (now.exact_f != settings.exact_f) {
         const int32_t exact = settings.exact_f ? 1 : 0;
         lib_.quillane_set_exact_f(&exact);

@@ -171,6 +171,13 @@ TEST_F(BatchSeries, EachSeriesGetsAFolderWithAReportOfItsOwnFit) {
     EXPECT_FALSE(fs::exists(dir / "out" / "run.txt"));
 }
 
+TEST_F(BatchSeries, EachSeriesFailsWhenNoSeriesIsLongEnoughToFit) {
+    const std::vector<std::string> all = multispeed_run();
+    const Outcome r = run(with({"--each-series"}, {all[0], all[12], all[24]}));
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_CONTAINS(r.err, "no series has the 3 scans a fit needs; nothing was analysed");
+}
+
 TEST_F(BatchSeries, ASeriesTooLongForTheStoreIsRefusedAndEveryNthScanIsTakenAsAsked) {
     std::vector<std::string> files;
     for (int k = 1; k <= 55; ++k)

@@ -167,6 +167,11 @@ int plan_runs(const Options &o, Session &session, std::vector<AnalysisRun> &runs
             }
             runs.push_back(series_run(o, split, facts, k, true));
         }
+        if (runs.empty()) {
+            error = "no series has the 3 scans a fit needs; nothing was analysed" +
+                    series_lines(split, facts);
+            return kExitFailed;
+        }
         return kExitOk;
     }
     const int k = o.series_number();
