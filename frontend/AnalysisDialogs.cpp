@@ -106,10 +106,6 @@ void installAnalysisDialogs(Hooks &hooks, AppState &state, const session::Sessio
         prompts.execDialog(dialog);
         const DeviationChoice chosen = dialog.result();
         if (!chosen.accepted) return std::nullopt;
-        state.PositionsToPlot.fill(0.0);
-        state.PositionCount = static_cast<int32_t>(chosen.positions.size());
-        for (size_t i = 0; i < chosen.positions.size(); ++i)
-            state.PositionsToPlot[i] = chosen.positions[i];
         state.DevOptions = chosen.devOptions;
         state.LogChoice = chosen.logChoice;
         session::GraphRequest request;

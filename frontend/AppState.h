@@ -49,8 +49,6 @@ struct AppState {
     std::array<int32_t, 3> RmsPlotOptions{0, 0, kTrue};
     std::array<int32_t, 3> DevOptions{};
     int32_t LogChoice = 0;
-    std::array<double, 11> PositionsToPlot{};  // [0..9] in entry order
-    int32_t PositionCount = 0;
 
     // ---- names ----
     QString ProgramTitle;    // exactly 16 characters, blank padded

@@ -168,6 +168,9 @@ void MainWindow::offerSeries(bool afterReading) {
                       QString::fromStdString(outcome.refusal));
         return;
     }
+    const session::Outcome recorded =
+        session_.add_to_report({session::series_choice_line(split, dialog.chosen())});
+    outcome.errors.insert(outcome.errors.end(), recorded.errors.begin(), recorded.errors.end());
     // The data-file window ticks the series' scans; the user can still
     // change them there.
     restoreDataFileTicks();

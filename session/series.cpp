@@ -328,6 +328,10 @@ std::string series_summary(const SeriesSplit &split) {
     return text;
 }
 
+std::string series_choice_line(const SeriesSplit &split, int number) {
+    return "Series " + std::to_string(number) + " is analysed: " + series_label(split, number);
+}
+
 std::string series_line(const SeriesSplit &split, int number, const std::vector<ScanFacts> &scans) {
     const Series &s = split.series[static_cast<size_t>(number - 1)];
     std::string text =

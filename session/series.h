@@ -63,6 +63,10 @@ std::string series_label(const SeriesSplit &split, int number);
 // "3 series: 10,000 rpm 280 nm, 19 scans; 14,000 rpm 280 nm, 20 scans; ...".
 std::string series_summary(const SeriesSplit &split);
 
+// The report's record of the series picked for analysis: "Series 2 is
+// analysed: 14,000 rpm 280 nm, 20 scans".
+std::string series_choice_line(const SeriesSplit &split, int number);
+
 // One line for scripts: "1: 10000 rpm, 280 nm, 20 scans, 00001.RA2 ...
 // 00020.RA2" -- number, speed, wavelength, count, first and last file (with
 // ", cell N" after the count when the scans come from several cells;

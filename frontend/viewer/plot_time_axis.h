@@ -28,7 +28,6 @@ class TimeAxisView {
     // Puts the seconds back before a new file is read into `state`, whose
     // records may keep what they held before.
     void restoreSeconds(ViewerState &state);
-    bool inHours() const { return in_hours_; }
 
   private:
     std::vector<float> seconds_;

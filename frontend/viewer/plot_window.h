@@ -66,7 +66,6 @@ class Plotit : public QMainWindow {
     // What the series of the next plot stand for (set before ShowPlot; no
     // names: the legend keeps the numbered key).  An open legend follows.
     void setSeriesNames(SeriesNames names);
-    const SeriesNames &seriesNames() const { return names_; }
 
     // Reads the plot file and shows it.  Returns false when nothing could be
     // shown (the file could not be opened, or held no data).

@@ -122,8 +122,9 @@ class SeriesColumnsTest : public QObject {
         QCOMPARE(session().active_sets(), seriesSets(5));
         for (int n = 1; n <= kFiles; ++n)
             QCOMPARE(window().form1().includeBox(n - 1)->isChecked(), n >= 25 && n % 2 == 1);
-        QVERIFY(readFile(dir_->filePath(QStringLiteral("report.txt")))
-                    .contains(" The scans read make 6 series: 10,000 rpm 280 nm, 6 scans; "));
+        const QByteArray report = readFile(dir_->filePath(QStringLiteral("report.txt")));
+        QVERIFY(report.contains(" The scans read make 6 series: 10,000 rpm 280 nm, 6 scans; "));
+        QVERIFY(report.contains(" Series 5 is analysed: 20,000 rpm 280 nm, 6 scans"));
         QVERIFY(prompts_.warnings.isEmpty());
     }
 

@@ -76,7 +76,7 @@ AnalysisRun series_run(const Options &o, const SeriesSplit &split,
     for (int i : split.series[static_cast<size_t>(k - 1)].scans)
         files.push_back(facts[static_cast<size_t>(i - 1)].file);
     run.record.push_back(quillane::session::series_summary(split));
-    run.record.push_back("Series " + std::to_string(k) + " is analysed: " + run.label);
+    run.record.push_back(quillane::session::series_choice_line(split, k));
     run.options.files = thinned(o, files, "series " + std::to_string(k) + " (" + run.label + ")",
                                 run.record, run.refusal);
     if (own_folder) {
