@@ -30,27 +30,6 @@ double namedColumnWidth(const QFontMetricsF &metrics, const SeriesNames &names) 
     return 2.5 * metrics.height() + widest;
 }
 
-// A symbol of half width `s` pixels centred on `at` (device units, y down).
-void drawDeviceSymbol(QPainter &painter, SymbolShape shape, QPointF at, double s) {
-    switch (shape) {
-        case SymbolShape::circle:
-            painter.drawEllipse(at, s, s);
-            break;
-        case SymbolShape::box:
-            painter.drawRect(QRectF(at.x() - s, at.y() - 4.0 / 3.0 * s, 2 * s, 8.0 / 3.0 * s));
-            break;
-        case SymbolShape::triangle:
-        case SymbolShape::diamond: {
-            // The plot's corners are given with y up.
-            QPolygonF polygon = polygonSymbol(0, 0, s, shape == SymbolShape::triangle ? 1 : 2);
-            for (QPointF &corner : polygon)
-                corner = QPointF(at.x() + corner.x(), at.y() - corner.y());
-            painter.drawPolygon(polygon);
-            break;
-        }
-    }
-}
-
 }  // namespace
 
 QPointF legendEntryPosition(int code, bool cycle_colors_first) {
@@ -111,14 +90,6 @@ QSize PlotLegend::namedSize() const {
     return {static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h))};
 }
 
-void PlotLegend::DrawLegendPolygon(QPainter &painter, double x, double y, double size,
-                                   int kind) const {
-    QPolygonF polygon = polygonSymbol(x, y, size, kind);
-    for (QPointF &corner : polygon)
-        corner = toDevice(corner);
-    painter.drawPolygon(polygon);
-}
-
 void PlotLegend::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     // The key is drawn like the plot, on white, in the plot's own colours.
@@ -144,21 +115,7 @@ void PlotLegend::paintNumbered(QPainter &painter) {
         painter.setPen(QPen(colour, 1.0));
         painter.setBrush(style_.FilledSymbols ? QBrush(colour) : QBrush(Qt::NoBrush));
         const QPointF at = legendEntryPosition(code, style_.CycleColorsFirst);
-        switch (look.shape) {
-            case SymbolShape::circle:
-                painter.drawEllipse(toDevice(at), s * units_x, s * units_x);
-                break;
-            case SymbolShape::box:
-                painter.drawRect(QRectF(toDevice({at.x() - s, at.y() + 4.0 / 3.0 * s}),
-                                        toDevice({at.x() + s, at.y() - 4.0 / 3.0 * s})));
-                break;
-            case SymbolShape::triangle:
-                DrawLegendPolygon(painter, at.x(), at.y(), s, 1);
-                break;
-            case SymbolShape::diamond:
-                DrawLegendPolygon(painter, at.x(), at.y(), s, 2);
-                break;
-        }
+        drawSymbolShape(painter, look.shape, toDevice(at), s, units_x, -units_y);
         painter.setPen(Qt::black);
         const QPointF text_at = toDevice({at.x() + s + 2.0, at.y()});
         painter.drawText(QPointF(text_at.x(), text_at.y() + metrics.ascent() / 2 - 1),
@@ -192,7 +149,7 @@ void PlotLegend::paintNamed(QPainter &painter) {
         const QColor colour = colourOf(style_.palette, look.colour_index);
         painter.setPen(QPen(colour, 1.0));
         painter.setBrush(style_.FilledSymbols ? QBrush(colour) : QBrush(Qt::NoBrush));
-        drawDeviceSymbol(painter, look.shape, QPointF(left + line / 2, middle), s);
+        drawSymbolShape(painter, look.shape, QPointF(left + line / 2, middle), s, 1.0, -1.0);
         painter.setPen(Qt::black);
         painter.drawText(QPointF(left + 1.5 * line, middle + metrics.ascent() / 2 - 1), name);
     }

@@ -54,7 +54,6 @@ class PlotLegend : public QWidget {
     void closeEvent(QCloseEvent *event) override;
 
   private:
-    void DrawLegendPolygon(QPainter &painter, double x, double y, double size, int kind) const;
     void paintNumbered(QPainter &painter);
     void paintNamed(QPainter &painter);
     QSize namedSize() const;

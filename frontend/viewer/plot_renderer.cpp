@@ -140,39 +140,15 @@ void PlotRenderer::drawSymbol(QPainter &painter, const PlotScale &scale, float p
     const QColor colour = colourOf(style_.palette, look.colour_index);
     painter.setPen(QPen(colour, 1.0));
     painter.setBrush(style_.FilledSymbols ? QBrush(colour) : QBrush(Qt::NoBrush));
-    const double s = kSymbolScale * style_.SymbolSize;
-    switch (look.shape) {
-        case SymbolShape::circle: {
-            // The radius is measured along x, so circles stay round.
-            const double r = scale.pixelsX(s);
-            painter.drawEllipse(scale.toDevice(px, py), r, r);
-            break;
-        }
-        case SymbolShape::box:
-            painter.drawRect(QRectF(scale.toDevice(px - s, py + 4.0 / 3.0 * s),
-                                    scale.toDevice(px + s, py - 4.0 / 3.0 * s)));
-            break;
-        case SymbolShape::triangle:
-        case SymbolShape::diamond: {
-            const int kind = look.shape == SymbolShape::triangle ? 1 : 2;
-            QPolygonF polygon = polygonSymbol(px, py, s, kind);
-            for (QPointF &corner : polygon)
-                corner = scale.toDevice(corner);
-            painter.drawPolygon(polygon);
-            break;
-        }
-    }
+    drawSymbolShape(painter, look.shape, scale.toDevice(px, py), kSymbolScale * style_.SymbolSize,
+                    scale.pixelsX(1.0), -scale.pixelsY(1.0));
 }
 
-namespace {
-
-// Symbol `shape` of half width `s` (plot units) centred on the device point
-// `centre`, with `ux` and `uy` device pixels per plot unit along x and y
-// (uy < 0: plot y grows upward).  The same shapes as drawSymbol draws.
-void drawShapeAt(QPainter &painter, SymbolShape shape, QPointF centre, double s, double ux,
-                 double uy) {
+void drawSymbolShape(QPainter &painter, SymbolShape shape, QPointF centre, double s, double ux,
+                     double uy) {
     switch (shape) {
         case SymbolShape::circle:
+            // The radius is measured along x, so circles stay round.
             painter.drawEllipse(centre, s * ux, s * ux);
             break;
         case SymbolShape::box:
@@ -189,8 +165,6 @@ void drawShapeAt(QPainter &painter, SymbolShape shape, QPointF centre, double s,
         }
     }
 }
-
-}  // namespace
 
 void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
     const float x_lo = scale.XAxisLo(), x_hi = scale.XAxisHi();
@@ -220,7 +194,7 @@ void PlotRenderer::drawPoints(QPainter &painter, const PlotScale &scale) const {
         const double ux = scale.pixelsX(1.0) * m;
         const double uy = -scale.pixelsY(1.0) * m;
         auto draw = [s, ux, uy](QPainter &p, SymbolShape shape, QPointF centre) {
-            drawShapeAt(p, shape, centre, s, ux, uy);
+            drawSymbolShape(p, shape, centre, s, ux, uy);
         };
         layer.emplace(painter, scale.deviceSize(), draw, 1.0 * m, style_.FilledSymbols,
                       1.5 * s * std::max(ux, -uy));

@@ -66,4 +66,11 @@ class PlotRenderer {
 // width `size` centred on (x, y), in plot units.
 QPolygonF polygonSymbol(double x, double y, double size, int kind);
 
+// Draws symbol `shape` of half width `s` (in plot or legend units) centred
+// on the device point `centre`, with `ux` and `uy` device pixels per unit
+// along x and y (uy < 0 where the units' y grows upward).  The plot, its
+// printed and saved copies and the legend all draw their symbols here.
+void drawSymbolShape(QPainter &painter, SymbolShape shape, QPointF centre, double s, double ux,
+                     double uy);
+
 }  // namespace quillane::viewer
