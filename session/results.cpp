@@ -35,6 +35,20 @@ json name(const std::string &text) {
 
 const char *const kFitKinds[3] = {"no offsets", "y-offset", "y- and position offsets"};
 
+// Calls visit(i, j, result) for every ordered pair the fit compared,
+// reference set i first.
+template <typename Visit>
+void for_each_pair(const Session &s, Visit visit) {
+    const int n = s.active_count();
+    for (int i = 1; i <= n; ++i) {
+        for (int j = 1; j <= n; ++j) {
+            if (i == j) continue;
+            const PairResult r = s.pair_result(i, j);
+            if (r.status != 0) visit(i, j, r);
+        }
+    }
+}
+
 }  // namespace
 
 std::string results_csv(const Session &s) {
@@ -43,29 +57,21 @@ std::string results_csv(const Session &s) {
         "compared_time_s,points,variance_no_offsets,rms_no_offsets,y_offset_no_offsets,"
         "variance_y_offset,rms_y_offset,y_offset_y_offset,variance_both_offsets,"
         "rms_both_offsets,y_offset_both_offsets,position_offset,f_critical\r\n";
-    const int n = s.active_count();
-    for (int i = 1; i <= n; ++i) {
-        const ActiveSetFacts ref = s.active_set(i);
-        for (int j = 1; j <= n; ++j) {
-            if (i == j) continue;
-            const PairResult r = s.pair_result(i, j);
-            if (r.status == 0) continue;
-            const ActiveSetFacts cmp = s.active_set(j);
-            std::string row = std::to_string(i) + "," + csv_field(s.active_file_name(i)) + "," +
-                              std::to_string(j) + "," + csv_field(s.active_file_name(j)) + "," +
-                              number(ref.time_s) + "," + number(cmp.time_s) + "," +
-                              std::to_string(r.points);
-            for (int k = 0; k < 3; ++k) {
-                // Without a position fit its fields are left empty, not 0.
-                const bool known = k < 2 || r.status == 1;
-                for (double v : {r.variance[k], r.rms[k], r.y_offset[k]})
-                    row += "," + (known ? number(v) : std::string());
-            }
-            row += "," + (r.status == 1 ? number(r.x_offset) : std::string());
-            row += "," + number(r.f_critical);
-            text += row + "\r\n";
+    for_each_pair(s, [&](int i, int j, const PairResult &r) {
+        std::string row = std::to_string(i) + "," + csv_field(s.active_file_name(i)) + "," +
+                          std::to_string(j) + "," + csv_field(s.active_file_name(j)) + "," +
+                          number(s.active_set(i).time_s) + "," + number(s.active_set(j).time_s) +
+                          "," + std::to_string(r.points);
+        for (int k = 0; k < 3; ++k) {
+            // Without a position fit its fields are left empty, not 0.
+            const bool known = k < 2 || r.status == 1;
+            for (double v : {r.variance[k], r.rms[k], r.y_offset[k]})
+                row += "," + (known ? number(v) : std::string());
         }
-    }
+        row += "," + (r.status == 1 ? number(r.x_offset) : std::string());
+        row += "," + number(r.f_critical);
+        text += row + "\r\n";
+    });
     return text;
 }
 
@@ -115,35 +121,29 @@ std::string results_json(const Session &s, const Assessment *a) {
     // averaged over the pairs that have them.
     std::array<double, 3> sum_var{}, sum_rms{};
     std::array<int, 3> compared{};
-    const int n = s.active_count();
-    for (int i = 1; i <= n; ++i) {
-        for (int j = 1; j <= n; ++j) {
-            if (i == j) continue;
-            const PairResult r = s.pair_result(i, j);
-            if (r.status == 0) continue;
-            json fits = json::array();
-            for (int k = 0; k < 3; ++k) {
-                const bool known = k < 2 || r.status == 1;
-                fits.push_back({{"kind", k + 1},
-                                {"name", kFitKinds[k]},
-                                {"variance", known ? json(r.variance[k]) : json(nullptr)},
-                                {"rms", known ? json(r.rms[k]) : json(nullptr)},
-                                {"y_offset", known ? json(r.y_offset[k]) : json(nullptr)}});
-                if (!known) continue;
-                sum_var[k] += r.variance[k];
-                sum_rms[k] += r.rms[k];
-                ++compared[k];
-            }
-            pairs.push_back({{"reference_set", i},
-                             {"compared_set", j},
-                             {"reference_time_s", s.active_set(i).time_s},
-                             {"compared_time_s", s.active_set(j).time_s},
-                             {"points", r.points},
-                             {"fits", fits},
-                             {"position_offset", r.status == 1 ? json(r.x_offset) : json(nullptr)},
-                             {"f_critical", r.f_critical}});
+    for_each_pair(s, [&](int i, int j, const PairResult &r) {
+        json fits = json::array();
+        for (int k = 0; k < 3; ++k) {
+            const bool known = k < 2 || r.status == 1;
+            fits.push_back({{"kind", k + 1},
+                            {"name", kFitKinds[k]},
+                            {"variance", known ? json(r.variance[k]) : json(nullptr)},
+                            {"rms", known ? json(r.rms[k]) : json(nullptr)},
+                            {"y_offset", known ? json(r.y_offset[k]) : json(nullptr)}});
+            if (!known) continue;
+            sum_var[k] += r.variance[k];
+            sum_rms[k] += r.rms[k];
+            ++compared[k];
         }
-    }
+        pairs.push_back({{"reference_set", i},
+                         {"compared_set", j},
+                         {"reference_time_s", s.active_set(i).time_s},
+                         {"compared_time_s", s.active_set(j).time_s},
+                         {"points", r.points},
+                         {"fits", fits},
+                         {"position_offset", r.status == 1 ? json(r.x_offset) : json(nullptr)},
+                         {"f_critical", r.f_critical}});
+    });
     run["pairs"] = pairs;
     json averages = json::array();
     for (int k = 0; k < 3; ++k)

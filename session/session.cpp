@@ -345,21 +345,17 @@ Outcome Session::set_times_to_set_numbers() {
     std::vector<double> all = times();
     for (int k = 1; k <= active_count(); ++k)
         all[static_cast<size_t>(k - 1)] = k;
-    Outcome o;
-    lib_.set_times(all.data());
-    check(o);
-    return o;
+    return set_times(all);
 }
 
 Outcome Session::renumber_fringes() {
     Outcome o;
     lib_.renumber_fringes();
-    lib_.setxirange(&limits_.low, &limits_.high);
-    int32_t ok = 0;
-    lib_.set_lim_indices_vb(&ok);
-    lib_.TRANSFER_DATA();
     check(o);
-    invalidate_fit();
+    // New values, the same points: the active store is rebuilt, and the
+    // span was told about when the limits were set.
+    apply_limits(o);
+    o.span_ok = true;
     return o;
 }
 

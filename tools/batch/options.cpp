@@ -371,7 +371,7 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
         error = "--until-equilibrium needs --watch";
         return std::nullopt;
     }
-    if (o.span && (*o.span < 3 || *o.span > 2048)) {
+    if (o.span && (*o.span < quillane::session::kMinSpan || *o.span > 2048)) {
         error = "--span must be 3 to 2048 points";
         return std::nullopt;
     }

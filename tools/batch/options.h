@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "session.h"
+
 namespace batch {
 
 struct Options {
@@ -35,7 +37,7 @@ struct Options {
     int every = 1;              // --every N: the latest scan and every Nth before it
     bool list_columns = false;  // --columns
     int column = 0;             // --column K: limits of solution column K; 0 = none
-    double margin = 0.02;       // --margin CM
+    double margin = quillane::session::kDefaultColumnMargin;  // --margin CM
 
     int series_number() const;  // the number --series gives, 0 when none
 

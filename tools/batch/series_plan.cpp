@@ -13,18 +13,7 @@ using quillane::session::ScanFacts;
 using quillane::session::SeriesSplit;
 using quillane::session::Session;
 
-constexpr int kMaxScans = 50;
-constexpr int kListBoxLines = 25;
-
-// Header reading and listing print only what they are asked for: the
-// library's lines go nowhere meanwhile.
-void quiet(Session &session) {
-    static StdoutListBox nobody;
-    static const quillane_listbox_ctx_ops discard{
-        [](void *, const char *) {}, [](void *) { return int32_t{0}; }, [](void *, int32_t) {},
-        [](void *) {}, [](void *) { return int32_t{0}; }};
-    session.attach_list_box(discard, &nobody, kListBoxLines);
-}
+constexpr int kMaxScans = quillane::session::kMaxDataSets;
 
 std::string ordinal(int n) {
     const int tens = n % 100;

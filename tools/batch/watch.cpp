@@ -20,8 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using quillane::session::Session;
 
-constexpr int kMaxScans = 50;
-constexpr int kListBoxLines = 25;
+constexpr int kMaxScans = quillane::session::kMaxDataSets;
 
 std::atomic<bool> g_stop{false};
 
@@ -35,12 +34,6 @@ struct Seen {
     std::uintmax_t size = 0;
     fs::file_time_type time;
 };
-
-std::string hours(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f h", seconds / 3600.0);
-    return text;
-}
 
 std::string value(double v) {
     char text[32];
@@ -122,11 +115,7 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
     std::signal(SIGTERM, ask_to_stop);
     // The library's lines would drown the status lines: they go to the
     // report only.
-    static StdoutListBox quiet;
-    static const quillane_listbox_ctx_ops discard{
-        [](void *, const char *) {}, [](void *) { return int32_t{0}; }, [](void *, int32_t) {},
-        [](void *) {}, [](void *) { return int32_t{0}; }};
-    session.attach_list_box(discard, &quiet, kListBoxLines);
+    quiet(session);
     session.set_plot_file((fs::path(o.watch) / ".quillane-watch-plot.dat").string());
 
     std::map<std::string, Seen> pending;

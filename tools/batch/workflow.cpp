@@ -18,8 +18,6 @@ using quillane::session::GraphRequest;
 using quillane::session::Outcome;
 using quillane::session::Session;
 
-constexpr int kListBoxLines = 25;
-
 std::vector<int> active_sets(const Options &o, size_t files) {
     if (!o.active.empty()) return o.active;
     std::vector<int> all;
@@ -43,12 +41,6 @@ void update(void *) {
 }
 int32_t dispatch_pending(void *) {
     return 0;
-}
-
-std::string hours(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f h", seconds / 3600.0);
-    return text;
 }
 
 // A plot the session made is kept under the next number; one it did not
@@ -80,6 +72,20 @@ std::vector<std::pair<std::string, std::string>> output_files(const Options &o) 
     if (!o.csv.empty()) outputs.emplace_back("--csv", o.csv);
     if (!o.json.empty()) outputs.emplace_back("--json", o.json);
     return outputs;
+}
+
+void quiet(Session &session) {
+    static StdoutListBox nobody;
+    static const quillane_listbox_ctx_ops discard{
+        [](void *, const char *) {}, [](void *) { return int32_t{0}; }, [](void *, int32_t) {},
+        [](void *) {}, [](void *) { return int32_t{0}; }};
+    session.attach_list_box(discard, &nobody, kListBoxLines);
+}
+
+std::string hours(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f h", seconds / 3600.0);
+    return text;
 }
 
 const quillane_listbox_ctx_ops &StdoutListBox::operations() {

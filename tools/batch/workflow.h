@@ -34,6 +34,16 @@ std::vector<std::pair<std::string, std::string>> output_files(const Options &o);
 // code with error set.
 int check_selection(const Options &o, std::string &error);
 
+// Lines the runner's list box shows at once, as the program's does.
+inline constexpr int kListBoxLines = 25;
+
+// Sends the library's list-box lines nowhere (they still reach the report):
+// for steps that print only what they are asked for.
+void quiet(quillane::session::Session &session);
+
+// A time in hours for the runner's lines: "12.34 h".
+std::string hours(double seconds);
+
 // The runner's log view: every line the library posts goes to standard
 // output.
 class StdoutListBox {
