@@ -216,8 +216,7 @@ namespace {
 void refuse_setting(State &s, const std::string &what, double value) {
     const std::string line = " " + what + " must be a number of 0 or more, not " +
                              std::string(ftn::trim(ftn::general(value))) + ": kept";
-    note_error(s, line);
-    Log::post_log_line(s, line);
+    Log::post_error(s, line);
 }
 
 }  // namespace

@@ -10,8 +10,7 @@ namespace {
 
 void refuse(State &s, const std::string &why) {
     const std::string line = " Solution columns not searched: " + why;
-    note_error(s, line);
-    Log::post_log_line(s, line);
+    Log::post_error(s, line);
 }
 
 // Rounded to the limit step, inward: up for a lower limit, down for an

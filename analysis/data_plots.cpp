@@ -175,16 +175,14 @@ void generic_plot(State &s, int32_t kind, int32_t set) {
     if (slopes && kind == 3) p.axes = PlotAxes::slope_value;
     if (!slopes && kind != 1) {
         const std::string line = ftn::FreeLine() << " No derivatives are available !";
-        note_error(s, line);
-        Log::post_log_line(s, line);
+        Log::post_error(s, line);
         return;
     }
     if (p.axes == PlotAxes::none) {
         // Another kind keeps the axes of the plot before; before any plot
         // there are none to keep.
         const std::string line = ftn::FreeLine() << " There is no data plot of kind" << kind;
-        note_error(s, line);
-        Log::post_log_line(s, line);
+        Log::post_error(s, line);
         return;
     }
     write_data_plot(s);

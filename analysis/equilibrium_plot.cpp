@@ -36,8 +36,7 @@ bool plot_equilibrium(State &s) {
     if (!a.made) {
         const std::string why = ftn::FreeLine()
                                 << " No equilibrium assessment to draw: assess the fit first";
-        note_error(s, why);
-        Log::post_log_line(s, why);
+        Log::post_error(s, why);
         return false;
     }
     Log log(s);

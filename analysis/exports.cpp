@@ -27,8 +27,7 @@ namespace {
 
 void report_internal_error(const std::string &line) noexcept {
     try {
-        note_error(global_state(), line);
-        Log::post_log_line(global_state(), line);
+        Log::post_error(global_state(), line);
     } catch (...) {
     }
 }

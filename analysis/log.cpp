@@ -55,8 +55,7 @@ void Log::fail(const char *what, int error) {
     const std::string why = std::strerror(error);
     const std::string message =
         std::string(" Cannot ") + what + " the output file " + state_.out_file_name + ": " + why;
-    note_error(state_, message);
-    post_log_line(state_, message);
+    post_error(state_, message);
 }
 
 void Log::file(std::string_view line) {
@@ -85,6 +84,11 @@ bool Log::flush() {
     // behind a hole.
     if (error != 0) fail("write", error);
     return !failed_;
+}
+
+void Log::post_error(State &s, std::string_view line) {
+    note_error(s, line);
+    post_log_line(s, line);
 }
 
 void Log::post_log_line(State &s, std::string_view line) {

@@ -56,6 +56,10 @@ class Log {
     // repainted and up to two of its pending events are handled.
     static void post_log_line(State &s, std::string_view line);
 
+    // A failure the caller should learn of: kept as the last error and
+    // posted to the list box.
+    static void post_error(State &s, std::string_view line);
+
   private:
     void fail(const char *what, int error);
 

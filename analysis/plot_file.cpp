@@ -29,11 +29,6 @@ bool finite_record(const PlotRecord &r) {
     return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.third);
 }
 
-void report_plot_failure(State &s, const std::string &line) {
-    note_error(s, line);
-    Log::post_log_line(s, line);
-}
-
 }  // namespace
 
 int plot_text_length(std::string_view text) {
@@ -157,16 +152,16 @@ PlotWriteOutcome write_plot_file(State &s) {
     if (fd < 0) {
         const int err = name.empty() ? ENOENT : errno;
         if (err == EEXIST) {
-            report_plot_failure(s, " The plot file " + name + " exists and was not written");
+            Log::post_error(s, " The plot file " + name + " exists and was not written");
             return PlotWriteOutcome::exists;
         }
-        report_plot_failure(s, " Cannot create the plot file " + name + ": " + std::strerror(err));
+        Log::post_error(s, " Cannot create the plot file " + name + ": " + std::strerror(err));
         return PlotWriteOutcome::failed;
     }
     if (const size_t dropped = drop_non_finite_records(s.plot.plot_points))
-        report_plot_failure(s, " The plot file " + name + " leaves out " + std::to_string(dropped) +
-                                   (dropped == 1 ? " point" : " points") +
-                                   " whose values are not finite in single precision");
+        Log::post_error(s, " The plot file " + name + " leaves out " + std::to_string(dropped) +
+                               (dropped == 1 ? " point" : " points") +
+                               " whose values are not finite in single precision");
     const std::string text =
         format_plot_file(s.plot, s.delete_plot_files, plot_time_stamp(local_time_now()));
     size_t written = 0;
@@ -179,7 +174,7 @@ PlotWriteOutcome write_plot_file(State &s) {
         line += "; the partial file could not be removed: " + std::string(std::strerror(errno));
     else
         line += "; the partial file was removed";
-    report_plot_failure(s, line);
+    Log::post_error(s, line);
     return PlotWriteOutcome::failed;
 }
 
