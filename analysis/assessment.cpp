@@ -10,6 +10,7 @@
 #include "fit_readout.h"
 #include "ftn_format.h"
 #include "noise.h"
+#include "options.h"
 
 namespace quillane {
 
@@ -78,8 +79,8 @@ bool make_assessment(State &s) {
     a.made = true;
     const int sets = std::min(active_set_count(s), kAssessmentSets);
     a.sets = sets;
-    a.span = std::max(s.differ_span, 1);
-    a.terms = std::clamp(s.differ_terms, 1, 3);
+    a.span = span_in_force(s);
+    a.terms = terms_in_force(s);
     if (sets < 2) {
         a.failure = "An equilibrium assessment needs at least two active data sets";
     } else if (!fit_is_current(s)) {

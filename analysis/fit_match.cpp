@@ -14,20 +14,6 @@ static_assert(kFitSets == kMaxDataSets, "the result tables hold one row per acti
 
 namespace {
 
-// The points of active set k, or nothing when its bounds are not a set of
-// the store.
-std::span<const ActivePoint> set_points(const State &s, int k) {
-    if (k < 1 || k > kMaxDataSets) return {};
-    const int32_t first = s.active_start[k];
-    const int32_t last = s.active_end[k];
-    if (first < 1 || last > kMaxPoints || last < first) return {};
-    return {s.active_points.data() + first, static_cast<size_t>(last - first + 1)};
-}
-
-int set_size(const State &s, int k) {
-    return static_cast<int>(set_points(s, k).size());
-}
-
 // " Ref  i DS  j" that every line of a pair starts with.
 void start_pair_line(std::string &line, int i, int j) {
     line.clear();
@@ -81,7 +67,7 @@ void skip_pair(State &s, FitWork &work, int i, int j) {
     clear_pair(s, i, j);
     std::string &line = work.line;
     start_pair_line(line, i, j);
-    const int n = set_size(s, i);
+    const int n = active_set_points(s, i);
     if (n < kMinReferencePoints) {
         line += " not compared: the reference set has";
         line += ftn::int_field(n, 6);
@@ -169,7 +155,7 @@ PairFit fit_pair(const PairSums &p) {
 }
 
 double mid_radius(const State &s, int j) {
-    const auto points = set_points(s, j);
+    const auto points = active_set_span(s, j);
     if (points.empty()) return 0.0;
     const double x1 = points.front().position;
     const double x2 = points.back().position;
@@ -177,7 +163,7 @@ double mid_radius(const State &s, int j) {
 }
 
 bool pair_comparable(const State &s, int i, int j) {
-    return set_size(s, i) >= kMinReferencePoints && set_size(s, j) >= 1;
+    return active_set_points(s, i) >= kMinReferencePoints && active_set_points(s, j) >= 1;
 }
 
 namespace {
@@ -198,7 +184,7 @@ PairOutcome run_pair(State &s, FitWork &work, const MatchIndex &index, int i, in
         return {};
     }
     FitResults &r = s.fit;
-    const auto ref = set_points(s, i);
+    const auto ref = active_set_span(s, i);
     const int n = static_cast<int>(ref.size());
     if (static_cast<int>(work.matched_values.size()) <= n) work.matched_values.resize(n + 1);
     const std::span<double> matched(work.matched_values.data() + 1, ref.size());
@@ -290,11 +276,11 @@ PairRun::PairRun(State &s, WorkerGroup &workers)
     : s_(s), workers_(workers), sets_(active_set_count(s)), index_(s, sets_, &workers) {
     int largest = 0;
     for (int k = 1; k <= sets_; ++k)
-        largest = std::max(largest, set_size(s, k));
+        largest = std::max(largest, active_set_points(s, k));
     FitResults &r = s.fit;
     const int ref = r.fit_ref_set;
-    if (ref >= 1 && ref <= sets_ && r.ref_deviations.points() < set_size(s, ref))
-        r.ref_deviations.resize(set_size(s, ref));
+    if (ref >= 1 && ref <= sets_ && r.ref_deviations.points() < active_set_points(s, ref))
+        r.ref_deviations.resize(active_set_points(s, ref));
 
     pairs_.reserve(static_cast<size_t>(sets_) * static_cast<size_t>(std::max(sets_ - 1, 0)));
     for (int i = 1; i <= sets_; ++i)

@@ -100,10 +100,7 @@ MatchIndex::MatchIndex(const State &s, int sets, WorkerGroup *workers)
     double low = infinity, high = -infinity;
     for (int k = 1; k <= sets; ++k) {
         Set &set = sets_[static_cast<size_t>(k)];
-        const int32_t first = s.active_start[k];
-        const int32_t last = s.active_end[k];
-        if (first >= 1 && last <= kMaxPoints && last >= first)
-            set.points = {s.active_points.data() + first, static_cast<size_t>(last - first + 1)};
+        set.points = active_set_span(s, k);
         set.rising = !set.points.empty() && finite_and_rising(set.points);
         if (!set.rising) continue;
         largest = std::max(largest, set.points.size());

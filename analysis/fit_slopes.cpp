@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "ftn_format.h"
+#include "options.h"
 
 namespace quillane {
 
@@ -364,22 +365,14 @@ void prepare_slopes(State &s, Log &log) {
 }
 
 void prepare_slopes(State &s, Log &log, WorkerGroup &workers) {
-    // The option setter keeps span and degree in range; the state may still
-    // be set directly, and a span below one point fits nothing.
-    const int span = std::max(s.differ_span, 1);
-    const int terms = std::clamp(s.differ_terms, 1, 3);
+    const int span = span_in_force(s);
+    const int terms = terms_in_force(s);
     const int sets = active_set_count(s);
 
     // The active store keeps every set inside 1..kMaxPoints; a set that
     // claims otherwise is not touched.
-    auto points_of = [&](int k) {
-        if (s.active_start[k] < 1 || s.active_end[k] > kMaxPoints) return 0;
-        return std::max(s.active_end[k] - s.active_start[k] + 1, 0);
-    };
-    auto set_span = [&](int k) {
-        return std::span<ActivePoint>(s.active_points.data() + s.active_start[k],
-                                      static_cast<size_t>(points_of(k)));
-    };
+    auto points_of = [&](int k) { return active_set_points(s, k); };
+    auto set_span = [&](int k) { return active_set_span(s, k); };
     log.both(ftn::FreeLine() << " Indices of data points for all channels");
     int largest = 0;
     std::vector<std::pair<int32_t, int32_t>> ranges;

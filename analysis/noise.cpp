@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "options.h"
+
 namespace quillane {
 
 NoiseEstimate window_noise(SlopeWork &work, int n, int span, int degree) {
@@ -36,9 +38,9 @@ NoiseEstimate window_noise(SlopeWork &work, int n, int span, int degree) {
 
 std::array<NoiseEstimate, kAssessmentSets + 1> active_set_noise(const State &s) {
     std::array<NoiseEstimate, kAssessmentSets + 1> out{};
-    // The same span and degree as the slopes, kept in range the same way.
-    const int span = std::max(s.differ_span, 1);
-    const int degree = std::clamp(s.differ_terms, 1, 3);
+    // The same span and degree as the slopes.
+    const int span = span_in_force(s);
+    const int degree = terms_in_force(s);
     const int sets = std::min(active_set_count(s), kAssessmentSets);
     int largest = 0;
     for (int k = 1; k <= sets; ++k)

@@ -49,6 +49,14 @@ DifferParms get_differ_parms(const State &s) {
     return {s.differ_span, smallest_active_set(s), s.differ_terms};
 }
 
+int32_t span_in_force(const State &s) {
+    return std::max<int32_t>(s.differ_span, 1);
+}
+
+int32_t terms_in_force(const State &s) {
+    return std::clamp<int32_t>(s.differ_terms, 1, 3);
+}
+
 void set_differ_parms(State &s, int32_t span, int32_t terms) {
     // A span below one point or a degree outside 1..3 cannot be fitted.
     s.differ_span = std::clamp<int32_t>(span, 1, kMaxPoints);

@@ -34,4 +34,10 @@ DifferParms get_differ_parms(const State &s);
 // New span and degree; the slopes must be worked out again.
 void set_differ_parms(State &s, int32_t span, int32_t terms);
 
+// The span and degree the slopes are fitted with.  The setter keeps them in
+// range; the state may still be set directly, and a span below one point
+// fits nothing.
+int32_t span_in_force(const State &s);
+int32_t terms_in_force(const State &s);
+
 }  // namespace quillane

@@ -66,10 +66,20 @@ int32_t smallest_active_set(const State &s) {
     return smallest;
 }
 
+std::span<ActivePoint> active_set_span(State &s, int k) {
+    if (k < 1 || k > kMaxDataSets) return {};
+    const int32_t first = s.active_start[k];
+    const int32_t last = s.active_end[k];
+    if (first < 1 || last > kMaxPoints || last < first) return {};
+    return {s.active_points.data() + first, static_cast<size_t>(last - first + 1)};
+}
+
+std::span<const ActivePoint> active_set_span(const State &s, int k) {
+    return active_set_span(const_cast<State &>(s), k);
+}
+
 int active_set_points(const State &s, int k) {
-    if (k < 1 || k > kMaxDataSets) return 0;
-    if (s.active_start[k] < 1 || s.active_end[k] > kMaxPoints) return 0;
-    return std::max(s.active_end[k] - s.active_start[k] + 1, 0);
+    return static_cast<int>(active_set_span(s, k).size());
 }
 
 int32_t first_raw_index(const State &s, int k) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -141,8 +142,11 @@ std::string outfile_heading(const State &s, const char *suffix);
 // there is none.
 int32_t smallest_active_set(const State &s);
 
-// Points of active set k in the active store; 0 when its bounds do not lie
-// inside the store.
+// The points of active set k in the active store; none when its bounds do
+// not lie inside the store.
+std::span<const ActivePoint> active_set_span(const State &s, int k);
+std::span<ActivePoint> active_set_span(State &s, int k);
+// Their number.
 int active_set_points(const State &s, int k);
 
 // First raw-store index of data set k (1-based), from the set point counts.
