@@ -27,14 +27,6 @@ void drainEvents(int times) {
         QCoreApplication::processEvents();
 }
 
-QString bannerTitleLine(const AppState &state) {
-    return QStringLiteral(" ") + state.ProgramTitle;
-}
-
-QString bannerRevisionLine(const AppState &state) {
-    return QStringLiteral(" Current Revision V") + state.ProgramVersion;
-}
-
 }  // namespace
 
 StartOptions parseArguments(const QStringList &arguments) {
@@ -198,8 +190,8 @@ int StartUp::run(const StartOptions &options) {
 
     // 14-16: the library's start values, the banner, and the window.
     session_->initialise(state_.EchoInputSwitch == kTrue);
-    window_->logList().addString(bannerTitleLine(state_));
-    window_->logList().addString(bannerRevisionLine(state_));
+    for (const std::string &line : session::Session::banner_lines())
+        window_->logList().addString(QString::fromStdString(line));
     window_->show();
 
     // Scan files named on the command line, now that the report is open.

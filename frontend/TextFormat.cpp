@@ -10,14 +10,6 @@ QString fixedWidth(const QString &text, int width) {
     return text.left(width).leftJustified(width, QLatin1Char(' '));
 }
 
-QString formatProgramVersion(int major, int minor, int revision) {
-    const QString text = QStringLiteral("%1.%2.%3")
-                             .arg(major)
-                             .arg(minor, 2, 10, QLatin1Char('0'))
-                             .arg(revision, 4, 10, QLatin1Char('0'));
-    return fixedWidth(text, 10);
-}
-
 QString buildProgramVersion() {
     return fixedWidth(QString::fromStdString(session::Session::program_version()), 10);
 }

@@ -6,10 +6,6 @@
 
 namespace quillane::frontend {
 
-// "0.99.0039" for 0, 99, 39: major as "0.", minor as "00.", revision as
-// "0000", left-aligned in 10 characters.
-QString formatProgramVersion(int major, int minor, int revision);
-
 // The version of this build, from the library header's version macros.
 QString buildProgramVersion();
 

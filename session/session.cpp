@@ -64,6 +64,14 @@ std::string Session::program_version() {
     return built_version();
 }
 
+std::vector<std::string> Session::banner_lines() {
+    std::string title = program_title();
+    title.resize(16, ' ');
+    std::string version = program_version();
+    version.resize(10, ' ');
+    return {" " + title, " Current Revision V" + version};
+}
+
 Outcome Session::refused(const std::string &why) const {
     Outcome o;
     o.done = false;
@@ -109,12 +117,10 @@ bool Session::create_report(const std::string &path, std::string &error) {
             return false;
         }
         ::close(fd);
-        std::string title = program_title();
-        title.resize(16, ' ');
-        std::string version = program_version();
-        version.resize(10, ' ');
-        const std::string why =
-            append_to_file(path, " " + title + "\r\n Current Revision V" + version + "\r\n");
+        std::string banner;
+        for (const std::string &line : banner_lines())
+            banner += line + "\r\n";
+        const std::string why = append_to_file(path, banner);
         if (!why.empty()) {
             error = "Cannot write the report " + path + ": " + why;
             return false;

@@ -163,6 +163,10 @@ class Session {
     // program was built with.
     static std::string program_title();
     static std::string program_version();
+    // The report's first two lines, which the program's list shows too:
+    // " Quillane V0.99  " and " Current Revision V0.99.0039 ", in fixed
+    // widths of 16 and 10 characters.
+    static std::vector<std::string> banner_lines();
 
     // ---- start-up ----
     // The caller's log view; the session's own report lines go there too.
