@@ -223,16 +223,25 @@ void Session::install_selection(Outcome &outcome, const std::vector<int> &active
     invalidate_fit();
 }
 
+// Why `active` cannot be the selection among `sets` data sets read, or
+// nothing: at least 3, each one of those read, none twice.
+std::string Session::selection_refusal(int sets, const std::vector<int> &active) {
+    if (static_cast<int>(active.size()) < kMinActiveSets) return kTooFewActiveSets;
+    std::set<int> seen;
+    for (int d : active)
+        if (d < 1 || d > sets || !seen.insert(d).second)
+            return "The active sets must be distinct data sets of those read.";
+    return {};
+}
+
 Outcome Session::read_and_select(const std::vector<std::string> &files,
                                  const std::vector<int> &active,
                                  std::vector<FileOutcome> *outcomes) {
-    if (static_cast<int>(active.size()) < kMinActiveSets) return refused(kTooFewActiveSets);
     if (files.empty() || static_cast<int>(files.size()) > kMaxDataSets)
         return refused("Between 1 and 50 scan files can be read.");
-    std::set<int> seen;
-    for (int d : active)
-        if (d < 1 || d > static_cast<int>(files.size()) || !seen.insert(d).second)
-            return refused("The active sets must be distinct data sets of those read.");
+    if (const std::string why = selection_refusal(static_cast<int>(files.size()), active);
+        !why.empty())
+        return refused(why);
 
     Outcome o;
     files_.clear();
@@ -261,11 +270,8 @@ Outcome Session::read_and_select(const std::vector<std::string> &files,
 
 Outcome Session::select(const std::vector<int> &active) {
     if (!files_read()) return refused("No scan files have been read yet.");
-    if (static_cast<int>(active.size()) < kMinActiveSets) return refused(kTooFewActiveSets);
-    std::set<int> seen;
-    for (int d : active)
-        if (d < 1 || d > data_set_count() || !seen.insert(d).second)
-            return refused("The active sets must be distinct data sets of those read.");
+    if (const std::string why = selection_refusal(data_set_count(), active); !why.empty())
+        return refused(why);
     Outcome o;
     lib_.setxirange(&full_.low, &full_.high);
     install_selection(o, active);

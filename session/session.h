@@ -296,6 +296,7 @@ class Session {
     void tick_round(float lo, float hi, float &out_lo, float &out_hi, int &intervals) const;
 
   private:
+    static std::string selection_refusal(int sets, const std::vector<int> &active);
     void check(Outcome &outcome) const;
     void apply_limits(Outcome &outcome);
     void build_active_list(Outcome &outcome);

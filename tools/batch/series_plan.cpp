@@ -179,19 +179,15 @@ int plan_runs(const Options &o, Session &session, std::vector<AnalysisRun> &runs
 }
 
 int list_columns(const AnalysisRun &run, Session &session, std::string &error) {
-    const Options &o = run.options;
+    // Read as an analysis would, with no report.
+    Options o = run.options;
+    o.report = "NUL";
+    o.echo = false;
     quiet(session);
-    if (!session.create_report("NUL", error)) return kExitFailed;
-    session.initialise(false);
-    std::vector<int> active = o.active;
-    if (active.empty())
-        for (int k = 1; k <= static_cast<int>(o.files.size()); ++k)
-            active.push_back(k);
-    const quillane::session::Outcome read = session.read_and_select(o.files, active);
-    if (!read.done) {
-        error = read.refusal;
-        return kExitUsage;
-    }
+    std::vector<quillane::session::FileOutcome> files;
+    Problems problems;
+    if (const int code = read_scans(o, session, o.files, files, problems, error); code != kExitOk)
+        return code;
     if (o.radius) session.set_position_variable(false);
     quillane::session::Outcome found;
     const auto columns = session.solution_columns(o.margin, &found);
