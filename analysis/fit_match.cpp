@@ -40,6 +40,7 @@ void add_offset(std::string &line, const char *label, double value) {
 void clear_pair(State &s, int i, int j) {
     FitResults &r = s.fit;
     r.pair_x_offset(i, j) = 0.0;
+    r.pair_position_fitted(i, j) = 0;
     for (int k = 1; k <= kFitKinds; ++k) {
         r.pair_rss(k, i, j) = 0.0;
         r.pair_rms(k, i, j) = 0.0;
@@ -228,6 +229,7 @@ PairOutcome run_pair(State &s, FitWork &work, const MatchIndex &index, int i, in
         file_line(work, line);
     }
 
+    r.pair_position_fitted(i, j) = fit.determinant_vanished ? 0 : 1;
     if (fit.determinant_vanished) {
         // The pair's kind-3 entries keep what an earlier fit left there.
         const std::string_view vanished = "  Determinant vanishes !! Bad data set ?";

@@ -7,23 +7,6 @@
 
 namespace quillane {
 
-namespace {
-
-// The position fit's determinant, formed from the reference set's slopes in
-// the order the fit forms it, so that it vanishes exactly when the fit's did.
-bool position_fit_solvable(const State &s, int ref) {
-    const int n = active_set_points(s, ref);
-    double sum = 0.0, sum_sq = 0.0;
-    for (int m = 0; m < n; ++m) {
-        const double a = s.active_points[s.active_start[ref] + m].work;
-        sum += a;
-        sum_sq += a * a;
-    }
-    return sum * sum - static_cast<double>(n) * sum_sq != 0.0;
-}
-
-}  // namespace
-
 bool fit_is_current(const State &s) {
     const int sets = active_set_count(s);
     return sets >= 2 && s.deriv_valid[0] == sets && s.fit.averaged_pairs > 0;
@@ -36,7 +19,7 @@ PairReadout read_pair(const State &s, int ref, int cmp) {
     if (!fit_is_current(s) || !pair_comparable(s, ref, cmp)) return p;
     const FitResults &r = s.fit;
     p.points = active_set_points(s, ref);
-    const bool solved = position_fit_solvable(s, ref);
+    const bool solved = r.pair_position_fitted(ref, cmp) != 0;
     p.status = solved ? PairStatus::kCompared : PairStatus::kNoPositionFit;
     const int kinds = solved ? kFitKinds : 2;
     for (int k = 1; k <= kinds; ++k) {

@@ -43,11 +43,12 @@ class PairTable {
 };
 
 // A value per ordered pair of active sets: (i, j).
-class PairMatrix {
+template <typename T>
+class PairGrid {
   public:
-    PairMatrix() : values_(kSize, 0.0) {}
-    double &operator()(int i, int j) { return values_[index(i, j)]; }
-    double operator()(int i, int j) const { return values_[index(i, j)]; }
+    PairGrid() : values_(kSize, T{}) {}
+    T &operator()(int i, int j) { return values_[index(i, j)]; }
+    T operator()(int i, int j) const { return values_[index(i, j)]; }
 
   private:
     static constexpr size_t kSize = (kFitSets + 1) * (kFitSets + 1);
@@ -56,8 +57,9 @@ class PairMatrix {
             detail::fit_index_error("pair matrix", 0, i, j);
         return static_cast<size_t>(i) * (kFitSets + 1) + static_cast<size_t>(j);
     }
-    std::vector<double> values_;
+    std::vector<T> values_;
 };
+using PairMatrix = PairGrid<double>;
 
 // Deviation of compared set j at the m-th point of the reference set, per
 // fit kind, held in single precision: (kind, j, m) with m = 1..points().
@@ -109,6 +111,9 @@ struct FitResults {
     PairTable pair_rms;        // RMS deviations; 0 on the diagonal
     PairTable pair_y_offset;   // kinds 2 and 3; kind 1 stays 0
     PairMatrix pair_x_offset;  // kind 3, in the unit of the position variable
+    // 1 where the pair's position fit was solved (kind 3 holds its values),
+    // 0 where its determinant vanished or the pair was not compared.
+    PairGrid<unsigned char> pair_position_fitted;
     DeviationTable ref_deviations;
     std::array<double, kFitKinds + 1> fit_avg_var{};  // [1..3]
     std::array<double, kFitKinds + 1> fit_avg_rms{};  // [1..3]
