@@ -14,14 +14,6 @@ std::string version_text(int major, int minor, int revision) {
 
 }  // namespace
 
-std::vector<std::string> export_names() {
-    std::vector<std::string> names;
-#define QUILLANE_SESSION_NAME(name) names.emplace_back(#name);
-    QUILLANE_SESSION_EXPORTS(QUILLANE_SESSION_NAME)
-#undef QUILLANE_SESSION_NAME
-    return names;
-}
-
 bool bind_exports(Exports &table, const Resolver &resolve, std::vector<std::string> &missing) {
     Exports bound;
     missing.clear();

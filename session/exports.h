@@ -68,9 +68,6 @@ struct Exports {
 #undef QUILLANE_SESSION_DECLARE
 };
 
-// The names of all exports the session binds.
-std::vector<std::string> export_names();
-
 // Looks up a symbol of the loaded library; nullptr when it has none.
 using Resolver = std::function<void *(const char *name)>;
 
