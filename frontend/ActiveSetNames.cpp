@@ -1,7 +1,5 @@
 #include "ActiveSetNames.h"
 
-#include <QFileInfo>
-
 #include "SessionText.h"
 #include "session.h"
 
@@ -10,10 +8,17 @@ namespace quillane::frontend {
 namespace {
 
 QString fileOf(const session::Session &session, int k) {
-    return QFileInfo(fromSession(session.active_file_name(k))).fileName();
+    return fileNameOf(session.active_file_name(k));
 }
 
 }  // namespace
+
+std::vector<QString> activeSetFiles(const session::Session &session) {
+    std::vector<QString> files;
+    for (int k = 1; k <= session.active_count(); ++k)
+        files.push_back(fromSession(session.active_file_name(k)));
+    return files;
+}
 
 std::vector<ActiveSetEntry> activeSetEntries(const session::Session &session) {
     const std::vector<double> times = session.times();

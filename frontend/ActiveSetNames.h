@@ -20,6 +20,10 @@ struct ActiveSetEntry {
 // Active sets 1..n (element 0 = active set 1).
 std::vector<ActiveSetEntry> activeSetEntries(const session::Session &session);
 
+// The scan files of active sets 1..n with their folders, as the choosers
+// and the times dialog list them.
+std::vector<QString> activeSetFiles(const session::Session &session);
+
 // "12: 00012.RA1", the file of active set k; "" outside the active sets.
 QString activeSetName(const session::Session &session, int k);
 

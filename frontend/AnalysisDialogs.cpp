@@ -1,7 +1,6 @@
 #include "AnalysisDialogs.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QStringList>
 
 #include "ActiveSetNames.h"
@@ -38,7 +37,7 @@ QString spanWarningText(int span) {
 QString fitReferenceNote(const session::Session &session) {
     const int ref = session.fit_reference();
     if (ref < 1) return {};
-    const QString file = QFileInfo(fromSession(session.active_file_name(ref))).fileName();
+    const QString file = fileNameOf(session.active_file_name(ref));
     return QStringLiteral("Deviations of the fit against reference set %1 (%2)").arg(ref).arg(file);
 }
 

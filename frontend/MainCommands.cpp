@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "ActiveSetNames.h"
 #include "AppState.h"
 #include "DataFilesDialog.h"
 #include "DataSetTimesDialog.h"
@@ -244,9 +245,7 @@ void MainWindow::ToggleXI_R() {
 }
 
 void MainWindow::GetNewTimes() {
-    std::vector<QString> names;
-    for (int k = 1; k <= session_.active_count(); ++k)
-        names.push_back(fromSession(session_.active_file_name(k)));
+    const std::vector<QString> names = activeSetFiles(session_);
     DataSetTimesDialog dialog(names, session_.times(), prompts_, this);
     if (prompts_.execDialog(dialog) != QDialog::Accepted) return;
     tell(session_.set_times(dialog.times()), QString());

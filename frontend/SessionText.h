@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 namespace quillane::frontend {
@@ -15,6 +16,11 @@ inline std::string toSession(const QString &text) {
 
 inline QString fromSession(const std::string &text) {
     return QFile::decodeName(QByteArray::fromStdString(text));
+}
+
+// The name of a file the session names, without its folder.
+inline QString fileNameOf(const std::string &path) {
+    return QFileInfo(fromSession(path)).fileName();
 }
 
 }  // namespace quillane::frontend

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "ActiveSetNames.h"
 #include "AppState.h"
 #include "DataSetChooserDialog.h"
 #include "Hooks.h"
@@ -67,18 +68,14 @@ void ViewerBridge::loadPlotWindow() {
 }
 
 std::vector<int> ViewerBridge::chooseDataSets(QWidget *parent, bool forDeviations) {
-    std::vector<QString> names;
-    for (int k = 1; k <= session_.active_count(); ++k)
-        names.push_back(fromSession(session_.active_file_name(k)));
+    const std::vector<QString> names = activeSetFiles(session_);
     DataSetChooserDialog dialog(names, forDeviations, session_.fit_reference(), parent);
     prompts_.execDialog(dialog);
     return dialog.chosenSets();
 }
 
 LimitsChoice ViewerBridge::chooseForLimits(QWidget *parent) {
-    std::vector<QString> names;
-    for (int k = 1; k <= session_.active_count(); ++k)
-        names.push_back(fromSession(session_.active_file_name(k)));
+    const std::vector<QString> names = activeSetFiles(session_);
     DataSetChooserDialog dialog(names, false, session_.fit_reference(), parent);
     const session::Limits now = session_.limits();
     const session::Limits full = session_.full_range();

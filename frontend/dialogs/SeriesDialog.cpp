@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -16,7 +15,7 @@ namespace quillane::frontend {
 namespace {
 
 QString fileName(const std::vector<session::ScanFacts> &scans, int i) {
-    return QFileInfo(fromSession(scans[static_cast<size_t>(i - 1)].file)).fileName();
+    return fileNameOf(scans[static_cast<size_t>(i - 1)].file);
 }
 
 }  // namespace
