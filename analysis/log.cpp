@@ -91,29 +91,30 @@ void Log::post_error(State &s, std::string_view line) {
     post_log_line(s, line);
 }
 
+namespace {
+
+// The list-box protocol, the same for either kind of sink: add the line,
+// scroll it into view, repaint, and let the box handle up to two pending
+// events.
+template <typename Ops, typename Target>
+void post_to(const Ops &ops, Target target, int32_t visible_lines, const std::string &text) {
+    ops.add_string(target, text.c_str());
+    const int32_t count = ops.get_count(target);
+    if (count > visible_lines) ops.set_top_index(target, count - visible_lines);
+    ops.update(target);
+    if (ops.dispatch_pending(target) == 0) return;
+    ops.update(target);
+    ops.dispatch_pending(target);
+}
+
+}  // namespace
+
 void Log::post_log_line(State &s, std::string_view line) {
     const std::string text = ftn::pad_right(line, kListBoxLineLength);
-    if (s.lb_ctx_sink_set) {
-        const quillane_listbox_ctx_ops &ops = s.lb_ctx_ops;
-        void *ctx = s.lb_ctx;
-        ops.add_string(ctx, text.c_str());
-        const int32_t count = ops.get_count(ctx);
-        if (count > s.lb_visible_lines) ops.set_top_index(ctx, count - s.lb_visible_lines);
-        ops.update(ctx);
-        if (ops.dispatch_pending(ctx) == 0) return;
-        ops.update(ctx);
-        ops.dispatch_pending(ctx);
-        return;
-    }
-    if (!s.lb_sink_set) return;
-    const quillane_listbox_ops &ops = s.lb_ops;
-    ops.add_string(s.lb_handle, text.c_str());
-    const int32_t count = ops.get_count(s.lb_handle);
-    if (count > s.lb_visible_lines) ops.set_top_index(s.lb_handle, count - s.lb_visible_lines);
-    ops.update(s.lb_handle);
-    if (ops.dispatch_pending(s.lb_handle) == 0) return;
-    ops.update(s.lb_handle);
-    ops.dispatch_pending(s.lb_handle);
+    if (s.lb_ctx_sink_set)
+        post_to(s.lb_ctx_ops, s.lb_ctx, s.lb_visible_lines, text);
+    else if (s.lb_sink_set)
+        post_to(s.lb_ops, s.lb_handle, s.lb_visible_lines, text);
 }
 
 }  // namespace quillane
