@@ -95,7 +95,7 @@ class EverydayTest : public QObject {
         prompts_.onDialog = [this](QDialog &dialog) { answerDialog(dialog); };
         startUp_ = std::make_unique<StartUp>(prompts_);
         QCOMPARE(startUp_->run(parseArguments({QStringLiteral("--output"),
-                                               dir_->filePath(QStringLiteral("report.txt")),
+                                               dir_->file(QStringLiteral("report.txt")),
                                                QStringLiteral("--no-splash")})),
                  StartUp::kRunning);
         trigger("GetDataFiles");

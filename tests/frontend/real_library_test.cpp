@@ -24,9 +24,8 @@ class RealLibraryTest : public QObject {
     QStringList makeScans(int count) {
         QStringList files;
         for (int i = 1; i <= count; ++i)
-            files << writeFile(
-                dir_->filePath(QStringLiteral("%1.RA1").arg(i, 5, 10, QLatin1Char('0'))),
-                scanFileContent(i));
+            files << writeFile(dir_->file(QStringLiteral("%1.RA1").arg(i, 5, 10, QLatin1Char('0'))),
+                               scanFileContent(i));
         return files;
     }
 
@@ -57,7 +56,7 @@ class RealLibraryTest : public QObject {
         const QStringList files = makeScans(4);
         RecordingPrompts prompts;
         StartUp startUp(prompts);
-        const QString out = dir_->filePath(QStringLiteral("run.txt"));
+        const QString out = dir_->file(QStringLiteral("run.txt"));
         QCOMPARE(startUp.run(parseArguments({QStringLiteral("--output"), out})), StartUp::kRunning);
         MainWindow *window = startUp.window();
         loadSequence(prompts, files[0]);
@@ -91,7 +90,7 @@ class RealLibraryTest : public QObject {
         const QStringList files = makeScans(3);
         RecordingPrompts prompts;
         StartUp startUp(prompts);
-        const QString out = dir_->filePath(QStringLiteral("echo.txt"));
+        const QString out = dir_->file(QStringLiteral("echo.txt"));
         QCOMPARE(
             startUp.run(parseArguments({QStringLiteral("f"), QStringLiteral("--output"), out})),
             StartUp::kRunning);

@@ -95,7 +95,7 @@ class SeriesColumnsTest : public QObject {
         prompts_.onDialog = [this](QDialog &dialog) { answerDialog(dialog); };
         startUp_ = std::make_unique<StartUp>(prompts_);
         QCOMPARE(startUp_->run(parseArguments({QStringLiteral("--output"),
-                                               dir_->filePath(QStringLiteral("report.txt")),
+                                               dir_->file(QStringLiteral("report.txt")),
                                                QStringLiteral("--no-splash")})),
                  StartUp::kRunning);
     }
@@ -122,7 +122,7 @@ class SeriesColumnsTest : public QObject {
         QCOMPARE(session().active_sets(), seriesSets(5));
         for (int n = 1; n <= kFiles; ++n)
             QCOMPARE(window().form1().includeBox(n - 1)->isChecked(), n >= 25 && n % 2 == 1);
-        const QByteArray report = readFile(dir_->filePath(QStringLiteral("report.txt")));
+        const QByteArray report = readFile(dir_->file(QStringLiteral("report.txt")));
         QVERIFY(report.contains(" The scans read make 6 series: 10,000 rpm 280 nm, 6 scans; "));
         QVERIFY(report.contains(" Series 5 is analysed: 20,000 rpm 280 nm, 6 scans"));
         QVERIFY(prompts_.warnings.isEmpty());

@@ -30,7 +30,7 @@ class StartUpTest : public QObject {
     CallRecord record_;
     std::unique_ptr<WorkingFolder> dir_;
 
-    QString path(const QString &name) const { return dir_->filePath(name); }
+    QString path(const QString &name) const { return dir_->file(name); }
 
     StartOptions optionsWithOutput(const QString &name, bool echo = false) {
         QStringList args{QStringLiteral("--output"), path(name), QStringLiteral("--no-splash")};

@@ -130,22 +130,8 @@ QByteArray scanFileContent(int number) {
         quillane::test_support::scan_text(quillane::test_support::small_scan(number)));
 }
 
-WorkingFolder::WorkingFolder() : previous_(QDir::currentPath()) {
-    QDir::setCurrent(dir_.path());
-    qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(dir_.filePath(QStringLiteral("lock"))));
-}
-
-WorkingFolder::~WorkingFolder() {
-    QDir::setCurrent(previous_);
-}
-
-void quietOffscreenNotes() {
-    static QtMessageHandler previous = nullptr;
-    previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
-            if (text.startsWith(QLatin1String("This plugin does not support"))) return;
-            if (previous) previous(type, context, text);
-        });
+WorkingFolder::WorkingFolder() {
+    qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(file(QStringLiteral("lock"))));
 }
 
 QPalette darkPalette() {

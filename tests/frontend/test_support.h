@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include "Prompts.h"
+#include "qt_support.h"
 
 namespace quillane::frontend::testing {
 
@@ -79,22 +80,14 @@ QByteArray readFile(const QString &path);
 // A scan file with a description line, a time line and a few data points.
 QByteArray scanFileContent(int number);
 
-// A scratch folder that is the current folder while it lives, holding the
-// program's one-copy lock file, as a whole-program test needs.
-class WorkingFolder {
+// A scratch current folder that also holds the program's one-copy lock
+// file, as a whole-program test needs.
+class WorkingFolder : public quillane::test_support::CurrentFolder {
   public:
     WorkingFolder();
-    ~WorkingFolder();
-    QString path() const { return dir_.path(); }
-    QString filePath(const QString &name) const { return dir_.filePath(name); }
-
-  private:
-    QString previous_;
-    QTemporaryDir dir_;
 };
 
-// Drops the offscreen platform's notes about window features it lacks.
-void quietOffscreenNotes();
+using quillane::test_support::quietOffscreenNotes;
 
 // A dark Fusion palette, as dark desktop themes give the program.
 QPalette darkPalette();

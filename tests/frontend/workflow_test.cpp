@@ -221,7 +221,7 @@ class WorkflowTest : public QObject {
     void initTestCase() {
         quietOffscreenNotes();
         dir_ = std::make_unique<WorkingFolder>();
-        report_ = dir_->filePath(QStringLiteral("report.txt"));
+        report_ = dir_->file(QStringLiteral("report.txt"));
         prompts_.onDialog = [this](QDialog &dialog) { answerDialog(dialog); };
     }
 

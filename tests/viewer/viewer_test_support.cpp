@@ -103,24 +103,6 @@ void RecordingHost::printerChosen(int index, const QString &name) {
     calls << QStringLiteral("printerChosen %1 %2").arg(index).arg(name);
 }
 
-ScratchFolder::ScratchFolder() : previous_(QDir::currentPath()) {
-    if (!dir_.isValid()) qFatal("no scratch folder");
-    QDir::setCurrent(dir_.path());
-}
-
-ScratchFolder::~ScratchFolder() {
-    QDir::setCurrent(previous_);
-}
-
-void quietOffscreenNotes() {
-    static QtMessageHandler previous = nullptr;
-    previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
-            if (text.startsWith(QLatin1String("This plugin does not support"))) return;
-            if (previous) previous(type, context, text);
-        });
-}
-
 bool sameColour(QRgb a, QRgb b) {
     return qRed(a) == qRed(b) && qGreen(a) == qGreen(b) && qBlue(a) == qBlue(b);
 }

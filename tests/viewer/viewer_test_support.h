@@ -7,10 +7,11 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <vector>
 
 #include "viewer_host.h"
+
+#include "qt_support.h"
 
 namespace viewer_test {
 
@@ -94,21 +95,8 @@ class RecordingHost : public quillane::viewer::ViewerHost {
     QStringList progress;  // what the progress window was told
 };
 
-// A fresh folder that is the current folder until the object goes.
-class ScratchFolder {
-  public:
-    ScratchFolder();
-    ~ScratchFolder();
-    QString path() const { return dir_.path(); }
-    QString file(const QString &name) const { return dir_.filePath(name); }
-
-  private:
-    QTemporaryDir dir_;
-    QString previous_;
-};
-
-// Drops the offscreen platform's notes about window features it lacks.
-void quietOffscreenNotes();
+using ScratchFolder = quillane::test_support::CurrentFolder;
+using quillane::test_support::quietOffscreenNotes;
 
 // Pixel helpers: the colour at a point, and whether a rectangle holds only
 // one colour.

@@ -1,0 +1,25 @@
+#include "qt_support.h"
+
+#include <QDir>
+#include <QtGlobal>
+
+namespace quillane::test_support {
+
+CurrentFolder::CurrentFolder() : previous_(QDir::currentPath()) {
+    if (!dir_.isValid() || !QDir::setCurrent(dir_.path())) qFatal("no scratch folder");
+}
+
+CurrentFolder::~CurrentFolder() {
+    QDir::setCurrent(previous_);
+}
+
+void quietOffscreenNotes() {
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+            if (text.startsWith(QLatin1String("This plugin does not support"))) return;
+            if (previous) previous(type, context, text);
+        });
+}
+
+}  // namespace quillane::test_support
