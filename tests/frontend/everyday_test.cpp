@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "ChooseRefSetDialog.h"
@@ -39,33 +38,15 @@ QString examplePath(const QString &name) {
 
 }  // namespace
 
-class EverydayTest : public QObject {
+class EverydayTest : public WholeProgramTest {
     Q_OBJECT
 
   private:
-    std::unique_ptr<WorkingFolder> dir_;
-    RecordingPrompts prompts_;
-    std::unique_ptr<StartUp> startUp_;
     // What the scripted user types beside the chooser of the limits plot.
     QString lower_, upper_;
     bool fullRange_ = false;
 
-    MainWindow &window() { return *startUp_->window(); }
-    quillane::session::Session &session() { return *startUp_->session(); }
-    Plotit *viewer() { return startUp_->viewer()->plotWindow(); }
-    void trigger(const char *name) {
-        QAction *action = window().item(QString::fromLatin1(name));
-        QVERIFY2(action && action->isEnabled(), name);
-        action->trigger();
-    }
-    // The library's limits, as it reports them.
-    std::pair<double, double> libraryLimits() {
-        double low = 0, high = 0;
-        startUp_->library().exports().getxirange(&low, &high);
-        return {low, high};
-    }
-
-    void answerDialog(QDialog &dialog) {
+    void answerDialog(QDialog &dialog) override {
         if (auto *files = qobject_cast<DataFilesDialog *>(&dialog)) {
             prompts_.openNames.push_back(examplePath(QStringLiteral("00001.RA1")));
             files->loadSequence();
@@ -90,23 +71,13 @@ class EverydayTest : public QObject {
 
   private slots:
     void initTestCase() {
-        quietOffscreenNotes();
-        dir_ = std::make_unique<WorkingFolder>();
-        prompts_.onDialog = [this](QDialog &dialog) { answerDialog(dialog); };
-        startUp_ = std::make_unique<StartUp>(prompts_);
-        QCOMPARE(startUp_->run(parseArguments({QStringLiteral("--output"),
-                                               dir_->file(QStringLiteral("report.txt")),
-                                               QStringLiteral("--no-splash")})),
-                 StartUp::kRunning);
+        prepare();
+        QVERIFY(start());
         trigger("GetDataFiles");
         QCOMPARE(session().active_count(), kScans);
     }
 
-    void cleanupTestCase() {
-        prompts_.answers.push_back(true);  // "Exit Program?"
-        startUp_.reset();
-        dir_.reset();
-    }
+    void cleanupTestCase() { finish(); }
 
     void limitsTypedBesideTheChooserReachTheLibraryAndThePlot() {
         lower_ = QStringLiteral("17.9");

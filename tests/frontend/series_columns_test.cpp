@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "ColumnsPanel.h"
@@ -48,32 +47,16 @@ std::vector<int> seriesSets(int k) {
 
 }  // namespace
 
-class SeriesColumnsTest : public QObject {
+class SeriesColumnsTest : public WholeProgramTest {
     Q_OBJECT
 
   private:
-    std::unique_ptr<WorkingFolder> dir_;
-    RecordingPrompts prompts_;
-    std::unique_ptr<StartUp> startUp_;
     // What the scripted user does in the next series dialog and chooser.
     std::function<void(SeriesDialog &)> inSeries_;
     std::function<void(DataSetChooserDialog &)> inChooser_;
     int seriesDialogs_ = 0;
 
-    MainWindow &window() { return *startUp_->window(); }
-    quillane::session::Session &session() { return *startUp_->session(); }
-    void trigger(const char *name) {
-        QAction *action = window().item(QString::fromLatin1(name));
-        QVERIFY2(action && action->isEnabled(), name);
-        action->trigger();
-    }
-    std::pair<double, double> libraryLimits() {
-        double low = 0, high = 0;
-        startUp_->library().exports().getxirange(&low, &high);
-        return {low, high};
-    }
-
-    void answerDialog(QDialog &dialog) {
+    void answerDialog(QDialog &dialog) override {
         if (auto *files = qobject_cast<DataFilesDialog *>(&dialog)) {
             prompts_.openNames.push_back(runFile(1));
             files->loadSequence();
@@ -90,21 +73,11 @@ class SeriesColumnsTest : public QObject {
 
   private slots:
     void initTestCase() {
-        quietOffscreenNotes();
-        dir_ = std::make_unique<WorkingFolder>();
-        prompts_.onDialog = [this](QDialog &dialog) { answerDialog(dialog); };
-        startUp_ = std::make_unique<StartUp>(prompts_);
-        QCOMPARE(startUp_->run(parseArguments({QStringLiteral("--output"),
-                                               dir_->file(QStringLiteral("report.txt")),
-                                               QStringLiteral("--no-splash")})),
-                 StartUp::kRunning);
+        prepare();
+        QVERIFY(start());
     }
 
-    void cleanupTestCase() {
-        prompts_.answers.push_back(true);  // "Exit Program?"
-        startUp_.reset();
-        dir_.reset();
-    }
+    void cleanupTestCase() { finish(); }
 
     void afterReadingTheSeriesDialogListsEverySeriesAndThePickBecomesTheActiveSets() {
         inSeries_ = [](SeriesDialog &d) {

@@ -1,10 +1,12 @@
 #include "test_support.h"
 
+#include "LibraryBinding.h"
 #include "scan_files.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -13,6 +15,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabBar>
+#include <QTest>
 #include <QToolButton>
 
 namespace quillane::frontend::testing {
@@ -132,6 +135,36 @@ QByteArray scanFileContent(int number) {
 
 WorkingFolder::WorkingFolder() {
     qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(file(QStringLiteral("lock"))));
+}
+
+void WholeProgramTest::prepare() {
+    quietOffscreenNotes();
+    dir_ = std::make_unique<WorkingFolder>();
+    prompts_.onDialog = [this](QDialog &dialog) { answerDialog(dialog); };
+}
+
+bool WholeProgramTest::start() {
+    startUp_ = std::make_unique<StartUp>(prompts_);
+    return startUp_->run(parseArguments({QStringLiteral("--output"), reportPath(),
+                                         QStringLiteral("--no-splash")})) == StartUp::kRunning;
+}
+
+void WholeProgramTest::finish() {
+    prompts_.answers.push_back(true);  // "Exit Program?"
+    startUp_.reset();
+    dir_.reset();
+}
+
+void WholeProgramTest::trigger(const char *name) {
+    QAction *action = window().item(QString::fromLatin1(name));
+    QVERIFY2(action && action->isEnabled(), name);
+    action->trigger();
+}
+
+std::pair<double, double> WholeProgramTest::libraryLimits() {
+    double low = 0, high = 0;
+    startUp_->library().exports().getxirange(&low, &high);
+    return {low, high};
 }
 
 QPalette darkPalette() {

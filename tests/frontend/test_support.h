@@ -4,7 +4,9 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
 
 #include <QColor>
 #include <QDialog>
@@ -13,7 +15,11 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include "MainWindow.h"
 #include "Prompts.h"
+#include "StartUp.h"
+#include "ViewerBridge.h"
+#include "plot_window.h"
 #include "qt_support.h"
 
 namespace quillane::frontend::testing {
@@ -88,6 +94,35 @@ class WorkingFolder : public quillane::test_support::CurrentFolder {
 };
 
 using quillane::test_support::quietOffscreenNotes;
+
+// A test that drives the whole program as a user would, in a working
+// folder, answering every dialog in answerDialog().  The test's slots call
+// prepare() first and finish() last.
+class WholeProgramTest : public QObject {
+  protected:
+    std::unique_ptr<WorkingFolder> dir_;
+    RecordingPrompts prompts_;
+    std::unique_ptr<StartUp> startUp_;
+
+    virtual void answerDialog(QDialog &dialog) = 0;
+
+    // The working folder, and the dialogs sent to answerDialog().
+    void prepare();
+    // Starts the program with its report in the working folder and no
+    // splash screen; true when it runs.
+    bool start();
+    // Answers "Exit Program?", ends the program and removes the folder.
+    void finish();
+
+    QString reportPath() const { return dir_->file(QStringLiteral("report.txt")); }
+    MainWindow &window() { return *startUp_->window(); }
+    quillane::session::Session &session() { return *startUp_->session(); }
+    quillane::viewer::Plotit *viewer() { return startUp_->viewer()->plotWindow(); }
+    // Triggers the menu item `name`, which must be enabled.
+    void trigger(const char *name);
+    // The library's data limits, as it reports them.
+    std::pair<double, double> libraryLimits();
+};
 
 // A dark Fusion palette, as dark desktop themes give the program.
 QPalette darkPalette();

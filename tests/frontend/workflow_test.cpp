@@ -15,7 +15,6 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "ChooseRefSetDialog.h"
@@ -113,14 +112,10 @@ bool limitLineAt(const QImage &image, const PlotScale &scale, double x) {
 
 }  // namespace
 
-class WorkflowTest : public QObject {
+class WorkflowTest : public WholeProgramTest {
     Q_OBJECT
 
   private:
-    std::unique_ptr<WorkingFolder> dir_;
-    QString report_;
-    RecordingPrompts prompts_;
-    std::unique_ptr<StartUp> startUp_;
     int nextPlot_ = 0;
 
     // How the scripted user answers each dialog.
@@ -132,20 +127,12 @@ class WorkflowTest : public QObject {
     // Series of the RMS and variance graphs, for comparing graphs.
     QList<double> rmsNone_, rmsBoth_, varNone_;
 
-    MainWindow &window() { return *startUp_->window(); }
     AppState &state() { return startUp_->state(); }
-    quillane::session::Session &session() { return *startUp_->session(); }
-    Plotit *viewer() { return startUp_->viewer()->plotWindow(); }
-    QByteArray report() const { return readFile(report_); }
+    QByteArray report() const { return readFile(reportPath()); }
 
     bool enabled(const char *name) { return window().item(QString::fromLatin1(name))->isEnabled(); }
-    void trigger(const char *name) {
-        QAction *action = window().item(QString::fromLatin1(name));
-        QVERIFY2(action && action->isEnabled(), name);
-        action->trigger();
-    }
 
-    void answerDialog(QDialog &dialog) {
+    void answerDialog(QDialog &dialog) override {
         dialogsShown_ << dialog.objectName();
         if (auto *files = qobject_cast<DataFilesDialog *>(&dialog)) {
             if (files->loadMode()) {
@@ -218,24 +205,12 @@ class WorkflowTest : public QObject {
     }
 
   private slots:
-    void initTestCase() {
-        quietOffscreenNotes();
-        dir_ = std::make_unique<WorkingFolder>();
-        report_ = dir_->file(QStringLiteral("report.txt"));
-        prompts_.onDialog = [this](QDialog &dialog) { answerDialog(dialog); };
-    }
+    void initTestCase() { prepare(); }
 
-    void cleanupTestCase() {
-        prompts_.answers.push_back(true);  // "Exit Program?"
-        startUp_.reset();
-        dir_.reset();
-    }
+    void cleanupTestCase() { finish(); }
 
     void startsWithTheGivenOutputFileAndNoDialog() {
-        startUp_ = std::make_unique<StartUp>(prompts_);
-        QCOMPARE(startUp_->run(parseArguments(
-                     {QStringLiteral("--output"), report_, QStringLiteral("--no-splash")})),
-                 StartUp::kRunning);
+        QVERIFY(start());
         QVERIFY(prompts_.saveTitles.isEmpty());
         QVERIFY(prompts_.warnings.isEmpty());
         QVERIFY(window().isVisible());
