@@ -82,17 +82,10 @@ const MenuRow kStartItems[] = {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public StandInWindowTest {
     Q_OBJECT
 
   private:
-    CallRecord record_;
-    LibraryBinding library_;
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<AppState> state_;
-    std::unique_ptr<RecordingPrompts> prompts_;
-    std::unique_ptr<session::Session> session_;
-    std::unique_ptr<MainWindow> window_;
     QStringList files_;
 
     bool enabled(const char *name) const {
@@ -158,29 +151,9 @@ class MainWindowTest : public QObject {
     }
 
   private slots:
-    void initTestCase() { QVERIFY2(library_.load(), qPrintable(library_.error())); }
-
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        state_ = std::make_unique<AppState>();
-        state_->OutFileName = dir_->filePath(QStringLiteral("out.txt"));
-        prompts_ = std::make_unique<RecordingPrompts>();
-        session_ = std::make_unique<session::Session>(library_.exports());
-        std::string error;
-        QVERIFY(session_->create_report(toSession(state_->OutFileName), error));
-        session_->set_plot_file(toSession(dir_->filePath(QStringLiteral("plot.dat"))));
-        window_ = std::make_unique<MainWindow>(*state_, *session_, *prompts_);
-        window_->load();
-        // The stand-in keeps its limits between tests.
-        const double low = 16.0, high = 26.0;
-        library_.exports().setxirange(&low, &high);
-        record_.clear();
-    }
-
-    void cleanup() {
-        prompts_->answers.push_back(true);
-        window_.reset();
-    }
+    void initTestCase() { loadLibrary(); }
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
 
     void startStateFollowsTheMenuTable() {
         QCOMPARE(window_->objectName(), QStringLiteral("Quillane"));

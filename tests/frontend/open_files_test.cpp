@@ -21,18 +21,10 @@ using namespace quillane;
 using namespace quillane::frontend;
 using namespace quillane::frontend::testing;
 
-class OpenFilesTest : public QObject {
+class OpenFilesTest : public StandInWindowTest {
     Q_OBJECT
 
   private:
-    CallRecord record_;
-    LibraryBinding library_;
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<AppState> state_;
-    std::unique_ptr<RecordingPrompts> prompts_;
-    std::unique_ptr<session::Session> session_;
-    std::unique_ptr<MainWindow> window_;
-
     QString scan(const QString &name, int number = 1) {
         return writeFile(dir_->filePath(name), scanFileContent(number));
     }
@@ -79,25 +71,9 @@ class OpenFilesTest : public QObject {
     }
 
   private slots:
-    void initTestCase() { QVERIFY2(library_.load(), qPrintable(library_.error())); }
-
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        state_ = std::make_unique<AppState>();
-        state_->OutFileName = dir_->filePath(QStringLiteral("out.txt"));
-        prompts_ = std::make_unique<RecordingPrompts>();
-        session_ = std::make_unique<session::Session>(library_.exports());
-        std::string error;
-        QVERIFY(session_->create_report(toSession(state_->OutFileName), error));
-        window_ = std::make_unique<MainWindow>(*state_, *session_, *prompts_);
-        window_->load();
-        record_.clear();
-    }
-
-    void cleanup() {
-        prompts_->answers.push_back(true);
-        window_.reset();
-    }
+    void initTestCase() { loadLibrary(); }
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
 
     // A relative name is read by its full path, as a name picked in the
     // dialog is.

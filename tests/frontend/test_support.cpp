@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "LibraryBinding.h"
+#include "SessionText.h"
 #include "scan_files.h"
 
 #include <algorithm>
@@ -135,6 +136,31 @@ QByteArray scanFileContent(int number) {
 
 WorkingFolder::WorkingFolder() {
     qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(file(QStringLiteral("lock"))));
+}
+
+void StandInWindowTest::loadLibrary() {
+    QVERIFY2(library_.load(), qPrintable(library_.error()));
+}
+
+void StandInWindowTest::openWindow() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    state_ = std::make_unique<AppState>();
+    state_->OutFileName = dir_->filePath(QStringLiteral("out.txt"));
+    prompts_ = std::make_unique<RecordingPrompts>();
+    session_ = std::make_unique<session::Session>(library_.exports());
+    std::string error;
+    QVERIFY(session_->create_report(toSession(state_->OutFileName), error));
+    session_->set_plot_file(toSession(dir_->filePath(QStringLiteral("plot.dat"))));
+    window_ = std::make_unique<MainWindow>(*state_, *session_, *prompts_);
+    window_->load();
+    const double low = 16.0, high = 26.0;
+    library_.exports().setxirange(&low, &high);
+    record_.clear();
+}
+
+void StandInWindowTest::closeWindow() {
+    prompts_->answers.push_back(true);
+    window_.reset();
 }
 
 void WholeProgramTest::prepare() {

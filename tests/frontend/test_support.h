@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include "AppState.h"
+#include "LibraryBinding.h"
 #include "MainWindow.h"
 #include "Prompts.h"
 #include "StartUp.h"
@@ -94,6 +96,28 @@ class WorkingFolder : public quillane::test_support::CurrentFolder {
 };
 
 using quillane::test_support::quietOffscreenNotes;
+
+// A test of the main window alone, over the session and the stand-in
+// library that records every call: a fresh window, state and report for
+// each test function.  Its slots call loadLibrary() in initTestCase,
+// openWindow() in init and closeWindow() in cleanup.
+class StandInWindowTest : public QObject {
+  protected:
+    CallRecord record_;
+    LibraryBinding library_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<AppState> state_;
+    std::unique_ptr<RecordingPrompts> prompts_;
+    std::unique_ptr<session::Session> session_;
+    std::unique_ptr<MainWindow> window_;
+
+    void loadLibrary();
+    // The report and the plot file in a fresh folder; the stand-in's limits
+    // back at 16..26, which it keeps between tests; an empty call record.
+    void openWindow();
+    // Answers "Exit Program?" and closes the window.
+    void closeWindow();
+};
 
 // A test that drives the whole program as a user would, in a working
 // folder, answering every dialog in answerDialog().  The test's slots call
