@@ -56,10 +56,7 @@ class AssessmentExports : public ::testing::Test {
                                                              static_cast<int32_t>(out.size()));
         const int32_t echo = 0;
         lib().get<void(const int32_t *)>("initcommons")(&echo);
-        std::vector<std::string> files;
-        for (const auto &e : std::filesystem::directory_iterator(QUILLANE_EXAMPLES_DIR))
-            if (e.path().extension() == ".RA1") files.push_back(e.path().string());
-        std::sort(files.begin(), files.end());
+        const std::vector<std::string> files = quillane::testing::example_scans();
         auto getdatar = lib().get<void(const char *, int32_t, const int32_t *)>("getdatar");
         for (int32_t n = 1; n <= static_cast<int32_t>(files.size()); ++n)
             getdatar(files[n - 1].c_str(), static_cast<int32_t>(files[n - 1].size()), &n);

@@ -27,18 +27,10 @@ constexpr double kExampleTau = 4.0 * kHour;
 constexpr double kExampleNoise = 0.005;
 constexpr double kExampleTolerance = 0.10;
 
-std::vector<std::string> example_files() {
-    std::vector<std::string> files;
-    for (const auto &e : std::filesystem::directory_iterator(QUILLANE_EXAMPLES_DIR))
-        if (e.path().extension() == ".RA1") files.push_back(e.path().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // The first `count` absorbance examples, cut to the solution column and
 // fitted.
 void fit_examples(State &s, int count) {
-    const std::vector<std::string> files = example_files();
+    const std::vector<std::string> files = example_scans();
     ASSERT_GE(static_cast<int>(files.size()), count);
     for (int n = 1; n <= count; ++n)
         read_scan_file(s, files[n - 1], n);

@@ -103,10 +103,7 @@ TEST(SharedLibrary, ReadingTheExamplesLogsBannerFileLineAndFiveSummaryLinesPerFi
     const int32_t echo = 0;
     library().get<void(const int32_t *)>("initcommons")(&echo);
 
-    std::vector<std::string> files;
-    for (const auto &e : std::filesystem::directory_iterator(QUILLANE_EXAMPLES_DIR))
-        if (e.path().extension() == ".RA1") files.push_back(e.path().string());
-    std::sort(files.begin(), files.end());
+    const std::vector<std::string> files = quillane::testing::example_scans();
     ASSERT_EQ(files.size(), 12u);
     auto getdatar = library().get<void(const char *, int32_t, const int32_t *)>("getdatar");
     for (int32_t n = 1; n <= 12; ++n) {

@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <map>
@@ -113,6 +114,14 @@ std::string long_path(const ScratchDir &dir, size_t length, const std::string &l
 
 std::string read_file(const std::string &path) {
     return test_support::read_file(path);
+}
+
+std::vector<std::string> example_scans() {
+    std::vector<std::string> files;
+    for (const auto &e : std::filesystem::directory_iterator(QUILLANE_EXAMPLES_DIR))
+        if (e.path().extension() == ".RA1") files.push_back(e.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 std::vector<std::string> Fixture::out_lines() const {

@@ -97,4 +97,7 @@ std::string long_path(const ScratchDir &dir, size_t length, const std::string &l
 // Text of a file, or "" when it is missing.
 std::string read_file(const std::string &path);
 
+// The bundled absorbance examples (examples/*.RA1), in name order.
+std::vector<std::string> example_scans();
+
 }  // namespace quillane::testing
