@@ -36,6 +36,13 @@ struct Viewer {
         writePlotFile(host.plot_file, content);
         window->ShowPlot();
     }
+    // Shows `content` as the limits plot, the data limits at 2 and 8.
+    void showLimitsPlot(const PlotFileContent &content) {
+        host.limits_mode = true;
+        host.x_low = 2.0;
+        host.x_high = 8.0;
+        show(content);
+    }
     QAction *action(const char *name) const { return window->findChild<QAction *>(name); }
 
     RecordingHost host;
@@ -375,10 +382,7 @@ class PlotWindowTest : public QObject {
     void ctrlClickSetsTheLowerLimitThroughTheLibrary() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
-        viewer.host.limits_mode = true;
-        viewer.host.x_low = 2.0;
-        viewer.host.x_high = 8.0;
-        viewer.show(ninePoints());
+        viewer.showLimitsPlot(ninePoints());
         viewer.window->mouseUp(Qt::LeftButton, Qt::ControlModifier, QPointF(30, 50));
         QCOMPARE(viewer.host.x_low, 3.0);
         QCOMPARE(viewer.host.calls, QStringList({"applyLimits 3 8"}));
@@ -387,10 +391,7 @@ class PlotWindowTest : public QObject {
     void altClickAndCtrlRightClickBothSetTheUpperLimit() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
-        viewer.host.limits_mode = true;
-        viewer.host.x_low = 2.0;
-        viewer.host.x_high = 8.0;
-        viewer.show(ninePoints());
+        viewer.showLimitsPlot(ninePoints());
         viewer.window->mouseUp(Qt::LeftButton, Qt::AltModifier, QPointF(70, 50));
         QCOMPARE(viewer.host.x_high, 7.0);
         viewer.window->mouseUp(Qt::RightButton, Qt::ControlModifier, QPointF(60, 50));
@@ -401,10 +402,7 @@ class PlotWindowTest : public QObject {
     void aLimitOnTheWrongSideIsRefusedWithTheErrorMessage() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
-        viewer.host.limits_mode = true;
-        viewer.host.x_low = 2.0;
-        viewer.host.x_high = 8.0;
-        viewer.show(ninePoints());
+        viewer.showLimitsPlot(ninePoints());
         viewer.window->mouseUp(Qt::LeftButton, Qt::ControlModifier, QPointF(90, 50));
         viewer.window->mouseUp(Qt::LeftButton, Qt::AltModifier, QPointF(20, 50));
         QCOMPARE(
@@ -419,11 +417,8 @@ class PlotWindowTest : public QObject {
     void tooFewPointsForTheSpanWarnsButKeepsTheLimits() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
-        viewer.host.limits_mode = true;
-        viewer.host.x_low = 2.0;
-        viewer.host.x_high = 8.0;
         viewer.host.span_ok = false;
-        viewer.show(ninePoints());
+        viewer.showLimitsPlot(ninePoints());
         viewer.window->mouseUp(Qt::LeftButton, Qt::ControlModifier, QPointF(50, 50));
         QCOMPARE(viewer.host.calls, QStringList({"applyLimits 5 8", "ShowSpanWarning"}));
         QCOMPARE(viewer.host.x_low, 5.0);
@@ -454,10 +449,7 @@ class PlotWindowTest : public QObject {
     void shiftClicksSetTheLimitsForDesktopsThatKeepAlt() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
-        viewer.host.limits_mode = true;
-        viewer.host.x_low = 2.0;
-        viewer.host.x_high = 8.0;
-        viewer.show(ninePoints());
+        viewer.showLimitsPlot(ninePoints());
         Plotit &w = *viewer.window;
         // A Shift press starts no rubber band.
         w.mouseDown(Qt::LeftButton, Qt::ShiftModifier, QPointF(30, 50));
@@ -479,10 +471,7 @@ class PlotWindowTest : public QObject {
     void aCtrlClickOnTheWindowMovesTheBlueLine() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
-        viewer.host.limits_mode = true;
-        viewer.host.x_low = 2.0;
-        viewer.host.x_high = 8.0;
-        viewer.show(ninePoints());
+        viewer.showLimitsPlot(ninePoints());
         Plotit &w = *viewer.window;
         const PlotScale scale = w.currentScale();
         const QPoint at = scale.toDevice(45, 50).toPoint();
