@@ -19,7 +19,7 @@ for h in "${harnesses[@]}"; do targets+=("fuzz_$h"); done
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DQUILLANE_FUZZ=ON \
-  -DQUILLANE_BUILD_FRONTEND=OFF -DQUILLANE_BUILD_TESTS=OFF -DQUILLANE_BUILD_BENCH=OFF
+  -DQUILLANE_BUILD_FRONTEND=OFF -DQUILLANE_BUILD_RENDER=OFF -DQUILLANE_BUILD_TESTS=OFF -DQUILLANE_BUILD_BENCH=OFF
 cmake --build "$build" --parallel --target "${targets[@]}"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}

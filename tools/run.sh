@@ -36,10 +36,10 @@ fi
 # The plots of an earlier run would otherwise be numbered on from there.
 rm -rf "$out/plots"
 mkdir -p "$out/plots"
-# A build without the Qt front end cannot draw; it still writes the rest.
+# A build without the render library cannot draw; it still writes the rest.
 images=(--images png)
 if ! "$build/bin/quillane-batch" --help | grep -q -- '^  --images FORMAT'; then
-    echo "quillane-batch was built without the Qt front end: no PNG figures" >&2
+    echo "quillane-batch was built without the render library: no PNG figures" >&2
     images=()
 fi
 "$build/bin/quillane-batch" --out "$out/report.txt" --plots "$out/plots" --limits "${limits[@]}" \

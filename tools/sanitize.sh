@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUILLANE_SANITIZE_BUILD_DIR:-$root/build-asan}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-  -DQUILLANE_SANITIZE=ON -DQUILLANE_BUILD_FRONTEND=OFF -DQUILLANE_BUILD_BENCH=OFF "$@"
+  -DQUILLANE_SANITIZE=ON -DQUILLANE_BUILD_FRONTEND=OFF -DQUILLANE_BUILD_RENDER=OFF -DQUILLANE_BUILD_BENCH=OFF "$@"
 cmake --build "$build" --parallel
 cd "$build"
 # Leaks count as findings; stack traces name files and lines.

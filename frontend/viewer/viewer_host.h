@@ -11,11 +11,9 @@
 #include <cstdint>
 #include <functional>
 
-namespace quillane::viewer {
+#include "plot_axes.h"
 
-// Rounds lo..hi outward to whole tick steps (the library's tick rounding).
-using TickRounder =
-    std::function<void(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals)>;
+namespace quillane::viewer {
 
 // Shows a message with an exclamation icon and waits for the user.
 using MessageHook = std::function<void(const QString &text, const QString &title)>;

@@ -14,7 +14,6 @@
 #include "plot_axes.h"
 #include "plot_renderer.h"
 #include "plot_style.h"
-#include "viewer_host.h"
 
 namespace quillane::viewer {
 

@@ -3,12 +3,17 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <functional>
 #include <vector>
 
-#include "viewer_host.h"
 #include "viewer_state.h"
 
 namespace quillane::viewer {
+
+// Rounds lo..hi outward to whole tick steps (the library's tick rounding).
+using TickRounder =
+    std::function<void(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals)>;
 
 // A message for the user, shown by the caller (never while painting).
 struct Notice {
