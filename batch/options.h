@@ -67,7 +67,7 @@ bool images_available();
 std::pair<int, int> image_size_of(const Options &o);
 
 // Parses argv; on a mistake returns nothing and sets error.
-std::optional<Options> parse_options(int argc, char **argv, std::string &error);
+std::optional<Options> parse_options(int argc, const char *const *argv, std::string &error);
 
 std::string usage_text();
 
