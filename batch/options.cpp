@@ -478,11 +478,13 @@ std::string usage_text() {
 
 std::optional<Options> parse_options(int argc, const char *const *argv, std::string &error) {
     Options o;
+    if (argc < 1 || argv == nullptr) argc = 1;  // no arguments at all, not even the program
+    const char *const none[] = {"quillane-batch", nullptr};
     try {
-        CLI::App app;
+        CLI::App app("", "quillane-batch");
         declare(app, o);
         try {
-            app.parse(argc, argv);
+            app.parse(argc, argv != nullptr ? argv : none);
         } catch (const CLI::CallForHelp &) {
             o.help = true;
             return o;
