@@ -38,6 +38,14 @@ TEST(Simulator, ReaderTakesEveryPointTimeAndHeaderFact) {
     EXPECT_EQ(f.s().set_header[1][HeaderFact::speed], 14000.0);
     EXPECT_EQ(f.s().set_header[1][HeaderFact::wavelength], 260.0);
     EXPECT_EQ(f.s().set_header[1][HeaderFact::cell], 2.0);
+    // The third column is kept as the replicate SD (written to 5 decimals);
+    // a file of two columns has none.
+    EXPECT_NEAR(f.s().raw_points[1].sd, series.scans[2].points[0].sd, 0.5e-5);
+    sim::Scan two_columns = series.scans[1];
+    two_columns.has_sd = false;
+    ASSERT_TRUE(sim::write_scan(path, two_columns, error)) << error;
+    read_scan_file(f.s(), path, 2);
+    EXPECT_EQ(f.s().raw_points[static_cast<size_t>(first_raw_index(f.s(), 2))].sd, kNoDeviation);
 }
 
 TEST(Simulator, PointsAreUnevenlySpacedWithinTheStatedSteps) {
