@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "column_profile.h"
@@ -21,16 +22,14 @@ constexpr double kFloorQuantile = 0.25;
 // the mean of its two neighbours: 0.6745 * sqrt(1.5) * s.
 constexpr double kMedianToDeviation = 1.0 / (0.6745 * 1.2247);
 
-// A spike: a bin whose median signal lies this many floor deviations above
-// (or below) the signal on both sides of it, the sides taken from
-// kSpikeClear to kSpikeSide cm away (median of the bins there).  Meniscus
-// and base spikes, a few thousandths of a cm wide, stand 0.5-2.5 OD out of
-// a noise of 0.005-0.01 OD (100 and more deviations); the medians of window
-// regions 3-4 times rougher than a column wander by a few deviations; a
-// step (a shelf's edge, a steep fall) differs from one side only.
+// A spike: a bin whose points stand (median over them) this many floor
+// deviations above or below their own scans on both sides
+// (column_profile.h).  Meniscus and base spikes, a few thousandths of a cm
+// wide, stand 0.5-2.5 OD out of a noise of 0.005-0.01 OD (100 and more
+// deviations); window regions 3-4 times rougher than a column wander by a
+// few deviations; a step (a shelf's edge, a steep fall) differs from one
+// side only.
 constexpr double kSpikeFactor = 30.0;
-constexpr double kSpikeClear = 0.006;
-constexpr double kSpikeSide = 0.02;
 
 // Edges of noise: each side of a radius, this length (cm, at least
 // kWindowBins bins) is pooled; a ratio of the medians of kEdgeRatio
@@ -70,6 +69,11 @@ constexpr double kScratchPeak = 0.45;
 constexpr double kScratchLevelFactor = 6.0;  // noise deviations
 constexpr double kScratchLevelShare = 0.05;  // of the level
 constexpr int kEdgeBins = 4;                 // bins each side whose levels are compared
+
+// A spike's flanks: see widen_spikes.
+constexpr double kFlankFrom = 0.01;
+constexpr double kFlankTo = 0.03;
+constexpr double kFlankMost = 0.015;
 
 // Stretches shorter than this (cm) are too short to judge their noise by:
 // each joins the neighbouring stretch nearest in noise (the flank of a
@@ -113,11 +117,24 @@ class Finder {
         spike_level_ = kSpikeFactor * deviation_;
         window_ = p_.bins_for(kEdgeWindow, kWindowBins);
         find_spikes();
+        widen_spikes();
         cut_stretches(edges());
         merge_short();
         merge_alike();
+        while (merge_lulls())
+            merge_alike();
         join_across_scratches();
         lowest_sd_ = lowest_sd();
+        if (std::getenv("QDEBUG"))
+            for (const Piece &q : pieces_)
+                std::fprintf(stderr, "DBG %.4f..%.4f sign %d noise %.4f sd %.4f peak %.4f\n",
+                             p_.start(q.first), p_.end(q.last), q.sign, q.noise, q.sd,
+                             q.spike() ? p_.centre(q.peak) : 0.0);
+        if (std::getenv("QDEBUG"))
+            for (int b = 0; b < p_.bins(); ++b)
+                std::fprintf(stderr, "BIN %.4f lev %.4f rough %.4f exc %.4f score %.3f\n",
+                             p_.centre(b), p_.level(b), p_.roughness(b), p_.excess(b),
+                             b > 0 ? edge_score(b) : 0.0);
         return true;
     }
 
@@ -141,36 +158,13 @@ class Finder {
     }
 
   private:
-    // The median level of the bins with data in first..last; false if none.
-    bool side_level(int first, int last, double &level) const {
-        std::vector<double> levels;
-        for (int k = std::max(0, first); k <= std::min(p_.bins() - 1, last); ++k)
-            if (p_.has_data(k)) levels.push_back(p_.level(k));
-        if (levels.empty()) return false;
-        level = quantile(std::move(levels), 0.5);
-        return true;
-    }
-
-    // How far bin b stands above (> 0) or below (< 0) both its sides; 0
-    // where it lies between them or a side has no data.
-    double excess(int b) const {
-        const int clear = p_.bins_for(kSpikeClear, 1), side = p_.bins_for(kSpikeSide, 2);
-        double left = 0.0, right = 0.0;
-        if (!side_level(b - side, b - clear, left) || !side_level(b + clear, b + side, right))
-            return 0.0;
-        const double v = p_.level(b);
-        if (v > left && v > right) return std::min(v - left, v - right);
-        if (v < left && v < right) return -std::min(left - v, right - v);
-        return 0.0;
-    }
-
     // Spike bins in runs of one sign; bins without points inside a run
     // belong to it.
     void find_spikes() {
         int open = -1;
         for (int b = 0; b < p_.bins(); ++b) {
             if (!p_.has_data(b)) continue;
-            const double e = excess(b);
+            const double e = p_.excess(b);
             const int sign = std::fabs(e) > spike_level_ ? (e > 0.0 ? 1 : -1) : 0;
             if (sign != 0 && open >= 0 && spikes_[static_cast<size_t>(open)].sign == sign) {
                 Piece &s = spikes_[static_cast<size_t>(open)];
@@ -185,6 +179,33 @@ class Finder {
                 open = static_cast<int>(spikes_.size()) - 1;
             } else {
                 open = -1;
+            }
+        }
+    }
+
+    // A tall spike bends the signal beyond the bins that stand out: its
+    // flanks are rough.  Each spike takes in the bins beside it that are
+    // kRoughRatio times rougher than the signal beyond them (the median of
+    // the bins kFlankFrom to kFlankTo cm further out), up to kFlankMost cm.
+    void widen_spikes() {
+        const int from = p_.bins_for(kFlankFrom, 1), to = p_.bins_for(kFlankTo, 2);
+        const int most = p_.bins_for(kFlankMost, 1);
+        for (size_t i = 0; i < spikes_.size(); ++i) {
+            Piece &s = spikes_[i];
+            const int low_limit = i > 0 ? spikes_[i - 1].last + 1 : 0;
+            const int high_limit =
+                i + 1 < spikes_.size() ? spikes_[i + 1].first - 1 : p_.bins() - 1;
+            const double below = p_.roughness_over(s.first - to, s.first - from);
+            for (int k = 0; k < most && s.first - 1 >= low_limit; ++k) {
+                const int b = s.first - 1;
+                if (p_.has_data(b) && !(p_.roughness(b) > kRoughRatio * below)) break;
+                s.first = b;
+            }
+            const double above = p_.roughness_over(s.last + from, s.last + to);
+            for (int k = 0; k < most && s.last + 1 <= high_limit; ++k) {
+                const int b = s.last + 1;
+                if (p_.has_data(b) && !(p_.roughness(b) > kRoughRatio * above)) break;
+                s.last = b;
             }
         }
     }
@@ -208,6 +229,7 @@ class Finder {
     double guard() const { return 0.01 * floor_; }
     static constexpr double kSdGuard = 1e-6;
 
+    // A boundary whose windows reach into a spike (with its flanks).
     bool near_spike(int b) const {
         for (const Piece &s : spikes_)
             if (b >= s.first - window_ && b <= s.last + window_ + 1) return true;
@@ -301,6 +323,28 @@ class Finder {
             measure(pieces_[a]);
             pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(b));
         }
+    }
+
+    // A stretch shorter than a column, quieter than both its neighbours,
+    // between two that are alike, is a lull in one stretch, not an edge:
+    // the three are one.
+    bool merge_lulls() {
+        bool merged = false;
+        for (size_t i = 1; i + 1 < pieces_.size();) {
+            const Piece &a = pieces_[i - 1], &m = pieces_[i], &b = pieces_[i + 1];
+            if (!a.spike() && !m.spike() && !b.spike() && length(m) < kMinColumnLength &&
+                m.noise < a.noise && m.noise < b.noise &&
+                difference(a, b) < std::log(kRoughRatio)) {
+                pieces_[i - 1].last = b.last;
+                measure(pieces_[i - 1]);
+                pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(i),
+                              pieces_.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+                merged = true;
+                continue;
+            }
+            ++i;
+        }
+        return merged;
     }
 
     // The lowest median replicate SD of the stretches kMinColumnLength or
