@@ -44,6 +44,12 @@ constexpr double kEdgeWindow = 0.01;
 constexpr int kWindowBins = 3;
 constexpr double kEdgeRatio = 1.8;
 constexpr double kRoughRatio = 2.0;
+// ... and by this many standard errors: a short stretch of a few scans is
+// not cut out of a column by a chance cluster of rough points.  The median
+// m of n values of |e| (e normal) has a variance of 1 / (4 n f(m)^2), f the
+// density of |e| at m; for the log of m that is 1.36 / n.
+constexpr double kSignificance = 3.5;
+constexpr double kLogMedianVariance = 1.36;
 // A window must hold this many points to be judged.
 constexpr int kWindowPoints = 4;
 
@@ -286,12 +292,20 @@ class Finder {
         }
     }
 
+    // How far apart two stretches are in noise (and replicate SD): the log
+    // of the ratio of their medians over the bar an edge must clear, which
+    // is the log of kRoughRatio or kSignificance standard errors of that
+    // log ratio, whichever is higher (the median of n points of |e| has a
+    // log standard error of sqrt(kLogMedianVariance / n)).  Below 1 they
+    // are one stretch.
     double difference(const Piece &a, const Piece &b) const {
-        if (p_.points_over(a.first, a.last) == 0 || p_.points_over(b.first, b.last) == 0)
-            return 0.0;
+        const int na = p_.points_over(a.first, a.last), nb = p_.points_over(b.first, b.last);
+        if (na == 0 || nb == 0) return 0.0;
+        const double error = std::sqrt(kLogMedianVariance / na + kLogMedianVariance / nb);
+        const double bar = std::max(std::log(kRoughRatio), kSignificance * error);
         double d = ratio(a.noise, b.noise, guard());
         if (p_.has_sd()) d = std::max(d, ratio(a.sd, b.sd, kSdGuard));
-        return d;
+        return d / bar;
     }
 
     double length(const Piece &p) const { return p_.end(p.last) - p_.start(p.first); }
@@ -333,8 +347,7 @@ class Finder {
         for (size_t i = 1; i + 1 < pieces_.size();) {
             const Piece &a = pieces_[i - 1], &m = pieces_[i], &b = pieces_[i + 1];
             if (!a.spike() && !m.spike() && !b.spike() && length(m) < kMinColumnLength &&
-                m.noise < a.noise && m.noise < b.noise &&
-                difference(a, b) < std::log(kRoughRatio)) {
+                m.noise < a.noise && m.noise < b.noise && difference(a, b) < 1.0) {
                 pieces_[i - 1].last = b.last;
                 measure(pieces_[i - 1]);
                 pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(i),
@@ -361,10 +374,9 @@ class Finder {
     // Neighbouring stretches that do not differ by kRoughRatio are one:
     // the most alike first, each merge measured again.
     void merge_alike() {
-        const double keep = std::log(kRoughRatio);
         for (;;) {
             size_t best = pieces_.size();
-            double least = keep;
+            double least = 1.0;
             for (size_t i = 0; i + 1 < pieces_.size(); ++i) {
                 if (pieces_[i].spike() || pieces_[i + 1].spike()) continue;
                 const double d = difference(pieces_[i], pieces_[i + 1]);
@@ -406,8 +418,7 @@ class Finder {
             const Piece &left = pieces_[i], &gap = pieces_[i + 1], &right = pieces_[i + 2];
             const bool small = gap.spike() && !left.spike() && !right.spike() &&
                                p_.end(gap.last) - p_.start(gap.first) <= kScratchRun &&
-                               gap.peak_excess <= kScratchPeak &&
-                               difference(left, right) < std::log(kRoughRatio);
+                               gap.peak_excess <= kScratchPeak && difference(left, right) < 1.0;
             if (!small) {
                 ++i;
                 continue;
