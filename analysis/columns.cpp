@@ -342,18 +342,40 @@ class Finder {
     // A stretch shorter than a column, quieter than both its neighbours,
     // between two that are alike, is a lull in one stretch, not an edge:
     // the three are one.
+    // So is one beside a spike or the end of the data, quieter than the
+    // long stretch on its other side.
     bool merge_lulls() {
         bool merged = false;
-        for (size_t i = 1; i + 1 < pieces_.size();) {
-            const Piece &a = pieces_[i - 1], &m = pieces_[i], &b = pieces_[i + 1];
-            if (!a.spike() && !m.spike() && !b.spike() && length(m) < kMinColumnLength &&
-                m.noise < a.noise && m.noise < b.noise && difference(a, b) < 1.0) {
-                pieces_[i - 1].last = b.last;
-                measure(pieces_[i - 1]);
-                pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(i),
-                              pieces_.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-                merged = true;
+        auto stretch = [&](size_t k) { return k < pieces_.size() && !pieces_[k].spike(); };
+        auto join = [&](size_t a, size_t b) {  // a < b, neighbours or with one between
+            pieces_[a].last = pieces_[b].last;
+            measure(pieces_[a]);
+            pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(a) + 1,
+                          pieces_.begin() + static_cast<std::ptrdiff_t>(b) + 1);
+            merged = true;
+        };
+        for (size_t i = 0; i < pieces_.size();) {
+            const Piece &m = pieces_[i];
+            if (m.spike() || length(m) >= kMinColumnLength) {
+                ++i;
                 continue;
+            }
+            const bool left = i > 0 && stretch(i - 1), right = stretch(i + 1);
+            if (left && right) {
+                if (m.noise < pieces_[i - 1].noise && m.noise < pieces_[i + 1].noise &&
+                    difference(pieces_[i - 1], pieces_[i + 1]) < 1.0) {
+                    join(i - 1, i + 1);
+                    --i;
+                    continue;
+                }
+            } else if (left || right) {
+                const size_t other = left ? i - 1 : i + 1;
+                if (length(pieces_[other]) >= kMinColumnLength && m.noise < pieces_[other].noise) {
+                    const size_t a = std::min(i, other);
+                    join(a, std::max(i, other));
+                    i = a;
+                    continue;
+                }
             }
             ++i;
         }
@@ -488,10 +510,10 @@ class Finder {
         const double from = p_.centre(before.peak), to = p_.end(s.last);
         if (to - from < kMinColumnLength) return "shorter than " + cm(kMinColumnLength);
         if (!(s.noise > 0.0)) return "no noise: a stretch of one value is a detector's limit";
-        for (size_t k : {i - 1, i + 1})
-            if (k < pieces_.size() && !pieces_[k].spike() &&
-                s.noise > kRoughRatio * pieces_[k].noise)
-                return "rougher than the stretch beside it";
+        if (i + 1 < pieces_.size() && !pieces_[i + 1].spike() &&
+            length(pieces_[i + 1]) >= kMinColumnLength &&
+            s.noise > kRoughRatio * pieces_[i + 1].noise)
+            return "rougher than the stretch beside it";
         if (p_.has_sd() && s.sd > kSdRatio * lowest_sd_)
             return "its replicate SD is over " + std::to_string(static_cast<int>(kSdRatio)) +
                    " times that of the quietest stretch (light through windows, not solution)";
