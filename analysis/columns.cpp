@@ -53,6 +53,10 @@ constexpr double kLogMedianVariance = 1.36;
 // A window must hold this many points to be judged.
 constexpr int kWindowPoints = 4;
 
+// Positive spikes within this (cm) before a stretch, with only short
+// stretches between them, are one meniscus.
+constexpr double kDoubleSpike = 0.03;
+
 // A reference meniscus lies at most this far (cm) before the sample
 // meniscus (0.02-0.05 cm in practice); its spike goes below zero by at
 // least a spike's height.
@@ -499,15 +503,24 @@ class Finder {
     std::string judge(size_t i, SolutionColumn &c) const {
         const Piece &s = pieces_[i];
         if (i == 0) return "no meniscus before it: the data begin inside it";
-        const Piece &before = pieces_[i - 1];
-        if (!before.spike())
+        if (!pieces_[i - 1].spike())
             return "no meniscus before it: it follows a change of noise at " +
                    cm(p_.start(s.first)) + ", not a spike";
-        if (before.sign < 0)
+        if (pieces_[i - 1].sign < 0)
             return "no meniscus before it: it follows a spike below its surroundings at " +
-                   cm(p_.centre(before.peak));
-        if (std::string why = meniscus_refusal(i - 1); !why.empty()) return why;
-        const double from = p_.centre(before.peak), to = p_.end(s.last);
+                   cm(p_.centre(pieces_[i - 1].peak));
+        // The sample meniscus: the tallest positive spike just before the
+        // stretch (a spike seen a little apart in a few scans splits in two).
+        size_t sample = i - 1;
+        for (size_t k = i - 1; k-- > 0;) {
+            const Piece &q = pieces_[k];
+            if (p_.end(q.last) < p_.start(s.first) - kDoubleSpike) break;
+            if (q.spike() && q.sign < 0) break;
+            if (!q.spike() && length(q) >= kMinRun) break;
+            if (q.spike() && q.peak_excess > pieces_[sample].peak_excess) sample = k;
+        }
+        if (std::string why = meniscus_refusal(sample); !why.empty()) return why;
+        const double from = p_.centre(pieces_[sample].peak), to = p_.end(s.last);
         if (to - from < kMinColumnLength) return "shorter than " + cm(kMinColumnLength);
         if (!(s.noise > 0.0)) return "no noise: a stretch of one value is a detector's limit";
         if (i + 1 < pieces_.size() && !pieces_[i + 1].spike() &&
