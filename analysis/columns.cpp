@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 #include "column_profile.h"
@@ -135,16 +134,6 @@ class Finder {
             merge_alike();
         join_across_scratches();
         lowest_sd_ = lowest_sd();
-        if (std::getenv("QDEBUG"))
-            for (const Piece &q : pieces_)
-                std::fprintf(stderr, "DBG %.4f..%.4f sign %d noise %.4f sd %.4f peak %.4f\n",
-                             p_.start(q.first), p_.end(q.last), q.sign, q.noise, q.sd,
-                             q.spike() ? p_.centre(q.peak) : 0.0);
-        if (std::getenv("QDEBUG"))
-            for (int b = 0; b < p_.bins(); ++b)
-                std::fprintf(stderr, "BIN %.4f lev %.4f rough %.4f exc %.4f score %.3f\n",
-                             p_.centre(b), p_.level(b), p_.roughness(b), p_.excess(b),
-                             b > 0 ? edge_score(b) : 0.0);
         return true;
     }
 
@@ -524,7 +513,7 @@ class Finder {
         if (to - from < kMinColumnLength) return "shorter than " + cm(kMinColumnLength);
         if (!(s.noise > 0.0)) return "no noise: a stretch of one value is a detector's limit";
         if (i + 1 < pieces_.size() && !pieces_[i + 1].spike() &&
-            length(pieces_[i + 1]) >= kMinColumnLength &&
+            length(pieces_[i + 1]) >= kMinColumnLength && pieces_[i + 1].noise > 0.0 &&
             s.noise > kRoughRatio * pieces_[i + 1].noise)
             return "rougher than the stretch beside it";
         if (p_.has_sd() && s.sd > kSdRatio * lowest_sd_)
