@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "column_profile.h"
@@ -69,11 +70,13 @@ constexpr double kAirLevel = 0.05;
 constexpr double kLevelFactor = 10.0;
 constexpr double kUpperLevelQuantile = 0.75;
 
-// A spike no longer than kScratchRun (cm) and no taller than kScratchPeak
-// (OD) inside a column, with the profile going on at the same level and
-// noise on its other side, is a scratch or dust on a window: the column
-// goes on across it.  Meniscus and base spikes are over 0.5 OD tall.
-constexpr double kScratchRun = 0.015;
+// A spike no taller than kScratchPeak (OD), or a rough stretch, no longer
+// than kScratchRun (cm) inside a column, with the profile going on at the
+// same level and noise on its other side, is a scratch, dust or a bubble on
+// a window (or a chance cluster of rough points in a few scans): the column
+// goes on across it.  Meniscus and base spikes are over 0.5 OD tall, and a
+// base always shows as a spike or a fall, not as roughness alone.
+constexpr double kScratchRun = 0.02;
 constexpr double kScratchPeak = 0.45;
 constexpr double kScratchLevelFactor = 6.0;  // noise deviations
 constexpr double kScratchLevelShare = 0.05;  // of the level
@@ -134,6 +137,15 @@ class Finder {
             merge_alike();
         join_across_scratches();
         lowest_sd_ = lowest_sd();
+        if (std::getenv("QDEBUG"))
+            for (const Piece &q : pieces_)
+                std::fprintf(stderr, "DBG %.4f..%.4f sign %d noise %.4f sd %.4f peak %.4f exc %.4f\n",
+                             p_.start(q.first), p_.end(q.last), q.sign, q.noise, q.sd,
+                             q.spike() ? p_.centre(q.peak) : 0.0, q.peak_excess);
+        if (std::getenv("QDEBUG"))
+            for (int b = 0; b < p_.bins(); ++b)
+                std::fprintf(stderr, "BIN %.4f lev %.4f rough %.4f exc %.4f\n",
+                             p_.centre(b), p_.level(b), p_.roughness(b), p_.excess(b));
         return true;
     }
 
@@ -431,9 +443,10 @@ class Finder {
         bool joined = false;
         for (size_t i = 0; i + 2 < pieces_.size();) {
             const Piece &left = pieces_[i], &gap = pieces_[i + 1], &right = pieces_[i + 2];
-            const bool small = gap.spike() && !left.spike() && !right.spike() &&
+            const bool small = !left.spike() && !right.spike() &&
                                p_.end(gap.last) - p_.start(gap.first) <= kScratchRun &&
-                               gap.peak_excess <= kScratchPeak && difference(left, right) < 1.0;
+                               (!gap.spike() || gap.peak_excess <= kScratchPeak) &&
+                               difference(left, right) < 1.0;
             if (!small) {
                 ++i;
                 continue;
