@@ -16,9 +16,6 @@ constexpr double kPointsPerBin = 3.0;
 constexpr double kMostBins = 100000.0;
 // Neighbours farther apart than this (cm) say nothing about smoothness.
 constexpr double kLargestStep = 0.02;
-// Medians over long stretches are taken from this many of their points,
-// evenly spread: the median of 2,000 points is known to 3 %.
-constexpr size_t kMostPooled = 2000;
 // A point's excess is taken against the median of its own scan's points
 // from kSpikeClear to kSpikeSide cm away on each side: beyond the few
 // thousandths of a cm of a meniscus or base spike, near enough that a
@@ -30,7 +27,7 @@ constexpr double kSpikeSide = 0.02;
 // The median of the finite values of scan[first..last) (of at most
 // kMostSide of them, evenly spread: spikes stand 30 noise deviations out,
 // a median of a few points places a side well enough); false if none.
-constexpr size_t kMostSide = 9;
+constexpr size_t kMostSide = 5;
 bool side_median(const std::vector<RadialPoint> &scan, size_t first, size_t last,
                  std::vector<double> &work, double &median) {
     work.clear();

@@ -15,6 +15,11 @@
 
 namespace quillane::column_detail {
 
+// Medians over stretches and windows are taken from at most this many of
+// their points, evenly spread along the radius: the median of 500 points
+// is known to 6 %, well within the factors of 2 the finder judges by.
+inline constexpr int kMostPooled = 500;
+
 // The q-quantile (0..1) of v, nearest rank; 0 for none.
 double quantile(std::vector<double> v, double q);
 

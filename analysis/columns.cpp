@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 #include "column_profile.h"
@@ -137,15 +136,6 @@ class Finder {
             merge_alike();
         join_across_scratches();
         lowest_sd_ = lowest_sd();
-        if (std::getenv("QDEBUG"))
-            for (const Piece &q : pieces_)
-                std::fprintf(stderr, "DBG %.4f..%.4f sign %d noise %.4f sd %.4f peak %.4f exc %.4f\n",
-                             p_.start(q.first), p_.end(q.last), q.sign, q.noise, q.sd,
-                             q.spike() ? p_.centre(q.peak) : 0.0, q.peak_excess);
-        if (std::getenv("QDEBUG"))
-            for (int b = 0; b < p_.bins(); ++b)
-                std::fprintf(stderr, "BIN %.4f lev %.4f rough %.4f exc %.4f\n",
-                             p_.centre(b), p_.level(b), p_.roughness(b), p_.excess(b));
         return true;
     }
 
@@ -304,7 +294,8 @@ class Finder {
     // log standard error of sqrt(kLogMedianVariance / n)).  Below 1 they
     // are one stretch.
     double difference(const Piece &a, const Piece &b) const {
-        const int na = p_.points_over(a.first, a.last), nb = p_.points_over(b.first, b.last);
+        const int na = std::min(column_detail::kMostPooled, p_.points_over(a.first, a.last));
+        const int nb = std::min(column_detail::kMostPooled, p_.points_over(b.first, b.last));
         if (na == 0 || nb == 0) return 0.0;
         const double error = std::sqrt(kLogMedianVariance / na + kLogMedianVariance / nb);
         const double bar = std::max(std::log(kRoughRatio), kSignificance * error);
