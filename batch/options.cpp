@@ -138,6 +138,7 @@ constexpr Rule kExclusions[] = {
 constexpr Rule kNeeds[] = {
     {"--until-equilibrium", "--watch", "--until-equilibrium needs --watch"},
     {"--image-size", "--images", "--image-size needs --images"},
+    {"--verbose", "--columns", "--verbose needs --columns"},
 };
 
 constexpr const char *kNoImages =
@@ -361,6 +362,9 @@ void declare(CLI::App &app, Options &o) {
     app.add_flag("--columns", o.list_columns,
                  "print the solution columns of the scans, one line each:\n"
                  "\"1: LOW HIGH UNIT\", the limits in the position variable");
+    app.add_flag("--verbose", o.verbose,
+                 "with --columns: every stretch looked at, and why it is or\n"
+                 "is not a column");
     app.add_option("--column", o.column,
                    "set the data limits to solution column K (instead of\n"
                    "--limits); without any column the full range is used")
