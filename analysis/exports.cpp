@@ -465,4 +465,34 @@ QUILLANE_API void quillane_find_columns(const int32_t *sets, const double *margi
     });
 }
 
+QUILLANE_API void quillane_column_stretches(const int32_t *sets, int32_t *count, double *from_cm,
+                                            double *to_cm, double *level, double *deviation,
+                                            double *sd, int32_t *taken, char *reasons) {
+    guarded("quillane_column_stretches", [&](State &s) {
+        *count = 0;
+        for (int k = 0; k < QUILLANE_MAX_STRETCHES; ++k) {
+            from_cm[k] = to_cm[k] = level[k] = deviation[k] = sd[k] = 0.0;
+            taken[k] = 0;
+            reasons[k * QUILLANE_STRETCH_REASON_LENGTH] = '\0';
+        }
+        std::vector<ColumnStretch> stretches;
+        find_columns(s, sets, 0.0, &stretches);
+        for (const ColumnStretch &c : stretches) {
+            if (*count >= QUILLANE_MAX_STRETCHES) break;
+            const int k = (*count)++;
+            from_cm[k] = c.from;
+            to_cm[k] = c.to;
+            level[k] = c.level;
+            deviation[k] = c.deviation;
+            sd[k] = c.sd;
+            taken[k] = c.column ? 1 : 0;
+            char *reason = reasons + static_cast<ptrdiff_t>(k) * QUILLANE_STRETCH_REASON_LENGTH;
+            const size_t n =
+                std::min(c.reason.size(), static_cast<size_t>(QUILLANE_STRETCH_REASON_LENGTH - 1));
+            std::memcpy(reason, c.reason.data(), n);
+            reason[n] = '\0';
+        }
+    });
+}
+
 }  // extern "C"

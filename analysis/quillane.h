@@ -494,19 +494,22 @@ QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, in
 #define QUILLANE_MAX_COLUMNS 10
 
 /* Find the solution columns of data sets read, taken together (normally
-   every scan of one series): the stretches where the signal is a smooth
-   profile with its upper levels clearly above zero, bounded at the low
-   radius by the meniscus (a spike, or a step out of a region of blocked
-   light) and at the high radius by the base (a long rough stretch: light
-   blocked or saturated), or by the end of the data.  Smoothness is judged
-   at each radius from the median, over all scans, of each point's distance
-   from the line through its two neighbours, against the noise of the
-   smoothest quarter of the scans: one scan's spikes do not count, features
-   at the same radius in every scan do.  Stretches before a meniscus (air,
-   the reference solvent) are no columns, nor are stretches of one value (a
-   detector's limit) or columns shorter than 0.05 cm.  Meant for absorbance
-   scans; interference scans with whole-fringe jumps need renumber_fringes
-   first.  Reads only; logs nothing.
+   every scan of one series): the stretches right after a sample meniscus
+   (a positive spike with the reference meniscus, a spike below zero, at
+   most 0.06 cm before it, or with air just before it) up to the next edge
+   (the base: a spike, a steep fall, or a stretch of another noise), or to
+   the end of the data.  The scans are pooled along the radius and judged
+   by medians over all of them: one scan's spikes do not count, features at
+   the same radius in every scan do.  Edges of noise are where the
+   point-to-point roughness (each point's distance from the line through
+   its two neighbours) or the replicate SD of the files' third column
+   changes by 2 times or more between whole stretches.  A stretch with no
+   meniscus before it (a shelf between channels, air, the reference
+   solvent, the data's first stretch) is never a column, nor is a stretch
+   of one value (a detector's limit), one rougher than the stretch beside
+   it, one not clearly above zero, or one shorter than 0.05 cm.  Meant for
+   absorbance scans; interference scans with whole-fringe jumps need
+   renumber_fringes first.  Reads only; logs nothing.
    sets (in): sets[0] = count (1..50), sets[1..count] data set numbers
    (1..data set count).  margin_cm (in, cm, >= 0; 0.02 is usual): how far
    the suggested limits lie inside meniscus and base.  count (out): columns
@@ -522,6 +525,28 @@ QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, in
 QUILLANE_API void quillane_find_columns(const int32_t *sets, const double *margin_cm,
                                         int32_t *count, double *meniscus_cm, double *base_cm,
                                         double *low, double *high);
+
+/* The most stretches quillane_column_stretches reports, and the room for
+   each reason (with its closing NUL). */
+#define QUILLANE_MAX_STRETCHES 64
+#define QUILLANE_STRETCH_REASON_LENGTH 200
+
+/* What quillane_find_columns looks at, stretch by stretch, and why it takes
+   or leaves each one: for checking its answer by eye.  sets (in): as for
+   quillane_find_columns.  count (out): stretches, 0..QUILLANE_MAX_STRETCHES,
+   in rising radius (every stretch of 0.02 cm or more between spikes and
+   edges of noise, and every column).  from_cm, to_cm, level, deviation, sd
+   (out): QUILLANE_MAX_STRETCHES entries each: the stretch's ends (cm), its
+   median signal, its point noise (standard deviation) and its median
+   replicate SD (-1 where the files have no third column).  taken (out):
+   QUILLANE_MAX_STRETCHES entries, 1 for a column, else 0.  reasons (out):
+   QUILLANE_MAX_STRETCHES * QUILLANE_STRETCH_REASON_LENGTH characters, entry
+   k-1 at k-1 times that length: why stretch k is no column, NUL-terminated
+   (empty for a column).  Unused entries are 0 and empty.  A set list that
+   cannot be used is refused as by quillane_find_columns.  Reads only. */
+QUILLANE_API void quillane_column_stretches(const int32_t *sets, int32_t *count, double *from_cm,
+                                            double *to_cm, double *level, double *deviation,
+                                            double *sd, int32_t *taken, char *reasons);
 
 #ifdef __cplusplus
 }

@@ -103,9 +103,10 @@ bool holds_non_double(std::string_view text, size_t min_fields, size_t max_field
 }
 
 // Tries the data-line rules; on success fills the point.
-DataLine parse_data_line(std::string_view line, double &y, Position &pos) {
+DataLine parse_data_line(std::string_view line, double &y, Position &pos, double &sd) {
     std::array<double, 3> v{0.0, 0.0, 0.0};
     FreeRead r = read_free_numbers(line, v);
+    bool third = true;
     if (r == FreeRead::end_of_record) {
         // Two columns are enough; a single number is not a point.
         std::array<double, 2> two{0.0, 0.0};
@@ -113,10 +114,12 @@ DataLine parse_data_line(std::string_view line, double &y, Position &pos) {
         if (r != FreeRead::ok)
             return holds_non_double(line, 2, 3) ? DataLine::not_double : DataLine::skipped;
         v = {two[0], two[1], 0.0};
+        third = false;
     } else if (r != FreeRead::ok) {
         return holds_non_double(line, 2, 3) ? DataLine::not_double : DataLine::skipped;
     }
     if (v[2] < 0.0) return DataLine::skipped;  // rejected point
+    sd = third ? v[2] : kNoDeviation;
     if (!classify_position(v[0], pos)) return DataLine::skipped;
     if (!within_bound(v[1], kValueBound)) return DataLine::implausible;
     y = v[1];
@@ -337,7 +340,8 @@ void read_scan_file(State &s, std::string name, int n) {
                 }
                 double y = 0.0;
                 Position pos{};
-                const DataLine got = parse_data_line(line, y, pos);
+                double sd = kNoDeviation;
+                const DataLine got = parse_data_line(line, y, pos, sd);
                 if (got != DataLine::point) {
                     if (got != DataLine::skipped) rejected.note(got, line_number);
                     echo(line);
@@ -349,7 +353,7 @@ void read_scan_file(State &s, std::string name, int n) {
                 }
                 ++start;
                 ++count;
-                s.raw_points[start] = {y, pos.radius, 0.0, pos.xi};
+                s.raw_points[start] = {y, pos.radius, 0.0, pos.xi, sd};
                 s.raw_point_set[start] = n;
             }
         }

@@ -150,6 +150,8 @@ std::string usage_text() {
            "                    of more than 50 scans must be thinned)\n"
            "  --columns         print the solution columns of the scans, one line each:\n"
            "                    \"1: LOW HIGH UNIT\", the limits in the position variable\n"
+           "  --verbose         with --columns: every stretch looked at, and why it is or\n"
+           "                    is not a column\n"
            "  --column K        set the data limits to solution column K (instead of\n"
            "                    --limits); without any column the full range is used\n"
            "  --margin CM       how far column limits lie inside meniscus and base\n"
@@ -253,6 +255,8 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
             o.each_series = true;
         } else if (arg == "--columns") {
             o.list_columns = true;
+        } else if (arg == "--verbose") {
+            o.verbose = true;
         } else if (arg == "--every" || arg == "--column") {
             const auto v = value(i, arg);
             int n = 0;

@@ -36,6 +36,7 @@ struct Options {
     bool each_series = false;   // --each-series
     int every = 1;              // --every N: the latest scan and every Nth before it
     bool list_columns = false;  // --columns
+    bool verbose = false;       // --verbose: --columns says why of every stretch
     int column = 0;             // --column K: limits of solution column K; 0 = none
     double margin = quillane::session::kDefaultColumnMargin;  // --margin CM
 

@@ -166,6 +166,18 @@ int read_scans(const Options &o, Session &session, const std::vector<std::string
     return kExitOk;
 }
 
+std::string range_in_use(const Session &session, quillane::session::Limits range) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%g .. %g %s", range.low, range.high,
+                  quillane::session::limits_unit(session.xi_mode()));
+    std::string line = text;
+    const auto points = session.points_in_range();
+    if (points.read > points.inside)
+        line += ", which leaves " + std::to_string(points.read - points.inside) + " of the " +
+                std::to_string(points.read) + " points read out";
+    return line;
+}
+
 int fit_and_assess(const Options &o, Session &session, Problems &problems, Assessment &assessment,
                    bool &assessed, std::string &error) {
     if (o.radius) problems.add_all(session.set_position_variable(false));
@@ -186,7 +198,8 @@ int fit_and_assess(const Options &o, Session &session, Problems &problems, Asses
         if (columns.empty()) {
             std::printf(
                 "quillane-batch: no solution column found in these scans; the full "
-                "range is used\n");
+                "range is used: %s\n",
+                range_in_use(session, session.limits()).c_str());
         } else if (o.column > static_cast<int>(columns.size())) {
             error = "--column " + std::to_string(o.column) + ": the scans show " +
                     std::to_string(columns.size()) + " solution column" +

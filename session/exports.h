@@ -63,7 +63,8 @@ namespace quillane::session {
     X(quillane_plot_equilibrium)          \
     X(quillane_scan_header)               \
     X(quillane_data_set_header)           \
-    X(quillane_find_columns)
+    X(quillane_find_columns)              \
+    X(quillane_column_stretches)
 
 struct Exports {
 #define QUILLANE_SESSION_DECLARE(name) decltype(&::name) name = nullptr;

@@ -162,6 +162,17 @@ struct Column {
     double high = 0.0;
 };
 
+// A stretch the column finder looked at, and why it took or left it.
+struct ColumnStretch {
+    double from_cm = 0.0;
+    double to_cm = 0.0;
+    double level = 0.0;      // median signal
+    double deviation = 0.0;  // point noise
+    double sd = -1.0;        // median replicate SD; -1: the files give none
+    bool column = false;
+    std::string reason;  // empty for a column
+};
+
 // How far suggested limits lie inside meniscus and base, cm.
 inline constexpr double kDefaultColumnMargin = 0.02;
 
@@ -312,6 +323,14 @@ class Session {
     // refusal set in `outcome`) before files are read or with a margin
     // below 0.
     std::vector<Column> solution_columns(double margin_cm, Outcome *outcome = nullptr) const;
+    // What the finder looked at in the active sets, stretch by stretch.
+    std::vector<ColumnStretch> column_stretches(Outcome *outcome = nullptr) const;
+    // Points of the active sets: as read, and inside the limits in use.
+    struct PointsInRange {
+        long read = 0;
+        long inside = 0;
+    };
+    PointsInRange points_in_range() const;
 
     // Rounds lo..hi outward to whole tick steps (the library's rule).
     void tick_round(float lo, float hi, float &out_lo, float &out_hi, int &intervals) const;

@@ -178,16 +178,27 @@ TEST(SolutionColumns, ASpikeInOneScanDoesNotMoveAnything) {
     expect_columns(find_solution_columns(scans), cell.channels);
 }
 
-TEST(SolutionColumns, DataThatBeginAndEndInsideAColumnAreBoundedByThem) {
+// Without its meniscus in view a stretch cannot be told from a shelf
+// between channels: it is not offered, and the reason says why.
+TEST(SolutionColumns, DataThatBeginInsideAColumnOfferNoneAndSayWhy) {
     Cell cell = single_channel(19);
     SCOPED_TRACE("seed 19");
     cell.start = 5.97;
     cell.end = 7.14;
+    std::vector<ColumnStretch> stretches;
+    EXPECT_TRUE(find_solution_columns(scans_of(cell), &stretches).empty());
+    ASSERT_FALSE(stretches.empty());
+    EXPECT_EQ(stretches[0].reason, "no meniscus before it: the data begin inside it");
+}
+
+TEST(SolutionColumns, DataThatEndInsideAColumnEndItThere) {
+    Cell cell = single_channel(19);
+    SCOPED_TRACE("seed 19");
+    cell.end = 7.14;
     const auto found = find_solution_columns(scans_of(cell));
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_FALSE(found[0].meniscus_seen);
+    EXPECT_TRUE(found[0].meniscus_seen);
     EXPECT_FALSE(found[0].base_seen);
-    EXPECT_NEAR(found[0].meniscus, 5.97, kTruth);
     EXPECT_NEAR(found[0].base, 7.14, kTruth);
 }
 

@@ -351,4 +351,12 @@ QUILLANE_API void quillane_find_columns(const int32_t *, const double *, int32_t
         meniscus_cm[k] = base_cm[k] = low[k] = high[k] = 0.0;
 }
 
+// Nor any stretch.
+QUILLANE_API void quillane_column_stretches(const int32_t *, int32_t *count, double *, double *,
+                                            double *, double *, double *, int32_t *,
+                                            char *reasons) {
+    *count = 0;
+    reasons[0] = '\0';
+}
+
 }  // extern "C"
