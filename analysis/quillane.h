@@ -417,6 +417,62 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
                                     double *equilibrium_time_s, double *interval_s, char *reason,
                                     int32_t length, int32_t *reason_length);
 
+/* What the verdict of the last assessment rests on.  A scan that differs
+   from the latest one without offsets may still be in the block of matching
+   scans as instrument drift: with both offsets fitted (y and position) its
+   shape agrees by the same F test, its offsets stay within 0.05 (unit of the
+   values) and 0.03 cm, its no-offset excess is at least 3 times the
+   smallest the F test detects (a clear step, not the last of an approach),
+   and at least one earlier scan shows the same step (agrees with it without
+   offsets).  The block needs at least 3 scans, the latest included, as well
+   as the minimum time.
+   decided_by (out): 1 the block agrees without offsets, 3 it holds drift
+   (judged with both offsets), 0 no block; block_scans (out): scans in the
+   block, the latest included; too_few (out): 1 when every scan agrees but
+   there are fewer than 3 (the verdict status is then -1, "cannot judge");
+   breaking_scan (out): the active set of the latest scan that still
+   differs, 0 none; broken_by (out): the comparison it failed, 1 no offsets
+   (its shape agrees but no instrument step stands out, or it could not be
+   compared), 3 both offsets (its shape differs, its offsets exceed the
+   drift bounds, or its step is seen in it alone), 0 none; break_reason
+   (out): 0 none, 1 shape differs, 2 offsets too large, 3 no clear step, 4 a
+   step in one scan only, 5 not compared; no_offset_rms (out): the no-offset
+   RMS of the block's first scan against the latest, unit of the values;
+   notes (out): `length` bytes (by value), the break and the drift in words,
+   one sentence a line (LF between), such as "scans 9-11 differ from the
+   latest by a baseline shift of 0.012 and a radial shift of 0.015 cm; their
+   shapes agree", cut or blank padded; notes_length (out): their full
+   length.  Everything is 0 (notes empty) without an assessment. */
+QUILLANE_API void quillane_verdict_basis(int32_t *decided_by, int32_t *block_scans,
+                                         int32_t *too_few, int32_t *breaking_scan,
+                                         int32_t *broken_by, int32_t *break_reason,
+                                         double *no_offset_rms, char *notes, int32_t length,
+                                         int32_t *notes_length);
+
+/* One drift group of the last verdict: scans of the block that agree with
+   each other without offsets and with the latest once its offsets are
+   fitted.  group (in): 1..groups, the latest group first; groups (out):
+   how many there are (0 none); first_scan, last_scan (out): its first and
+   last active set in time; baseline (out): its mean y-offset against the
+   latest scan, unit of the values; radial_cm (out): its mean position
+   offset against the latest scan as a radius, cm.  All 0 for a group out of
+   range. */
+QUILLANE_API void quillane_drift(const int32_t *group, int32_t *groups, int32_t *first_scan,
+                                 int32_t *last_scan, double *baseline, double *radial_cm);
+
+/* The ends of the forecast interval of the last assessment, also when the
+   data bound t_eq from one side only.  one_sided (out): 1 when no later t_eq
+   is ruled out ("not before lower_s"; upper_s is then 0), also when tau is
+   not determined (quillane_forecast then reports no forecast, its reason
+   naming the bound); lower_s, upper_s (out): the interval's ends, s, never
+   below floor_s; floor_s (out): the time of the latest scan that still
+   differs from the latest one, s (0 none); jitter (out): the RMS of the
+   drift between the scans taken into the forecast's error model, unit of
+   the values.  All 0 without an assessment or without a fit of the
+   distances. */
+QUILLANE_API void quillane_forecast_bounds(int32_t *one_sided, double *lower_s, double *upper_s,
+                                           double *floor_s, double *jitter);
+
 /* One ordered pair of the last fit: ref (in), the reference active set, and
    cmp (in), the compared one, both 1..n.  status (out):
    QUILLANE_PAIR_COMPARED (1) compared (all three fit kinds),

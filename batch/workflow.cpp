@@ -344,7 +344,13 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
                   plots, problems);
         std::printf("quillane-batch: %s\n", assessment.verdict.text.c_str());
         const auto &f = assessment.forecast;
-        if (f.made)
+        for (const std::string &note : assessment.verdict.notes)
+            std::printf("quillane-batch:   %s\n", note.c_str());
+        if (f.made && f.one_sided)
+            std::printf("quillane-batch: equilibrium forecast at %s (not before %s), tau %s\n",
+                        hours(f.equilibrium_time_s).c_str(), hours(f.interval_low_s).c_str(),
+                        hours(f.tau_s).c_str());
+        else if (f.made)
             std::printf("quillane-batch: equilibrium forecast at %s (%s .. %s), tau %s\n",
                         hours(f.equilibrium_time_s).c_str(), hours(f.interval_low_s).c_str(),
                         hours(f.interval_high_s).c_str(), hours(f.tau_s).c_str());

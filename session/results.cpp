@@ -173,6 +173,24 @@ std::string results_json(const Session &s, const Assessment *a) {
             equilibrium["block_s"] = v.block_s;
         }
         equilibrium["text"] = v.text;
+        static const char *const kComparisons[] = {nullptr, "no offsets", nullptr, "both offsets"};
+        auto comparison = [&](int kind) {
+            return kind == 1 || kind == 3 ? json(kComparisons[kind]) : json(nullptr);
+        };
+        equilibrium["decided_by"] = comparison(v.decided_by);
+        equilibrium["block_scans"] = v.block_scans;
+        equilibrium["too_few_scans"] = v.too_few;
+        equilibrium["no_offset_rms"] = v.decided_by != 0 ? json(v.no_offset_rms) : json(nullptr);
+        equilibrium["breaking_scan"] = v.breaking_scan > 0 ? json(v.breaking_scan) : json(nullptr);
+        equilibrium["broken_by"] = comparison(v.broken_by);
+        json drift = json::array();
+        for (const Drift &d : v.drift)
+            drift.push_back({{"first_scan", d.first_scan},
+                             {"last_scan", d.last_scan},
+                             {"baseline", d.baseline},
+                             {"radial_cm", d.radial_cm}});
+        equilibrium["drift"] = drift;
+        equilibrium["notes"] = v.notes;
         if (a->pooled.dof > 0) run["noise"] = {{"sigma", a->pooled.sigma}, {"dof", a->pooled.dof}};
         const Forecast &f = a->forecast;
         if (f.made) {
@@ -183,9 +201,15 @@ std::string results_json(const Session &s, const Assessment *a) {
                         {"amplitude", f.amplitude},
                         {"threshold", f.threshold},
                         {"pairs", f.pairs}};
+            if (f.one_sided) forecast["interval_s"] = {f.interval_low_s, nullptr};
         } else {
             forecast["reason"] = f.reason;
         }
+        forecast["one_sided"] = f.one_sided;
+        forecast["not_before_s"] =
+            f.one_sided && f.interval_low_s > 0.0 ? json(f.interval_low_s) : json(nullptr);
+        forecast["floor_s"] = f.floor_s > 0.0 ? json(f.floor_s) : json(nullptr);
+        forecast["jitter"] = f.jitter;
     }
     run["equilibrium"] = equilibrium;
     run["forecast"] = forecast;

@@ -587,6 +587,43 @@ Outcome Session::assess(bool write_report, Assessment *assessment) {
     f.interval_low_s = interval[0];
     f.interval_high_s = interval[1];
     f.reason = text_of(text, length, sizeof text);
+    int32_t one_sided = 0;
+    double low = 0.0, high = 0.0;
+    lib_.quillane_forecast_bounds(&one_sided, &low, &high, &f.floor_s, &f.jitter);
+    f.one_sided = one_sided == 1;
+    if (f.one_sided || !f.made) {
+        f.interval_low_s = low;
+        f.interval_high_s = high;
+    }
+
+    Verdict &v = a.verdict;
+    int32_t decided = 0, block = 0, too_few = 0, breaking = 0, broken = 0, reason = 0;
+    char notes[2048];
+    lib_.quillane_verdict_basis(&decided, &block, &too_few, &breaking, &broken, &reason,
+                                &v.no_offset_rms, notes, static_cast<int32_t>(sizeof notes),
+                                &length);
+    v.decided_by = decided;
+    v.block_scans = block;
+    v.too_few = too_few == 1;
+    v.breaking_scan = breaking;
+    v.broken_by = broken;
+    v.break_reason = reason;
+    const std::string all = text_of(notes, length, sizeof notes);
+    for (size_t at = 0; at < all.size();) {
+        const size_t end = std::min(all.find('\n', at), all.size());
+        v.notes.push_back(all.substr(at, end - at));
+        at = end + 1;
+    }
+    int32_t groups = 0;
+    for (int32_t g = 1; g == 1 || g <= groups; ++g) {
+        Drift d;
+        int32_t first = 0, last = 0;
+        lib_.quillane_drift(&g, &groups, &first, &last, &d.baseline, &d.radial_cm);
+        if (g > groups) break;
+        d.first_scan = first;
+        d.last_scan = last;
+        v.drift.push_back(d);
+    }
     return o;
 }
 

@@ -79,12 +79,28 @@ struct Noise {
     int dof = 0;         // its degrees of freedom; 0 = not known
 };
 
+// Scans of the block that differ from the latest by an instrument step.
+struct Drift {
+    int first_scan = 0, last_scan = 0;  // active sets
+    double baseline = 0.0;              // y-offset against the latest, unit of the values
+    double radial_cm = 0.0;             // position offset against the latest, cm
+};
+
 struct Verdict {
     int status = QUILLANE_VERDICT_NONE;  // a quillane_verdict_status
     int scan = 0;  // active set from which on every scan matches the latest; 0 = none
     double time_s = 0.0;
     double block_s = 0.0;
-    std::string text;  // "equilibrium reached by scan 10 (t = 20.000 h)", or why not
+    std::string text;       // "equilibrium reached by scan 10 (t = 20.000 h)", or why not
+    int decided_by = 0;     // 1 without offsets, 3 with both offsets (drift in the block), 0 none
+    int block_scans = 0;    // scans in the block, the latest included
+    bool too_few = false;   // every scan agrees, but fewer than the block needs
+    int breaking_scan = 0;  // the latest scan that still differs; 0 = none
+    int broken_by = 0;      // the comparison it failed: 1 no offsets, 3 both offsets
+    int break_reason = 0;  // 1 shape, 2 offsets too large, 3 no clear step, 4 lone step, 5 untested
+    double no_offset_rms = 0.0;      // of the block's first scan against the latest
+    std::vector<std::string> notes;  // the break and the drift in words
+    std::vector<Drift> drift;        // latest group first
 };
 
 struct Forecast {
@@ -98,6 +114,11 @@ struct Forecast {
     double interval_low_s = 0.0;
     double interval_high_s = 0.0;
     std::string reason;  // why there is none
+    // "not before interval_low_s": the data bound t_eq from below only
+    // (interval_high_s is then 0); may hold also when made is false.
+    bool one_sided = false;
+    double floor_s = 0.0;  // the latest scan that still differs: no interval below it
+    double jitter = 0.0;   // RMS drift between scans in the error model, unit of the values
 };
 
 struct Assessment {
