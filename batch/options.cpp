@@ -104,6 +104,7 @@ std::string usage_text() {
            "       quillane-batch --series list FILE...\n"
            "       quillane-batch --columns [--series K] [--radius] [--margin CM] FILE...\n"
            "       quillane-batch --watch DIR [--pattern GLOB] [--interval S]\n"
+           "                      [--series SERIES|list|all | --each-series]\n"
            "                      [--until-equilibrium] [other options]\n"
            "\n"
            "Reads the scan FILEs as data sets 1, 2, ..., fits every active set against\n"
@@ -161,8 +162,20 @@ std::string usage_text() {
            "                    line (the report, --csv and --json are rewritten; no plots)\n"
            "  --pattern GLOB    which files of DIR are scans (default *)\n"
            "  --interval S      seconds between looks at DIR (default 10)\n"
-           "  --until-equilibrium  stop (exit 0) once the verdict says equilibrium\n"
-           "  Ctrl+C or SIGTERM ends the watch cleanly.\n"
+           "  --until-equilibrium  stop once every series followed says equilibrium\n"
+           "  --series SERIES   follow one series: a number as --series list shows it,\n"
+           "                    or by speed, wavelength or cell: 10000rpm, 280nm, cell2,\n"
+           "                    joined by commas (cell2,280nm); all = every scan together\n"
+           "  --each-series     follow every series, each on its own (the default; with\n"
+           "                    two or more, each writes into series-K/ beside REPORT and\n"
+           "                    --json holds one block per series)\n"
+           "  A scan is used once it is whole: unchanged over two intervals, its last line\n"
+           "  ended and at least 90 % of the points of its series' scans.  Files without\n"
+           "  a time line (CELL1ABS.LOG) are ignored.  Ctrl+C or SIGTERM ends the watch.\n"
+           "\n"
+           "Exit status: 0 done; 1 the run could not be completed or is incomplete (for a\n"
+           "watch also: the folder vanished or could not be read); 2 the command line asks\n"
+           "for something impossible; 3 a watch ended with scan files never used.\n"
            "\n"
            "The analysis library " +
            quillane::session::library_file_name() +
@@ -243,11 +256,6 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
         } else if (arg == "--series") {
             const auto v = value(i, arg);
             if (!v) return std::nullopt;
-            int k = 0;
-            if (*v != "list" && *v != "all" && (!to_int(*v, k) || k < 1)) {
-                error = "--series needs list, all or a series number 1, 2, ...";
-                return std::nullopt;
-            }
             o.series = *v;
         } else if (arg == "--each-series") {
             o.each_series = true;
@@ -330,9 +338,15 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
         error = "--active, --ref and --images cannot be used with --watch";
         return std::nullopt;
     }
-    if (!o.watch.empty() &&
-        (!o.series.empty() || o.each_series || o.every != 1 || o.list_columns)) {
-        error = "--series, --each-series, --every and --columns cannot be used with --watch";
+    // A watch also picks series by speed, wavelength or cell; the folder
+    // checks them when it is read.
+    if (int k = 0; o.watch.empty() && !o.series.empty() && o.series != "list" &&
+                   o.series != "all" && (!to_int(o.series, k) || k < 1)) {
+        error = "--series needs list, all or a series number 1, 2, ...";
+        return std::nullopt;
+    }
+    if (!o.watch.empty() && (o.every != 1 || o.list_columns)) {
+        error = "--every and --columns cannot be used with --watch";
         return std::nullopt;
     }
     if (!o.series.empty() && o.each_series) {
