@@ -5,9 +5,12 @@
 // tests advance, one interval per look.
 #include <sys/stat.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include "folder_watch.h"
+#include "instrument_sim.h"
 #include "session_test_support.h"
 
 namespace quillane::session::testing {
@@ -225,6 +228,64 @@ TEST_F(FolderWatchTest, AFolderThatVanishesEndsTheWatch) {
     std::filesystem::remove_all(folder.path());
     EXPECT_FALSE(look());
     EXPECT_THAT(last_error, HasSubstr("is gone"));
+}
+
+// A simulated run: two cells, two speeds, three interleaved wavelengths
+// and the instrument's logs in one folder.
+TEST_F(FolderWatchTest, ARealRunFolderIsSplitByCellSpeedAndWavelength) {
+    start("cell2, 14000rpm, 260nm");
+    std::string error;
+    const sim::RunTruth truth = sim::write_run(folder.path(), sim::RunSpec{}, {}, error);
+    ASSERT_TRUE(error.empty()) << error;
+    ASSERT_TRUE(look(3));
+    EXPECT_EQ(watch->series().size(), truth.series.size());
+    const auto chosen = std::find_if(truth.series.begin(), truth.series.end(), [](const auto &s) {
+        return s.spec.cell == 2 && s.spec.rpm == 14000.0 && s.spec.wavelength_nm == 260.0;
+    });
+    ASSERT_NE(chosen, truth.series.end());
+    int followed = 0;
+    for (const WatchedSeries &w : watch->series())
+        if (w.followed) followed = w.number;
+    ASSERT_NE(followed, 0);
+    EXPECT_EQ(taken(followed), chosen->files);
+    EXPECT_THAT(said(), HasSubstr("CELL1ABS.LOG, CELL2ABS.LOG have no time line, so they are no "
+                                  "scans: ignored"));
+    EXPECT_THAT(watch->unused(), IsEmpty());
+}
+
+// The simulator's writer cuts a scan anywhere and pauses several intervals
+// between the pieces, in real time: the watch never takes it half-way.
+TEST_F(FolderWatchTest, AScanWrittenByTheChunkedWriterIsNeverTakenHalfWay) {
+    WatchSettings settings;
+    settings.folder = folder.path().string();
+    settings.interval_s = 0.05;
+    FolderWatch real(settings, [this](const std::string &f) { return session.scan_header(f); });
+    sim::SeriesSpec spec;
+    spec.scans = 4;
+    const sim::Series series = sim::simulate_series(spec);
+    std::string error;
+    for (int k = 0; k < 3; ++k)
+        ASSERT_TRUE(sim::write_scan(folder.path() / ("0000" + std::to_string(k + 1) + ".RA2"),
+                                    series.scans[static_cast<size_t>(k)], error));
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        std::string why;
+        sim::write_in_chunks(folder.path() / "00004.RA2", sim::scan_text(series.scans[3]), 4, 200,
+                             why);
+        writing = false;
+    });
+    bool taken_half_way = false;
+    size_t scans = 0;
+    for (int look = 0; look < 200 && (writing || scans < 4); ++look) {
+        std::vector<WatchMessage> said;
+        ASSERT_TRUE(real.look(said, error)) << error;
+        scans = real.series().empty() ? 0 : real.series().front().scans.size();
+        if (writing && scans == 4) taken_half_way = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    writer.join();
+    EXPECT_FALSE(taken_half_way);
+    EXPECT_EQ(scans, 4u);
 }
 
 struct SelectorCase {
