@@ -61,9 +61,9 @@ void MainWindow::WatchFolder() {
     WatchHooks hooks;
     hooks.beforeReading = [this] {
         static int nobody = 0;
+        session_.attach_list_box(silentList(), &nobody, visibleLines_);
         session_.initialise(state_.EchoInputSwitch == kTrue);
         session_.set_plot_save(state_.DiscardPlotFiles == kTrue);
-        session_.attach_list_box(silentList(), &nobody, visibleLines_);
     };
     hooks.afterAnalysis = [this] {
         session_.attach_list_box(LogListBox::operations(), logList_.get(), visibleLines_);

@@ -19,9 +19,6 @@ namespace quillane::frontend {
 
 namespace {
 
-// How long a note of the watch stays in the status bar beside the line.
-constexpr int kNoteMilliseconds = 15000;
-
 bool sameFile(const QString &a, const std::string &b) {
     if (b.empty()) return false;
     const QString other = fromSession(b);
@@ -131,10 +128,8 @@ void WatchController::lookNow() {
     std::vector<session::WatchMessage> messages;
     std::string gone;
     const bool looked = watch_->look(messages, gone);
-    for (const auto &m : messages) {
+    for (const auto &m : messages)
         record(fromSession(m.text));
-        window_->statusBar()->showMessage(fromSession(m.text), kNoteMilliseconds);
-    }
     if (!looked) {
         timer_.stop();
         const QString why = fromSession(gone);

@@ -131,6 +131,7 @@ class WatchTest : public WholeProgramTest {
         QCOMPARE(session().active_count(), 4);
         QVERIFY(
             readFile(reportPath()).contains("Watch: 00004.RA1 waits: its last line is cut off"));
+        shot("watch-4-scans");
     }
 
     // These scans match within their noise: once they span the block time
