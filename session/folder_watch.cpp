@@ -271,6 +271,7 @@ bool FolderWatch::look(std::vector<WatchMessage> &messages, std::string &error) 
         }
         if (it->second.state == State::taken)
             messages.push_back({true, base_name(it->first) + " is gone: it is no longer used"});
+        told_waiting_.erase(it->first);
         it = files_.erase(it);
     }
     for (const std::string &file : present) {
@@ -327,8 +328,10 @@ void FolderWatch::examine(const std::string &file, Entry &e, std::vector<WatchMe
     if (!facts.opened) {
         e.state = State::unusable;
         e.why = "it cannot be read (" + facts.error + ")";
-        messages.push_back({true, name + " cannot be used yet: " + e.why +
-                                      "; it is looked at again when it changes"});
+        tell_waiting(
+            file, "unreadable",
+            name + " cannot be used yet: " + e.why + "; it is looked at again when it changes",
+            messages);
         return;
     }
     if (!facts.time_line) {
@@ -344,11 +347,21 @@ void FolderWatch::examine(const std::string &file, Entry &e, std::vector<WatchMe
     if (!seen.read || seen.points == 0) {
         e.state = State::unusable;
         e.why = seen.read ? "it holds no data points yet" : "it cannot be read";
-        messages.push_back({true, name + " cannot be used yet: " + e.why +
-                                      "; it is looked at again when it changes"});
+        tell_waiting(
+            file, e.why,
+            name + " cannot be used yet: " + e.why + "; it is looked at again when it changes",
+            messages);
         return;
     }
     e.state = State::waiting;
+}
+
+void FolderWatch::tell_waiting(const std::string &file, const std::string &kind,
+                               const std::string &text, std::vector<WatchMessage> &messages) {
+    std::string &said = told_waiting_[file];
+    if (said == kind) return;
+    said = kind;
+    messages.push_back({true, text});
 }
 
 void FolderWatch::decide(const std::string &file, Entry &e, double now, int usual_points,
@@ -357,6 +370,7 @@ void FolderWatch::decide(const std::string &file, Entry &e, double now, int usua
     if (!e.line_cut && !short_scan) {
         e.state = State::taken;
         e.why.clear();
+        told_waiting_.erase(file);
         return;
     }
     std::string what;
@@ -378,11 +392,12 @@ void FolderWatch::decide(const std::string &file, Entry &e, double now, int usua
                         ": it is used as it is"});
         e.state = State::taken;
         e.why.clear();
+        told_waiting_.erase(file);
         return;
     }
     e.why = "it looks unfinished: " + what;
-    if (!e.told) messages.push_back({true, name + " waits: " + what + "; it is used once whole"});
-    e.told = true;
+    tell_waiting(file, std::string(e.line_cut ? "cut" : "") + (short_scan ? "short" : ""),
+                 name + " waits: " + what + "; it is used once whole", messages);
 }
 
 void FolderWatch::regroup(double now, std::vector<WatchMessage> &messages) {
@@ -523,7 +538,7 @@ void FolderWatch::set_aside(const std::string &file, const std::string &why) {
     if (it == files_.end()) return;
     it->second.state = State::unusable;
     it->second.why = why;
-    it->second.told = true;
+    told_waiting_[file] = "set aside";
     for (WatchedSeries &w : series_)
         w.scans.erase(std::remove(w.scans.begin(), w.scans.end(), file), w.scans.end());
 }

@@ -165,8 +165,12 @@ class FolderWatch {
         int points = 0;
         bool line_cut = false;
         std::string why;  // why it waits or cannot be used
-        bool told = false;
     };
+    // Says `text` about a file that waits, unless the same kind of reason
+    // was said of it last (a scan written in chunks is named once, not at
+    // every chunk).
+    void tell_waiting(const std::string &file, const std::string &kind, const std::string &text,
+                      std::vector<WatchMessage> &messages);
 
     void examine(const std::string &file, Entry &e, std::vector<WatchMessage> &messages);
     void decide(const std::string &file, Entry &e, double now, int usual_points, bool later_scan,
@@ -180,6 +184,7 @@ class FolderWatch {
     std::vector<WatchedSeries> series_;
     std::map<int, std::vector<std::string>> handed_out_;  // scans at the last changed_series()
     std::set<std::string> told_not_scan_;
+    std::map<std::string, std::string> told_waiting_;  // file: kind of reason said last
     std::set<int> told_not_followed_;
     bool told_together_ = false;
 };
