@@ -270,7 +270,8 @@ bool FolderWatch::look(std::vector<WatchMessage> &messages, std::string &error) 
             continue;
         }
         if (it->second.state == State::taken)
-            messages.push_back({true, base_name(it->first) + " is gone: it is no longer used"});
+            messages.push_back(
+                {true, base_name(it->first) + " is gone: it is no longer used", it->first});
         told_waiting_.erase(it->first);
         it = files_.erase(it);
     }
@@ -285,9 +286,11 @@ bool FolderWatch::look(std::vector<WatchMessage> &messages, std::string &error) 
         Entry &e = it->second;
         if (fresh || now_seen != e.signature) {
             if (!fresh && e.state == State::taken)
-                messages.push_back({true, base_name(file) +
-                                              " changed after it was taken: it is used again once "
-                                              "it is whole"});
+                messages.push_back({true,
+                                    base_name(file) +
+                                        " changed after it was taken: it is used again once "
+                                        "it is whole",
+                                    file});
             // It is looked at afresh, but keeps its place in its series.
             Entry again;
             again.has_facts = e.has_facts;
@@ -314,11 +317,19 @@ bool FolderWatch::look(std::vector<WatchMessage> &messages, std::string &error) 
         for (const std::string &n : not_scans)
             names += (names.empty() ? "" : ", ") + n;
         messages.push_back(
-            {false, names + (not_scans.size() == 1 ? " has" : " have") + " no time line, so " +
-                        (not_scans.size() == 1 ? "it is no scan" : "they are no scans") +
-                        ": ignored"});
+            {false,
+             names + (not_scans.size() == 1 ? " has" : " have") + " no time line, so " +
+                 (not_scans.size() == 1 ? "it is no scan" : "they are no scans") + ": ignored",
+             {}});
     }
     regroup(now, messages);
+    // What waits in a series not followed is no concern of the caller's.
+    std::erase_if(messages, [this](const WatchMessage &m) {
+        if (m.file.empty()) return false;
+        return std::any_of(series_.begin(), series_.end(), [&](const WatchedSeries &w) {
+            return !w.followed && w.place(m.file) > 0;
+        });
+    });
     return true;
 }
 
@@ -361,7 +372,7 @@ void FolderWatch::tell_waiting(const std::string &file, const std::string &kind,
     std::string &said = told_waiting_[file];
     if (said == kind) return;
     said = kind;
-    messages.push_back({true, text});
+    messages.push_back({true, text, file});
 }
 
 void FolderWatch::decide(const std::string &file, Entry &e, double now, int usual_points,
@@ -385,11 +396,12 @@ void FolderWatch::decide(const std::string &file, Entry &e, double now, int usua
     if (later_scan || waited) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.0f s", unchanged);
-        messages.push_back(
-            {false, name + " looks unfinished (" + what + "), but " +
-                        (later_scan ? std::string("a later scan has begun")
-                                    : "it has not changed for " + std::string(seconds)) +
-                        ": it is used as it is"});
+        messages.push_back({false,
+                            name + " looks unfinished (" + what + "), but " +
+                                (later_scan ? std::string("a later scan has begun")
+                                            : "it has not changed for " + std::string(seconds)) +
+                                ": it is used as it is",
+                            file});
         e.state = State::taken;
         e.why.clear();
         told_waiting_.erase(file);
@@ -501,8 +513,10 @@ void FolderWatch::regroup(double now, std::vector<WatchMessage> &messages) {
             if (files_.at(placed[i]).state == State::taken) all.scans.push_back(placed[i]);
         }
         if (split.series.size() > 1 && !told_together_) {
-            messages.push_back({false, "the scans make " + series_summary(split) +
-                                           "; they are compared all together here"});
+            messages.push_back({false,
+                                "the scans make " + series_summary(split) +
+                                    "; they are compared all together here",
+                                {}});
             told_together_ = true;
         }
         series_ = {all};
@@ -510,8 +524,10 @@ void FolderWatch::regroup(double now, std::vector<WatchMessage> &messages) {
     }
     for (const WatchedSeries &w : next)
         if (!w.followed && !w.members.empty() && told_not_followed_.insert(w.number).second)
-            messages.push_back({false, "series " + std::to_string(w.number) + " (" + w.name +
-                                           ") is not followed: its scans are left alone"});
+            messages.push_back({false,
+                                "series " + std::to_string(w.number) + " (" + w.name +
+                                    ") is not followed: its scans are left alone",
+                                {}});
     series_ = std::move(next);
 }
 

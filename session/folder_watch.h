@@ -103,6 +103,7 @@ struct WatchedSeries {
 struct WatchMessage {
     bool about_a_scan = false;  // one scan waits or cannot be used; the watch goes on
     std::string text;
+    std::string file;  // the scan it is about, or empty
 };
 
 struct WatchSettings {
