@@ -109,8 +109,7 @@ struct Rule {
 };
 
 constexpr const char *kWatchAlone =
-    "--active, --ref, --images, --series, --each-series, --every and --columns cannot be used "
-    "with --watch";
+    "--active, --ref, --images, --every and --columns cannot be used with --watch";
 constexpr const char *kOneSeries =
     "--columns lists the columns of one series: give --series K, not --each-series or --column";
 constexpr const char *kSetsOfOneSeries =
@@ -121,8 +120,6 @@ constexpr Rule kExclusions[] = {
     {"--watch", "--active", kWatchAlone},
     {"--watch", "--ref", kWatchAlone},
     {"--watch", "--images", kWatchAlone},
-    {"--watch", "--series", kWatchAlone},
-    {"--watch", "--each-series", kWatchAlone},
     {"--watch", "--every", kWatchAlone},
     {"--watch", "--columns", kWatchAlone},
     {"--series", "--each-series", "--series and --each-series cannot be used together"},
@@ -160,6 +157,7 @@ constexpr const char *kSynopsis =
     "       quillane-batch --series list FILE...\n"
     "       quillane-batch --columns [--series K] [--radius] [--margin CM] FILE...\n"
     "       quillane-batch --watch DIR [--pattern GLOB] [--interval S]\n"
+    "                      [--series SERIES|list|all | --each-series]\n"
     "                      [--until-equilibrium] [other options]\n";
 
 class HelpFormat : public CLI::Formatter {
@@ -208,10 +206,16 @@ void declare(CLI::App &app, Options &o) {
         "file into DIR (default plots).  The FILEs must make one series (one cell, one\n"
         "rotor speed, one wavelength by their headers) of at most 50 scans; otherwise\n"
         "choose a series, or thin it.\n");
-    app.footer("The analysis library " + quillane::session::library_file_name() +
-               " is looked for next to this program, then\n"
-               "in the library folder of the installation it belongs to, then on the library\n"
-               "path; QUILLANE_LIBRARY names another one.\n");
+    app.footer(
+        "Exit status: 0 done; 1 the run could not be completed or is incomplete (for\n"
+        "a watch also: the folder vanished or could not be read); 2 the command line\n"
+        "asks for something impossible; 3 a watch ended with scan files never used.\n"
+        "\n"
+        "The analysis library " +
+        quillane::session::library_file_name() +
+        " is looked for next to this program, then\n"
+        "in the library folder of the installation it belongs to, then on the library\n"
+        "path; QUILLANE_LIBRARY names another one.\n");
 
     const std::string whole_number = "needs a whole number";
     const std::string at_least_one = "needs a whole number of 1 or more";
@@ -341,19 +345,15 @@ void declare(CLI::App &app, Options &o) {
                    "list: print the series the FILEs make, one line each:\n"
                    "\"1: 10000 rpm, 280 nm, 20 scans, FIRST ... LAST\";\n"
                    "K: analyse series K alone, its scans in time order;\n"
-                   "all: analyse the FILEs as given, whatever series they make")
+                   "all: analyse the FILEs as given, whatever series they make;\n"
+                   "with --watch also by speed, wavelength or cell: 10000rpm,\n"
+                   "280nm, cell2, joined by commas (cell2,280nm)")
         ->type_name("list|K|all")
-        ->check(CLI::Validator(
-            [](std::string &text) -> std::string {
-                long k = 0;
-                return text == "list" || text == "all" || (to_int(text, k) && k >= 1)
-                           ? ""
-                           : "needs list, all or a series number 1, 2, ...";
-            },
-            ""));
+        ->transform(nonempty());
     app.add_flag("--each-series", o.each_series,
                  "analyse every series in turn, each into its own folder\n"
-                 "series-K/ beside REPORT (report, plots, --csv, --json)");
+                 "series-K/ beside REPORT (report, plots, --csv, --json); a\n"
+                 "watch does so once the folder holds two series");
     app.add_option("--every", o.every,
                    "keep the latest scan and every Nth one before it (a series\n"
                    "of more than 50 scans must be thinned)")
@@ -379,10 +379,12 @@ void declare(CLI::App &app, Options &o) {
 
     app.option_defaults()->group("Watching a run as it happens:");
     app.add_option("--watch", o.watch,
-                   "read the scans in DIR, then every new one once it has\n"
-                   "stopped growing; after each, fit again and print one status\n"
-                   "line (the report, --csv and --json are rewritten; no plots);\n"
-                   "Ctrl+C or SIGTERM ends the watch cleanly")
+                   "read the scans in DIR, then every new one once it is whole\n"
+                   "(unchanged over two intervals, its last line ended, at least\n"
+                   "90 % of the points of its series' scans); after each, fit its\n"
+                   "series again and print one status line (the report, --csv and\n"
+                   "--json are rewritten; no plots); files without a time line\n"
+                   "(CELL1ABS.LOG) are ignored; Ctrl+C or SIGTERM ends the watch")
         ->type_name("DIR")
         ->transform(nonempty());
     app.add_option("--pattern", o.pattern, "which files of DIR are scans (default *)")
@@ -392,7 +394,7 @@ void declare(CLI::App &app, Options &o) {
         ->type_name("S")
         ->check(real([](double x) { return x > 0.0; }, "needs a number of seconds above 0"));
     app.add_flag("--until-equilibrium", o.until_equilibrium,
-                 "stop (exit 0) once the verdict says equilibrium");
+                 "stop once every series followed says equilibrium");
 
     app.add_option("FILE", o.files)->group("");
 
@@ -513,6 +515,13 @@ std::optional<Options> parse_options(int argc, const char *const *argv, std::str
     // What depends on an option's value rather than on its presence.
     if (o.files.empty() && o.watch.empty()) {
         error = "no scan files given";
+        return std::nullopt;
+    }
+    // A watch also picks series by speed, wavelength or cell; the folder
+    // checks them when it is read.
+    if (long k = 0; o.watch.empty() && !o.series.empty() && o.series != "list" &&
+                    o.series != "all" && (!to_int(o.series, k) || k < 1)) {
+        error = "--series needs list, all or a series number 1, 2, ...";
         return std::nullopt;
     }
     if (o.series == "list" && (o.list_columns || o.every != 1 || o.column != 0)) {

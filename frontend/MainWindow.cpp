@@ -142,6 +142,9 @@ void MainWindow::buildMenus() {
     addSeparator(data, "spacer2");
     connect(addItem(data, "SetupDiffer", QStringLiteral("Set Differentiation &Parameters")),
             &QAction::triggered, this, &MainWindow::SetupDiffer);
+    addSeparator(data, "spacer3");
+    connect(addItem(data, "WatchFolder", QStringLiteral("&Watch Folder...")), &QAction::triggered,
+            this, &MainWindow::WatchFolder);
 
     QMenu *plots = addMenu(nullptr, "PlotDummy0", QStringLiteral("&Plots"));
     QMenu *plotData = addMenu(plots, "PlotDummy1", QStringLiteral("Plot &Data"));

@@ -25,6 +25,7 @@ class LogListBox;
 class Prompts;
 class ReportWindow;
 class TextPane;
+class WatchController;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -76,6 +77,11 @@ class MainWindow : public QMainWindow {
     void SavePlots();
     void SaveResultsCsv();
     void PlotEquilibrium();
+    // Data > Watch Folder...: follow a run folder as scans arrive (again:
+    // stop following it).  MainWatch.cpp.
+    void WatchFolder();
+    // The watch under way or last run, else null.
+    WatchController *watchController() const { return watch_; }
 
     // Scan files named outside the menus (on the command line, or dropped
     // onto the window) before any file is read: with at least three, all of
@@ -140,6 +146,7 @@ class MainWindow : public QMainWindow {
     TextPane *textPane_ = nullptr;
     DataFilesDialog *form1_ = nullptr;
     ReportWindow *report_ = nullptr;
+    WatchController *watch_ = nullptr;
     QHash<QString, QAction *> items_;
     QHash<QString, QMenu *> menus_;
     int visibleLines_ = 0;
