@@ -78,7 +78,13 @@ double detectable_distance(double noise_variance, double f_critical);
 Forecast forecast_equilibrium(std::span<const DistancePoint> points, double latest_time_s,
                               const Threshold &threshold, double confidence);
 
-// A time as hours with three decimals, without padding ("20.000").
+// A time as hours in a report field of `width` characters with `decimals`
+// decimals; a time too large for the field in exponent form ("2.778e+26",
+// right-aligned, wider than the field if need be) instead of stars.
+std::string hours_field(double seconds, int width, int decimals = 3);
+
+// A time as hours with three decimals, without padding ("20.000"); from
+// 10^9 h on in exponent form ("2.778e+26").
 std::string hours_text(double seconds);
 
 }  // namespace quillane
