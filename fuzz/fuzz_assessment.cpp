@@ -27,8 +27,8 @@ using quillane::fuzz::require;
 
 constexpr int kMaxScans = 8;
 
-std::string scan_text(FuzzedDataProvider &in, double time, double tau, double noise,
-                      double drift, int points, uint32_t seed) {
+std::string scan_text(FuzzedDataProvider &in, double time, double tau, double noise, double drift,
+                      int points, uint32_t seed) {
     std::string text = "Relaxing cell\nR 1 20.0 12000 " + std::to_string(time) + " 1.0E09 280\n";
     const double approach = std::isfinite(time / tau) ? std::exp(-std::fabs(time / tau)) : 0.0;
     for (int i = 0; i < points; ++i) {

@@ -36,8 +36,8 @@ std::string synthetic_scan(FuzzedDataProvider &in, int k, double meniscus, doubl
     const double level = in.ConsumeFloatingPointInRange(-0.5, 3.0);
     const double sigma = in.ConsumeFloatingPointInRange(0.0, 5.0);
     const double spike = in.ConsumeFloatingPointInRange(0.0, 4.0);
-    std::string text = "Synthetic cell\nR 1 20.0 12000 " + std::to_string(3600 * k) +
-                       " 1.0E09 280 32\n";
+    std::string text =
+        "Synthetic cell\nR 1 20.0 12000 " + std::to_string(3600 * k) + " 1.0E09 280 32\n";
     uint32_t seed = in.ConsumeIntegral<uint32_t>() + static_cast<uint32_t>(k);
     for (int i = 0; i < points; ++i) {
         const double r = r0 + step * i;

@@ -136,8 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     quillane::session::Assessment assessment;
     const bool assessed = read.done && session.assess(false, &assessment).done;
 
-    const auto run =
-        nlohmann::json::parse(quillane::session::results_json(session, assessed ? &assessment : nullptr));
+    const auto run = nlohmann::json::parse(
+        quillane::session::results_json(session, assessed ? &assessment : nullptr));
     const auto &sets = run.at("sets");
     for (const auto &set : sets) {
         const int data_set = set.at("data_set").get<int>();
