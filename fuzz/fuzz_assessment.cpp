@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                    : kind == 1 ? times[k > 0 ? k - 1 : 0]
                    : kind == 2 ? std::nan("")
                    : kind == 3 ? HUGE_VAL
-                               : 7200.0 * (k + 1) + in.ConsumeFloatingPointInRange(-3600, 3600);
+                               : 7200.0 * (k + 1) + in.ConsumeFloatingPointInRange(-3600.0, 3600.0);
         const double file_time = std::isfinite(times[k]) ? times[k] : 3600.0 * k;
         scans[k]->set(scan_text(in, file_time, tau, noise,
                                 in.ConsumeFloatingPointInRange(-0.01, 0.01), points,
