@@ -168,7 +168,9 @@ QUILLANE_API void set_differ_parms(const int32_t *span, const int32_t *terms);
 /* Read one scan file as data set n (1..50), appending its points to the raw
    store behind sets 1..n-1; makes n the data set count and sets 1..n the
    active sets.  Logs the banner (n = 1) and five summary lines.  A file that
-   cannot be opened gives a set of 0 points and a log line saying why.
+   cannot be opened gives a set of 0 points and a log line saying why; so
+   does a file with a line longer than 65,536 characters, which is no scan
+   (reading stops there; the last error says so).
    name (in): `length` characters (by value), taken whole.
    What is not taken as it stands is logged, one line per file and reason:
    a set whose positions do not rise is put in rising order (equal positions
@@ -216,8 +218,10 @@ QUILLANE_API void set_x_var(const double *choice);
 /* times (out): 50 entries, times[0] is the time of active set 1. */
 QUILLANE_API void get_times(double *times);
 
-/* times (in): 50 entries, new times of the active sets in active-set order.
-   Logs old and new values. */
+/* times (in): 50 entries, new times of the active sets in active-set order,
+   s.  Logs old and new values.  A time of an active set that is NaN,
+   infinite or beyond 1e30 in magnitude (what the reader refuses from a
+   file) is refused: no time changes, and the last error names the set. */
 QUILLANE_API void set_times(const double *times);
 
 /* Remove whole-fringe jumps from the values of every data set read. */
@@ -531,8 +535,10 @@ QUILLANE_API void quillane_plot_equilibrium(void);
    files.  name (in): `length` characters (by value), taken whole like
    getdatar's.  status (out): QUILLANE_HEADER_TIME_LINE (1) the file has a
    time line, QUILLANE_HEADER_NO_TIME_LINE (0) it has none (all facts
-   absent), QUILLANE_HEADER_NO_FILE (-1) it cannot be opened (all absent; the last error says
-   why, and a list-box line).  known, facts (out): QUILLANE_HEADER_FACTS
+   absent), QUILLANE_HEADER_NO_FILE (-1) it cannot be opened or is no scan
+   file (a line longer than 65,536 characters before the time line; all
+   absent; the last error says why, and a list-box line).  known, facts
+   (out): QUILLANE_HEADER_FACTS
    entries each, as described above. */
 QUILLANE_API void quillane_scan_header(const char *name, int32_t length, int32_t *status,
                                        int32_t *known, double *facts);

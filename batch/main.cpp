@@ -1,6 +1,7 @@
 // quillane-batch: the whole analysis of a series of scan files from the
 // command line, without a display.  It asks the same session layer as the
 // desktop program does, so the library sees the same calls in the same order.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -61,10 +62,14 @@ int analyse(const batch::AnalysisRun &run, quillane::session::Session &session) 
     if (!o.images.empty()) images = batch::draw_images(o, session, plots);
 #endif
     if (images.failed > 0) status = batch::kExitFailed;
-    if (!o.csv.empty()) std::printf("quillane-batch: pairs written to %s\n", o.csv.c_str());
-    if (!o.json.empty()) std::printf("quillane-batch: results written to %s\n", o.json.c_str());
-
-    std::printf("quillane-batch: report written to %s\n", o.report.c_str());
+    // Each line tells what is on disk now; a write that failed was listed
+    // among the problems instead.
+    if (!o.csv.empty() && !problems.unwritten.contains("--csv"))
+        std::printf("quillane-batch: pairs written to %s\n", o.csv.c_str());
+    if (!o.json.empty() && !problems.unwritten.contains("--json"))
+        std::printf("quillane-batch: results written to %s\n", o.json.c_str());
+    if (!problems.report_failed)
+        std::printf("quillane-batch: report written to %s\n", o.report.c_str());
     std::printf("quillane-batch: %zu plot files kept in %s\n", plots.size(), o.plots_dir.c_str());
     if (!o.images.empty()) {
         std::printf("quillane-batch: %d %s images written beside them\n", images.written,
@@ -83,6 +88,10 @@ int analyse(const batch::AnalysisRun &run, quillane::session::Session &session) 
 }  // namespace
 
 int main(int argc, char **argv) {
+    // Under a file-size limit a write beyond it then fails with EFBIG, which
+    // every write checks and reports, instead of the signal ending the run
+    // with a report cut mid-line.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::string error;
     const auto options = batch::parse_options(argc, argv, error);
     // A mistake gets one line, not the whole help.

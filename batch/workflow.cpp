@@ -100,8 +100,12 @@ void Problems::add(const std::string &problem) {
 }
 
 void Problems::add_all(const Outcome &outcome) {
-    for (const std::string &e : outcome.errors)
+    for (const std::string &e : outcome.errors) {
+        // The library names its report "the output file" in every failure
+        // to open, write or close it.
+        if (e.find("the output file") != std::string::npos) report_failed = true;
         add(e);
+    }
 }
 
 int check_inputs(const Options &o, std::string &error) {
@@ -254,13 +258,17 @@ int fit_and_assess(const Options &o, Session &session, Problems &problems, Asses
     }
     std::string why;
     if (!o.csv.empty() && !quillane::session::write_file_atomically(
-                              o.csv, quillane::session::results_csv(session), why))
+                              o.csv, quillane::session::results_csv(session), why)) {
         problems.add(why);
+        problems.unwritten.insert("--csv");
+    }
     if (!o.json.empty() &&
         !quillane::session::write_file_atomically(
             o.json, quillane::session::results_json(session, assessed ? &assessment : nullptr),
-            why))
+            why)) {
         problems.add(why);
+        problems.unwritten.insert("--json");
+    }
     return kExitOk;
 }
 

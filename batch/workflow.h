@@ -3,6 +3,7 @@
 // program's steps, asked of the same session layer.
 #pragma once
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +58,11 @@ class StdoutListBox {
 // and the run ends with a failure exit code.
 struct Problems {
     std::vector<std::string> list;
+    // What was not written whole, so no line claims it was: the options
+    // ("--csv", "--json") of result files whose write failed, and whether
+    // a write to the report failed (the library says so in its errors).
+    std::set<std::string> unwritten;
+    bool report_failed = false;
     void add(const std::string &problem);
     void add_all(const quillane::session::Outcome &outcome);
 };

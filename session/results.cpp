@@ -33,6 +33,26 @@ json name(const std::string &text) {
     return json(text);
 }
 
+// The same name without loss, for finding the file again: printable ASCII
+// as it is, every other byte and '%' itself as %XX (upper-case hex), so
+// that percent-decoding (Python's urllib.parse.unquote_to_bytes) gives the
+// exact bytes.
+json name_bytes(const std::string &text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c > 0x20 && c < 0x7F && c != '%') {
+            escaped += ch;
+        } else {
+            escaped += '%';
+            escaped += kHex[c >> 4];
+            escaped += kHex[c & 0xF];
+        }
+    }
+    return json(escaped);
+}
+
 const char *const kFitKinds[3] = {"no offsets", "y-offset", "y- and position offsets"};
 
 // Calls visit(i, j, result) for every ordered pair the fit compared,
@@ -93,10 +113,13 @@ std::string results_json(const Session &s, const Assessment *a) {
         {"minimum_block_s", settings.block_s},
         {"tolerance", settings.tolerance},
     };
-    json files = json::array();
-    for (int d = 1; d <= s.data_set_count(); ++d)
+    json files = json::array(), files_bytes = json::array();
+    for (int d = 1; d <= s.data_set_count(); ++d) {
         files.push_back(name(s.file_name(d)));
+        files_bytes.push_back(name_bytes(s.file_name(d)));
+    }
     run["files"] = files;
+    run["files_bytes"] = files_bytes;
 
     json sets = json::array();
     for (int k = 1; k <= s.active_count(); ++k) {
@@ -104,6 +127,7 @@ std::string results_json(const Session &s, const Assessment *a) {
         json set = {{"set", k},
                     {"data_set", facts.data_set},
                     {"file", name(s.active_file_name(k))},
+                    {"file_bytes", name_bytes(s.active_file_name(k))},
                     {"time_s", facts.time_s},
                     {"points", facts.points},
                     {"noise", nullptr},

@@ -394,15 +394,19 @@ Outcome Session::set_differ_parms(int span, int terms) {
 
 // ---- plots ----
 
-// A plot is ready when the library reported no failure and the file exists.
-// The library writes no file, and says nothing, when the chosen sets hold
-// fewer than two points inside the limits.
-bool Session::plot_made(Outcome &outcome) const {
+// A plot is ready when the library wrote its file: the library removes a
+// plot it could not write whole, and refuses to replace a file that was
+// there before the call, so a file that is new is a whole plot -- also when
+// the same call failed to write the report, which is told in the errors
+// but loses no plot.  The library writes no file, and says nothing, when
+// the chosen sets hold fewer than two points inside the limits.
+bool Session::plot_made(Outcome &outcome, bool existed_before) const {
     const size_t before = outcome.errors.size();
     check(outcome);
-    if (outcome.errors.size() != before) return false;
+    if (existed_before) return false;
     if (file_exists(plot_file_)) return true;
-    outcome.errors.push_back("No plot was made: there are too few points to draw.");
+    if (outcome.errors.size() == before)
+        outcome.errors.push_back("No plot was made: there are too few points to draw.");
     return false;
 }
 
@@ -424,8 +428,9 @@ Outcome Session::limits_plot(const ChooseSets &choose) {
         const auto list = plot_list(sets);
         lib_.put_plotlist(list.data());
         const int32_t kind = 1, all = -1;
+        const bool there = file_exists(plot_file_);
         lib_.GENERIC_PLOT(&kind, &all);
-        o.plot_written = plot_made(o);
+        o.plot_written = plot_made(o, there);
         if (o.plot_written) limits_mode_ = true;
     }
     build_active_list(o);
@@ -444,8 +449,9 @@ Outcome Session::data_plot(int kind, const ChooseSets &choose) {
     const auto list = plot_list(sets);
     lib_.put_plotlist(list.data());
     const int32_t k = kind, all = -1;
+    const bool there = file_exists(plot_file_);
     lib_.GENERIC_PLOT(&k, &all);
-    o.plot_written = plot_made(o);
+    o.plot_written = plot_made(o, there);
     if (o.plot_written) limits_mode_ = false;
     return o;
 }
@@ -499,8 +505,9 @@ Outcome Session::result_graph(const GraphRequest &r) {
         lib_.put_plotlist(list.data());
     }
     const int32_t kind = r.kind, ref = reference;
+    const bool there = file_exists(plot_file_);
     lib_.plot_result_graphs(&kind, &ref);
-    o.plot_written = plot_made(o);
+    o.plot_written = plot_made(o, there);
     if (o.plot_written) limits_mode_ = false;
     return o;
 }
@@ -631,8 +638,9 @@ Outcome Session::equilibrium_plot() {
     if (!fitted()) return refused(kNoFit);
     if (!fit_current_) return refused(kStaleFit);
     Outcome o;
+    const bool there = file_exists(plot_file_);
     lib_.quillane_plot_equilibrium();
-    o.plot_written = plot_made(o);
+    o.plot_written = plot_made(o, there);
     if (o.plot_written) limits_mode_ = false;
     return o;
 }

@@ -341,7 +341,7 @@ class Session {
     void apply_limits(Outcome &outcome);
     void build_active_list(Outcome &outcome);
     void install_selection(Outcome &outcome, const std::vector<int> &active);
-    bool plot_made(Outcome &outcome) const;
+    bool plot_made(Outcome &outcome, bool existed_before) const;
     void post(const std::string &line) const;
     void invalidate_fit() { fit_current_ = false; }
     Outcome refused(const std::string &why) const;
