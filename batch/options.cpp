@@ -61,6 +61,42 @@ std::string lower(std::string text) {
     return text;
 }
 
+// --report-pdf FILE and --page-size a4|letter: the run report.
+bool parse_report_option(const std::string &arg, const std::optional<std::string> &v, Options &o,
+                         std::string &error) {
+    if (!images_available()) {
+        error = arg +
+                " is not available: this quillane-batch was built without the render "
+                "library (QUILLANE_BUILD_RENDER=OFF)";
+        return false;
+    }
+    if (!v || v->empty()) {
+        if (error.empty()) error = arg + " needs a value";
+        return false;
+    }
+    if (arg == "--report-pdf") {
+        o.report_pdf = *v;
+        return true;
+    }
+    o.page_size = lower(*v);
+    if (o.page_size != "a4" && o.page_size != "letter") {
+        error = "--page-size must be a4 or letter, not \"" + *v + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool check_report_options(const Options &o, std::string &error) {
+    if (o.report_pdf.empty()) return true;
+    if (!o.watch.empty() || o.list_columns || o.series == "list") {
+        error =
+            "--report-pdf reports an analysis: it cannot be used with --watch, --columns "
+            "or --series list";
+        return false;
+    }
+    return true;
+}
+
 constexpr const char *kNoImages =
     " is not available: this quillane-batch was built without the Qt front end "
     "(QUILLANE_BUILD_FRONTEND=OFF), whose plot viewer draws the images";
@@ -93,11 +129,17 @@ std::string usage_text() {
               "  --image-size WxH  size of the images; default 1200x900 pixels for png and\n"
               "                    bmp, 960x720 for svg and pdf (a 10 x 7.5 inch page,\n"
               "                    measured in 1/96 inch)\n"
+              "  --report-pdf FILE write the run report, one PDF to hand over: the run, the\n"
+              "                    settings, the verdict, the forecast, the noise, the\n"
+              "                    figures and the pairs; with --each-series one report\n"
+              "                    for the whole run, a summary table first\n"
+              "  --page-size SIZE  paper of the run report: a4 (default) or letter\n"
             : "  (--images and --image-size are not available: this build has no Qt front\n"
               "  end, whose plot viewer draws the images; QUILLANE_BUILD_FRONTEND=OFF)\n";
     return "usage: quillane-batch [--out REPORT] [--active 1,3,5] [--limits LO HI] [--radius]\n"
            "                      [--span N] [--terms T] [--ref K] [--plots DIR] [--echo]\n"
            "                      [--images FORMAT [--image-size WxH]]\n"
+           "                      [--report-pdf FILE [--page-size a4|letter]]\n"
            "                      [--assess] [--csv FILE] [--json FILE]\n"
            "                      [--series K|all | --each-series] [--every N]\n"
            "                      [--column K] [--margin CM] FILE...\n"
@@ -271,6 +313,8 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
             }
         } else if (arg == "--echo") {
             o.echo = true;
+        } else if (arg == "--report-pdf" || arg == "--page-size") {
+            if (!parse_report_option(arg, value(i, arg), o, error)) return std::nullopt;
         } else if (arg == "--images" || arg == "--image-size") {
             if (!images_available()) {
                 error = arg + kNoImages;
@@ -379,6 +423,7 @@ std::optional<Options> parse_options(int argc, char **argv, std::string &error) 
         error = "--terms must be 1, 2 or 3";
         return std::nullopt;
     }
+    if (!check_report_options(o, error)) return std::nullopt;
     if (o.image_size && o.images.empty()) {
         error = "--image-size needs --images";
         return std::nullopt;
