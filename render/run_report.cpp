@@ -31,6 +31,7 @@ constexpr double kMargin = 48.0;
 constexpr double kFooterGap = 18.0;
 constexpr double kBodyPt = 9.5;
 constexpr double kTablePt = 7.5;
+constexpr double kSummaryPt = 8.5;
 constexpr double kKeyWidth = 128.0;
 // The plots are drawn at the window's default size and scaled to the page,
 // so their text keeps its proportions.
@@ -459,10 +460,11 @@ void seriesTables(ReportWriter &w, const SeriesReport &s) {
             scans);
 
     w.heading(QStringLiteral("Pairs"), 11);
-    w.paragraph(QStringLiteral("Each pair of scans once, matched onto the later one; RMS "
-                               "deviations of the three fits, the y-offset of the y-offset fit, "
-                               "the position offset and the F test's critical value. The "
-                               "results file (--csv) holds both directions."),
+    w.paragraph(QStringLiteral("Each pair of scans once, matched onto the later one: the RMS "
+                               "deviations with no offsets, with a y-offset and with y- and "
+                               "position (x) offsets, the y-offset of the y-offset fit, the "
+                               "position offset and the F test's critical value. The results "
+                               "file (--csv) holds both directions."),
                 w.font(8));
     std::vector<std::vector<QString>> pairs;
     for (const auto &pr : s.pairs)
@@ -476,14 +478,14 @@ void seriesTables(ReportWriter &w, const SeriesReport &s) {
                          general(pr.f_critical, 4)});
     w.table({{QStringLiteral("Ref."), 0.06, true},
              {QStringLiteral("Cmp."), 0.06, true},
-             {QStringLiteral("t ref. (h)"), 0.09, true},
-             {QStringLiteral("t cmp. (h)"), 0.09, true},
+             {QStringLiteral("t ref. h"), 0.09, true},
+             {QStringLiteral("t cmp. h"), 0.09, true},
              {QStringLiteral("Points"), 0.08, true},
-             {QStringLiteral("RMS no offsets"), 0.11, true},
-             {QStringLiteral("RMS y-offset"), 0.11, true},
-             {QStringLiteral("RMS both"), 0.10, true},
+             {QStringLiteral("RMS none"), 0.11, true},
+             {QStringLiteral("RMS y"), 0.11, true},
+             {QStringLiteral("RMS y, x"), 0.10, true},
              {QStringLiteral("y-offset"), 0.10, true},
-             {QStringLiteral("Position offset"), 0.11, true},
+             {QStringLiteral("x-offset"), 0.11, true},
              {QStringLiteral("F crit."), 0.09, true}},
             pairs);
 }
@@ -527,14 +529,14 @@ void summary(ReportWriter &w, const RunReport &r) {
              QString::number(s.refusal.empty() ? s.scans.size() : 0), q(session::short_verdict(s)),
              t_eq});
     }
-    w.table({{QStringLiteral("Series"), 0.09, true},
-             {QStringLiteral("Cell"), 0.08, true},
-             {QStringLiteral("Speed (rpm)"), 0.13, true},
-             {QStringLiteral("Wavelength (nm)"), 0.15, true},
-             {QStringLiteral("Scans"), 0.09, true},
-             {QStringLiteral("Verdict"), 0.24, false},
+    w.table({{QStringLiteral("Series"), 0.08, true},
+             {QStringLiteral("Cell"), 0.07, true},
+             {QStringLiteral("Speed (rpm)"), 0.14, true},
+             {QStringLiteral("Wavelength (nm)"), 0.18, true},
+             {QStringLiteral("Scans"), 0.08, true},
+             {QStringLiteral("Verdict"), 0.23, false},
              {QStringLiteral("t_eq (h, 95 %)"), 0.22, true}},
-            rows, kBodyPt);
+            rows, kSummaryPt);
 }
 
 }  // namespace
