@@ -75,6 +75,7 @@ class MainWindow : public QMainWindow {
     void PlotDevvsT();
     void SavePlots();
     void SaveResultsCsv();
+    void ExportRunReport();  // the analysis as a PDF to hand over (RunReportExport.cpp)
     void PlotEquilibrium();
 
     // Scan files named outside the menus (on the command line, or dropped

@@ -110,7 +110,9 @@ class Pages {
     QRectF d(const QRectF &r) const { return {d(r.x()), d(r.y()), d(r.width()), d(r.height())}; }
 
     QFont font(double points, bool bold = false, bool italic = false) const {
-        QFont f(QStringLiteral("DejaVu Sans"));
+        // The sans-serif face of the fonts the package depends on (its serif
+        // face draws the plots).
+        QFont f(QStringLiteral("Liberation Sans"));
         f.setStyleHint(QFont::SansSerif);
         f.setPointSizeF(points);
         f.setBold(bold);
