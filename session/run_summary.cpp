@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <map>
 
@@ -131,9 +132,18 @@ std::string short_verdict(const SeriesReport &r) {
 }
 
 std::string report_time_now() {
-    const std::time_t now = std::time(nullptr);
+    // A build or a test that pins time (SOURCE_DATE_EPOCH, in UTC) gets the
+    // same report every time.
+    const char *pinned = std::getenv("SOURCE_DATE_EPOCH");
+    char *end = nullptr;
+    const long long epoch = pinned ? std::strtoll(pinned, &end, 10) : 0;
+    const bool use_pinned = pinned && *pinned && end && *end == '\0';
+    const std::time_t now = use_pinned ? static_cast<std::time_t>(epoch) : std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    if (use_pinned)
+        gmtime_r(&now, &local);
+    else
+        localtime_r(&now, &local);
     char text[64];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M %Z", &local);
     return text;

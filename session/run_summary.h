@@ -105,7 +105,8 @@ SeriesReport summarise_analysis(const Session &session, const Assessment *assess
 // analysed": the verdict of a series in a word or two, for the summary.
 std::string short_verdict(const SeriesReport &series);
 
-// The local time now, "2026-12-09 03:40 UTC+00:00".
+// The local time now, "2026-12-09 03:40 CET" (SOURCE_DATE_EPOCH, when set,
+// pins it, in UTC).
 std::string report_time_now();
 
 }  // namespace quillane::session
