@@ -10,6 +10,7 @@
 #include "library.h"
 #include "library_files.h"
 #include "options.h"
+#include "report_pdf.h"
 #include "series_plan.h"
 #include "session.h"
 #include "watch.h"
@@ -41,7 +42,10 @@ int print_version() {
 }
 
 // One analysis, from reading to the last image; returns its exit code.
-int analyse(const batch::AnalysisRun &run, quillane::session::Session &session) {
+// With `report` (--report-pdf) the analysis is also summed up for the run
+// report.
+int analyse(const batch::AnalysisRun &run, quillane::session::Session &session,
+            quillane::session::SeriesReport *report) {
     const batch::Options &o = run.options;
     std::string error;
     if (run.series > 0 && !run.folder.empty())
@@ -51,7 +55,8 @@ int analyse(const batch::AnalysisRun &run, quillane::session::Session &session) 
         return fail(code, error);
     std::vector<batch::KeptPlot> plots;
     batch::Problems problems;
-    if (const int code = batch::run_workflow(o, run.record, session, plots, problems, error);
+    if (const int code =
+            batch::run_workflow(o, run.record, session, plots, problems, error, report);
         code != batch::kExitOk)
         return fail(code, error);
     std::fflush(stdout);
@@ -124,10 +129,31 @@ int main(int argc, char **argv) {
     }
     // Each series in turn; one that fails leaves the others to run.
     int status = batch::kExitOk;
+    std::vector<quillane::session::SeriesReport> reports;
     for (const batch::AnalysisRun &run : runs) {
-        const int code =
-            !run.refusal.empty() ? fail(batch::kExitFailed, run.refusal) : analyse(run, session);
+        quillane::session::SeriesReport report;
+        const bool reported = !options->report_pdf.empty();
+        const int code = !run.refusal.empty() ? fail(batch::kExitFailed, run.refusal)
+                                              : analyse(run, session, reported ? &report : nullptr);
         if (code != batch::kExitOk && status != batch::kExitUsage) status = code;
+        if (!reported) continue;
+        // A series that could not be analysed keeps its row in the report.
+        if (!run.refusal.empty())
+            report.refusal = run.refusal;
+        else if (report.files.empty())
+            report.refusal = "the analysis failed (the messages of the runner say why)";
+        report.number = run.series;
+        report.label = run.label;
+        reports.push_back(report);
     }
+#ifdef QUILLANE_BATCH_IMAGES
+    if (!options->report_pdf.empty()) {
+        const int code = batch::write_run_report(*options, session, reports, error);
+        if (code != batch::kExitOk) {
+            if (!error.empty()) fail(code, error);
+            if (status == batch::kExitOk) status = code;
+        }
+    }
+#endif
     return status;
 }

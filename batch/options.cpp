@@ -115,6 +115,10 @@ constexpr const char *kOneSeries =
 constexpr const char *kSetsOfOneSeries =
     "--active and --ref name sets of one series: give them with --series K, not --each-series";
 
+constexpr const char *kReportOfAnAnalysis =
+    "--report-pdf reports an analysis: it cannot be used with --watch, --columns or --series "
+    "list";
+
 constexpr Rule kExclusions[] = {
     {"FILE", "--watch", "--watch reads the scans of its folder: give no scan files with it"},
     {"--watch", "--active", kWatchAlone},
@@ -130,12 +134,15 @@ constexpr Rule kExclusions[] = {
     {"--each-series", "--ref", kSetsOfOneSeries},
     {"--every", "--active",
      "--active numbers the files as given, but --every thins them first: give one of them"},
+    {"--report-pdf", "--watch", kReportOfAnAnalysis},
+    {"--report-pdf", "--columns", kReportOfAnAnalysis},
 };
 
 constexpr Rule kNeeds[] = {
     {"--until-equilibrium", "--watch", "--until-equilibrium needs --watch"},
     {"--image-size", "--images", "--image-size needs --images"},
     {"--verbose", "--columns", "--verbose needs --columns"},
+    {"--page-size", "--report-pdf", "--page-size needs --report-pdf"},
 };
 
 constexpr const char *kNoImages =
@@ -151,6 +158,7 @@ constexpr const char *kSynopsis =
     "usage: quillane-batch [--out REPORT] [--active 1,3,5] [--limits LO HI] [--radius]\n"
     "                      [--span N] [--terms T] [--ref K] [--plots DIR] [--echo]\n"
     "                      [--images FORMAT [--image-size WxH]]\n"
+    "                      [--report-pdf FILE [--page-size a4|letter]]\n"
     "                      [--assess] [--csv FILE] [--json FILE]\n"
     "                      [--series K|all | --each-series] [--every N]\n"
     "                      [--column K] [--margin CM] FILE...\n"
@@ -306,6 +314,26 @@ void declare(CLI::App &app, Options &o) {
                  : "(not available in this build either)")
         ->type_name("WxH")
         ->check(drawn ? CLI::Validator() : no_images);
+    // The run report is drawn by the same library as the images.
+    app.add_option("--report-pdf", o.report_pdf,
+                   drawn ? "write the run report, one PDF to hand over: the run, the\n"
+                           "settings, the verdict, the forecast, the noise, the\n"
+                           "figures and the pairs; with --each-series one report\n"
+                           "for the whole run, a summary table first"
+                         : "(not available in this build either)")
+        ->type_name("FILE")
+        ->transform(drawn ? nonempty() : no_images);
+    app.add_option("--page-size", o.page_size, "paper of the run report: a4 (default) or letter")
+        ->type_name("SIZE")
+        ->transform(CLI::Validator(
+            [](std::string &text) -> std::string {
+                const std::string size = lower(text);
+                if (size != "a4" && size != "letter")
+                    return "must be a4 or letter, not \"" + text + "\"";
+                text = size;
+                return {};
+            },
+            ""));
     app.set_version_flag("--version", std::string(),
                          "print the version of this program and of the library it\n"
                          "loads, and exit");
@@ -515,6 +543,10 @@ std::optional<Options> parse_options(int argc, const char *const *argv, std::str
     // What depends on an option's value rather than on its presence.
     if (o.files.empty() && o.watch.empty()) {
         error = "no scan files given";
+        return std::nullopt;
+    }
+    if (o.series == "list" && !o.report_pdf.empty()) {
+        error = kReportOfAnAnalysis;
         return std::nullopt;
     }
     // A watch also picks series by speed, wavelength or cell; the folder

@@ -21,6 +21,8 @@ struct Options {
     bool echo = false;                // --echo: echo the scan files into the report
     std::string images;               // --images: png, bmp, svg or pdf; empty = no images
     std::optional<std::pair<int, int>> image_size;  // --image-size WxH
+    std::string report_pdf;                         // --report-pdf FILE: the run report
+    std::string page_size = "a4";                   // --page-size a4|letter
 
     // ---- the equilibrium assessment and results for other tools ----
     bool assess = false;                // --assess: the assessment into the report

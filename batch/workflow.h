@@ -10,6 +10,7 @@
 
 #include "options.h"
 #include "plot_keeper.h"
+#include "run_summary.h"
 #include "session.h"
 
 namespace batch {
@@ -92,8 +93,11 @@ int fit_and_assess(const Options &o, quillane::session::Session &session, Proble
 // kept) and the verdict when asked; `record` goes into the report (and the
 // output) once the files are read.  Returns an exit code; on failure error
 // says why.
+// With `report` (--report-pdf) it also receives what the run report tells
+// of this analysis, with the plot files of its figures.
 int run_workflow(const Options &o, const std::vector<std::string> &record,
                  quillane::session::Session &session, std::vector<KeptPlot> &plots,
-                 Problems &problems, std::string &error);
+                 Problems &problems, std::string &error,
+                 quillane::session::SeriesReport *report = nullptr);
 
 }  // namespace batch

@@ -111,6 +111,12 @@ void MainWindow::buildMenus() {
     connect(saveList, &QAction::triggered, textPane_, &TextPane::saveList);
     connect(addItem(file, "SaveResultsCsv", QStringLiteral("Save Results as &CSV...")),
             &QAction::triggered, this, &MainWindow::SaveResultsCsv);
+    // The run report needs the same current fit as the results.
+    QAction *runReport = addItem(file, "ExportRunReport", QStringLiteral("Export Run Re&port..."));
+    connect(runReport, &QAction::triggered, this, &MainWindow::ExportRunReport);
+    QAction *csv = item(QStringLiteral("SaveResultsCsv"));
+    connect(csv, &QAction::changed, runReport,
+            [runReport, csv] { runReport->setEnabled(csv->isEnabled()); });
     addSeparator(file, "FileSpacer");
     connect(addItem(file, "AllDone", QStringLiteral("&Exit")), &QAction::triggered, this,
             &QWidget::close);

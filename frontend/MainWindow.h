@@ -76,6 +76,7 @@ class MainWindow : public QMainWindow {
     void PlotDevvsT();
     void SavePlots();
     void SaveResultsCsv();
+    void ExportRunReport();  // the analysis as a PDF to hand over (RunReportExport.cpp)
     void PlotEquilibrium();
     // Data > Watch Folder...: follow a run folder as scans arrive (again:
     // stop following it).  MainWatch.cpp.

@@ -493,6 +493,19 @@ class WorkflowTest : public WholeProgramTest {
         QVERIFY2(std::fabs(dx.first()) > 5 * std::fabs(dx.last()), qPrintable(joined(dx)));
     }
 
+    // The run report goes to the file named, and its figures touch neither
+    // the fit nor the program's plot files (checked by the next slot).
+    void theRunReportIsOnePdfAndTheFitStaysCurrent() {
+        const QString pdf = dir_->file(QStringLiteral("run"));
+        prompts_.saveNames.push_back(pdf);
+        prompts_.warnings.clear();
+        trigger("ExportRunReport");
+        QVERIFY(readFile(pdf + QStringLiteral(".pdf")).startsWith("%PDF-"));
+        QVERIFY(prompts_.warnings.isEmpty());
+        QVERIFY(session().fit_current());
+        QVERIFY(window().item(QStringLiteral("ExportRunReport"))->isEnabled());
+    }
+
     void theSessionLeavesOnlyTheNumberedPlots() {
         QStringList expected;
         for (int i = 0; i < nextPlot_; ++i)
