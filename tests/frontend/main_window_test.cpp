@@ -44,6 +44,8 @@ const MenuRow kStartItems[] = {
     {"FileSpacer", "", true, true},
     {"AllDone", "&Exit", true, true},
     {"EditDummy", "&Edit", true, true},
+    {"EditUndo", "&Undo", false, true},
+    {"EditSpacer", "", true, true},
     {"SelectAllLines", "Select &All", false, true},
     {"DataDummy", "&Data", true, true},
     {"GetDataFiles", "&Read Data Files", true, true},
@@ -61,7 +63,7 @@ const MenuRow kStartItems[] = {
     {"PlotRaw", "&Raw Data", true, true},
     {"PlotdCdX_X", "&dC/dX vs Indep.Var.", false, true},
     {"PlotdCdX_C", "d&C/dX vs Dep.Var.", false, true},
-    {"PlotDummy2", "&Plot &Results", false, true},
+    {"PlotDummy2", "Plot &Results", false, true},
     {"PlotRMS", "&RMS vs Time", true, true},
     {"PlotVar", "&Variance vs Time", true, true},
     {"PlotDummy4", "", true, true},
@@ -225,7 +227,7 @@ class MainWindowTest : public StandInWindowTest {
         for (const char *name : {"FitIt", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
             QVERIFY2(!enabled(name), name);
         QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
-                 QStringLiteral("Select Active Data Files"));
+                 QStringLiteral("Select &Active Data Files"));
         QVERIFY(session_->files_read());
         QCOMPARE(session_->active_count(), 3);
         QCOMPARE(session_->suggested_reference(), 3);
@@ -256,7 +258,6 @@ class MainWindowTest : public StandInWindowTest {
     void laterPassReselectsWithoutReadingAndKeepsTheUserLimits() {
         firstPass(5);
         session_->set_limits(18.0, 24.0);  // as the viewer leaves them after a marked range
-        state_->LimitsSet = kTrue;
         record_.clear();
         answerDataFiles({1, 3});
         window_->GetDataFiles();
@@ -281,7 +282,7 @@ class MainWindowTest : public StandInWindowTest {
         QCOMPARE(prompts_->warnings.size(), 1);
         QVERIFY(!enabled("FitIt"));
         QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
-                 QStringLiteral("Select Active Data Files"));
+                 QStringLiteral("Select &Active Data Files"));
         QVERIFY(record_.lines().isEmpty());
         QCOMPARE(session_->active_sets(), (std::vector<int>{1, 3, 5}));
         QCOMPARE(session_->active_file_name(2), toSession(files_[2]));
@@ -320,7 +321,7 @@ class MainWindowTest : public StandInWindowTest {
                       {"setxirange 16 26", "setredir 3 1 2 3", "set_lim_indices_vb",
                        "TRANSFER_DATA", "put_plotlist 1 1", "GENERIC_PLOT 1 -1", "setredir 3 1 2 3",
                        "setxirange 17 25", "set_lim_indices_vb", "TRANSFER_DATA"}));
-        QCOMPARE(state_->LimitsSet, int16_t(kTrue));
+        QVERIFY(session_->limits_chosen());
         QVERIFY(session_->limits_mode());
         QVERIFY(enabled("FitIt"));
 
