@@ -36,6 +36,8 @@ void MainWindow::tell(const session::Outcome &outcome, const QString &refusalTit
             lines << fromSession(e);
         prompts_.warn(this, QStringLiteral("Quillane"), lines.join(QLatin1Char('\n')));
     }
+    // Every command that reaches the session ends here: the menus follow.
+    updateCommands();
 }
 
 void MainWindow::showThePlot(const PlotContent &content) {

@@ -368,8 +368,12 @@ std::vector<double> Session::times() const {
 }
 
 Outcome Session::set_times(const std::vector<double> &times, const std::string &what) {
+    return change_times(this->times(), times, what);
+}
+
+Outcome Session::change_times(const std::vector<double> &before, const std::vector<double> &times,
+                              const std::string &what) {
     // The library takes all 50; fewer given keep the others as they are.
-    const std::vector<double> before = this->times();
     std::vector<double> all = times.size() >= kMaxDataSets ? times : before;
     std::copy_n(times.begin(), std::min(times.size(), all.size()), all.begin());
     all.resize(kMaxDataSets, 0.0);
@@ -383,10 +387,11 @@ Outcome Session::set_times(const std::vector<double> &times, const std::string &
 }
 
 Outcome Session::set_times_to_set_numbers() {
-    std::vector<double> all = times();
+    const std::vector<double> before = times();
+    std::vector<double> all = before;
     for (int k = 1; k <= active_count(); ++k)
         all[static_cast<size_t>(k - 1)] = k;
-    Outcome o = set_times(all, "Set DS Time to DS Number");
+    Outcome o = change_times(before, all, "Set DS Time to DS Number");
     numbered_times_ = true;
     return o;
 }

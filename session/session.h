@@ -350,6 +350,8 @@ class Session {
     bool plot_made(Outcome &outcome) const;
     void post(const std::string &line) const;
     void invalidate_fit() { fit_current_ = false; }
+    Outcome change_times(const std::vector<double> &before, const std::vector<double> &times,
+                         const std::string &what);
     void write_times(const std::vector<double> &all, Outcome &outcome);
     void restore_file_times(Outcome &outcome);
     Outcome refused(const std::string &why) const;

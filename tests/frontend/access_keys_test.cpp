@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
@@ -161,6 +162,18 @@ class AccessKeysTest : public WholeProgramTest {
         QVERIFY(start());
     }
     void cleanupTestCase() { finish(); }
+
+    void theCheckFindsASharedKeyTwoKeysAndNone() {
+        QDialog dialog;
+        dialog.setObjectName(QStringLiteral("Sample"));
+        for (const char *caption : {"&Open", "&Other", "Plain", "&Plot &Results"})
+            new QPushButton(QString::fromLatin1(caption), &dialog);
+        QCOMPARE(dialogProblems(dialog).size(), 3);
+        QMenu menu;
+        menu.addAction(QStringLiteral("&Read Data Files"));
+        menu.addAction(QStringLiteral("Choose Se&ries..."));
+        QCOMPARE(menuProblems(QStringLiteral("menu"), menu.actions()).size(), 1);
+    }
 
     void theMenusGiveEveryCommandOneKeyOfItsOwnBeforeAndAfterReading() {
         problems_ << menuBarProblems(window().menuBar(), QStringLiteral("main"));

@@ -354,6 +354,10 @@ class MainWindowTest : public StandInWindowTest {
         fitted(3, 3);
         window_->hooks().newDSToPlot = choose({});
         QVERIFY(enabled("PlotDummy2"));
+        window_->SetLimits();  // closed without a choice: nothing changes
+        QVERIFY(record_.lines().isEmpty());
+        QVERIFY(enabled("PlotDummy2"));
+        window_->hooks().newDSToPlot = choose({1});
         window_->SetLimits();
         for (const char *name : {"PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
             QVERIFY2(!enabled(name), name);
@@ -431,7 +435,7 @@ class MainWindowTest : public StandInWindowTest {
         window_->ToggleXI_R();
         QVERIFY(!session_->xi_mode());
         QCOMPARE(window_->item(QStringLiteral("ToggleXI_R"))->text(),
-                 QStringLiteral("Toggle R to XI"));
+                 QStringLiteral("&Toggle R to XI"));
         QCOMPARE(session_->limits().low, 6.0);
         QCOMPARE(session_->limits().high, 7.0);
         QCOMPARE(session_->full_range().low, std::sqrt(32.0));
@@ -439,15 +443,16 @@ class MainWindowTest : public StandInWindowTest {
         window_->ToggleXI_R();
         QVERIFY(session_->xi_mode());
         QCOMPARE(window_->item(QStringLiteral("ToggleXI_R"))->text(),
-                 QStringLiteral("Toggle XI to R"));
+                 QStringLiteral("&Toggle XI to R"));
         QVERIFY(std::fabs(session_->limits().high - 24.5) < 1e-12);  // round trip
         QVERIFY(record_.lines().contains(QStringLiteral("set_x_var -1")));
     }
 
     void timesCommandsHandTheTimesToTheLibrary() {
         firstPass(3);
-        window_->DSTimeToDSIndex();
-        QVERIFY(sameLines(record_.lines(), {"get_times", "set_times 1 2 3"}));
+        window_->DSTimeToDSIndex();  // asked first (and shown the times), then done
+        QCOMPARE(prompts_->confirmations.size(), 1);
+        QVERIFY(sameLines(record_.lines(), {"get_times", "get_times", "set_times 1 2 3"}));
         record_.clear();
         prompts_->onDialog = [](QDialog &dialog) {
             auto *times = qobject_cast<DataSetTimesDialog *>(&dialog);
@@ -456,7 +461,7 @@ class MainWindowTest : public StandInWindowTest {
             times->accept();
         };
         window_->GetNewTimes();
-        QVERIFY(sameLines(record_.lines(), {"get_times", "set_times 1 7.5 3"}));
+        QVERIFY(sameLines(record_.lines(), {"get_times", "get_times", "set_times 1 7.5 3"}));
         record_.clear();
         prompts_->onDialog = nullptr;  // closed without OK
         window_->GetNewTimes();
@@ -565,7 +570,8 @@ class MainWindowTest : public StandInWindowTest {
         prompts_->saveNames.push_back(csv);
         window_->SaveResultsCsv();
         QVERIFY(readFile(csv).startsWith("reference_set,reference_file,compared_set,"));
-        window_->hooks().newDSToPlot = choose({});
+        window_->hooks().showPlot = [](const PlotContent &) {};
+        window_->hooks().newDSToPlot = choose({1});
         window_->SetLimits();
         QVERIFY(!enabled("PlotEquilibrium"));
     }
