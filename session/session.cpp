@@ -287,6 +287,8 @@ Outcome Session::select(const std::vector<int> &active) {
     // Times set to the set numbers belong to the selection they were made
     // for: the new one starts from the times read from the files.
     if (numbered_times_) restore_file_times(o);
+    // The selection in force again changes nothing else: the fit holds.
+    if (active == active_) return o;
     times_undo_.reset();
     lib_.setxirange(&full_.low, &full_.high);
     install_selection(o, active);
@@ -378,6 +380,7 @@ Outcome Session::change_times(const std::vector<double> &before, const std::vect
     std::copy_n(times.begin(), std::min(times.size(), all.size()), all.begin());
     all.resize(kMaxDataSets, 0.0);
     Outcome o;
+    if (all == before) return o;  // the same times: nothing to change or undo
     // The fit's times are those in force until the first change after it.
     if (fit_current_ && fit_times_.empty()) fit_times_ = before;
     times_undo_ = TimesUndo{before, numbered_times_, what};
@@ -451,6 +454,8 @@ Outcome Session::set_differ_parms(int span, int terms) {
             "the polynomial (" +
             std::to_string(span) + " points, order " + std::to_string(terms) + ").");
     Outcome o;
+    const DifferParms now = differ_parms();
+    if (span == now.span && terms == now.terms) return o;  // nothing changes: the fit holds
     const int32_t s = span, t = terms;
     lib_.set_differ_parms(&s, &t);
     check(o);

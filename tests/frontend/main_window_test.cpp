@@ -450,10 +450,6 @@ class MainWindowTest : public StandInWindowTest {
 
     void timesCommandsHandTheTimesToTheLibrary() {
         firstPass(3);
-        window_->DSTimeToDSIndex();  // asked first (and shown the times), then done
-        QCOMPARE(prompts_->confirmations.size(), 1);
-        QVERIFY(sameLines(record_.lines(), {"get_times", "get_times", "set_times 1 2 3"}));
-        record_.clear();
         prompts_->onDialog = [](QDialog &dialog) {
             auto *times = qobject_cast<DataSetTimesDialog *>(&dialog);
             QVERIFY(times);
@@ -462,6 +458,10 @@ class MainWindowTest : public StandInWindowTest {
         };
         window_->GetNewTimes();
         QVERIFY(sameLines(record_.lines(), {"get_times", "get_times", "set_times 1 7.5 3"}));
+        record_.clear();
+        window_->DSTimeToDSIndex();  // asked first (and shown the times), then done
+        QCOMPARE(prompts_->confirmations.size(), 1);
+        QVERIFY(sameLines(record_.lines(), {"get_times", "get_times", "set_times 1 2 3"}));
         record_.clear();
         prompts_->onDialog = nullptr;  // closed without OK
         window_->GetNewTimes();

@@ -4,8 +4,8 @@
 // ticked let the fit start, a cancelled chooser keeps the fit's results,
 // times set to the set numbers are asked for and come back, the readout
 // starts blank on each plot, a span too long for the limits is named and a
-// fitting one offered, the span box keeps what was typed, and "Every Nth"
-// keeps the latest scan.  The slots run in order and build on each other.
+// fitting one offered, and "Every Nth" keeps the latest scan.  The slots run
+// in order and build on each other.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,13 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QtTest>
 
 #include "ChooseRefSetDialog.h"
 #include "DataFilesDialog.h"
 #include "DataSetChooserDialog.h"
-#include "DifferParmsDialog.h"
 #include "LimitsPanel.h"
 #include "SeriesDialog.h"
 #include "plot_window.h"
@@ -191,25 +189,6 @@ class SafeCommandsTest : public WholeProgramTest {
         const auto check = session().span_check();
         QVERIFY(check.fits);
         QCOMPARE(session().differ_parms().span, check.points - 1);
-    }
-
-    void theSpanBoxKeepsATypedNumberAndSaysWhyItCannotBeTaken() {
-        bool seen = false;
-        answer_ = [&seen](QDialog &dialog) {
-            auto *differ = qobject_cast<DifferParmsDialog *>(&dialog);
-            QVERIFY(differ);
-            differ->pointsBox()->selectAll();
-            QTest::keyClicks(differ->pointsBox(), QStringLiteral("500"));
-            QCOMPARE(differ->pointsBox()->value(), 500);
-            QVERIFY(differ->spanReason()->isVisibleTo(differ));
-            QVERIFY(differ->spanReason()->text().contains(QStringLiteral("At most")));
-            QVERIFY(!differ->findChild<QPushButton *>(QStringLiteral("IsReady"))->isEnabled());
-            seen = true;
-            dialog.reject();
-        };
-        trigger("SetupDiffer");
-        answer_ = nullptr;
-        QVERIFY(seen);
     }
 
     void everyNthKeepsTheLatestScan() {

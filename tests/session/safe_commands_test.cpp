@@ -33,6 +33,15 @@ TEST_F(Fitted, ACancelledLimitsChoiceOrTheSameLimitsAgainKeepTheFitCurrent) {
     EXPECT_TRUE(session->result_graph(GraphRequest{}).plot_written);
 }
 
+TEST_F(Fitted, TheSameSelectionSpanOrTimesAgainKeepTheFitCurrent) {
+    EXPECT_TRUE(session->select({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}).done);
+    const DifferParms now = session->differ_parms();
+    EXPECT_TRUE(session->set_differ_parms(now.span, now.terms).done);
+    EXPECT_TRUE(session->set_times(session->times()).done);
+    EXPECT_TRUE(session->fit_current());
+    EXPECT_FALSE(session->can_undo_times());
+}
+
 TEST_F(Fitted, NumberedTimesMakeTheFitStaleUntilUndone) {
     const std::vector<double> read = session->times();
     ASSERT_TRUE(session->set_times_to_set_numbers().done);
