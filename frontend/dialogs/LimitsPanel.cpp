@@ -128,6 +128,7 @@ void LimitsPanel::setFieldsInXi(bool xi) {
     lower_->setText(texts[0]);
     upper_->setText(texts[1]);
     showUnit();
+    emit unitChanged(xi);
 }
 
 void LimitsPanel::fullRange() {

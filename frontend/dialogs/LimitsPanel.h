@@ -52,6 +52,10 @@ class LimitsPanel : public QGroupBox {
     // A limit as the fields show it: at most six decimals, no trailing zeros.
     static QString limitText(double value);
 
+  signals:
+    // The fields now show limits in cm^2 (`xi`) or cm.
+    void unitChanged(bool xi);
+
   private:
     QString shown(double position) const;  // in the fields' unit
     void showUnit();

@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include "ChooseRefSetDialog.h"
+#include "ColumnsPanel.h"
 #include "DataFilesDialog.h"
 #include "DataSetChooserDialog.h"
 #include "LimitsPanel.h"
@@ -73,6 +74,7 @@ class SafeCommandsTest : public WholeProgramTest {
                 limits->unit()->setCurrentIndex(0);
                 QCOMPARE(limits->findChild<QLabel *>(QStringLiteral("LowerUnit"))->text(),
                          QStringLiteral("cm"));
+                QVERIFY(chooser->columnsPanel()->button(1)->text().endsWith(QStringLiteral(" cm")));
             }
             typeInto(limits->lower(), low);
             typeInto(limits->upper(), high);
