@@ -95,7 +95,7 @@ class OpenFilesTest : public StandInWindowTest {
         QVERIFY(sameLines(readOrder(), files));
         QCOMPARE(session_->active_sets(), (std::vector<int>{1, 2, 3}));
         QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
-                 QStringLiteral("Select Active Data Files"));
+                 QStringLiteral("Select &Active Data Files"));
         QVERIFY(window_->item(QStringLiteral("SetLimits"))->isEnabled());
         // The data-file window shows what was read, every row ticked, so
         // choosing among the sets later starts from the files read.

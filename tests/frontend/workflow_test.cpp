@@ -248,7 +248,7 @@ class WorkflowTest : public WholeProgramTest {
         for (const char *name : {"FitIt", "PlotdCdX_X", "PlotDummy2"})
             QVERIFY2(!enabled(name), name);
         QCOMPARE(window().item(QStringLiteral("GetDataFiles"))->text(),
-                 QStringLiteral("Select Active Data Files"));
+                 QStringLiteral("Select &Active Data Files"));
     }
 
     void savePlotFilesKeepsThePlotsFromNowOn() {
