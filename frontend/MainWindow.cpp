@@ -13,6 +13,7 @@
 #include <QScrollBar>
 
 #include "AppState.h"
+#include "FixedFont.h"
 #include "DataFilesDialog.h"
 #include "LogListBox.h"
 #include "Prompts.h"
@@ -51,7 +52,7 @@ MainWindow::MainWindow(AppState &state, session::Session &session, Prompts &prom
     outFileBox_->setUniformItemSizes(true);
     outFileBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The report is laid out in columns; a fixed-pitch font keeps them aligned.
-    outFileBox_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    outFileBox_->setFont(reportFont());
     logList_ = std::make_unique<LogListBox>(outFileBox_);
     textPane_ = new TextPane(state_, outFileBox_, prompts_, hooks_, this);
 
@@ -111,6 +112,8 @@ void MainWindow::buildMenus() {
     connect(saveList, &QAction::triggered, textPane_, &TextPane::saveList);
     connect(addItem(file, "SaveResultsCsv", QStringLiteral("Save Results as &CSV...")),
             &QAction::triggered, this, &MainWindow::SaveResultsCsv);
+    connect(addItem(file, "SaveResultsJson", QStringLiteral("Save Results as &JSON...")),
+            &QAction::triggered, this, &MainWindow::SaveResultsJson);
     addSeparator(file, "FileSpacer");
     connect(addItem(file, "AllDone", QStringLiteral("&Exit")), &QAction::triggered, this,
             &QWidget::close);
@@ -196,7 +199,7 @@ void MainWindow::buildMenus() {
     for (const char *name :
          {"ChooseSeries", "SetLimits", "FitIt", "ToggleXI_R", "GetNewTimes", "DSTimeToDSIndex",
           "RenumberFr", "SetupDiffer", "PlotDummy1", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2",
-          "PlotEquilibrium", "SaveResultsCsv"})
+          "PlotEquilibrium", "SaveResultsCsv", "SaveResultsJson"})
         setItemEnabled(name, false);
     item(QStringLiteral("ToggleXI_R"))->setVisible(false);
 }
@@ -286,7 +289,8 @@ DataFilesDialog &MainWindow::form1() {
 
 void MainWindow::disableFitResults() {
     for (const char *name :
-         {"PlotdCdX_C", "PlotdCdX_X", "PlotDummy2", "PlotEquilibrium", "SaveResultsCsv"})
+         {"PlotdCdX_C", "PlotdCdX_X", "PlotDummy2", "PlotEquilibrium", "SaveResultsCsv",
+          "SaveResultsJson"})
         setItemEnabled(name, false);
 }
 

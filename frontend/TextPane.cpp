@@ -14,6 +14,7 @@
 #include <QSaveFile>
 
 #include "AppState.h"
+#include "FixedFont.h"
 #include "Hooks.h"
 #include "Prompts.h"
 #include "WaitCursor.h"
@@ -23,7 +24,7 @@ namespace quillane::frontend {
 namespace {
 
 QFont printFont() {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont font = reportFont();
     font.setPointSize(9);
     return font;
 }

@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: MIT
+#include "ScreenFit.h"
+
+#include <QAbstractButton>
+#include <QBoxLayout>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <vector>
+
+#include "Twips.h"
+
+namespace quillane::frontend {
+
+namespace {
+
+const char *const kScrollName = "ScreenFitScroll";
+
+bool isButtonWidget(const QWidget *widget) {
+    return qobject_cast<const QDialogButtonBox *>(widget) != nullptr ||
+           qobject_cast<const QPushButton *>(widget) != nullptr;
+}
+
+// A row of the dialog's own buttons: push buttons, a button box, spacing.
+bool isButtonRow(QLayoutItem *item) {
+    if (QWidget *widget = item->widget()) return isButtonWidget(widget);
+    QLayout *layout = item->layout();
+    if (!layout) return false;
+    bool any = false;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem *inner = layout->itemAt(i);
+        if (inner->spacerItem()) continue;
+        if (!inner->widget() || !isButtonWidget(inner->widget())) return false;
+        any = true;
+    }
+    return any;
+}
+
+// Moves the items of `from` into `to`, laid out as they were, except the
+// button rows at the end of a box layout, which stay in `from`.
+QLayout *moveContents(QLayout *from, QWidget *to, std::vector<QLayoutItem *> &buttons) {
+    auto place = [](QLayout *target, QLayoutItem *item, auto add) {
+        if (QLayout *sub = item->layout()) {
+            sub->setParent(nullptr);
+            add(target, sub);
+        } else if (QWidget *widget = item->widget()) {
+            add(target, widget);
+            delete item;
+        } else {
+            add(target, item);
+        }
+    };
+    if (auto *grid = qobject_cast<QGridLayout *>(from)) {
+        auto *moved = new QGridLayout(to);
+        struct Cell {
+            QLayoutItem *item;
+            int row, column, rows, columns;
+        };
+        std::vector<Cell> cells;
+        for (int i = 0; i < grid->count(); ++i) {
+            Cell c{grid->itemAt(i), 0, 0, 1, 1};
+            grid->getItemPosition(i, &c.row, &c.column, &c.rows, &c.columns);
+            cells.push_back(c);
+        }
+        while (grid->takeAt(0)) {
+        }
+        for (const Cell &c : cells) {
+            if (isButtonRow(c.item)) {
+                buttons.push_back(c.item);
+                continue;
+            }
+            place(moved, c.item, [&c](QGridLayout *target, auto *thing) {
+                using T = std::remove_pointer_t<decltype(thing)>;
+                if constexpr (std::is_base_of_v<QLayout, T>)
+                    target->addLayout(thing, c.row, c.column, c.rows, c.columns);
+                else if constexpr (std::is_base_of_v<QWidget, T>)
+                    target->addWidget(thing, c.row, c.column, c.rows, c.columns);
+                else
+                    target->addItem(thing, c.row, c.column, c.rows, c.columns);
+            });
+        }
+        return moved;
+    }
+    auto *moved = new QVBoxLayout(to);
+    std::vector<QLayoutItem *> items;
+    while (QLayoutItem *item = from->takeAt(0))
+        items.push_back(item);
+    // Only the trailing button rows stay outside: buttons inside the
+    // contents belong to them.
+    size_t end = items.size();
+    while (end > 0 && (isButtonRow(items[end - 1]) || items[end - 1]->spacerItem()))
+        --end;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i >= end) {
+            buttons.push_back(items[i]);
+            continue;
+        }
+        place(moved, items[i], [](QVBoxLayout *target, auto *thing) {
+            using T = std::remove_pointer_t<decltype(thing)>;
+            if constexpr (std::is_base_of_v<QLayout, T>)
+                target->addLayout(thing);
+            else if constexpr (std::is_base_of_v<QWidget, T>)
+                target->addWidget(thing);
+            else
+                target->addItem(thing);
+        });
+    }
+    return moved;
+}
+
+void makeScrollable(QDialog &dialog) {
+    QLayout *top = dialog.layout();
+    if (!top || dialog.findChild<QScrollArea *>(QLatin1String(kScrollName))) return;
+    auto *contents = new QWidget;
+    contents->setObjectName(QStringLiteral("ScreenFitContents"));
+    std::vector<QLayoutItem *> buttons;
+    QLayout *moved = moveContents(top, contents, buttons);
+    moved->setContentsMargins(top->contentsMargins());
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QLatin1String(kScrollName));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(contents);
+    // The emptied layout of the dialog now holds the scroll area and the
+    // buttons beneath it.
+    auto *box = qobject_cast<QBoxLayout *>(top);
+    if (box) {
+        box->addWidget(scroll, 1);
+        for (QLayoutItem *item : buttons) {
+            if (QLayout *sub = item->layout()) {
+                sub->setParent(nullptr);
+                box->addLayout(sub);
+            } else if (QWidget *widget = item->widget()) {
+                box->addWidget(widget, 0, item->alignment());
+                delete item;
+            } else {
+                box->addItem(item);
+            }
+        }
+        return;
+    }
+    // Any other layout: start the dialog's afresh (a new layout needs the
+    // old one gone first).
+    delete top;
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(scroll, 1);
+    for (QLayoutItem *item : buttons) {
+        if (QLayout *sub = item->layout()) {
+            sub->setParent(nullptr);
+            layout->addLayout(sub);
+        } else if (QWidget *widget = item->widget()) {
+            layout->addWidget(widget, 0, item->alignment());
+            delete item;
+        } else {
+            layout->addItem(item);
+        }
+    }
+}
+
+// Room for the window frame the desktop adds around the dialog.
+constexpr int kFrameAllowance = 40;
+
+}  // namespace
+
+void fitDialogToScreen(QDialog &dialog, const QRect &available) {
+    if (!available.isValid()) return;
+    const QSize room(available.width() - 8, available.height() - kFrameAllowance);
+    QSize hint = dialog.sizeHint().expandedTo(dialog.minimumSizeHint());
+    if (dialog.isVisible() || dialog.testAttribute(Qt::WA_Resized))
+        hint = hint.expandedTo(dialog.size());
+    if (hint.width() > room.width() || hint.height() > room.height()) {
+        makeScrollable(dialog);
+        if (auto *scroll = dialog.findChild<QScrollArea *>(QLatin1String(kScrollName))) {
+            // The scroll area asks for what its contents need, up to the room.
+            const QSize need = scroll->widget()->sizeHint() +
+                               QSize(scroll->verticalScrollBar()->sizeHint().width(), 0);
+            scroll->setMinimumSize(QSize(std::min(need.width(), room.width() - 24), 0));
+        }
+        dialog.setMinimumSize(0, 0);
+        if (QLayout *layout = dialog.layout()) layout->setSizeConstraint(QLayout::SetDefaultConstraint);
+        const QSize wanted = dialog.sizeHint().boundedTo(room);
+        dialog.resize(wanted.expandedTo(QSize(std::min(hint.width(), room.width()),
+                                              std::min(hint.height(), room.height()))));
+    }
+    keepInside(&dialog, available);
+}
+
+void fitDialogToScreen(QDialog &dialog) {
+    const QScreen *screen = dialog.screen();
+    if (dialog.parentWidget() && dialog.parentWidget()->screen())
+        screen = dialog.parentWidget()->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (screen) fitDialogToScreen(dialog, screen->availableGeometry());
+}
+
+}  // namespace quillane::frontend
