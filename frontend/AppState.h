@@ -52,10 +52,10 @@ struct AppState {
     std::array<int32_t, 3> DevOptions{};
     // Each dialog keeps its own logarithm tick: ln RMS says nothing about
     // whether deviations, which have a sign, should be shown as ln|dev|.
-    int32_t LogChoice = 0;            // RMS vs Time
-    int32_t LogChoiceVariance = 0;    // Variance vs Time
-    int32_t LogChoiceDevs = 0;        // Deviations vs Position
-    int32_t LogChoiceDevsTime = 0;    // Deviations vs Time
+    int32_t LogChoice = 0;          // RMS vs Time
+    int32_t LogChoiceVariance = 0;  // Variance vs Time
+    int32_t LogChoiceDevs = 0;      // Deviations vs Position
+    int32_t LogChoiceDevsTime = 0;  // Deviations vs Time
 
     // ---- names ----
     QString ProgramTitle;    // exactly 16 characters, blank padded

@@ -43,16 +43,16 @@ viewer::PlotAnswer equilibriumAnswer(const session::Assessment &a,
     // noise times the square root of two.
     if (a.pooled.dof > 0 && a.pooled.sigma > 0.0) {
         const double noise = std::sqrt(2.0) * a.pooled.sigma;
-        answer.lines.push_back(
-            {Kind::horizontal, noise, QStringLiteral("noise of a difference: %1").arg(value(noise))});
+        answer.lines.push_back({Kind::horizontal, noise,
+                                QStringLiteral("noise of a difference: %1").arg(value(noise))});
     }
     if (f.made && f.threshold > 0.0)
-        answer.lines.push_back(
-            {Kind::horizontal, f.threshold, QStringLiteral("threshold: %1").arg(value(f.threshold))});
+        answer.lines.push_back({Kind::horizontal, f.threshold,
+                                QStringLiteral("threshold: %1").arg(value(f.threshold))});
     if (f.made && std::isfinite(f.equilibrium_time_s))
-        answer.lines.push_back({Kind::vertical, f.equilibrium_time_s,
-                                QStringLiteral("forecast: %1 h")
-                                    .arg(f.equilibrium_time_s / 3600.0, 0, 'f', 1)});
+        answer.lines.push_back(
+            {Kind::vertical, f.equilibrium_time_s,
+             QStringLiteral("forecast: %1 h").arg(f.equilibrium_time_s / 3600.0, 0, 'f', 1)});
     return answer;
 }
 

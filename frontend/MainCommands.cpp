@@ -120,9 +120,8 @@ void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
                 files.push_back(toSession(state_.DataFileNames[i]));
             StatusProgress progress(*this, QStringLiteral("Reading scan files"),
                                     static_cast<int>(files.size()));
-            session_.set_read_progress([&progress](int done, int total) {
-                progress.step(done, total);
-            });
+            session_.set_read_progress(
+                [&progress](int done, int total) { progress.step(done, total); });
             outcome = session_.read_and_select(files, active);
             session_.set_read_progress({});
         } else {

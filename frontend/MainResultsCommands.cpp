@@ -25,8 +25,7 @@ const QString kTitle = QStringLiteral("Save Results");
 // "run-scans.csv".
 QString scansFileName(const QString &pairs) {
     const QFileInfo info(pairs);
-    return info.dir().filePath(info.completeBaseName() + QStringLiteral("-scans.") +
-                               info.suffix());
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral("-scans.") + info.suffix());
 }
 
 }  // namespace
@@ -39,8 +38,8 @@ QString MainWindow::resultsFileName(const QString &kind, const QString &suffix) 
         return {};
     }
     const QString filter = QStringLiteral("%1 files (*.%2);;All files (*)").arg(kind, suffix);
-    QString name = prompts_.saveAsName(this, QStringLiteral("Save Results as %1").arg(kind),
-                                       filter, QFileInfo(state_.OutFileName).absolutePath());
+    QString name = prompts_.saveAsName(this, QStringLiteral("Save Results as %1").arg(kind), filter,
+                                       QFileInfo(state_.OutFileName).absolutePath());
     if (name.isEmpty()) return {};
     if (QFileInfo(name).suffix().isEmpty()) {
         name += QLatin1Char('.') + suffix;

@@ -11,10 +11,11 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QStatusBar>
 
 #include "AppState.h"
-#include "FixedFont.h"
 #include "DataFilesDialog.h"
+#include "FixedFont.h"
 #include "LogListBox.h"
 #include "Prompts.h"
 #include "ReportWindow.h"
@@ -57,6 +58,8 @@ MainWindow::MainWindow(AppState &state, session::Session &session, Prompts &prom
     textPane_ = new TextPane(state_, outFileBox_, prompts_, hooks_, this);
 
     buildMenus();
+    // Progress and confirmations of saves (StatusProgress, MainResultsCommands).
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
     QAbstractItemModel *lines = outFileBox_->model();
     connect(lines, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateListCommands);
     connect(lines, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateListCommands);
@@ -288,9 +291,8 @@ DataFilesDialog &MainWindow::form1() {
 }
 
 void MainWindow::disableFitResults() {
-    for (const char *name :
-         {"PlotdCdX_C", "PlotdCdX_X", "PlotDummy2", "PlotEquilibrium", "SaveResultsCsv",
-          "SaveResultsJson"})
+    for (const char *name : {"PlotdCdX_C", "PlotdCdX_X", "PlotDummy2", "PlotEquilibrium",
+                             "SaveResultsCsv", "SaveResultsJson"})
         setItemEnabled(name, false);
 }
 

@@ -13,6 +13,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <type_traits>
 #include <vector>
 
 #include "Twips.h"
@@ -46,7 +47,7 @@ bool isButtonRow(QLayoutItem *item) {
 // Moves the items of `from` into `to`, laid out as they were, except the
 // button rows at the end of a box layout, which stay in `from`.
 QLayout *moveContents(QLayout *from, QWidget *to, std::vector<QLayoutItem *> &buttons) {
-    auto place = [](QLayout *target, QLayoutItem *item, auto add) {
+    auto place = [](auto *target, QLayoutItem *item, auto add) {
         if (QLayout *sub = item->layout()) {
             sub->setParent(nullptr);
             add(target, sub);
@@ -128,40 +129,39 @@ void makeScrollable(QDialog &dialog) {
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(contents);
-    // The emptied layout of the dialog now holds the scroll area and the
-    // buttons beneath it.
-    auto *box = qobject_cast<QBoxLayout *>(top);
-    if (box) {
-        box->addWidget(scroll, 1);
-        for (QLayoutItem *item : buttons) {
-            if (QLayout *sub = item->layout()) {
-                sub->setParent(nullptr);
-                box->addLayout(sub);
-            } else if (QWidget *widget = item->widget()) {
-                box->addWidget(widget, 0, item->alignment());
-                delete item;
-            } else {
-                box->addItem(item);
-            }
-        }
-        return;
+    // An OK or Cancel button laid out among the contents comes out of the
+    // scroll area, into a row of its own (taking it from the contents'
+    // widget takes it out of their layout).
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton *button : contents->findChildren<QPushButton *>()) {
+        const QString caption = button->text().remove(QLatin1Char('&'));
+        if (caption == QStringLiteral("OK") || caption == QStringLiteral("Cancel"))
+            row->addWidget(button);
     }
-    // Any other layout: start the dialog's afresh (a new layout needs the
-    // old one gone first).
-    delete top;
-    auto *layout = new QVBoxLayout(&dialog);
-    layout->addWidget(scroll, 1);
+    // The dialog's own layout (emptied, or made anew when it was not a box)
+    // now holds the scroll area and the buttons beneath it.
+    auto *box = qobject_cast<QBoxLayout *>(top);
+    if (!box) {
+        delete top;
+        box = new QVBoxLayout(&dialog);
+    }
+    box->addWidget(scroll, 1);
     for (QLayoutItem *item : buttons) {
         if (QLayout *sub = item->layout()) {
             sub->setParent(nullptr);
-            layout->addLayout(sub);
+            box->addLayout(sub);
         } else if (QWidget *widget = item->widget()) {
-            layout->addWidget(widget, 0, item->alignment());
+            box->addWidget(widget, 0, item->alignment());
             delete item;
         } else {
-            layout->addItem(item);
+            box->addItem(item);
         }
     }
+    if (row->count() > 1)
+        box->addLayout(row);
+    else
+        delete row;
 }
 
 // Room for the window frame the desktop adds around the dialog.
@@ -172,24 +172,26 @@ constexpr int kFrameAllowance = 40;
 void fitDialogToScreen(QDialog &dialog, const QRect &available) {
     if (!available.isValid()) return;
     const QSize room(available.width() - 8, available.height() - kFrameAllowance);
-    QSize hint = dialog.sizeHint().expandedTo(dialog.minimumSizeHint());
-    if (dialog.isVisible() || dialog.testAttribute(Qt::WA_Resized))
-        hint = hint.expandedTo(dialog.size());
-    if (hint.width() > room.width() || hint.height() > room.height()) {
+    // A dialog not yet sized takes its size hint when shown.
+    const bool sized = dialog.isVisible() || dialog.testAttribute(Qt::WA_Resized);
+    const QSize size =
+        sized ? dialog.size() : dialog.sizeHint().expandedTo(dialog.minimumSizeHint());
+    if (size.width() > room.width() || size.height() > room.height()) {
         makeScrollable(dialog);
         if (auto *scroll = dialog.findChild<QScrollArea *>(QLatin1String(kScrollName))) {
-            // The scroll area asks for what its contents need, up to the room.
+            // As wide as the contents need, up to the room; the height scrolls.
             const QSize need = scroll->widget()->sizeHint() +
-                               QSize(scroll->verticalScrollBar()->sizeHint().width(), 0);
+                               QSize(scroll->verticalScrollBar()->sizeHint().width() + 4, 0);
             scroll->setMinimumSize(QSize(std::min(need.width(), room.width() - 24), 0));
         }
         dialog.setMinimumSize(0, 0);
-        if (QLayout *layout = dialog.layout()) layout->setSizeConstraint(QLayout::SetDefaultConstraint);
-        const QSize wanted = dialog.sizeHint().boundedTo(room);
-        dialog.resize(wanted.expandedTo(QSize(std::min(hint.width(), room.width()),
-                                              std::min(hint.height(), room.height()))));
+        if (QLayout *layout = dialog.layout())
+            layout->setSizeConstraint(QLayout::SetDefaultConstraint);
+        dialog.resize(size.boundedTo(room).expandedTo(dialog.minimumSizeHint().boundedTo(room)));
     }
-    keepInside(&dialog, available);
+    // Placed by the program: kept inside.  Otherwise Qt centres it over
+    // its parent, inside the screen.
+    if (dialog.testAttribute(Qt::WA_Moved)) keepInside(&dialog, available);
 }
 
 void fitDialogToScreen(QDialog &dialog) {

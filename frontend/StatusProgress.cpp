@@ -20,6 +20,7 @@ StatusProgress::StatusProgress(QMainWindow &window, const QString &text, int tot
     status->clearMessage();
     status->addWidget(label_);
     status->addWidget(bar_);
+    if (window_.isVisible()) status->show();
     status->repaint();
 }
 

@@ -398,9 +398,8 @@ bool Plotit::ShowPlot() {
             // keeps only the time stamp, which a long verdict would run into.
             if (!answer_.text.isEmpty()) {
                 const QString stamp = timeStampOf(state_.data.stamp);
-                state_.data.heading2 = stamp.isEmpty()
-                                           ? std::string()
-                                           : ("Assessed at " + stamp).toStdString();
+                state_.data.heading2 =
+                    stamp.isEmpty() ? std::string() : ("Assessed at " + stamp).toStdString();
             }
             time_axis_.noteLoaded(state_);
             time_in_hours_ = hours_choice_.value_or(answer_.hoursByDefault);

@@ -11,8 +11,8 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <functional>
 #include <optional>
 

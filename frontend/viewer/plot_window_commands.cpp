@@ -164,8 +164,11 @@ void Plotit::SaveBMP() {
             painter.restore();
         },
         &error);
-    if (!saved)
+    if (!saved) {
         showNotice({"The plot could not be saved.\n" + error, QStringLiteral("Save Error")});
+        return;
+    }
+    out_file_label_->setText("Picture saved as " + name);
 }
 
 void Plotit::SavePlotNow() {

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
 

@@ -4,10 +4,11 @@
 // windows stay inside the screen and keep their place exactly, and the
 // report's font is of fixed pitch whatever the desktop calls fixed.
 #include <QFontInfo>
-#include <QProgressBar>
 #include <QMainWindow>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QtTest>
 
 #include "ActiveSetNames.h"
@@ -64,15 +65,16 @@ class ScreensTest : public QObject {
     // Fits the dialog to the small screen, shows it and checks that the
     // dialog lies inside the screen and its OK button inside the dialog,
     // not hidden in a scroll area.
-    void checkFits(QDialog &dialog) {
-        fitDialogToScreen(dialog, kSmallScreen);
+    void checkFits(QDialog &dialog, const QRect &screen = kSmallScreen) {
+        fitDialogToScreen(dialog, screen);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QVERIFY2(kSmallScreen.contains(dialog.geometry()),
-                 qPrintable(QStringLiteral("%1 at %2x%3")
-                                .arg(dialog.objectName())
-                                .arg(dialog.width())
-                                .arg(dialog.height())));
+        // The test's screen is larger: the dialog is placed on it as on ours.
+        dialog.move(screen.topLeft());
+        QVERIFY2(screen.contains(dialog.frameGeometry()), qPrintable(QStringLiteral("%1 at %2x%3")
+                                                                         .arg(dialog.objectName())
+                                                                         .arg(dialog.width())
+                                                                         .arg(dialog.height())));
         QPushButton *ok = okOf(dialog);
         QVERIFY2(ok, qPrintable(dialog.objectName()));
         QVERIFY(ok->isVisible());
@@ -86,6 +88,21 @@ class ScreensTest : public QObject {
     void theDataFilesDialogFitsWithItsOkButtonInView() {
         DataFilesDialog dialog(state_, prompts_);
         checkFits(dialog);
+    }
+
+    // Smaller still (or a larger font): the contents scroll, OK stays.
+    void onAnyScreenTheContentsScrollAndOkStaysInView() {
+        const QRect tiny(0, 0, 360, 240);
+        DataFilesDialog files(state_, prompts_);
+        checkFits(files, tiny);
+        QVERIFY(files.findChild<QScrollArea *>(QStringLiteral("ScreenFitScroll")));
+        DataSetChooserDialog chooser(fileNames(50), false, 1);
+        chooser.addLimitsPanel(prompts_, true, 17.9, 25.4, 16.0, 26.0);
+        checkFits(chooser, tiny);
+        // Shown again: fitted once, the same scroll area.
+        chooser.hide();
+        checkFits(chooser, tiny);
+        QCOMPARE(chooser.findChildren<QScrollArea *>(QStringLiteral("ScreenFitScroll")).size(), 1);
     }
 
     void theChooserOfFiftySetsWithItsLimitsFits() {
@@ -110,9 +127,9 @@ class ScreensTest : public QObject {
 
     void aWindowInsideTheScreenKeepsItsPlaceExactly() {
         QMainWindow window;
-        window.setGeometry(112, 112, 400, 300);
+        window.setGeometry(112, 112, 400, 200);
         keepInside(&window, kSmallScreen);
-        QCOMPARE(window.geometry(), QRect(112, 112, 400, 300));
+        QCOMPARE(window.geometry(), QRect(112, 112, 400, 200));
         // Past the right edge: moved and shrunk to the screen.
         window.setGeometry(500, 100, 800, 300);
         keepInside(&window, kSmallScreen);
@@ -130,6 +147,7 @@ class ScreensTest : public QObject {
 
     void theStatusBarShowsHowFarReadingHasCome() {
         QMainWindow window;
+        window.statusBar();
         window.show();
         {
             StatusProgress progress(window, QStringLiteral("Reading scan files"), 50);

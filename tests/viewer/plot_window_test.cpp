@@ -705,9 +705,10 @@ class PlotWindowTest : public QObject {
         Viewer viewer(folder.path());
         Plotit &w = *viewer.window;
         PlotAnswer answer;
-        answer.text = QString("Still approaching equilibrium: scans 1 to 9 differ from the "
-                              "latest scan by more than the noise, scans 10 and 11 are "
-                              "indistinguishable from it but span less than 4 h");
+        answer.text = QString(
+            "Still approaching equilibrium: scans 1 to 9 differ from the "
+            "latest scan by more than the noise, scans 10 and 11 are "
+            "indistinguishable from it but span less than 4 h");
         answer.hoursByDefault = true;
         answer.lines = {{PlotLineLabel::Kind::horizontal, 0.2, "noise of a difference: 0.2"}};
         w.setAnswer(answer);

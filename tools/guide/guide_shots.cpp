@@ -32,7 +32,6 @@
 #include <QStyleFactory>
 #include <QThread>
 
-#include "ScreenFit.h"
 #include "ChooseRefSetDialog.h"
 #include "ColumnsPanel.h"
 #include "DataFilesDialog.h"
@@ -42,6 +41,7 @@
 #include "Prompts.h"
 #include "ReportWindow.h"
 #include "ResultGraphDialogs.h"
+#include "ScreenFit.h"
 #include "SeriesDialog.h"
 #include "StartUp.h"
 #include "ViewerBridge.h"
