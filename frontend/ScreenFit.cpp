@@ -13,6 +13,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <type_traits>
 #include <vector>
 
@@ -167,6 +168,36 @@ void makeScrollable(QDialog &dialog) {
 // Room for the window frame the desktop adds around the dialog.
 constexpr int kFrameAllowance = 40;
 
+// Checks the dialog again once it is shown, and whenever it grows past the
+// screen: its size hint before showing can fall short (wrapped labels,
+// contents filled in later).
+class FitOnShow : public QObject {
+  public:
+    FitOnShow(QDialog &dialog, const QRect &available) : QObject(&dialog), available_(available) {
+        setObjectName(QStringLiteral("FitOnShow"));
+        dialog.installEventFilter(this);
+    }
+    void setArea(const QRect &available) { available_ = available; }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        // Shown, or grown past the screen while shown (a dialog that sizes
+        // itself to its contents, as they are filled in).
+        auto *dialog = static_cast<QDialog *>(watched);
+        const bool grown = event->type() == QEvent::Resize && dialog->isVisible() &&
+                           (dialog->width() > available_.width() ||
+                            dialog->height() > available_.height() - kFrameAllowance);
+        if (event->type() == QEvent::Show || grown) {
+            QTimer::singleShot(0, dialog,
+                               [dialog, area = available_] { fitDialogToScreen(*dialog, area); });
+        }
+        return false;
+    }
+
+  private:
+    QRect available_;
+};
+
 }  // namespace
 
 void fitDialogToScreen(QDialog &dialog, const QRect &available) {
@@ -188,6 +219,13 @@ void fitDialogToScreen(QDialog &dialog, const QRect &available) {
         if (QLayout *layout = dialog.layout())
             layout->setSizeConstraint(QLayout::SetDefaultConstraint);
         dialog.resize(size.boundedTo(room).expandedTo(dialog.minimumSizeHint().boundedTo(room)));
+    }
+    if (!dialog.isVisible()) {
+        if (auto *watch = dialog.findChild<QObject *>(QStringLiteral("FitOnShow"),
+                                                      Qt::FindDirectChildrenOnly))
+            static_cast<FitOnShow *>(watch)->setArea(available);
+        else
+            new FitOnShow(dialog, available);
     }
     // Placed by the program: kept inside.  Otherwise Qt centres it over
     // its parent, inside the screen.

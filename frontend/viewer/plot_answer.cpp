@@ -28,18 +28,31 @@ void drawLineLabels(QPainter &painter, const PlotScale &scale,
     const double gap = std::max(2.0, scale.pixelsX(0.6));
     const QPointF frame_top_left = scale.toDevice(0, 100);
     const QPointF frame_bottom_right = scale.toDevice(100, 0);
+    std::vector<QRectF> taken;
+    auto free = [&taken](const QRectF &r) {
+        return std::none_of(taken.begin(), taken.end(),
+                            [&r](const QRectF &t) { return t.intersects(r); });
+    };
     for (const PlotLineLabel &label : labels) {
         const double width = metrics.horizontalAdvance(label.text);
         if (label.kind == PlotLineLabel::Kind::horizontal) {
             const float value = static_cast<float>(label.value);
             if (value < scale.YAxisLo() || value > scale.YAxisHi()) continue;
             const double y = scale.toDevice(0, scale.plotY(value)).y();
-            // Above the line, at the right end; below it when the frame's
-            // top is too close.
-            double top = y - gap - metrics.height();
-            if (top < frame_top_left.y()) top = y + gap;
-            const double left = frame_bottom_right.x() - gap - width;
-            painter.drawText(QPointF(left, top + metrics.ascent()), label.text);
+            // Above the line at its right end; further left when another
+            // label is there; below the line when the frame's top is too
+            // close or no place above is free.
+            const double above = y - gap - metrics.height();
+            const double right = frame_bottom_right.x() - gap - width;
+            const double step = width + 3 * gap;
+            QRectF at(right, above >= frame_top_left.y() ? above : y + gap, width,
+                      metrics.height());
+            while (!free(at) && at.left() - step >= frame_top_left.x())
+                at.translate(-step, 0);
+            if (!free(at) && y + gap + metrics.height() <= frame_bottom_right.y())
+                at = QRectF(right, y + gap, width, metrics.height());
+            taken.push_back(at);
+            painter.drawText(QPointF(at.left(), at.top() + metrics.ascent()), label.text);
         } else {
             const float value = static_cast<float>(label.value * x_factor);
             if (value < scale.XAxisLo() || value > scale.XAxisHi()) continue;

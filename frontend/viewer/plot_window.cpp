@@ -257,7 +257,7 @@ void Plotit::paintPlot(QPainter &painter, QSizeF size) const {
     const PlotRenderer renderer(state_, axes_, style_, limits);
     renderer.paint(painter, size);
     if (state_.DataLoaded) {
-        const bool hours = time_in_hours_ && isTimeAxis(state_.data);
+        const bool hours = QString::fromStdString(state_.data.x_label) == kHoursLabel;
         drawLineLabels(painter, renderer.scale(size), answer_.lines,
                        hours ? 1.0 / kSecondsPerHour : 1.0, PlotRenderer::tickPixelSize(size));
     }
@@ -292,7 +292,7 @@ void Plotit::paintFigure(QPainter &painter, QSizeF plot) const {
     const PlotRenderer renderer(shown, axes_, style_, limits);
     renderer.paint(painter, plot);
     if (!state_.DataLoaded) return;
-    const bool hours = time_in_hours_ && isTimeAxis(state_.data);
+    const bool hours = QString::fromStdString(state_.data.x_label) == kHoursLabel;
     drawLineLabels(painter, renderer.scale(plot), answer_.lines,
                    hours ? 1.0 / kSecondsPerHour : 1.0, PlotRenderer::tickPixelSize(plot));
     const double key_width = figureKeyWidth(plot);
