@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "quillane.h"
+
 namespace quillane {
 
 inline constexpr int kAssessmentSets = 50;  // the active-set capacity of the state
@@ -46,7 +48,12 @@ struct ScanComparison {
     double ratio() const { return noise_variance > 0.0 ? variance / noise_variance : 0.0; }
 };
 
-enum class VerdictStatus { kUnknown = -1, kApproaching = 0, kReached = 1 };
+// The values are the C interface's (quillane_verdict_status), which fixes them.
+enum class VerdictStatus : int32_t {
+    kUnknown = QUILLANE_VERDICT_NONE,
+    kApproaching = QUILLANE_VERDICT_APPROACHING,
+    kReached = QUILLANE_VERDICT_REACHED,
+};
 
 struct Verdict {
     VerdictStatus status = VerdictStatus::kUnknown;

@@ -85,7 +85,8 @@ int analyse(const batch::AnalysisRun &run, quillane::session::Session &session) 
 int main(int argc, char **argv) {
     std::string error;
     const auto options = batch::parse_options(argc, argv, error);
-    if (!options) return fail(batch::kExitUsage, error + "\n" + batch::usage_text());
+    // A mistake gets one line, not the whole help.
+    if (!options) return fail(batch::kExitUsage, error + "\nTry --help for the list of options.");
     if (options->help) {
         std::fputs(batch::usage_text().c_str(), stdout);
         return batch::kExitOk;

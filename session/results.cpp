@@ -44,7 +44,7 @@ void for_each_pair(const Session &s, Visit visit) {
         for (int j = 1; j <= n; ++j) {
             if (i == j) continue;
             const PairResult r = s.pair_result(i, j);
-            if (r.status != 0) visit(i, j, r);
+            if (r.status != QUILLANE_PAIR_NOT_COMPARED) visit(i, j, r);
         }
     }
 }
@@ -64,11 +64,11 @@ std::string results_csv(const Session &s) {
                           "," + std::to_string(r.points);
         for (int k = 0; k < 3; ++k) {
             // Without a position fit its fields are left empty, not 0.
-            const bool known = k < 2 || r.status == 1;
+            const bool known = k < 2 || r.status == QUILLANE_PAIR_COMPARED;
             for (double v : {r.variance[k], r.rms[k], r.y_offset[k]})
                 row += "," + (known ? number(v) : std::string());
         }
-        row += "," + (r.status == 1 ? number(r.x_offset) : std::string());
+        row += "," + (r.status == QUILLANE_PAIR_COMPARED ? number(r.x_offset) : std::string());
         row += "," + number(r.f_critical);
         text += row + "\r\n";
     });
@@ -153,7 +153,7 @@ std::string results_json(const Session &s, const Assessment *a) {
     for_each_pair(s, [&](int i, int j, const PairResult &r) {
         json fits = json::array();
         for (int k = 0; k < 3; ++k) {
-            const bool known = k < 2 || r.status == 1;
+            const bool known = k < 2 || r.status == QUILLANE_PAIR_COMPARED;
             fits.push_back({{"kind", k + 1},
                             {"name", kFitKinds[k]},
                             {"variance", known ? json(r.variance[k]) : json(nullptr)},
@@ -170,7 +170,8 @@ std::string results_json(const Session &s, const Assessment *a) {
                          {"compared_time_s", s.active_set(j).time_s},
                          {"points", r.points},
                          {"fits", fits},
-                         {"position_offset", r.status == 1 ? json(r.x_offset) : json(nullptr)},
+                         {"position_offset",
+                          r.status == QUILLANE_PAIR_COMPARED ? json(r.x_offset) : json(nullptr)},
                          {"f_critical", r.f_critical}});
     });
     run["pairs"] = pairs;
@@ -194,8 +195,8 @@ std::string results_json(const Session &s, const Assessment *a) {
         forecast["reason"] = "not assessed";
     } else {
         const Verdict &v = a->verdict;
-        equilibrium["reached"] = v.status == 1;
-        if (v.status == 1) {
+        equilibrium["reached"] = v.status == QUILLANE_VERDICT_REACHED;
+        if (v.status == QUILLANE_VERDICT_REACHED) {
             equilibrium["scan"] = v.scan;
             equilibrium["time_s"] = v.time_s;
             equilibrium["block_s"] = v.block_s;

@@ -287,7 +287,7 @@ void Session::apply_limits(Outcome &outcome) {
     check(outcome);
     int32_t ok = 0;
     lib_.set_lim_indices_vb(&ok);
-    outcome.span_ok = ok != 0;
+    outcome.span_ok = ok == QUILLANE_LIMITS_OK;
     lib_.TRANSFER_DATA();
     check(outcome);
     invalidate_fit();
@@ -583,7 +583,7 @@ Outcome Session::assess(bool write_report, Assessment *assessment) {
     lib_.quillane_forecast(&made, &pairs, &f.tau_s, &f.tau_error_s, &f.amplitude, &f.threshold,
                            &f.equilibrium_time_s, interval, text, static_cast<int32_t>(sizeof text),
                            &length);
-    f.made = made == 1;
+    f.made = made == QUILLANE_FORECAST_MADE;
     f.pairs = pairs;
     f.interval_low_s = interval[0];
     f.interval_high_s = interval[1];

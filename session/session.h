@@ -81,8 +81,8 @@ struct Noise {
 };
 
 struct Verdict {
-    int status = -1;  // 1 reached, 0 still approaching, -1 none
-    int scan = 0;     // active set from which on every scan matches the latest; 0 = none
+    int status = QUILLANE_VERDICT_NONE;  // a quillane_verdict_status
+    int scan = 0;  // active set from which on every scan matches the latest; 0 = none
     double time_s = 0.0;
     double block_s = 0.0;
     std::string text;  // "equilibrium reached by scan 10 (t = 20.000 h)", or why not
@@ -117,8 +117,8 @@ struct AssessmentSettings {
 
 // One ordered pair of the last fit, fit kinds 1..3 in elements 0..2.
 struct PairResult {
-    int status = 0;  // 1 compared, 2 compared without the position fit, 0 not compared
-    int points = 0;  // of the reference set
+    int status = QUILLANE_PAIR_NOT_COMPARED;  // a quillane_pair_status
+    int points = 0;                           // of the reference set
     std::array<double, 3> variance{};
     std::array<double, 3> rms{};
     std::array<double, 3> y_offset{};

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   dpkg-dev desktop-file-utils appstream shared-mime-info groff-base
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libboost-dev
+  libboost-dev libcli11-dev
   qt6-base-dev qt6-svg-dev libgl-dev nlohmann-json3-dev
   xvfb xauth fonts-liberation2 locales
   # the checks of .ci/run: clang with its sanitizer and libFuzzer runtimes,
