@@ -13,8 +13,8 @@
 #include "Prompts.h"
 #include "SeriesDialog.h"
 #include "SessionText.h"
+#include "StatusProgress.h"
 #include "WaitCursor.h"
-#include "results.h"
 
 namespace quillane::frontend {
 
@@ -130,7 +130,12 @@ void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
             std::vector<std::string> files;
             for (int i = 1; i <= state_.NumFilesRead && i <= kMaxDataSets; ++i)
                 files.push_back(toSession(state_.DataFileNames[i]));
+            StatusProgress progress(*this, QStringLiteral("Reading scan files"),
+                                    static_cast<int>(files.size()));
+            session_.set_read_progress(
+                [&progress](int done, int total) { progress.step(done, total); });
             outcome = session_.read_and_select(files, active);
+            session_.set_read_progress({});
         } else {
             outcome = session_.select(active);
         }
@@ -222,6 +227,7 @@ void MainWindow::FitIt() {
     session::Outcome outcome;
     {
         WaitCursor wait;
+        StatusProgress progress(*this, QStringLiteral("Fitting"), 0);
         outcome = session_.fit(reference);
     }
     tell(outcome, QStringLiteral("Fit Data"));
@@ -377,24 +383,7 @@ void MainWindow::SavePlots() {
     tell(session_.set_plot_save(state_.DiscardPlotFiles == kTrue), QString());
 }
 
-// ---- results for other tools and the equilibrium ----
-
-// Every ordered pair of the fit as CSV, for a spreadsheet or a script.
-void MainWindow::SaveResultsCsv() {
-    if (!session_.fit_current()) {
-        prompts_.warn(this, QStringLiteral("Save Results"),
-                      QStringLiteral("There are no current fit results to save: fit the data "
-                                     "first."));
-        return;
-    }
-    const QString name = prompts_.saveAsName(this, QStringLiteral("Save Results as CSV"),
-                                             QStringLiteral("CSV files (*.csv);;All files (*)"),
-                                             QFileInfo(state_.OutFileName).absolutePath());
-    if (name.isEmpty()) return;
-    std::string error;
-    if (!session::write_file_atomically(toSession(name), session::results_csv(session_), error))
-        prompts_.warn(this, QStringLiteral("Save Results"), fromSession(error));
-}
+// ---- the equilibrium (saving results: MainResultsCommands.cpp) ----
 
 // The assessment goes into the report and the output list (noise, verdict,
 // forecast); the graph shows how the scans close in on the latest one.

@@ -11,9 +11,11 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QStatusBar>
 
 #include "AppState.h"
 #include "DataFilesDialog.h"
+#include "FixedFont.h"
 #include "LogListBox.h"
 #include "Prompts.h"
 #include "ReportWindow.h"
@@ -51,11 +53,13 @@ MainWindow::MainWindow(AppState &state, session::Session &session, Prompts &prom
     outFileBox_->setUniformItemSizes(true);
     outFileBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The report is laid out in columns; a fixed-pitch font keeps them aligned.
-    outFileBox_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    outFileBox_->setFont(reportFont());
     logList_ = std::make_unique<LogListBox>(outFileBox_);
     textPane_ = new TextPane(state_, outFileBox_, prompts_, hooks_, this);
 
     buildMenus();
+    // Progress and confirmations of saves (StatusProgress, MainResultsCommands).
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
     QAbstractItemModel *lines = outFileBox_->model();
     connect(lines, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateListCommands);
     connect(lines, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateListCommands);
@@ -119,11 +123,10 @@ void MainWindow::buildMenus() {
     connect(a.SaveListAs, &QAction::triggered, textPane_, &TextPane::saveList);
     a.SaveResultsCsv = command(file, "SaveResultsCsv", QStringLiteral("Save Results as &CSV..."),
                                &MainWindow::SaveResultsCsv);
-    // The run report needs the same current fit as the results.
-    QAction *runReport = command(file, "ExportRunReport", QStringLiteral("Export Run Re&port..."),
-                                 &MainWindow::ExportRunReport);
-    connect(a.SaveResultsCsv, &QAction::changed, runReport,
-            [runReport, csv = a.SaveResultsCsv] { runReport->setEnabled(csv->isEnabled()); });
+    command(file, "SaveResultsJson", QStringLiteral("Save Results as &JSON..."),
+            &MainWindow::SaveResultsJson);
+    command(file, "ExportRunReport", QStringLiteral("Export Run Re&port..."),
+            &MainWindow::ExportRunReport);
     addSeparator(file, "FileSpacer");
     a.AllDone = addItem(file, "AllDone", QStringLiteral("&Exit"));
     connect(a.AllDone, &QAction::triggered, this, &QWidget::close);
@@ -296,6 +299,9 @@ void MainWindow::addCommandRules() {
     for (QAction *action :
          {a.PlotdCdX_X, a.PlotdCdX_C, a.PlotDummy2, a.PlotEquilibrium, a.SaveResultsCsv})
         addCommandRule(action, &CommandState::needCurrentFit);
+    // The results out and the run report need the same current fit.
+    for (const char *name : {"SaveResultsJson", "ExportRunReport"})
+        addCommandRule(item(QString::fromLatin1(name)), &CommandState::needCurrentFit);
     for (QAction *action : {a.SelectAllLines, a.CopySelect, a.SaveListAs})
         addCommandRule(action, &CommandState::needLines);
     addCommandRule(a.EditUndo, &CommandState::needUndo);

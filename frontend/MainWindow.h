@@ -131,8 +131,15 @@ class MainWindow : public QMainWindow {
     void PlotPOffset();
     void PlotDevvsT();
     void SavePlots();
+    // The fit's results for other tools: every pair, and every scan with
+    // its noise and its place in the verdict (MainResultsCommands.cpp).
     void SaveResultsCsv();
     void ExportRunReport();  // the analysis as a PDF to hand over (RunReportExport.cpp)
+    void SaveResultsJson();
+    // RMS against time of the no-offset and y-offset fits against the
+    // latest scan, without a dialog: where a drifting baseline keeps the
+    // scans apart, the y-offset curve shows whether their shape has settled.
+    void PlotOffsetsAgainstLatest();
     void PlotEquilibrium();
     // Data > Watch Folder...: follow a run folder as scans arrive (again:
     // stop following it).  MainWatch.cpp.
@@ -182,6 +189,11 @@ class MainWindow : public QMainWindow {
     void dataPlot(int kind);
     void rmsPlot(int kind, const QString &caption);
     bool notAvailable(const QString &what);
+    // The name for results of `kind` ("CSV", "JSON") with its extension
+    // added when the user typed none; empty when cancelled.
+    QString resultsFileName(const QString &kind, const QString &suffix);
+    // Says in the list, the report and the status bar what was saved where.
+    void confirmSaved(const std::string &line);
     // Shows what an action reports: the span warning, a refusal, failures.
     void tell(const session::Outcome &outcome, const QString &refusalTitle);
     // Reads the files of the data-file rows with `active` (first pass) or

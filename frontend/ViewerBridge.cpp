@@ -5,6 +5,7 @@
 #include "ActiveSetNames.h"
 #include "AppState.h"
 #include "DataSetChooserDialog.h"
+#include "EquilibriumAnswer.h"
 #include "Hooks.h"
 #include "MainWindow.h"
 #include "PlotSeriesNames.h"
@@ -34,6 +35,7 @@ void ViewerBridge::install() {
     hooks.showPlot = [this](const PlotContent &content) {
         if (!plotit_) loadPlotWindow();
         plotit_->setSeriesNames(seriesNamesFor(content, session_));
+        plotit_->setAnswer(answerFor(content));
         plotit_->ShowPlot();
     };
     hooks.disposePlotFile = [this] {
@@ -57,6 +59,13 @@ void ViewerBridge::install() {
     hooks.setViewerPrinterChecked = [this](int index, bool checked) {
         if (plotit_ && checked) plotit_->checkPrinter(index - 1);
     };
+}
+
+viewer::PlotAnswer ViewerBridge::answerFor(const PlotContent &content) {
+    if (!content.equilibrium) return {};
+    session::Assessment assessment;
+    if (!session_.assess(false, &assessment).done) return {};
+    return equilibriumAnswer(assessment, [this] { window_.PlotOffsetsAgainstLatest(); });
 }
 
 void ViewerBridge::loadPlotWindow() {
@@ -158,6 +167,16 @@ QString ViewerBridge::defaultPrinterName() const {
 void ViewerBridge::printerChosen(int index, const QString &) {
     // The main window's list follows, and with it DefaultPrinterName.
     window_.textPane().choosePrinter(index + 1);
+}
+
+std::optional<bool> ViewerBridge::timeInHoursChoice() const {
+    return settings::timeInHours();
+}
+void ViewerBridge::timeInHoursChosen(bool hours) {
+    settings::rememberTimeInHours(hours);
+}
+QString ViewerBridge::reportFileName() const {
+    return fromSession(session_.report_path());
 }
 
 bool ViewerBridge::showCoordsDefault() const {

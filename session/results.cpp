@@ -95,6 +95,35 @@ std::string results_csv(const Session &s) {
     return text;
 }
 
+std::string scans_csv(const Session &s, const Assessment *a) {
+    const int n = s.active_count();
+    // The latest scan by time; of equal times the last in the selection.
+    int latest = 0;
+    for (int k = 1; k <= n; ++k)
+        if (latest == 0 || s.active_set(k).time_s >= s.active_set(latest).time_s) latest = k;
+    const bool reached = a && a->verdict.status == 1 && a->verdict.scan >= 1;
+    const double from_s = reached ? s.active_set(a->verdict.scan).time_s : 0.0;
+    std::string text =
+        "set,data_set,file,time_s,time_h,points,noise,noise_dof,rms_from_latest,latest,"
+        "at_equilibrium\r\n";
+    for (int k = 1; k <= n; ++k) {
+        const ActiveSetFacts facts = s.active_set(k);
+        std::string row = std::to_string(k) + "," + std::to_string(facts.data_set) + "," +
+                          csv_field(s.active_file_name(k)) + "," + number(facts.time_s) + "," +
+                          number(facts.time_s / 3600.0) + "," + std::to_string(facts.points);
+        const bool noise_known =
+            a && k <= static_cast<int>(a->noise.size()) && a->noise[k - 1].dof > 0;
+        row += "," + (noise_known ? number(a->noise[k - 1].sigma) : std::string());
+        row += "," + (noise_known ? std::to_string(a->noise[k - 1].dof) : std::string());
+        const PairResult r = k == latest ? PairResult{} : s.pair_result(latest, k);
+        row += "," + (k == latest ? std::string("0") : r.status != 0 ? number(r.rms[0]) : "");
+        row += std::string(",") + (k == latest ? "1" : "0");
+        row += "," + (a ? std::string(reached && facts.time_s >= from_s ? "1" : "0") : "");
+        text += row + "\r\n";
+    }
+    return text;
+}
+
 std::string results_json(const Session &s, const Assessment *a) {
     json run;
     const Limits limits = s.limits();

@@ -271,6 +271,7 @@ Outcome Session::read_and_select(const std::vector<std::string> &files,
         o.errors.insert(o.errors.end(), read.errors.begin(), read.errors.end());
         if (outcomes) outcomes->push_back(file);
         files_.push_back(files[i]);
+        if (read_progress_) read_progress_(n, static_cast<int>(files.size()));
     }
     install_selection(o, active);
     double low = 0.0, high = 0.0;

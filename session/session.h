@@ -23,6 +23,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exports.h"
@@ -240,6 +241,11 @@ class Session {
     // Plot files are deleted after viewing (true) or kept.
     Outcome set_plot_save(bool discard);
 
+    // Told after each scan file read_and_select has read: files done and
+    // files in all, so a window can show how far reading has come.
+    using ReadProgress = std::function<void(int done, int total)>;
+    void set_read_progress(ReadProgress progress) { read_progress_ = std::move(progress); }
+
     // ---- data files and the active sets ----
     // The first reading: with at least three of `active` (data set numbers,
     // 1-based into `files`), reads every file as data sets 1..n and makes
@@ -428,6 +434,7 @@ class Session {
     bool times_match_fit_ = true;
     bool numbered_times_ = false;
     std::optional<TimesUndo> times_undo_;
+    ReadProgress read_progress_;
 };
 
 }  // namespace quillane::session

@@ -100,7 +100,8 @@ RmsVsTimeDialog::RmsVsTimeDialog(Prompts &prompts, const QString &caption,
         rchoice_[static_cast<size_t>(i)]->setChecked(previous.options[static_cast<size_t>(i)] != 0);
         useLayout->addWidget(rchoice_[static_cast<size_t>(i)]);
     }
-    log_ = new QCheckBox("&Ln (RMS)", useFrame);
+    // The variance graph plots ln(variance), not ln(RMS).
+    log_ = new QCheckBox(caption.contains("Variance") ? "&Ln (Variance)" : "&Ln (RMS)", useFrame);
     log_->setObjectName("vb_logchoice");
     log_->setChecked(previous.logChoice != 0);
     useLayout->addWidget(log_);
