@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include <QStringList>
+
 #include "SessionText.h"
 
 namespace quillane::frontend {
@@ -15,8 +17,23 @@ QString value(double v) {
 
 }  // namespace
 
-QString driftRemark(const session::Assessment &) {
-    return {};
+QString driftRemark(const session::Assessment &a) {
+    const session::Verdict &v = a.verdict;
+    // Decided with both offsets, or a step found between late scans: the
+    // shape has settled though the baseline moved.
+    if (v.decided_by != 3 && v.drift.empty() && v.broken_by != 3) return {};
+    QStringList lines;
+    if (v.decided_by == 3)
+        lines << QStringLiteral(
+            "Decided by the fits with offsets: the late scans differ by a "
+            "baseline or position step, not in shape.");
+    for (const std::string &note : v.notes)
+        if (!note.empty()) lines << fromSession(note).trimmed();
+    if (lines.isEmpty())
+        lines << QStringLiteral(
+            "Late scans differ by a drift of the baseline; the offset fits "
+            "show whether their shape has settled.");
+    return lines.join(QLatin1Char('\n'));
 }
 
 viewer::PlotAnswer equilibriumAnswer(const session::Assessment &a,
