@@ -119,7 +119,6 @@ class MainWindow : public QMainWindow {
     LimitsChoice chooseForLimits();                       // NewDSToPlot with typed limits
     void dataPlot(int kind);
     void rmsPlot(int kind, const QString &caption);
-    bool notAvailable(const QString &what);
     // Shows what an action reports: the span warning, a refusal, failures.
     void tell(const session::Outcome &outcome, const QString &refusalTitle);
     // Reads the files of the data-file rows with `active` (first pass) or
