@@ -24,7 +24,9 @@ double rounded_inward(double v, bool up) {
 
 }  // namespace
 
-std::vector<ColumnLimits> find_columns(State &s, const int32_t *sets, double margin_cm) {
+std::vector<ColumnLimits> find_columns(State &s, const int32_t *sets, double margin_cm,
+                                       std::vector<ColumnStretch> *stretches) {
+    if (stretches) stretches->clear();
     if (!(margin_cm >= 0.0) || !std::isfinite(margin_cm)) {
         refuse(s, "the margin must be 0 cm or more");
         return {};
@@ -44,11 +46,11 @@ std::vector<ColumnLimits> find_columns(State &s, const int32_t *sets, double mar
         std::vector<RadialPoint> &scan = scans.emplace_back();
         const int32_t first = first_raw_index(s, d);
         for (int32_t p = first; p < first + s.set_point_count[d] && p <= kMaxPoints; ++p)
-            scan.push_back({s.raw_points[p].radius, s.raw_points[p].value});
+            scan.push_back({s.raw_points[p].radius, s.raw_points[p].value, s.raw_points[p].sd});
     }
 
     std::vector<ColumnLimits> found;
-    for (const SolutionColumn &c : find_solution_columns(scans)) {
+    for (const SolutionColumn &c : find_solution_columns(scans, stretches)) {
         const double low_cm = c.meniscus + margin_cm;
         const double high_cm = c.base - margin_cm;
         if (!(low_cm < high_cm)) continue;

@@ -26,6 +26,9 @@ inline constexpr double kColumnLimitStep = 0.001;
 // meniscus and base, and a column that leaves nothing between them is left
 // out.  A list or margin that cannot be used is refused: note_error and a
 // list-box line, and no columns.
-std::vector<ColumnLimits> find_columns(State &s, const int32_t *sets, double margin_cm);
+// stretches (out, optional): what the finder looked at and why it took or
+// left each stretch (columns.h).
+std::vector<ColumnLimits> find_columns(State &s, const int32_t *sets, double margin_cm,
+                                       std::vector<ColumnStretch> *stretches = nullptr);
 
 }  // namespace quillane

@@ -2,310 +2,558 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
+
+#include "column_profile.h"
 
 namespace quillane {
 namespace {
 
-// Bins along the radius: never finer than this (cm), and wide enough to
-// hold about three points of the series in all.
-constexpr double kFinestBin = 0.0025;
-constexpr double kPointsPerBin = 3.0;
-// More bins than this only come from positions that are no radii.
-constexpr double kMostBins = 100000.0;
-// Neighbours farther apart than this (cm) say nothing about smoothness.
-constexpr double kLargestStep = 0.02;
-// A bin is rough when its median distance from the neighbours' line is
-// above this many times the noise floor.  Noise grows with absorbance (a
-// few times from 0 to 1.5 OD); spikes, steps and window regions lie
-// decades above it.
-constexpr double kRoughFactor = 8.0;
-// The noise floor: this quantile of the bins' medians.  Columns, air and
-// the reference solvent are smooth and make up well over a quarter of a
-// scan.
+using column_detail::Profile;
+using column_detail::quantile;
+
+// The noise floor: this quantile of the bins' median roughness.  Columns,
+// air and the reference solvent are the smoothest stretches and make up
+// well over a quarter of a scan.
 constexpr double kFloorQuantile = 0.25;
-// A column's upper levels stand this many noise deviations above zero.
-constexpr double kLevelFactor = 10.0;
-constexpr double kUpperLevelQuantile = 0.75;
-// A rough stretch no longer than this (cm) between two smooth ones is a
-// spike (a meniscus), not a region of blocked light.
-constexpr double kSpikeRun = 0.03;
-// A rough stretch no longer than this (cm) inside a column, with the
-// profile going on at the same level on its other side, is a scratch or
-// dust on a window: the column goes on across it.
-constexpr double kScratchRun = 0.015;
-constexpr double kScratchLevelFactor = 6.0;  // noise deviations
-constexpr double kScratchLevelShare = 0.05;  // of the level
-// Bins on each side of a scratch whose levels are compared.
-constexpr int kEdgeBins = 4;
 // Median of |e| for normal noise of deviation s, where e is a point less
 // the mean of its two neighbours: 0.6745 * sqrt(1.5) * s.
 constexpr double kMedianToDeviation = 1.0 / (0.6745 * 1.2247);
-// A step from the profile smears over one point on each side: the last
-// smooth points lie about one and a half point spacings inside the bound.
-constexpr double kSmearSpacings = 1.5;
 
-double quantile(std::vector<double> v, double q) {
-    if (v.empty()) return 0.0;
-    const auto k = static_cast<size_t>(q * static_cast<double>(v.size() - 1) + 0.5);
-    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
-    return v[k];
-}
+// A spike: a bin whose points stand (median over them) this many floor
+// deviations above or below their own scans on both sides
+// (column_profile.h).  Meniscus and base spikes, a few thousandths of a cm
+// wide, stand 0.5-2.5 OD out of a noise of 0.005-0.01 OD (100 and more
+// deviations); window regions 3-4 times rougher than a column wander by a
+// few deviations; a step (a shelf's edge, a steep fall) differs from one
+// side only.
+constexpr double kSpikeFactor = 30.0;
 
-struct Bin {
-    std::vector<double> distances;  // |point - line through its neighbours|
-    std::vector<double> levels;
-    double roughness = 0.0;  // median distance
-    double level = 0.0;      // median value
-    bool smooth = false;
-    bool has_data() const { return !distances.empty(); }
-};
+// Edges of noise: each side of a radius, this length (cm, at least
+// kWindowBins bins) is pooled; a ratio of the medians of kEdgeRatio
+// proposes an edge, the largest ratio within a window wins.  Proposed
+// edges are kept only where the whole stretches on their two sides differ
+// by kRoughRatio: a lower bar to propose than to keep (hysteresis), and
+// the keeping judged over whole stretches, hundreds of points, not over a
+// single bin.  Columns differ from each other by up to 2 times (the top of
+// a six-channel cell is the noisiest); window regions are 3-4 times
+// rougher than the column beside them.
+constexpr double kEdgeWindow = 0.01;
+constexpr int kWindowBins = 3;
+constexpr double kEdgeRatio = 1.8;
+constexpr double kRoughRatio = 2.0;
+// ... and by this many standard errors: a short stretch of a few scans is
+// not cut out of a column by a chance cluster of rough points.  The median
+// m of n values of |e| (e normal) has a variance of 1 / (4 n f(m)^2), f the
+// density of |e| at m; for the log of m that is 1.36 / n.
+constexpr double kSignificance = 3.5;
+constexpr double kLogMedianVariance = 1.36;
+// A window must hold this many points to be judged.
+constexpr int kWindowPoints = 4;
 
-// A stretch of bins of one kind.
-struct Run {
+// Positive spikes within this (cm) before a stretch, with only short
+// stretches between them, are one meniscus.
+constexpr double kDoubleSpike = 0.03;
+
+// A reference meniscus lies at most this far (cm) before the sample
+// meniscus (0.02-0.05 cm in practice); its spike goes below zero by at
+// least a spike's height.
+constexpr double kPairGap = 0.06;
+// Without a reference meniscus in view, air lies just before the sample
+// meniscus: the last kAirRun cm before it read at most kAirLevel (OD).
+constexpr double kAirRun = 0.02;
+constexpr double kAirLevel = 0.05;
+
+// A column's upper levels stand this many noise deviations above zero.
+constexpr double kLevelFactor = 10.0;
+constexpr double kUpperLevelQuantile = 0.75;
+
+// A spike no taller than kScratchPeak (OD), or a rough stretch, no longer
+// than kScratchRun (cm) inside a column, with the profile going on at the
+// same level and noise on its other side, is a scratch, dust or a bubble on
+// a window (or a chance cluster of rough points in a few scans): the column
+// goes on across it.  Meniscus and base spikes are over 0.5 OD tall, and a
+// base always shows as a spike or a fall, not as roughness alone.
+constexpr double kScratchRun = 0.02;
+constexpr double kScratchPeak = 0.45;
+constexpr double kScratchLevelFactor = 6.0;  // noise deviations
+constexpr double kScratchLevelShare = 0.05;  // of the level
+constexpr int kEdgeBins = 4;                 // bins each side whose levels are compared
+
+// A spike's flanks: see widen_spikes.
+constexpr double kFlankFrom = 0.01;
+constexpr double kFlankTo = 0.03;
+constexpr double kFlankMost = 0.015;
+
+// Stretches shorter than this (cm) are too short to judge their noise by:
+// each joins the neighbouring stretch nearest in noise (the flank of a
+// spike joins the stretch beside it).  Between two spikes (the reference
+// solvent) a short stretch stays.
+constexpr double kMinRun = 0.015;
+
+// Where the files give replicate SDs, a column's median SD is at most this
+// many times the lowest of any stretch kMinColumnLength long or more: the
+// light through the solution is measured well (0.003-0.006 OD), that
+// through windows and shelves badly (0.02-0.1 OD).
+constexpr double kSdRatio = 2.0;
+
+// Stretches shorter than this (cm) are not reported.
+constexpr double kReported = 0.02;
+
+struct Piece {
     int first = 0;
     int last = 0;
-    bool smooth = false;
-    bool candidate = false;  // smooth, positive, noisy: may be a column
+    int sign = 0;  // 0: a stretch; +1 / -1: a spike above / below its surroundings
+    int peak = 0;  // spikes: the bin farthest out
+    double peak_level = 0.0;
+    double peak_excess = 0.0;  // |level - background| at the peak
+    // Stretches: whole-stretch medians.
+    double noise = 0.0;
+    double sd = 0.0;
+    bool spike() const { return sign != 0; }
 };
 
-class Profile {
+class Finder {
   public:
-    explicit Profile(const std::vector<std::vector<RadialPoint>> &scans) {
-        std::vector<double> steps;
-        int scans_used = 0;
-        // The first and last points of a scan have one neighbour only: the
-        // bins span the points that have two.
-        for (const auto &scan : scans) {
-            if (scan.size() < 3) continue;
-            ++scans_used;
-            low_ = std::min(low_, scan[1].radius);
-            high_ = std::max(high_, scan[scan.size() - 2].radius);
-            for (size_t i = 1; i < scan.size(); ++i)
-                if (const double d = scan[i].radius - scan[i - 1].radius; d > 0.0)
-                    steps.push_back(d);
-        }
-        if (scans_used == 0 || steps.empty() || !(high_ > low_)) return;
-        spacing_ = quantile(steps, 0.5);
-        width_ = std::max(kFinestBin, kPointsPerBin * spacing_ / scans_used);
-        width_ = std::max(width_, (high_ - low_) / kMostBins);
-        bins_.resize(static_cast<size_t>((high_ - low_) / width_) + 1);
-        for (const auto &scan : scans)
-            if (scan.size() >= 3) add(scan);
-        for (Bin &b : bins_) {
-            if (!b.has_data()) continue;
-            b.roughness = quantile(b.distances, 0.5);
-            b.level = quantile(b.levels, 0.5);
-        }
+    explicit Finder(const Profile &p) : p_(p) {}
+
+    bool prepare() {
+        std::vector<double> noisy;
+        for (int b = 0; b < p_.bins(); ++b)
+            if (p_.has_data(b) && p_.roughness(b) > 0.0) noisy.push_back(p_.roughness(b));
+        if (noisy.empty()) return false;
+        floor_ = quantile(noisy, kFloorQuantile);
+        deviation_ = floor_ * kMedianToDeviation;
+        spike_level_ = kSpikeFactor * deviation_;
+        window_ = p_.bins_for(kEdgeWindow, kWindowBins);
+        find_spikes();
+        widen_spikes();
+        cut_stretches(edges());
+        merge_short();
+        merge_alike();
+        while (merge_lulls())
+            merge_alike();
+        join_across_scratches();
+        lowest_sd_ = lowest_sd();
+        return true;
     }
 
-    bool usable() const { return !bins_.empty(); }
-    std::vector<Bin> &bins() { return bins_; }
-    double spacing() const { return spacing_; }
-    double width() const { return width_; }
-    double start(int bin) const { return low_ + width_ * bin; }
-    double end(int bin) const { return std::min(high_, low_ + width_ * (bin + 1)); }
-    double length(const Run &r) const { return end(r.last) - start(r.first); }
+    std::vector<SolutionColumn> columns(std::vector<ColumnStretch> *stretches) const {
+        std::vector<SolutionColumn> found;
+        for (size_t i = 0; i < pieces_.size(); ++i) {
+            const Piece &s = pieces_[i];
+            if (s.spike()) continue;
+            SolutionColumn c;
+            std::string why = judge(i, c);
+            const bool take = why.empty() && static_cast<int>(found.size()) < kMaxColumns;
+            if (why.empty() && !take) why = "more than " + std::to_string(kMaxColumns) + " columns";
+            if (take) found.push_back(c);
+            const double from = p_.start(s.first), to = p_.end(s.last);
+            if (stretches && (take || to - from >= kReported))
+                stretches->push_back({from, to, p_.level_over(s.first, s.last),
+                                      s.noise * kMedianToDeviation, p_.has_sd() ? s.sd : -1.0, take,
+                                      why});
+        }
+        return found;
+    }
 
   private:
-    void add(const std::vector<RadialPoint> &scan) {
-        for (size_t i = 1; i + 1 < scan.size(); ++i) {
-            const RadialPoint &a = scan[i - 1], &p = scan[i], &b = scan[i + 1];
-            const double span = b.radius - a.radius;
-            if (!(span > 0.0) || span > kLargestStep) continue;
-            const double line = a.value + (p.radius - a.radius) / span * (b.value - a.value);
-            const double distance = std::fabs(p.value - line);
-            if (!std::isfinite(distance)) continue;
-            // Outside the range (or not a number): no bin, and no conversion
-            // of a negative or NaN to an index.
-            const double at = (p.radius - low_) / width_;
-            if (!(at >= 0.0 && at < static_cast<double>(bins_.size()))) continue;
-            const auto k = static_cast<size_t>(at);
-            bins_[k].distances.push_back(distance);
-            bins_[k].levels.push_back(p.value);
+    // Spike bins in runs of one sign; bins without points inside a run
+    // belong to it.
+    void find_spikes() {
+        int open = -1;
+        for (int b = 0; b < p_.bins(); ++b) {
+            if (!p_.has_data(b)) continue;
+            const double e = p_.excess(b);
+            const int sign = std::fabs(e) > spike_level_ ? (e > 0.0 ? 1 : -1) : 0;
+            if (sign != 0 && open >= 0 && spikes_[static_cast<size_t>(open)].sign == sign) {
+                Piece &s = spikes_[static_cast<size_t>(open)];
+                s.last = b;
+                if (std::fabs(e) > s.peak_excess) {
+                    s.peak = b;
+                    s.peak_excess = std::fabs(e);
+                    s.peak_level = p_.level(b);
+                }
+            } else if (sign != 0) {
+                spikes_.push_back({b, b, sign, b, p_.level(b), std::fabs(e), 0.0, 0.0});
+                open = static_cast<int>(spikes_.size()) - 1;
+            } else {
+                open = -1;
+            }
         }
     }
 
-    double low_ = std::numeric_limits<double>::infinity();
-    double high_ = -std::numeric_limits<double>::infinity();
-    double spacing_ = 0.0;
-    double width_ = kFinestBin;
-    std::vector<Bin> bins_;
+    // A tall spike bends the signal beyond the bins that stand out: its
+    // flanks are rough.  Each spike takes in the bins beside it that are
+    // kRoughRatio times rougher than the signal beyond them (the median of
+    // the bins kFlankFrom to kFlankTo cm further out), up to kFlankMost cm.
+    void widen_spikes() {
+        const int from = p_.bins_for(kFlankFrom, 1), to = p_.bins_for(kFlankTo, 2);
+        const int most = p_.bins_for(kFlankMost, 1);
+        for (size_t i = 0; i < spikes_.size(); ++i) {
+            Piece &s = spikes_[i];
+            const int low_limit = i > 0 ? spikes_[i - 1].last + 1 : 0;
+            const int high_limit =
+                i + 1 < spikes_.size() ? spikes_[i + 1].first - 1 : p_.bins() - 1;
+            const double below = p_.roughness_over(s.first - to, s.first - from);
+            for (int k = 0; k < most && s.first - 1 >= low_limit; ++k) {
+                const int b = s.first - 1;
+                if (p_.has_data(b) && !(p_.roughness(b) > kRoughRatio * below)) break;
+                s.first = b;
+            }
+            const double above = p_.roughness_over(s.last + from, s.last + to);
+            for (int k = 0; k < most && s.last + 1 <= high_limit; ++k) {
+                const int b = s.last + 1;
+                if (p_.has_data(b) && !(p_.roughness(b) > kRoughRatio * above)) break;
+                s.last = b;
+            }
+        }
+    }
+
+    double ratio(double a, double b, double guard) const {
+        return std::fabs(std::log(std::max(a, guard) / std::max(b, guard)));
+    }
+
+    // The log of how much rougher (or higher in SD) one side of boundary b
+    // (between bins b-1 and b) is than the other.
+    double edge_score(int b) const {
+        const int l0 = b - window_, l1 = b - 1, r0 = b, r1 = b + window_ - 1;
+        if (p_.points_over(l0, l1) < kWindowPoints || p_.points_over(r0, r1) < kWindowPoints)
+            return 0.0;
+        double score = ratio(p_.roughness_over(l0, l1), p_.roughness_over(r0, r1), guard());
+        if (p_.has_sd())
+            score = std::max(score, ratio(p_.sd_over(l0, l1), p_.sd_over(r0, r1), kSdGuard));
+        return score;
+    }
+
+    double guard() const { return 0.01 * floor_; }
+    static constexpr double kSdGuard = 1e-6;
+
+    // A boundary whose windows reach into a spike (with its flanks).
+    bool near_spike(int b) const {
+        for (const Piece &s : spikes_)
+            if (b >= s.first - window_ && b <= s.last + window_ + 1) return true;
+        return false;
+    }
+
+    // Boundaries where the noise changes, away from spikes (a spike is the
+    // edge there, and its flanks are rough).
+    std::vector<int> edges() const {
+        std::vector<double> score(static_cast<size_t>(p_.bins()) + 1, 0.0);
+        for (int b = 1; b < p_.bins(); ++b)
+            if (!near_spike(b)) score[static_cast<size_t>(b)] = edge_score(b);
+        std::vector<int> cuts;
+        const double proposed = std::log(kEdgeRatio);
+        for (int b = 1; b < p_.bins(); ++b) {
+            const double v = score[static_cast<size_t>(b)];
+            if (v < proposed) continue;
+            bool best = true;
+            for (int k = std::max(1, b - window_); k <= std::min(p_.bins() - 1, b + window_); ++k)
+                if (score[static_cast<size_t>(k)] > v ||
+                    (score[static_cast<size_t>(k)] == v && k < b))
+                    best = false;
+            if (best) cuts.push_back(b);
+        }
+        return cuts;
+    }
+
+    void measure(Piece &s) const {
+        s.noise = p_.roughness_over(s.first, s.last);
+        s.sd = p_.sd_over(s.first, s.last);
+    }
+
+    // Stretches between the spikes, cut at the edges.
+    void cut_stretches(const std::vector<int> &cuts) {
+        size_t next_cut = 0;
+        size_t next_spike = 0;
+        int b = 0;
+        while (b < p_.bins()) {
+            if (next_spike < spikes_.size() && spikes_[next_spike].first == b) {
+                pieces_.push_back(spikes_[next_spike]);
+                b = spikes_[next_spike++].last + 1;
+                continue;
+            }
+            int end = next_spike < spikes_.size() ? spikes_[next_spike].first : p_.bins();
+            while (next_cut < cuts.size() && cuts[next_cut] <= b)
+                ++next_cut;
+            if (next_cut < cuts.size() && cuts[next_cut] < end) end = cuts[next_cut];
+            Piece s;
+            s.first = b;
+            s.last = end - 1;
+            measure(s);
+            pieces_.push_back(s);
+            b = end;
+        }
+    }
+
+    // How far apart two stretches are in noise (and replicate SD): the log
+    // of the ratio of their medians over the bar an edge must clear, which
+    // is the log of kRoughRatio or kSignificance standard errors of that
+    // log ratio, whichever is higher (the median of n points of |e| has a
+    // log standard error of sqrt(kLogMedianVariance / n)).  Below 1 they
+    // are one stretch.
+    double difference(const Piece &a, const Piece &b) const {
+        const int na = std::min(column_detail::kMostPooled, p_.points_over(a.first, a.last));
+        const int nb = std::min(column_detail::kMostPooled, p_.points_over(b.first, b.last));
+        if (na == 0 || nb == 0) return 0.0;
+        const double error = std::sqrt(kLogMedianVariance / na + kLogMedianVariance / nb);
+        const double bar = std::max(std::log(kRoughRatio), kSignificance * error);
+        double d = ratio(a.noise, b.noise, guard());
+        if (p_.has_sd()) d = std::max(d, ratio(a.sd, b.sd, kSdGuard));
+        return d / bar;
+    }
+
+    double length(const Piece &p) const { return p_.end(p.last) - p_.start(p.first); }
+
+    // Stretches shorter than kMinRun join the neighbouring stretch nearest
+    // in noise, the shortest first.
+    void merge_short() {
+        for (;;) {
+            size_t shortest = pieces_.size();
+            for (size_t i = 0; i < pieces_.size(); ++i) {
+                const Piece &s = pieces_[i];
+                if (s.spike() || length(s) >= kMinRun) continue;
+                const bool left = i > 0 && !pieces_[i - 1].spike();
+                const bool right = i + 1 < pieces_.size() && !pieces_[i + 1].spike();
+                if (!left && !right) continue;
+                if (shortest == pieces_.size() || length(s) < length(pieces_[shortest]))
+                    shortest = i;
+            }
+            if (shortest == pieces_.size()) return;
+            const size_t i = shortest;
+            const bool left = i > 0 && !pieces_[i - 1].spike();
+            const bool right = i + 1 < pieces_.size() && !pieces_[i + 1].spike();
+            size_t into = left ? i - 1 : i + 1;
+            if (left && right &&
+                difference(pieces_[i], pieces_[i + 1]) < difference(pieces_[i], pieces_[i - 1]))
+                into = i + 1;
+            const size_t a = std::min(i, into), b = std::max(i, into);
+            pieces_[a].last = pieces_[b].last;
+            measure(pieces_[a]);
+            pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(b));
+        }
+    }
+
+    // A stretch shorter than a column, quieter than both its neighbours,
+    // between two that are alike, is a lull in one stretch, not an edge:
+    // the three are one.
+    // So is one beside a spike or the end of the data, quieter than the
+    // long stretch on its other side.
+    bool merge_lulls() {
+        bool merged = false;
+        auto stretch = [&](size_t k) { return k < pieces_.size() && !pieces_[k].spike(); };
+        auto join = [&](size_t a, size_t b) {  // a < b, neighbours or with one between
+            pieces_[a].last = pieces_[b].last;
+            measure(pieces_[a]);
+            pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(a) + 1,
+                          pieces_.begin() + static_cast<std::ptrdiff_t>(b) + 1);
+            merged = true;
+        };
+        for (size_t i = 0; i < pieces_.size();) {
+            const Piece &m = pieces_[i];
+            if (m.spike() || length(m) >= kMinColumnLength) {
+                ++i;
+                continue;
+            }
+            const bool left = i > 0 && stretch(i - 1), right = stretch(i + 1);
+            if (left && right) {
+                if (m.noise < pieces_[i - 1].noise && m.noise < pieces_[i + 1].noise &&
+                    difference(pieces_[i - 1], pieces_[i + 1]) < 1.0) {
+                    join(i - 1, i + 1);
+                    --i;
+                    continue;
+                }
+            } else if (left || right) {
+                const size_t other = left ? i - 1 : i + 1;
+                if (length(pieces_[other]) >= kMinColumnLength && m.noise < pieces_[other].noise) {
+                    const size_t a = std::min(i, other);
+                    join(a, std::max(i, other));
+                    i = a;
+                    continue;
+                }
+            }
+            ++i;
+        }
+        return merged;
+    }
+
+    // The lowest median replicate SD of the stretches kMinColumnLength or
+    // longer; 0 without SDs.
+    double lowest_sd() const {
+        double lowest = 0.0;
+        if (!p_.has_sd()) return lowest;
+        for (const Piece &s : pieces_)
+            if (!s.spike() && length(s) >= kMinColumnLength && (lowest == 0.0 || s.sd < lowest))
+                lowest = s.sd;
+        return lowest;
+    }
+
+    // Neighbouring stretches that do not differ by kRoughRatio are one:
+    // the most alike first, each merge measured again.
+    void merge_alike() {
+        for (;;) {
+            size_t best = pieces_.size();
+            double least = 1.0;
+            for (size_t i = 0; i + 1 < pieces_.size(); ++i) {
+                if (pieces_[i].spike() || pieces_[i + 1].spike()) continue;
+                const double d = difference(pieces_[i], pieces_[i + 1]);
+                if (d < least) {
+                    least = d;
+                    best = i;
+                }
+            }
+            if (best == pieces_.size()) return;
+            pieces_[best].last = pieces_[best + 1].last;
+            measure(pieces_[best]);
+            pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(best) + 1);
+        }
+    }
+
+    // The level of bins first..last carried on to radius r along the
+    // straight line that fits them best.
+    double level_carried_to(int first, int last, double r) const {
+        double n = 0.0, sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0;
+        for (int i = first; i <= last; ++i) {
+            if (!p_.has_data(i)) continue;
+            const double x = p_.centre(i) - r;
+            n += 1.0;
+            sx += x;
+            sy += p_.level(i);
+            sxx += x * x;
+            sxy += x * p_.level(i);
+        }
+        if (n == 0.0) return 0.0;
+        const double spread = n * sxx - sx * sx;
+        if (n < 2.0 || spread <= 0.0) return sy / n;
+        const double slope = (n * sxy - sx * sy) / spread;
+        return (sy - slope * sx) / n;  // the line's value at x = 0, that is at r
+    }
+
+    void join_across_scratches() {
+        bool joined = false;
+        for (size_t i = 0; i + 2 < pieces_.size();) {
+            const Piece &left = pieces_[i], &gap = pieces_[i + 1], &right = pieces_[i + 2];
+            const bool small = !left.spike() && !right.spike() &&
+                               p_.end(gap.last) - p_.start(gap.first) <= kScratchRun &&
+                               (!gap.spike() || gap.peak_excess <= kScratchPeak) &&
+                               difference(left, right) < 1.0;
+            if (!small) {
+                ++i;
+                continue;
+            }
+            const double middle = 0.5 * (p_.start(gap.first) + p_.end(gap.last));
+            const double before = level_carried_to(std::max(left.first, left.last - kEdgeBins + 1),
+                                                   left.last, middle);
+            const double after = level_carried_to(
+                right.first, std::min(right.last, right.first + kEdgeBins - 1), middle);
+            const double noise = std::max(left.noise, right.noise) * kMedianToDeviation;
+            const double allowed =
+                std::max(kScratchLevelFactor * noise,
+                         kScratchLevelShare * std::max(std::fabs(before), std::fabs(after)));
+            if (std::fabs(after - before) > allowed) {
+                ++i;
+                continue;
+            }
+            pieces_[i].last = right.last;
+            measure(pieces_[i]);
+            pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                          pieces_.begin() + static_cast<std::ptrdiff_t>(i) + 3);
+            joined = true;
+        }
+        if (joined) merge_alike();
+    }
+
+    std::string cm(double r) const {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3f cm", r);
+        return text;
+    }
+
+    // Why the stretch before the sample meniscus spike at index `spike`
+    // does not make it a meniscus; empty when it does.
+    std::string meniscus_refusal(size_t spike) const {
+        const Piece &sample = pieces_[spike];
+        const double from = p_.start(sample.first);
+        for (size_t k = spike; k-- > 0;) {
+            const Piece &q = pieces_[k];
+            if (p_.end(q.last) < from - kPairGap) break;
+            if (q.spike() && q.sign < 0 && q.peak_level < -spike_level_) return {};
+        }
+        if (spike > 0 && !pieces_[spike - 1].spike()) {
+            const Piece &air = pieces_[spike - 1];
+            const int run = p_.bins_for(kAirRun, 2);
+            if (p_.end(air.last) - p_.start(air.first) >= kAirRun &&
+                p_.level_over(std::max(air.first, air.last - run + 1), air.last) <= kAirLevel)
+                return {};
+        }
+        return "no meniscus before it: the spike at " + cm(p_.centre(sample.peak)) +
+               " has no reference meniscus (a spike below zero) within " + cm(kPairGap) +
+               " and no air before it (a base or a window edge)";
+    }
+
+    // Empty when stretch i is a column (filled into c); else the reason.
+    std::string judge(size_t i, SolutionColumn &c) const {
+        const Piece &s = pieces_[i];
+        if (i == 0) return "no meniscus before it: the data begin inside it";
+        if (!pieces_[i - 1].spike())
+            return "no meniscus before it: it follows a change of noise at " +
+                   cm(p_.start(s.first)) + ", not a spike";
+        if (pieces_[i - 1].sign < 0)
+            return "no meniscus before it: it follows a spike below its surroundings at " +
+                   cm(p_.centre(pieces_[i - 1].peak));
+        // The sample meniscus: the tallest positive spike just before the
+        // stretch (a spike seen a little apart in a few scans splits in two).
+        size_t sample = i - 1;
+        for (size_t k = i - 1; k-- > 0;) {
+            const Piece &q = pieces_[k];
+            if (p_.end(q.last) < p_.start(s.first) - kDoubleSpike) break;
+            if (q.spike() && q.sign < 0) break;
+            if (!q.spike() && length(q) >= kMinRun) break;
+            if (q.spike() && q.peak_excess > pieces_[sample].peak_excess) sample = k;
+        }
+        if (std::string why = meniscus_refusal(sample); !why.empty()) return why;
+        const double from = p_.centre(pieces_[sample].peak), to = p_.end(s.last);
+        if (to - from < kMinColumnLength) return "shorter than " + cm(kMinColumnLength);
+        if (!(s.noise > 0.0)) return "no noise: a stretch of one value is a detector's limit";
+        if (i + 1 < pieces_.size() && !pieces_[i + 1].spike() &&
+            length(pieces_[i + 1]) >= kMinColumnLength && pieces_[i + 1].noise > 0.0 &&
+            s.noise > kRoughRatio * pieces_[i + 1].noise)
+            return "rougher than the stretch beside it";
+        if (p_.has_sd() && s.sd > kSdRatio * lowest_sd_)
+            return "its replicate SD is over " + std::to_string(static_cast<int>(kSdRatio)) +
+                   " times that of the quietest stretch (light through windows, not solution)";
+        const double deviation = s.noise * kMedianToDeviation;
+        const double upper = p_.level_over(s.first, s.last, kUpperLevelQuantile);
+        if (!(upper > 0.0 && upper > kLevelFactor * deviation))
+            return "its signal is not clearly above zero";
+        c.meniscus = from;
+        c.meniscus_seen = true;
+        c.base = to;
+        c.base_seen = i + 1 < pieces_.size();
+        return {};
+    }
+
+    const Profile &p_;
+    double floor_ = 0.0;
+    double deviation_ = 0.0;
+    double spike_level_ = 0.0;
+    double lowest_sd_ = 0.0;
+    int window_ = kWindowBins;
+    std::vector<Piece> spikes_;
+    std::vector<Piece> pieces_;
 };
-
-// Bins without points between two smooth bins, over less than one largest
-// step, take the kind of their neighbours; others count as rough.
-void classify(std::vector<Bin> &bins, double rough_above, double width) {
-    for (Bin &b : bins)
-        b.smooth = b.has_data() && b.roughness <= rough_above;
-    const auto n = static_cast<int>(bins.size());
-    for (int i = 0; i < n;) {
-        if (bins[static_cast<size_t>(i)].has_data()) {
-            ++i;
-            continue;
-        }
-        int j = i;
-        while (j < n && !bins[static_cast<size_t>(j)].has_data())
-            ++j;
-        const bool bridged = i > 0 && j < n && bins[static_cast<size_t>(i - 1)].smooth &&
-                             bins[static_cast<size_t>(j)].smooth && (j - i) * width < kLargestStep;
-        for (int k = i; k < j; ++k)
-            bins[static_cast<size_t>(k)].smooth = bridged;
-        i = j;
-    }
-}
-
-std::vector<Run> runs_of(const std::vector<Bin> &bins) {
-    std::vector<Run> runs;
-    for (int i = 0; i < static_cast<int>(bins.size()); ++i) {
-        const bool smooth = bins[static_cast<size_t>(i)].smooth;
-        if (runs.empty() || runs.back().smooth != smooth)
-            runs.push_back({i, i, smooth, false});
-        else
-            runs.back().last = i;
-    }
-    return runs;
-}
-
-std::vector<double> levels_of(const std::vector<Bin> &bins, int first, int last) {
-    std::vector<double> levels;
-    for (int i = first; i <= last; ++i)
-        if (bins[static_cast<size_t>(i)].has_data())
-            levels.push_back(bins[static_cast<size_t>(i)].level);
-    return levels;
-}
-
-// Smooth, with its upper levels clearly above zero, and with noise: a
-// stretch of one value is the detector's limit, not a measurement.
-bool may_be_column(const std::vector<Bin> &bins, const Run &r, double deviation) {
-    const std::vector<double> levels = levels_of(bins, r.first, r.last);
-    if (levels.empty()) return false;
-    std::vector<double> roughness;
-    for (int i = r.first; i <= r.last; ++i)
-        if (bins[static_cast<size_t>(i)].has_data())
-            roughness.push_back(bins[static_cast<size_t>(i)].roughness);
-    if (quantile(roughness, 0.5) <= 0.0) return false;
-    const double upper = quantile(levels, kUpperLevelQuantile);
-    return upper > 0.0 && upper > kLevelFactor * deviation;
-}
-
-// The level of bins first..last carried on to radius r along the straight
-// line that fits them best.
-double level_carried_to(const std::vector<Bin> &bins, const Profile &profile, int first, int last,
-                        double r) {
-    double n = 0.0, sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0;
-    for (int i = first; i <= last; ++i) {
-        const Bin &b = bins[static_cast<size_t>(i)];
-        if (!b.has_data()) continue;
-        const double x = 0.5 * (profile.start(i) + profile.end(i)) - r;
-        n += 1.0;
-        sx += x;
-        sy += b.level;
-        sxx += x * x;
-        sxy += x * b.level;
-    }
-    if (n == 0.0) return 0.0;
-    const double spread = n * sxx - sx * sx;
-    if (n < 2.0 || spread <= 0.0) return sy / n;
-    const double slope = (n * sxy - sx * sy) / spread;
-    return (sy - slope * sx) / n;  // the line's value at x = 0, that is at r
-}
-
-// Joins two column stretches across a short rough one when the profile
-// goes on through it: carried on from either side, the levels meet.
-void join_across_scratches(std::vector<Run> &runs, const std::vector<Bin> &bins,
-                           const Profile &profile, double deviation) {
-    for (size_t i = 0; i + 2 < runs.size();) {
-        const Run &left = runs[i], &gap = runs[i + 1], &right = runs[i + 2];
-        if (!left.candidate || gap.smooth || !right.candidate ||
-            profile.length(gap) > kScratchRun) {
-            ++i;
-            continue;
-        }
-        const double middle = 0.5 * (profile.start(gap.first) + profile.end(gap.last));
-        const double before = level_carried_to(
-            bins, profile, std::max(left.first, left.last - kEdgeBins + 1), left.last, middle);
-        const double after = level_carried_to(
-            bins, profile, right.first, std::min(right.last, right.first + kEdgeBins - 1), middle);
-        const double allowed =
-            std::max(kScratchLevelFactor * deviation,
-                     kScratchLevelShare * std::max(std::fabs(before), std::fabs(after)));
-        if (std::fabs(after - before) > allowed) {
-            ++i;
-            continue;
-        }
-        runs[i].last = right.last;
-        runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                   runs.begin() + static_cast<std::ptrdiff_t>(i) + 3);
-    }
-}
-
-// After a short rough stretch, a smooth one that may be no column and lies
-// above this one's end is the light saturating beyond the base.
-bool rises_to_plateau(const std::vector<Bin> &bins, const Run &column, const Run &after) {
-    if (after.candidate) return false;
-    const std::vector<double> plateau = levels_of(bins, after.first, after.last);
-    const std::vector<double> end =
-        levels_of(bins, std::max(column.first, column.last - kEdgeBins + 1), column.last);
-    return !plateau.empty() && !end.empty() && quantile(plateau, 0.5) > quantile(end, 0.5);
-}
 
 }  // namespace
 
 std::vector<SolutionColumn> find_solution_columns(
-    const std::vector<std::vector<RadialPoint>> &scans) {
-    Profile profile(scans);
+    const std::vector<std::vector<RadialPoint>> &scans, std::vector<ColumnStretch> *stretches) {
+    if (stretches) stretches->clear();
+    const Profile profile(scans);
     if (!profile.usable()) return {};
-    std::vector<Bin> &bins = profile.bins();
-
-    std::vector<double> noisy;
-    for (const Bin &b : bins)
-        if (b.has_data() && b.roughness > 0.0) noisy.push_back(b.roughness);
-    if (noisy.empty()) return {};
-    const double floor = quantile(noisy, kFloorQuantile);
-    const double deviation = floor * kMedianToDeviation;
-    classify(bins, kRoughFactor * floor, profile.width());
-
-    std::vector<Run> runs = runs_of(bins);
-    for (Run &r : runs)
-        r.candidate = r.smooth && may_be_column(bins, r, deviation);
-    join_across_scratches(runs, bins, profile, deviation);
-
-    const double smear = kSmearSpacings * profile.spacing();
-    std::vector<SolutionColumn> columns;
-    for (size_t i = 0; i < runs.size(); ++i) {
-        const Run &r = runs[i];
-        if (!r.candidate) continue;
-        SolutionColumn c;
-        // The high end: a base is a long rough stretch, or one that runs to
-        // the end of the data; after a short one the profile goes on, so
-        // this stretch lay before a meniscus (air, reference solvent).
-        if (i + 1 == runs.size()) {
-            c.base = profile.end(r.last);
-        } else {
-            const Run &next = runs[i + 1];
-            const bool base = i + 2 == runs.size() || profile.length(next) > kSpikeRun ||
-                              rises_to_plateau(bins, r, runs[i + 2]);
-            if (!base) continue;
-            c.base = profile.end(r.last) + smear;
-            c.base_seen = true;
-        }
-        // The low end: the centre of a spike, or where a long rough stretch
-        // ends, or where the data begin.
-        if (i == 0) {
-            c.meniscus = profile.start(r.first);
-        } else {
-            const Run &before = runs[i - 1];
-            c.meniscus = profile.length(before) <= kSpikeRun
-                             ? 0.5 * (profile.start(before.first) + profile.end(before.last))
-                             : profile.start(r.first) - smear;
-            c.meniscus_seen = true;
-        }
-        if (c.base - c.meniscus < kMinColumnLength) continue;
-        columns.push_back(c);
-        if (static_cast<int>(columns.size()) == kMaxColumns) break;
-    }
-    return columns;
+    Finder finder(profile);
+    if (!finder.prepare()) return {};
+    return finder.columns(stretches);
 }
 
 }  // namespace quillane

@@ -1,30 +1,54 @@
 // Finding the solution columns of a scan series.
 //
-// A cell may hold one solution column (a single-channel centerpiece) or
+// A cell may hold one solution column (a two-channel centerpiece) or
 // several side by side along the radius (three in a six-channel
-// equilibrium centerpiece).  A column is where the signal is a smooth,
-// positive profile, bounded at its low-radius end by the meniscus (a sharp
-// spike or step) and at its high-radius end by the base (a steep rise into
-// a region of light blocked or saturated).  Outside the columns the signal
-// is noise, garbage or negative: window regions, air, the reference
-// solvent between the two menisci of a channel.
+// equilibrium centerpiece).  Along the radius a channel shows air, the
+// reference meniscus (a spike below zero), the reference solvent, the
+// sample meniscus (a positive spike), the solution column (a smooth
+// profile above zero) and the base (a spike, a steep fall, or a dip, spike
+// and shelf).  Between channels lie window regions: rough stretches, and
+// smooth positive shelves that are no solution.
 //
-// The scans of a series are looked at together: at each radius the median,
-// over every point of every scan near it, of how far a point lies from the
-// straight line through its two neighbours says whether the signal is
-// smooth there.  One scan's spikes or dust do not move a median; a
-// meniscus, a base or a window region lies at the same radius in every
-// scan and does.
+// The rule, with the constants in columns.cpp:
+//  1. The scans are pooled in bins along the radius (column_profile.h);
+//     medians over every scan make a meniscus, a base or a window region,
+//     which lie at the same radius in every scan, stand out, and leave one
+//     scan's dust unseen.
+//  2. Spikes: bins whose points stand, in their own scans, far above (or
+//     below) the signal on both sides of them (so scans taken at different
+//     times do not mix), with the rough flanks beside them.  Edges of
+//     noise: where the point-to-point roughness (and the replicate SD
+//     where the files give one) on one side of a radius is 1.8 times that
+//     on the other, over runs of several points on each side.  Between
+//     spikes and edges lie stretches; neighbouring stretches whose
+//     whole-stretch roughness and SD differ by less than 2 times (or by
+//     less than 3.5 standard errors) are one stretch, as are stretches too
+//     short to judge, quieter lulls and short rough or scratched bits
+//     inside one profile.  So a column twice as noisy as another is still
+//     one column, and a window region 3-4 times rougher than the column
+//     beside it is not part of it.
+//  3. A column is a stretch right after a sample meniscus: a positive
+//     spike with a reference meniscus (a spike below zero) at most 0.06 cm
+//     before it, or with air (a stretch near zero) just before it.  It runs
+//     to the next edge or spike (the base), or to the end of the data.  It
+//     must be 0.05 cm long or more, noisy (a stretch of one value is a
+//     detector's limit), not rougher than the stretch beside it, with a
+//     replicate SD (where given) within 2 times the quietest stretch's,
+//     and clearly above zero.  A stretch with no meniscus before it (a
+//     shelf between channels, the data's first stretch) is never offered.
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace quillane {
 
-// One point of a scan: radius in cm and its signal.
+// One point of a scan: radius in cm, its signal and, where the file gives
+// one, its replicate standard deviation (negative: none).
 struct RadialPoint {
     double radius = 0.0;
     double value = 0.0;
+    double sd = -1.0;
 };
 
 struct SolutionColumn {
@@ -45,10 +69,24 @@ inline constexpr int kMaxColumns = 10;
 // Shortest column taken (cm, meniscus to base).
 inline constexpr double kMinColumnLength = 0.05;
 
+// A stretch the finder looked at, for saying why it was or was not taken.
+struct ColumnStretch {
+    double from = 0.0;  // cm
+    double to = 0.0;
+    double level = 0.0;      // median signal
+    double deviation = 0.0;  // point noise (standard deviation) inside it
+    double sd = -1.0;        // median replicate SD; negative where the files give none
+    bool column = false;
+    std::string reason;  // why it is no column; empty for a column
+};
+
 // The columns of the scans, in rising radius, at most kMaxColumns.  Each
 // scan's points must be in rising radius.  None when no scan has three
 // points or the signal shows no noise at all to judge smoothness by.
+// stretches (out, optional): every stretch of 0.02 cm or more between
+// edges, in rising radius, with the verdict.
 std::vector<SolutionColumn> find_solution_columns(
-    const std::vector<std::vector<RadialPoint>> &scans);
+    const std::vector<std::vector<RadialPoint>> &scans,
+    std::vector<ColumnStretch> *stretches = nullptr);
 
 }  // namespace quillane

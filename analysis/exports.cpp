@@ -340,6 +340,58 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
     });
 }
 
+QUILLANE_API void quillane_verdict_basis(int32_t *decided_by, int32_t *block_scans,
+                                         int32_t *too_few, int32_t *breaking_scan,
+                                         int32_t *broken_by, int32_t *break_reason,
+                                         double *no_offset_rms, char *notes, int32_t length,
+                                         int32_t *notes_length) {
+    guarded("quillane_verdict_basis", [&](State &s) {
+        const AssessmentResults &a = s.assessment;
+        const Verdict v = a.made ? a.verdict : Verdict{};
+        *decided_by = static_cast<int32_t>(v.decided_by);
+        *block_scans = v.block_scans;
+        *too_few = v.too_few ? 1 : 0;
+        *breaking_scan = v.differing_scan;
+        *broken_by = static_cast<int32_t>(v.broken_by);
+        *break_reason = static_cast<int32_t>(v.break_reason);
+        *no_offset_rms = v.no_offset_rms;
+        std::string text;
+        for (const std::string &note : v.notes)
+            text += (text.empty() ? "" : "\n") + note;
+        copy_text(text, notes, length, notes_length);
+    });
+}
+
+QUILLANE_API void quillane_drift(const int32_t *group, int32_t *groups, int32_t *first_scan,
+                                 int32_t *last_scan, double *baseline, double *radial_cm) {
+    guarded("quillane_drift", [&](State &s) {
+        const AssessmentResults &a = s.assessment;
+        const std::vector<DriftGroup> none;
+        const std::vector<DriftGroup> &drift = a.made ? a.verdict.drift : none;
+        *groups = static_cast<int32_t>(drift.size());
+        DriftGroup g;
+        if (*group >= 1 && *group <= *groups) g = drift[static_cast<size_t>(*group - 1)];
+        *first_scan = g.first_scan;
+        *last_scan = g.last_scan;
+        *baseline = g.baseline;
+        *radial_cm = g.radial_cm;
+    });
+}
+
+QUILLANE_API void quillane_forecast_bounds(int32_t *one_sided, double *lower_s, double *upper_s,
+                                           double *floor_s, double *jitter) {
+    guarded("quillane_forecast_bounds", [&](State &s) {
+        const AssessmentResults &a = s.assessment;
+        const Forecast f = a.made ? a.forecast : Forecast{};
+        const bool bounded = f.made || (f.one_sided && f.interval_lo_s > 0.0);
+        *one_sided = bounded && f.one_sided ? 1 : 0;
+        *lower_s = bounded ? f.interval_lo_s : 0.0;
+        *upper_s = bounded && !f.one_sided ? f.interval_hi_s : 0.0;
+        *floor_s = f.floor_s;
+        *jitter = f.jitter;
+    });
+}
+
 QUILLANE_API void quillane_pair_result(const int32_t *ref, const int32_t *cmp, int32_t *status,
                                        int32_t *points, double *variance, double *rms,
                                        double *y_offset, double *x_offset, double *f_critical) {
@@ -415,6 +467,36 @@ QUILLANE_API void quillane_find_columns(const int32_t *sets, const double *margi
             low[*count] = c.low;
             high[*count] = c.high;
             ++*count;
+        }
+    });
+}
+
+QUILLANE_API void quillane_column_stretches(const int32_t *sets, int32_t *count, double *from_cm,
+                                            double *to_cm, double *level, double *deviation,
+                                            double *sd, int32_t *taken, char *reasons) {
+    guarded("quillane_column_stretches", [&](State &s) {
+        *count = 0;
+        for (int k = 0; k < QUILLANE_MAX_STRETCHES; ++k) {
+            from_cm[k] = to_cm[k] = level[k] = deviation[k] = sd[k] = 0.0;
+            taken[k] = 0;
+            reasons[k * QUILLANE_STRETCH_REASON_LENGTH] = '\0';
+        }
+        std::vector<ColumnStretch> stretches;
+        find_columns(s, sets, 0.0, &stretches);
+        for (const ColumnStretch &c : stretches) {
+            if (*count >= QUILLANE_MAX_STRETCHES) break;
+            const int k = (*count)++;
+            from_cm[k] = c.from;
+            to_cm[k] = c.to;
+            level[k] = c.level;
+            deviation[k] = c.deviation;
+            sd[k] = c.sd;
+            taken[k] = c.column ? 1 : 0;
+            char *reason = reasons + static_cast<ptrdiff_t>(k) * QUILLANE_STRETCH_REASON_LENGTH;
+            const size_t n =
+                std::min(c.reason.size(), static_cast<size_t>(QUILLANE_STRETCH_REASON_LENGTH - 1));
+            std::memcpy(reason, c.reason.data(), n);
+            reason[n] = '\0';
         }
     });
 }

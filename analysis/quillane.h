@@ -168,7 +168,9 @@ QUILLANE_API void set_differ_parms(const int32_t *span, const int32_t *terms);
 /* Read one scan file as data set n (1..50), appending its points to the raw
    store behind sets 1..n-1; makes n the data set count and sets 1..n the
    active sets.  Logs the banner (n = 1) and five summary lines.  A file that
-   cannot be opened gives a set of 0 points and a log line saying why.
+   cannot be opened gives a set of 0 points and a log line saying why; so
+   does a file with a line longer than 65,536 characters, which is no scan
+   (reading stops there; the last error says so).
    name (in): `length` characters (by value), taken whole.
    What is not taken as it stands is logged, one line per file and reason:
    a set whose positions do not rise is put in rising order (equal positions
@@ -216,8 +218,10 @@ QUILLANE_API void set_x_var(const double *choice);
 /* times (out): 50 entries, times[0] is the time of active set 1. */
 QUILLANE_API void get_times(double *times);
 
-/* times (in): 50 entries, new times of the active sets in active-set order.
-   Logs old and new values. */
+/* times (in): 50 entries, new times of the active sets in active-set order,
+   s.  Logs old and new values.  A time of an active set that is NaN,
+   infinite or beyond 1e30 in magnitude (what the reader refuses from a
+   file) is refused: no time changes, and the last error names the set. */
 QUILLANE_API void set_times(const double *times);
 
 /* Remove whole-fringe jumps from the values of every data set read. */
@@ -417,6 +421,62 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
                                     double *equilibrium_time_s, double *interval_s, char *reason,
                                     int32_t length, int32_t *reason_length);
 
+/* What the verdict of the last assessment rests on.  A scan that differs
+   from the latest one without offsets may still be in the block of matching
+   scans as instrument drift: with both offsets fitted (y and position) its
+   shape agrees by the same F test, its offsets stay within 0.05 (unit of the
+   values) and 0.03 cm, its no-offset excess is at least 3 times the
+   smallest the F test detects (a clear step, not the last of an approach),
+   and at least one earlier scan shows the same step (agrees with it without
+   offsets).  The block needs at least 3 scans, the latest included, as well
+   as the minimum time.
+   decided_by (out): 1 the block agrees without offsets, 3 it holds drift
+   (judged with both offsets), 0 no block; block_scans (out): scans in the
+   block, the latest included; too_few (out): 1 when every scan agrees but
+   there are fewer than 3 (the verdict status is then -1, "cannot judge");
+   breaking_scan (out): the active set of the latest scan that still
+   differs, 0 none; broken_by (out): the comparison it failed, 1 no offsets
+   (its shape agrees but no instrument step stands out, or it could not be
+   compared), 3 both offsets (its shape differs, its offsets exceed the
+   drift bounds, or its step is seen in it alone), 0 none; break_reason
+   (out): 0 none, 1 shape differs, 2 offsets too large, 3 no clear step, 4 a
+   step in one scan only, 5 not compared; no_offset_rms (out): the no-offset
+   RMS of the block's first scan against the latest, unit of the values;
+   notes (out): `length` bytes (by value), the break and the drift in words,
+   one sentence a line (LF between), such as "scans 9-11 differ from the
+   latest by a baseline shift of 0.012 and a radial shift of 0.015 cm; their
+   shapes agree", cut or blank padded; notes_length (out): their full
+   length.  Everything is 0 (notes empty) without an assessment. */
+QUILLANE_API void quillane_verdict_basis(int32_t *decided_by, int32_t *block_scans,
+                                         int32_t *too_few, int32_t *breaking_scan,
+                                         int32_t *broken_by, int32_t *break_reason,
+                                         double *no_offset_rms, char *notes, int32_t length,
+                                         int32_t *notes_length);
+
+/* One drift group of the last verdict: scans of the block that agree with
+   each other without offsets and with the latest once its offsets are
+   fitted.  group (in): 1..groups, the latest group first; groups (out):
+   how many there are (0 none); first_scan, last_scan (out): its first and
+   last active set in time; baseline (out): its mean y-offset against the
+   latest scan, unit of the values; radial_cm (out): its mean position
+   offset against the latest scan as a radius, cm.  All 0 for a group out of
+   range. */
+QUILLANE_API void quillane_drift(const int32_t *group, int32_t *groups, int32_t *first_scan,
+                                 int32_t *last_scan, double *baseline, double *radial_cm);
+
+/* The ends of the forecast interval of the last assessment, also when the
+   data bound t_eq from one side only.  one_sided (out): 1 when no later t_eq
+   is ruled out ("not before lower_s"; upper_s is then 0), also when tau is
+   not determined (quillane_forecast then reports no forecast, its reason
+   naming the bound); lower_s, upper_s (out): the interval's ends, s, never
+   below floor_s; floor_s (out): the time of the latest scan that still
+   differs from the latest one, s (0 none); jitter (out): the RMS of the
+   drift between the scans taken into the forecast's error model, unit of
+   the values.  All 0 without an assessment or without a fit of the
+   distances. */
+QUILLANE_API void quillane_forecast_bounds(int32_t *one_sided, double *lower_s, double *upper_s,
+                                           double *floor_s, double *jitter);
+
 /* One ordered pair of the last fit: ref (in), the reference active set, and
    cmp (in), the compared one, both 1..n.  status (out):
    QUILLANE_PAIR_COMPARED (1) compared (all three fit kinds),
@@ -475,8 +535,10 @@ QUILLANE_API void quillane_plot_equilibrium(void);
    files.  name (in): `length` characters (by value), taken whole like
    getdatar's.  status (out): QUILLANE_HEADER_TIME_LINE (1) the file has a
    time line, QUILLANE_HEADER_NO_TIME_LINE (0) it has none (all facts
-   absent), QUILLANE_HEADER_NO_FILE (-1) it cannot be opened (all absent; the last error says
-   why, and a list-box line).  known, facts (out): QUILLANE_HEADER_FACTS
+   absent), QUILLANE_HEADER_NO_FILE (-1) it cannot be opened or is no scan
+   file (a line longer than 65,536 characters before the time line; all
+   absent; the last error says why, and a list-box line).  known, facts
+   (out): QUILLANE_HEADER_FACTS
    entries each, as described above. */
 QUILLANE_API void quillane_scan_header(const char *name, int32_t length, int32_t *status,
                                        int32_t *known, double *facts);
@@ -492,19 +554,22 @@ QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, in
 #define QUILLANE_MAX_COLUMNS 10
 
 /* Find the solution columns of data sets read, taken together (normally
-   every scan of one series): the stretches where the signal is a smooth
-   profile with its upper levels clearly above zero, bounded at the low
-   radius by the meniscus (a spike, or a step out of a region of blocked
-   light) and at the high radius by the base (a long rough stretch: light
-   blocked or saturated), or by the end of the data.  Smoothness is judged
-   at each radius from the median, over all scans, of each point's distance
-   from the line through its two neighbours, against the noise of the
-   smoothest quarter of the scans: one scan's spikes do not count, features
-   at the same radius in every scan do.  Stretches before a meniscus (air,
-   the reference solvent) are no columns, nor are stretches of one value (a
-   detector's limit) or columns shorter than 0.05 cm.  Meant for absorbance
-   scans; interference scans with whole-fringe jumps need renumber_fringes
-   first.  Reads only; logs nothing.
+   every scan of one series): the stretches right after a sample meniscus
+   (a positive spike with the reference meniscus, a spike below zero, at
+   most 0.06 cm before it, or with air just before it) up to the next edge
+   (the base: a spike, a steep fall, or a stretch of another noise), or to
+   the end of the data.  The scans are pooled along the radius and judged
+   by medians over all of them: one scan's spikes do not count, features at
+   the same radius in every scan do.  Edges of noise are where the
+   point-to-point roughness (each point's distance from the line through
+   its two neighbours) or the replicate SD of the files' third column
+   changes by 2 times or more between whole stretches.  A stretch with no
+   meniscus before it (a shelf between channels, air, the reference
+   solvent, the data's first stretch) is never a column, nor is a stretch
+   of one value (a detector's limit), one rougher than the stretch beside
+   it, one not clearly above zero, or one shorter than 0.05 cm.  Meant for
+   absorbance scans; interference scans with whole-fringe jumps need
+   renumber_fringes first.  Reads only; logs nothing.
    sets (in): sets[0] = count (1..50), sets[1..count] data set numbers
    (1..data set count).  margin_cm (in, cm, >= 0; 0.02 is usual): how far
    the suggested limits lie inside meniscus and base.  count (out): columns
@@ -520,6 +585,28 @@ QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, in
 QUILLANE_API void quillane_find_columns(const int32_t *sets, const double *margin_cm,
                                         int32_t *count, double *meniscus_cm, double *base_cm,
                                         double *low, double *high);
+
+/* The most stretches quillane_column_stretches reports, and the room for
+   each reason (with its closing NUL). */
+#define QUILLANE_MAX_STRETCHES 64
+#define QUILLANE_STRETCH_REASON_LENGTH 200
+
+/* What quillane_find_columns looks at, stretch by stretch, and why it takes
+   or leaves each one: for checking its answer by eye.  sets (in): as for
+   quillane_find_columns.  count (out): stretches, 0..QUILLANE_MAX_STRETCHES,
+   in rising radius (every stretch of 0.02 cm or more between spikes and
+   edges of noise, and every column).  from_cm, to_cm, level, deviation, sd
+   (out): QUILLANE_MAX_STRETCHES entries each: the stretch's ends (cm), its
+   median signal, its point noise (standard deviation) and its median
+   replicate SD (-1 where the files have no third column).  taken (out):
+   QUILLANE_MAX_STRETCHES entries, 1 for a column, else 0.  reasons (out):
+   QUILLANE_MAX_STRETCHES * QUILLANE_STRETCH_REASON_LENGTH characters, entry
+   k-1 at k-1 times that length: why stretch k is no column, NUL-terminated
+   (empty for a column).  Unused entries are 0 and empty.  A set list that
+   cannot be used is refused as by quillane_find_columns.  Reads only. */
+QUILLANE_API void quillane_column_stretches(const int32_t *sets, int32_t *count, double *from_cm,
+                                            double *to_cm, double *level, double *deviation,
+                                            double *sd, int32_t *taken, char *reasons);
 
 #ifdef __cplusplus
 }

@@ -47,12 +47,45 @@ bool classify_position(double x, Position &p) {
     return false;
 }
 
-// Reads the next line into the 133-character view that the format allows.
-bool next_line(std::ifstream &in, std::string &line) {
-    if (!std::getline(in, line)) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > kScanLineLength) line.resize(kScanLineLength);
+// No line of a scan file comes near this length; a file with a longer one
+// (a binary file, /dev/zero) is not a scan, and reading on would only fill
+// the memory.
+constexpr size_t kLongestLine = 65536;
+
+// Reads the next line into the 133-character view that the format allows,
+// holding no more than that whatever the line's length.  False at the end
+// of the file, and also, with `too_long` set, at a line beyond kLongestLine.
+bool next_line(std::ifstream &in, std::string &line, bool &too_long) {
+    line.clear();
+    std::streambuf *buf = in.rdbuf();
+    size_t length = 0;
+    bool any = false;
+    for (;;) {
+        const int c = buf->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            break;
+        }
+        any = true;
+        if (c == '\n') break;
+        if (++length > kLongestLine) {
+            too_long = true;
+            return false;
+        }
+        if (line.size() <= static_cast<size_t>(kScanLineLength))
+            line.push_back(static_cast<char>(c));
+    }
+    if (!any) return false;
+    // A carriage return ends the line only as the last character of all.
+    if (!line.empty() && line.back() == '\r' && length <= static_cast<size_t>(kScanLineLength) + 1)
+        line.pop_back();
+    if (line.size() > static_cast<size_t>(kScanLineLength)) line.resize(kScanLineLength);
     return true;
+}
+
+std::string too_long_text(long line_number) {
+    return "line " + std::to_string(line_number) + " is longer than " +
+           std::to_string(kLongestLine) + " characters, so this is not a scan file";
 }
 
 // What a data line gave.
@@ -103,9 +136,10 @@ bool holds_non_double(std::string_view text, size_t min_fields, size_t max_field
 }
 
 // Tries the data-line rules; on success fills the point.
-DataLine parse_data_line(std::string_view line, double &y, Position &pos) {
+DataLine parse_data_line(std::string_view line, double &y, Position &pos, double &sd) {
     std::array<double, 3> v{0.0, 0.0, 0.0};
     FreeRead r = read_free_numbers(line, v);
+    bool third = true;
     if (r == FreeRead::end_of_record) {
         // Two columns are enough; a single number is not a point.
         std::array<double, 2> two{0.0, 0.0};
@@ -113,10 +147,12 @@ DataLine parse_data_line(std::string_view line, double &y, Position &pos) {
         if (r != FreeRead::ok)
             return holds_non_double(line, 2, 3) ? DataLine::not_double : DataLine::skipped;
         v = {two[0], two[1], 0.0};
+        third = false;
     } else if (r != FreeRead::ok) {
         return holds_non_double(line, 2, 3) ? DataLine::not_double : DataLine::skipped;
     }
     if (v[2] < 0.0) return DataLine::skipped;  // rejected point
+    sd = third ? v[2] : kNoDeviation;
     if (!classify_position(v[0], pos)) return DataLine::skipped;
     if (!within_bound(v[1], kValueBound)) return DataLine::implausible;
     y = v[1];
@@ -238,9 +274,19 @@ ScanHeader read_scan_header(const std::string &name, std::string &error) {
         return {};
     }
     std::string line;
-    if (!next_line(in, line)) return {};  // not even a description
+    bool too_long = false;
+    long line_number = 1;
+    if (!next_line(in, line, too_long)) {  // not even a description
+        if (too_long) error = file_name + ": " + too_long_text(line_number);
+        return {};
+    }
     TimeLineSearch search;
-    while (next_line(in, line)) {
+    for (;;) {
+        if (!next_line(in, line, too_long)) {
+            if (too_long) error = file_name + ": " + too_long_text(line_number + 1);
+            return {};
+        }
+        ++line_number;
         if (ftn::trim_right(line).size() < 2) continue;
         std::array<double, 4> numbers{};
         switch (search.check(line, numbers)) {
@@ -288,8 +334,9 @@ void read_scan_file(State &s, std::string name, int n) {
     std::ifstream in;
     std::string why;
     const bool opened = open_scan(file_name, in, why);
+    bool too_long = false;
     auto next = [&](std::string &line) {
-        if (!next_line(in, line)) return false;
+        if (!next_line(in, line, too_long)) return false;
         ++line_number;
         return true;
     };
@@ -337,7 +384,8 @@ void read_scan_file(State &s, std::string name, int n) {
                 }
                 double y = 0.0;
                 Position pos{};
-                const DataLine got = parse_data_line(line, y, pos);
+                double sd = kNoDeviation;
+                const DataLine got = parse_data_line(line, y, pos, sd);
                 if (got != DataLine::point) {
                     if (got != DataLine::skipped) rejected.note(got, line_number);
                     echo(line);
@@ -349,10 +397,24 @@ void read_scan_file(State &s, std::string name, int n) {
                 }
                 ++start;
                 ++count;
-                s.raw_points[start] = {y, pos.radius, 0.0, pos.xi};
+                s.raw_points[start] = {y, pos.radius, 0.0, pos.xi, sd};
                 s.raw_point_set[start] = n;
             }
         }
+    }
+    if (too_long) {
+        // Nothing of such a file is taken, not even the lines before.
+        start -= count;
+        count = 0;
+        dropped = 0;
+        time_notes.clear();
+        rejected = Rejections{};
+        s.set_time[n] = n;
+        s.set_header[n] = ScanHeader{};
+        const std::string line = " " + file_name + ": " + too_long_text(line_number + 1) +
+                                 "; the data set has no points";
+        note_error(s, line);
+        log.both(line);
     }
     s.set_point_count[0] = start;
     s.set_point_count[n] = count;

@@ -33,12 +33,19 @@ inline constexpr int kLogLineLength = 160;
 inline constexpr const char *kBanner = "Quillane/DLL V0.99 on 28-Apr-1999";
 inline constexpr const char *kPlotTitle = "Quillane V0.99";
 
+// A stored point without a third number.
+inline constexpr double kNoDeviation = -1.0;
+
 // One point as read from a scan file.
 struct RawPoint {
     double value = 0.0;   // the scan's signal (fringes or absorbance)
     double radius = 0.0;  // cm
     double unused = 0.0;  // never written; carried into the active store's work field
     double xi = 0.0;      // r^2/2, cm^2
+    // The file's third number where it has one (the replicate standard
+    // deviation of an absorbance scan, never negative: a negative one
+    // rejects the point); kNoDeviation where the line has two numbers.
+    double sd = kNoDeviation;
 };
 
 // One point of an active set, cut to the limits.  The differentiation

@@ -109,20 +109,21 @@ struct Rule {
 };
 
 constexpr const char *kWatchAlone =
-    "--active, --ref, --images, --series, --each-series, --every and --columns cannot be used "
-    "with --watch";
+    "--active, --ref, --images, --every and --columns cannot be used with --watch";
 constexpr const char *kOneSeries =
     "--columns lists the columns of one series: give --series K, not --each-series or --column";
 constexpr const char *kSetsOfOneSeries =
     "--active and --ref name sets of one series: give them with --series K, not --each-series";
+
+constexpr const char *kReportOfAnAnalysis =
+    "--report-pdf reports an analysis: it cannot be used with --watch, --columns or --series "
+    "list";
 
 constexpr Rule kExclusions[] = {
     {"FILE", "--watch", "--watch reads the scans of its folder: give no scan files with it"},
     {"--watch", "--active", kWatchAlone},
     {"--watch", "--ref", kWatchAlone},
     {"--watch", "--images", kWatchAlone},
-    {"--watch", "--series", kWatchAlone},
-    {"--watch", "--each-series", kWatchAlone},
     {"--watch", "--every", kWatchAlone},
     {"--watch", "--columns", kWatchAlone},
     {"--series", "--each-series", "--series and --each-series cannot be used together"},
@@ -133,11 +134,15 @@ constexpr Rule kExclusions[] = {
     {"--each-series", "--ref", kSetsOfOneSeries},
     {"--every", "--active",
      "--active numbers the files as given, but --every thins them first: give one of them"},
+    {"--report-pdf", "--watch", kReportOfAnAnalysis},
+    {"--report-pdf", "--columns", kReportOfAnAnalysis},
 };
 
 constexpr Rule kNeeds[] = {
     {"--until-equilibrium", "--watch", "--until-equilibrium needs --watch"},
     {"--image-size", "--images", "--image-size needs --images"},
+    {"--verbose", "--columns", "--verbose needs --columns"},
+    {"--page-size", "--report-pdf", "--page-size needs --report-pdf"},
 };
 
 constexpr const char *kNoImages =
@@ -153,12 +158,14 @@ constexpr const char *kSynopsis =
     "usage: quillane-batch [--out REPORT] [--active 1,3,5] [--limits LO HI] [--radius]\n"
     "                      [--span N] [--terms T] [--ref K] [--plots DIR] [--echo]\n"
     "                      [--images FORMAT [--image-size WxH]]\n"
+    "                      [--report-pdf FILE [--page-size a4|letter]]\n"
     "                      [--assess] [--csv FILE] [--json FILE]\n"
     "                      [--series K|all | --each-series] [--every N]\n"
     "                      [--column K] [--margin CM] FILE...\n"
     "       quillane-batch --series list FILE...\n"
     "       quillane-batch --columns [--series K] [--radius] [--margin CM] FILE...\n"
     "       quillane-batch --watch DIR [--pattern GLOB] [--interval S]\n"
+    "                      [--series SERIES|list|all | --each-series]\n"
     "                      [--until-equilibrium] [other options]\n";
 
 class HelpFormat : public CLI::Formatter {
@@ -207,10 +214,16 @@ void declare(CLI::App &app, Options &o) {
         "file into DIR (default plots).  The FILEs must make one series (one cell, one\n"
         "rotor speed, one wavelength by their headers) of at most 50 scans; otherwise\n"
         "choose a series, or thin it.\n");
-    app.footer("The analysis library " + quillane::session::library_file_name() +
-               " is looked for next to this program, then\n"
-               "in the library folder of the installation it belongs to, then on the library\n"
-               "path; QUILLANE_LIBRARY names another one.\n");
+    app.footer(
+        "Exit status: 0 done; 1 the run could not be completed or is incomplete (for\n"
+        "a watch also: the folder vanished or could not be read); 2 the command line\n"
+        "asks for something impossible; 3 a watch ended with scan files never used.\n"
+        "\n"
+        "The analysis library " +
+        quillane::session::library_file_name() +
+        " is looked for next to this program, then\n"
+        "in the library folder of the installation it belongs to, then on the library\n"
+        "path; QUILLANE_LIBRARY names another one.\n");
 
     const std::string whole_number = "needs a whole number";
     const std::string at_least_one = "needs a whole number of 1 or more";
@@ -301,6 +314,26 @@ void declare(CLI::App &app, Options &o) {
                  : "(not available in this build either)")
         ->type_name("WxH")
         ->check(drawn ? CLI::Validator() : no_images);
+    // The run report is drawn by the same library as the images.
+    app.add_option("--report-pdf", o.report_pdf,
+                   drawn ? "write the run report, one PDF to hand over: the run, the\n"
+                           "settings, the verdict, the forecast, the noise, the\n"
+                           "figures and the pairs; with --each-series one report\n"
+                           "for the whole run, a summary table first"
+                         : "(not available in this build either)")
+        ->type_name("FILE")
+        ->transform(drawn ? nonempty() : no_images);
+    app.add_option("--page-size", o.page_size, "paper of the run report: a4 (default) or letter")
+        ->type_name("SIZE")
+        ->transform(CLI::Validator(
+            [](std::string &text) -> std::string {
+                const std::string size = lower(text);
+                if (size != "a4" && size != "letter")
+                    return "must be a4 or letter, not \"" + text + "\"";
+                text = size;
+                return {};
+            },
+            ""));
     app.set_version_flag("--version", std::string(),
                          "print the version of this program and of the library it\n"
                          "loads, and exit");
@@ -340,19 +373,15 @@ void declare(CLI::App &app, Options &o) {
                    "list: print the series the FILEs make, one line each:\n"
                    "\"1: 10000 rpm, 280 nm, 20 scans, FIRST ... LAST\";\n"
                    "K: analyse series K alone, its scans in time order;\n"
-                   "all: analyse the FILEs as given, whatever series they make")
+                   "all: analyse the FILEs as given, whatever series they make;\n"
+                   "with --watch also by speed, wavelength or cell: 10000rpm,\n"
+                   "280nm, cell2, joined by commas (cell2,280nm)")
         ->type_name("list|K|all")
-        ->check(CLI::Validator(
-            [](std::string &text) -> std::string {
-                long k = 0;
-                return text == "list" || text == "all" || (to_int(text, k) && k >= 1)
-                           ? ""
-                           : "needs list, all or a series number 1, 2, ...";
-            },
-            ""));
+        ->transform(nonempty());
     app.add_flag("--each-series", o.each_series,
                  "analyse every series in turn, each into its own folder\n"
-                 "series-K/ beside REPORT (report, plots, --csv, --json)");
+                 "series-K/ beside REPORT (report, plots, --csv, --json); a\n"
+                 "watch does so once the folder holds two series");
     app.add_option("--every", o.every,
                    "keep the latest scan and every Nth one before it (a series\n"
                    "of more than 50 scans must be thinned)")
@@ -361,6 +390,9 @@ void declare(CLI::App &app, Options &o) {
     app.add_flag("--columns", o.list_columns,
                  "print the solution columns of the scans, one line each:\n"
                  "\"1: LOW HIGH UNIT\", the limits in the position variable");
+    app.add_flag("--verbose", o.verbose,
+                 "with --columns: every stretch looked at, and why it is or\n"
+                 "is not a column");
     app.add_option("--column", o.column,
                    "set the data limits to solution column K (instead of\n"
                    "--limits); without any column the full range is used")
@@ -375,10 +407,12 @@ void declare(CLI::App &app, Options &o) {
 
     app.option_defaults()->group("Watching a run as it happens:");
     app.add_option("--watch", o.watch,
-                   "read the scans in DIR, then every new one once it has\n"
-                   "stopped growing; after each, fit again and print one status\n"
-                   "line (the report, --csv and --json are rewritten; no plots);\n"
-                   "Ctrl+C or SIGTERM ends the watch cleanly")
+                   "read the scans in DIR, then every new one once it is whole\n"
+                   "(unchanged over two intervals, its last line ended, at least\n"
+                   "90 % of the points of its series' scans); after each, fit its\n"
+                   "series again and print one status line (the report, --csv and\n"
+                   "--json are rewritten; no plots); files without a time line\n"
+                   "(CELL1ABS.LOG) are ignored; Ctrl+C or SIGTERM ends the watch")
         ->type_name("DIR")
         ->transform(nonempty());
     app.add_option("--pattern", o.pattern, "which files of DIR are scans (default *)")
@@ -388,7 +422,7 @@ void declare(CLI::App &app, Options &o) {
         ->type_name("S")
         ->check(real([](double x) { return x > 0.0; }, "needs a number of seconds above 0"));
     app.add_flag("--until-equilibrium", o.until_equilibrium,
-                 "stop (exit 0) once the verdict says equilibrium");
+                 "stop once every series followed says equilibrium");
 
     app.add_option("FILE", o.files)->group("");
 
@@ -509,6 +543,17 @@ std::optional<Options> parse_options(int argc, const char *const *argv, std::str
     // What depends on an option's value rather than on its presence.
     if (o.files.empty() && o.watch.empty()) {
         error = "no scan files given";
+        return std::nullopt;
+    }
+    if (o.series == "list" && !o.report_pdf.empty()) {
+        error = kReportOfAnAnalysis;
+        return std::nullopt;
+    }
+    // A watch also picks series by speed, wavelength or cell; the folder
+    // checks them when it is read.
+    if (long k = 0; o.watch.empty() && !o.series.empty() && o.series != "list" &&
+                    o.series != "all" && (!to_int(o.series, k) || k < 1)) {
+        error = "--series needs list, all or a series number 1, 2, ...";
         return std::nullopt;
     }
     if (o.series == "list" && (o.list_columns || o.every != 1 || o.column != 0)) {

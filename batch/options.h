@@ -21,6 +21,8 @@ struct Options {
     bool echo = false;                // --echo: echo the scan files into the report
     std::string images;               // --images: png, bmp, svg or pdf; empty = no images
     std::optional<std::pair<int, int>> image_size;  // --image-size WxH
+    std::string report_pdf;                         // --report-pdf FILE: the run report
+    std::string page_size = "a4";                   // --page-size a4|letter
 
     // ---- the equilibrium assessment and results for other tools ----
     bool assess = false;                // --assess: the assessment into the report
@@ -36,6 +38,7 @@ struct Options {
     bool each_series = false;   // --each-series
     int every = 1;              // --every N: the latest scan and every Nth before it
     bool list_columns = false;  // --columns
+    bool verbose = false;       // --verbose: --columns says why of every stretch
     int column = 0;             // --column K: limits of solution column K; 0 = none
     double margin = quillane::session::kDefaultColumnMargin;  // --margin CM
 

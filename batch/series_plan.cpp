@@ -178,6 +178,21 @@ int plan_runs(const Options &o, Session &session, std::vector<AnalysisRun> &runs
     return kExitOk;
 }
 
+namespace {
+
+// Every stretch the column finder looked at (cm), and why it is or is not
+// a column: for checking its answer by eye.
+void print_stretches(const Session &session) {
+    for (const quillane::session::ColumnStretch &s : session.column_stretches()) {
+        std::printf("  %.3f .. %.3f cm: level %.3f, noise %.4f", s.from_cm, s.to_cm, s.level,
+                    s.deviation);
+        if (s.sd >= 0.0) std::printf(", replicate SD %.4f", s.sd);
+        std::printf("; %s\n", s.column ? "a column" : s.reason.c_str());
+    }
+}
+
+}  // namespace
+
 int list_columns(const AnalysisRun &run, Session &session, std::string &error) {
     // Read as an analysis would, with no report.
     Options o = run.options;
@@ -196,17 +211,15 @@ int list_columns(const AnalysisRun &run, Session &session, std::string &error) {
         return kExitUsage;
     }
     const char *unit = quillane::session::limits_unit(session.xi_mode());
-    if (columns.empty()) {
-        const auto full = session.full_range();
-        std::fprintf(stderr,
-                     "quillane-batch: no solution column found in these scans; an analysis uses "
-                     "the full range, %g .. %g %s\n",
-                     full.low, full.high, unit);
-        return kExitOk;
-    }
     for (size_t k = 0; k < columns.size(); ++k)
         std::printf("%zu: %.3f %.3f %s\n", k + 1, columns[k].low, columns[k].high, unit);
+    if (o.verbose) print_stretches(session);
     std::fflush(stdout);
+    if (columns.empty())
+        std::fprintf(stderr,
+                     "quillane-batch: no solution column found in these scans; an analysis uses "
+                     "the full range, %s\n",
+                     range_in_use(session, session.full_range()).c_str());
     return kExitOk;
 }
 

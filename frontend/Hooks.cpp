@@ -21,6 +21,7 @@ std::vector<std::string> Hooks::missing() const {
     need(showPlot, "showPlot");
     need(disposePlotFile, "disposePlotFile");
     need(showPlotWindow, "showPlotWindow");
+    need(redrawPlot, "redrawPlot");
     need(closePlotWindow, "closePlotWindow");
     need(closeLegendWindow, "closeLegendWindow");
     need(setViewerPrinterChecked, "setViewerPrinterChecked");

@@ -55,12 +55,16 @@ namespace quillane::session {
     X(quillane_noise)                     \
     X(quillane_verdict)                   \
     X(quillane_forecast)                  \
+    X(quillane_verdict_basis)             \
+    X(quillane_drift)                     \
+    X(quillane_forecast_bounds)           \
     X(quillane_pair_result)               \
     X(quillane_active_set)                \
     X(quillane_plot_equilibrium)          \
     X(quillane_scan_header)               \
     X(quillane_data_set_header)           \
-    X(quillane_find_columns)
+    X(quillane_find_columns)              \
+    X(quillane_column_stretches)
 
 struct Exports {
 #define QUILLANE_SESSION_DECLARE(name) decltype(&::name) name = nullptr;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "session.h"
 
@@ -105,6 +106,49 @@ std::vector<Column> Session::solution_columns(double margin_cm, Outcome *outcome
         columns.push_back({meniscus[i], base[i], low[i], high[i]});
     }
     return columns;
+}
+
+std::vector<ColumnStretch> Session::column_stretches(Outcome *outcome) const {
+    Outcome local;
+    Outcome &o = outcome ? *outcome : local;
+    if (!files_read()) {
+        o = refused("No scan files have been read yet.");
+        return {};
+    }
+    std::array<int32_t, kMaxDataSets + 1> sets{};
+    for (int d : active_) {
+        if (sets[0] >= kMaxDataSets) break;
+        sets[static_cast<size_t>(++sets[0])] = d;
+    }
+    int32_t count = 0;
+    std::array<double, QUILLANE_MAX_STRETCHES> from{}, to{}, level{}, deviation{}, sd{};
+    std::array<int32_t, QUILLANE_MAX_STRETCHES> taken{};
+    std::vector<char> reasons(QUILLANE_MAX_STRETCHES * QUILLANE_STRETCH_REASON_LENGTH, '\0');
+    lib_.quillane_column_stretches(sets.data(), &count, from.data(), to.data(), level.data(),
+                                   deviation.data(), sd.data(), taken.data(), reasons.data());
+    check(o);
+    std::vector<ColumnStretch> stretches;
+    for (int32_t k = 0; k < count && k < QUILLANE_MAX_STRETCHES; ++k) {
+        const auto i = static_cast<size_t>(k);
+        const char *reason = reasons.data() + i * QUILLANE_STRETCH_REASON_LENGTH;
+        stretches.push_back({from[i], to[i], level[i], deviation[i], sd[i], taken[i] != 0,
+                             std::string(reason, strnlen(reason, QUILLANE_STRETCH_REASON_LENGTH))});
+    }
+    return stretches;
+}
+
+Session::PointsInRange Session::points_in_range() const {
+    PointsInRange in;
+    for (int k = 1; k <= active_count(); ++k) {
+        const ActiveSetFacts facts = active_set(k);
+        const int32_t n = facts.data_set;
+        int32_t points = 0;
+        double time = 0.0;
+        lib_.quillane_data_set_info(&n, &points, &time);
+        in.read += points;
+        in.inside += facts.points;
+    }
+    return in;
 }
 
 }  // namespace quillane::session

@@ -152,6 +152,7 @@ void fillHooks(Hooks &hooks) {
     hooks.showPlot = [](const PlotContent &) {};
     hooks.disposePlotFile = [] {};
     hooks.showPlotWindow = [] {};
+    hooks.redrawPlot = [] {};
     hooks.closePlotWindow = [] {};
     hooks.closeLegendWindow = [] {};
     hooks.setViewerPrinterChecked = [](int, bool) {};

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+// The instrument simulator writes what the reader takes, the same for the
+// same seed, and a truth that follows from its model.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "instrument_sim.h"
+#include "scanfile.h"
+#include "test_support.h"
+
+namespace quillane {
+namespace {
+
+TEST(Simulator, SameSeedGivesTheSameFilesAndAnotherSeedOthers) {
+    sim::SeriesSpec spec;
+    spec.scans = 2;
+    spec.seed = 11;
+    const std::string first = sim::scan_text(sim::simulate_series(spec).scans[1]);
+    EXPECT_EQ(first, sim::scan_text(sim::simulate_series(spec).scans[1]));
+    spec.seed = 12;
+    EXPECT_NE(first, sim::scan_text(sim::simulate_series(spec).scans[1]));
+}
+
+TEST(Simulator, ReaderTakesEveryPointTimeAndHeaderFact) {
+    testing::Fixture f;
+    sim::SeriesSpec spec;
+    spec.scans = 3;
+    spec.rpm = 14000.0;
+    spec.wavelength_nm = 260.0;
+    const sim::Series series = sim::simulate_series(spec);
+    std::string error;
+    const std::string path = f.dir.file("00003.RA2");
+    ASSERT_TRUE(sim::write_scan(path, series.scans[2], error)) << error;
+    read_scan_file(f.s(), path, 1);
+    EXPECT_EQ(f.s().set_point_count[1], static_cast<int32_t>(series.scans[2].points.size()));
+    EXPECT_NEAR(f.s().set_time[1], series.scans[2].time_s, 0.5);
+    EXPECT_EQ(f.s().set_header[1][HeaderFact::speed], 14000.0);
+    EXPECT_EQ(f.s().set_header[1][HeaderFact::wavelength], 260.0);
+    EXPECT_EQ(f.s().set_header[1][HeaderFact::cell], 2.0);
+    // The third column is kept as the replicate SD (written to 5 decimals);
+    // a file of two columns has none.
+    EXPECT_NEAR(f.s().raw_points[1].sd, series.scans[2].points[0].sd, 0.5e-5);
+    sim::Scan two_columns = series.scans[1];
+    two_columns.has_sd = false;
+    ASSERT_TRUE(sim::write_scan(path, two_columns, error)) << error;
+    read_scan_file(f.s(), path, 2);
+    EXPECT_EQ(f.s().raw_points[static_cast<size_t>(first_raw_index(f.s(), 2))].sd, kNoDeviation);
+}
+
+TEST(Simulator, PointsAreUnevenlySpacedWithinTheStatedSteps) {
+    sim::SeriesSpec spec;
+    spec.scans = 1;
+    const sim::Scan scan = sim::simulate_series(spec).scans[0];
+    double smallest = 1.0, largest = 0.0;
+    for (size_t i = 1; i < scan.points.size(); ++i) {
+        const double d = scan.points[i].r - scan.points[i - 1].r;
+        smallest = std::min(smallest, d);
+        largest = std::max(largest, d);
+    }
+    EXPECT_GE(smallest, spec.min_step_cm - 1e-12);
+    EXPECT_LE(largest, spec.max_step_cm + 1e-12);
+    EXPECT_GT(largest, 3.0 * smallest);
+}
+
+// At the truth's t_eq the model's worst radius lies the tolerance from its
+// final profile, by construction of the tolerance rule.
+TEST(Simulator, TruthEquilibriumTimeIsWhereTheApproachFallsToTheTolerance) {
+    sim::SeriesSpec spec;
+    spec.tau_h = 5.0;
+    spec.speed_start_h = 10.0;
+    const sim::SeriesTruth truth = sim::series_truth(spec);
+    double worst = 0.0;
+    for (size_t c = 0; c < truth.channels.size(); ++c)
+        for (double r : truth.channels[c].radii)
+            worst = std::max(
+                worst, std::fabs(sim::model_value(spec, static_cast<int>(c), r, truth.t_eq_h) -
+                                 sim::model_value(spec, static_cast<int>(c), r, 1e6)));
+    EXPECT_NEAR(worst, truth.tolerance_od, 1e-9);
+    EXPECT_GT(truth.t_eq_h, spec.speed_start_h);
+}
+
+TEST(Simulator, ChunkedAndHeaderFirstWritesEndInTheWholeFile) {
+    testing::ScratchDir dir;
+    sim::SeriesSpec spec;
+    spec.scans = 1;
+    const sim::Scan scan = sim::simulate_series(spec).scans[0];
+    std::string error;
+    ASSERT_TRUE(sim::write_header_only(dir.file("a"), scan, error));
+    EXPECT_EQ(test_support::read_file(dir.file("a")), sim::header_text(scan));
+    ASSERT_TRUE(sim::write_in_chunks(dir.file("a"), sim::scan_text(scan), 4, 1, error));
+    EXPECT_EQ(test_support::read_file(dir.file("a")), sim::scan_text(scan));
+}
+
+TEST(Simulator, RunFolderHoldsEverySeriesFileAndTheLogs) {
+    testing::ScratchDir dir;
+    sim::RunSpec spec;
+    spec.speeds = {{10000.0, 2, 1.0, 3.0}, {14000.0, 2, 6.0, 3.0}};
+    std::string error;
+    const sim::RunTruth truth = sim::write_run(dir.path(), spec, {}, error);
+    ASSERT_TRUE(error.empty()) << error;
+    EXPECT_EQ(truth.series.size(), 2u * 2u * 3u);  // speeds x cells x wavelengths
+    EXPECT_EQ(truth.files.size(), 24u);
+    for (const sim::RunFile &file : truth.files)
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / file.name)) << file.name;
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "CELL1ABS.LOG"));
+    EXPECT_NE(sim::truth_json(truth).find("\"t_eq_h\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillane

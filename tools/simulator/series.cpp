@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: MIT
+// A series' scans: the model's concentration in each column at the scan's
+// time, seen through the cell's layout with noise, spikes and drift.
+#include <algorithm>
+#include <cmath>
+
+#include "../example_random.h"
+#include "cell_layout.h"
+#include "instrument_sim.h"
+
+namespace quillane::sim {
+namespace {
+
+using examples::Random;
+
+// Replicate SDs as the instrument reports them: 0.003-0.006 OD where the
+// light passes the solution, 0.02-0.1 OD elsewhere (air, windows, menisci,
+// beyond the base).
+constexpr double kColumnSdLow = 0.003, kColumnSdHigh = 0.006;
+constexpr double kOutsideSdLow = 0.02, kOutsideSdHigh = 0.1;
+// Spike heights vary from scan to scan by this share.
+constexpr double kSpikeJitter = 0.15;
+// A spike reaches this many of its SDs (Gaussian): beyond, it adds nothing.
+constexpr double kSpikeReach = 4.0;
+// Per-radius truth every this many cm along a column.
+constexpr double kTruthStep = 0.01;
+// The baseline every scan of a series has (a blank that is not quite zero).
+constexpr double kBaselineOd = 0.005;
+
+double xi(double r) {
+    return r * r / 2.0;
+}
+
+// c_eq at xi for a channel of loading L (OD at 280 nm) between xi_m and
+// xi_b: the amount loaded is kept, A (exp(s span) - 1) / s = L span.
+double equilibrium(double loading, double s, double xi_m, double xi_b, double x) {
+    const double span = xi_b - xi_m;
+    if (s * span < 1e-9) return loading;
+    return loading * s * span / std::expm1(s * span) * std::exp(s * (x - xi_m));
+}
+
+struct ColumnModel {
+    double loading, xi_m, xi_b, sigma_now, sigma_before;
+    double eq(double x) const { return equilibrium(loading, sigma_now, xi_m, xi_b, x); }
+    double start(double x) const {
+        return sigma_before > 0.0 ? equilibrium(loading, sigma_before, xi_m, xi_b, x) : loading;
+    }
+};
+
+ColumnModel column_model(const SeriesSpec &spec, const Layout &l, size_t channel) {
+    const ChannelTruth &c = l.channels[channel];
+    return {l.loading_od[channel], xi(c.meniscus), xi(c.base), sigma_at(spec.rpm),
+            spec.previous_rpm > 0.0 ? sigma_at(spec.previous_rpm) : 0.0};
+}
+
+// OD as the file shows it, without noise: c(r, t) times the wavelength's share.
+double column_value(const SeriesSpec &spec, const ColumnModel &m, double r, double t_h) {
+    const double x = xi(r);
+    const double elapsed = std::max(0.0, t_h - spec.speed_start_h);
+    const double c = m.eq(x) + (m.start(x) - m.eq(x)) * std::exp(-elapsed / spec.tau_h);
+    return wavelength_share(spec.wavelength_nm) * c;
+}
+
+double drift_at(const std::vector<double> &v, size_t k) {
+    return k < v.size() ? v[k] : 0.0;
+}
+
+void fill_truth(const SeriesSpec &spec, const Layout &l, double tolerance, SeriesTruth &truth) {
+    truth.tolerance_od = tolerance > 0.0 ? tolerance : spec.noise_od;
+    truth.tau_h = spec.tau_h;
+    truth.channels = l.channels;
+    truth.t_eq_h = spec.speed_start_h;
+    const double share = wavelength_share(spec.wavelength_nm);
+    for (size_t i = 0; i < truth.channels.size(); ++i) {
+        ChannelTruth &c = truth.channels[i];
+        const ColumnModel m = column_model(spec, l, i);
+        c.t_eq_h = spec.speed_start_h;
+        const int steps = static_cast<int>(std::floor((c.base - c.meniscus) / kTruthStep));
+        for (int k = 0; k <= steps; ++k) {
+            const double r = std::min(c.base, c.meniscus + k * kTruthStep);
+            const double a = share * std::fabs(m.start(xi(r)) - m.eq(xi(r)));
+            const double t =
+                a > truth.tolerance_od
+                    ? spec.speed_start_h + spec.tau_h * std::log(a / truth.tolerance_od)
+                    : spec.speed_start_h;
+            c.radii.push_back(r);
+            c.t_eq_h_at.push_back(t);
+            c.t_eq_h = std::max(c.t_eq_h, t);
+        }
+        truth.t_eq_h = std::max(truth.t_eq_h, c.t_eq_h);
+    }
+}
+
+const Segment *segment_at(const Layout &l, double r) {
+    auto it = std::upper_bound(l.segments.begin(), l.segments.end(), r,
+                               [](double v, const Segment &s) { return v < s.to; });
+    return it == l.segments.end() ? nullptr : &*it;
+}
+
+}  // namespace
+
+SeriesTruth series_truth(const SeriesSpec &spec, double tolerance_od) {
+    SeriesTruth truth;
+    fill_truth(spec, make_layout(spec), tolerance_od, truth);
+    return truth;
+}
+
+double model_value(const SeriesSpec &spec, int channel, double r, double t_h) {
+    const Layout l = make_layout(spec);
+    if (channel < 0 || channel >= static_cast<int>(l.channels.size())) return 0.0;
+    const ChannelTruth &c = l.channels[static_cast<size_t>(channel)];
+    if (r < c.meniscus || r > c.base) return 0.0;
+    return column_value(spec, column_model(spec, l, static_cast<size_t>(channel)), r, t_h);
+}
+
+Series simulate_series(const SeriesSpec &spec, double tolerance_od) {
+    const Layout l = make_layout(spec);
+    Series series;
+    fill_truth(spec, l, tolerance_od, series.truth);
+    std::vector<ColumnModel> models;
+    for (size_t i = 0; i < l.channels.size(); ++i)
+        models.push_back(column_model(spec, l, i));
+    const double omega = spec.rpm * M_PI / 30.0;
+    const double min_step = std::max(1e-4, spec.min_step_cm);
+    const double max_step = std::max(min_step, spec.max_step_cm);
+
+    for (int k = 0; k < spec.scans; ++k) {
+        const auto kk = static_cast<size_t>(k);
+        Random rng(stream_key(spec.seed, {2.0, static_cast<double>(spec.cell), spec.rpm,
+                                          spec.wavelength_nm, static_cast<double>(k)}));
+        Scan scan;
+        scan.cell = spec.cell;
+        scan.rpm = spec.rpm;
+        scan.wavelength_nm = spec.wavelength_nm;
+        scan.scan_number = k + 1;
+        scan.has_sd = spec.replicate_sd;
+        const double t_h =
+            spec.speed_start_h + spec.start_h + k * spec.interval_h + spec.time_offset_s / 3600.0;
+        scan.time_s = t_h * 3600.0;
+        scan.omega2t =
+            spec.omega2t_at_speed_start + omega * omega * (t_h - spec.speed_start_h) * 3600.0;
+        scan.description = "Simulated cell " + std::to_string(spec.cell) + ", " +
+                           (spec.centerpiece == Centerpiece::six_channel ? "six" : "two") +
+                           "-channel, " + std::to_string(static_cast<int>(spec.rpm)) + " rpm, " +
+                           std::to_string(static_cast<int>(spec.wavelength_nm)) + " nm, scan " +
+                           std::to_string(k + 1);
+        const double baseline = kBaselineOd + drift_at(spec.drift.baseline_od, kk);
+        const double shift = drift_at(spec.drift.radial_shift_cm, kk);
+        std::vector<double> heights;
+        for (const Spike &s : l.spikes)
+            heights.push_back(s.height * (1.0 + kSpikeJitter * (2.0 * rng.uniform() - 1.0)));
+
+        // Uneven spacing: mostly near the finest step, now and then up to
+        // the coarsest (u^3 puts the mean at a quarter of the range).
+        for (double r = l.scan_start + shift + min_step * rng.uniform(); r < l.scan_end + shift;) {
+            const double at = r - shift;  // where in the cell this point looks
+            const Segment *seg = segment_at(l, at);
+            Point p;
+            p.r = r;
+            double v = 0.0;
+            bool inside = false;
+            if (seg) {
+                switch (seg->kind) {
+                    case SegmentKind::flat:
+                    case SegmentKind::rough:
+                        v = seg->level;
+                        break;
+                    case SegmentKind::ramp:
+                        v = seg->level + (seg->level_end - seg->level) * (at - seg->from) /
+                                             (seg->to - seg->from);
+                        break;
+                    case SegmentKind::column:
+                        v = column_value(spec, models[static_cast<size_t>(seg->channel)], at, t_h);
+                        inside = true;
+                        break;
+                }
+                v += seg->sd * rng.normal();
+            }
+            for (size_t i = 0; i < l.spikes.size(); ++i) {
+                const double z = (at - l.spikes[i].at) / l.spikes[i].half_width;
+                if (std::fabs(z) < kSpikeReach) {
+                    v += heights[i] * std::exp(-0.5 * z * z);
+                    if (std::fabs(z) < 2.0) inside = false;
+                }
+            }
+            p.value = v + baseline;
+            p.sd = inside ? kColumnSdLow + (kColumnSdHigh - kColumnSdLow) * rng.uniform()
+                          : kOutsideSdLow + (kOutsideSdHigh - kOutsideSdLow) * rng.uniform();
+            scan.points.push_back(p);
+            const double u = rng.uniform();
+            r += min_step + (max_step - min_step) * u * u * u;
+        }
+        series.scans.push_back(std::move(scan));
+    }
+    return series;
+}
+
+}  // namespace quillane::sim
