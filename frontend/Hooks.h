@@ -1,8 +1,10 @@
 // The windows the main window opens but does not own: the analysis dialogs,
 // the data-set chooser for plots and the plot viewer.  The main window calls
 // them through these hooks; whoever builds those windows fills the hooks in
-// (see MainWindow::hooks()).  An empty hook makes its menu command say that
-// the window is not available yet, and nothing else happens.
+// (see MainWindow::hooks()): the analysis dialogs (installAnalysisDialogs)
+// and the plot viewer (ViewerBridge::install).  Every hook is required:
+// MainWindow::load() refuses to start with one unset, so no command ever
+// meets an empty hook.
 //
 // The dialog hooks show their dialog modally and return what the user chose
 // (keeping their own memories in AppState); the main window hands the choice
@@ -11,6 +13,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <QString>
@@ -88,6 +91,10 @@ struct Hooks {
     // Checks or unchecks the viewer's printer item `index` (1-based, in the
     // order of AppState::PrinterNames).
     std::function<void(int index, bool checked)> setViewerPrinterChecked;
+
+    // The names of the hooks not filled in, in the order above; empty when
+    // the table is complete.
+    std::vector<std::string> missing() const;
 };
 
 }  // namespace quillane::frontend

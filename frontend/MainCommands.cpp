@@ -24,10 +24,7 @@ void MainWindow::tell(const session::Outcome &outcome, const QString &refusalTit
     if (!outcome.done && !outcome.refusal.empty())
         prompts_.warn(this, refusalTitle, QString::fromStdString(outcome.refusal));
     if (!outcome.span_ok) {
-        if (hooks_.showSpanWarning)
-            hooks_.showSpanWarning(this);
-        else
-            notAvailable(QStringLiteral("The warning about too few points inside the limits"));
+        hooks_.showSpanWarning(this);
         offerSpanThatFits(this);
     }
     if (!outcome.errors.empty()) {
@@ -41,14 +38,10 @@ void MainWindow::tell(const session::Outcome &outcome, const QString &refusalTit
 }
 
 void MainWindow::showThePlot(const PlotContent &content) {
-    if (!hooks_.showPlot) {
-        notAvailable(QStringLiteral("The plot window"));
-        return;
-    }
-    if (state_.PlotWindowOpen == kFalse && hooks_.loadPlotWindow) hooks_.loadPlotWindow();
+    if (state_.PlotWindowOpen == kFalse) hooks_.loadPlotWindow();
     hooks_.showPlot(content);
-    if (hooks_.disposePlotFile) hooks_.disposePlotFile();
-    if (hooks_.showPlotWindow) hooks_.showPlotWindow();
+    hooks_.disposePlotFile();
+    hooks_.showPlotWindow();
 }
 
 void MainWindow::showResultGraph(const session::GraphRequest &request) {
@@ -62,16 +55,11 @@ void MainWindow::showResultGraph(const session::GraphRequest &request) {
 }
 
 std::vector<int> MainWindow::chooseDataSets(bool forDeviations) {
-    if (!hooks_.newDSToPlot) {
-        notAvailable(QStringLiteral("Choosing data sets for a plot"));
-        return {};
-    }
     NormalCursor choosing;
     return hooks_.newDSToPlot(this, forDeviations);
 }
 
 LimitsChoice MainWindow::chooseForLimits() {
-    if (!hooks_.chooseForLimits) return {chooseDataSets(false), std::nullopt};
     NormalCursor choosing;
     return hooks_.chooseForLimits(this);
 }
@@ -213,16 +201,12 @@ void MainWindow::SetLimits() {
     if (outcome.plot_written)
         showThePlot({choice.sets, std::nullopt});
     else if (choice.limits && applied.done && session_.limits_mode() &&
-             state_.PlotWindowOpen == kTrue && hooks_.redrawPlot)
+             state_.PlotWindowOpen == kTrue)
         hooks_.redrawPlot();
     tell(outcome, QStringLiteral("Set Data Limits"));
 }
 
 void MainWindow::FitIt() {
-    if (!hooks_.chooseRefSet) {
-        notAvailable(QStringLiteral("Fitting"));
-        return;
-    }
     const int reference = hooks_.chooseRefSet(this, session_.suggested_reference());
     session::Outcome outcome;
     {
@@ -282,10 +266,6 @@ void MainWindow::RenumberFr() {
 }
 
 void MainWindow::SetupDiffer() {
-    if (!hooks_.differParms) {
-        notAvailable(QStringLiteral("Setting the differentiation parameters"));
-        return;
-    }
     const std::optional<DifferChoice> choice = hooks_.differParms(this);
     if (!choice) return;
     const session::Outcome outcome = session_.set_differ_parms(choice->span, choice->terms);
@@ -317,10 +297,6 @@ void MainWindow::PlotdCdX_C() {
 // ---- result graphs ----
 
 void MainWindow::rmsPlot(int kind, const QString &caption) {
-    if (!hooks_.rmsVsTime) {
-        notAvailable(QStringLiteral("The result graph options"));
-        return;
-    }
     std::optional<session::GraphRequest> request = hooks_.rmsVsTime(this, caption);
     if (!request) return;
     request->kind = kind;
@@ -336,10 +312,6 @@ void MainWindow::PlotVar() {
 
 // A chooser closed without a choice makes no graph at all.
 void MainWindow::PlotDevs() {
-    if (!hooks_.devVsPos) {
-        notAvailable(QStringLiteral("The result graph options"));
-        return;
-    }
     std::optional<session::GraphRequest> request = hooks_.devVsPos(this);
     if (!request) return;
     request->kind = 3;
@@ -349,10 +321,6 @@ void MainWindow::PlotDevs() {
 }
 
 void MainWindow::PlotDevvsT() {
-    if (!hooks_.devsVsTime) {
-        notAvailable(QStringLiteral("The result graph options"));
-        return;
-    }
     std::optional<session::GraphRequest> request = hooks_.devsVsTime(this);
     if (!request) return;
     request->kind = 4;
@@ -361,10 +329,6 @@ void MainWindow::PlotDevvsT() {
 
 // The offsets graph takes its own reference set; the fit keeps its own.
 void MainWindow::PlotPOffset() {
-    if (!hooks_.chooseRefSet) {
-        notAvailable(QStringLiteral("Choosing the reference set"));
-        return;
-    }
     session::GraphRequest request;
     request.kind = 5;
     request.reference = hooks_.chooseRefSet(this, session_.fit_reference());

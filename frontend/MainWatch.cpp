@@ -85,7 +85,6 @@ void MainWindow::WatchFolder() {
                 setItemEnabled(name, true);
     };
     hooks.showEquilibrium = [this] {
-        if (!hooks_.showPlot) return;
         const session::Outcome plot = session_.equilibrium_plot();
         if (!plot.plot_written) return;
         PlotContent content;

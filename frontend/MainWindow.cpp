@@ -1,6 +1,9 @@
 #include "MainWindow.h"
 
 #include <cmath>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include <QAction>
 #include <QCloseEvent>
@@ -327,6 +330,14 @@ void MainWindow::updateCommands() {
 }
 
 void MainWindow::load() {
+    // The windows behind the commands are part of the program, not options:
+    // a hook left unset is a fault in how the program is put together.
+    if (const std::vector<std::string> unset = hooks_.missing(); !unset.empty()) {
+        std::string names;
+        for (const std::string &name : unset)
+            names += (names.empty() ? "" : ", ") + name;
+        throw std::logic_error("the main window's hooks are not all set: " + names);
+    }
     setMinimumSize(twipsToPixelsX(kMinimumTwips, this), twipsToPixelsY(kMinimumTwips, this));
     const bool printerExists = !state_.PrinterNames.isEmpty();
     sizeOutFileBox();
@@ -393,8 +404,8 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     }
     if (form1_) form1_->close();
     if (report_) report_->close();
-    if (state_.LegendWindowOpen == kTrue && hooks_.closeLegendWindow) hooks_.closeLegendWindow();
-    if (state_.PlotWindowOpen == kTrue && hooks_.closePlotWindow) hooks_.closePlotWindow();
+    if (state_.LegendWindowOpen == kTrue) hooks_.closeLegendWindow();
+    if (state_.PlotWindowOpen == kTrue) hooks_.closePlotWindow();
     event->accept();
     emit exitConfirmed();
 }
@@ -402,12 +413,6 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 DataFilesDialog &MainWindow::form1() {
     if (!form1_) form1_ = new DataFilesDialog(state_, prompts_, this);
     return *form1_;
-}
-
-bool MainWindow::notAvailable(const QString &what) {
-    prompts_.warn(this, QStringLiteral("Not Available"),
-                  QStringLiteral("%1 is not available yet.").arg(what));
-    return false;
 }
 
 }  // namespace quillane::frontend

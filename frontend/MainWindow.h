@@ -188,7 +188,6 @@ class MainWindow : public QMainWindow {
     LimitsChoice chooseForLimits();                       // NewDSToPlot with typed limits
     void dataPlot(int kind);
     void rmsPlot(int kind, const QString &caption);
-    bool notAvailable(const QString &what);
     // The name for results of `kind` ("CSV", "JSON") with its extension
     // added when the user typed none; empty when cancelled.
     QString resultsFileName(const QString &kind, const QString &suffix);

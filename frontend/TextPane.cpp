@@ -77,12 +77,10 @@ void TextPane::choosePrinter(int index) {
     if (index < 1 || index > printerActions_.size()) return;
     for (int k = 1; k <= printerActions_.size(); ++k) {
         printerActions_[k - 1]->setChecked(false);
-        if (state_.PlotWindowOpen && hooks_.setViewerPrinterChecked)
-            hooks_.setViewerPrinterChecked(k, false);
+        if (state_.PlotWindowOpen) hooks_.setViewerPrinterChecked(k, false);
     }
     printerActions_[index - 1]->setChecked(true);
-    if (state_.PlotWindowOpen && hooks_.setViewerPrinterChecked)
-        hooks_.setViewerPrinterChecked(index, true);
+    if (state_.PlotWindowOpen) hooks_.setViewerPrinterChecked(index, true);
     current_ = index;
     state_.DefaultPrinterName = state_.PrinterNames.value(index - 1);
 }

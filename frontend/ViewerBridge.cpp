@@ -141,7 +141,7 @@ void ViewerBridge::tickRound(float lo, float hi, float &out_lo, float &out_hi,
 }
 
 void ViewerBridge::showSpanWarning() {
-    if (window_.hooks().showSpanWarning) window_.hooks().showSpanWarning(plotit_.get());
+    window_.hooks().showSpanWarning(plotit_.get());
     window_.offerSpanThatFits(plotit_.get());
 }
 

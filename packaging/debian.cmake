@@ -1,8 +1,7 @@
 # The Debian packages, made by "cpack -G DEB" in the build folder
 # (tools/package.sh): quillane (the Runtime component) and libquillane-dev
 # (Development).  Their version is the library's, from its header.
-set(QUILLANE_PACKAGE_MAINTAINER "Quillane developers <quillane@localhost>"
-  CACHE STRING "Maintainer named in the Debian packages (Name <address>)")
+# QUILLANE_PACKAGE_MAINTAINER is set in CMakeLists.txt, beside the changelog.
 set(QUILLANE_PACKAGE_RELEASE 1 CACHE STRING "Debian revision of the packages")
 
 set(CPACK_GENERATOR DEB)

@@ -194,23 +194,28 @@ class Plotit : public QMainWindow {
     QLabel *out_file_label_ = nullptr;
     QPointer<PlotLegend> legend_;
 
+    // Menu-bar commands whose text or state changes.
     QAction *zoomout_ = nullptr;
     QAction *show_em_ = nullptr;
-    QMenu *printer_menu_ = nullptr;
-    QList<QAction *> printer_items_;
-    QAction *printer_separator_ = nullptr;
-    QAction *print_plot_ = nullptr;
+    QAction *show_it_ = nullptr;
+
+    // How the plot is drawn.
     QAction *no_lines_ = nullptr;
     QAction *large_points_ = nullptr;
     QAction *use_filled_ = nullptr;
     QAction *col_sym_ = nullptr;
     QAction *time_in_hours_action_ = nullptr;
+
+    // Where the plot goes: printers, clipboard, files.
+    QMenu *printer_menu_ = nullptr;
+    QList<QAction *> printer_items_;
+    QAction *printer_separator_ = nullptr;
+    QStringList printer_names_;
+    int current_printer_ = -1;
+    QAction *print_plot_ = nullptr;
     QAction *clip_prn_ = nullptr;
     QAction *save_bmp_ = nullptr;
     QAction *save_plot_now_ = nullptr;
-    QAction *show_it_ = nullptr;
-    QStringList printer_names_;
-    int current_printer_ = -1;
 };
 
 }  // namespace quillane::viewer

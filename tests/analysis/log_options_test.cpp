@@ -16,8 +16,14 @@ using testing::ListBoxRecorder;
 TEST(ListBox, WithoutASinkLinesAreDiscardedQuietly) {
     State s;
     s.out_file_name = "NUL";
-    Log::post_log_line(s, "nobody listens");  // must not crash
-    SUCCEED();
+    Log::post_log_line(s, "nobody listens");
+    EXPECT_TRUE(s.last_error.empty()) << s.last_error;
+    // Discarded, not kept back: a box attached later sees only its own lines.
+    ListBoxRecorder box;
+    box.attach(s);
+    Log::post_log_line(s, "heard");
+    ASSERT_EQ(box.lines.size(), 1u);
+    EXPECT_EQ(box.lines[0].substr(0, 5), "heard");
 }
 
 TEST(ListBox, LinesArriveBlankPaddedTo159Characters) {

@@ -192,7 +192,7 @@ TEST_F(BatchImages, SvgAndPdfPagesAreTenBySevenAndAHalfInches) {
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(count_files(dir / "svg", ".svg"), kKeptPlots);
     for (int i = 0; i < kKeptPlots; ++i) {
-        const std::string svg = slurp(dir / "svg" / numbered(i, "svg"));
+        const std::string svg = read_file(dir / "svg" / numbered(i, "svg"));
         EXPECT_TRUE(svg.rfind("<?xml", 0) == 0 || svg.find("<svg") != std::string::npos)
             << numbered(i, "svg");
         EXPECT_CONTAINS(svg, "<svg width=\"254mm\" height=\"190.5mm\"");
@@ -203,7 +203,7 @@ TEST_F(BatchImages, SvgAndPdfPagesAreTenBySevenAndAHalfInches) {
     r = run(with_scans({"--plots", "pdf", "--images", "pdf"}, scans()));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(count_files(dir / "pdf", ".pdf"), kKeptPlots);
-    const std::string pdf = slurp(dir / "pdf" / "plot_003.pdf");
+    const std::string pdf = read_file(dir / "pdf" / "plot_003.pdf");
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
     EXPECT_CONTAINS(pdf, "/MediaBox [0 0 720");  // points: 10 inches wide
     EXPECT_CONTAINS(pdf, "540");
@@ -215,7 +215,7 @@ TEST_F(BatchImages, BitmapsTakeTheChosenSize) {
     EXPECT_EQ(count_files(dir / "plots", ".bmp"), kKeptPlots);
     const QImage image(QString::fromStdString((dir / "plots" / "plot_005.bmp").string()));
     EXPECT_EQ(image.size(), QSize(640, 480));
-    EXPECT_EQ(slurp(dir / "plots" / "plot_005.bmp").substr(0, 2), "BM");
+    EXPECT_EQ(read_file(dir / "plots" / "plot_005.bmp").substr(0, 2), "BM");
 }
 
 // ---- trouble ----

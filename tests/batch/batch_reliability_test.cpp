@@ -62,7 +62,7 @@ TEST_F(Reliability, AFileSizeLimitEndsInAReportedFailureNotASignal) {
     const Outcome r = run(scans(), {}, 4096);
     EXPECT_EQ(r.exit_code, 1) << r.err;
     EXPECT_CONTAINS(r.err, "File too large");
-    const std::string report = slurp(dir / "quillane-report.txt");
+    const std::string report = read_file(dir / "quillane-report.txt");
     ASSERT_FALSE(report.empty());
     EXPECT_EQ(report.substr(report.size() - 2), "\r\n") << "the report ends with a whole line";
 }

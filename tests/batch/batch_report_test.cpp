@@ -63,7 +63,7 @@ TEST_P(BatchReport, TheReportOfAnExampleRunGivesTheVerdictWithItsFontsEmbedded) 
         report({"--report-pdf", "run.pdf", "--json", "run.json"}, examples(GetParam()));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_CONTAINS(r.out, "quillane-batch: run report written to run.pdf");
-    const auto json = nlohmann::json::parse(slurp(dir / "run.json"));
+    const auto json = nlohmann::json::parse(read_file(dir / "run.json"));
     const std::string text = pdf_text(dir / "run.pdf");
     EXPECT_CONTAINS(text, "Verdict " + json["equilibrium"]["text"].get<std::string>());
     EXPECT_CONTAINS(

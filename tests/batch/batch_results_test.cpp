@@ -58,12 +58,12 @@ TEST_F(Results, CsvRowsAreTheReportsPairsOnePerOrderedPair) {
         args.push_back(a);
     const Outcome r = run(args, {"LC_ALL=de_DE.UTF-8"});
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    std::istringstream csv(slurp(dir / "pairs.csv"));
+    std::istringstream csv(read_file(dir / "pairs.csv"));
     std::string line;
     std::getline(csv, line);
     EXPECT_EQ(line.rfind("reference_set,reference_file,compared_set,", 0), 0u);
     // " Ref 12 DS 11 VAR: 1.2345D-03 RMS: 1.234D-03": kind 1, each unordered pair once.
-    const std::string report = slurp(dir / "quillane-report.txt");
+    const std::string report = read_file(dir / "quillane-report.txt");
     const std::regex kind1(R"( Ref +(\d+) DS +(\d+) VAR: *([-0-9.D+]+) RMS: *([-0-9.D+]+)\r\n)");
     std::map<std::pair<int, int>, double> printed;
     for (std::sregex_iterator m(report.begin(), report.end(), kind1), end; m != end; ++m) {
@@ -94,7 +94,7 @@ TEST_F(Results, JsonHoldsSetsPairsVerdictAndForecast) {
         args.push_back(a);
     const Outcome r = run(args);
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    const auto run_json = nlohmann::json::parse(slurp(dir / "run.json"));
+    const auto run_json = nlohmann::json::parse(read_file(dir / "run.json"));
     ASSERT_EQ(run_json["sets"].size(), static_cast<size_t>(kScans));
     EXPECT_EQ(run_json["pairs"].size(), static_cast<size_t>(kScans * (kScans - 1)));
     const auto &last = run_json["sets"][kScans - 1];
@@ -107,7 +107,7 @@ TEST_F(Results, JsonHoldsSetsPairsVerdictAndForecast) {
     EXPECT_NEAR(run_json["forecast"]["tau_s"].get<double>(), 4 * 3600.0, 0.1 * 4 * 3600.0);
     EXPECT_EQ(run_json["forecast"]["interval_s"].size(), 2u);
     EXPECT_CONTAINS(r.out, "quillane-batch: equilibrium reached by scan");
-    EXPECT_CONTAINS(slurp(dir / "quillane-report.txt"), "equilibrium reached by scan");
+    EXPECT_CONTAINS(read_file(dir / "quillane-report.txt"), "equilibrium reached by scan");
 }
 
 // Scans copied in one by one: one status line for each from the third on,
@@ -122,7 +122,7 @@ TEST_F(Results, AWatchedFolderIsFollowedUntilEquilibrium) {
     int copied = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (copied < kScans && std::chrono::steady_clock::now() < deadline) {
-        const std::string out = slurp(dir / "stdoutwatch.txt");
+        const std::string out = read_file(dir / "stdoutwatch.txt");
         if (out.find("equilibrium reached; the watch ends") != std::string::npos) break;
         const size_t lines = std::count(out.begin(), out.end(), '\n');
         if (lines >= static_cast<size_t>(copied) + 1) {  // the watch saw the scans so far
@@ -132,7 +132,7 @@ TEST_F(Results, AWatchedFolderIsFollowedUntilEquilibrium) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     // A watch that has not ended by the deadline is asked to.
-    while (slurp(dir / "stdoutwatch.txt").find("the watch ends") == std::string::npos &&
+    while (read_file(dir / "stdoutwatch.txt").find("the watch ends") == std::string::npos &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     kill(watch, SIGTERM);
@@ -144,7 +144,7 @@ TEST_F(Results, AWatchedFolderIsFollowedUntilEquilibrium) {
     EXPECT_CONTAINS(r.out, "quillane-batch: equilibrium reached; the watch ends");
     EXPECT_LT(copied, kScans + 1);
     EXPECT_EQ(r.err.find("skipped"), std::string::npos) << r.err;
-    const auto run_json = nlohmann::json::parse(slurp(dir / "incoming" / "run.json"));
+    const auto run_json = nlohmann::json::parse(read_file(dir / "incoming" / "run.json"));
     EXPECT_TRUE(run_json["equilibrium"]["reached"].get<bool>());
 }
 

@@ -132,7 +132,7 @@ TEST_F(BatchSeries, OneSeriesAndOneColumnAreAnalysedAndNothingElse) {
     const Outcome r =
         run(with({"--out", "r.txt", "--series", "4", "--column", "2"}, multispeed_run()));
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    const std::string report = slurp(dir / "r.txt");
+    const std::string report = read_file(dir / "r.txt");
     EXPECT_EQ(active_files(report),
               (std::vector<std::string>{"00014.RA2", "00016.RA2", "00018.RA2", "00020.RA2",
                                         "00022.RA2", "00024.RA2"}));
@@ -154,7 +154,7 @@ TEST_F(BatchSeries, EachSeriesGetsAFolderWithAReportOfItsOwnFit) {
         SCOPED_TRACE("series " + std::to_string(k));
         const fs::path folder = dir / "out" / ("series-" + std::to_string(k));
         EXPECT_CONTAINS(r.out, "quillane-batch: series " + std::to_string(k) + ", ");
-        const std::string report = slurp(folder / "run.txt");
+        const std::string report = read_file(folder / "run.txt");
         const std::vector<std::string> files = active_files(report);
         ASSERT_EQ(files.size(), 6u);
         // Series k holds the scans of speed (k+1)/2 at one wavelength: every other file.
@@ -189,7 +189,7 @@ TEST_F(BatchSeries, ASeriesTooLongForTheStoreIsRefusedAndEveryNthScanIsTakenAsAs
                     "together: --every 2 keeps the latest scan and every 2nd one before it");
     r = run(with({"--out", "r.txt", "--every", "2"}, files));
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    const std::string report = slurp(dir / "r.txt");
+    const std::string report = read_file(dir / "r.txt");
     const std::vector<std::string> active = active_files(report);
     ASSERT_EQ(active.size(), 28u);
     EXPECT_EQ(active.front(), "scan1.RA1");
@@ -210,7 +210,7 @@ TEST_F(BatchSeries, ScansWithoutAColumnSaySoAndTheFullRangeIsUsed) {
     EXPECT_CONTAINS(r.out,
                     "no solution column found in these scans; the full range is used: 16 .. 26 "
                     "cm^2\n");
-    EXPECT_CONTAINS(slurp(dir / "r.txt"), "16.0000000000000     cm^2 as XI(low)");
+    EXPECT_CONTAINS(read_file(dir / "r.txt"), "16.0000000000000     cm^2 as XI(low)");
 }
 
 TEST_F(BatchSeries, VerboseColumnsSayWhyOfEveryStretch) {
@@ -238,7 +238,7 @@ TEST_F(BatchSeries, AColumnBeyondThoseFoundIsRefused) {
 TEST_F(BatchSeries, OddHeadersAreNamedAndNeverGroupedInSilence) {
     std::vector<std::string> files{scan(1), scan(2), scan(3), scan(4)};
     // Scan 3 gives a speed of 0.
-    std::string text = slurp(dir / files[2]);
+    std::string text = read_file(dir / files[2]);
     text.replace(text.find(" 12000 "), 7, " 0 ");
     write_file(dir / files[2], text);
     Outcome r = run(files);
@@ -249,7 +249,7 @@ TEST_F(BatchSeries, OddHeadersAreNamedAndNeverGroupedInSilence) {
     EXPECT_CONTAINS(r.err, "the scan files make 2 series");
     r = run(with({"--out", "r.txt", "--series", "all"}, files));
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    const std::string report = slurp(dir / "r.txt");
+    const std::string report = read_file(dir / "r.txt");
     EXPECT_CONTAINS(report,
                     " The files make 2 series: 12,000 rpm 280 nm, 3 scans; unknown rpm "
                     "280 nm, 1 scan\r\n They are analysed together, as given\r\n");

@@ -24,12 +24,7 @@ namespace batch_test {
 
 namespace fs = std::filesystem;
 
-inline std::string slurp(const fs::path &p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using quillane::test_support::read_file;
 
 struct Outcome {
     int exit_code = -1;
@@ -114,8 +109,8 @@ class BatchRun : public ::testing::Test {
         waitpid(pid, &status, 0);
         Outcome r;
         r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(dir / ("stdout" + tag + ".txt"));
-        r.err = slurp(dir / ("stderr" + tag + ".txt"));
+        r.out = read_file(dir / ("stdout" + tag + ".txt"));
+        r.err = read_file(dir / ("stderr" + tag + ".txt"));
         return r;
     }
 };

@@ -31,7 +31,7 @@ TEST_F(BatchRun, AnUnknownOptionIsAUsageErrorOfOneLine) {
 TEST_F(BatchRun, AnOptionTakesItsValueAfterAnEqualsSignToo) {
     const Outcome r = run({"--out=x.txt", "--plots=p", "--span=030", scan(1), scan(2), scan(3)});
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_CONTAINS(slurp(dir / "x.txt"), "with span of  30");  // decimal, not octal 030
+    EXPECT_CONTAINS(read_file(dir / "x.txt"), "with span of  30");  // decimal, not octal 030
     EXPECT_TRUE(fs::exists(dir / "p" / "plot_000.dat"));
 }
 
@@ -93,7 +93,7 @@ TEST_F(BatchRun, AWholeRunWritesTheReportAndKeepsReadablePlotFiles) {
     const Outcome r =
         run({"--out", "report.txt", "--plots", "plots", scan(1), scan(2), scan(3), scan(4)});
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    const std::string report = slurp(dir / "report.txt");
+    const std::string report = read_file(dir / "report.txt");
     EXPECT_EQ(report.substr(0, 50), " Quillane V0.99  \r\n Current Revision V0.99.0039 \r\n");
     EXPECT_CONTAINS(report, " Orig.DS# 3 :: scan3.RA1 is active DS#3.");
     EXPECT_CONTAINS(r.out, " This was file scan1.RA1");  // list-box lines reach standard output
@@ -128,7 +128,7 @@ TEST_F(BatchRun, AllDataPlotsAndResultGraphsAreKeptInOrder) {
             << name;
         EXPECT_EQ(data.y_label, y_labels[i]) << name;
     }
-    EXPECT_CONTAINS(slurp(dir / "report.txt"), "Differentiated data set # 4");
+    EXPECT_CONTAINS(read_file(dir / "report.txt"), "Differentiated data set # 4");
 }
 
 TEST_F(BatchRun, SlopePlotsOfAChosenSubsetShowEveryActiveSetTogether) {
@@ -152,7 +152,7 @@ TEST_F(BatchRun, SlopePlotsOfAChosenSubsetShowEveryActiveSetTogether) {
     ASSERT_EQ(quillane::plotfile::read_plot_file(in, data), quillane::plotfile::ReadStatus::ok);
     EXPECT_EQ(data.x_label, "Radius, R (cm)");
     EXPECT_EQ(data.count, 3 * 120);
-    EXPECT_CONTAINS(slurp(dir / "quillane-report.txt"),
+    EXPECT_CONTAINS(read_file(dir / "quillane-report.txt"),
                     "with span of  20 using a polynomial with 2 terms");
 }
 
@@ -162,8 +162,8 @@ TEST_F(BatchRun, FilesAlreadyInThePlotFolderAreLeftAsTheyAre) {
     std::ofstream(dir / "plots" / "plot_000.dat") << "kept earlier";
     const Outcome r = run({scan(1), scan(2), scan(3)});
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_EQ(slurp(dir / "plots" / "plot.dat"), "left over");
-    EXPECT_EQ(slurp(dir / "plots" / "plot_000.dat"), "kept earlier");
+    EXPECT_EQ(read_file(dir / "plots" / "plot.dat"), "left over");
+    EXPECT_EQ(read_file(dir / "plots" / "plot_000.dat"), "kept earlier");
     EXPECT_TRUE(fs::exists(dir / "plots" / "plot_008.dat"));
 }
 
@@ -205,11 +205,11 @@ TEST_F(BatchRun, AReportThatCannotBeWrittenWholeFailsTheRun) {
 
 TEST_F(BatchRun, AnOutputThatIsOneOfTheScansIsRefusedBeforeAnythingIsWritten) {
     const std::string first = scan(1);
-    const std::string before = slurp(dir / first);
+    const std::string before = read_file(dir / first);
     const Outcome r = run({"--out", first, first, scan(2), scan(3)});
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_CONTAINS(r.err, "--out " + first + " names the scan file");
-    EXPECT_EQ(slurp(dir / first), before);
+    EXPECT_EQ(read_file(dir / first), before);
 }
 
 TEST_F(BatchRun, CommandLineMistakesAreRefusedBeforeAnythingRuns) {

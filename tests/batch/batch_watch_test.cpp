@@ -52,8 +52,8 @@ class Watch : public BatchRun {
     bool printed(const std::string &text) {
         const auto deadline = std::chrono::steady_clock::now() + kPatience;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (slurp(dir / "stdoutwatch.txt").find(text) != std::string::npos ||
-                slurp(dir / "stderrwatch.txt").find(text) != std::string::npos)
+            if (read_file(dir / "stdoutwatch.txt").find(text) != std::string::npos ||
+                read_file(dir / "stderrwatch.txt").find(text) != std::string::npos)
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
@@ -78,12 +78,12 @@ TEST_F(Watch, AChunkedScanIsUsedWholeAndAScanNeverFilledIsCountedAtTheEnd) {
     const size_t half =
         quillane::test_support::scan_text(quillane::test_support::exponential_scan(4, 60)).size();
     for (size_t end : {text.size() / 4, half, half + 25, text.size()}) {
-        EXPECT_EQ(slurp(dir / "stdoutwatch.txt").find("scan 4:"), std::string::npos) << end;
+        EXPECT_EQ(read_file(dir / "stdoutwatch.txt").find("scan 4:"), std::string::npos) << end;
         quillane::test_support::write_file(dir / "incoming" / "00004.RA2", text.substr(0, end));
         std::this_thread::sleep_for(kWriterPause);
     }
     ASSERT_TRUE(printed("scan 4: 00004.RA2, t = 4.00 h"));
-    const Outcome so_far{0, slurp(dir / "stdoutwatch.txt"), slurp(dir / "stderrwatch.txt")};
+    const Outcome so_far{0, read_file(dir / "stdoutwatch.txt"), read_file(dir / "stderrwatch.txt")};
     EXPECT_CONTAINS(so_far.err, "00004.RA2 waits: its last line is cut off");
     EXPECT_CONTAINS(so_far.err, "00004.RA2 waits: it has 60 points, fewer than 90 % of the 120");
     Scan header_only = scan(5);
@@ -109,7 +109,7 @@ TEST_F(Watch, EachSeriesOfAMixedFolderIsFollowedOnItsOwnOrOneIsChosen) {
     EXPECT_CONTAINS(r.err, "note: CELL1ABS.LOG has no time line, so it is no scan: ignored");
     EXPECT_TRUE(fs::exists(dir / "series-1" / "quillane-report.txt"));
     EXPECT_TRUE(fs::exists(dir / "series-2" / "quillane-report.txt"));
-    const auto blocks = nlohmann::json::parse(slurp(dir / "run.json"))["series"];
+    const auto blocks = nlohmann::json::parse(read_file(dir / "run.json"))["series"];
     ASSERT_EQ(blocks.size(), 2u);
     EXPECT_EQ(blocks[1]["series"]["name"], "14,000 rpm 280 nm");
     EXPECT_EQ(blocks[1]["sets"].size(), 3u);

@@ -1,6 +1,7 @@
 // The main window: its menus, the enabling of commands through a first and
 // a later pass, and what each command asks of the library.
 #include <cmath>
+#include <stdexcept>
 
 #include <QAction>
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 #include "AppState.h"
@@ -186,6 +188,7 @@ class MainWindowTest : public StandInWindowTest {
         record_.clear();
         AppState state;
         MainWindow window(state, *session_, *prompts_);
+        fillHooks(window.hooks());
         window.load();
         QVERIFY(sameLines(record_.names(), {"init_lbsink_ctx", "init_lbhandle"}));
         prompts_->answers.push_back(true);
@@ -364,21 +367,21 @@ class MainWindowTest : public StandInWindowTest {
         QVERIFY(!session_->fit_current());
     }
 
-    void commandsWhoseWindowsAreMissingSayNotAvailable() {
-        firstPass(3);
-        window_->SetLimits();
-        QCOMPARE(prompts_->warnings.size(), 1);
-        QVERIFY(prompts_->warnings[0].text.endsWith(QStringLiteral("is not available yet.")));
-        QVERIFY(!enabled("FitIt"));
-        for (auto command :
-             {&MainWindow::FitIt, &MainWindow::SetupDiffer, &MainWindow::PlotRMS,
-              &MainWindow::PlotDevs, &MainWindow::PlotDevvsT, &MainWindow::PlotPOffset}) {
-            prompts_->warnings.clear();
-            (window_.get()->*command)();
-            QCOMPARE(prompts_->warnings.size(), 1);
+    void aWindowMissingAHookRefusesToLoadAndNamesIt() {
+        AppState state;
+        MainWindow window(state, *session_, *prompts_);
+        fillHooks(window.hooks());
+        window.hooks().showPlot = nullptr;
+        window.hooks().differParms = nullptr;
+        try {
+            window.load();
+            QFAIL("load() went on without its hooks");
+        } catch (const std::logic_error &e) {
+            QCOMPARE(
+                QString::fromUtf8(e.what()),
+                QStringLiteral("the main window's hooks are not all set: differParms, showPlot"));
         }
-        QVERIFY(!record_.names().contains(QStringLiteral("fit_allB")));
-        QVERIFY(!record_.names().contains(QStringLiteral("plot_result_graphs")));
+        prompts_->answers.push_back(true);
     }
 
     void aSpanTooShortForTheLimitsIsWarnedAbout() {
@@ -619,6 +622,7 @@ class MainWindowTest : public StandInWindowTest {
         QVERIFY(window_->close());
         AppState state;
         MainWindow again(state, *session_, *prompts_);
+        fillHooks(again.hooks());
         again.load();
         QCOMPARE(again.geometry(), left);
         settings::store()->clear();

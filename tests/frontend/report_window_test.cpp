@@ -97,6 +97,7 @@ class ReportWindowTest : public QObject {
         std::string error;
         QVERIFY(session.create_report(toSession(path), error));
         MainWindow window(state, session, prompts);
+        fillHooks(window.hooks());
         window.load();
         QCOMPARE(window.item(QStringLiteral("ViewReport"))->text(), QStringLiteral("View &Report"));
         window.item(QStringLiteral("ViewReport"))->trigger();

@@ -124,11 +124,6 @@ QString writeFile(const QString &path, const QByteArray &content) {
     return QFileInfo(path).absoluteFilePath();
 }
 
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray scanFileContent(int number) {
     return QByteArray::fromStdString(
         quillane::test_support::scan_text(quillane::test_support::small_scan(number)));
@@ -136,6 +131,31 @@ QByteArray scanFileContent(int number) {
 
 WorkingFolder::WorkingFolder() {
     qputenv("QUILLANE_LOCK_FILE", QFile::encodeName(file(QStringLiteral("lock"))));
+}
+
+void fillHooks(Hooks &hooks) {
+    hooks.chooseRefSet = [](QWidget *, int current) { return current; };
+    hooks.differParms = [](QWidget *) { return std::optional<DifferChoice>(); };
+    hooks.showSpanWarning = [](QWidget *) {};
+    hooks.rmsVsTime = [](QWidget *, const QString &) {
+        return std::optional<session::GraphRequest>();
+    };
+    hooks.devVsPos = [](QWidget *) { return std::optional<session::GraphRequest>(); };
+    hooks.devsVsTime = [](QWidget *) { return std::optional<session::GraphRequest>(); };
+    hooks.newDSToPlot = [](QWidget *, bool) { return std::vector<int>(); };
+    // The limits chooser offers the plot's data sets, as the plain chooser a
+    // test sets answers them; no limits are typed.
+    hooks.chooseForLimits = [&hooks](QWidget *parent) {
+        return LimitsChoice{hooks.newDSToPlot(parent, false), std::nullopt};
+    };
+    hooks.loadPlotWindow = [] {};
+    hooks.showPlot = [](const PlotContent &) {};
+    hooks.disposePlotFile = [] {};
+    hooks.showPlotWindow = [] {};
+    hooks.redrawPlot = [] {};
+    hooks.closePlotWindow = [] {};
+    hooks.closeLegendWindow = [] {};
+    hooks.setViewerPrinterChecked = [](int, bool) {};
 }
 
 void StandInWindowTest::loadLibrary() {
@@ -152,6 +172,7 @@ void StandInWindowTest::openWindow() {
     QVERIFY(session_->create_report(toSession(state_->OutFileName), error));
     session_->set_plot_file(toSession(dir_->filePath(QStringLiteral("plot.dat"))));
     window_ = std::make_unique<MainWindow>(*state_, *session_, *prompts_);
+    fillHooks(window_->hooks());
     window_->load();
     const double low = 16.0, high = 26.0;
     library_.exports().setxirange(&low, &high);

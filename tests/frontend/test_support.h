@@ -83,7 +83,7 @@ class CallRecord {
 
 // Writes a text file; returns its full path.
 QString writeFile(const QString &path, const QByteArray &content);
-QByteArray readFile(const QString &path);
+using quillane::test_support::readFile;
 
 // A scan file with a description line, a time line and a few data points.
 QByteArray scanFileContent(int number);
@@ -96,6 +96,11 @@ class WorkingFolder : public quillane::test_support::CurrentFolder {
 };
 
 using quillane::test_support::quietOffscreenNotes;
+
+// Fills every hook of the main window as a user who cancels every dialog
+// would answer, and a plot window that does nothing; a test sets the hooks
+// it looks at afterwards.  The main window does not load without them.
+void fillHooks(Hooks &hooks);
 
 // A test of the main window alone, over the session and the stand-in
 // library that records every call: a fresh window, state and report for

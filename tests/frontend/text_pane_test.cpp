@@ -48,6 +48,7 @@ class TextPaneTest : public QObject {
         prompts_ = std::make_unique<RecordingPrompts>();
         session_ = std::make_unique<quillane::session::Session>(library_.exports());
         window_ = std::make_unique<MainWindow>(*state_, *session_, *prompts_);
+        fillHooks(window_->hooks());
         window_->load();
     }
 

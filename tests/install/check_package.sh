@@ -51,8 +51,7 @@ for f in usr/bin/quillane-batch "usr/$libdir/$soname" "usr/$libdir/libquillane.s
     usr/share/applications/quillane.desktop usr/share/icons/hicolor/scalable/apps/quillane.svg \
     usr/share/mime/packages/quillane.xml usr/share/metainfo/quillane.metainfo.xml \
     usr/include/quillane.h "usr/$libdir/libquillane.so" "usr/$libdir/pkgconfig/quillane.pc" \
-    "usr/$libdir/cmake/Quillane/QuillaneConfig.cmake" \
-    usr/share/doc/quillane/LICENSE; do
+    "usr/$libdir/cmake/Quillane/QuillaneConfig.cmake"; do
     expect_file "$f"
 done
 # Each package carries the licence and the history where Debian wants them.

@@ -1,6 +1,9 @@
 #include "qt_support.h"
 
+#include "scan_files.h"
+
 #include <QDir>
+#include <QFile>
 #include <QtGlobal>
 
 namespace quillane::test_support {
@@ -11,6 +14,10 @@ CurrentFolder::CurrentFolder() : previous_(QDir::currentPath()) {
 
 CurrentFolder::~CurrentFolder() {
     QDir::setCurrent(previous_);
+}
+
+QByteArray readFile(const QString &path) {
+    return QByteArray::fromStdString(read_file(QFile::encodeName(path).toStdString()));
 }
 
 void quietOffscreenNotes() {

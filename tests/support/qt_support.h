@@ -3,6 +3,7 @@
 // and silence about window features the offscreen platform lacks.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -23,6 +24,9 @@ class CurrentFolder {
     QString previous_;
     QTemporaryDir dir_;
 };
+
+// The whole file, empty when it cannot be read (read_file with a Qt name).
+QByteArray readFile(const QString &path);
 
 // Drops the offscreen platform's notes about window features it lacks.
 void quietOffscreenNotes();

@@ -552,7 +552,7 @@ class PlotDrawingTest : public QObject {
         QVERIFY(PrintPictureToFitPage(pdf, QSizeF(800, 500), [&](QPainter &painter, QSizeF size) {
             renderer.paint(painter, size);
         }));
-        QVERIFY(readAll(folder.file("page.pdf")).startsWith("%PDF"));
+        QVERIFY(readFile(folder.file("page.pdf")).startsWith("%PDF"));
     }
 
     void aPlotFileIsRenderedToEveryPictureKindWithoutAWindow() {
@@ -568,8 +568,8 @@ class PlotDrawingTest : public QObject {
         }
         QCOMPARE(QImage(folder.file("p.png")).size(), QSize(640, 480));
         QCOMPARE(QImage(folder.file("p.bmp")).size(), QSize(640, 480));
-        QVERIFY(readAll(folder.file("p.svg")).contains("<svg"));
-        QVERIFY(readAll(folder.file("p.pdf")).startsWith("%PDF"));
+        QVERIFY(readFile(folder.file("p.svg")).contains("<svg"));
+        QVERIFY(readFile(folder.file("p.pdf")).startsWith("%PDF"));
     }
 
     void renderingAFileWithoutDataOrToAMissingFolderFailsWithAReason() {

@@ -106,7 +106,7 @@ class PlotFilesTest : public QObject {
     void aKeptPlotIsRenamedIntoTheCurrentFolderAndTheLabelSaysWhere() {
         ScratchFolder folder;
         writePlotFile(folder.file("plot.dat"), threePoints());
-        const QByteArray original = readAll(folder.file("plot.dat"));
+        const QByteArray original = readFile(folder.file("plot.dat"));
         ViewerState state;
         InitPlotNumbering(state, "plot.dat");
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
@@ -115,7 +115,7 @@ class PlotFilesTest : public QObject {
         QCOMPARE(result.out_file_label, QDir::currentPath() + "/plot_000.dat");
         QVERIFY(!result.save_plot_now);
         QVERIFY(!QFile::exists(folder.file("plot.dat")));
-        QCOMPARE(readAll(folder.file("plot_000.dat")), original);
+        QCOMPARE(readFile(folder.file("plot_000.dat")), original);
 
         writePlotFile(folder.file("plot.dat"), threePoints());
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
@@ -129,7 +129,7 @@ class PlotFilesTest : public QObject {
         QTemporaryDir elsewhere(QStringLiteral("/dev/shm/quillane-XXXXXX"));
         const QString plot = elsewhere.filePath(QStringLiteral("plot.dat"));
         writePlotFile(plot, threePoints());
-        const QByteArray original = readAll(plot);
+        const QByteArray original = readFile(plot);
         const QString probe = folder.file("probe");
         if (!elsewhere.isValid() ||
             ::link(QFile::encodeName(plot), QFile::encodeName(probe)) == 0 || errno != EXDEV)
@@ -142,7 +142,7 @@ class PlotFilesTest : public QObject {
             DisposePlotFile(state, plot, elsewhere.filePath(QStringLiteral("~kestrl~.tmp")));
         QVERIFY2(!result.failed, qPrintable(result.out_file_label));
         QCOMPARE(result.kept_as, QString("plot_001.dat"));
-        QCOMPARE(readAll(folder.file("plot_001.dat")), original);
+        QCOMPARE(readFile(folder.file("plot_001.dat")), original);
         QVERIFY(!QFile::exists(plot));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
@@ -165,7 +165,7 @@ class PlotFilesTest : public QObject {
         PlotFileContent content = threePoints();
         content.delete_marker = true;
         writePlotFile(folder.file("plot.dat"), content);
-        const QByteArray original = readAll(folder.file("plot.dat"));
+        const QByteArray original = readFile(folder.file("plot.dat"));
         touch(folder.file("~kestrl~.tmp"));
         ViewerState state;
         QCOMPARE(load(state, folder.file("plot.dat")), LoadOutcome::loaded);
@@ -176,7 +176,7 @@ class PlotFilesTest : public QObject {
         QCOMPARE(result.out_file_label, QString("Plot File To Be Deleted"));
         QVERIFY(result.save_plot_now);
         QVERIFY(!QFile::exists(folder.file("plot.dat")));
-        QCOMPARE(readAll(folder.file("~kestrl~.tmp")), original);
+        QCOMPARE(readFile(folder.file("~kestrl~.tmp")), original);
         QCOMPARE(state.PlotNumber, 0);
     }
 

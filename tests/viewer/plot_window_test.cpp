@@ -240,7 +240,7 @@ class PlotWindowTest : public QObject {
         PlotFileContent content = ninePoints();
         content.delete_marker = true;
         viewer.show(content);
-        const QByteArray original = readAll(viewer.host.plot_file);
+        const QByteArray original = readFile(viewer.host.plot_file);
         viewer.window->DisposePlotFile();
         QCOMPARE(viewer.window->outFileLabel()->text(), QString("Plot File To Be Deleted"));
         QVERIFY(viewer.action("SavePlotNow")->isVisible());
@@ -263,7 +263,7 @@ class PlotWindowTest : public QObject {
             });
         viewer.window->SavePlotNow();
         QCOMPARE(filter_offered, QString("Plot Files (*.dat)"));
-        QCOMPARE(readAll(chosen + ".dat"), original);
+        QCOMPARE(readFile(chosen + ".dat"), original);
         QVERIFY(!QFile::exists(viewer.host.temp_file));
         QVERIFY(!viewer.action("SavePlotNow")->isVisible());
         QVERIFY(!viewer.action("SavePlotNow")->isEnabled());
@@ -596,7 +596,7 @@ class PlotWindowTest : public QObject {
         QCOMPARE(w.state().data.points[1].x, 43200.0f);
         QCOMPARE(QString::fromStdString(w.state().data.x_label), QString("Time"));
         // The plot file keeps seconds.
-        QVERIFY(readAll(viewer.host.plot_file).contains("43200.0"));
+        QVERIFY(readFile(viewer.host.plot_file).contains("43200.0"));
     }
 
     void theLegendGoesBesideThePlotWindowAndStaysOnTheScreen() {
@@ -655,11 +655,11 @@ class PlotWindowTest : public QObject {
         name = folder.file("drawing");
         filter = "SVG Drawing (*.svg)";
         viewer.window->SaveBMP();
-        QVERIFY(readAll(folder.file("drawing.svg")).contains("<svg"));
+        QVERIFY(readFile(folder.file("drawing.svg")).contains("<svg"));
         name = folder.file("page.pdf");
         filter = "Bitmap (*.bmp)";
         viewer.window->SaveBMP();
-        QVERIFY(readAll(folder.file("page.pdf")).startsWith("%PDF"));
+        QVERIFY(readFile(folder.file("page.pdf")).startsWith("%PDF"));
         name = folder.file("missing/x.png");
         viewer.window->SaveBMP();
         QCOMPARE(viewer.messages.messages.size(), size_t(1));

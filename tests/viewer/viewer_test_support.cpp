@@ -54,12 +54,6 @@ void writePlotFile(const QString &path, const PlotFileContent &content) {
     file.write(plotFileText(content));
 }
 
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
-}
-
 std::vector<FilePoint> boundaryProfile(int series, int n, float x_lo, float x_hi, float shift) {
     std::vector<FilePoint> points;
     for (int i = 0; i < n; ++i) {

@@ -42,7 +42,7 @@ QString plotNumber(float value);
 // The lines of a plot file in the library's layout, each ended by CR LF.
 QByteArray plotFileText(const PlotFileContent &content);
 void writePlotFile(const QString &path, const PlotFileContent &content);
-QByteArray readAll(const QString &path);
+using quillane::test_support::readFile;
 
 // Points of one series along a sigmoid boundary, as a raw-data plot.
 std::vector<FilePoint> boundaryProfile(int series, int n, float x_lo, float x_hi, float shift);
