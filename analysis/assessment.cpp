@@ -143,6 +143,21 @@ double latest_common_variance(const State &s, const AssessmentResults &a) {
     return e.known() && n > 0 ? e.variance / n : 0.0;
 }
 
+// Why there is no fit to assess: none made since the data changed, or one
+// that ran and could compare no pair.
+std::string no_fit_reason(const State &s, int sets) {
+    if (s.deriv_valid[0] != sets)
+        return "No fit of the current active data sets to assess: fit first";
+    bool all_short = true;
+    for (int k = 1; k <= sets; ++k)
+        all_short = all_short && active_set_points(s, k) < kMinReferencePoints;
+    if (all_short)
+        return "No pair could be compared: every scan has fewer than " +
+               std::to_string(kMinReferencePoints) + " points in the limits";
+    return "No pair could be compared: the scans with enough points have no others with "
+           "points in the limits to be matched against";
+}
+
 }  // namespace
 
 bool make_assessment(State &s) {
@@ -156,7 +171,7 @@ bool make_assessment(State &s) {
     if (sets < 2) {
         a.failure = "An equilibrium assessment needs at least two active data sets";
     } else if (!fit_is_current(s)) {
-        a.failure = "No fit of the current active data sets to assess: fit first";
+        a.failure = no_fit_reason(s, sets);
     }
     if (!a.failure.empty()) {
         a.made = false;
@@ -194,7 +209,7 @@ bool make_assessment(State &s) {
 namespace {
 
 std::string set_and_time(int set, double time_s) {
-    return " DS" + ftn::int_field(set, 3) + " t =" + ftn::fixed(time_s / 3600.0, 10, 3) + " h";
+    return " DS" + ftn::int_field(set, 3) + " t =" + hours_field(time_s, 10) + " h";
 }
 
 std::string noise_line(const std::string &label, const NoiseEstimate &e) {
@@ -279,20 +294,19 @@ std::vector<std::string> forecast_lines(const Forecast &f) {
     }
     lines.push_back(" Forecast from" + ftn::int_field(f.pairs, 3) +
                     " distances to the latest scan, one exponential approach:");
-    lines.push_back(" tau =" + ftn::fixed(f.tau_s / 3600.0, 10, 3) + " h +-" +
-                    ftn::fixed(f.tau_error_s / 3600.0, 9, 3) + " h   remaining distance at t = 0:" +
-                    ftn::sci(f.amplitude, 11, 4) + " +-" + ftn::sci(f.amplitude_error, 10, 3));
+    lines.push_back(" tau =" + hours_field(f.tau_s, 10) + " h +-" + hours_field(f.tau_error_s, 9) +
+                    " h   remaining distance at t = 0:" + ftn::sci(f.amplitude, 11, 4) + " +-" +
+                    ftn::sci(f.amplitude_error, 10, 3));
     lines.push_back(
         " Equilibrium when the remaining distance falls below" + ftn::sci(f.threshold, 11, 4) +
         (f.threshold_is_noise ? " (what the F test tells from the noise)" : " (the tolerance)"));
-    std::string expected =
-        " Equilibrium expected at t =" + ftn::fixed(f.equilibrium_time_s / 3600.0, 10, 3) + " h," +
-        ftn::fixed(100.0 * f.confidence, 6, 2) + "% interval";
+    std::string expected = " Equilibrium expected at t =" + hours_field(f.equilibrium_time_s, 10) +
+                           " h," + ftn::fixed(100.0 * f.confidence, 6, 2) + "% interval";
     if (f.one_sided)
         expected += ": not before " + hours_text(f.interval_lo_s) + " h";
     else
-        expected += ftn::fixed(f.interval_lo_s / 3600.0, 10, 3) + " to" +
-                    ftn::fixed(f.interval_hi_s / 3600.0, 10, 3) + " h";
+        expected += hours_field(f.interval_lo_s, 10) + " to" + hours_field(f.interval_hi_s, 10) +
+                    " h";
     lines.push_back(expected);
     if (f.jitter > 0.0)
         lines.push_back(" Drift between the scans taken into the error model: RMS" +

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "quillane.h"
+
 namespace quillane {
 
 inline constexpr int kAssessmentSets = 50;  // the active-set capacity of the state
@@ -61,7 +63,12 @@ struct ScanComparison {
     }
 };
 
-enum class VerdictStatus { kUnknown = -1, kApproaching = 0, kReached = 1 };
+// The values are the C interface's (quillane_verdict_status), which fixes them.
+enum class VerdictStatus : int32_t {
+    kUnknown = QUILLANE_VERDICT_NONE,
+    kApproaching = QUILLANE_VERDICT_APPROACHING,
+    kReached = QUILLANE_VERDICT_REACHED,
+};
 
 // The comparison a verdict or a break was judged on.
 enum class Comparison { kNone = 0, kNoOffsets = 1, kBothOffsets = 3 };

@@ -16,6 +16,30 @@ constexpr double kPointsPerBin = 3.0;
 constexpr double kMostBins = 100000.0;
 // Neighbours farther apart than this (cm) say nothing about smoothness.
 constexpr double kLargestStep = 0.02;
+// A point's excess is taken against the median of its own scan's points
+// from kSpikeClear to kSpikeSide cm away on each side: beyond the few
+// thousandths of a cm of a meniscus or base spike, near enough that a
+// column's profile hardly bends in between.  Within one scan, so that
+// scans taken at different times (a profile still moving) do not mix.
+constexpr double kSpikeClear = 0.006;
+constexpr double kSpikeSide = 0.02;
+
+// The median of the finite values of scan[first..last) (of at most
+// kMostSide of them, evenly spread: spikes stand 30 noise deviations out,
+// a median of a few points places a side well enough); false if none.
+constexpr size_t kMostSide = 5;
+bool side_median(const std::vector<RadialPoint> &scan, size_t first, size_t last,
+                 std::vector<double> &work, double &median) {
+    work.clear();
+    const size_t stride = std::max<size_t>(1, (last - first + kMostSide - 1) / kMostSide);
+    for (size_t j = first; j < last; j += stride)
+        if (std::isfinite(scan[j].value)) work.push_back(scan[j].value);
+    if (work.empty()) return false;
+    const size_t k = work.size() / 2;
+    std::nth_element(work.begin(), work.begin() + static_cast<std::ptrdiff_t>(k), work.end());
+    median = work[k];
+    return true;
+}
 
 }  // namespace
 
@@ -57,6 +81,7 @@ Profile::Profile(const std::vector<std::vector<RadialPoint>> &scans) {
         if (b.distances.empty()) continue;
         b.roughness = quantile(b.distances, 0.5);
         b.level = quantile(b.levels, 0.5);
+        b.excess = quantile(b.excesses, 0.5);
     }
 }
 
@@ -69,7 +94,29 @@ int Profile::bins_for(double cm, int least) const {
 }
 
 void Profile::add(const std::vector<RadialPoint> &scan) {
+    // Window indices into the scan for each point's two sides, moved along
+    // with it: [l0, l1) lies kSpikeSide .. kSpikeClear below, [r0, r1)
+    // kSpikeClear .. kSpikeSide above.
+    size_t l0 = 0, l1 = 0, r0 = 0, r1 = 0;
+    std::vector<double> work;
     for (size_t i = 1; i + 1 < scan.size(); ++i) {
+        const double r = scan[i].radius;
+        while (l0 < i && scan[l0].radius < r - kSpikeSide)
+            ++l0;
+        while (l1 < i && scan[l1].radius <= r - kSpikeClear)
+            ++l1;
+        r0 = std::max(r0, i + 1);
+        while (r0 < scan.size() && scan[r0].radius < r + kSpikeClear)
+            ++r0;
+        r1 = std::max(r1, r0);
+        while (r1 < scan.size() && scan[r1].radius <= r + kSpikeSide)
+            ++r1;
+        double left = 0.0, right = 0.0, excess = 0.0;
+        if (side_median(scan, l0, l1, work, left) && side_median(scan, r0, r1, work, right)) {
+            const double v = scan[i].value;
+            if (v > left && v > right) excess = std::min(v - left, v - right);
+            if (v < left && v < right) excess = -std::min(left - v, right - v);
+        }
         const RadialPoint &a = scan[i - 1], &p = scan[i], &b = scan[i + 1];
         const double span = b.radius - a.radius;
         if (!(span > 0.0) || span > kLargestStep) continue;
@@ -83,6 +130,7 @@ void Profile::add(const std::vector<RadialPoint> &scan) {
         Bin &bin = bins_[static_cast<size_t>(at)];
         bin.distances.push_back(distance);
         bin.levels.push_back(p.value);
+        bin.excesses.push_back(excess);
         if (has_sd_) bin.sds.push_back(p.sd);
     }
 }
@@ -90,11 +138,18 @@ void Profile::add(const std::vector<RadialPoint> &scan) {
 double Profile::pooled(int first, int last, std::vector<double> Bin::*what, double q) const {
     first = std::max(first, 0);
     last = std::min(last, bins() - 1);
+    size_t total = 0;
+    for (int b = first; b <= last; ++b)
+        total += (bins_[static_cast<size_t>(b)].*what).size();
+    // Every stride-th point of the stretch, in radius order: a long
+    // stretch's median from kMostPooled points of it.
+    const size_t stride = std::max<size_t>(1, (total + kMostPooled - 1) / kMostPooled);
     std::vector<double> all;
-    for (int b = first; b <= last; ++b) {
-        const std::vector<double> &v = bins_[static_cast<size_t>(b)].*what;
-        all.insert(all.end(), v.begin(), v.end());
-    }
+    all.reserve(total / stride + 1);
+    size_t k = 0;
+    for (int b = first; b <= last; ++b)
+        for (double v : bins_[static_cast<size_t>(b)].*what)
+            if (k++ % stride == 0) all.push_back(v);
     return quantile(std::move(all), q);
 }
 

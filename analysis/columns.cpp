@@ -21,16 +21,14 @@ constexpr double kFloorQuantile = 0.25;
 // the mean of its two neighbours: 0.6745 * sqrt(1.5) * s.
 constexpr double kMedianToDeviation = 1.0 / (0.6745 * 1.2247);
 
-// A spike: a bin whose median signal lies this many floor deviations above
-// (or below) the signal on both sides of it, the sides taken from
-// kSpikeClear to kSpikeSide cm away (median of the bins there).  Meniscus
-// and base spikes, a few thousandths of a cm wide, stand 0.5-2.5 OD out of
-// a noise of 0.005-0.01 OD (100 and more deviations); the medians of window
-// regions 3-4 times rougher than a column wander by a few deviations; a
-// step (a shelf's edge, a steep fall) differs from one side only.
+// A spike: a bin whose points stand (median over them) this many floor
+// deviations above or below their own scans on both sides
+// (column_profile.h).  Meniscus and base spikes, a few thousandths of a cm
+// wide, stand 0.5-2.5 OD out of a noise of 0.005-0.01 OD (100 and more
+// deviations); window regions 3-4 times rougher than a column wander by a
+// few deviations; a step (a shelf's edge, a steep fall) differs from one
+// side only.
 constexpr double kSpikeFactor = 30.0;
-constexpr double kSpikeClear = 0.006;
-constexpr double kSpikeSide = 0.02;
 
 // Edges of noise: each side of a radius, this length (cm, at least
 // kWindowBins bins) is pooled; a ratio of the medians of kEdgeRatio
@@ -45,8 +43,18 @@ constexpr double kEdgeWindow = 0.01;
 constexpr int kWindowBins = 3;
 constexpr double kEdgeRatio = 1.8;
 constexpr double kRoughRatio = 2.0;
+// ... and by this many standard errors: a short stretch of a few scans is
+// not cut out of a column by a chance cluster of rough points.  The median
+// m of n values of |e| (e normal) has a variance of 1 / (4 n f(m)^2), f the
+// density of |e| at m; for the log of m that is 1.36 / n.
+constexpr double kSignificance = 3.5;
+constexpr double kLogMedianVariance = 1.36;
 // A window must hold this many points to be judged.
 constexpr int kWindowPoints = 4;
+
+// Positive spikes within this (cm) before a stretch, with only short
+// stretches between them, are one meniscus.
+constexpr double kDoubleSpike = 0.03;
 
 // A reference meniscus lies at most this far (cm) before the sample
 // meniscus (0.02-0.05 cm in practice); its spike goes below zero by at
@@ -61,15 +69,22 @@ constexpr double kAirLevel = 0.05;
 constexpr double kLevelFactor = 10.0;
 constexpr double kUpperLevelQuantile = 0.75;
 
-// A spike no longer than kScratchRun (cm) and no taller than kScratchPeak
-// (OD) inside a column, with the profile going on at the same level and
-// noise on its other side, is a scratch or dust on a window: the column
-// goes on across it.  Meniscus and base spikes are over 0.5 OD tall.
-constexpr double kScratchRun = 0.015;
+// A spike no taller than kScratchPeak (OD), or a rough stretch, no longer
+// than kScratchRun (cm) inside a column, with the profile going on at the
+// same level and noise on its other side, is a scratch, dust or a bubble on
+// a window (or a chance cluster of rough points in a few scans): the column
+// goes on across it.  Meniscus and base spikes are over 0.5 OD tall, and a
+// base always shows as a spike or a fall, not as roughness alone.
+constexpr double kScratchRun = 0.02;
 constexpr double kScratchPeak = 0.45;
 constexpr double kScratchLevelFactor = 6.0;  // noise deviations
 constexpr double kScratchLevelShare = 0.05;  // of the level
 constexpr int kEdgeBins = 4;                 // bins each side whose levels are compared
+
+// A spike's flanks: see widen_spikes.
+constexpr double kFlankFrom = 0.01;
+constexpr double kFlankTo = 0.03;
+constexpr double kFlankMost = 0.015;
 
 // Stretches shorter than this (cm) are too short to judge their noise by:
 // each joins the neighbouring stretch nearest in noise (the flank of a
@@ -113,9 +128,12 @@ class Finder {
         spike_level_ = kSpikeFactor * deviation_;
         window_ = p_.bins_for(kEdgeWindow, kWindowBins);
         find_spikes();
+        widen_spikes();
         cut_stretches(edges());
         merge_short();
         merge_alike();
+        while (merge_lulls())
+            merge_alike();
         join_across_scratches();
         lowest_sd_ = lowest_sd();
         return true;
@@ -141,36 +159,13 @@ class Finder {
     }
 
   private:
-    // The median level of the bins with data in first..last; false if none.
-    bool side_level(int first, int last, double &level) const {
-        std::vector<double> levels;
-        for (int k = std::max(0, first); k <= std::min(p_.bins() - 1, last); ++k)
-            if (p_.has_data(k)) levels.push_back(p_.level(k));
-        if (levels.empty()) return false;
-        level = quantile(std::move(levels), 0.5);
-        return true;
-    }
-
-    // How far bin b stands above (> 0) or below (< 0) both its sides; 0
-    // where it lies between them or a side has no data.
-    double excess(int b) const {
-        const int clear = p_.bins_for(kSpikeClear, 1), side = p_.bins_for(kSpikeSide, 2);
-        double left = 0.0, right = 0.0;
-        if (!side_level(b - side, b - clear, left) || !side_level(b + clear, b + side, right))
-            return 0.0;
-        const double v = p_.level(b);
-        if (v > left && v > right) return std::min(v - left, v - right);
-        if (v < left && v < right) return -std::min(left - v, right - v);
-        return 0.0;
-    }
-
     // Spike bins in runs of one sign; bins without points inside a run
     // belong to it.
     void find_spikes() {
         int open = -1;
         for (int b = 0; b < p_.bins(); ++b) {
             if (!p_.has_data(b)) continue;
-            const double e = excess(b);
+            const double e = p_.excess(b);
             const int sign = std::fabs(e) > spike_level_ ? (e > 0.0 ? 1 : -1) : 0;
             if (sign != 0 && open >= 0 && spikes_[static_cast<size_t>(open)].sign == sign) {
                 Piece &s = spikes_[static_cast<size_t>(open)];
@@ -185,6 +180,33 @@ class Finder {
                 open = static_cast<int>(spikes_.size()) - 1;
             } else {
                 open = -1;
+            }
+        }
+    }
+
+    // A tall spike bends the signal beyond the bins that stand out: its
+    // flanks are rough.  Each spike takes in the bins beside it that are
+    // kRoughRatio times rougher than the signal beyond them (the median of
+    // the bins kFlankFrom to kFlankTo cm further out), up to kFlankMost cm.
+    void widen_spikes() {
+        const int from = p_.bins_for(kFlankFrom, 1), to = p_.bins_for(kFlankTo, 2);
+        const int most = p_.bins_for(kFlankMost, 1);
+        for (size_t i = 0; i < spikes_.size(); ++i) {
+            Piece &s = spikes_[i];
+            const int low_limit = i > 0 ? spikes_[i - 1].last + 1 : 0;
+            const int high_limit =
+                i + 1 < spikes_.size() ? spikes_[i + 1].first - 1 : p_.bins() - 1;
+            const double below = p_.roughness_over(s.first - to, s.first - from);
+            for (int k = 0; k < most && s.first - 1 >= low_limit; ++k) {
+                const int b = s.first - 1;
+                if (p_.has_data(b) && !(p_.roughness(b) > kRoughRatio * below)) break;
+                s.first = b;
+            }
+            const double above = p_.roughness_over(s.last + from, s.last + to);
+            for (int k = 0; k < most && s.last + 1 <= high_limit; ++k) {
+                const int b = s.last + 1;
+                if (p_.has_data(b) && !(p_.roughness(b) > kRoughRatio * above)) break;
+                s.last = b;
             }
         }
     }
@@ -208,6 +230,7 @@ class Finder {
     double guard() const { return 0.01 * floor_; }
     static constexpr double kSdGuard = 1e-6;
 
+    // A boundary whose windows reach into a spike (with its flanks).
     bool near_spike(int b) const {
         for (const Piece &s : spikes_)
             if (b >= s.first - window_ && b <= s.last + window_ + 1) return true;
@@ -264,12 +287,21 @@ class Finder {
         }
     }
 
+    // How far apart two stretches are in noise (and replicate SD): the log
+    // of the ratio of their medians over the bar an edge must clear, which
+    // is the log of kRoughRatio or kSignificance standard errors of that
+    // log ratio, whichever is higher (the median of n points of |e| has a
+    // log standard error of sqrt(kLogMedianVariance / n)).  Below 1 they
+    // are one stretch.
     double difference(const Piece &a, const Piece &b) const {
-        if (p_.points_over(a.first, a.last) == 0 || p_.points_over(b.first, b.last) == 0)
-            return 0.0;
+        const int na = std::min(column_detail::kMostPooled, p_.points_over(a.first, a.last));
+        const int nb = std::min(column_detail::kMostPooled, p_.points_over(b.first, b.last));
+        if (na == 0 || nb == 0) return 0.0;
+        const double error = std::sqrt(kLogMedianVariance / na + kLogMedianVariance / nb);
+        const double bar = std::max(std::log(kRoughRatio), kSignificance * error);
         double d = ratio(a.noise, b.noise, guard());
         if (p_.has_sd()) d = std::max(d, ratio(a.sd, b.sd, kSdGuard));
-        return d;
+        return d / bar;
     }
 
     double length(const Piece &p) const { return p_.end(p.last) - p_.start(p.first); }
@@ -303,6 +335,49 @@ class Finder {
         }
     }
 
+    // A stretch shorter than a column, quieter than both its neighbours,
+    // between two that are alike, is a lull in one stretch, not an edge:
+    // the three are one.
+    // So is one beside a spike or the end of the data, quieter than the
+    // long stretch on its other side.
+    bool merge_lulls() {
+        bool merged = false;
+        auto stretch = [&](size_t k) { return k < pieces_.size() && !pieces_[k].spike(); };
+        auto join = [&](size_t a, size_t b) {  // a < b, neighbours or with one between
+            pieces_[a].last = pieces_[b].last;
+            measure(pieces_[a]);
+            pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(a) + 1,
+                          pieces_.begin() + static_cast<std::ptrdiff_t>(b) + 1);
+            merged = true;
+        };
+        for (size_t i = 0; i < pieces_.size();) {
+            const Piece &m = pieces_[i];
+            if (m.spike() || length(m) >= kMinColumnLength) {
+                ++i;
+                continue;
+            }
+            const bool left = i > 0 && stretch(i - 1), right = stretch(i + 1);
+            if (left && right) {
+                if (m.noise < pieces_[i - 1].noise && m.noise < pieces_[i + 1].noise &&
+                    difference(pieces_[i - 1], pieces_[i + 1]) < 1.0) {
+                    join(i - 1, i + 1);
+                    --i;
+                    continue;
+                }
+            } else if (left || right) {
+                const size_t other = left ? i - 1 : i + 1;
+                if (length(pieces_[other]) >= kMinColumnLength && m.noise < pieces_[other].noise) {
+                    const size_t a = std::min(i, other);
+                    join(a, std::max(i, other));
+                    i = a;
+                    continue;
+                }
+            }
+            ++i;
+        }
+        return merged;
+    }
+
     // The lowest median replicate SD of the stretches kMinColumnLength or
     // longer; 0 without SDs.
     double lowest_sd() const {
@@ -317,10 +392,9 @@ class Finder {
     // Neighbouring stretches that do not differ by kRoughRatio are one:
     // the most alike first, each merge measured again.
     void merge_alike() {
-        const double keep = std::log(kRoughRatio);
         for (;;) {
             size_t best = pieces_.size();
-            double least = keep;
+            double least = 1.0;
             for (size_t i = 0; i + 1 < pieces_.size(); ++i) {
                 if (pieces_[i].spike() || pieces_[i + 1].spike()) continue;
                 const double d = difference(pieces_[i], pieces_[i + 1]);
@@ -360,10 +434,10 @@ class Finder {
         bool joined = false;
         for (size_t i = 0; i + 2 < pieces_.size();) {
             const Piece &left = pieces_[i], &gap = pieces_[i + 1], &right = pieces_[i + 2];
-            const bool small = gap.spike() && !left.spike() && !right.spike() &&
+            const bool small = !left.spike() && !right.spike() &&
                                p_.end(gap.last) - p_.start(gap.first) <= kScratchRun &&
-                               gap.peak_excess <= kScratchPeak &&
-                               difference(left, right) < std::log(kRoughRatio);
+                               (!gap.spike() || gap.peak_excess <= kScratchPeak) &&
+                               difference(left, right) < 1.0;
             if (!small) {
                 ++i;
                 continue;
@@ -422,21 +496,30 @@ class Finder {
     std::string judge(size_t i, SolutionColumn &c) const {
         const Piece &s = pieces_[i];
         if (i == 0) return "no meniscus before it: the data begin inside it";
-        const Piece &before = pieces_[i - 1];
-        if (!before.spike())
+        if (!pieces_[i - 1].spike())
             return "no meniscus before it: it follows a change of noise at " +
                    cm(p_.start(s.first)) + ", not a spike";
-        if (before.sign < 0)
+        if (pieces_[i - 1].sign < 0)
             return "no meniscus before it: it follows a spike below its surroundings at " +
-                   cm(p_.centre(before.peak));
-        if (std::string why = meniscus_refusal(i - 1); !why.empty()) return why;
-        const double from = p_.centre(before.peak), to = p_.end(s.last);
+                   cm(p_.centre(pieces_[i - 1].peak));
+        // The sample meniscus: the tallest positive spike just before the
+        // stretch (a spike seen a little apart in a few scans splits in two).
+        size_t sample = i - 1;
+        for (size_t k = i - 1; k-- > 0;) {
+            const Piece &q = pieces_[k];
+            if (p_.end(q.last) < p_.start(s.first) - kDoubleSpike) break;
+            if (q.spike() && q.sign < 0) break;
+            if (!q.spike() && length(q) >= kMinRun) break;
+            if (q.spike() && q.peak_excess > pieces_[sample].peak_excess) sample = k;
+        }
+        if (std::string why = meniscus_refusal(sample); !why.empty()) return why;
+        const double from = p_.centre(pieces_[sample].peak), to = p_.end(s.last);
         if (to - from < kMinColumnLength) return "shorter than " + cm(kMinColumnLength);
         if (!(s.noise > 0.0)) return "no noise: a stretch of one value is a detector's limit";
-        for (size_t k : {i - 1, i + 1})
-            if (k < pieces_.size() && !pieces_[k].spike() &&
-                s.noise > kRoughRatio * pieces_[k].noise)
-                return "rougher than the stretch beside it";
+        if (i + 1 < pieces_.size() && !pieces_[i + 1].spike() &&
+            length(pieces_[i + 1]) >= kMinColumnLength && pieces_[i + 1].noise > 0.0 &&
+            s.noise > kRoughRatio * pieces_[i + 1].noise)
+            return "rougher than the stretch beside it";
         if (p_.has_sd() && s.sd > kSdRatio * lowest_sd_)
             return "its replicate SD is over " + std::to_string(static_cast<int>(kSdRatio)) +
                    " times that of the quietest stretch (light through windows, not solution)";

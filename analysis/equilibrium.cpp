@@ -1,6 +1,7 @@
 #include "equilibrium.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -11,12 +12,28 @@
 
 namespace quillane {
 
+std::string hours_field(double seconds, int width, int decimals) {
+    const double hours = seconds / 3600.0;
+    std::string text = ftn::fixed(hours, width, decimals);
+    if (text.find('*') == std::string::npos) return text;
+    char exponent[32];
+    const auto end = std::to_chars(exponent, exponent + sizeof exponent, hours,
+                                   std::chars_format::scientific, 3);
+    text.assign(exponent, end.ptr);
+    if (static_cast<int>(text.size()) < width)
+        text.insert(0, static_cast<size_t>(width) - text.size(), ' ');
+    return text;
+}
+
 std::string hours_text(double seconds) {
     const double hours = seconds / 3600.0;
-    if (std::isfinite(hours) && std::fabs(hours) < 1e9)
-        return std::string(ftn::trim(ftn::fixed(hours, 14, 3)));
-    if (std::isnan(hours)) return "NaN";
-    return std::string(ftn::trim(ftn::sci(hours, 14, 3, 'E')));
+    // Three decimals while they fit the field; beyond, as times up to the
+    // reader's bound can be, in exponent form rather than a row of stars.
+    if (std::fabs(hours) < 1.0e9) return std::string(ftn::trim(ftn::fixed(hours, 14, 3)));
+    char text[32];
+    const auto end =
+        std::to_chars(text, text + sizeof text, hours, std::chars_format::scientific, 3);
+    return std::string(text, end.ptr);
 }
 
 namespace {

@@ -139,8 +139,13 @@ Forecast forecast_equilibrium(std::span<const DistancePoint> points, double late
                               const Threshold &threshold, double confidence, double floor_s = 0.0,
                               double common_variance = 0.0);
 
-// A time as hours, three decimals ("20.000"), without padding; in exponent
-// form when that would not fit ("2.778E+26").
+// A time as hours in a report field of `width` characters with `decimals`
+// decimals; a time too large for the field in exponent form ("2.778e+26",
+// right-aligned, wider than the field if need be) instead of stars.
+std::string hours_field(double seconds, int width, int decimals = 3);
+
+// A time as hours with three decimals, without padding ("20.000"); from
+// 10^9 h on in exponent form ("2.778e+26").
 std::string hours_text(double seconds);
 
 }  // namespace quillane

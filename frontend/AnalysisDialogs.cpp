@@ -58,8 +58,11 @@ void installAnalysisDialogs(Hooks &hooks, AppState &state, const session::Sessio
     };
 
     hooks.showSpanWarning = [&session, &prompts](QWidget *parent) {
-        prompts.warn(parent, QCoreApplication::applicationName(),
-                     spanWarningText(session.differ_parms().span));
+        // The lines in capitals, and which set falls short, by how much.
+        const std::string plain = session::span_shortfall_text(session.span_check());
+        QString text = spanWarningText(session.differ_parms().span);
+        if (!plain.empty()) text += QStringLiteral("\n\n") + QString::fromStdString(plain);
+        prompts.warn(parent, QCoreApplication::applicationName(), text);
     };
 
     // The graph's own reference set starts at the fit's and stays the graph's.

@@ -39,7 +39,6 @@ struct AppState {
 
     // ---- menu state and modes ----
     int32_t EchoInputSwitch = kFalse;
-    int16_t LimitsSet = kFalse;        // the limits plot has been shown: fitting may start
     int32_t DiscardPlotFiles = kTrue;  // the caption of "Save Plot Files" follows it
     int16_t PlotWindowOpen = kFalse;
     int16_t LegendWindowOpen = kFalse;

@@ -143,7 +143,6 @@ int StartUp::run(const StartOptions &options) {
             name.chop(1);
         state_.DefaultPrinterName = name;
     }
-    state_.LimitsSet = kFalse;
     state_.DiscardPlotFiles = kTrue;
     state_.RmsPlotOptions = {0, 0, kTrue};
     state_.LogChoice = 0;

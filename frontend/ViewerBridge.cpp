@@ -45,6 +45,9 @@ void ViewerBridge::install() {
         plotit_->raise();
         plotit_->activateWindow();
     };
+    hooks.redrawPlot = [this] {
+        if (plotit_) plotit_->redrawPlot();
+    };
     hooks.closePlotWindow = [this] {
         if (plotit_) plotit_->unload();
     };
@@ -89,8 +92,11 @@ LimitsChoice ViewerBridge::chooseForLimits(QWidget *parent) {
             return columns;
         },
         session_.xi_mode());
-    prompts_.execDialog(dialog);
-    return {dialog.chosenSets(), dialog.typedLimits()};
+    // OK on the limits as they stand confirms them: fitting may start.
+    const bool accepted = prompts_.execDialog(dialog) == QDialog::Accepted;
+    std::optional<TypedLimits> typed = dialog.typedLimits();
+    if (accepted && !typed) typed = TypedLimits{false, now.low, now.high};
+    return {dialog.chosenSets(), typed};
 }
 
 double ViewerBridge::xLow() const {
@@ -127,6 +133,7 @@ void ViewerBridge::tickRound(float lo, float hi, float &out_lo, float &out_hi,
 
 void ViewerBridge::showSpanWarning() {
     if (window_.hooks().showSpanWarning) window_.hooks().showSpanWarning(plotit_.get());
+    window_.offerSpanThatFits(plotit_.get());
 }
 
 QString ViewerBridge::plotFileName() const {

@@ -33,6 +33,26 @@ json name(const std::string &text) {
     return json(text);
 }
 
+// The same name without loss, for finding the file again: printable ASCII
+// as it is, every other byte and '%' itself as %XX (upper-case hex), so
+// that percent-decoding (Python's urllib.parse.unquote_to_bytes) gives the
+// exact bytes.
+json name_bytes(const std::string &text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c > 0x20 && c < 0x7F && c != '%') {
+            escaped += ch;
+        } else {
+            escaped += '%';
+            escaped += kHex[c >> 4];
+            escaped += kHex[c & 0xF];
+        }
+    }
+    return json(escaped);
+}
+
 const char *const kFitKinds[3] = {"no offsets", "y-offset", "y- and position offsets"};
 
 // Calls visit(i, j, result) for every ordered pair the fit compared,
@@ -44,7 +64,7 @@ void for_each_pair(const Session &s, Visit visit) {
         for (int j = 1; j <= n; ++j) {
             if (i == j) continue;
             const PairResult r = s.pair_result(i, j);
-            if (r.status != 0) visit(i, j, r);
+            if (r.status != QUILLANE_PAIR_NOT_COMPARED) visit(i, j, r);
         }
     }
 }
@@ -64,11 +84,11 @@ std::string results_csv(const Session &s) {
                           "," + std::to_string(r.points);
         for (int k = 0; k < 3; ++k) {
             // Without a position fit its fields are left empty, not 0.
-            const bool known = k < 2 || r.status == 1;
+            const bool known = k < 2 || r.status == QUILLANE_PAIR_COMPARED;
             for (double v : {r.variance[k], r.rms[k], r.y_offset[k]})
                 row += "," + (known ? number(v) : std::string());
         }
-        row += "," + (r.status == 1 ? number(r.x_offset) : std::string());
+        row += "," + (r.status == QUILLANE_PAIR_COMPARED ? number(r.x_offset) : std::string());
         row += "," + number(r.f_critical);
         text += row + "\r\n";
     });
@@ -93,10 +113,13 @@ std::string results_json(const Session &s, const Assessment *a) {
         {"minimum_block_s", settings.block_s},
         {"tolerance", settings.tolerance},
     };
-    json files = json::array();
-    for (int d = 1; d <= s.data_set_count(); ++d)
+    json files = json::array(), files_bytes = json::array();
+    for (int d = 1; d <= s.data_set_count(); ++d) {
         files.push_back(name(s.file_name(d)));
+        files_bytes.push_back(name_bytes(s.file_name(d)));
+    }
     run["files"] = files;
+    run["files_bytes"] = files_bytes;
 
     json sets = json::array();
     for (int k = 1; k <= s.active_count(); ++k) {
@@ -104,6 +127,7 @@ std::string results_json(const Session &s, const Assessment *a) {
         json set = {{"set", k},
                     {"data_set", facts.data_set},
                     {"file", name(s.active_file_name(k))},
+                    {"file_bytes", name_bytes(s.active_file_name(k))},
                     {"time_s", facts.time_s},
                     {"points", facts.points},
                     {"noise", nullptr},
@@ -124,7 +148,7 @@ std::string results_json(const Session &s, const Assessment *a) {
     for_each_pair(s, [&](int i, int j, const PairResult &r) {
         json fits = json::array();
         for (int k = 0; k < 3; ++k) {
-            const bool known = k < 2 || r.status == 1;
+            const bool known = k < 2 || r.status == QUILLANE_PAIR_COMPARED;
             fits.push_back({{"kind", k + 1},
                             {"name", kFitKinds[k]},
                             {"variance", known ? json(r.variance[k]) : json(nullptr)},
@@ -141,7 +165,8 @@ std::string results_json(const Session &s, const Assessment *a) {
                          {"compared_time_s", s.active_set(j).time_s},
                          {"points", r.points},
                          {"fits", fits},
-                         {"position_offset", r.status == 1 ? json(r.x_offset) : json(nullptr)},
+                         {"position_offset",
+                          r.status == QUILLANE_PAIR_COMPARED ? json(r.x_offset) : json(nullptr)},
                          {"f_critical", r.f_critical}});
     });
     run["pairs"] = pairs;
@@ -165,8 +190,8 @@ std::string results_json(const Session &s, const Assessment *a) {
         forecast["reason"] = "not assessed";
     } else {
         const Verdict &v = a->verdict;
-        equilibrium["reached"] = v.status == 1;
-        if (v.status == 1) {
+        equilibrium["reached"] = v.status == QUILLANE_VERDICT_REACHED;
+        if (v.status == QUILLANE_VERDICT_REACHED) {
             equilibrium["scan"] = v.scan;
             equilibrium["time_s"] = v.time_s;
             equilibrium["block_s"] = v.block_s;

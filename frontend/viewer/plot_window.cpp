@@ -133,15 +133,15 @@ void Plotit::buildMenu() {
 
     QMenu *style = bar->addMenu(QStringLiteral("S&tyle"));
     style->setObjectName(QStringLiteral("PlotStyle"));
-    no_lines_ = style->addAction(QStringLiteral("Omit Lines"), this, &Plotit::Nolines);
+    no_lines_ = style->addAction(QStringLiteral("&Omit Lines"), this, &Plotit::Nolines);
     no_lines_->setObjectName(QStringLiteral("Nolines"));
     no_lines_->setCheckable(true);
-    large_points_ = style->addAction(QStringLiteral("Small Symbols"), this, &Plotit::LargePoints);
+    large_points_ = style->addAction(QStringLiteral("&Small Symbols"), this, &Plotit::LargePoints);
     large_points_->setObjectName(QStringLiteral("LargePoints"));
-    use_filled_ = style->addAction(QStringLiteral("Filled Symbols"), this, &Plotit::UseFilled);
+    use_filled_ = style->addAction(QStringLiteral("&Filled Symbols"), this, &Plotit::UseFilled);
     use_filled_->setObjectName(QStringLiteral("UseFilled"));
     use_filled_->setCheckable(true);
-    col_sym_ = style->addAction(QStringLiteral("Cycle Symbols 1st"), this, &Plotit::Col_Sym);
+    col_sym_ = style->addAction(QStringLiteral("&Cycle Symbols 1st"), this, &Plotit::Col_Sym);
     col_sym_->setObjectName(QStringLiteral("Col_Sym"));
     style->addSeparator();
     time_in_hours_action_ =
@@ -151,9 +151,9 @@ void Plotit::buildMenu() {
 
     QMenu *copy = bar->addMenu(QStringLiteral("&Copy"));
     copy->setObjectName(QStringLiteral("Copyit"));
-    clip_prn_ = copy->addAction(QStringLiteral("To Clipboard"), this, &Plotit::ClipPrn);
+    clip_prn_ = copy->addAction(QStringLiteral("To &Clipboard"), this, &Plotit::ClipPrn);
     clip_prn_->setObjectName(QStringLiteral("ClipPrn"));
-    save_bmp_ = copy->addAction(QStringLiteral("To File (Bitmap)"), this, &Plotit::SaveBMP);
+    save_bmp_ = copy->addAction(QStringLiteral("To &File (Bitmap)"), this, &Plotit::SaveBMP);
     save_bmp_->setObjectName(QStringLiteral("SaveBMP"));
 
     save_plot_now_ = bar->addAction(QStringLiteral("S&avePlot"), this, &Plotit::SavePlotNow);
@@ -248,6 +248,8 @@ bool Plotit::ShowPlot() {
 
     dragging_ = false;
     first_move_ = true;
+    // The readout belonged to the plot before; it comes back with the mouse.
+    xy_label_->setText(QStringLiteral(" "));
     canvas_->setRubberBand(false);
     zoomout_->setEnabled(false);
     bool shown = false;

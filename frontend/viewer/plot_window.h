@@ -75,6 +75,8 @@ class Plotit : public QMainWindow {
 
     // The main window chose printer `index` (0-based): move the check mark.
     void checkPrinter(int index);
+    // Draws the plot on show again (new limits to mark, say).
+    void redrawPlot() { redraw(); }
     // Closes the window for good (the program ends).  The window's own close
     // button only hides it: it comes back with the next plot.
     void unload();

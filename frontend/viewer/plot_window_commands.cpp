@@ -88,7 +88,7 @@ void Plotit::buildPrinterMenu() {
     }
     printer_separator_ = printer_menu_->addSeparator();
     printer_separator_->setObjectName(QStringLiteral("Dummy0"));
-    print_plot_ = printer_menu_->addAction(QStringLiteral("Print"), this, &Plotit::PrnPlot);
+    print_plot_ = printer_menu_->addAction(QStringLiteral("&Print"), this, &Plotit::PrnPlot);
     print_plot_->setObjectName(QStringLiteral("PrnPlot"));
     // Without printers there is nothing to print on.
     print_plot_->setEnabled(!printer_names_.isEmpty());
@@ -187,10 +187,10 @@ void Plotit::LargePoints() {
     // The caption always names the other choice.
     if (style_.SymbolSize == 1.0) {
         style_.SymbolSize = 0.5;
-        large_points_->setText(QStringLiteral("Large Symbols"));
+        large_points_->setText(QStringLiteral("Large &Symbols"));
     } else {
         style_.SymbolSize = 1.0;
-        large_points_->setText(QStringLiteral("Small Symbols"));
+        large_points_->setText(QStringLiteral("&Small Symbols"));
     }
     if (state_.DataLoaded) redraw();
 }

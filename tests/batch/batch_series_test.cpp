@@ -207,8 +207,26 @@ TEST_F(BatchSeries, ScansWithoutAColumnSaySoAndTheFullRangeIsUsed) {
                     "range, 16 .. 26 cm^2");
     r = run(with({"--out", "r.txt", "--column", "1", "--span", "20"}, files));
     EXPECT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_CONTAINS(r.out, "no solution column found in these scans; the full range is used");
+    EXPECT_CONTAINS(r.out,
+                    "no solution column found in these scans; the full range is used: 16 .. 26 "
+                    "cm^2\n");
     EXPECT_CONTAINS(slurp(dir / "r.txt"), "16.0000000000000     cm^2 as XI(low)");
+}
+
+TEST_F(BatchSeries, VerboseColumnsSayWhyOfEveryStretch) {
+    const Outcome r =
+        run(with({"--columns", "--verbose", "--series", "1", "--radius"}, multispeed_run()));
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::vector<std::string> lines = lines_of(r.out);
+    ASSERT_GE(lines.size(), 6u) << r.out;
+    EXPECT_EQ(lines[0], "1: 5.880 6.060 cm");
+    int columns = 0, refused = 0;
+    for (size_t k = 3; k < lines.size(); ++k) {
+        if (lines[k].find("; a column") != std::string::npos) ++columns;
+        if (lines[k].find("; no meniscus before it") != std::string::npos) ++refused;
+    }
+    EXPECT_EQ(columns, 3) << r.out;
+    EXPECT_GT(refused, 0) << r.out;
 }
 
 TEST_F(BatchSeries, AColumnBeyondThoseFoundIsRefused) {

@@ -71,13 +71,13 @@ class PlotWindowTest : public QObject {
         Viewer viewer(folder.path());
         const std::pair<const char *, const char *> commands[] = {{"Zoomout", "&ZoomOut"},
                                                                   {"ShowEm", "&Hide (X,Y)"},
-                                                                  {"PrnPlot", "Print"},
-                                                                  {"Nolines", "Omit Lines"},
-                                                                  {"LargePoints", "Small Symbols"},
-                                                                  {"UseFilled", "Filled Symbols"},
-                                                                  {"Col_Sym", "Cycle Symbols 1st"},
-                                                                  {"ClipPrn", "To Clipboard"},
-                                                                  {"SaveBMP", "To File (Bitmap)"},
+                                                                  {"PrnPlot", "&Print"},
+                                                                  {"Nolines", "&Omit Lines"},
+                                                                  {"LargePoints", "&Small Symbols"},
+                                                                  {"UseFilled", "&Filled Symbols"},
+                                                                  {"Col_Sym", "&Cycle Symbols 1st"},
+                                                                  {"ClipPrn", "To &Clipboard"},
+                                                                  {"SaveBMP", "To &File (Bitmap)"},
                                                                   {"SavePlotNow", "S&avePlot"},
                                                                   {"ShowIt", "Show &Legend"}};
         for (const auto &[name, caption] : commands) {
@@ -496,10 +496,10 @@ class PlotWindowTest : public QObject {
         Plotit &w = *viewer.window;
         w.LargePoints();
         QCOMPARE(w.plotStyle().SymbolSize, 0.5);
-        QCOMPARE(viewer.action("LargePoints")->text(), QString("Large Symbols"));
+        QCOMPARE(viewer.action("LargePoints")->text(), QString("Large &Symbols"));
         w.LargePoints();
         QCOMPARE(w.plotStyle().SymbolSize, 1.0);
-        QCOMPARE(viewer.action("LargePoints")->text(), QString("Small Symbols"));
+        QCOMPARE(viewer.action("LargePoints")->text(), QString("&Small Symbols"));
         w.Nolines();
         QVERIFY(w.plotStyle().OmitLines);
         QVERIFY(viewer.action("Nolines")->isChecked());

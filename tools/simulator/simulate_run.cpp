@@ -31,13 +31,15 @@ int main(int argc, char **argv) {
     bool no_sd = false;
     app.add_option("folder", folder, "the run folder to write (created)")->required();
     app.add_option("--seed", seed, "seed of every random draw");
-    app.add_option("--cells", cells, "cells as NUMBER:six or NUMBER:two");
-    app.add_option("--speeds", speeds, "rotor speeds in rpm, run one after the other");
-    app.add_option("--wavelengths", wavelengths, "wavelengths in nm, interleaved");
+    app.add_option("--cells", cells, "cells as NUMBER:six or NUMBER:two")->delimiter(',');
+    app.add_option("--speeds", speeds, "rotor speeds in rpm, run one after the other")
+        ->delimiter(',');
+    app.add_option("--wavelengths", wavelengths, "wavelengths in nm, interleaved")->delimiter(',');
     app.add_option("--scans", scans, "scans per series")->check(CLI::Range(1, 10000));
     app.add_option("--interval-h", interval_h, "hours between the scans of a series")
         ->check(CLI::Range(0.01, 1000.0));
     app.add_option("--tau-h", taus, "relaxation time per speed, hours (the last one repeats)")
+        ->delimiter(',')
         ->check(CLI::Range(0.01, 10000.0));
     app.add_option("--noise", spec.noise_od, "point noise of the smoothest column, OD");
     app.add_option("--late-drift-from", spec.late_drift_from,
