@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 #include "equilibrium.h"
@@ -70,15 +71,18 @@ ScanComparison compare_with_latest(const State &s, const AssessmentResults &a, i
 }
 
 // Earlier scan `cmp` against the later scan `ref` without offsets, by the
-// same test as against the latest: 1 agrees, 0 differs, -1 not tested.
-int agree_without_offsets(const State &s, const AssessmentResults &a, int ref, int cmp) {
+// same test as against the latest: the excess over the noise in units of
+// the smallest the F test detects (at most 1: they agree); NaN when the
+// pair cannot be tested.
+double excess_without_offsets(const State &s, const AssessmentResults &a, int ref, int cmp) {
     const int n = active_set_points(s, ref);
     const NoiseEstimate noise = difference_noise(a.noise[ref], a.noise[cmp]);
-    if (!pair_comparable(s, ref, cmp) || !noise.known() || n < 2) return -1;
+    const double untested = std::numeric_limits<double>::quiet_NaN();
+    if (!pair_comparable(s, ref, cmp) || !noise.known() || n < 2) return untested;
     const double rms = s.fit.pair_rms(1, ref, cmp);
     double f = 0.0;
-    if (!f_test(s, n - 1, noise.dof, f)) return -1;
-    return rms * rms <= f * noise.variance ? 1 : 0;
+    if (!f_test(s, n - 1, noise.dof, f) || !(f > 1.0)) return untested;
+    return (rms * rms - noise.variance) / ((f - 1.0) * noise.variance);
 }
 
 // The drift of each earlier scan against the latest, as the forecast's error
@@ -131,6 +135,14 @@ Threshold forecast_threshold(const State &s, const AssessmentResults &a) {
     return t;
 }
 
+// The latest scan's noise variance over its points: every distance to it
+// shares that error along the approach's shape.
+double latest_common_variance(const State &s, const AssessmentResults &a) {
+    const int n = active_set_points(s, a.latest);
+    const NoiseEstimate &e = a.noise[a.latest];
+    return e.known() && n > 0 ? e.variance / n : 0.0;
+}
+
 // Why there is no fit to assess: none made since the data changed, or one
 // that ran and could compare no pair.
 std::string no_fit_reason(const State &s, int sets) {
@@ -174,11 +186,11 @@ bool make_assessment(State &s) {
     for (size_t k = 0; k + 1 < order.size(); ++k)
         a.comparisons.push_back(compare_with_latest(s, a, order[k]));
 
-    const PairAgreement agree = [&](size_t ref, size_t cmp) {
-        return agree_without_offsets(s, a, a.comparisons[ref].set, a.comparisons[cmp].set);
+    const PairExcess excess = [&](size_t ref, size_t cmp) {
+        return excess_without_offsets(s, a, a.comparisons[ref].set, a.comparisons[cmp].set);
     };
-    a.verdict =
-        judge_equilibrium(a.comparisons, a.latest_time_s, s.assessment_settings.min_block_s, agree);
+    a.verdict = judge_equilibrium(a.comparisons, a.latest_time_s, s.assessment_settings.min_block_s,
+                                  excess);
 
     const std::vector<double> drift = drift_variances(a);
     std::vector<DistancePoint> distances;
@@ -189,7 +201,8 @@ bool make_assessment(State &s) {
             distances.push_back({lag, c.rms, c.noise_variance, !c.same, drift[k]});
     }
     a.forecast = forecast_equilibrium(distances, a.latest_time_s, forecast_threshold(s, a),
-                                      s.confidence_level / 100.0, a.verdict.differing_time_s);
+                                      s.confidence_level / 100.0, a.verdict.differing_time_s,
+                                      latest_common_variance(s, a));
     return true;
 }
 

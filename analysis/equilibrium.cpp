@@ -57,15 +57,15 @@ std::string offsets_text(const ScanComparison &c) {
 }
 
 // Why scan c, which differs from the latest without offsets, cannot start a
-// drift group; kNone when it can.
-BreakReason step_refused(const ScanComparison &c) {
+// drift group; kNone when it can.  `jump` is its excess against the next
+// later scan.
+BreakReason step_refused(const ScanComparison &c, double jump) {
     if (!c.tested) return BreakReason::kNotTested;
     if (!c.shape_tested || !c.shape_same) return BreakReason::kShapeDiffers;
     if (std::fabs(c.baseline) > kMaxDriftBaseline || std::fabs(c.radial_cm) > kMaxDriftRadialCm)
         return BreakReason::kOffsetsTooLarge;
-    const double excess = c.variance - c.noise_variance;
-    const double detectable = std::max(c.f_critical - 1.0, 0.0) * c.noise_variance;
-    if (excess < kClearStepFactor * detectable) return BreakReason::kNoStep;
+    if (!(detectable_excess(c) >= kClearStepFactor) || !(jump >= kClearStepFactor))
+        return BreakReason::kNoStep;
     return BreakReason::kNone;
 }
 
@@ -134,8 +134,14 @@ DriftGroup describe(const Group &g, std::span<const ScanComparison> earlier) {
 
 }  // namespace
 
+double detectable_excess(const ScanComparison &c) {
+    const double detectable = (c.f_critical - 1.0) * c.noise_variance;
+    if (!c.tested || !(detectable > 0.0)) return std::numeric_limits<double>::infinity();
+    return (c.variance - c.noise_variance) / detectable;
+}
+
 Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest_time_s,
-                          double min_block_s, const PairAgreement &agree) {
+                          double min_block_s, const PairExcess &excess) {
     Verdict v;
     if (earlier.empty()) {
         v.text = "cannot judge: at least two scans are needed";
@@ -153,12 +159,28 @@ Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest
             first = k;
             continue;
         }
-        if (!groups.empty() && agree && agree(groups.back().head, k) == 1) {
-            groups.back().members.push_back(k);
+        if (k >= 2 && detectable_excess(c) < kClearStepFactor && earlier[k - 1].tested &&
+            earlier[k - 1].same && earlier[k - 2].tested && earlier[k - 2].same) {
+            v.notes.push_back(scan_at(c.set, c.time_s) +
+                              " differs from the latest by chance: the two scans before it agree");
             first = k;
             continue;
         }
-        why = step_refused(c);
+        if (!groups.empty() && excess) {
+            const ScanComparison &head = earlier[groups.back().head];
+            if (excess(groups.back().head, k) <= 1.0 &&
+                c.variance <= head.f_critical * head.variance) {
+                groups.back().members.push_back(k);
+                first = k;
+                continue;
+            }
+        }
+        // The jump from the next later scan (the latest itself for the scan
+        // just before it).
+        const double jump = k + 1 < earlier.size()
+                                ? (excess ? excess(k + 1, k) : detectable_excess(c))
+                                : detectable_excess(c);
+        why = step_refused(c, jump);
         if (why != BreakReason::kNone) break;
         groups.push_back({k, {k}});
         first = k;
@@ -438,7 +460,8 @@ std::optional<double> interval_end(const Profile &profile, double limit, double 
 }  // namespace
 
 Forecast forecast_equilibrium(std::span<const DistancePoint> points, double latest_time_s,
-                              const Threshold &threshold_in, double confidence, double floor_s) {
+                              const Threshold &threshold_in, double confidence, double floor_s,
+                              double common_variance) {
     Forecast f;
     f.pairs = static_cast<int>(points.size());
     const double threshold = threshold_in.value;
@@ -511,7 +534,10 @@ Forecast forecast_equilibrium(std::span<const DistancePoint> points, double late
     f.equilibrium_time_s = latest_time_s + tau * log_ratio;
     const double d_b = tau;
     const double d_t = tau * log_ratio;
-    const double threshold_sd = tau * std::sqrt(std::max(threshold_in.log_variance, 0.0));
+    // The threshold's own error and the error all distances share, both as
+    // errors of ln(B / threshold).
+    const double shared = b > 0.0 ? std::max(common_variance, 0.0) / (b * b) : 0.0;
+    const double threshold_sd = tau * std::sqrt(std::max(threshold_in.log_variance, 0.0) + shared);
     f.equilibrium_error_s =
         std::sqrt(std::max(0.0, d_b * d_b * c_bb + 2.0 * d_b * d_t * c_bt + d_t * d_t * c_tt +
                                     threshold_sd * threshold_sd));
@@ -540,6 +566,12 @@ Forecast forecast_equilibrium(std::span<const DistancePoint> points, double late
     f.one_sided = !upper.has_value();
     f.interval_hi_s = upper ? centre + widen(*upper - centre) : 0.0;
     if (f.equilibrium_time_s < floor_s) f.equilibrium_time_s = floor_s;
+    // A scan that still differs after the whole interval: the model is
+    // contradicted there, and all the data still say is "not before".
+    if (!f.one_sided && f.interval_hi_s < floor_s) {
+        f.one_sided = true;
+        f.interval_hi_s = 0.0;
+    }
 
     if (!(f.tau_error_s <= kMaxTauRelativeError * tau)) {
         std::string why =

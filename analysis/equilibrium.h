@@ -59,24 +59,36 @@ inline constexpr double kMaxDriftRadialCm = 0.03;
 // instrument is a jump well above that.
 inline constexpr double kClearStepFactor = 3.0;
 
-// Whether earlier scan `cmp` agrees without offsets with the later scan
-// `ref` (both indices into the earlier scans): 1 agrees, 0 differs, -1 not
-// tested.
-using PairAgreement = std::function<int(size_t ref, size_t cmp)>;
+// Earlier scan `cmp` against the later scan `ref` (both indices into the
+// earlier scans) without offsets: the excess of their variance over the
+// noise, in units of the smallest excess the F test detects.  At most 1:
+// they agree; NaN: not tested.
+using PairExcess = std::function<double(size_t ref, size_t cmp)>;
+
+// The excess of a comparison with the latest scan in the same units;
+// infinity when it cannot be formed.
+double detectable_excess(const ScanComparison &c);
 
 // The verdict from the earlier scans' comparisons with the latest scan, in
 // time order (oldest first).  Needs at least one earlier scan.
 //
 // The block runs back from the latest scan.  An earlier scan joins it when
-// it agrees with the latest without offsets, or with the head of the drift
-// group being built (`agree`), or when it starts a new drift group: with
-// both offsets fitted its shape agrees with the latest, its offsets stay
-// within the drift bounds and the step stands out clearly.  A drift group at
-// the start of the block must hold at least two scans (a step seen in one
-// scan is not told from one moment of a fast approach).  The first scan that
-// does not join breaks the block; the verdict says which and why.
+// - it agrees with the latest without offsets;
+// - it differs only marginally (excess below kClearStepFactor) while the two
+//   scans before it agree: a chance difference, since an approach moves the
+//   earlier scans further away, not closer;
+// - it agrees without offsets with the head of the drift group being built
+//   and is no further from the latest than the head (a plateau);
+// - or it starts a new drift group: with both offsets fitted its shape
+//   agrees with the latest, its offsets stay within the drift bounds, and it
+//   jumps clearly from the next later scan (excess at least
+//   kClearStepFactor): a step happens between two scans, an approach spreads
+//   over all of them.
+// A drift group at the start of the block must hold at least two scans.
+// The first scan that does not join breaks the block; the verdict says
+// which and why.
 Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest_time_s,
-                          double min_block_s, const PairAgreement &agree = {});
+                          double min_block_s, const PairExcess &excess = {});
 
 // One distance to the latest scan, as the forecast fits it.
 struct DistancePoint {
@@ -118,8 +130,14 @@ double detectable_distance(double noise_variance, double f_critical);
 // kMinForecastPairs distances, none rises above the noise, or the fit is
 // poor by its own residuals; when tau is not determined the reason carries
 // the lower bound the data still give.
+//
+// `common_variance` is the variance of an error every distance shares: the
+// latest scan's own noise, seen along the approach's shape (its noise
+// variance over its points).  The fit's residuals cannot show it, so it
+// widens the interval as an uncertainty of ln B.
 Forecast forecast_equilibrium(std::span<const DistancePoint> points, double latest_time_s,
-                              const Threshold &threshold, double confidence, double floor_s = 0.0);
+                              const Threshold &threshold, double confidence, double floor_s = 0.0,
+                              double common_variance = 0.0);
 
 // A time as hours in a report field of `width` characters with `decimals`
 // decimals; a time too large for the field in exponent form ("2.778e+26",

@@ -322,8 +322,13 @@ QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_
      scans (the sum of their noise variances), by the F test at the confidence
      level (95 %): reference points - 1 against the Satterthwaite degrees of
      freedom of that sum.  Equilibrium is reached by scan k when k and every
-     later scan are indistinguishable from the latest, and the time from k to
-     the latest scan is at least the minimum block time (default 4 h).
+     later scan are indistinguishable from the latest, they are at least 3
+     scans (the latest included), and the time from k to the latest scan is
+     at least the minimum block time (default 4 h).  A scan that differs
+     only by instrument drift (a baseline step or a small radial shift,
+     see quillane_verdict_basis) counts as indistinguishable; the verdict
+     then says "judged with both offsets".  With fewer than 3 scans that
+     all agree there is no verdict ("cannot judge").
    - Forecast, assuming one dominant relaxation, c(r,t) - c_eq(r) ~
      a(r) e^(-t/tau).  The RMS distances of the earlier scans from the latest
      one (t_L) are fitted by nonlinear least squares with
@@ -333,9 +338,12 @@ QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_
      threshold at t_eq = tau ln(A / threshold).  The threshold is the
      tolerance when one is set, else the smallest distance the verdict's F test
      tells from the noise, noise * sqrt(2 (F - 1)), so that t_eq forecasts
-     when the verdict will be reached.  The interval is two-sided at the
-     confidence level, Student's t with pairs - 2 degrees of freedom on the
-     delta-method error of the fit and of the noise.  No forecast (with the
+     when the verdict will be reached.  Drift found by the verdict adds to
+     each pair's noise variance.  The interval at the confidence level is
+     the profile likelihood of t_eq (F(1, pairs - 2)), widened by the
+     noise estimate's error: asymmetric, never below the latest scan that
+     still differs, one-sided ("not before") when no later t_eq is ruled
+     out.  No forecast (with the
      reason) from fewer than 4 usable distances, when none rises above the
      noise, or when the fit is poor: tau's standard error above half of tau,
      or a residual scatter above a tenth of the distances' range.
@@ -412,7 +420,10 @@ QUILLANE_API void quillane_verdict(int32_t *status, int32_t *scan, double *time_
    error, s; amplitude (out): the remaining distance at t = 0, unit of the
    values (0 when it would overflow); threshold (out): the distance below
    which equilibrium counts as reached; equilibrium_time_s (out): t_eq, s;
-   interval_s (out): 2 doubles, the interval's ends, s; reason (out): `length`
+   interval_s (out): 2 doubles, the interval's ends, s (the profile likelihood
+   of t_eq, asymmetric; never below the latest scan that still differs;
+   element 1 is 0 when the data bound t_eq from below only, see
+   quillane_forecast_bounds); reason (out): `length`
    bytes (by value), why there is no forecast (empty when there is one), cut
    or blank padded; reason_length (out): its full length.  The numbers are 0
    when there is no forecast. */

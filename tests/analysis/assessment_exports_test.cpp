@@ -191,6 +191,45 @@ TEST_F(AssessmentExports, HandOutTheNoiseVerdictForecastPairsAndSetsOfTheExample
     EXPECT_EQ(set_points, points);
 }
 
+TEST_F(AssessmentExports, HandOutWhatTheVerdictRestsOnAndTheForecastsBounds) {
+    fit();
+    assess(0);
+    int32_t decided = -1, block = -1, too_few = -1, breaking = -1, broken = -1, reason = -1;
+    int32_t length = -1;
+    double rms = -1;
+    char notes[400];
+    lib()
+        .get<void(int32_t *, int32_t *, int32_t *, int32_t *, int32_t *, int32_t *, double *,
+                  char *, int32_t, int32_t *)>("quillane_verdict_basis")(
+            &decided, &block, &too_few, &breaking, &broken, &reason, &rms, notes, sizeof notes,
+            &length);
+    EXPECT_EQ(decided, 1);
+    EXPECT_EQ(block, 3);
+    EXPECT_EQ(too_few, 0);
+    EXPECT_EQ(breaking, 9);
+    EXPECT_EQ(broken, 1);
+    EXPECT_EQ(reason, 3) << "its shape agrees, but no instrument step stands out";
+    EXPECT_NEAR(rms, 0.007, 0.001) << "about the noise of a difference of two scans";
+    EXPECT_EQ(trimmed(notes, std::min<int32_t>(length, sizeof notes)).rfind("scan 9 ", 0), 0u);
+
+    int32_t group = 1, groups = -1, first = -1, last = -1;
+    double baseline = -1, radial = -1;
+    lib().get<void(const int32_t *, int32_t *, int32_t *, int32_t *, double *, double *)>(
+        "quillane_drift")(&group, &groups, &first, &last, &baseline, &radial);
+    EXPECT_EQ(groups, 0);
+    EXPECT_EQ(first, 0);
+
+    int32_t one_sided = -1;
+    double lower = 0, upper = 0, floor = 0, jitter = -1;
+    lib().get<void(int32_t *, double *, double *, double *, double *)>("quillane_forecast_bounds")(
+        &one_sided, &lower, &upper, &floor, &jitter);
+    EXPECT_EQ(one_sided, 0);
+    EXPECT_EQ(floor, 18 * 3600.0);
+    EXPECT_GE(lower, floor);
+    EXPECT_GT(upper, lower);
+    EXPECT_EQ(jitter, 0.0);
+}
+
 }  // namespace
 
 // Times set through the C interface are what the reader would accept from a

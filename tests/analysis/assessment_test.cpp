@@ -88,7 +88,10 @@ TEST_F(ExampleAssessment, ForecastFromTheFirstSixScansBracketsTheTimeOfTheVerdic
 }
 
 TEST_F(ExampleAssessment, WritesItsLinesAfterTheFitAndASummaryToTheListBox) {
-    ASSERT_EQ(lines.size(), 39u);
+    // Each comparison is two lines (without offsets, then with both); the
+    // verdict is followed by the comparison that decided and the scan that
+    // broke the block (three lines).
+    ASSERT_EQ(lines.size(), 54u);
     EXPECT_EQ(lines[0], "");
     EXPECT_EQ(lines[1],
               " Equilibrium assessment: no-offset distances, F test at 95.00% confidence "
@@ -101,21 +104,26 @@ TEST_F(ExampleAssessment, WritesItsLinesAfterTheFitAndASummaryToTheListBox) {
     EXPECT_EQ(lines[18], " Each scan against the latest one, DS 12 t =    24.000 h:");
     EXPECT_EQ(lines[19].rfind(" DS  1 t =     2.000 h RMS:", 0), 0u);
     EXPECT_NE(lines[19].find(" differs"), std::string::npos);
-    EXPECT_NE(lines[29].find(" same"), std::string::npos);
-    EXPECT_EQ(lines[31], " Verdict: equilibrium reached by scan 10 (t = 20.000 h)");
-    EXPECT_EQ(lines[33],
+    EXPECT_EQ(lines[20].rfind("                       both offsets RMS:", 0), 0u);
+    EXPECT_NE(lines[39].find(" same"), std::string::npos);
+    EXPECT_EQ(lines[42], " Verdict: equilibrium reached by scan 10 (t = 20.000 h)");
+    EXPECT_EQ(lines[43].rfind(" Decided by: no offsets; no-offset RMS of scan 10 to the latest", 0),
+              0u);
+    EXPECT_EQ(lines[44].rfind(" scan 9 (t = 18.000 h) broke the block:", 0), 0u);
+    EXPECT_EQ(lines[48],
               " Forecast from 11 distances to the latest scan, one exponential approach:");
-    EXPECT_EQ(lines[36].rfind(" Equilibrium expected at t =", 0), 0u);
-    EXPECT_EQ(lines[37], " ");
-    EXPECT_EQ(lines[38], "");
+    EXPECT_EQ(lines[51].rfind(" Equilibrium expected at t =", 0), 0u);
+    EXPECT_EQ(lines[52], " ");
+    EXPECT_EQ(lines[53], "");
 
     const std::vector<std::string> box = f.box.trimmed();
-    ASSERT_EQ(box.size(), 8u);
+    ASSERT_EQ(box.size(), 12u);
     EXPECT_EQ(box[0], lines[1]);
     EXPECT_EQ(box[1], lines[16]);
-    EXPECT_EQ(box[2], lines[31]);
-    EXPECT_EQ(box[3], lines[33]);
-    EXPECT_EQ(box[6], lines[36]);
+    EXPECT_EQ(box[2], lines[42]);
+    EXPECT_EQ(box[3], lines[43]);
+    EXPECT_EQ(box[7], lines[48]);
+    EXPECT_EQ(box[10], lines[51]);
 }
 
 TEST_F(ExampleAssessment, ReadsOutEveryOrderedPairAndEverySet) {

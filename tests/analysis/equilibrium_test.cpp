@@ -1,5 +1,6 @@
 // The verdict and the forecast from constructed comparisons and distances.
 #include <cmath>
+#include <span>
 
 #include "equilibrium.h"
 #include "fit_test_support.h"
@@ -73,6 +74,113 @@ TEST(EquilibriumVerdict, NeedsTheMinimumTimeFromTheBlocksFirstScanToTheLatest) {
     EXPECT_EQ(v.status, VerdictStatus::kReached) << "a block of exactly the minimum time counts";
 }
 
+// A scan that differs from the latest without offsets by a step of the
+// given no-offset variance (noise variance 1e-4, F 1.2 for both tests) and
+// whose shape, with both offsets fitted, agrees or not.
+void step(ScanComparison &c, double variance, bool shape_same, double radial_cm = 0.015) {
+    c.same = false;
+    c.noise_variance = 1e-4;
+    c.f_critical = c.shape_f_critical = 1.2;
+    c.variance = variance;
+    c.shape_tested = true;
+    c.shape_same = shape_same;
+    c.shape_variance = 1e-4;
+    c.baseline = 0.012;
+    c.radial_cm = radial_cm;
+}
+
+// Two scans that differ from the latest agree with each other without
+// offsets when they carry the same step: here, when both have its shape.
+double same_step(std::span<const ScanComparison> scans, size_t ref, size_t cmp) {
+    return scans[ref].shape_same == scans[cmp].shape_same ? 0.0 : 10.0;
+}
+
+class DriftVerdict : public ::testing::Test {
+  protected:
+    // Nine earlier scans an hour apart, latest at 10 h; scans 5..8 carry a
+    // clear step of 4e-4 against it (scan 9 agrees).
+    std::vector<ScanComparison> scans = hourly(std::vector<bool>(9, true));
+    void SetUp() override {
+        for (int k = 0; k < 4; ++k)
+            step(scans[k], 4e-4, false);
+        for (int k = 4; k < 8; ++k)
+            step(scans[k], 4e-4, true);
+    }
+    Verdict judge() {
+        return judge_equilibrium(scans, 10 * kHour, 4 * kHour,
+                                 [&](size_t r, size_t c) { return same_step(scans, r, c); });
+    }
+};
+
+TEST_F(DriftVerdict, TakesAClearStepWhoseShapeAgreesAsDriftAndSaysSo) {
+    const Verdict v = judge();
+    EXPECT_EQ(v.status, VerdictStatus::kReached);
+    EXPECT_EQ(v.scan, 5);
+    EXPECT_EQ(v.decided_by, Comparison::kBothOffsets);
+    EXPECT_EQ(v.block_scans, 6);
+    EXPECT_EQ(v.text, "equilibrium reached by scan 5 (t = 5.000 h), judged with both offsets");
+    ASSERT_EQ(v.drift.size(), 1u);
+    EXPECT_EQ(v.drift[0].first_scan, 5);
+    EXPECT_EQ(v.drift[0].last_scan, 8);
+    EXPECT_EQ(v.differing_scan, 4);
+    EXPECT_EQ(v.break_reason, BreakReason::kShapeDiffers);
+    EXPECT_EQ(v.broken_by, Comparison::kBothOffsets);
+    EXPECT_EQ(v.notes.back(),
+              "scans 5-8 differ from the latest by a baseline shift of 0.012 and "
+              "a radial shift of 0.015 cm; their shapes agree");
+}
+
+TEST_F(DriftVerdict, RefusesAStepTooSmallToStandOutFromAnApproach) {
+    // Excess 0.5e-4 against 3 x 0.2e-4 needed.
+    for (int k = 4; k < 8; ++k)
+        scans[k].variance = 1.5e-4;
+    const Verdict v = judge();
+    EXPECT_EQ(v.status, VerdictStatus::kApproaching);
+    EXPECT_EQ(v.differing_scan, 8);
+    EXPECT_EQ(v.break_reason, BreakReason::kNoStep);
+    EXPECT_EQ(v.broken_by, Comparison::kNoOffsets);
+    EXPECT_NE(v.notes[0].find("scan 8 (t = 8.000 h) broke the block"), std::string::npos);
+}
+
+TEST_F(DriftVerdict, RefusesOffsetsBeyondWhatDriftDoes) {
+    for (int k = 4; k < 8; ++k)
+        scans[k].radial_cm = -0.05;
+    const Verdict v = judge();
+    EXPECT_EQ(v.differing_scan, 8);
+    EXPECT_EQ(v.break_reason, BreakReason::kOffsetsTooLarge);
+}
+
+TEST_F(DriftVerdict, RefusesAStepSeenInOneScanOnly) {
+    // Scans 7 and 8 agree with the latest; 6 steps alone (no scan before it
+    // shares its step), 5 differs in shape.
+    scans[7].same = scans[6].same = true;
+    scans[4].shape_same = false;
+    const Verdict v =
+        judge_equilibrium(scans, 10 * kHour, 0.0, [](size_t, size_t) { return 10.0; });
+    EXPECT_EQ(v.scan, 7);
+    EXPECT_EQ(v.differing_scan, 6);
+    EXPECT_EQ(v.break_reason, BreakReason::kLoneStep);
+    EXPECT_TRUE(v.drift.empty());
+}
+
+TEST(EquilibriumVerdict, NeedsThreeScansInTheBlockAndSaysWhenThereAreTooFew) {
+    const auto two = hourly({false, true});  // latest at 3 h
+    Verdict v = judge_equilibrium(two, 3 * kHour, 0.0);
+    EXPECT_EQ(v.status, VerdictStatus::kApproaching);
+    EXPECT_EQ(v.text,
+              "still approaching: the scans from scan 2 (t = 2.000 h) on are indistinguishable but "
+              "are only 2 scans of 3");
+    v = judge_equilibrium(hourly({true}), 2 * kHour, 0.0);
+    EXPECT_EQ(v.status, VerdictStatus::kUnknown);
+    EXPECT_TRUE(v.too_few);
+    EXPECT_EQ(v.text, "cannot judge: 2 scans agree, at least 3 are needed");
+}
+
+TEST(EquilibriumVerdict, PrintsHugeTimesInExponentForm) {
+    EXPECT_EQ(hours_text(20 * kHour), "20.000");
+    EXPECT_EQ(hours_text(1e30 * kHour), "1.000e+30");
+}
+
 // Distances that follow the model: remaining distance B at the latest scan
 // (t_L), time constant tau, noise variance s2 per pair, and scatter of the
 // given standard deviation added to each distance.
@@ -123,6 +231,34 @@ TEST(EquilibriumForecast, ItsNinetyFivePercentIntervalHoldsTheTrueTimeAboutThatO
         if (f.interval_lo_s <= truth && truth <= f.interval_hi_s) ++held;
     }
     EXPECT_GE(held, 34);
+}
+
+TEST(EquilibriumForecast, ItsIntervalIsAsymmetricAndNeverStartsBeforeAScanThatStillDiffers) {
+    const ModelRun run;
+    const unsigned seed = 5;
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const auto points = run.points(8, 0.001, seed);
+    Forecast f = forecast_equilibrium(points, run.t_latest, kThreshold, 0.95);
+    ASSERT_TRUE(f.made) << f.reason;
+    ASSERT_FALSE(f.one_sided);
+    // A later t_eq is easier to fit than an earlier one: the upper side is longer.
+    EXPECT_GT(f.interval_hi_s - f.equilibrium_time_s, f.equilibrium_time_s - f.interval_lo_s);
+    const double floor = f.interval_lo_s + 0.5 * (f.equilibrium_time_s - f.interval_lo_s);
+    f = forecast_equilibrium(points, run.t_latest, kThreshold, 0.95, floor);
+    EXPECT_EQ(f.interval_lo_s, floor);
+}
+
+TEST(EquilibriumForecast, SaysNotBeforeWhenAScanStillDiffersAfterTheWholeInterval) {
+    const ModelRun run;
+    const auto points = run.points(12);
+    const Forecast free = forecast_equilibrium(points, run.t_latest, kThreshold, 0.95);
+    ASSERT_TRUE(free.made) << free.reason;
+    const double floor = free.interval_hi_s + kHour;
+    const Forecast f = forecast_equilibrium(points, run.t_latest, kThreshold, 0.95, floor);
+    EXPECT_TRUE(f.made);
+    EXPECT_TRUE(f.one_sided);
+    EXPECT_EQ(f.interval_lo_s, floor);
+    EXPECT_EQ(f.interval_hi_s, 0.0);
 }
 
 TEST(EquilibriumForecast, SaysSoWithFewerThanFourDistances) {

@@ -106,6 +106,11 @@ TEST_F(Results, JsonHoldsSetsPairsVerdictAndForecast) {
     EXPECT_TRUE(run_json["equilibrium"]["reached"].get<bool>());
     EXPECT_NEAR(run_json["forecast"]["tau_s"].get<double>(), 4 * 3600.0, 0.1 * 4 * 3600.0);
     EXPECT_EQ(run_json["forecast"]["interval_s"].size(), 2u);
+    EXPECT_EQ(run_json["equilibrium"]["decided_by"], "no offsets");
+    EXPECT_EQ(run_json["equilibrium"]["block_scans"], 3);
+    EXPECT_EQ(run_json["equilibrium"]["broken_by"], "no offsets");
+    EXPECT_TRUE(run_json["equilibrium"]["drift"].empty());
+    EXPECT_EQ(run_json["forecast"]["one_sided"], false);
     EXPECT_CONTAINS(r.out, "quillane-batch: equilibrium reached by scan");
     EXPECT_CONTAINS(read_file(dir / "quillane-report.txt"), "equilibrium reached by scan");
 }

@@ -206,7 +206,17 @@ TEST_F(Analysed, TheAssessmentReadsBackAndDrawsTheApproachToEquilibrium) {
     ASSERT_EQ(a.noise.size(), 12u);
     EXPECT_NEAR(a.pooled.sigma, 0.005, 0.0005) << "the examples' noise";
     EXPECT_EQ(a.verdict.status, 1) << a.verdict.text;
+    EXPECT_EQ(a.verdict.decided_by, 1) << "no drift in the examples";
+    EXPECT_EQ(a.verdict.block_scans, 3);
+    EXPECT_EQ(a.verdict.breaking_scan, 9);
+    EXPECT_EQ(a.verdict.broken_by, 1) << "its shape agrees, but it is no step";
+    ASSERT_EQ(a.verdict.notes.size(), 1u);
+    EXPECT_THAT(a.verdict.notes[0], HasSubstr("scan 9 (t = 18.000 h) broke the block"));
+    EXPECT_GT(a.verdict.no_offset_rms, 0.0);
+    EXPECT_TRUE(a.verdict.drift.empty());
     ASSERT_TRUE(a.forecast.made) << a.forecast.reason;
+    EXPECT_FALSE(a.forecast.one_sided);
+    EXPECT_EQ(a.forecast.floor_s, 18 * 3600.0) << "scan 9 still differs";
     EXPECT_LT(a.forecast.interval_low_s, a.forecast.interval_high_s);
     const PairResult pair = session->pair_result(12, 1);
     EXPECT_EQ(pair.status, 1);
