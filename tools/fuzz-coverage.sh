@@ -43,7 +43,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" --parallel --target "${targets[@]}"
 
 export ASAN_OPTIONS=detect_leaks=0
-printf '%-14s %8s %22s %22s\n' harness inputs lines branches
+printf '%-14s %8s %22s %22s\n' harness inputs 'lines covered' 'branches covered'
 for h in "${harnesses[@]}"; do
   profiles="$build/profiles/$h"
   rm -rf "$profiles"
@@ -54,11 +54,11 @@ for h in "${harnesses[@]}"; do
   LLVM_PROFILE_FILE="$profiles/%p.profraw" "$build/bin/fuzz_$h" -runs=0 "${dirs[@]}" \
     >"$profiles/run.log" 2>&1
   llvm-profdata-14 merge -sparse "$profiles"/*.profraw -o "$profiles/merged.profdata"
-  files=()
-  for f in $(sources_of "$h"); do files+=("$root/$f"); done
-  total=$(llvm-cov-14 report "$build/bin/fuzz_$h" -instr-profile="$profiles/merged.profdata" \
-    "${files[@]}" | grep '^TOTAL')
-  # TOTAL regions missed cover% functions missed cover% lines missed cover% branches missed cover%
-  read -r _ _ _ _ _ _ _ lines lmiss lcov branches bmiss bcov <<<"$total"
-  printf '%-14s %8s %22s %22s\n' "$h" "$inputs" "$lcov of $lines" "$bcov of $branches"
+  # The mapping names sources relative to the build tree's root.
+  pattern=$(sources_of "$h" | tr ' ' '\n' | sed 's/^/^/; s/$/ /' | paste -sd'|')
+  llvm-cov-14 report "$build/bin/fuzz_$h" -instr-profile="$profiles/merged.profdata" |
+    grep -E "$pattern" |
+    awk -v h="$h" -v n="$inputs" '{l += $8; lm += $9; b += $11; bm += $12}
+      END {printf "%-14s %8d %14.1f%% of %4d %14.1f%% of %4d\n", h, n, 100 * (l - lm) / l, l,
+           100 * (b - bm) / b, b}'
 done
