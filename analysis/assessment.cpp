@@ -25,6 +25,14 @@ std::vector<int> time_order(const State &s, int sets) {
     return order;
 }
 
+// The F test of a variance against the noise variance of a difference of
+// two scans; false when the critical value could not be found.
+bool f_test(const State &s, int dof, int dof_noise, double &f_critical) {
+    std::string why;
+    f_critical = critical_f(s, dof, dof_noise, s.confidence_level / 100.0, &why);
+    return why.empty();
+}
+
 ScanComparison compare_with_latest(const State &s, const AssessmentResults &a, int set) {
     ScanComparison c;
     c.set = set;
@@ -38,12 +46,64 @@ ScanComparison compare_with_latest(const State &s, const AssessmentResults &a, i
     c.noise_variance = noise.variance;
     c.dof_deviations = n - 1;
     c.dof_noise = noise.dof;
-    std::string why;
-    c.f_critical = critical_f(s, c.dof_deviations, c.dof_noise, s.confidence_level / 100.0, &why);
-    if (!why.empty()) return c;
+    if (!f_test(s, c.dof_deviations, c.dof_noise, c.f_critical)) return c;
     c.tested = true;
     c.same = c.variance <= c.f_critical * c.noise_variance;
+
+    // The shape: both offsets fitted, or the y-offset alone when every slope
+    // of the latest scan is the same.
+    c.shape_kind = s.fit.pair_position_fitted(latest, set) ? 3 : 2;
+    if (n <= c.shape_kind) return c;
+    c.shape_rms = s.fit.pair_rms(c.shape_kind, latest, set);
+    c.shape_variance = c.shape_rms * c.shape_rms;
+    c.dof_shape = n - c.shape_kind;
+    c.baseline = s.fit.pair_y_offset(c.shape_kind, latest, set);
+    if (c.shape_kind == 3) {
+        const double dx = s.fit.pair_x_offset(latest, set);
+        const double r = mid_radius(s, set);
+        c.radial_cm = s.xi_mode ? (r > 0.0 ? dx / r : 0.0) : dx;
+    }
+    if (!f_test(s, c.dof_shape, c.dof_noise, c.shape_f_critical)) return c;
+    c.shape_tested = true;
+    c.shape_same = c.shape_variance <= c.shape_f_critical * c.noise_variance;
     return c;
+}
+
+// Earlier scan `cmp` against the later scan `ref` without offsets, by the
+// same test as against the latest: 1 agrees, 0 differs, -1 not tested.
+int agree_without_offsets(const State &s, const AssessmentResults &a, int ref, int cmp) {
+    const int n = active_set_points(s, ref);
+    const NoiseEstimate noise = difference_noise(a.noise[ref], a.noise[cmp]);
+    if (!pair_comparable(s, ref, cmp) || !noise.known() || n < 2) return -1;
+    const double rms = s.fit.pair_rms(1, ref, cmp);
+    double f = 0.0;
+    if (!f_test(s, n - 1, noise.dof, f)) return -1;
+    return rms * rms <= f * noise.variance ? 1 : 0;
+}
+
+// The drift of each earlier scan against the latest, as the forecast's error
+// model takes it: a scan in a drift group carries the variance the offsets
+// take up in its group; a scan before the block the drift of the block's
+// first group (the step came after it), none when that group agrees without
+// offsets.
+std::vector<double> drift_variances(const AssessmentResults &a) {
+    std::vector<double> out(a.comparisons.size(), 0.0);
+    const Verdict &v = a.verdict;
+    double before_block = 0.0;
+    if (!v.drift.empty() && v.scan == v.drift.back().first_scan)
+        before_block = v.drift.back().excess_variance;
+    bool in_block = false;
+    for (size_t k = 0; k < a.comparisons.size(); ++k) {
+        const ScanComparison &c = a.comparisons[k];
+        if (v.scan != 0 && c.set == v.scan) in_block = true;
+        if (!in_block) {
+            out[k] = before_block;
+            continue;
+        }
+        for (const DriftGroup &g : v.drift)
+            if (c.time_s >= g.first_time_s && c.time_s <= g.last_time_s) out[k] = g.excess_variance;
+    }
+    return out;
 }
 
 // The tolerance when one is set; otherwise the smallest distance the
@@ -71,6 +131,21 @@ Threshold forecast_threshold(const State &s, const AssessmentResults &a) {
     return t;
 }
 
+// Why there is no fit to assess: none made since the data changed, or one
+// that ran and could compare no pair.
+std::string no_fit_reason(const State &s, int sets) {
+    if (s.deriv_valid[0] != sets)
+        return "No fit of the current active data sets to assess: fit first";
+    bool all_short = true;
+    for (int k = 1; k <= sets; ++k)
+        all_short = all_short && active_set_points(s, k) < kMinReferencePoints;
+    if (all_short)
+        return "No pair could be compared: every scan has fewer than " +
+               std::to_string(kMinReferencePoints) + " points in the limits";
+    return "No pair could be compared: the scans with enough points have no others with "
+           "points in the limits to be matched against";
+}
+
 }  // namespace
 
 bool make_assessment(State &s) {
@@ -84,7 +159,7 @@ bool make_assessment(State &s) {
     if (sets < 2) {
         a.failure = "An equilibrium assessment needs at least two active data sets";
     } else if (!fit_is_current(s)) {
-        a.failure = "No fit of the current active data sets to assess: fit first";
+        a.failure = no_fit_reason(s, sets);
     }
     if (!a.failure.empty()) {
         a.made = false;
@@ -99,23 +174,29 @@ bool make_assessment(State &s) {
     for (size_t k = 0; k + 1 < order.size(); ++k)
         a.comparisons.push_back(compare_with_latest(s, a, order[k]));
 
+    const PairAgreement agree = [&](size_t ref, size_t cmp) {
+        return agree_without_offsets(s, a, a.comparisons[ref].set, a.comparisons[cmp].set);
+    };
     a.verdict =
-        judge_equilibrium(a.comparisons, a.latest_time_s, s.assessment_settings.min_block_s);
+        judge_equilibrium(a.comparisons, a.latest_time_s, s.assessment_settings.min_block_s, agree);
 
+    const std::vector<double> drift = drift_variances(a);
     std::vector<DistancePoint> distances;
-    for (const ScanComparison &c : a.comparisons) {
+    for (size_t k = 0; k < a.comparisons.size(); ++k) {
+        const ScanComparison &c = a.comparisons[k];
         const double lag = a.latest_time_s - c.time_s;
-        if (c.tested && lag > 0.0) distances.push_back({lag, c.rms, c.noise_variance, !c.same});
+        if (c.tested && lag > 0.0)
+            distances.push_back({lag, c.rms, c.noise_variance, !c.same, drift[k]});
     }
     a.forecast = forecast_equilibrium(distances, a.latest_time_s, forecast_threshold(s, a),
-                                      s.confidence_level / 100.0);
+                                      s.confidence_level / 100.0, a.verdict.differing_time_s);
     return true;
 }
 
 namespace {
 
 std::string set_and_time(int set, double time_s) {
-    return " DS" + ftn::int_field(set, 3) + " t =" + ftn::fixed(time_s / 3600.0, 10, 3) + " h";
+    return " DS" + ftn::int_field(set, 3) + " t =" + hours_field(time_s, 10) + " h";
 }
 
 std::string noise_line(const std::string &label, const NoiseEstimate &e) {
@@ -134,6 +215,64 @@ std::string comparison_line(const ScanComparison &c) {
     return line;
 }
 
+// The same pair with its offsets fitted, under the no-offset line.
+std::string shape_line(const ScanComparison &c) {
+    std::string line(23, ' ');
+    line += c.shape_kind == 3 ? "both offsets" : "y-offset";
+    if (!c.shape_tested) return line + " not tested";
+    line += " RMS:" + ftn::sci(c.shape_rms, 11, 4);
+    line += " ratio:" + ftn::sci(c.shape_ratio(), 11, 4);
+    line += " F(" + ftn::int_field(c.dof_shape, 5) + "," + ftn::int_field(c.dof_noise, 6) +
+            ") =" + ftn::fixed(c.shape_f_critical, 7, 3);
+    line += c.shape_same ? " same   " : " differs";
+    line += " y:" + ftn::fixed(c.baseline, 9, 4);
+    if (c.shape_kind == 3) line += " r:" + ftn::fixed(c.radial_cm, 9, 4) + " cm";
+    return line;
+}
+
+// A long sentence as lines of at most `width` characters, cut at blanks,
+// each after `indent`.
+std::vector<std::string> wrapped(const std::string &text, const std::string &indent,
+                                 size_t width = 100) {
+    std::vector<std::string> lines;
+    std::string line = indent;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(' ', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(at, end - at);
+        if (line.size() > indent.size() && line.size() + 1 + word.size() > width) {
+            lines.push_back(line);
+            line = indent + "  ";
+        } else if (line.size() > indent.size() && line != indent + "  ") {
+            line += ' ';
+        }
+        line += word;
+        at = end + 1;
+    }
+    if (line.size() > indent.size()) lines.push_back(line);
+    return lines;
+}
+
+// The verdict's basis: the comparison that decided, then the break and the
+// drift in words.
+std::vector<std::string> verdict_lines(const Verdict &v) {
+    std::vector<std::string> lines;
+    if (v.decided_by != Comparison::kNone) {
+        std::string basis = v.decided_by == Comparison::kBothOffsets
+                                ? " Decided by: both offsets (shapes agree, the offsets are drift)"
+                                : " Decided by: no offsets";
+        basis += "; no-offset RMS of scan " + std::to_string(v.scan) + " to the latest" +
+                 ftn::sci(v.no_offset_rms, 11, 4);
+        basis += ", " + std::to_string(v.block_scans) + " scans in the block";
+        lines.push_back(basis);
+    }
+    for (const std::string &note : v.notes)
+        for (const std::string &l : wrapped(note, " "))
+            lines.push_back(l);
+    return lines;
+}
+
 std::vector<std::string> forecast_lines(const Forecast &f) {
     std::vector<std::string> lines;
     if (!f.made) {
@@ -142,17 +281,23 @@ std::vector<std::string> forecast_lines(const Forecast &f) {
     }
     lines.push_back(" Forecast from" + ftn::int_field(f.pairs, 3) +
                     " distances to the latest scan, one exponential approach:");
-    lines.push_back(" tau =" + ftn::fixed(f.tau_s / 3600.0, 10, 3) + " h +-" +
-                    ftn::fixed(f.tau_error_s / 3600.0, 9, 3) + " h   remaining distance at t = 0:" +
-                    ftn::sci(f.amplitude, 11, 4) + " +-" + ftn::sci(f.amplitude_error, 10, 3));
+    lines.push_back(" tau =" + hours_field(f.tau_s, 10) + " h +-" + hours_field(f.tau_error_s, 9) +
+                    " h   remaining distance at t = 0:" + ftn::sci(f.amplitude, 11, 4) + " +-" +
+                    ftn::sci(f.amplitude_error, 10, 3));
     lines.push_back(
         " Equilibrium when the remaining distance falls below" + ftn::sci(f.threshold, 11, 4) +
         (f.threshold_is_noise ? " (what the F test tells from the noise)" : " (the tolerance)"));
-    lines.push_back(
-        " Equilibrium expected at t =" + ftn::fixed(f.equilibrium_time_s / 3600.0, 10, 3) + " h," +
-        ftn::fixed(100.0 * f.confidence, 6, 2) + "% interval" +
-        ftn::fixed(f.interval_lo_s / 3600.0, 10, 3) + " to" +
-        ftn::fixed(f.interval_hi_s / 3600.0, 10, 3) + " h");
+    std::string expected = " Equilibrium expected at t =" + hours_field(f.equilibrium_time_s, 10) +
+                           " h," + ftn::fixed(100.0 * f.confidence, 6, 2) + "% interval";
+    if (f.one_sided)
+        expected += ": not before " + hours_text(f.interval_lo_s) + " h";
+    else
+        expected += hours_field(f.interval_lo_s, 10) + " to" + hours_field(f.interval_hi_s, 10) +
+                    " h";
+    lines.push_back(expected);
+    if (f.jitter > 0.0)
+        lines.push_back(" Drift between the scans taken into the error model: RMS" +
+                        ftn::sci(f.jitter, 11, 4));
     return lines;
 }
 
@@ -165,6 +310,7 @@ void write_assessment(const State &s, Log &log) {
                                 (s.exact_f ? "exact" : "approximate") + " F)";
     const std::string pooled = noise_line(ftn::pad_right(" All scans", 22), a.pooled);
     const std::string verdict = " Verdict: " + a.verdict.text;
+    const std::vector<std::string> basis = verdict_lines(a.verdict);
     const std::vector<std::string> forecast = forecast_lines(a.forecast);
 
     log.file("");
@@ -177,10 +323,14 @@ void write_assessment(const State &s, Log &log) {
     log.file(pooled);
     log.file("");
     log.file(" Each scan against the latest one," + set_and_time(a.latest, a.latest_time_s) + ":");
-    for (const ScanComparison &c : a.comparisons)
+    for (const ScanComparison &c : a.comparisons) {
         log.file(comparison_line(c));
+        if (c.tested) log.file(shape_line(c));
+    }
     log.file("");
     log.file(verdict);
+    for (const auto &l : basis)
+        log.file(l);
     log.file("");
     for (const auto &l : forecast)
         log.file(l);
@@ -190,6 +340,8 @@ void write_assessment(const State &s, Log &log) {
     log.box(heading);
     log.box(pooled);
     log.box(verdict);
+    for (const auto &l : basis)
+        log.box(l);
     for (const auto &l : forecast)
         log.box(l);
     log.box(" ");

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "quillane.h"
+
 namespace quillane {
 
 inline constexpr int kAssessmentSets = 50;  // the active-set capacity of the state
@@ -44,9 +46,55 @@ struct ScanComparison {
     double f_critical = 0.0;
     bool same = false;  // variance / noise_variance <= f_critical
     double ratio() const { return noise_variance > 0.0 ? variance / noise_variance : 0.0; }
+
+    // The same pair with the offsets fitted (both offsets; the y-offset only
+    // when the position fit could not be solved): does the shape agree?
+    bool shape_tested = false;
+    int shape_kind = 0;  // fit kind behind it: 3, or 2
+    double shape_rms = 0.0;
+    double shape_variance = 0.0;  // shape_rms^2
+    int dof_shape = 0;            // reference points - 3 (or - 2)
+    double shape_f_critical = 0.0;
+    bool shape_same = false;
+    double baseline = 0.0;   // the fitted y-offset, unit of the values
+    double radial_cm = 0.0;  // the fitted position offset as a radius, cm (0 for kind 2)
+    double shape_ratio() const {
+        return noise_variance > 0.0 ? shape_variance / noise_variance : 0.0;
+    }
 };
 
-enum class VerdictStatus { kUnknown = -1, kApproaching = 0, kReached = 1 };
+// The values are the C interface's (quillane_verdict_status), which fixes them.
+enum class VerdictStatus : int32_t {
+    kUnknown = QUILLANE_VERDICT_NONE,
+    kApproaching = QUILLANE_VERDICT_APPROACHING,
+    kReached = QUILLANE_VERDICT_REACHED,
+};
+
+// The comparison a verdict or a break was judged on.
+enum class Comparison { kNone = 0, kNoOffsets = 1, kBothOffsets = 3 };
+
+// Why the latest scan that differs from the latest one was not taken into
+// the block.
+enum class BreakReason {
+    kNone = 0,
+    kShapeDiffers = 1,     // differs without offsets and with both offsets fitted
+    kOffsetsTooLarge = 2,  // the shape agrees, but the offsets exceed what drift does
+    kNoStep = 3,           // the shape agrees, but no instrument step stands out
+    kLoneStep = 4,         // a step seen in this scan only, with no scan before it agreeing
+    kNotTested = 5,        // the pair could not be compared or the noise is not known
+};
+
+// Scans of the block that differ from the latest one by an instrument step:
+// they agree with each other without offsets, and with the latest once its
+// offsets are fitted.
+struct DriftGroup {
+    int first_scan = 0, last_scan = 0;  // active sets, first in time to last
+    int scans = 0;
+    double first_time_s = 0.0, last_time_s = 0.0;
+    double baseline = 0.0;         // mean y-offset against the latest scan, unit of the values
+    double radial_cm = 0.0;        // mean position offset against the latest scan, cm
+    double excess_variance = 0.0;  // mean no-offset variance the offsets take up
+};
 
 struct Verdict {
     VerdictStatus status = VerdictStatus::kUnknown;
@@ -54,7 +102,17 @@ struct Verdict {
     double time_s = 0.0;     // its time
     double block_s = 0.0;    // time from it to the latest scan
     int differing_scan = 0;  // the latest scan that still differs from the latest one, 0 if none
-    std::string text;        // the verdict in words, without a leading blank
+    double differing_time_s = 0.0;
+    std::string text;  // the verdict in words, without a leading blank
+
+    Comparison decided_by = Comparison::kNone;  // both offsets when a drift group is in the block
+    int block_scans = 0;                        // scans in the block, the latest included
+    bool too_few = false;  // every scan agrees, but there are fewer than the block needs
+    Comparison broken_by = Comparison::kNone;  // the comparison the differing scan failed
+    BreakReason break_reason = BreakReason::kNone;
+    double no_offset_rms = 0.0;      // of the block's first scan against the latest
+    std::vector<DriftGroup> drift;   // latest first
+    std::vector<std::string> notes;  // the break and the drift in words
 };
 
 struct Forecast {
@@ -71,6 +129,11 @@ struct Forecast {
     double interval_lo_s = 0.0, interval_hi_s = 0.0;
     double residual_sd = 0.0;  // of the distances about the fitted curve
     double confidence = 0.0;   // of the interval, as a fraction
+    // The data bound t_eq from below only: interval_hi_s is then 0 and the
+    // forecast reads "not before interval_lo_s".
+    bool one_sided = false;
+    double floor_s = 0.0;  // the time of the latest scan that still differs: no end below it
+    double jitter = 0.0;   // RMS of the drift taken into the error model, unit of the values
 };
 
 struct AssessmentSettings {

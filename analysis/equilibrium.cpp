@@ -1,8 +1,10 @@
 #include "equilibrium.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "fit_fquantile.h"
@@ -10,8 +12,28 @@
 
 namespace quillane {
 
+std::string hours_field(double seconds, int width, int decimals) {
+    const double hours = seconds / 3600.0;
+    std::string text = ftn::fixed(hours, width, decimals);
+    if (text.find('*') == std::string::npos) return text;
+    char exponent[32];
+    const auto end = std::to_chars(exponent, exponent + sizeof exponent, hours,
+                                   std::chars_format::scientific, 3);
+    text.assign(exponent, end.ptr);
+    if (static_cast<int>(text.size()) < width)
+        text.insert(0, static_cast<size_t>(width) - text.size(), ' ');
+    return text;
+}
+
 std::string hours_text(double seconds) {
-    return std::string(ftn::trim(ftn::fixed(seconds / 3600.0, 14, 3)));
+    const double hours = seconds / 3600.0;
+    // Three decimals while they fit the field; beyond, as times up to the
+    // reader's bound can be, in exponent form rather than a row of stars.
+    if (std::fabs(hours) < 1.0e9) return std::string(ftn::trim(ftn::fixed(hours, 14, 3)));
+    char text[32];
+    const auto end =
+        std::to_chars(text, text + sizeof text, hours, std::chars_format::scientific, 3);
+    return std::string(text, end.ptr);
 }
 
 namespace {
@@ -20,40 +42,185 @@ std::string scan_at(int set, double time_s) {
     return "scan " + std::to_string(set) + " (t = " + hours_text(time_s) + " h)";
 }
 
+// A signed offset with three decimals ("-0.012").
+std::string offset_text(double v) {
+    return std::string(ftn::trim(ftn::fixed(v, 14, 3)));
+}
+
+std::string ratio_against(double ratio, double f) {
+    return "ratio " + std::string(ftn::trim(ftn::fixed(ratio, 14, 2))) +
+           (ratio > f ? " > " : " <= ") + "F " + std::string(ftn::trim(ftn::fixed(f, 14, 2)));
+}
+
+std::string offsets_text(const ScanComparison &c) {
+    return "baseline " + offset_text(c.baseline) + ", radial " + offset_text(c.radial_cm) + " cm";
+}
+
+// Why scan c, which differs from the latest without offsets, cannot start a
+// drift group; kNone when it can.
+BreakReason step_refused(const ScanComparison &c) {
+    if (!c.tested) return BreakReason::kNotTested;
+    if (!c.shape_tested || !c.shape_same) return BreakReason::kShapeDiffers;
+    if (std::fabs(c.baseline) > kMaxDriftBaseline || std::fabs(c.radial_cm) > kMaxDriftRadialCm)
+        return BreakReason::kOffsetsTooLarge;
+    const double excess = c.variance - c.noise_variance;
+    const double detectable = std::max(c.f_critical - 1.0, 0.0) * c.noise_variance;
+    if (excess < kClearStepFactor * detectable) return BreakReason::kNoStep;
+    return BreakReason::kNone;
+}
+
+std::string break_note(const ScanComparison &c, BreakReason why) {
+    std::string note = scan_at(c.set, c.time_s) + " broke the block: ";
+    if (why == BreakReason::kNotTested)
+        return note + "it could not be compared with the latest scan";
+    note += "it differs from the latest without offsets (" +
+            ratio_against(c.ratio(), c.f_critical) + ")";
+    switch (why) {
+        case BreakReason::kShapeDiffers:
+            if (!c.shape_tested) return note + ", and the offset fit could not be tested";
+            return note + " and with both offsets fitted (" +
+                   ratio_against(c.shape_ratio(), c.shape_f_critical) + "): its shape differs";
+        case BreakReason::kOffsetsTooLarge:
+            return note + "; with both offsets its shape agrees, but the offsets (" +
+                   offsets_text(c) + ") exceed what instrument drift does (" +
+                   offset_text(kMaxDriftBaseline) + ", " + offset_text(kMaxDriftRadialCm) + " cm)";
+        case BreakReason::kNoStep:
+            return note + "; with both offsets its shape agrees (" + offsets_text(c) +
+                   "), but the change is too small to be an instrument step: the end of an "
+                   "approach "
+                   "looks the same";
+        case BreakReason::kLoneStep:
+            return note + "; with both offsets its shape agrees (" + offsets_text(c) +
+                   "), but no earlier scan shows the same step";
+        default:
+            return note;
+    }
+}
+
+std::string drift_note(const DriftGroup &g) {
+    const std::string scans =
+        g.scans == 1 ? "scan " + std::to_string(g.first_scan)
+                     : "scans " + std::to_string(g.first_scan) + "-" + std::to_string(g.last_scan);
+    return scans + (g.scans == 1 ? " differs" : " differ") +
+           " from the latest by a baseline shift of " + offset_text(g.baseline) +
+           " and a radial shift of " + offset_text(g.radial_cm) + " cm; " +
+           (g.scans == 1 ? "its shape agrees" : "their shapes agree");
+}
+
+// A drift group being built: its head (the latest scan of it) and members,
+// as indices into the earlier scans.
+struct Group {
+    size_t head = 0;
+    std::vector<size_t> members;
+};
+
+DriftGroup describe(const Group &g, std::span<const ScanComparison> earlier) {
+    DriftGroup d;
+    const ScanComparison &first = earlier[g.members.back()];
+    const ScanComparison &last = earlier[g.members.front()];
+    d.first_scan = first.set;
+    d.last_scan = last.set;
+    d.first_time_s = first.time_s;
+    d.last_time_s = last.time_s;
+    d.scans = static_cast<int>(g.members.size());
+    for (size_t k : g.members) {
+        const ScanComparison &c = earlier[k];
+        d.baseline += c.baseline / d.scans;
+        d.radial_cm += c.radial_cm / d.scans;
+        d.excess_variance += std::max(c.variance - c.shape_variance, 0.0) / d.scans;
+    }
+    return d;
+}
+
 }  // namespace
 
 Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest_time_s,
-                          double min_block_s) {
+                          double min_block_s, const PairAgreement &agree) {
     Verdict v;
     if (earlier.empty()) {
         v.text = "cannot judge: at least two scans are needed";
+        v.too_few = true;
         return v;
     }
-    // The block of indistinguishable scans runs back from the latest scan to
-    // just after the last scan that differs (or could not be tested).
+    // Walk back from the latest scan; `first` is the block's first index.
     size_t first = earlier.size();
-    while (first > 0 && earlier[first - 1].tested && earlier[first - 1].same)
-        --first;
+    std::vector<Group> groups;
+    BreakReason why = BreakReason::kNone;
+    while (first > 0) {
+        const size_t k = first - 1;
+        const ScanComparison &c = earlier[k];
+        if (c.tested && c.same) {
+            first = k;
+            continue;
+        }
+        if (!groups.empty() && agree && agree(groups.back().head, k) == 1) {
+            groups.back().members.push_back(k);
+            first = k;
+            continue;
+        }
+        why = step_refused(c);
+        if (why != BreakReason::kNone) break;
+        groups.push_back({k, {k}});
+        first = k;
+    }
+    // A step seen in one scan only, with nothing before it in the block, is
+    // not told from one moment of a fast approach: the block starts after it.
+    while (!groups.empty() && first == groups.back().head && groups.back().members.size() < 2) {
+        why = BreakReason::kLoneStep;
+        first = groups.back().head + 1;
+        groups.pop_back();
+    }
+
     v.status = VerdictStatus::kApproaching;
+    if (first > 0) {
+        const ScanComparison &b = earlier[first - 1];
+        v.differing_scan = b.set;
+        v.differing_time_s = b.time_s;
+        v.break_reason = why;
+        v.broken_by = why == BreakReason::kNoStep || why == BreakReason::kNotTested
+                          ? Comparison::kNoOffsets
+                          : Comparison::kBothOffsets;
+        v.notes.push_back(break_note(b, why));
+    }
+    for (const Group &g : groups) {
+        v.drift.push_back(describe(g, earlier));
+        v.notes.push_back(drift_note(v.drift.back()));
+    }
     if (first == earlier.size()) {
         const ScanComparison &c = earlier.back();
-        v.differing_scan = c.set;
         v.text = "still approaching: " + scan_at(c.set, c.time_s) +
                  (c.tested ? " differs from the latest scan"
                            : " could not be compared with the latest scan");
         return v;
     }
-    if (first > 0) v.differing_scan = earlier[first - 1].set;
+    v.decided_by = groups.empty() ? Comparison::kNoOffsets : Comparison::kBothOffsets;
     v.scan = earlier[first].set;
     v.time_s = earlier[first].time_s;
     v.block_s = latest_time_s - v.time_s;
-    if (v.block_s >= min_block_s) {
-        v.status = VerdictStatus::kReached;
-        v.text = "equilibrium reached by " + scan_at(v.scan, v.time_s);
+    v.block_scans = static_cast<int>(earlier.size() - first) + 1;
+    v.no_offset_rms = earlier[first].rms;
+    const std::string from = "the scans from " + scan_at(v.scan, v.time_s) + " on ";
+    const std::string judged = groups.empty() ? "" : ", judged with both offsets";
+    if (v.block_s < min_block_s) {
+        v.text = "still approaching: " + from + "are indistinguishable" + judged +
+                 " but span only " + hours_text(v.block_s) + " h of " + hours_text(min_block_s) +
+                 " h";
+    } else if (v.block_scans < kMinBlockScans) {
+        if (first == 0) {
+            // Every scan agrees: there is nothing against equilibrium, but
+            // not enough for it either.
+            v.status = VerdictStatus::kUnknown;
+            v.too_few = true;
+            v.text = "cannot judge: " + std::to_string(v.block_scans) + " scans agree, at least " +
+                     std::to_string(kMinBlockScans) + " are needed";
+        } else {
+            v.text = "still approaching: " + from + "are indistinguishable" + judged +
+                     " but are only " + std::to_string(v.block_scans) + " scans of " +
+                     std::to_string(kMinBlockScans);
+        }
     } else {
-        v.text = "still approaching: the scans from " + scan_at(v.scan, v.time_s) +
-                 " on are indistinguishable but span only " + hours_text(v.block_s) + " h of " +
-                 hours_text(min_block_s) + " h";
+        v.status = VerdictStatus::kReached;
+        v.text = "equilibrium reached by " + scan_at(v.scan, v.time_s) + judged;
     }
     return v;
 }
@@ -71,7 +238,7 @@ struct DistanceModel {
         const double tau = std::exp(p[1]);
         const double x = q.lag_s / tau;
         const double m = b * std::expm1(x);  // the excess over the noise
-        y = std::hypot(m, std::sqrt(q.noise_variance));
+        y = std::hypot(m, std::sqrt(q.noise_variance + q.jitter_variance));
         if (!std::isfinite(y) || !std::isfinite(m)) return false;
         if (y <= 0.0) {
             d_b = d_tau = 0.0;
@@ -130,7 +297,7 @@ bool starting_point(const DistanceModel &model, double p[2]) {
         double num = 0.0, den = 0.0;
         for (const DistancePoint &q : model.points) {
             const double g = std::expm1(q.lag_s / tau);
-            num += g * g * std::max(q.rms * q.rms - q.noise_variance, 0.0);
+            num += g * g * std::max(q.rms * q.rms - q.noise_variance - q.jitter_variance, 0.0);
             den += g * g * g * g;
         }
         if (!(num > 0.0) || !(den > 0.0)) continue;
@@ -197,14 +364,92 @@ double detectable_distance(double noise_variance, double f_critical) {
     return std::sqrt(2.0 * std::max(f_critical - 1.0, 0.0) * std::max(noise_variance, 0.0));
 }
 
+namespace {
+
+// The sum of squares at the best tau for a given t_eq: ln B follows from
+// t_eq and tau, so one parameter is left.  A grid over ln tau finds the
+// valley, golden sections refine it.
+struct Profile {
+    const DistanceModel &model;
+    double latest_time_s;
+    double log_threshold;
+    double log_tau_lo, log_tau_hi;
+
+    double ssr_at(double t_eq, double log_tau) const {
+        const double p[2] = {log_threshold + (t_eq - latest_time_s) / std::exp(log_tau), log_tau};
+        return model.ssr(p);
+    }
+    double operator()(double t_eq) const {
+        constexpr int kGrid = 48;
+        double best = std::numeric_limits<double>::infinity(), at = log_tau_lo;
+        const double step = (log_tau_hi - log_tau_lo) / kGrid;
+        for (int i = 0; i <= kGrid; ++i) {
+            const double u = log_tau_lo + i * step;
+            const double v = ssr_at(t_eq, u);
+            if (v < best) best = v, at = u;
+        }
+        double lo = at - step, hi = at + step;
+        constexpr double kGolden = 0.6180339887498949;
+        double x1 = hi - kGolden * (hi - lo), x2 = lo + kGolden * (hi - lo);
+        double f1 = ssr_at(t_eq, x1), f2 = ssr_at(t_eq, x2);
+        for (int i = 0; i < 40; ++i) {
+            if (f1 < f2) {
+                hi = x2, x2 = x1, f2 = f1;
+                x1 = hi - kGolden * (hi - lo);
+                f1 = ssr_at(t_eq, x1);
+            } else {
+                lo = x1, x1 = x2, f1 = f2;
+                x2 = lo + kGolden * (hi - lo);
+                f2 = ssr_at(t_eq, x2);
+            }
+        }
+        return std::min({best, f1, f2});
+    }
+};
+
+// Where the profile crosses `limit`, between `inside` (below it) and
+// `outside` (above it), by bisection.
+double crossing(const Profile &profile, double limit, double inside, double outside) {
+    for (int i = 0; i < 60 && std::fabs(outside - inside) > 1.0; ++i) {
+        const double mid = 0.5 * (inside + outside);
+        (profile(mid) <= limit ? inside : outside) = mid;
+    }
+    return 0.5 * (inside + outside);
+}
+
+// The end of the profile interval on one side of `centre`, in steps that
+// double from `step`: the crossing, or nullopt when the profile stays
+// within `limit` up to `bound`.
+std::optional<double> interval_end(const Profile &profile, double limit, double centre, double step,
+                                   double bound) {
+    double inside = centre;
+    const double direction = bound < centre ? -1.0 : 1.0;
+    for (int i = 0; i < 40; ++i) {
+        double next = inside + direction * step;
+        if (direction * (next - bound) >= 0.0) next = bound;
+        if (profile(next) > limit) return crossing(profile, limit, inside, next);
+        if (next == bound) return std::nullopt;
+        inside = next;
+        step *= 2.0;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 Forecast forecast_equilibrium(std::span<const DistancePoint> points, double latest_time_s,
-                              const Threshold &threshold_in, double confidence) {
+                              const Threshold &threshold_in, double confidence, double floor_s) {
     Forecast f;
     f.pairs = static_cast<int>(points.size());
     const double threshold = threshold_in.value;
     f.threshold = threshold;
     f.threshold_is_noise = threshold_in.from_noise;
     f.confidence = confidence;
+    f.floor_s = floor_s;
+    double jitter = 0.0;
+    for (const DistancePoint &q : points)
+        jitter += q.jitter_variance;
+    f.jitter = points.empty() ? 0.0 : std::sqrt(jitter / static_cast<double>(points.size()));
     if (f.pairs < kMinForecastPairs)
         return refuse(f, "fewer than " + std::to_string(kMinForecastPairs) +
                              " usable pairs with the latest scan (" + std::to_string(f.pairs) +
@@ -220,7 +465,7 @@ Forecast forecast_equilibrium(std::span<const DistancePoint> points, double late
         return refuse(f, "the fit of the distances did not converge");
 
     const int dof = f.pairs - 2;
-    const double ssr = model.ssr(p);
+    double ssr = model.ssr(p);
     double a[2][2] = {}, g[2] = {};
     if (!model.normal_equations(p, a, g))
         return refuse(f, "the fit of the distances did not converge");
@@ -248,20 +493,17 @@ Forecast forecast_equilibrium(std::span<const DistancePoint> points, double late
         f.amplitude = f.amplitude_error = 0.0;
 
     double lo = std::numeric_limits<double>::max(), hi = -lo;
+    double lag_max = 0.0;
     for (const DistancePoint &q : points) {
         lo = std::min(lo, q.rms);
         hi = std::max(hi, q.rms);
+        lag_max = std::max(lag_max, q.lag_s);
     }
     if (f.residual_sd > kMaxResidualFraction * (hi - lo))
         return refuse(f, "the distances do not follow one exponential approach (residual SD " +
                              std::string(ftn::trim(ftn::sci(f.residual_sd, 10, 2))) +
                              ", their range " + std::string(ftn::trim(ftn::sci(hi - lo, 10, 2))) +
                              ")");
-    if (!(f.tau_error_s <= kMaxTauRelativeError * tau))
-        return refuse(
-            f, "the distances do not determine tau (standard error " +
-                   std::to_string(static_cast<int>(std::lround(100.0 * f.tau_error_s / tau))) +
-                   " % of tau)");
 
     // t_eq = t_L + tau (ln B - ln threshold), and its delta-method error; a
     // threshold from the noise is itself an estimate.
@@ -269,12 +511,46 @@ Forecast forecast_equilibrium(std::span<const DistancePoint> points, double late
     f.equilibrium_time_s = latest_time_s + tau * log_ratio;
     const double d_b = tau;
     const double d_t = tau * log_ratio;
+    const double threshold_sd = tau * std::sqrt(std::max(threshold_in.log_variance, 0.0));
     f.equilibrium_error_s =
         std::sqrt(std::max(0.0, d_b * d_b * c_bb + 2.0 * d_b * d_t * c_bt + d_t * d_t * c_tt +
-                                    tau * tau * std::max(threshold_in.log_variance, 0.0)));
+                                    threshold_sd * threshold_sd));
     const double t = student_t_two_sided(dof, confidence);
-    f.interval_lo_s = f.equilibrium_time_s - t * f.equilibrium_error_s;
-    f.interval_hi_s = f.equilibrium_time_s + t * f.equilibrium_error_s;
+
+    // The profile interval: t_eq values whose best fit raises the sum of
+    // squares by at most the F(1, dof) share.
+    const Profile profile{model, latest_time_s, std::log(threshold), p[1] - 4.0,
+                          std::max(p[1] + 6.0, std::log(100.0 * lag_max))};
+    const double centre = f.equilibrium_time_s;
+    ssr = std::min(ssr, profile(centre));
+    const double limit = ssr * (1.0 + t * t / dof);
+    const double step = std::max(0.02 * tau, 1.0);
+    const double floor_bound = floor_s > 0.0 ? std::min(floor_s, centre) : centre - 100.0 * tau;
+    const double ceiling = centre + 1000.0 * std::max(tau, lag_max);
+    const std::optional<double> lower =
+        centre > floor_bound ? interval_end(profile, limit, centre, step, floor_bound)
+                             : std::optional<double>(centre);
+    const std::optional<double> upper = interval_end(profile, limit, centre, step, ceiling);
+    // The threshold's own uncertainty widens both sides.
+    auto widen = [&](double half) {
+        return std::sqrt(half * half + t * t * threshold_sd * threshold_sd);
+    };
+    f.interval_lo_s = lower ? centre - widen(centre - *lower) : floor_bound;
+    f.interval_lo_s = std::max(f.interval_lo_s, floor_s);
+    f.one_sided = !upper.has_value();
+    f.interval_hi_s = upper ? centre + widen(*upper - centre) : 0.0;
+    if (f.equilibrium_time_s < floor_s) f.equilibrium_time_s = floor_s;
+
+    if (!(f.tau_error_s <= kMaxTauRelativeError * tau)) {
+        std::string why =
+            "the distances do not determine tau (standard error " +
+            std::to_string(static_cast<int>(std::lround(100.0 * f.tau_error_s / tau))) +
+            " % of tau)";
+        if (f.interval_lo_s > 0.0) why += "; not before " + hours_text(f.interval_lo_s) + " h";
+        f.one_sided = true;
+        f.interval_hi_s = 0.0;
+        return refuse(f, why);
+    }
     f.made = true;
     return f;
 }

@@ -24,7 +24,9 @@
 // No I/O: the callers form the lines.
 #pragma once
 
+#include <functional>
 #include <span>
+#include <string>
 
 #include "assessment_state.h"
 
@@ -40,10 +42,41 @@ inline constexpr double kMaxTauRelativeError = 0.5;
 // fraction of their range: they do not follow one exponential approach.
 inline constexpr double kMaxResidualFraction = 0.1;
 
+// The block needs at least this many scans, the latest included: one pair
+// that spans the minimum time is one F test, with little power when the
+// scans are hours apart.
+inline constexpr int kMinBlockScans = 3;
+// Instrument drift between scans (a lamp or detector baseline step, rotor
+// stretch) stays within these: a larger offset is taken as a change of the
+// profile.  The baseline bound is in the unit of the values (absorbance).
+inline constexpr double kMaxDriftBaseline = 0.05;
+inline constexpr double kMaxDriftRadialCm = 0.03;
+// A step is taken as drift only when it stands out clearly: its no-offset
+// excess variance at least this many times the smallest excess the F test
+// detects.  An approach that is nearly over moves the profile by barely
+// detectable amounts from scan to scan, and on an exponential profile that
+// movement is itself a y-offset plus a radial shift; a step of the
+// instrument is a jump well above that.
+inline constexpr double kClearStepFactor = 3.0;
+
+// Whether earlier scan `cmp` agrees without offsets with the later scan
+// `ref` (both indices into the earlier scans): 1 agrees, 0 differs, -1 not
+// tested.
+using PairAgreement = std::function<int(size_t ref, size_t cmp)>;
+
 // The verdict from the earlier scans' comparisons with the latest scan, in
 // time order (oldest first).  Needs at least one earlier scan.
+//
+// The block runs back from the latest scan.  An earlier scan joins it when
+// it agrees with the latest without offsets, or with the head of the drift
+// group being built (`agree`), or when it starts a new drift group: with
+// both offsets fitted its shape agrees with the latest, its offsets stay
+// within the drift bounds and the step stands out clearly.  A drift group at
+// the start of the block must hold at least two scans (a step seen in one
+// scan is not told from one moment of a fast approach).  The first scan that
+// does not join breaks the block; the verdict says which and why.
 Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest_time_s,
-                          double min_block_s);
+                          double min_block_s, const PairAgreement &agree = {});
 
 // One distance to the latest scan, as the forecast fits it.
 struct DistancePoint {
@@ -51,6 +84,10 @@ struct DistancePoint {
     double rms = 0.0;             // no-offset RMS distance
     double noise_variance = 0.0;  // of the difference of the two scans
     bool above_noise = false;     // the F test found the two scans different
+    // Instrument drift between this scan and the latest (the variance the
+    // offset fits take up in scans whose shape has stopped changing).  It
+    // adds to the distance as the noise does.
+    double jitter_variance = 0.0;
 };
 
 // The distance below which equilibrium counts as reached.
@@ -70,15 +107,27 @@ double detectable_distance(double noise_variance, double f_critical);
 
 // Fits B and tau (see above) and forecasts the time the remaining distance
 // falls below the threshold, with an interval at `confidence` (0..1,
-// two-sided, Student's t with pairs - 2 degrees of freedom on the delta-method
-// standard error of the fit and of the threshold).  Says why, rather than
-// guessing, when there are fewer than kMinForecastPairs distances, none rises
-// above the noise, or the fit is poor by its own residuals or parameter
-// errors.
+// two-sided).  The interval is the profile likelihood of t_eq: every t_eq
+// whose best fit (over tau) raises the sum of squares by no more than
+// F(1, pairs - 2) allows, widened by the threshold's own uncertainty.  It
+// is asymmetric where the model is (a later t_eq is always easier to fit
+// than an earlier one), never starts before `floor_s` (the latest scan that
+// still differs from the latest one is not at equilibrium), and is one-sided
+// ("not before") when no later t_eq is ruled out: then interval_hi_s is 0.
+// Says why, rather than guessing, when there are fewer than
+// kMinForecastPairs distances, none rises above the noise, or the fit is
+// poor by its own residuals; when tau is not determined the reason carries
+// the lower bound the data still give.
 Forecast forecast_equilibrium(std::span<const DistancePoint> points, double latest_time_s,
-                              const Threshold &threshold, double confidence);
+                              const Threshold &threshold, double confidence, double floor_s = 0.0);
 
-// A time as hours with three decimals, without padding ("20.000").
+// A time as hours in a report field of `width` characters with `decimals`
+// decimals; a time too large for the field in exponent form ("2.778e+26",
+// right-aligned, wider than the field if need be) instead of stars.
+std::string hours_field(double seconds, int width, int decimals = 3);
+
+// A time as hours with three decimals, without padding ("20.000"); from
+// 10^9 h on in exponent form ("2.778e+26").
 std::string hours_text(double seconds);
 
 }  // namespace quillane

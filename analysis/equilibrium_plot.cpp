@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "equilibrium.h"
 #include "ftn_format.h"
 #include "log.h"
 #include "plot_file.h"
@@ -34,8 +35,11 @@ double model_distance(const Forecast &f, double t, double tl, double noise_varia
 bool plot_equilibrium(State &s) {
     const AssessmentResults &a = s.assessment;
     if (!a.made) {
+        // An assessment that was asked for and could not be made says why.
         const std::string why = ftn::FreeLine()
-                                << " No equilibrium assessment to draw: assess the fit first";
+                                << " No equilibrium assessment to draw: " +
+                                       (a.failure.empty() ? std::string("assess the fit first")
+                                                          : a.failure);
         Log::post_error(s, why);
         return false;
     }
@@ -73,8 +77,8 @@ bool plot_equilibrium(State &s) {
     // Numbers through the library's own layouts: a host program's locale
     // must not put a decimal comma into the plot file.
     if (f.made)
-        second += "; forecast " +
-                  std::string(ftn::trim(ftn::fixed(f.equilibrium_time_s / 3600.0, 24, 2))) + " h";
+        second +=
+            "; forecast " + std::string(ftn::trim(hours_field(f.equilibrium_time_s, 24, 2))) + " h";
     p.plot_heading2 = ftn::pad_right(second.substr(0, kPlotTextLength), kPlotTextLength);
     p.plot_xlabel = ftn::pad_right("            Time", kPlotTextLength);
     p.plot_ylabel = ftn::pad_right("RMS Devs from the latest scan", kPlotTextLength);

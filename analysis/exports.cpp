@@ -60,7 +60,6 @@ void copy_text(const std::string &value, char *text, int32_t length, int32_t *te
 // A scan's header facts as the header describes them: a state and a value
 // per fact.
 void copy_header(const ScanHeader &h, int32_t *known, double *facts) {
-    static_assert(kHeaderFacts == QUILLANE_HEADER_FACTS);
     static_assert(kMaxColumns == QUILLANE_MAX_COLUMNS);
     for (int i = 0; i < kHeaderFacts; ++i) {
         known[i] = static_cast<int32_t>(h.state[static_cast<size_t>(i)]);
@@ -68,6 +67,11 @@ void copy_header(const ScanHeader &h, int32_t *known, double *facts) {
                        ? h.value[static_cast<size_t>(i)]
                        : 0.0;
     }
+}
+
+quillane_header_status header_status(bool opened, const ScanHeader &h) {
+    if (!opened) return QUILLANE_HEADER_NO_FILE;
+    return h.time_line ? QUILLANE_HEADER_TIME_LINE : QUILLANE_HEADER_NO_TIME_LINE;
 }
 
 }  // namespace
@@ -204,7 +208,9 @@ QUILLANE_API void getxirange(double *low, double *high) {
 }
 
 QUILLANE_API void set_lim_indices_vb(int32_t *ok) {
-    guarded("set_lim_indices_vb", [&](State &s) { *ok = set_limit_indices(s) ? 1 : 0; });
+    guarded("set_lim_indices_vb", [&](State &s) {
+        *ok = set_limit_indices(s) ? QUILLANE_LIMITS_OK : QUILLANE_LIMITS_TOO_NARROW;
+    });
 }
 
 QUILLANE_API void find_smallest_range(void) {
@@ -318,7 +324,7 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
         const AssessmentResults &a = s.assessment;
         const Forecast &f = a.forecast;
         const bool made = a.made && f.made;
-        *status = made ? 1 : 0;
+        *status = made ? QUILLANE_FORECAST_MADE : QUILLANE_FORECAST_NONE;
         *pairs = a.made ? f.pairs : 0;
         *tau_s = made ? f.tau_s : 0.0;
         *tau_error_s = made ? f.tau_error_s : 0.0;
@@ -331,6 +337,58 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
         if (!a.made) why = !a.failure.empty() ? a.failure : "no assessment has been made";
         if (a.made && !made) why = f.reason;
         copy_text(why, reason, length, reason_length);
+    });
+}
+
+QUILLANE_API void quillane_verdict_basis(int32_t *decided_by, int32_t *block_scans,
+                                         int32_t *too_few, int32_t *breaking_scan,
+                                         int32_t *broken_by, int32_t *break_reason,
+                                         double *no_offset_rms, char *notes, int32_t length,
+                                         int32_t *notes_length) {
+    guarded("quillane_verdict_basis", [&](State &s) {
+        const AssessmentResults &a = s.assessment;
+        const Verdict v = a.made ? a.verdict : Verdict{};
+        *decided_by = static_cast<int32_t>(v.decided_by);
+        *block_scans = v.block_scans;
+        *too_few = v.too_few ? 1 : 0;
+        *breaking_scan = v.differing_scan;
+        *broken_by = static_cast<int32_t>(v.broken_by);
+        *break_reason = static_cast<int32_t>(v.break_reason);
+        *no_offset_rms = v.no_offset_rms;
+        std::string text;
+        for (const std::string &note : v.notes)
+            text += (text.empty() ? "" : "\n") + note;
+        copy_text(text, notes, length, notes_length);
+    });
+}
+
+QUILLANE_API void quillane_drift(const int32_t *group, int32_t *groups, int32_t *first_scan,
+                                 int32_t *last_scan, double *baseline, double *radial_cm) {
+    guarded("quillane_drift", [&](State &s) {
+        const AssessmentResults &a = s.assessment;
+        const std::vector<DriftGroup> none;
+        const std::vector<DriftGroup> &drift = a.made ? a.verdict.drift : none;
+        *groups = static_cast<int32_t>(drift.size());
+        DriftGroup g;
+        if (*group >= 1 && *group <= *groups) g = drift[static_cast<size_t>(*group - 1)];
+        *first_scan = g.first_scan;
+        *last_scan = g.last_scan;
+        *baseline = g.baseline;
+        *radial_cm = g.radial_cm;
+    });
+}
+
+QUILLANE_API void quillane_forecast_bounds(int32_t *one_sided, double *lower_s, double *upper_s,
+                                           double *floor_s, double *jitter) {
+    guarded("quillane_forecast_bounds", [&](State &s) {
+        const AssessmentResults &a = s.assessment;
+        const Forecast f = a.made ? a.forecast : Forecast{};
+        const bool bounded = f.made || (f.one_sided && f.interval_lo_s > 0.0);
+        *one_sided = bounded && f.one_sided ? 1 : 0;
+        *lower_s = bounded ? f.interval_lo_s : 0.0;
+        *upper_s = bounded && !f.one_sided ? f.interval_hi_s : 0.0;
+        *floor_s = f.floor_s;
+        *jitter = f.jitter;
     });
 }
 
@@ -379,7 +437,7 @@ QUILLANE_API void quillane_scan_header(const char *name, int32_t length, int32_t
             note_error(s, error);
             Log::post_log_line(s, " " + error);
         }
-        *status = !error.empty() ? -1 : h.time_line ? 1 : 0;
+        *status = header_status(error.empty(), h);
         copy_header(h, known, facts);
     });
 }
@@ -389,7 +447,7 @@ QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, in
     guarded("quillane_data_set_header", [&](State &s) {
         const bool read = *n >= 1 && *n <= s.data_set_count && *n <= kMaxDataSets;
         const ScanHeader h = read ? s.set_header[static_cast<size_t>(*n)] : ScanHeader{};
-        *status = !read ? -1 : h.time_line ? 1 : 0;
+        *status = header_status(read, h);
         copy_header(h, known, facts);
     });
 }

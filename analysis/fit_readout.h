@@ -3,6 +3,7 @@
 // (tables, other programs).  No I/O.
 #pragma once
 
+#include "quillane.h"
 #include "state.h"
 
 namespace quillane {
@@ -13,10 +14,13 @@ namespace quillane {
 // next fit work out the slopes again, which only a fit does).
 bool fit_is_current(const State &s);
 
-enum class PairStatus {
-    kNotCompared = 0,    // no fit, the diagonal, or a reference set too short
-    kCompared = 1,       // all three fit kinds
-    kNoPositionFit = 2,  // kinds 1 and 2 only: every slope of the reference set is the same
+// The values are the C interface's (quillane_pair_status), which fixes them.
+enum class PairStatus : int32_t {
+    kNotCompared =
+        QUILLANE_PAIR_NOT_COMPARED,      // no fit, the diagonal, or a reference set too short
+    kCompared = QUILLANE_PAIR_COMPARED,  // all three fit kinds
+    kNoPositionFit = QUILLANE_PAIR_NO_POSITION_FIT,  // kinds 1 and 2 only: every slope of the
+                                                     // reference set is the same
 };
 
 // One ordered pair of the last fit.  Index 1..3 is the fit kind.

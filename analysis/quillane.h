@@ -54,6 +54,53 @@
 #define QUILLANE_API
 #endif
 
+/* ---- status values ----------------------------------------------------
+
+   Exports that tell how they fared, or what a result is worth, do so through
+   an int32_t argument (the "status" or "ok" of their doc block).  These are
+   its values, named per export.  The numbers are part of the interface and
+   never change meaning; new values may be added. */
+
+/* set_lim_indices_vb's ok. */
+typedef enum quillane_limits_status {
+    QUILLANE_LIMITS_TOO_NARROW = 0, /* a data set keeps span points or fewer inside */
+    QUILLANE_LIMITS_OK = 1          /* every data set keeps more than span points */
+} quillane_limits_status;
+
+/* quillane_verdict's status. */
+typedef enum quillane_verdict_status {
+    QUILLANE_VERDICT_NONE = -1,       /* no assessment, or it could not be made */
+    QUILLANE_VERDICT_APPROACHING = 0, /* still approaching equilibrium */
+    QUILLANE_VERDICT_REACHED = 1      /* equilibrium reached */
+} quillane_verdict_status;
+
+/* quillane_forecast's status. */
+typedef enum quillane_forecast_status {
+    QUILLANE_FORECAST_NONE = 0, /* no forecast; the reason says why */
+    QUILLANE_FORECAST_MADE = 1
+} quillane_forecast_status;
+
+/* quillane_pair_result's status. */
+typedef enum quillane_pair_status {
+    QUILLANE_PAIR_NOT_COMPARED = 0,   /* everything else is 0 */
+    QUILLANE_PAIR_COMPARED = 1,       /* with all three fit kinds */
+    QUILLANE_PAIR_NO_POSITION_FIT = 2 /* kinds 1 and 2 only; kind 3 entries are 0 */
+} quillane_pair_status;
+
+/* quillane_scan_header's and quillane_data_set_header's status. */
+typedef enum quillane_header_status {
+    QUILLANE_HEADER_NO_FILE = -1,     /* the file cannot be opened, or the data set is not read */
+    QUILLANE_HEADER_NO_TIME_LINE = 0, /* every fact is absent */
+    QUILLANE_HEADER_TIME_LINE = 1
+} quillane_header_status;
+
+/* Each entry of the headers' known (see QUILLANE_HEADER_FACTS). */
+typedef enum quillane_fact_status {
+    QUILLANE_FACT_UNREADABLE = -1, /* there, but text or a number no instrument writes */
+    QUILLANE_FACT_ABSENT = 0,      /* the line ends before it, or there is no time line */
+    QUILLANE_FACT_KNOWN = 1        /* facts[i] holds it */
+} quillane_fact_status;
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -121,7 +168,9 @@ QUILLANE_API void set_differ_parms(const int32_t *span, const int32_t *terms);
 /* Read one scan file as data set n (1..50), appending its points to the raw
    store behind sets 1..n-1; makes n the data set count and sets 1..n the
    active sets.  Logs the banner (n = 1) and five summary lines.  A file that
-   cannot be opened gives a set of 0 points and a log line saying why.
+   cannot be opened gives a set of 0 points and a log line saying why; so
+   does a file with a line longer than 65,536 characters, which is no scan
+   (reading stops there; the last error says so).
    name (in): `length` characters (by value), taken whole.
    What is not taken as it stands is logged, one line per file and reason:
    a set whose positions do not rise is put in rising order (equal positions
@@ -153,8 +202,9 @@ QUILLANE_API void setxirange(const double *low, const double *high);
 /* Read the data limits (current position unit). */
 QUILLANE_API void getxirange(double *low, double *high);
 
-/* Turn the data limits into per-set index ranges.  ok (out): 1 when every
-   data set keeps more than span points inside the limits, else 0. */
+/* Turn the data limits into per-set index ranges.  ok (out): QUILLANE_LIMITS_OK
+   (1) when every data set keeps more than span points inside the limits,
+   else QUILLANE_LIMITS_TOO_NARROW (0). */
 QUILLANE_API void set_lim_indices_vb(int32_t *ok);
 
 /* Index ranges for the full default range of the position variable
@@ -168,8 +218,10 @@ QUILLANE_API void set_x_var(const double *choice);
 /* times (out): 50 entries, times[0] is the time of active set 1. */
 QUILLANE_API void get_times(double *times);
 
-/* times (in): 50 entries, new times of the active sets in active-set order.
-   Logs old and new values. */
+/* times (in): 50 entries, new times of the active sets in active-set order,
+   s.  Logs old and new values.  A time of an active set that is NaN,
+   infinite or beyond 1e30 in magnitude (what the reader refuses from a
+   file) is refused: no time changes, and the last error names the set. */
 QUILLANE_API void set_times(const double *times);
 
 /* Remove whole-fringe jumps from the values of every data set read. */
@@ -341,9 +393,10 @@ QUILLANE_API void quillane_assess(const int32_t *write_report);
    of range). */
 QUILLANE_API void quillane_noise(const int32_t *set, double *noise, int32_t *dof);
 
-/* The verdict of the last assessment.  status (out): 1 equilibrium reached,
-   0 still approaching, -1 no verdict (no assessment, or it could not be
-   made); scan (out): the active set from which on every scan is
+/* The verdict of the last assessment.  status (out): QUILLANE_VERDICT_REACHED
+   (1) equilibrium reached, QUILLANE_VERDICT_APPROACHING (0) still
+   approaching, QUILLANE_VERDICT_NONE (-1) no verdict (no assessment, or it
+   could not be made); scan (out): the active set from which on every scan is
    indistinguishable from the latest, 0 when there is none; time_s (out): its
    time in s; block_s (out): the time from it to the latest scan, s; text
    (out): `length` bytes (by value), the verdict in words, such as
@@ -353,9 +406,9 @@ QUILLANE_API void quillane_noise(const int32_t *set, double *noise, int32_t *dof
 QUILLANE_API void quillane_verdict(int32_t *status, int32_t *scan, double *time_s, double *block_s,
                                    char *text, int32_t length, int32_t *text_length);
 
-/* The forecast of the last assessment.  status (out): 1 made, 0 none (the
-   reason says why); pairs (out): distances to the latest scan fitted (or
-   usable); tau_s, tau_error_s (out): the time constant and its standard
+/* The forecast of the last assessment.  status (out): QUILLANE_FORECAST_MADE
+   (1) made, QUILLANE_FORECAST_NONE (0) none (the reason says why); pairs (out): distances to the
+   latest scan fitted (or usable); tau_s, tau_error_s (out): the time constant and its standard
    error, s; amplitude (out): the remaining distance at t = 0, unit of the
    values (0 when it would overflow); threshold (out): the distance below
    which equilibrium counts as reached; equilibrium_time_s (out): t_eq, s;
@@ -368,10 +421,68 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
                                     double *equilibrium_time_s, double *interval_s, char *reason,
                                     int32_t length, int32_t *reason_length);
 
+/* What the verdict of the last assessment rests on.  A scan that differs
+   from the latest one without offsets may still be in the block of matching
+   scans as instrument drift: with both offsets fitted (y and position) its
+   shape agrees by the same F test, its offsets stay within 0.05 (unit of the
+   values) and 0.03 cm, its no-offset excess is at least 3 times the
+   smallest the F test detects (a clear step, not the last of an approach),
+   and at least one earlier scan shows the same step (agrees with it without
+   offsets).  The block needs at least 3 scans, the latest included, as well
+   as the minimum time.
+   decided_by (out): 1 the block agrees without offsets, 3 it holds drift
+   (judged with both offsets), 0 no block; block_scans (out): scans in the
+   block, the latest included; too_few (out): 1 when every scan agrees but
+   there are fewer than 3 (the verdict status is then -1, "cannot judge");
+   breaking_scan (out): the active set of the latest scan that still
+   differs, 0 none; broken_by (out): the comparison it failed, 1 no offsets
+   (its shape agrees but no instrument step stands out, or it could not be
+   compared), 3 both offsets (its shape differs, its offsets exceed the
+   drift bounds, or its step is seen in it alone), 0 none; break_reason
+   (out): 0 none, 1 shape differs, 2 offsets too large, 3 no clear step, 4 a
+   step in one scan only, 5 not compared; no_offset_rms (out): the no-offset
+   RMS of the block's first scan against the latest, unit of the values;
+   notes (out): `length` bytes (by value), the break and the drift in words,
+   one sentence a line (LF between), such as "scans 9-11 differ from the
+   latest by a baseline shift of 0.012 and a radial shift of 0.015 cm; their
+   shapes agree", cut or blank padded; notes_length (out): their full
+   length.  Everything is 0 (notes empty) without an assessment. */
+QUILLANE_API void quillane_verdict_basis(int32_t *decided_by, int32_t *block_scans,
+                                         int32_t *too_few, int32_t *breaking_scan,
+                                         int32_t *broken_by, int32_t *break_reason,
+                                         double *no_offset_rms, char *notes, int32_t length,
+                                         int32_t *notes_length);
+
+/* One drift group of the last verdict: scans of the block that agree with
+   each other without offsets and with the latest once its offsets are
+   fitted.  group (in): 1..groups, the latest group first; groups (out):
+   how many there are (0 none); first_scan, last_scan (out): its first and
+   last active set in time; baseline (out): its mean y-offset against the
+   latest scan, unit of the values; radial_cm (out): its mean position
+   offset against the latest scan as a radius, cm.  All 0 for a group out of
+   range. */
+QUILLANE_API void quillane_drift(const int32_t *group, int32_t *groups, int32_t *first_scan,
+                                 int32_t *last_scan, double *baseline, double *radial_cm);
+
+/* The ends of the forecast interval of the last assessment, also when the
+   data bound t_eq from one side only.  one_sided (out): 1 when no later t_eq
+   is ruled out ("not before lower_s"; upper_s is then 0), also when tau is
+   not determined (quillane_forecast then reports no forecast, its reason
+   naming the bound); lower_s, upper_s (out): the interval's ends, s, never
+   below floor_s; floor_s (out): the time of the latest scan that still
+   differs from the latest one, s (0 none); jitter (out): the RMS of the
+   drift between the scans taken into the forecast's error model, unit of
+   the values.  All 0 without an assessment or without a fit of the
+   distances. */
+QUILLANE_API void quillane_forecast_bounds(int32_t *one_sided, double *lower_s, double *upper_s,
+                                           double *floor_s, double *jitter);
+
 /* One ordered pair of the last fit: ref (in), the reference active set, and
-   cmp (in), the compared one, both 1..n.  status (out): 1 compared (all
-   three fit kinds), 2 compared without the position fit (every slope of the
-   reference set equal: kind 3 entries are 0), 0 not compared (no current
+   cmp (in), the compared one, both 1..n.  status (out):
+   QUILLANE_PAIR_COMPARED (1) compared (all three fit kinds),
+   QUILLANE_PAIR_NO_POSITION_FIT (2) compared without the position fit (every
+   slope of the reference set equal: kind 3 entries are 0),
+   QUILLANE_PAIR_NOT_COMPARED (0) not compared (no current
    fit, ref = cmp, a reference set of fewer than 4 points, or a number out of
    range: everything else is then 0); points (out): of the reference set;
    variance, rms, y_offset (out): 3 doubles each, fit kinds 1..3 in
@@ -409,9 +520,10 @@ QUILLANE_API void quillane_plot_equilibrium(void);
    They are handed over as two arrays of QUILLANE_HEADER_FACTS entries, in
    the line's order: element 0 the cell number, 1 the temperature (degrees
    C), 2 the rotor speed (rpm), 3 the time (s), 4 omega^2 t (rad^2/s), 5 the
-   wavelength (nm).  known[i] says what facts[i] is worth: 1 read (facts[i]
-   holds it), 0 absent (the line ends before it, or the file has no time
-   line), -1 unreadable (text, or a number no instrument writes: a cell
+   wavelength (nm).  known[i] says what facts[i] is worth: QUILLANE_FACT_KNOWN
+   (1) read (facts[i] holds it), QUILLANE_FACT_ABSENT (0) absent (the line
+   ends before it, or the file has no time line), QUILLANE_FACT_UNREADABLE
+   (-1) unreadable (text, or a number no instrument writes: a cell
    that is not a whole number 1..999, a temperature below absolute zero or
    above 1000, a speed or wavelength of 0 or less, a negative omega^2 t, a
    time beyond 1e30 in magnitude).  facts[i] is 0 unless known[i] is 1.
@@ -421,16 +533,20 @@ QUILLANE_API void quillane_plot_equilibrium(void);
 /* The facts of one scan file's time line, without reading its points:
    nothing is stored and no data set changes, so it serves for any number of
    files.  name (in): `length` characters (by value), taken whole like
-   getdatar's.  status (out): 1 the file has a time line, 0 it has none (all
-   facts absent), -1 it cannot be opened (all absent; the last error says
-   why, and a list-box line).  known, facts (out): QUILLANE_HEADER_FACTS
+   getdatar's.  status (out): QUILLANE_HEADER_TIME_LINE (1) the file has a
+   time line, QUILLANE_HEADER_NO_TIME_LINE (0) it has none (all facts
+   absent), QUILLANE_HEADER_NO_FILE (-1) it cannot be opened or is no scan
+   file (a line longer than 65,536 characters before the time line; all
+   absent; the last error says why, and a list-box line).  known, facts
+   (out): QUILLANE_HEADER_FACTS
    entries each, as described above. */
 QUILLANE_API void quillane_scan_header(const char *name, int32_t length, int32_t *status,
                                        int32_t *known, double *facts);
 
 /* The same facts of data set n (in, 1..50) as getdatar read them.  status
-   (out): 1 time line, 0 none, -1 the data set has not been read (all facts
-   absent). */
+   (out): QUILLANE_HEADER_TIME_LINE (1) time line, QUILLANE_HEADER_NO_TIME_LINE
+   (0) none, QUILLANE_HEADER_NO_FILE (-1) the data set has not been read (all
+   facts absent). */
 QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, int32_t *known,
                                            double *facts);
 

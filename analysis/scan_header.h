@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "quillane.h"
+
 namespace quillane {
 
 // The facts, in the order of the time line's items.
@@ -26,13 +28,14 @@ enum class HeaderFact : int {
     omega2t,      // integral of omega^2 dt, rad^2/s
     wavelength,   // nm
 };
-inline constexpr int kHeaderFacts = 6;
+inline constexpr int kHeaderFacts = QUILLANE_HEADER_FACTS;
 
-// Values handed across the C interface for each fact.
+// What each fact is worth; the values are the C interface's
+// (quillane_fact_status), which fixes them.
 enum class FactState : int32_t {
-    unreadable = -1,  // the item is there but is text or implausible
-    absent = 0,       // the line ends before the item, or there is no time line
-    known = 1,
+    unreadable = QUILLANE_FACT_UNREADABLE,  // the item is there but is text or implausible
+    absent = QUILLANE_FACT_ABSENT,  // the line ends before the item, or there is no time line
+    known = QUILLANE_FACT_KNOWN,
 };
 
 struct ScanHeader {

@@ -47,12 +47,45 @@ bool classify_position(double x, Position &p) {
     return false;
 }
 
-// Reads the next line into the 133-character view that the format allows.
-bool next_line(std::ifstream &in, std::string &line) {
-    if (!std::getline(in, line)) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > kScanLineLength) line.resize(kScanLineLength);
+// No line of a scan file comes near this length; a file with a longer one
+// (a binary file, /dev/zero) is not a scan, and reading on would only fill
+// the memory.
+constexpr size_t kLongestLine = 65536;
+
+// Reads the next line into the 133-character view that the format allows,
+// holding no more than that whatever the line's length.  False at the end
+// of the file, and also, with `too_long` set, at a line beyond kLongestLine.
+bool next_line(std::ifstream &in, std::string &line, bool &too_long) {
+    line.clear();
+    std::streambuf *buf = in.rdbuf();
+    size_t length = 0;
+    bool any = false;
+    for (;;) {
+        const int c = buf->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            break;
+        }
+        any = true;
+        if (c == '\n') break;
+        if (++length > kLongestLine) {
+            too_long = true;
+            return false;
+        }
+        if (line.size() <= static_cast<size_t>(kScanLineLength))
+            line.push_back(static_cast<char>(c));
+    }
+    if (!any) return false;
+    // A carriage return ends the line only as the last character of all.
+    if (!line.empty() && line.back() == '\r' && length <= static_cast<size_t>(kScanLineLength) + 1)
+        line.pop_back();
+    if (line.size() > static_cast<size_t>(kScanLineLength)) line.resize(kScanLineLength);
     return true;
+}
+
+std::string too_long_text(long line_number) {
+    return "line " + std::to_string(line_number) + " is longer than " +
+           std::to_string(kLongestLine) + " characters, so this is not a scan file";
 }
 
 // What a data line gave.
@@ -241,9 +274,19 @@ ScanHeader read_scan_header(const std::string &name, std::string &error) {
         return {};
     }
     std::string line;
-    if (!next_line(in, line)) return {};  // not even a description
+    bool too_long = false;
+    long line_number = 1;
+    if (!next_line(in, line, too_long)) {  // not even a description
+        if (too_long) error = file_name + ": " + too_long_text(line_number);
+        return {};
+    }
     TimeLineSearch search;
-    while (next_line(in, line)) {
+    for (;;) {
+        if (!next_line(in, line, too_long)) {
+            if (too_long) error = file_name + ": " + too_long_text(line_number + 1);
+            return {};
+        }
+        ++line_number;
         if (ftn::trim_right(line).size() < 2) continue;
         std::array<double, 4> numbers{};
         switch (search.check(line, numbers)) {
@@ -291,8 +334,9 @@ void read_scan_file(State &s, std::string name, int n) {
     std::ifstream in;
     std::string why;
     const bool opened = open_scan(file_name, in, why);
+    bool too_long = false;
     auto next = [&](std::string &line) {
-        if (!next_line(in, line)) return false;
+        if (!next_line(in, line, too_long)) return false;
         ++line_number;
         return true;
     };
@@ -357,6 +401,20 @@ void read_scan_file(State &s, std::string name, int n) {
                 s.raw_point_set[start] = n;
             }
         }
+    }
+    if (too_long) {
+        // Nothing of such a file is taken, not even the lines before.
+        start -= count;
+        count = 0;
+        dropped = 0;
+        time_notes.clear();
+        rejected = Rejections{};
+        s.set_time[n] = n;
+        s.set_header[n] = ScanHeader{};
+        const std::string line = " " + file_name + ": " + too_long_text(line_number + 1) +
+                                 "; the data set has no points";
+        note_error(s, line);
+        log.both(line);
     }
     s.set_point_count[0] = start;
     s.set_point_count[n] = count;

@@ -5,6 +5,7 @@
 
 #include "ftn_format.h"
 #include "log.h"
+#include "scanfile.h"
 
 namespace quillane {
 
@@ -120,6 +121,19 @@ void set_position_variable(State &s, double choice) {
 
 void set_times(State &s, const double *times) {
     Log log(s);
+    // A time that is not a number, or lies beyond what the reader accepts
+    // from a file, would make every later time line and verdict unreadable:
+    // the whole call is refused and nothing changes.
+    for (int k = 1; k <= active_set_count(s); ++k) {
+        const double t = times[k - 1];
+        if (std::isfinite(t) && std::fabs(t) <= kTimeBound) continue;
+        Log::post_error(s, " The new time of active set " + std::to_string(k) + " (" +
+                               (std::isnan(t)   ? std::string("NaN")
+                                : std::isinf(t) ? std::string(t > 0 ? "Infinity" : "-Infinity")
+                                                : std::string(ftn::trim(ftn::general(t)))) +
+                               ") is not a time up to 1.0E+30 s: no time was changed");
+        return;
+    }
     const std::string blank = ftn::FreeLine() << " ";
     const std::string heading = ftn::FreeLine() << " Setting New Times for Active Data Sets ";
     log.file(blank);

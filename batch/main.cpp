@@ -1,6 +1,7 @@
 // quillane-batch: the whole analysis of a series of scan files from the
 // command line, without a display.  It asks the same session layer as the
 // desktop program does, so the library sees the same calls in the same order.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "library.h"
 #include "library_files.h"
 #include "options.h"
+#include "report_pdf.h"
 #include "series_plan.h"
 #include "session.h"
 #include "watch.h"
@@ -40,7 +42,10 @@ int print_version() {
 }
 
 // One analysis, from reading to the last image; returns its exit code.
-int analyse(const batch::AnalysisRun &run, quillane::session::Session &session) {
+// With `report` (--report-pdf) the analysis is also summed up for the run
+// report.
+int analyse(const batch::AnalysisRun &run, quillane::session::Session &session,
+            quillane::session::SeriesReport *report) {
     const batch::Options &o = run.options;
     std::string error;
     if (run.series > 0 && !run.folder.empty())
@@ -50,7 +55,8 @@ int analyse(const batch::AnalysisRun &run, quillane::session::Session &session) 
         return fail(code, error);
     std::vector<batch::KeptPlot> plots;
     batch::Problems problems;
-    if (const int code = batch::run_workflow(o, run.record, session, plots, problems, error);
+    if (const int code =
+            batch::run_workflow(o, run.record, session, plots, problems, error, report);
         code != batch::kExitOk)
         return fail(code, error);
     std::fflush(stdout);
@@ -61,10 +67,14 @@ int analyse(const batch::AnalysisRun &run, quillane::session::Session &session) 
     if (!o.images.empty()) images = batch::draw_images(o, session, plots);
 #endif
     if (images.failed > 0) status = batch::kExitFailed;
-    if (!o.csv.empty()) std::printf("quillane-batch: pairs written to %s\n", o.csv.c_str());
-    if (!o.json.empty()) std::printf("quillane-batch: results written to %s\n", o.json.c_str());
-
-    std::printf("quillane-batch: report written to %s\n", o.report.c_str());
+    // Each line tells what is on disk now; a write that failed was listed
+    // among the problems instead.
+    if (!o.csv.empty() && !problems.unwritten.contains("--csv"))
+        std::printf("quillane-batch: pairs written to %s\n", o.csv.c_str());
+    if (!o.json.empty() && !problems.unwritten.contains("--json"))
+        std::printf("quillane-batch: results written to %s\n", o.json.c_str());
+    if (!problems.report_failed)
+        std::printf("quillane-batch: report written to %s\n", o.report.c_str());
     std::printf("quillane-batch: %zu plot files kept in %s\n", plots.size(), o.plots_dir.c_str());
     if (!o.images.empty()) {
         std::printf("quillane-batch: %d %s images written beside them\n", images.written,
@@ -83,9 +93,14 @@ int analyse(const batch::AnalysisRun &run, quillane::session::Session &session) 
 }  // namespace
 
 int main(int argc, char **argv) {
+    // Under a file-size limit a write beyond it then fails with EFBIG, which
+    // every write checks and reports, instead of the signal ending the run
+    // with a report cut mid-line.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::string error;
     const auto options = batch::parse_options(argc, argv, error);
-    if (!options) return fail(batch::kExitUsage, error + "\n" + batch::usage_text());
+    // A mistake gets one line, not the whole help.
+    if (!options) return fail(batch::kExitUsage, error + "\nTry --help for the list of options.");
     if (options->help) {
         std::fputs(batch::usage_text().c_str(), stdout);
         return batch::kExitOk;
@@ -114,10 +129,31 @@ int main(int argc, char **argv) {
     }
     // Each series in turn; one that fails leaves the others to run.
     int status = batch::kExitOk;
+    std::vector<quillane::session::SeriesReport> reports;
     for (const batch::AnalysisRun &run : runs) {
-        const int code =
-            !run.refusal.empty() ? fail(batch::kExitFailed, run.refusal) : analyse(run, session);
+        quillane::session::SeriesReport report;
+        const bool reported = !options->report_pdf.empty();
+        const int code = !run.refusal.empty() ? fail(batch::kExitFailed, run.refusal)
+                                              : analyse(run, session, reported ? &report : nullptr);
         if (code != batch::kExitOk && status != batch::kExitUsage) status = code;
+        if (!reported) continue;
+        // A series that could not be analysed keeps its row in the report.
+        if (!run.refusal.empty())
+            report.refusal = run.refusal;
+        else if (report.files.empty())
+            report.refusal = "the analysis failed (the messages of the runner say why)";
+        report.number = run.series;
+        report.label = run.label;
+        reports.push_back(report);
     }
+#ifdef QUILLANE_BATCH_IMAGES
+    if (!options->report_pdf.empty()) {
+        const int code = batch::write_run_report(*options, session, reports, error);
+        if (code != batch::kExitOk) {
+            if (!error.empty()) fail(code, error);
+            if (status == batch::kExitOk) status = code;
+        }
+    }
+#endif
     return status;
 }

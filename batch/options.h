@@ -21,6 +21,8 @@ struct Options {
     bool echo = false;                // --echo: echo the scan files into the report
     std::string images;               // --images: png, bmp, svg or pdf; empty = no images
     std::optional<std::pair<int, int>> image_size;  // --image-size WxH
+    std::string report_pdf;                         // --report-pdf FILE: the run report
+    std::string page_size = "a4";                   // --page-size a4|letter
 
     // ---- the equilibrium assessment and results for other tools ----
     bool assess = false;                // --assess: the assessment into the report
@@ -61,15 +63,20 @@ inline constexpr std::pair<int, int> kPageSize{960, 720};
 inline constexpr int kMinImageSide = 100;
 inline constexpr int kMaxImageSide = 10000;
 
-// True when this build can draw images (the plot viewer was built with it).
+// True when this build can draw images (the render library was built).
 bool images_available();
 
 // The size of the images: --image-size, else the default of the format.
 std::pair<int, int> image_size_of(const Options &o);
 
-// Parses argv; on a mistake returns nothing and sets error.
-std::optional<Options> parse_options(int argc, char **argv, std::string &error);
+// Parses argv (argv[0] is the program) with CLI11; on a mistake returns
+// nothing and sets error to one sentence naming it.  Touches nothing but
+// its arguments: no output, no exit, no exception, whatever argv holds.
+// --help and --version come back as help and version, with nothing else
+// checked.
+std::optional<Options> parse_options(int argc, const char *const *argv, std::string &error);
 
+// The --help text, made from the same declarations the parser uses.
 std::string usage_text();
 
 }  // namespace batch

@@ -21,6 +21,10 @@ constexpr int kMaxNumber = 100000;
 PlotKeeper::PlotKeeper(std::string dir)
     : dir_(std::move(dir)), own_name_(".quillane-plot-" + std::to_string(::getpid()) + ".dat") {}
 
+PlotKeeper::~PlotKeeper() {
+    ::unlink(plot_file().c_str());
+}
+
 std::string PlotKeeper::plot_file() const {
     return (fs::path(dir_) / own_name_).string();
 }

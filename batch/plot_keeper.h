@@ -19,6 +19,11 @@ struct KeptPlot {
 class PlotKeeper {
   public:
     explicit PlotKeeper(std::string dir);
+    // A plot file still under the run's own name was never kept (a step
+    // failed before it could be): it goes, so no hidden file is left behind.
+    ~PlotKeeper();
+    PlotKeeper(const PlotKeeper &) = delete;
+    PlotKeeper &operator=(const PlotKeeper &) = delete;
 
     // Creates the folder.  False with error set when it cannot.
     bool prepare(std::string &error);

@@ -1,7 +1,5 @@
 #include "watch.h"
 
-#include <fnmatch.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -9,16 +7,19 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <set>
 #include <thread>
 
+#include "results.h"
 #include "workflow.h"
 
 namespace batch {
 namespace {
 
 namespace fs = std::filesystem;
+using quillane::session::FolderWatch;
+using quillane::session::SeriesSelector;
 using quillane::session::Session;
+using quillane::session::WatchedSeries;
 
 constexpr int kMaxScans = quillane::session::kMaxDataSets;
 
@@ -28,19 +29,6 @@ void ask_to_stop(int) {
     g_stop = true;
 }
 
-// What a file looked like at the last look: a scan is taken once it looked
-// the same twice in a row.
-struct Seen {
-    std::uintmax_t size = 0;
-    fs::file_time_type time;
-};
-
-std::string value(double v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3e", v);
-    return text;
-}
-
 // Sleeps about `seconds`, waking early when asked to stop.
 void pause(double seconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
@@ -48,9 +36,22 @@ void pause(double seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
+std::string name_of(const std::string &path) {
+    return fs::path(path).filename().string();
+}
+
+void say(const std::string &line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+void tell(const std::string &line) {
+    std::fprintf(stderr, "quillane-batch: %s\n", line.c_str());
+}
+
 // The runner's own outputs (and their temporary copies) are not scans, even
 // when they lie in the folder and the pattern takes them.
-bool is_output(const Options &o, const fs::path &file) {
+bool is_output(const Options &o, const std::string &file) {
     std::error_code ec;
     const std::string here = fs::weakly_canonical(file, ec).string();
     for (const auto &[option, path] : output_files(o)) {
@@ -60,47 +61,146 @@ bool is_output(const Options &o, const fs::path &file) {
     return false;
 }
 
-// The files of the folder that match the pattern, by name.
-std::vector<std::string> scan_files(const Options &o) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto &entry : fs::directory_iterator(o.watch, ec)) {
-        if (!entry.is_regular_file(ec)) continue;
-        const std::string name = entry.path().filename().string();
-        if (name.empty() || name[0] == '.') continue;
-        if (fnmatch(o.pattern.c_str(), name.c_str(), 0) != 0) continue;
-        if (is_output(o, entry.path())) continue;
-        names.push_back(entry.path().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+// --series list with --watch: the series of the scans in the folder now.
+int list_series(const FolderWatch &watch, const Session &session, std::string &error) {
+    std::vector<std::string> files;
+    if (!watch.list_files(files, error)) return kExitFailed;
+    std::vector<quillane::session::ScanFacts> facts;
+    for (const std::string &f : files)
+        if (auto header = session.scan_header(f); header.opened && header.time_line)
+            facts.push_back(header);
+    const auto split = quillane::session::split_into_series(facts);
+    for (int k = 1; k <= static_cast<int>(split.series.size()); ++k)
+        say(quillane::session::series_line(split, k, facts));
+    return kExitOk;
 }
 
-// One line about the latest scan: its distance to the one before and to the
-// first, the noise, the verdict and the forecast.
-void print_status(const Session &s, const quillane::session::Assessment &a, bool assessed) {
-    const int n = s.active_count();
-    const auto latest = s.active_set(n);
-    std::string line = "scan " + std::to_string(n) + ": " +
-                       fs::path(s.active_file_name(n)).filename().string() +
-                       ", t = " + hours(latest.time_s);
-    const auto previous = s.pair_result(n, n - 1);
-    const auto first = s.pair_result(n, 1);
-    if (previous.status != 0) line += ", RMS vs previous " + value(previous.rms[0]);
-    if (first.status != 0) line += ", vs first " + value(first.rms[0]);
-    if (assessed && a.pooled.dof > 0) line += ", noise " + value(a.pooled.sigma);
-    if (assessed) {
-        line += "; " + a.verdict.text;
-        const auto &f = a.forecast;
-        if (f.made)
-            line += "; forecast " + hours(f.equilibrium_time_s) + " [" + hours(f.interval_low_s) +
-                    ", " + hours(f.interval_high_s) + "]";
-        else
-            line += "; no forecast: " + f.reason;
+// Everything the watch keeps between looks.
+class Watch {
+  public:
+    Watch(const Options &o, Session &session, FolderWatch &folder, bool each_in_own_folder)
+        : o_(o), session_(session), folder_(folder), own_folders_(each_in_own_folder) {}
+
+    // Analyses series `number` again with the scans taken so far.
+    void analyse(int number) {
+        for (;;) {
+            const WatchedSeries *w = folder_.series_number(number);
+            if (!w || w->scans.empty()) return;
+            std::vector<std::string> files = w->scans;
+            if (static_cast<int>(files.size()) > kMaxScans) {
+                files.erase(files.begin(), files.end() - kMaxScans);
+                if (!told_limit_) tell("more than 50 scans in a series: the latest 50 are used");
+                told_limit_ = true;
+            }
+            const std::string prefix =
+                own_folders_ ? "series " + std::to_string(number) + " (" + w->name + "): " : "";
+            const int place = w->place(files.back());
+            if (static_cast<int>(files.size()) < quillane::session::kMinActiveSets) {
+                say(prefix + "scan " + std::to_string(place) + ": " + name_of(files.back()) +
+                    "; waiting for at least 3 scans");
+                return;
+            }
+            const Options so = options_for(number);
+            Problems problems;
+            std::vector<quillane::session::FileOutcome> read;
+            std::string error;
+            if (read_scans(so, session_, files, read, problems, error) != kExitOk) {
+                refused(number, prefix, "the scans could not be read: " + error);
+                return;
+            }
+            bool set_aside = false;
+            for (const auto &f : read) {
+                if (f.points > 0) continue;
+                folder_.set_aside(f.name, "the library read no points from it (" + f.error + ")");
+                tell(name_of(f.name) + " gives no data points (" + f.error +
+                     "): it is left out until it changes; the watch goes on");
+                set_aside = true;
+            }
+            if (set_aside) continue;  // again without it, straight away
+            problems.add_all(session_.add_to_report(
+                {"Watched folder " + o_.watch + ", series " + std::to_string(number) + ": " +
+                 w->name + ", " + std::to_string(files.size()) + " scans"}));
+            quillane::session::Assessment assessment;
+            bool assessed = false;
+            if (fit_and_assess(so, session_, problems, assessment, assessed, error) != kExitOk) {
+                refused(number, prefix,
+                        "scan " + std::to_string(place) + " (" + name_of(files.back()) +
+                            "): the analysis was refused: " + error);
+                return;
+            }
+            say(prefix + quillane::session::watch_status_line(session_, place,
+                                                              assessed ? &assessment : nullptr));
+            reached_[number] = assessed && assessment.verdict.status == 1;
+            if (own_folders_ && !o_.json.empty()) {
+                runs_[number] =
+                    quillane::session::results_json(session_, assessed ? &assessment : nullptr);
+                std::string why;
+                if (!quillane::session::write_file_atomically(
+                        o_.json, quillane::session::watch_results_json(folder_, runs_), why))
+                    problems.add(why);
+            }
+            problems_[number] = problems.list.size();
+            return;
+        }
     }
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
+
+    // Every followed series that has scans has reached equilibrium.
+    bool all_reached() const {
+        bool any = false;
+        for (const WatchedSeries &w : folder_.series()) {
+            if (!w.followed || w.scans.empty()) continue;
+            const auto it = reached_.find(w.number);
+            if (it == reached_.end() || !it->second) return false;
+            any = true;
+        }
+        return any;
+    }
+
+    // Problems of the latest analysis of each series: what the outputs lack.
+    size_t problems() const {
+        size_t n = 0;
+        for (const auto &[number, count] : problems_)
+            n += count;
+        return n;
+    }
+
+    bool own_folders() const { return own_folders_; }
+    // From now on each series is written into its own folder.
+    void use_own_folders() { own_folders_ = true; }
+
+  private:
+    // The options of one series' analysis: in its own folder series-K/
+    // beside the report when each series has one (--json holds them all).
+    Options options_for(int number) const {
+        Options so = o_;
+        if (!own_folders_) return so;
+        const fs::path report(o_.report);
+        const std::string name = "series-" + std::to_string(number);
+        const fs::path folder =
+            report.has_parent_path() ? report.parent_path() / name : fs::path(name);
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        so.report = (folder / report.filename()).string();
+        if (!o_.csv.empty()) so.csv = (folder / fs::path(o_.csv).filename()).string();
+        so.json.clear();
+        return so;
+    }
+
+    void refused(int number, const std::string &prefix, const std::string &why) {
+        tell(prefix + why + "; the watch goes on");
+        problems_[number] = 1;
+        reached_[number] = false;
+    }
+
+    const Options &o_;
+    Session &session_;
+    FolderWatch &folder_;
+    bool own_folders_;
+    bool told_limit_ = false;
+    std::map<int, bool> reached_;
+    std::map<int, size_t> problems_;
+    std::map<int, std::string> runs_;  // each series' JSON, for --json
+};
 
 }  // namespace
 
@@ -110,108 +210,114 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
         error = "--watch " + o.watch + " is not a folder";
         return kExitUsage;
     }
-    g_stop = false;
-    std::signal(SIGINT, ask_to_stop);
-    std::signal(SIGTERM, ask_to_stop);
+    quillane::session::WatchSettings settings;
+    settings.folder = o.watch;
+    settings.pattern = o.pattern;
+    settings.interval_s = o.interval;
+    settings.own_file = [&o](const std::string &path) { return is_output(o, path); };
+    if (o.series != "list" && !quillane::session::parse_series_selector(
+                                  o.each_series ? "" : o.series, settings.follow, error)) {
+        error = "--series " + error;
+        return kExitUsage;
+    }
     // The library's lines would drown the status lines: they go to the
     // report only.
     quiet(session);
-    session.set_plot_file((fs::path(o.watch) / ".quillane-watch-plot.dat").string());
+    const auto header = [&session](const std::string &f) { return session.scan_header(f); };
+    if (o.series == "list") {
+        const FolderWatch folder(settings, header);
+        return list_series(folder, session, error);
+    }
+    if (settings.follow.number != 0) {
+        // A number counts the series of the folder as it is now.
+        const FolderWatch now(settings, header);
+        std::vector<std::string> files;
+        if (!now.list_files(files, error)) return kExitFailed;
+        std::vector<quillane::session::ScanFacts> facts;
+        for (const std::string &f : files)
+            if (auto h = session.scan_header(f); h.opened && h.time_line) facts.push_back(h);
+        if (!quillane::session::resolve_series_number(
+                settings.follow, quillane::session::split_into_series(facts), facts, error)) {
+            error = "--series " + o.series + ": " + error;
+            return kExitUsage;
+        }
+    }
+    FolderWatch folder(settings, header);
+    g_stop = false;
+    std::signal(SIGINT, ask_to_stop);
+    std::signal(SIGTERM, ask_to_stop);
+    const fs::path report(o.report);
+    session.set_plot_file(((report.has_parent_path() ? report.parent_path() : fs::path(".")) /
+                           ".quillane-watch-plot.dat")
+                              .string());
 
-    std::map<std::string, Seen> pending;
-    std::vector<std::string> taken;  // stable scans, in name order
-    std::set<std::string> skipped;   // files that gave no data
-    bool told_limit = false;
-    bool told_series = false;
-    // The scans taken have changed since the last analysis.
-    bool changed = false;
-    size_t problem_count = 0;
+    Watch watch(o, session, folder, o.each_series);
     std::printf("quillane-batch: watching %s for %s (Ctrl+C ends)\n", o.watch.c_str(),
                 o.pattern.c_str());
     std::fflush(stdout);
-    // Ends the watch: its exit status tells whether everything was written.
-    const auto finish = [&](const char *why) {
-        std::printf("quillane-batch: %s\n", why);
-        if (problem_count == 0) return kExitOk;
-        error = "the watch is incomplete: " + std::to_string(problem_count) +
-                (problem_count == 1 ? " problem" : " problems") + " (listed above)";
-        return kExitFailed;
+
+    // Ends the watch: its exit status tells whether every scan was used and
+    // every output written.
+    bool folder_failed = false;
+    const auto finish = [&](const std::string &why) {
+        std::printf("quillane-batch: %s\n", why.c_str());
+        std::fflush(stdout);
+        const auto unused = folder.unused();
+        if (!unused.empty()) {
+            tell(std::to_string(unused.size()) +
+                 (unused.size() == 1 ? " scan file was" : " scan files were") + " never used:");
+            for (const std::string &u : unused)
+                std::fprintf(stderr, "  %s\n", u.c_str());
+        }
+        if (folder_failed) return kExitFailed;
+        if (const size_t n = watch.problems(); n > 0) {
+            error = "the watch is incomplete: " + std::to_string(n) +
+                    (n == 1 ? " problem" : " problems") + " (listed above)";
+            return kExitFailed;
+        }
+        if (!unused.empty()) {
+            error = "the watch ends with " + std::to_string(unused.size()) +
+                    (unused.size() == 1 ? " scan file" : " scan files") +
+                    " never used (listed above)";
+            return kExitScansUnused;
+        }
+        return kExitOk;
     };
+
+    bool told_own_folders = false;
     while (!g_stop) {
-        for (const std::string &file : scan_files(o)) {
-            if (skipped.count(file) || std::find(taken.begin(), taken.end(), file) != taken.end())
-                continue;
-            std::error_code size_ec, time_ec;
-            Seen now{fs::file_size(file, size_ec), fs::last_write_time(file, time_ec)};
-            if (size_ec || time_ec) continue;
-            auto it = pending.find(file);
-            if (it != pending.end() && it->second.size == now.size && it->second.time == now.time &&
-                now.size > 0) {
-                taken.push_back(file);
-                pending.erase(it);
-                changed = true;
-            } else {
-                pending[file] = now;
-            }
+        std::vector<quillane::session::WatchMessage> messages;
+        std::string gone;
+        const bool looked = folder.look(messages, gone);
+        for (const auto &m : messages)
+            tell(m.about_a_scan ? m.text + "; the watch goes on" : "note: " + m.text);
+        if (!looked) {
+            error = gone + "; the watch ends";
+            folder_failed = true;
+            return finish("the watch ends: " + gone);
         }
-        if (changed) {
-            changed = false;
-            std::sort(taken.begin(), taken.end());
-            std::vector<std::string> files = taken;
-            if (static_cast<int>(files.size()) > kMaxScans) {
-                files.erase(files.begin(), files.end() - kMaxScans);
-                if (!told_limit)
-                    std::fprintf(stderr,
-                                 "quillane-batch: more than 50 scans: the latest 50 are used\n");
-                told_limit = true;
-            }
-            if (static_cast<int>(files.size()) < quillane::session::kMinActiveSets) {
-                std::printf("scan %zu: %s; waiting for at least 3 scans\n", files.size(),
-                            fs::path(files.back()).filename().string().c_str());
-                std::fflush(stdout);
-            } else {
-                Problems problems;
-                std::vector<quillane::session::FileOutcome> read;
-                if (const int code = read_scans(o, session, files, read, problems, error);
-                    code != kExitOk)
-                    return code;
-                bool bad = false;
-                for (const auto &f : read) {
-                    if (f.points > 0) continue;
-                    std::fprintf(stderr, "quillane-batch: skipped %s: %s\n", f.name.c_str(),
-                                 f.error.c_str());
-                    skipped.insert(f.name);
-                    taken.erase(std::remove(taken.begin(), taken.end(), f.name), taken.end());
-                    bad = true;
-                }
-                // Read again without them, straight away.
-                if (bad) {
-                    problem_count += problems.list.size();
-                    changed = true;
-                    continue;
-                }
-                // Scans of several speeds or wavelengths cannot be judged
-                // together; say so once.
-                if (const auto split = session.series_read();
-                    split.series.size() > 1 && !told_series) {
-                    std::fprintf(stderr,
-                                 "quillane-batch: note: the scans make %s; they are compared "
-                                 "all together here: --pattern can take one series\n",
-                                 quillane::session::series_summary(split).c_str());
-                    told_series = true;
-                }
-                quillane::session::Assessment assessment;
-                bool assessed = false;
-                if (const int code =
-                        fit_and_assess(o, session, problems, assessment, assessed, error);
-                    code != kExitOk)
-                    return code;
-                problem_count += problems.list.size();
-                print_status(session, assessment, assessed);
-                if (o.until_equilibrium && assessed && assessment.verdict.status == 1)
-                    return finish("equilibrium reached; the watch ends");
-            }
+        // Two series followed at once: each is written into its own folder.
+        const auto followed =
+            std::count_if(folder.series().begin(), folder.series().end(),
+                          [](const WatchedSeries &w) { return w.followed && !w.members.empty(); });
+        std::vector<int> changed = folder.changed_series();
+        if (followed > 1 && !watch.own_folders()) {
+            watch.use_own_folders();
+            if (!told_own_folders)
+                tell("note: the folder holds " + std::to_string(followed) +
+                     " series: each is followed on its own and written into series-K/ beside "
+                     "the report" +
+                     (o.json.empty() ? "" : " (" + o.json + " holds them all)") +
+                     "; --series follows one");
+            told_own_folders = true;
+            changed.clear();
+            for (const WatchedSeries &w : folder.series())
+                if (w.followed && !w.scans.empty()) changed.push_back(w.number);
         }
+        for (int number : changed)
+            watch.analyse(number);
+        if (o.until_equilibrium && watch.all_reached())
+            return finish("equilibrium reached; the watch ends");
         pause(o.interval);
     }
     return finish("the watch ends");

@@ -1,18 +1,27 @@
 // Watching a run as it happens: the scans already in a folder, then every
-// new one once it has stopped growing; after each the analysis runs again
-// and one status line says where the cell stands.
+// new one once it is whole; after each the analysis of its series runs
+// again and one status line says where the cell stands.  Which files are
+// whole scans, and of which series, the session's FolderWatch decides.
 #pragma once
 
 #include <string>
 
+#include "folder_watch.h"
 #include "options.h"
 #include "session.h"
 
 namespace batch {
 
-// Watches o.watch until Ctrl+C or SIGTERM (exit 0), or with
-// o.until_equilibrium until the verdict says equilibrium (exit 0).  Returns
-// an exit code; error says why when the watch could not run.
+// The watch ended as asked, but some scan files of the followed series were
+// never used (still unfinished, unreadable, without points); they are
+// listed.
+inline constexpr int kExitScansUnused = 3;
+
+// Watches o.watch until Ctrl+C or SIGTERM, or with o.until_equilibrium
+// until every followed series has reached equilibrium.  Returns an exit
+// code: 0 every scan used, 1 the folder vanished or could not be read, or
+// the latest analysis of a series had a problem, 3 scans never used; error
+// says why when it is not 0.
 int watch_folder(const Options &o, quillane::session::Session &session, std::string &error);
 
 }  // namespace batch

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "plot_keeper.h"
+#include "report_pdf.h"
 #include "results.h"
 
 namespace batch {
@@ -69,6 +70,7 @@ bool same_file(const std::string &a, const std::string &b) {
 
 std::vector<std::pair<std::string, std::string>> output_files(const Options &o) {
     std::vector<std::pair<std::string, std::string>> outputs{{"--out", o.report}};
+    if (!o.report_pdf.empty()) outputs.emplace_back("--report-pdf", o.report_pdf);
     if (!o.csv.empty()) outputs.emplace_back("--csv", o.csv);
     if (!o.json.empty()) outputs.emplace_back("--json", o.json);
     return outputs;
@@ -100,8 +102,12 @@ void Problems::add(const std::string &problem) {
 }
 
 void Problems::add_all(const Outcome &outcome) {
-    for (const std::string &e : outcome.errors)
+    for (const std::string &e : outcome.errors) {
+        // The library names its report "the output file" in every failure
+        // to open, write or close it.
+        if (e.find("the output file") != std::string::npos) report_failed = true;
         add(e);
+    }
 }
 
 int check_inputs(const Options &o, std::string &error) {
@@ -247,25 +253,31 @@ int fit_and_assess(const Options &o, Session &session, Problems &problems, Asses
     problems.add_all(session.fit(ref));
 
     assessed = false;
-    if (o.assess || !o.csv.empty() || !o.json.empty() || !o.watch.empty()) {
+    if (o.assess || !o.csv.empty() || !o.json.empty() || !o.watch.empty() ||
+        !o.report_pdf.empty()) {
         const Outcome assessed_now = session.assess(o.assess, &assessment);
         problems.add_all(assessed_now);
         assessed = assessed_now.done;
     }
     std::string why;
     if (!o.csv.empty() && !quillane::session::write_file_atomically(
-                              o.csv, quillane::session::results_csv(session), why))
+                              o.csv, quillane::session::results_csv(session), why)) {
         problems.add(why);
+        problems.unwritten.insert("--csv");
+    }
     if (!o.json.empty() &&
         !quillane::session::write_file_atomically(
             o.json, quillane::session::results_json(session, assessed ? &assessment : nullptr),
-            why))
+            why)) {
         problems.add(why);
+        problems.unwritten.insert("--json");
+    }
     return kExitOk;
 }
 
 int run_workflow(const Options &o, const std::vector<std::string> &record, Session &session,
-                 std::vector<KeptPlot> &plots, Problems &problems, std::string &error) {
+                 std::vector<KeptPlot> &plots, Problems &problems, std::string &error,
+                 quillane::session::SeriesReport *report) {
     PlotKeeper keeper(o.plots_dir);
     static StdoutListBox list_box;
     session.attach_list_box(StdoutListBox::operations(), &list_box, kListBoxLines);
@@ -296,6 +308,23 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
         return kExitFailed;
     }
     if (!record.empty()) problems.add_all(session.add_to_report(record));
+
+    // The report's limits plot: every active set over the full range, made
+    // before the limits narrow it (in the position variable analysed).
+    ReportFigures figures;
+    if (report) {
+        if (o.radius) problems.add_all(session.set_position_variable(false));
+        std::vector<int> sets;
+        for (int k = 1; k <= session.active_count(); ++k)
+            sets.push_back(k);
+        const Outcome made = session.data_plot(1, [&sets] { return sets; });
+        problems.add_all(made);
+        if (made.plot_written) {
+            std::string why;
+            figures.limits_plot = set_aside_plot(session.plot_file(), why);
+            if (figures.limits_plot.empty()) problems.add(why);
+        }
+    }
 
     Assessment assessment;
     bool assessed = false;
@@ -334,17 +363,34 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
                             "result graph: deviations against position",
                             "result graph: deviations against time at chosen positions",
                             "result graph: position offsets against time"};
+    // The kept plot just made, for the report's figures.
+    auto last_kept = [&plots](size_t before) {
+        return plots.size() > before ? plots.back().path : std::string();
+    };
     for (int kind = 1; kind <= 5; ++kind) {
         graph.kind = kind;
+        const size_t before = plots.size();
         keep_plot(keeper, session.result_graph(graph), graphs[kind], plots, problems);
+        if (kind == 1) figures.rms_plot = last_kept(before);
     }
 
-    if (o.assess && assessed) {
+    if ((o.assess || report) && assessed) {
+        const size_t before = plots.size();
         keep_plot(keeper, session.equilibrium_plot(), "result graph: the approach to equilibrium",
                   plots, problems);
+        figures.equilibrium_plot = last_kept(before);
+    }
+    if (report) *report = series_report(o, session, assessed ? &assessment : nullptr, figures);
+    if (o.assess && assessed) {
         std::printf("quillane-batch: %s\n", assessment.verdict.text.c_str());
         const auto &f = assessment.forecast;
-        if (f.made)
+        for (const std::string &note : assessment.verdict.notes)
+            std::printf("quillane-batch:   %s\n", note.c_str());
+        if (f.made && f.one_sided)
+            std::printf("quillane-batch: equilibrium forecast at %s (not before %s), tau %s\n",
+                        hours(f.equilibrium_time_s).c_str(), hours(f.interval_low_s).c_str(),
+                        hours(f.tau_s).c_str());
+        else if (f.made)
             std::printf("quillane-batch: equilibrium forecast at %s (%s .. %s), tau %s\n",
                         hours(f.equilibrium_time_s).c_str(), hours(f.interval_low_s).c_str(),
                         hours(f.interval_high_s).c_str(), hours(f.tau_s).c_str());

@@ -3,12 +3,14 @@
 // program's steps, asked of the same session layer.
 #pragma once
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "options.h"
 #include "plot_keeper.h"
+#include "run_summary.h"
 #include "session.h"
 
 namespace batch {
@@ -57,6 +59,11 @@ class StdoutListBox {
 // and the run ends with a failure exit code.
 struct Problems {
     std::vector<std::string> list;
+    // What was not written whole, so no line claims it was: the options
+    // ("--csv", "--json") of result files whose write failed, and whether
+    // a write to the report failed (the library says so in its errors).
+    std::set<std::string> unwritten;
+    bool report_failed = false;
     void add(const std::string &problem);
     void add_all(const quillane::session::Outcome &outcome);
 };
@@ -86,8 +93,11 @@ int fit_and_assess(const Options &o, quillane::session::Session &session, Proble
 // kept) and the verdict when asked; `record` goes into the report (and the
 // output) once the files are read.  Returns an exit code; on failure error
 // says why.
+// With `report` (--report-pdf) it also receives what the run report tells
+// of this analysis, with the plot files of its figures.
 int run_workflow(const Options &o, const std::vector<std::string> &record,
                  quillane::session::Session &session, std::vector<KeptPlot> &plots,
-                 Problems &problems, std::string &error);
+                 Problems &problems, std::string &error,
+                 quillane::session::SeriesReport *report = nullptr);
 
 }  // namespace batch

@@ -58,42 +58,48 @@ void installAnalysisDialogs(Hooks &hooks, AppState &state, const session::Sessio
     };
 
     hooks.showSpanWarning = [&session, &prompts](QWidget *parent) {
-        prompts.warn(parent, QCoreApplication::applicationName(),
-                     spanWarningText(session.differ_parms().span));
+        // The lines in capitals, and which set falls short, by how much.
+        const std::string plain = session::span_shortfall_text(session.span_check());
+        QString text = spanWarningText(session.differ_parms().span);
+        if (!plain.empty()) text += QStringLiteral("\n\n") + QString::fromStdString(plain);
+        prompts.warn(parent, QCoreApplication::applicationName(), text);
     };
 
     // The graph's own reference set starts at the fit's and stays the graph's.
     hooks.rmsVsTime = [&state, &session, &prompts](
                           QWidget *parent,
                           const QString &caption) -> std::optional<session::GraphRequest> {
+        // The variance graph keeps a logarithm tick of its own.
+        int32_t &logChoice = caption.contains(QStringLiteral("Variance")) ? state.LogChoiceVariance
+                                                                          : state.LogChoice;
         RmsChoice previous;
         previous.options = state.RmsPlotOptions;
-        previous.logChoice = state.LogChoice;
+        previous.logChoice = logChoice;
         previous.refSet = session.fit_reference();
         RmsVsTimeDialog dialog(prompts, caption, previous, activeSetEntries(session), parent);
         prompts.execDialog(dialog);
         const RmsChoice chosen = dialog.result();
         state.RmsPlotOptions = chosen.options;  // kept even when nothing was ticked
         if (!chosen.accepted) return std::nullopt;
-        state.LogChoice = chosen.logChoice;
+        logChoice = chosen.logChoice;
         session::GraphRequest request;
         request.fit_kinds = chosenKinds(state.RmsPlotOptions);
-        request.logarithms = state.LogChoice != 0;
+        request.logarithms = logChoice != 0;
         request.reference = chosen.refSet;
         return request;
     };
 
     hooks.devVsPos = [&state, &session,
                       &prompts](QWidget *parent) -> std::optional<session::GraphRequest> {
-        DevVsPosDialog dialog(state.LogChoice, fitReferenceNote(session), parent);
+        DevVsPosDialog dialog(state.LogChoiceDevs, fitReferenceNote(session), parent);
         prompts.execDialog(dialog);
         const DeviationChoice chosen = dialog.result();
         if (!chosen.accepted) return std::nullopt;
         state.DevOptions = chosen.devOptions;
-        state.LogChoice = chosen.logChoice;
+        state.LogChoiceDevs = chosen.logChoice;
         session::GraphRequest request;
         request.fit_kinds = chosenKinds(state.DevOptions);
-        request.logarithms = state.LogChoice != 0;
+        request.logarithms = state.LogChoiceDevs != 0;
         return request;
     };
 
@@ -101,15 +107,15 @@ void installAnalysisDialogs(Hooks &hooks, AppState &state, const session::Sessio
                         &prompts](QWidget *parent) -> std::optional<session::GraphRequest> {
         const session::Limits limits = session.limits();
         DevsVsTimeDialog dialog(prompts, limits.low, limits.high, session.xi_mode(),
-                                state.LogChoice, fitReferenceNote(session), parent);
+                                state.LogChoiceDevsTime, fitReferenceNote(session), parent);
         prompts.execDialog(dialog);
         const DeviationChoice chosen = dialog.result();
         if (!chosen.accepted) return std::nullopt;
         state.DevOptions = chosen.devOptions;
-        state.LogChoice = chosen.logChoice;
+        state.LogChoiceDevsTime = chosen.logChoice;
         session::GraphRequest request;
         request.fit_kinds = chosenKinds(state.DevOptions);
-        request.logarithms = state.LogChoice != 0;
+        request.logarithms = state.LogChoiceDevsTime != 0;
         request.positions = chosen.positions;
         return request;
     };

@@ -39,16 +39,22 @@ struct AppState {
 
     // ---- menu state and modes ----
     int32_t EchoInputSwitch = kFalse;
-    int16_t LimitsSet = kFalse;        // the limits plot has been shown: fitting may start
     int32_t DiscardPlotFiles = kTrue;  // the caption of "Save Plot Files" follows it
     int16_t PlotWindowOpen = kFalse;
     int16_t LegendWindowOpen = kFalse;
     int16_t ShowCoordsDefault = kTrue;
 
     // ---- result-graph dialog memories ----
-    std::array<int32_t, 3> RmsPlotOptions{0, 0, kTrue};
+    // Every fit kind at first, so the first graph shows how the offsets
+    // change the picture; then the user's last choice.
+    std::array<int32_t, 3> RmsPlotOptions{kTrue, kTrue, kTrue};
     std::array<int32_t, 3> DevOptions{};
-    int32_t LogChoice = 0;
+    // Each dialog keeps its own logarithm tick: ln RMS says nothing about
+    // whether deviations, which have a sign, should be shown as ln|dev|.
+    int32_t LogChoice = 0;          // RMS vs Time
+    int32_t LogChoiceVariance = 0;  // Variance vs Time
+    int32_t LogChoiceDevs = 0;      // Deviations vs Position
+    int32_t LogChoiceDevsTime = 0;  // Deviations vs Time
 
     // ---- names ----
     QString ProgramTitle;    // exactly 16 characters, blank padded

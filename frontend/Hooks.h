@@ -37,7 +37,9 @@ struct PlotContent {
 // Data limits typed in the data-set chooser of "Set Data Limits".
 struct TypedLimits {
     bool fullRange = false;  // "Full Range" was the last word: the limits read at first
-    double low = 0.0;        // in the current position variable
+    // In the current position variable (the fields may show either unit;
+    // the session converts what was typed).
+    double low = 0.0;
     double high = 0.0;
 };
 
@@ -80,6 +82,7 @@ struct Hooks {
     std::function<void(const PlotContent &content)> showPlot;
     std::function<void()> disposePlotFile;    // DisposePlotFile: delete or keep it
     std::function<void()> showPlotWindow;     // show Plotit, not modal
+    std::function<void()> redrawPlot;         // draw the plot on show again
     std::function<void()> closePlotWindow;    // close Plotit
     std::function<void()> closeLegendWindow;  // close PlotLegend
     // Checks or unchecks the viewer's printer item `index` (1-based, in the

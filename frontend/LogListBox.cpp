@@ -56,13 +56,21 @@ void LogListBox::setTopIndex(int32_t index) {
 }
 
 void LogListBox::update() {
-    if (list_ && list_->isVisible()) list_->viewport()->repaint();
+    if (!list_ || !list_->isVisible()) return;
+    if (last_repaint_.isValid() && last_repaint_.elapsed() < kIntervalMs) {
+        list_->viewport()->update();  // painted with the next round of events
+        return;
+    }
+    list_->viewport()->repaint();
+    last_repaint_.start();
 }
 
 // All pending events except user input are handled in one go, so the caller's
 // second look finds nothing left: report none handled.
 int32_t LogListBox::dispatchPending() {
+    if (last_dispatch_.isValid() && last_dispatch_.elapsed() < kIntervalMs) return 0;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    last_dispatch_.start();
     return 0;
 }
 

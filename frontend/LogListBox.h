@@ -5,11 +5,14 @@
 // lists is needed.  While a library operation runs, each posted line
 // repaints the list and lets pending events through, but never user input:
 // the user cannot start a second command while the first one is still
-// working.
+// working.  Repainting and letting events through are held to a few dozen
+// times a second: a reading of 50 files posts hundreds of lines, and a
+// repaint for each one took longer than the reading itself.
 #pragma once
 
 #include <cstdint>
 
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QPointer>
 #include <QString>
@@ -36,8 +39,13 @@ class LogListBox {
     // The table handed to the library with this object as its context.
     static const quillane_listbox_ctx_ops &operations();
 
+    // The least time between two repaints (or two rounds of events), ms.
+    static constexpr int kIntervalMs = 40;
+
   private:
     QPointer<QListWidget> list_;
+    QElapsedTimer last_repaint_;
+    QElapsedTimer last_dispatch_;
 };
 
 }  // namespace quillane::frontend

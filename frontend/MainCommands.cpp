@@ -13,8 +13,8 @@
 #include "Prompts.h"
 #include "SeriesDialog.h"
 #include "SessionText.h"
+#include "StatusProgress.h"
 #include "WaitCursor.h"
-#include "results.h"
 
 namespace quillane::frontend {
 
@@ -28,6 +28,7 @@ void MainWindow::tell(const session::Outcome &outcome, const QString &refusalTit
             hooks_.showSpanWarning(this);
         else
             notAvailable(QStringLiteral("The warning about too few points inside the limits"));
+        offerSpanThatFits(this);
     }
     if (!outcome.errors.empty()) {
         QStringList lines;
@@ -35,6 +36,8 @@ void MainWindow::tell(const session::Outcome &outcome, const QString &refusalTit
             lines << fromSession(e);
         prompts_.warn(this, QStringLiteral("Quillane"), lines.join(QLatin1Char('\n')));
     }
+    // Every command that reaches the session ends here: the menus follow.
+    updateCommands();
 }
 
 void MainWindow::showThePlot(const PlotContent &content) {
@@ -73,10 +76,19 @@ LimitsChoice MainWindow::chooseForLimits() {
     return hooks_.chooseForLimits(this);
 }
 
-void MainWindow::enableDataCommands() {
-    for (const char *name : {"ChooseSeries", "PlotDummy1", "SetLimits", "ToggleXI_R", "GetNewTimes",
-                             "DSTimeToDSIndex", "RenumberFr", "SetupDiffer"})
-        setItemEnabled(name, true);
+void MainWindow::offerSpanThatFits(QWidget *parent) {
+    const session::SpanCheck check = session_.span_check();
+    if (check.fits || check.largest == 0) return;
+    const QString question = QStringLiteral(
+                                 "Use %1 points in each fit, the most that suits every active set "
+                                 "(active set %2, %3, has %4 inside the limits)?")
+                                 .arg(check.largest)
+                                 .arg(check.active_set)
+                                 .arg(fromSession(check.file))
+                                 .arg(check.points);
+    if (!prompts_.ask(parent, QStringLiteral("Points per Fit"), question)) return;
+    tell(session_.fit_span_to_data(), QStringLiteral("Points per Fit"));
+    updateCommands();
 }
 
 // The data-file window's ticks and the front end's flags follow the
@@ -118,26 +130,25 @@ void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
             std::vector<std::string> files;
             for (int i = 1; i <= state_.NumFilesRead && i <= kMaxDataSets; ++i)
                 files.push_back(toSession(state_.DataFileNames[i]));
+            StatusProgress progress(*this, QStringLiteral("Reading scan files"),
+                                    static_cast<int>(files.size()));
+            session_.set_read_progress(
+                [&progress](int done, int total) { progress.step(done, total); });
             outcome = session_.read_and_select(files, active);
+            session_.set_read_progress({});
         } else {
             outcome = session_.select(active);
         }
     }
     if (outcome.done) {
-        if (!firstPass && state_.LimitsSet == kTrue) setItemEnabled("FitIt", true);
-        disableFitResults();
-        enableDataCommands();
         tell(outcome, QString());
     } else {
         // A refused selection leaves the one in force, on both sides.
         if (!firstPass) restoreDataFileTicks();
         prompts_.warn(this, QStringLiteral("Need More Active Datasets"),
                       QString::fromStdString(outcome.refusal));
-        setItemEnabled("FitIt", false);
-        disableFitResults();
     }
-    if (session_.files_read())
-        item(QStringLiteral("GetDataFiles"))->setText(QStringLiteral("Select Active Data Files"));
+    updateCommands();
     if (firstPass && outcome.done) offerSeries(true);
 }
 
@@ -175,44 +186,36 @@ void MainWindow::offerSeries(bool afterReading) {
     // The data-file window ticks the series' scans; the user can still
     // change them there.
     restoreDataFileTicks();
-    disableFitResults();
-    if (state_.LimitsSet == kTrue) setItemEnabled("FitIt", true);
     tell(outcome, QString());
 }
 
+// The chooser comes first: closed without a choice it changes nothing.
+// Limits typed beside it replace the ones in force before the limits plot
+// is drawn, so the plot (or the one on show) marks them.
 void MainWindow::SetLimits() {
+    const LimitsChoice choice = chooseForLimits();
     session::Outcome outcome;
-    LimitsChoice choice;
+    session::Outcome applied;
     {
         WaitCursor wait;
-        outcome = session_.limits_plot([this, &choice] {
-            choice = chooseForLimits();
-            return choice.sets;
-        });
-        // Limits typed beside the chooser replace the ones in force; the
-        // plot then shows them.
         if (choice.limits) {
             const TypedLimits &typed = *choice.limits;
-            const session::Outcome applied = typed.fullRange
-                                                 ? session_.reset_limits()
-                                                 : session_.set_limits(typed.low, typed.high);
-            outcome.span_ok = applied.span_ok;
-            outcome.errors.insert(outcome.errors.end(), applied.errors.begin(),
-                                  applied.errors.end());
+            applied = typed.fullRange ? session_.reset_limits()
+                                      : session_.set_limits(typed.low, typed.high);
             if (!applied.done)
                 prompts_.warn(this, QStringLiteral("Invalid Operation"),
                               QString::fromStdString(applied.refusal));
         }
+        outcome = session_.limits_plot([&choice] { return choice.sets; });
     }
-    // The rebuilt store has no slopes, and the limits marked next may move
-    // every point the fit compared: its plots wait for a new fit.
-    disableFitResults();
-    if (outcome.plot_written) {
-        state_.LimitsSet = kTrue;
+    if (!outcome.plot_written) outcome.span_ok = applied.span_ok;
+    outcome.errors.insert(outcome.errors.begin(), applied.errors.begin(), applied.errors.end());
+    if (outcome.plot_written)
         showThePlot({choice.sets, std::nullopt});
-    }
+    else if (choice.limits && applied.done && session_.limits_mode() &&
+             state_.PlotWindowOpen == kTrue && hooks_.redrawPlot)
+        hooks_.redrawPlot();
     tell(outcome, QStringLiteral("Set Data Limits"));
-    if (session_.active_count() > 2 && state_.LimitsSet == kTrue) setItemEnabled("FitIt", true);
 }
 
 void MainWindow::FitIt() {
@@ -224,23 +227,17 @@ void MainWindow::FitIt() {
     session::Outcome outcome;
     {
         WaitCursor wait;
+        StatusProgress progress(*this, QStringLiteral("Fitting"), 0);
         outcome = session_.fit(reference);
     }
     tell(outcome, QStringLiteral("Fit Data"));
-    if (!outcome.done) return;
-    setItemEnabled("PlotdCdX_X", true);
-    setItemEnabled("PlotdCdX_C", true);
-    setItemEnabled("PlotDummy2", true);
-    setItemEnabled("PlotEquilibrium", true);
-    setItemEnabled("SaveResultsCsv", true);
 }
 
 void MainWindow::ToggleXI_R() {
     const bool toXi = !session_.xi_mode();
     const session::Outcome outcome = session_.set_position_variable(toXi);
     item(QStringLiteral("ToggleXI_R"))
-        ->setText(toXi ? QStringLiteral("Toggle XI to R") : QStringLiteral("Toggle R to XI"));
-    disableFitResults();
+        ->setText(toXi ? QStringLiteral("&Toggle XI to R") : QStringLiteral("&Toggle R to XI"));
     tell(outcome, QString());
 }
 
@@ -248,11 +245,31 @@ void MainWindow::GetNewTimes() {
     const std::vector<QString> names = activeSetFiles(session_);
     DataSetTimesDialog dialog(names, session_.times(), prompts_, this);
     if (prompts_.execDialog(dialog) != QDialog::Accepted) return;
-    tell(session_.set_times(dialog.times()), QString());
+    tell(session_.set_times(dialog.times(), "Enter New DS Times"), QString());
 }
 
+// Replacing every time is asked first, and Edit > Undo takes it back.
 void MainWindow::DSTimeToDSIndex() {
+    const std::vector<double> times = session_.times();
+    const int sets = session_.active_count();
+    QString question = QStringLiteral(
+                           "The times of the %1 active data sets (now %2 s to %3 s) become "
+                           "their numbers, 1 to %1.")
+                           .arg(sets)
+                           .arg(times.empty() ? 0.0 : times.front(), 0, 'g', 7)
+                           .arg(sets >= 1 ? times[static_cast<size_t>(sets - 1)] : 0.0, 0, 'g', 7);
+    if (session_.fit_current())
+        question += QStringLiteral("  The last fit's graphs then wait for a new fit.");
+    question += QStringLiteral(
+        "  Edit > Undo puts the times back.\n\nSet the times to the data "
+        "set numbers?");
+    if (!prompts_.confirm(this, QStringLiteral("Set DS Time to DS Number"), question)) return;
     tell(session_.set_times_to_set_numbers(), QString());
+}
+
+void MainWindow::EditUndo() {
+    if (!session_.can_undo_times()) return;
+    tell(session_.undo_times(), QStringLiteral("Undo"));
 }
 
 void MainWindow::RenumberFr() {
@@ -261,7 +278,6 @@ void MainWindow::RenumberFr() {
         WaitCursor wait;
         outcome = session_.renumber_fringes();
     }
-    disableFitResults();
     tell(outcome, QString());
 }
 
@@ -274,7 +290,6 @@ void MainWindow::SetupDiffer() {
     if (!choice) return;
     const session::Outcome outcome = session_.set_differ_parms(choice->span, choice->terms);
     tell(outcome, QStringLiteral("Set Differentiation Parameters"));
-    if (outcome.done) disableFitResults();
 }
 
 // ---- data plots ----
@@ -368,24 +383,7 @@ void MainWindow::SavePlots() {
     tell(session_.set_plot_save(state_.DiscardPlotFiles == kTrue), QString());
 }
 
-// ---- results for other tools and the equilibrium ----
-
-// Every ordered pair of the fit as CSV, for a spreadsheet or a script.
-void MainWindow::SaveResultsCsv() {
-    if (!session_.fit_current()) {
-        prompts_.warn(this, QStringLiteral("Save Results"),
-                      QStringLiteral("There are no current fit results to save: fit the data "
-                                     "first."));
-        return;
-    }
-    const QString name = prompts_.saveAsName(this, QStringLiteral("Save Results as CSV"),
-                                             QStringLiteral("CSV files (*.csv);;All files (*)"),
-                                             QFileInfo(state_.OutFileName).absolutePath());
-    if (name.isEmpty()) return;
-    std::string error;
-    if (!session::write_file_atomically(toSession(name), session::results_csv(session_), error))
-        prompts_.warn(this, QStringLiteral("Save Results"), fromSession(error));
-}
+// ---- the equilibrium (saving results: MainResultsCommands.cpp) ----
 
 // The assessment goes into the report and the output list (noise, verdict,
 // forecast); the graph shows how the scans close in on the latest one.

@@ -2,6 +2,9 @@
 // program's command line and dropped onto the window.  Both follow the rules
 // of "Read Data Files": files are read once, as data sets 1..n, and a fit
 // needs at least three active sets.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <numeric>
 
@@ -13,8 +16,10 @@
 
 #include "AppState.h"
 #include "DataFilesDialog.h"
+#include "FileNames.h"
 #include "MainWindow.h"
 #include "Prompts.h"
+#include "SessionText.h"
 
 namespace quillane::frontend {
 
@@ -22,54 +27,29 @@ namespace {
 
 const QString kTitle = QStringLiteral("Data Files");
 
-// Name order with every run of digits taken as a number, so that scan2
-// comes before scan10 (and 00012 after 0009); equal numbers fall back to
-// the text.  Done here because the system's collation does it only in some
-// locales.
-bool namedBefore(const QString &a, const QString &b) {
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a[i].isDigit() && b[j].isDigit()) {
-            qsizetype ei = i, ej = j;
-            while (ei < a.size() && a[ei].isDigit())
-                ++ei;
-            while (ej < b.size() && b[ej].isDigit())
-                ++ej;
-            QStringView x = QStringView(a).mid(i, ei - i), y = QStringView(b).mid(j, ej - j);
-            while (x.size() > 1 && x.front() == QLatin1Char('0'))
-                x = x.mid(1);
-            while (y.size() > 1 && y.front() == QLatin1Char('0'))
-                y = y.mid(1);
-            if (x.size() != y.size()) return x.size() < y.size();
-            if (const int c = x.compare(y); c != 0) return c < 0;
-            i = ei;
-            j = ej;
-        } else {
-            if (a[i] != b[j]) return a[i] < b[j];
-            ++i;
-            ++j;
-        }
-    }
-    if (a.size() - i != b.size() - j) return a.size() - i < b.size() - j;
-    return a < b;
-}
-
 // The local files among dropped items, in the order of their names.
 QStringList droppedFiles(const QMimeData *data) {
     QStringList files;
     if (data == nullptr || !data->hasUrls()) return files;
+    // The path is taken from the encoded URL, as bytes: toLocalFile() would
+    // turn bytes that are not UTF-8 into replacement characters.
     for (const QUrl &url : data->urls())
-        if (url.isLocalFile()) files << url.toLocalFile();
-    std::sort(files.begin(), files.end(), namedBefore);
+        if (url.isLocalFile())
+            files << nameFromBytes(
+                QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    std::sort(files.begin(), files.end(), naturalBefore);
     return files;
 }
 
 // Why `name` cannot be read, or an empty text.
+// Looked at by the name's bytes, which QFileInfo would not keep.
 QString problemWith(const QString &name) {
-    const QFileInfo info(name);
-    if (!info.exists()) return QStringLiteral("%1: there is no such file").arg(name);
-    if (!info.isFile()) return QStringLiteral("%1: not a file").arg(name);
-    if (!info.isReadable()) return QStringLiteral("%1: not readable").arg(name);
+    const std::string bytes = toSession(name);
+    struct stat st {};
+    if (::stat(bytes.c_str(), &st) != 0)
+        return QStringLiteral("%1: there is no such file").arg(name);
+    if (!S_ISREG(st.st_mode)) return QStringLiteral("%1: not a file").arg(name);
+    if (::access(bytes.c_str(), R_OK) != 0) return QStringLiteral("%1: not readable").arg(name);
     return QString();
 }
 

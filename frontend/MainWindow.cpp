@@ -11,9 +11,11 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QStatusBar>
 
 #include "AppState.h"
 #include "DataFilesDialog.h"
+#include "FixedFont.h"
 #include "LogListBox.h"
 #include "Prompts.h"
 #include "ReportWindow.h"
@@ -51,11 +53,13 @@ MainWindow::MainWindow(AppState &state, session::Session &session, Prompts &prom
     outFileBox_->setUniformItemSizes(true);
     outFileBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The report is laid out in columns; a fixed-pitch font keeps them aligned.
-    outFileBox_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    outFileBox_->setFont(reportFont());
     logList_ = std::make_unique<LogListBox>(outFileBox_);
     textPane_ = new TextPane(state_, outFileBox_, prompts_, hooks_, this);
 
     buildMenus();
+    // Progress and confirmations of saves (StatusProgress, MainResultsCommands).
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
     QAbstractItemModel *lines = outFileBox_->model();
     connect(lines, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateListCommands);
     connect(lines, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateListCommands);
@@ -75,6 +79,7 @@ QMenu *MainWindow::addMenu(QMenu *parent, const char *name, const QString &capti
     const QString objectName = QString::fromLatin1(name);
     menu->setObjectName(objectName);
     menu->menuAction()->setObjectName(objectName);
+    menu->setToolTipsVisible(true);  // why a command waits (updateCommands)
     menus_.insert(objectName, menu);
     items_.insert(objectName, menu->menuAction());
     return menu;
@@ -103,102 +108,222 @@ void MainWindow::setItemEnabled(const char *name, bool enabled) {
 }
 
 void MainWindow::buildMenus() {
+    MainActions &a = actions_;
+    auto command = [this](QMenu *menu, const char *name, const QString &caption,
+                          void (MainWindow::*handler)()) {
+        QAction *action = addItem(menu, name, caption);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
     QMenu *file = addMenu(nullptr, "FileDummy", QStringLiteral("&File"));
-    connect(addItem(file, "ViewReport", QStringLiteral("View &Report")), &QAction::triggered, this,
-            &MainWindow::ViewReport);
-    QAction *saveList = addItem(file, "SaveListAs", QStringLiteral("Save List &As..."));
-    saveList->setShortcut(QKeySequence::Save);
-    connect(saveList, &QAction::triggered, textPane_, &TextPane::saveList);
-    connect(addItem(file, "SaveResultsCsv", QStringLiteral("Save Results as &CSV...")),
-            &QAction::triggered, this, &MainWindow::SaveResultsCsv);
+    a.ViewReport =
+        command(file, "ViewReport", QStringLiteral("View &Report"), &MainWindow::ViewReport);
+    a.SaveListAs = addItem(file, "SaveListAs", QStringLiteral("Save List &As..."));
+    a.SaveListAs->setShortcut(QKeySequence::Save);
+    connect(a.SaveListAs, &QAction::triggered, textPane_, &TextPane::saveList);
+    a.SaveResultsCsv = command(file, "SaveResultsCsv", QStringLiteral("Save Results as &CSV..."),
+                               &MainWindow::SaveResultsCsv);
+    command(file, "SaveResultsJson", QStringLiteral("Save Results as &JSON..."),
+            &MainWindow::SaveResultsJson);
+    command(file, "ExportRunReport", QStringLiteral("Export Run Re&port..."),
+            &MainWindow::ExportRunReport);
     addSeparator(file, "FileSpacer");
-    connect(addItem(file, "AllDone", QStringLiteral("&Exit")), &QAction::triggered, this,
-            &QWidget::close);
+    a.AllDone = addItem(file, "AllDone", QStringLiteral("&Exit"));
+    connect(a.AllDone, &QAction::triggered, this, &QWidget::close);
 
     // Getting the lines out needs no printer.
     QMenu *edit = addMenu(nullptr, "EditDummy", QStringLiteral("&Edit"));
-    QAction *selectAll = addItem(edit, "SelectAllLines", QStringLiteral("Select &All"));
-    selectAll->setShortcut(QKeySequence::SelectAll);
-    connect(selectAll, &QAction::triggered, textPane_, &TextPane::selectAll);
+    a.EditUndo = command(edit, "EditUndo", QStringLiteral("&Undo"), &MainWindow::EditUndo);
+    a.EditUndo->setShortcut(QKeySequence::Undo);
+    addSeparator(edit, "EditSpacer");
+    a.SelectAllLines = addItem(edit, "SelectAllLines", QStringLiteral("Select &All"));
+    a.SelectAllLines->setShortcut(QKeySequence::SelectAll);
+    connect(a.SelectAllLines, &QAction::triggered, textPane_, &TextPane::selectAll);
 
     QMenu *data = addMenu(nullptr, "DataDummy", QStringLiteral("&Data"));
-    connect(addItem(data, "GetDataFiles", QStringLiteral("&Read Data Files")), &QAction::triggered,
-            this, &MainWindow::GetDataFiles);
-    connect(addItem(data, "ChooseSeries", QStringLiteral("Choose Se&ries...")), &QAction::triggered,
-            this, &MainWindow::ChooseSeries);
-    connect(addItem(data, "SetLimits", QStringLiteral("&Set Data Limits")), &QAction::triggered,
-            this, &MainWindow::SetLimits);
-    connect(addItem(data, "FitIt", QStringLiteral("&Fit Data")), &QAction::triggered, this,
-            &MainWindow::FitIt);
+    a.GetDataFiles = command(data, "GetDataFiles", QStringLiteral("&Read Data Files"),
+                             &MainWindow::GetDataFiles);
+    a.ChooseSeries = command(data, "ChooseSeries", QStringLiteral("C&hoose Series..."),
+                             &MainWindow::ChooseSeries);
+    a.SetLimits =
+        command(data, "SetLimits", QStringLiteral("&Set Data Limits"), &MainWindow::SetLimits);
+    a.FitIt = command(data, "FitIt", QStringLiteral("&Fit Data"), &MainWindow::FitIt);
     addSeparator(data, "spacer1");
-    connect(addItem(data, "ToggleXI_R", QStringLiteral("&Toggle XI to R")), &QAction::triggered,
-            this, &MainWindow::ToggleXI_R);
-    connect(addItem(data, "GetNewTimes", QStringLiteral("&Enter New DS Times")),
-            &QAction::triggered, this, &MainWindow::GetNewTimes);
-    connect(addItem(data, "DSTimeToDSIndex", QStringLiteral("Set &DS Time to DS Number")),
-            &QAction::triggered, this, &MainWindow::DSTimeToDSIndex);
-    connect(addItem(data, "RenumberFr", QStringLiteral("Re&calculate Fringe Numbers")),
-            &QAction::triggered, this, &MainWindow::RenumberFr);
+    a.ToggleXI_R =
+        command(data, "ToggleXI_R", QStringLiteral("&Toggle XI to R"), &MainWindow::ToggleXI_R);
+    a.ToggleXI_R->setVisible(false);
+    a.GetNewTimes = command(data, "GetNewTimes", QStringLiteral("&Enter New DS Times"),
+                            &MainWindow::GetNewTimes);
+    a.DSTimeToDSIndex =
+        command(data, "DSTimeToDSIndex", QStringLiteral("Set &DS Time to DS Number"),
+                &MainWindow::DSTimeToDSIndex);
+    a.RenumberFr = command(data, "RenumberFr", QStringLiteral("Re&calculate Fringe Numbers"),
+                           &MainWindow::RenumberFr);
     addSeparator(data, "spacer2");
-    connect(addItem(data, "SetupDiffer", QStringLiteral("Set Differentiation &Parameters")),
-            &QAction::triggered, this, &MainWindow::SetupDiffer);
+    a.SetupDiffer = command(data, "SetupDiffer", QStringLiteral("Set Differentiation &Parameters"),
+                            &MainWindow::SetupDiffer);
+    addSeparator(data, "spacer3");
+    command(data, "WatchFolder", QStringLiteral("&Watch Folder..."), &MainWindow::WatchFolder);
 
     QMenu *plots = addMenu(nullptr, "PlotDummy0", QStringLiteral("&Plots"));
     QMenu *plotData = addMenu(plots, "PlotDummy1", QStringLiteral("Plot &Data"));
-    connect(addItem(plotData, "PlotRaw", QStringLiteral("&Raw Data")), &QAction::triggered, this,
-            &MainWindow::PlotRaw);
-    connect(addItem(plotData, "PlotdCdX_X", QStringLiteral("&dC/dX vs Indep.Var.")),
-            &QAction::triggered, this, &MainWindow::PlotdCdX_X);
-    connect(addItem(plotData, "PlotdCdX_C", QStringLiteral("d&C/dX vs Dep.Var.")),
-            &QAction::triggered, this, &MainWindow::PlotdCdX_C);
-    QMenu *results = addMenu(plots, "PlotDummy2", QStringLiteral("&Plot &Results"));
-    connect(addItem(results, "PlotRMS", QStringLiteral("&RMS vs Time")), &QAction::triggered, this,
-            &MainWindow::PlotRMS);
-    connect(addItem(results, "PlotVar", QStringLiteral("&Variance vs Time")), &QAction::triggered,
-            this, &MainWindow::PlotVar);
+    a.PlotDummy1 = plotData->menuAction();
+    a.PlotRaw = command(plotData, "PlotRaw", QStringLiteral("&Raw Data"), &MainWindow::PlotRaw);
+    a.PlotdCdX_X = command(plotData, "PlotdCdX_X", QStringLiteral("&dC/dX vs Indep.Var."),
+                           &MainWindow::PlotdCdX_X);
+    a.PlotdCdX_C = command(plotData, "PlotdCdX_C", QStringLiteral("d&C/dX vs Dep.Var."),
+                           &MainWindow::PlotdCdX_C);
+    // One access key per caption: "Plot &Results" underlines R alone.
+    QMenu *results = addMenu(plots, "PlotDummy2", QStringLiteral("Plot &Results"));
+    a.PlotDummy2 = results->menuAction();
+    a.PlotRMS = command(results, "PlotRMS", QStringLiteral("&RMS vs Time"), &MainWindow::PlotRMS);
+    a.PlotVar =
+        command(results, "PlotVar", QStringLiteral("&Variance vs Time"), &MainWindow::PlotVar);
     addSeparator(results, "PlotDummy4");
-    connect(addItem(results, "PlotDevs", QStringLiteral("&Deviations vs Position")),
-            &QAction::triggered, this, &MainWindow::PlotDevs);
-    connect(addItem(results, "PlotPOffset", QStringLiteral("&Position (XI / R) Offsets vs Time")),
-            &QAction::triggered, this, &MainWindow::PlotPOffset);
-    connect(addItem(results, "PlotDevvsT", QStringLiteral("D&eviations vs Time (selected XI / R)")),
-            &QAction::triggered, this, &MainWindow::PlotDevvsT);
-    connect(addItem(plots, "PlotEquilibrium", QStringLiteral("&Equilibrium")), &QAction::triggered,
-            this, &MainWindow::PlotEquilibrium);
+    a.PlotDevs = command(results, "PlotDevs", QStringLiteral("&Deviations vs Position"),
+                         &MainWindow::PlotDevs);
+    a.PlotPOffset =
+        command(results, "PlotPOffset", QStringLiteral("&Position (XI / R) Offsets vs Time"),
+                &MainWindow::PlotPOffset);
+    a.PlotDevvsT =
+        command(results, "PlotDevvsT", QStringLiteral("D&eviations vs Time (selected XI / R)"),
+                &MainWindow::PlotDevvsT);
+    a.PlotEquilibrium = command(plots, "PlotEquilibrium", QStringLiteral("&Equilibrium"),
+                                &MainWindow::PlotEquilibrium);
     addSeparator(plots, "PlotDummy5");
-    connect(addItem(plots, "SavePlots", QStringLiteral("&Save Plot Files")), &QAction::triggered,
-            this, &MainWindow::SavePlots);
+    a.SavePlots =
+        command(plots, "SavePlots", QStringLiteral("&Save Plot Files"), &MainWindow::SavePlots);
 
     QMenu *print = addMenu(nullptr, "PrintDummy1", QStringLiteral("P&rint"));
+    a.PrintDummy1 = print->menuAction();
     QAction *printerZero = addSeparator(print, "Prn2Array_0");
     printerZero->setVisible(false);
     addSeparator(print, "PrintDummy3");
-    connect(addItem(print, "PrintFitting", QStringLiteral("&All Text")), &QAction::triggered,
-            textPane_, &TextPane::printAll);
-    connect(addItem(print, "PrnSelect", QStringLiteral("&Selected Text")), &QAction::triggered,
-            textPane_, &TextPane::printSelected);
+    a.PrintFitting = addItem(print, "PrintFitting", QStringLiteral("&All Text"));
+    connect(a.PrintFitting, &QAction::triggered, textPane_, &TextPane::printAll);
+    a.PrnSelect = addItem(print, "PrnSelect", QStringLiteral("&Selected Text"));
+    connect(a.PrnSelect, &QAction::triggered, textPane_, &TextPane::printSelected);
     addSeparator(print, "PrintDummy4");
-    QAction *copy = addItem(print, "CopySelect", QStringLiteral("&Copy Selected to Clipboard"));
-    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    connect(copy, &QAction::triggered, textPane_, &TextPane::copySelected);
+    a.CopySelect = addItem(print, "CopySelect", QStringLiteral("&Copy Selected to Clipboard"));
+    a.CopySelect->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    connect(a.CopySelect, &QAction::triggered, textPane_, &TextPane::copySelected);
     // The same command in the Edit menu, so it is there without a printer.
-    edit->addAction(copy);
+    edit->addAction(a.CopySelect);
 
     // And on the list itself, under the right mouse button.
     outFileBox_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    outFileBox_->addActions({selectAll, copy, saveList, item(QStringLiteral("ViewReport"))});
+    outFileBox_->addActions({a.SelectAllLines, a.CopySelect, a.SaveListAs, a.ViewReport});
 
     QMenu *selectPrinter = addMenu(nullptr, "PrintDummy2", QStringLiteral("&Select Printer"));
     selectPrinter->menuAction()->setVisible(false);
 
-    // Start state: everything but reading files, the plot-file mode and
-    // printing waits for data.
-    for (const char *name :
-         {"ChooseSeries", "SetLimits", "FitIt", "ToggleXI_R", "GetNewTimes", "DSTimeToDSIndex",
-          "RenumberFr", "SetupDiffer", "PlotDummy1", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2",
-          "PlotEquilibrium", "SaveResultsCsv"})
-        setItemEnabled(name, false);
-    item(QStringLiteral("ToggleXI_R"))->setVisible(false);
+    addCommandRules();
+    // Every command leaves the menus following the session's state; these
+    // connections come after the handlers', so they run once each is done.
+    for (QAction *action : std::as_const(items_))
+        connect(action, &QAction::triggered, this, &MainWindow::updateCommands);
+    updateCommands();
+}
+
+// ---- which command may run when ----
+
+QString CommandState::needFiles() const {
+    return filesRead ? QString()
+                     : QStringLiteral("Read the data files first (Data > Read Data Files).");
+}
+
+QString CommandState::needFitReady() const {
+    if (!filesRead) return needFiles();
+    if (activeCount < session::kMinActiveSets)
+        return QStringLiteral(
+            "At least 3 data sets must be active (Data > Select Active Data "
+            "Files).");
+    if (!limitsChosen)
+        return QStringLiteral(
+            "Set the data limits first (Data > Set Data Limits: type them, "
+            "or mark them on the plot).");
+    return {};
+}
+
+QString CommandState::needCurrentFit() const {
+    if (!fitted) return QStringLiteral("Fit the data first (Data > Fit Data).");
+    if (!fitCurrent)
+        return QStringLiteral(
+            "The data have changed since the last fit: fit again (Data > Fit "
+            "Data).");
+    return {};
+}
+
+QString CommandState::needLines() const {
+    return listLines ? QString() : QStringLiteral("The list holds no lines yet.");
+}
+
+QString CommandState::needUndo() const {
+    return canUndoTimes ? QString() : QStringLiteral("There is nothing to undo.");
+}
+
+QString CommandState::needPrinter() const {
+    return printer ? QString() : QStringLiteral("No printer is installed.");
+}
+
+CommandState MainWindow::commandState() const {
+    CommandState c;
+    c.filesRead = session_.files_read();
+    c.activeCount = session_.active_count();
+    c.limitsChosen = session_.limits_chosen();
+    c.fitted = session_.fitted();
+    c.fitCurrent = session_.fit_current();
+    c.listLines = outFileBox_->count() > 0;
+    c.canUndoTimes = session_.can_undo_times();
+    c.printer = !state_.PrinterNames.isEmpty();
+    return c;
+}
+
+void MainWindow::addCommandRule(QAction *action, CommandRule rule) {
+    if (!action) return;
+    for (RuleEntry &entry : rules_)
+        if (entry.action == action) {
+            entry.rule = std::move(rule);
+            return;
+        }
+    rules_.push_back({action, std::move(rule), action->statusTip()});
+}
+
+// One line per command; commands not named here are always there.
+void MainWindow::addCommandRules() {
+    const MainActions &a = actions_;
+    for (QAction *action : {a.ChooseSeries, a.SetLimits, a.ToggleXI_R, a.GetNewTimes,
+                            a.DSTimeToDSIndex, a.RenumberFr, a.SetupDiffer, a.PlotDummy1})
+        addCommandRule(action, &CommandState::needFiles);
+    addCommandRule(a.FitIt, &CommandState::needFitReady);
+    for (QAction *action :
+         {a.PlotdCdX_X, a.PlotdCdX_C, a.PlotDummy2, a.PlotEquilibrium, a.SaveResultsCsv})
+        addCommandRule(action, &CommandState::needCurrentFit);
+    // The results out and the run report need the same current fit.
+    for (const char *name : {"SaveResultsJson", "ExportRunReport"})
+        addCommandRule(item(QString::fromLatin1(name)), &CommandState::needCurrentFit);
+    for (QAction *action : {a.SelectAllLines, a.CopySelect, a.SaveListAs})
+        addCommandRule(action, &CommandState::needLines);
+    addCommandRule(a.EditUndo, &CommandState::needUndo);
+    for (QAction *action : {a.PrintDummy1, a.PrintFitting, a.PrnSelect})
+        addCommandRule(action, &CommandState::needPrinter);
+}
+
+void MainWindow::updateCommands() {
+    const CommandState state = commandState();
+    for (const RuleEntry &entry : rules_) {
+        const QString why = entry.rule(state);
+        entry.action->setEnabled(why.isEmpty());
+        entry.action->setStatusTip(why.isEmpty() ? entry.tip : why);
+        // Menus show no status tip for a disabled item; its tool tip does.
+        entry.action->setToolTip(why);
+    }
+    // The captions that follow the state.
+    actions_.GetDataFiles->setText(state.filesRead ? QStringLiteral("Select &Active Data Files")
+                                                   : QStringLiteral("&Read Data Files"));
+    const QString undo = QString::fromStdString(session_.undo_times_text());
+    actions_.EditUndo->setText(undo.isEmpty() ? QStringLiteral("&Undo")
+                                              : QStringLiteral("&Undo ") + undo);
 }
 
 void MainWindow::load() {
@@ -224,21 +349,16 @@ void MainWindow::load() {
     } else {
         // Without a printer nothing can be printed; copying stays in the
         // Edit menu, with its shortcut.
-        setItemEnabled("PrintDummy1", false);
         setItemEnabled("PrintDummy2", false);
-        for (const char *name : {"PrintFitting", "PrnSelect"})
-            setItemEnabled(name, false);
     }
-    updateListCommands();
+    updateCommands();
     // Where the user left the window last time, or a quarter into the screen.
     if (!settings::keepGeometry(*this, kGeometryKey)) placeAtQuarter(this);
     keepOnScreen(this);
 }
 
 void MainWindow::updateListCommands() {
-    const bool lines = outFileBox_->count() > 0;
-    for (const char *name : {"SelectAllLines", "CopySelect", "SaveListAs"})
-        setItemEnabled(name, lines);
+    updateCommands();
 }
 
 void MainWindow::ViewReport() {
@@ -282,12 +402,6 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 DataFilesDialog &MainWindow::form1() {
     if (!form1_) form1_ = new DataFilesDialog(state_, prompts_, this);
     return *form1_;
-}
-
-void MainWindow::disableFitResults() {
-    for (const char *name :
-         {"PlotdCdX_C", "PlotdCdX_X", "PlotDummy2", "PlotEquilibrium", "SaveResultsCsv"})
-        setItemEnabled(name, false);
 }
 
 bool MainWindow::notAvailable(const QString &what) {

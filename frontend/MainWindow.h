@@ -4,7 +4,9 @@
 // items and controls carry their names as Qt object names.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include <QHash>
 #include <QMainWindow>
@@ -25,6 +27,47 @@ class LogListBox;
 class Prompts;
 class ReportWindow;
 class TextPane;
+class WatchController;
+
+// The main window's commands, by the object names they carry.  Null until
+// the menus are built; ToggleXI_R is there but hidden.
+struct MainActions {
+    QAction *ViewReport = nullptr, *SaveListAs = nullptr, *SaveResultsCsv = nullptr,
+            *AllDone = nullptr;
+    QAction *EditUndo = nullptr, *SelectAllLines = nullptr, *CopySelect = nullptr;
+    QAction *GetDataFiles = nullptr, *ChooseSeries = nullptr, *SetLimits = nullptr,
+            *FitIt = nullptr, *ToggleXI_R = nullptr, *GetNewTimes = nullptr,
+            *DSTimeToDSIndex = nullptr, *RenumberFr = nullptr, *SetupDiffer = nullptr;
+    QAction *PlotDummy1 = nullptr, *PlotRaw = nullptr, *PlotdCdX_X = nullptr, *PlotdCdX_C = nullptr,
+            *PlotDummy2 = nullptr, *PlotRMS = nullptr, *PlotVar = nullptr, *PlotDevs = nullptr,
+            *PlotPOffset = nullptr, *PlotDevvsT = nullptr, *PlotEquilibrium = nullptr,
+            *SavePlots = nullptr;
+    QAction *PrintDummy1 = nullptr, *PrintFitting = nullptr, *PrnSelect = nullptr;
+};
+
+// What decides whether a command may run, read from the session (and the
+// list and the printers) each time the commands are brought up to date.
+// Each need*() gives why a command waits, or an empty text when it may run.
+struct CommandState {
+    bool filesRead = false;
+    int activeCount = 0;
+    bool limitsChosen = false;
+    bool fitted = false;
+    bool fitCurrent = false;
+    bool listLines = false;
+    bool canUndoTimes = false;
+    bool printer = false;
+
+    QString needFiles() const;
+    QString needFitReady() const;    // files, 3 active sets and limits set
+    QString needCurrentFit() const;  // a fit that still matches the data
+    QString needLines() const;
+    QString needUndo() const;
+    QString needPrinter() const;
+};
+
+// Why `action` waits, or empty when it may run.
+using CommandRule = std::function<QString(const CommandState &)>;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -47,6 +90,19 @@ class MainWindow : public QMainWindow {
     int visibleLines() const { return visibleLines_; }
     // The menu item (or submenu, or separator) of that name.
     QAction *item(const QString &name) const;
+    const MainActions &actions() const { return actions_; }
+
+    // Every command's enabled state from the session's state: a command
+    // that waits says why in its status tip.  Runs after every command.
+    void updateCommands();
+    // A command whose state follows `rule` from now on (one per action; a
+    // later rule for the same action replaces the earlier).
+    void addCommandRule(QAction *action, CommandRule rule);
+    CommandState commandState() const;
+
+    // After a warning about too few points inside the limits: offers the
+    // largest span that fits every active set, and sets it on Yes.
+    void offerSpanThatFits(QWidget *parent);
     // The data-file window, created on first use.
     DataFilesDialog &form1();
 
@@ -63,6 +119,7 @@ class MainWindow : public QMainWindow {
     void ToggleXI_R();
     void GetNewTimes();
     void DSTimeToDSIndex();
+    void EditUndo();  // takes back the last change of the times
     void RenumberFr();
     void SetupDiffer();
     void PlotRaw();
@@ -74,8 +131,21 @@ class MainWindow : public QMainWindow {
     void PlotPOffset();
     void PlotDevvsT();
     void SavePlots();
+    // The fit's results for other tools: every pair, and every scan with
+    // its noise and its place in the verdict (MainResultsCommands.cpp).
     void SaveResultsCsv();
+    void ExportRunReport();  // the analysis as a PDF to hand over (RunReportExport.cpp)
+    void SaveResultsJson();
+    // RMS against time of the no-offset and y-offset fits against the
+    // latest scan, without a dialog: where a drifting baseline keeps the
+    // scans apart, the y-offset curve shows whether their shape has settled.
+    void PlotOffsetsAgainstLatest();
     void PlotEquilibrium();
+    // Data > Watch Folder...: follow a run folder as scans arrive (again:
+    // stop following it).  MainWatch.cpp.
+    void WatchFolder();
+    // The watch under way or last run, else null.
+    WatchController *watchController() const { return watch_; }
 
     // Scan files named outside the menus (on the command line, or dropped
     // onto the window) before any file is read: with at least three, all of
@@ -85,11 +155,9 @@ class MainWindow : public QMainWindow {
     // is told that they cannot be changed.
     void openDataFiles(const QStringList &files);
 
-    // The active store was rebuilt (new limits, position variable, fringe
-    // numbers or differentiation parameters): the slopes and the results of
-    // the last fit no longer match it, so the derivative plots and the result
-    // graphs (PlotdCdX_X, PlotdCdX_C, PlotDummy2) wait for the next fit.
-    void disableFitResults();
+    // The active store was rebuilt outside a menu command (limits marked
+    // on the plot): the commands follow the session's state.
+    void disableFitResults() { updateCommands(); }
 
   signals:
     // The user answered Yes to "Exit Program?"; the program is to end.
@@ -109,6 +177,7 @@ class MainWindow : public QMainWindow {
     QAction *addItem(QMenu *menu, const char *name, const QString &caption);
     QAction *addSeparator(QMenu *menu, const char *name);
     void setItemEnabled(const char *name, bool enabled);
+    void addCommandRules();
     void sizeOutFileBox();
     // Select All, Copy and Save List As are there whenever the list has lines.
     void updateListCommands();
@@ -120,12 +189,16 @@ class MainWindow : public QMainWindow {
     void dataPlot(int kind);
     void rmsPlot(int kind, const QString &caption);
     bool notAvailable(const QString &what);
+    // The name for results of `kind` ("CSV", "JSON") with its extension
+    // added when the user typed none; empty when cancelled.
+    QString resultsFileName(const QString &kind, const QString &suffix);
+    // Says in the list, the report and the status bar what was saved where.
+    void confirmSaved(const std::string &line);
     // Shows what an action reports: the span warning, a refusal, failures.
     void tell(const session::Outcome &outcome, const QString &refusalTitle);
     // Reads the files of the data-file rows with `active` (first pass) or
     // selects `active` among the files read, and shows what came of it.
     void takeDataFiles(const std::vector<int> &active, bool firstPass);
-    void enableDataCommands();
     void restoreDataFileTicks();
     // After the first reading: puts what the headers say on record and,
     // when the scans make several series, asks which to analyse.
@@ -140,8 +213,16 @@ class MainWindow : public QMainWindow {
     TextPane *textPane_ = nullptr;
     DataFilesDialog *form1_ = nullptr;
     ReportWindow *report_ = nullptr;
+    WatchController *watch_ = nullptr;
     QHash<QString, QAction *> items_;
     QHash<QString, QMenu *> menus_;
+    MainActions actions_;
+    struct RuleEntry {
+        QAction *action;
+        CommandRule rule;
+        QString tip;  // the status tip while the command may run
+    };
+    std::vector<RuleEntry> rules_;
     int visibleLines_ = 0;
 };
 

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QInputDialog>
 
+#include "ScreenFit.h"
+
 namespace quillane::frontend {
 
 std::unique_ptr<QMessageBox> questionBox(QWidget *parent, const QString &title, const QString &text,
@@ -60,6 +62,8 @@ QString QtPrompts::saveAsName(QWidget *parent, const QString &title, const QStri
 }
 
 int QtPrompts::execDialog(QDialog &dialog) {
+    // A dialog larger than a small screen scrolls, its OK button in view.
+    fitDialogToScreen(dialog);
     return dialog.exec();
 }
 

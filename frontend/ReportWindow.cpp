@@ -16,7 +16,9 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "FixedFont.h"
 #include "Settings.h"
+#include "Twips.h"
 
 namespace quillane::frontend {
 
@@ -44,7 +46,7 @@ ReportWindow::ReportWindow(QWidget *parent) : QWidget(parent, Qt::Window) {
     text_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     // The report is laid out in columns; a fixed-pitch font keeps them aligned.
-    text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    text_->setFont(reportFont());
 
     find_ = new QLineEdit(this);
     find_->setObjectName(QStringLiteral("FindText"));
@@ -90,6 +92,7 @@ ReportWindow::ReportWindow(QWidget *parent) : QWidget(parent, Qt::Window) {
 
     resize(800, 500);
     settings::keepGeometry(*this, kGeometryKey);
+    keepOnScreen(this);  // a small screen at a large scale has less room
 }
 
 void ReportWindow::setFile(const QString &path) {

@@ -4,18 +4,21 @@
 
 #include <string>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QString>
 
+#include "FileNames.h"
+
 namespace quillane::frontend {
 
+// Lossless both ways: a name with bytes that are not UTF-8 reaches the
+// session as the very bytes it came with (FileNames.h).
 inline std::string toSession(const QString &text) {
-    return QFile::encodeName(text).toStdString();
+    return nameBytes(text).toStdString();
 }
 
 inline QString fromSession(const std::string &text) {
-    return QFile::decodeName(QByteArray::fromStdString(text));
+    return nameFromBytes(QByteArray::fromStdString(text));
 }
 
 // The name of a file the session names, without its folder.

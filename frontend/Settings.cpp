@@ -12,6 +12,7 @@ namespace quillane::frontend::settings {
 namespace {
 
 const QString kScanFolder = QStringLiteral("files/lastScanFolder");
+const QString kTimeInHours = QStringLiteral("plot/timeInHours");
 
 QString geometryKey(const QString &key) {
     return QStringLiteral("windows/%1/geometry").arg(key);
@@ -62,6 +63,16 @@ QString lastScanFolder() {
 void rememberScanFile(const QString &file) {
     if (file.isEmpty()) return;
     store()->setValue(kScanFolder, QFileInfo(file).absolutePath());
+}
+
+std::optional<bool> timeInHours() {
+    const std::unique_ptr<QSettings> settings = store();
+    if (!settings->contains(kTimeInHours)) return std::nullopt;
+    return settings->value(kTimeInHours).toBool();
+}
+
+void rememberTimeInHours(bool hours) {
+    store()->setValue(kTimeInHours, hours);
 }
 
 void saveGeometry(const QWidget &window, const QString &key) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QSettings>
 #include <QString>
@@ -24,6 +25,11 @@ std::unique_ptr<QSettings> store();
 QString lastScanFolder();
 // Remembers the folder of `file` (a scan file just picked).
 void rememberScanFile(const QString &file);
+
+// The user's last choice of "Time in Hours" in the plot window, or nothing
+// before the first; and remembering a new one.
+std::optional<bool> timeInHours();
+void rememberTimeInHours(bool hours);
 
 // Saves a top-level window's place and size under `key`.
 void saveGeometry(const QWidget &window, const QString &key);

@@ -143,10 +143,12 @@ int StartUp::run(const StartOptions &options) {
             name.chop(1);
         state_.DefaultPrinterName = name;
     }
-    state_.LimitsSet = kFalse;
     state_.DiscardPlotFiles = kTrue;
-    state_.RmsPlotOptions = {0, 0, kTrue};
+    state_.RmsPlotOptions = {kTrue, kTrue, kTrue};
     state_.LogChoice = 0;
+    state_.LogChoiceVariance = 0;
+    state_.LogChoiceDevs = 0;
+    state_.LogChoiceDevsTime = 0;
 
     // 8: the splash picture for a moment.
     if (options.splash) showSplash();

@@ -7,13 +7,16 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSaveFile>
+#include <QStatusBar>
 
 #include "AppState.h"
+#include "FixedFont.h"
 #include "Hooks.h"
 #include "Prompts.h"
 #include "WaitCursor.h"
@@ -23,7 +26,7 @@ namespace quillane::frontend {
 namespace {
 
 QFont printFont() {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont font = reportFont();
     font.setPointSize(9);
     return font;
 }
@@ -170,13 +173,20 @@ void TextPane::saveList() {
         prompts_.saveAsName(window_, QStringLiteral("Save List As"),
                             QStringLiteral("Text Files (*.txt);;All Files (*)"), folder);
     if (name.isEmpty()) return;
+    // A name typed without an extension gets the text file's.
+    const QString file = QFileInfo(name).suffix().isEmpty() ? name + QStringLiteral(".txt") : name;
     WaitCursor wait;
     QString error;
-    const bool saved = writeLines(name, allLines(), &error);
+    const bool saved = writeLines(file, allLines(), &error);
     wait.restore();
-    if (!saved)
+    if (!saved) {
         prompts_.warn(window_, QStringLiteral("Save Error"),
-                      QStringLiteral("The list could not be saved as\n%1\n%2").arg(name, error));
+                      QStringLiteral("The list could not be saved as\n%1\n%2").arg(file, error));
+        return;
+    }
+    // Confirmed in the status bar: a line in the list would not be in the file.
+    if (auto *main = qobject_cast<QMainWindow *>(window_))
+        main->statusBar()->showMessage(QStringLiteral("List saved as %1").arg(file), 10000);
 }
 
 bool TextPane::writeLines(const QString &path, const QStringList &lines, QString *error) {

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include <QGuiApplication>
+#include <QMargins>
+#include <QRect>
 #include <QScreen>
 #include <QWidget>
 
@@ -43,18 +45,27 @@ void placeAtQuarter(QWidget *window) {
 void keepOnScreen(QWidget *window) {
     const QScreen *screen = screenOf(window);
     if (!screen) return;
-    const QRect area = screen->availableGeometry();
+    keepInside(window, screen->availableGeometry());
+}
+
+void keepInside(QWidget *window, const QRect &area) {
+    // Before the window is shown its frame is not known yet and equals the
+    // client area.  The client area is what is set: move() would put the
+    // frame where the client was, and a window put back where it was saved
+    // would creep down by its title bar at every start.
     const QRect frame = window->frameGeometry();
-    const QSize decoration = frame.size() - window->size();
-    const QSize room = area.size() - decoration;
-    if (window->width() > room.width() || window->height() > room.height())
-        window->resize(qMin(window->width(), room.width()), qMin(window->height(), room.height()));
-    const QSize size = window->frameGeometry().size();
-    const int x =
-        qBound(area.left(), window->x(), qMax(area.left(), area.right() + 1 - size.width()));
-    const int y =
-        qBound(area.top(), window->y(), qMax(area.top(), area.bottom() + 1 - size.height()));
-    window->move(x, y);
+    const QRect client = window->geometry();
+    const QMargins decoration(client.left() - frame.left(), client.top() - frame.top(),
+                              frame.right() - client.right(), frame.bottom() - client.bottom());
+    QRect wanted = frame;
+    wanted.setWidth(qMin(frame.width(), area.width()));
+    wanted.setHeight(qMin(frame.height(), area.height()));
+    wanted.moveLeft(
+        qBound(area.left(), frame.left(), qMax(area.left(), area.right() + 1 - wanted.width())));
+    wanted.moveTop(
+        qBound(area.top(), frame.top(), qMax(area.top(), area.bottom() + 1 - wanted.height())));
+    if (wanted == frame) return;  // inside already: the place stays exactly as it is
+    window->setGeometry(wanted.marginsRemoved(decoration));
 }
 
 }  // namespace quillane::frontend

@@ -2,6 +2,7 @@
 // the screen's logical resolution.
 #pragma once
 
+class QRect;
 class QWidget;
 
 namespace quillane::frontend {
@@ -19,5 +20,8 @@ void placeAtQuarter(QWidget *window);
 // Shrinks a top-level window that is larger than the free area of its
 // screen (a large scale factor on a small screen) and moves it fully onto it.
 void keepOnScreen(QWidget *window);
+// The same for the screen area `area`: a window inside it is left exactly
+// where it is.
+void keepInside(QWidget *window, const QRect &area);
 
 }  // namespace quillane::frontend

@@ -5,6 +5,7 @@
 #include "ActiveSetNames.h"
 #include "AppState.h"
 #include "DataSetChooserDialog.h"
+#include "EquilibriumAnswer.h"
 #include "Hooks.h"
 #include "MainWindow.h"
 #include "PlotSeriesNames.h"
@@ -34,6 +35,7 @@ void ViewerBridge::install() {
     hooks.showPlot = [this](const PlotContent &content) {
         if (!plotit_) loadPlotWindow();
         plotit_->setSeriesNames(seriesNamesFor(content, session_));
+        plotit_->setAnswer(answerFor(content));
         plotit_->ShowPlot();
     };
     hooks.disposePlotFile = [this] {
@@ -45,6 +47,9 @@ void ViewerBridge::install() {
         plotit_->raise();
         plotit_->activateWindow();
     };
+    hooks.redrawPlot = [this] {
+        if (plotit_) plotit_->redrawPlot();
+    };
     hooks.closePlotWindow = [this] {
         if (plotit_) plotit_->unload();
     };
@@ -54,6 +59,13 @@ void ViewerBridge::install() {
     hooks.setViewerPrinterChecked = [this](int index, bool checked) {
         if (plotit_ && checked) plotit_->checkPrinter(index - 1);
     };
+}
+
+viewer::PlotAnswer ViewerBridge::answerFor(const PlotContent &content) {
+    if (!content.equilibrium) return {};
+    session::Assessment assessment;
+    if (!session_.assess(false, &assessment).done) return {};
+    return equilibriumAnswer(assessment, [this] { window_.PlotOffsetsAgainstLatest(); });
 }
 
 void ViewerBridge::loadPlotWindow() {
@@ -89,8 +101,11 @@ LimitsChoice ViewerBridge::chooseForLimits(QWidget *parent) {
             return columns;
         },
         session_.xi_mode());
-    prompts_.execDialog(dialog);
-    return {dialog.chosenSets(), dialog.typedLimits()};
+    // OK on the limits as they stand confirms them: fitting may start.
+    const bool accepted = prompts_.execDialog(dialog) == QDialog::Accepted;
+    std::optional<TypedLimits> typed = dialog.typedLimits();
+    if (accepted && !typed) typed = TypedLimits{false, now.low, now.high};
+    return {dialog.chosenSets(), typed};
 }
 
 double ViewerBridge::xLow() const {
@@ -127,6 +142,7 @@ void ViewerBridge::tickRound(float lo, float hi, float &out_lo, float &out_hi,
 
 void ViewerBridge::showSpanWarning() {
     if (window_.hooks().showSpanWarning) window_.hooks().showSpanWarning(plotit_.get());
+    window_.offerSpanThatFits(plotit_.get());
 }
 
 QString ViewerBridge::plotFileName() const {
@@ -151,6 +167,16 @@ QString ViewerBridge::defaultPrinterName() const {
 void ViewerBridge::printerChosen(int index, const QString &) {
     // The main window's list follows, and with it DefaultPrinterName.
     window_.textPane().choosePrinter(index + 1);
+}
+
+std::optional<bool> ViewerBridge::timeInHoursChoice() const {
+    return settings::timeInHours();
+}
+void ViewerBridge::timeInHoursChosen(bool hours) {
+    settings::rememberTimeInHours(hours);
+}
+QString ViewerBridge::reportFileName() const {
+    return fromSession(session_.report_path());
 }
 
 bool ViewerBridge::showCoordsDefault() const {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Hooks.h"
+#include "plot_answer.h"
 #include "viewer_host.h"
 
 class QWidget;
@@ -53,6 +54,9 @@ class ViewerBridge : public viewer::ViewerHost {
     QString defaultPrinterName() const override;
     void printerChosen(int index, const QString &name) override;
     bool showCoordsDefault() const override;
+    std::optional<bool> timeInHoursChoice() const override;
+    void timeInHoursChosen(bool hours) override;
+    QString reportFileName() const override;
     QRect mainWindowFrame() const override;
     void setPlotWindowOpen(bool open) override;
     void setLegendWindowOpen(bool open) override;
@@ -62,6 +66,8 @@ class ViewerBridge : public viewer::ViewerHost {
 
   private:
     void loadPlotWindow();
+    // The verdict and line labels of the equilibrium plot; empty for others.
+    viewer::PlotAnswer answerFor(const PlotContent &content);
     std::vector<int> chooseDataSets(QWidget *parent, bool forDeviations);
     LimitsChoice chooseForLimits(QWidget *parent);
 

@@ -1,10 +1,12 @@
 // quillane: the program's entry point.  See StartUp.h for the command line.
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 
 #include <QApplication>
 #include <QIcon>
 
+#include "FileNames.h"
 #include "LibraryBinding.h"
 #include "MainWindow.h"
 #include "Prompts.h"
@@ -38,9 +40,19 @@ int answerInText(const StartOptions &options) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    QStringList given;
-    for (int i = 1; i < argc; ++i)
-        given << QString::fromLocal8Bit(argv[i]);
+    // A write beyond the file-size limit then fails with EFBIG, which every
+    // write checks and reports, instead of ending the program with a
+    // report cut short.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // Arguments are names as the system spells them: kept byte for byte
+    // (FileNames.h), so a scan file whose name is not UTF-8 is still found.
+    const auto argumentsOf = [](int count, char **values) {
+        QStringList list;
+        for (int i = 1; i < count; ++i)
+            list << nameFromBytes(QByteArray(values[i]));
+        return list;
+    };
+    const QStringList given = argumentsOf(argc, argv);
     if (const StartOptions asked = parseArguments(given); asked.help || asked.version) {
         QCoreApplication app(argc, argv);
         return answerInText(asked);
@@ -59,10 +71,9 @@ int main(int argc, char *argv[]) {
     // window happens to be the last one closed.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Qt has taken out its own options (-platform, -style, ...) by now.
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
-    const StartOptions options = parseArguments(arguments);
+    // Qt has taken out its own options (-platform, -style, ...) by now, from
+    // argc and argv too.
+    const StartOptions options = parseArguments(argumentsOf(argc, argv));
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "quillane: %s\n%s", qPrintable(options.error),
                      qPrintable(usageText()));

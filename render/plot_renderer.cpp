@@ -280,8 +280,9 @@ void PlotRenderer::drawLimitTexts(QPainter &painter, const PlotScale &scale,
     painter.setFont(font);
     painter.setPen(Qt::black);
     const double centre = scale.toDevice(50, 0).x();
-    textBottom(painter, centre - textWidth(font, kLimitsHint) / 2, scale.toDevice(0, 100).y(),
-               kLimitsHint);
+    if (limits_.hint)
+        textBottom(painter, centre - textWidth(font, kLimitsHint) / 2, scale.toDevice(0, 100).y(),
+                   kLimitsHint);
 
     const double gap = std::max(2.0, scale.pixelsX(0.5));
     const double left = scale.toDevice(0, 0).x();

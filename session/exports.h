@@ -55,6 +55,9 @@ namespace quillane::session {
     X(quillane_noise)                     \
     X(quillane_verdict)                   \
     X(quillane_forecast)                  \
+    X(quillane_verdict_basis)             \
+    X(quillane_drift)                     \
+    X(quillane_forecast_bounds)           \
     X(quillane_pair_result)               \
     X(quillane_active_set)                \
     X(quillane_plot_equilibrium)          \

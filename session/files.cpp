@@ -1,10 +1,14 @@
 #include "files.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace quillane::session {
 
@@ -24,8 +28,34 @@ int write_and_close(int fd, const std::string &text) {
         }
         done += static_cast<size_t>(n);
     }
+    if (failure == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) failure = errno;
     if (::close(fd) != 0 && failure == 0) failure = errno;
     return failure;
+}
+
+// The file a write to `path` lands in: path itself, or, when path is a
+// symbolic link, the file it leads to, so that a link the user keeps (into a
+// shared folder, say) stays a link.  Empty with errno set when the link
+// leads nowhere: writing there would create a file at a place nobody named.
+std::string write_target(const std::string &path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char *resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return {};
+    std::string target(resolved);
+    ::free(resolved);
+    return target;
+}
+
+std::string folder_of(const std::string &path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string name_of(const std::string &path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -38,16 +68,44 @@ std::string append_to_file(const std::string &path, const std::string &text) {
 }
 
 bool write_file_atomically(const std::string &path, const std::string &text, std::string &error) {
-    const std::string temp = path + ".tmp-" + std::to_string(::getpid());
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        error = "Cannot create " + temp + ": " + std::strerror(errno);
+    const std::string target = write_target(path);
+    if (target.empty()) {
+        error = "Cannot write " + path +
+                ": it is a symbolic link to a file that cannot be reached (" +
+                std::strerror(errno) + ")";
         return false;
     }
-    int failure = write_and_close(fd, text);
-    if (failure == 0 && ::rename(temp.c_str(), path.c_str()) != 0) failure = errno;
+    // The temporary is created as a new file with a name nobody can guess
+    // (mkstemp opens it exclusively, so a link planted at any name is never
+    // followed), hidden, in the target's own folder so the rename cannot
+    // cross file systems.
+    std::string pattern = folder_of(target) + "/." + name_of(target) + ".tmp-XXXXXX";
+    std::vector<char> temp(pattern.begin(), pattern.end());
+    temp.push_back('\0');
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = "Cannot create a temporary file beside " + target + ": " + std::strerror(errno);
+        return false;
+    }
+    // The new file gets the mode the old one had, or what a plain create
+    // would give (mkstemp makes it private to its owner).
+    struct stat old {};
+    mode_t mode = 0;
+    if (::stat(target.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    int failure = ::fchmod(fd, mode) != 0 ? errno : 0;
+    if (failure != 0)
+        ::close(fd);
+    else
+        failure = write_and_close(fd, text);
+    if (failure == 0 && ::rename(temp.data(), target.c_str()) != 0) failure = errno;
     if (failure != 0) {
-        ::unlink(temp.c_str());
+        ::unlink(temp.data());
         error = "Cannot write " + path + ": " + std::strerror(failure);
         return false;
     }

@@ -11,8 +11,12 @@ namespace quillane::session {
 std::string append_to_file(const std::string &path, const std::string &text);
 
 // Writes text to path through a temporary file in the same folder and a
-// rename, so a reader never sees half a file.  False with error set when any
-// step fails (the temporary file is then removed).
+// rename, so a reader never sees half a file.  The temporary is created
+// exclusively under an unpredictable hidden name, so no link planted
+// beside the output is ever followed.  When path itself is a symbolic link
+// the file it leads to is replaced and the link stays; a link that leads
+// nowhere is refused.  False with error set when any step fails (the
+// temporary file is then removed).
 bool write_file_atomically(const std::string &path, const std::string &text, std::string &error);
 
 }  // namespace quillane::session

@@ -2,8 +2,11 @@
 
 #include <dlfcn.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 // Set by the build: the library's shared-object name and the path from the
 // folder the programs are installed in to the folder the library is
@@ -40,13 +43,48 @@ std::vector<std::string> library_candidates(const std::string &program_folder) {
     return files;
 }
 
+namespace {
+
+// The file mapped at `address`, from the kernel's list of this process's
+// mappings, which always names files by their full path.
+std::string mapped_file(const void *address) {
+    std::ifstream maps("/proc/self/maps");
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    std::string line;
+    while (std::getline(maps, line)) {
+        std::uintptr_t low = 0, high = 0;
+        char *rest = nullptr;
+        low = std::strtoull(line.c_str(), &rest, 16);
+        if (rest == nullptr || *rest != '-') continue;
+        high = std::strtoull(rest + 1, &rest, 16);
+        if (at < low || at >= high) continue;
+        const size_t slash = line.find('/');
+        return slash == std::string::npos ? std::string() : line.substr(slash);
+    }
+    return {};
+}
+
+}  // namespace
+
 std::string library_path(const Exports &table) {
+    if (table.quillane_version == nullptr) return {};
+    const auto *address = reinterpret_cast<const void *>(table.quillane_version);
     Dl_info info{};
-    if (table.quillane_version == nullptr ||
-        dladdr(reinterpret_cast<void *>(table.quillane_version), &info) == 0 ||
-        info.dli_fname == nullptr)
-        return {};
-    return info.dli_fname;
+    std::string file;
+    if (dladdr(address, &info) != 0 && info.dli_fname != nullptr) file = info.dli_fname;
+    // The loader names a library found on the search path as it found it,
+    // which may be a bare or a relative name; the full path of the file
+    // actually loaded is what tells a user which copy runs.
+    if (file.empty() || file.front() != '/') {
+        const std::string mapped = mapped_file(address);
+        if (!mapped.empty()) file = mapped;
+    }
+    if (!file.empty() && file.front() != '/') {
+        std::error_code ec;
+        const std::filesystem::path full = std::filesystem::absolute(file, ec);
+        if (!ec) file = full.lexically_normal().string();
+    }
+    return file;
 }
 
 }  // namespace quillane::session

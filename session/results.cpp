@@ -33,6 +33,26 @@ json name(const std::string &text) {
     return json(text);
 }
 
+// The same name without loss, for finding the file again: printable ASCII
+// as it is, every other byte and '%' itself as %XX (upper-case hex), so
+// that percent-decoding (Python's urllib.parse.unquote_to_bytes) gives the
+// exact bytes.
+json name_bytes(const std::string &text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c > 0x20 && c < 0x7F && c != '%') {
+            escaped += ch;
+        } else {
+            escaped += '%';
+            escaped += kHex[c >> 4];
+            escaped += kHex[c & 0xF];
+        }
+    }
+    return json(escaped);
+}
+
 const char *const kFitKinds[3] = {"no offsets", "y-offset", "y- and position offsets"};
 
 // Calls visit(i, j, result) for every ordered pair the fit compared,
@@ -44,7 +64,7 @@ void for_each_pair(const Session &s, Visit visit) {
         for (int j = 1; j <= n; ++j) {
             if (i == j) continue;
             const PairResult r = s.pair_result(i, j);
-            if (r.status != 0) visit(i, j, r);
+            if (r.status != QUILLANE_PAIR_NOT_COMPARED) visit(i, j, r);
         }
     }
 }
@@ -64,14 +84,43 @@ std::string results_csv(const Session &s) {
                           "," + std::to_string(r.points);
         for (int k = 0; k < 3; ++k) {
             // Without a position fit its fields are left empty, not 0.
-            const bool known = k < 2 || r.status == 1;
+            const bool known = k < 2 || r.status == QUILLANE_PAIR_COMPARED;
             for (double v : {r.variance[k], r.rms[k], r.y_offset[k]})
                 row += "," + (known ? number(v) : std::string());
         }
-        row += "," + (r.status == 1 ? number(r.x_offset) : std::string());
+        row += "," + (r.status == QUILLANE_PAIR_COMPARED ? number(r.x_offset) : std::string());
         row += "," + number(r.f_critical);
         text += row + "\r\n";
     });
+    return text;
+}
+
+std::string scans_csv(const Session &s, const Assessment *a) {
+    const int n = s.active_count();
+    // The latest scan by time; of equal times the last in the selection.
+    int latest = 0;
+    for (int k = 1; k <= n; ++k)
+        if (latest == 0 || s.active_set(k).time_s >= s.active_set(latest).time_s) latest = k;
+    const bool reached = a && a->verdict.status == 1 && a->verdict.scan >= 1;
+    const double from_s = reached ? s.active_set(a->verdict.scan).time_s : 0.0;
+    std::string text =
+        "set,data_set,file,time_s,time_h,points,noise,noise_dof,rms_from_latest,latest,"
+        "at_equilibrium\r\n";
+    for (int k = 1; k <= n; ++k) {
+        const ActiveSetFacts facts = s.active_set(k);
+        std::string row = std::to_string(k) + "," + std::to_string(facts.data_set) + "," +
+                          csv_field(s.active_file_name(k)) + "," + number(facts.time_s) + "," +
+                          number(facts.time_s / 3600.0) + "," + std::to_string(facts.points);
+        const bool noise_known =
+            a && k <= static_cast<int>(a->noise.size()) && a->noise[k - 1].dof > 0;
+        row += "," + (noise_known ? number(a->noise[k - 1].sigma) : std::string());
+        row += "," + (noise_known ? std::to_string(a->noise[k - 1].dof) : std::string());
+        const PairResult r = k == latest ? PairResult{} : s.pair_result(latest, k);
+        row += "," + (k == latest ? std::string("0") : r.status != 0 ? number(r.rms[0]) : "");
+        row += std::string(",") + (k == latest ? "1" : "0");
+        row += "," + (a ? std::string(reached && facts.time_s >= from_s ? "1" : "0") : "");
+        text += row + "\r\n";
+    }
     return text;
 }
 
@@ -93,10 +142,13 @@ std::string results_json(const Session &s, const Assessment *a) {
         {"minimum_block_s", settings.block_s},
         {"tolerance", settings.tolerance},
     };
-    json files = json::array();
-    for (int d = 1; d <= s.data_set_count(); ++d)
+    json files = json::array(), files_bytes = json::array();
+    for (int d = 1; d <= s.data_set_count(); ++d) {
         files.push_back(name(s.file_name(d)));
+        files_bytes.push_back(name_bytes(s.file_name(d)));
+    }
     run["files"] = files;
+    run["files_bytes"] = files_bytes;
 
     json sets = json::array();
     for (int k = 1; k <= s.active_count(); ++k) {
@@ -104,6 +156,7 @@ std::string results_json(const Session &s, const Assessment *a) {
         json set = {{"set", k},
                     {"data_set", facts.data_set},
                     {"file", name(s.active_file_name(k))},
+                    {"file_bytes", name_bytes(s.active_file_name(k))},
                     {"time_s", facts.time_s},
                     {"points", facts.points},
                     {"noise", nullptr},
@@ -124,7 +177,7 @@ std::string results_json(const Session &s, const Assessment *a) {
     for_each_pair(s, [&](int i, int j, const PairResult &r) {
         json fits = json::array();
         for (int k = 0; k < 3; ++k) {
-            const bool known = k < 2 || r.status == 1;
+            const bool known = k < 2 || r.status == QUILLANE_PAIR_COMPARED;
             fits.push_back({{"kind", k + 1},
                             {"name", kFitKinds[k]},
                             {"variance", known ? json(r.variance[k]) : json(nullptr)},
@@ -141,7 +194,8 @@ std::string results_json(const Session &s, const Assessment *a) {
                          {"compared_time_s", s.active_set(j).time_s},
                          {"points", r.points},
                          {"fits", fits},
-                         {"position_offset", r.status == 1 ? json(r.x_offset) : json(nullptr)},
+                         {"position_offset",
+                          r.status == QUILLANE_PAIR_COMPARED ? json(r.x_offset) : json(nullptr)},
                          {"f_critical", r.f_critical}});
     });
     run["pairs"] = pairs;
@@ -165,13 +219,31 @@ std::string results_json(const Session &s, const Assessment *a) {
         forecast["reason"] = "not assessed";
     } else {
         const Verdict &v = a->verdict;
-        equilibrium["reached"] = v.status == 1;
-        if (v.status == 1) {
+        equilibrium["reached"] = v.status == QUILLANE_VERDICT_REACHED;
+        if (v.status == QUILLANE_VERDICT_REACHED) {
             equilibrium["scan"] = v.scan;
             equilibrium["time_s"] = v.time_s;
             equilibrium["block_s"] = v.block_s;
         }
         equilibrium["text"] = v.text;
+        static const char *const kComparisons[] = {nullptr, "no offsets", nullptr, "both offsets"};
+        auto comparison = [&](int kind) {
+            return kind == 1 || kind == 3 ? json(kComparisons[kind]) : json(nullptr);
+        };
+        equilibrium["decided_by"] = comparison(v.decided_by);
+        equilibrium["block_scans"] = v.block_scans;
+        equilibrium["too_few_scans"] = v.too_few;
+        equilibrium["no_offset_rms"] = v.decided_by != 0 ? json(v.no_offset_rms) : json(nullptr);
+        equilibrium["breaking_scan"] = v.breaking_scan > 0 ? json(v.breaking_scan) : json(nullptr);
+        equilibrium["broken_by"] = comparison(v.broken_by);
+        json drift = json::array();
+        for (const Drift &d : v.drift)
+            drift.push_back({{"first_scan", d.first_scan},
+                             {"last_scan", d.last_scan},
+                             {"baseline", d.baseline},
+                             {"radial_cm", d.radial_cm}});
+        equilibrium["drift"] = drift;
+        equilibrium["notes"] = v.notes;
         if (a->pooled.dof > 0) run["noise"] = {{"sigma", a->pooled.sigma}, {"dof", a->pooled.dof}};
         const Forecast &f = a->forecast;
         if (f.made) {
@@ -182,9 +254,15 @@ std::string results_json(const Session &s, const Assessment *a) {
                         {"amplitude", f.amplitude},
                         {"threshold", f.threshold},
                         {"pairs", f.pairs}};
+            if (f.one_sided) forecast["interval_s"] = {f.interval_low_s, nullptr};
         } else {
             forecast["reason"] = f.reason;
         }
+        forecast["one_sided"] = f.one_sided;
+        forecast["not_before_s"] =
+            f.one_sided && f.interval_low_s > 0.0 ? json(f.interval_low_s) : json(nullptr);
+        forecast["floor_s"] = f.floor_s > 0.0 ? json(f.floor_s) : json(nullptr);
+        forecast["jitter"] = f.jitter;
     }
     run["equilibrium"] = equilibrium;
     run["forecast"] = forecast;

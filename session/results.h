@@ -16,6 +16,14 @@ namespace quillane::session {
 // row; fields as RFC 4180 quotes them, lines ended by CR LF.
 std::string results_csv(const Session &session);
 
+// One row per active set of the current fit, in the order of the
+// selection, after a header row: its file, time (s and h), points, noise,
+// its no-offset RMS distance from the latest scan (the one the verdict
+// compares with), whether it is the latest, and whether it belongs to the
+// scans the verdict found at equilibrium ("1"/"0"; empty without an
+// assessment).  Quoting and line ends as results_csv.
+std::string scans_csv(const Session &session, const Assessment *assessment);
+
 // The run as one JSON object.  `assessment` may be null (no assessment made):
 // "equilibrium" and "forecast" then carry nulls and the reason.
 std::string results_json(const Session &session, const Assessment *assessment);

@@ -311,13 +311,17 @@ SeriesSplit split_into_series(const std::vector<ScanFacts> &scans) {
     return split;
 }
 
-std::string series_label(const SeriesSplit &split, int number) {
+std::string series_name(const SeriesSplit &split, int number) {
     const Series &s = split.series[static_cast<size_t>(number - 1)];
     std::string text;
     if (split.several_cells)
         text += s.cell ? "cell " + std::to_string(*s.cell) + ", " : std::string("cell unknown, ");
-    return text + speed_text(s.speed_rpm, true) + " " + wavelength_text(s.wavelength_nm) + ", " +
-           scans_word(s.scans.size());
+    return text + speed_text(s.speed_rpm, true) + " " + wavelength_text(s.wavelength_nm);
+}
+
+std::string series_label(const SeriesSplit &split, int number) {
+    const Series &s = split.series[static_cast<size_t>(number - 1)];
+    return series_name(split, number) + ", " + scans_word(s.scans.size());
 }
 
 std::string series_summary(const SeriesSplit &split) {

@@ -60,6 +60,9 @@ SeriesSplit split_into_series(const std::vector<ScanFacts> &scans);
 // from several cells).
 std::string series_label(const SeriesSplit &split, int number);
 
+// The same without the count: "cell 2, 10,000 rpm 280 nm".
+std::string series_name(const SeriesSplit &split, int number);
+
 // "3 series: 10,000 rpm 280 nm, 19 scans; 14,000 rpm 280 nm, 20 scans; ...".
 std::string series_summary(const SeriesSplit &split);
 

@@ -149,6 +149,12 @@ void Session::initialise(bool echo) {
     fit_reference_ = 0;
     fit_current_ = false;
     suggested_reference_ = 0;
+    limits_chosen_ = false;
+    file_times_.clear();
+    fit_times_.clear();
+    times_match_fit_ = true;
+    numbered_times_ = false;
+    times_undo_.reset();
 }
 
 Outcome Session::set_plot_save(bool discard) {
@@ -245,6 +251,10 @@ Outcome Session::read_and_select(const std::vector<std::string> &files,
 
     Outcome o;
     files_.clear();
+    file_times_.clear();
+    numbered_times_ = false;
+    times_undo_.reset();
+    limits_chosen_ = false;
     for (size_t i = 0; i < files.size(); ++i) {
         const int32_t n = static_cast<int32_t>(i + 1);
         lib_.getdatar(files[i].data(), static_cast<int32_t>(files[i].size()), &n);
@@ -256,10 +266,12 @@ Outcome Session::read_and_select(const std::vector<std::string> &files,
         int32_t points = 0;
         lib_.quillane_data_set_info(&n, &points, &time);
         file.points = points;
+        file_times_.push_back(time);
         if (file.points == 0 && file.error.empty()) file.error = "no data points in " + files[i];
         o.errors.insert(o.errors.end(), read.errors.begin(), read.errors.end());
         if (outcomes) outcomes->push_back(file);
         files_.push_back(files[i]);
+        if (read_progress_) read_progress_(n, static_cast<int>(files.size()));
     }
     install_selection(o, active);
     double low = 0.0, high = 0.0;
@@ -273,6 +285,12 @@ Outcome Session::select(const std::vector<int> &active) {
     if (const std::string why = selection_refusal(data_set_count(), active); !why.empty())
         return refused(why);
     Outcome o;
+    // Times set to the set numbers belong to the selection they were made
+    // for: the new one starts from the times read from the files.
+    if (numbered_times_) restore_file_times(o);
+    // The selection in force again changes nothing else: the fit holds.
+    if (active == active_) return o;
+    times_undo_.reset();
     lib_.setxirange(&full_.low, &full_.high);
     install_selection(o, active);
     apply_limits(o);
@@ -286,7 +304,7 @@ void Session::apply_limits(Outcome &outcome) {
     check(outcome);
     int32_t ok = 0;
     lib_.set_lim_indices_vb(&ok);
-    outcome.span_ok = ok != 0;
+    outcome.span_ok = ok == QUILLANE_LIMITS_OK;
     lib_.TRANSFER_DATA();
     check(outcome);
     invalidate_fit();
@@ -297,9 +315,18 @@ Outcome Session::set_limits(double low, double high) {
     if (!(low < high) || !std::isfinite(low) || !std::isfinite(high))
         return refused(kLimitsRemoveAllData);
     Outcome o;
+    limits_chosen_ = true;
+    // The store is always built at the limits in force: the same limits
+    // again change nothing, and the fit stays as current as it was.
+    if (low == limits_.low && high == limits_.high) return o;
     limits_ = {low, high};
     apply_limits(o);
     return o;
+}
+
+Outcome Session::set_limits_in(double low, double high, bool in_xi) {
+    return set_limits(convert_position(low, in_xi, xi_mode_),
+                      convert_position(high, in_xi, xi_mode_));
 }
 
 Outcome Session::set_lower_limit(double value) {
@@ -318,7 +345,7 @@ Outcome Session::set_position_variable(bool xi) {
         o.done = false;
         return o;
     }
-    auto convert = [xi](double v) { return xi ? v * v / 2.0 : std::sqrt(2.0 * v); };
+    auto convert = [xi](double v) { return convert_position(v, !xi, xi); };
     for (double *v : {&limits_.low, &limits_.high, &full_.low, &full_.high})
         *v = convert(*v);
     xi_mode_ = xi;
@@ -343,21 +370,64 @@ std::vector<double> Session::times() const {
     return t;
 }
 
-Outcome Session::set_times(const std::vector<double> &times) {
+Outcome Session::set_times(const std::vector<double> &times, const std::string &what) {
+    return change_times(this->times(), times, what);
+}
+
+Outcome Session::change_times(const std::vector<double> &before, const std::vector<double> &times,
+                              const std::string &what) {
     // The library takes all 50; fewer given keep the others as they are.
-    std::vector<double> all = times.size() >= kMaxDataSets ? times : this->times();
+    std::vector<double> all = times.size() >= kMaxDataSets ? times : before;
     std::copy_n(times.begin(), std::min(times.size(), all.size()), all.begin());
+    all.resize(kMaxDataSets, 0.0);
     Outcome o;
-    lib_.set_times(all.data());
-    check(o);
+    if (all == before) return o;  // the same times: nothing to change or undo
+    // The fit's times are those in force until the first change after it.
+    if (fit_current_ && fit_times_.empty()) fit_times_ = before;
+    times_undo_ = TimesUndo{before, numbered_times_, what};
+    numbered_times_ = false;
+    write_times(all, o);
     return o;
 }
 
 Outcome Session::set_times_to_set_numbers() {
-    std::vector<double> all = times();
+    const std::vector<double> before = times();
+    std::vector<double> all = before;
     for (int k = 1; k <= active_count(); ++k)
         all[static_cast<size_t>(k - 1)] = k;
-    return set_times(all);
+    Outcome o = change_times(before, all, "Set DS Time to DS Number");
+    numbered_times_ = true;
+    return o;
+}
+
+Outcome Session::undo_times() {
+    if (!times_undo_) return refused("There is no change of the times to undo.");
+    const TimesUndo undo = *times_undo_;
+    times_undo_.reset();
+    Outcome o;
+    write_times(undo.times, o);
+    numbered_times_ = undo.numbered;
+    return o;
+}
+
+void Session::write_times(const std::vector<double> &all, Outcome &outcome) {
+    lib_.set_times(all.data());
+    check(outcome);
+    const auto active = static_cast<std::ptrdiff_t>(std::min<size_t>(active_.size(), all.size()));
+    times_match_fit_ =
+        fit_times_.empty() || (fit_times_.size() >= static_cast<size_t>(active) &&
+                               std::equal(all.begin(), all.begin() + active, fit_times_.begin()));
+}
+
+void Session::restore_file_times(Outcome &outcome) {
+    std::vector<double> all = times();
+    for (size_t k = 0; k < active_.size() && k < all.size(); ++k) {
+        const int d = active_[k];
+        if (d >= 1 && d <= static_cast<int>(file_times_.size()))
+            all[k] = file_times_[static_cast<size_t>(d - 1)];
+    }
+    write_times(all, outcome);
+    numbered_times_ = false;
 }
 
 Outcome Session::renumber_fringes() {
@@ -385,6 +455,8 @@ Outcome Session::set_differ_parms(int span, int terms) {
             "the polynomial (" +
             std::to_string(span) + " points, order " + std::to_string(terms) + ").");
     Outcome o;
+    const DifferParms now = differ_parms();
+    if (span == now.span && terms == now.terms) return o;  // nothing changes: the fit holds
     const int32_t s = span, t = terms;
     lib_.set_differ_parms(&s, &t);
     check(o);
@@ -394,21 +466,29 @@ Outcome Session::set_differ_parms(int span, int terms) {
 
 // ---- plots ----
 
-// A plot is ready when the library reported no failure and the file exists.
-// The library writes no file, and says nothing, when the chosen sets hold
-// fewer than two points inside the limits.
-bool Session::plot_made(Outcome &outcome) const {
+// A plot is ready when the library wrote its file: the library removes a
+// plot it could not write whole, and refuses to replace a file that was
+// there before the call, so a file that is new is a whole plot -- also when
+// the same call failed to write the report, which is told in the errors
+// but loses no plot.  The library writes no file, and says nothing, when
+// the chosen sets hold fewer than two points inside the limits.
+bool Session::plot_made(Outcome &outcome, bool existed_before) const {
     const size_t before = outcome.errors.size();
     check(outcome);
-    if (outcome.errors.size() != before) return false;
+    if (existed_before) return false;
     if (file_exists(plot_file_)) return true;
-    outcome.errors.push_back("No plot was made: there are too few points to draw.");
+    if (outcome.errors.size() == before)
+        outcome.errors.push_back("No plot was made: there are too few points to draw.");
     return false;
 }
 
 Outcome Session::limits_plot(const ChooseSets &choose) {
     if (!files_read()) return refused("No scan files have been read yet.");
     Outcome o;
+    // The sets are chosen first: a chooser closed without a choice leaves
+    // the store, and with it the fit, as they were.
+    const std::vector<int> sets = choose ? choose() : std::vector<int>{};
+    if (sets.empty()) return o;
     // The plot shows every point: the library works at the full range
     // while it writes it, and the user's limits are put back afterwards.
     lib_.setxirange(&full_.low, &full_.high);
@@ -419,15 +499,13 @@ Outcome Session::limits_plot(const ChooseSets &choose) {
     check(o);
     invalidate_fit();
 
-    const std::vector<int> sets = choose ? choose() : std::vector<int>{};
-    if (!sets.empty()) {
-        const auto list = plot_list(sets);
-        lib_.put_plotlist(list.data());
-        const int32_t kind = 1, all = -1;
-        lib_.GENERIC_PLOT(&kind, &all);
-        o.plot_written = plot_made(o);
-        if (o.plot_written) limits_mode_ = true;
-    }
+    const auto list = plot_list(sets);
+    lib_.put_plotlist(list.data());
+    const int32_t kind = 1, all = -1;
+    const bool there = file_exists(plot_file_);
+    lib_.GENERIC_PLOT(&kind, &all);
+    o.plot_written = plot_made(o, there);
+    if (o.plot_written) limits_mode_ = limits_chosen_ = true;
     build_active_list(o);
     apply_limits(o);
     return o;
@@ -437,15 +515,16 @@ Outcome Session::data_plot(int kind, const ChooseSets &choose) {
     if (kind < 1 || kind > 3)
         return refused("There is no data plot of kind " + std::to_string(kind));
     if (!files_read()) return refused("No scan files have been read yet.");
-    if (kind != 1 && !fit_current_) return refused(fitted() ? kStaleFit : kNoFit);
+    if (kind != 1 && !fit_current()) return refused(fitted() ? kStaleFit : kNoFit);
     const std::vector<int> sets = choose ? choose() : std::vector<int>{};
     Outcome o;
     if (sets.empty()) return o;
     const auto list = plot_list(sets);
     lib_.put_plotlist(list.data());
     const int32_t k = kind, all = -1;
+    const bool there = file_exists(plot_file_);
     lib_.GENERIC_PLOT(&k, &all);
-    o.plot_written = plot_made(o);
+    o.plot_written = plot_made(o, there);
     if (o.plot_written) limits_mode_ = false;
     return o;
 }
@@ -464,6 +543,8 @@ Outcome Session::fit(int reference) {
     fit_reference_ = reference;
     suggested_reference_ = reference;
     fit_current_ = true;
+    fit_times_.clear();
+    times_match_fit_ = true;
     return o;
 }
 
@@ -471,7 +552,7 @@ Outcome Session::result_graph(const GraphRequest &r) {
     if (r.kind < 1 || r.kind > 5)
         return refused("There is no result graph of kind " + std::to_string(r.kind));
     if (!fitted()) return refused(kNoFit);
-    if (!fit_current_) return refused(kStaleFit);
+    if (!fit_current()) return refused(kStaleFit);
     // Graphs against time may take any reference set: the fit keeps every
     // ordered pair.  The deviations exist only for the fit's own reference.
     const int reference = (r.kind == 1 || r.kind == 2 || r.kind == 5) && r.reference != 0
@@ -499,8 +580,9 @@ Outcome Session::result_graph(const GraphRequest &r) {
         lib_.put_plotlist(list.data());
     }
     const int32_t kind = r.kind, ref = reference;
+    const bool there = file_exists(plot_file_);
     lib_.plot_result_graphs(&kind, &ref);
-    o.plot_written = plot_made(o);
+    o.plot_written = plot_made(o, there);
     if (o.plot_written) limits_mode_ = false;
     return o;
 }
@@ -551,7 +633,7 @@ std::string text_of(const char *buffer, int32_t length, size_t capacity) {
 
 Outcome Session::assess(bool write_report, Assessment *assessment) {
     if (!fitted()) return refused(kNoFit);
-    if (!fit_current_) return refused(kStaleFit);
+    if (!fit_current()) return refused(kStaleFit);
     Outcome o;
     const int32_t write = write_report ? 1 : 0;
     lib_.quillane_assess(&write);
@@ -582,20 +664,58 @@ Outcome Session::assess(bool write_report, Assessment *assessment) {
     lib_.quillane_forecast(&made, &pairs, &f.tau_s, &f.tau_error_s, &f.amplitude, &f.threshold,
                            &f.equilibrium_time_s, interval, text, static_cast<int32_t>(sizeof text),
                            &length);
-    f.made = made == 1;
+    f.made = made == QUILLANE_FORECAST_MADE;
     f.pairs = pairs;
     f.interval_low_s = interval[0];
     f.interval_high_s = interval[1];
     f.reason = text_of(text, length, sizeof text);
+    int32_t one_sided = 0;
+    double low = 0.0, high = 0.0;
+    lib_.quillane_forecast_bounds(&one_sided, &low, &high, &f.floor_s, &f.jitter);
+    f.one_sided = one_sided == 1;
+    if (f.one_sided || !f.made) {
+        f.interval_low_s = low;
+        f.interval_high_s = high;
+    }
+
+    Verdict &v = a.verdict;
+    int32_t decided = 0, block = 0, too_few = 0, breaking = 0, broken = 0, reason = 0;
+    char notes[2048];
+    lib_.quillane_verdict_basis(&decided, &block, &too_few, &breaking, &broken, &reason,
+                                &v.no_offset_rms, notes, static_cast<int32_t>(sizeof notes),
+                                &length);
+    v.decided_by = decided;
+    v.block_scans = block;
+    v.too_few = too_few == 1;
+    v.breaking_scan = breaking;
+    v.broken_by = broken;
+    v.break_reason = reason;
+    const std::string all = text_of(notes, length, sizeof notes);
+    for (size_t at = 0; at < all.size();) {
+        const size_t end = std::min(all.find('\n', at), all.size());
+        v.notes.push_back(all.substr(at, end - at));
+        at = end + 1;
+    }
+    int32_t groups = 0;
+    for (int32_t g = 1; g == 1 || g <= groups; ++g) {
+        Drift d;
+        int32_t first = 0, last = 0;
+        lib_.quillane_drift(&g, &groups, &first, &last, &d.baseline, &d.radial_cm);
+        if (g > groups) break;
+        d.first_scan = first;
+        d.last_scan = last;
+        v.drift.push_back(d);
+    }
     return o;
 }
 
 Outcome Session::equilibrium_plot() {
     if (!fitted()) return refused(kNoFit);
-    if (!fit_current_) return refused(kStaleFit);
+    if (!fit_current()) return refused(kStaleFit);
     Outcome o;
+    const bool there = file_exists(plot_file_);
     lib_.quillane_plot_equilibrium();
-    o.plot_written = plot_made(o);
+    o.plot_written = plot_made(o, there);
     if (o.plot_written) limits_mode_ = false;
     return o;
 }

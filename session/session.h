@@ -21,7 +21,9 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exports.h"
@@ -79,12 +81,28 @@ struct Noise {
     int dof = 0;         // its degrees of freedom; 0 = not known
 };
 
+// Scans of the block that differ from the latest by an instrument step.
+struct Drift {
+    int first_scan = 0, last_scan = 0;  // active sets
+    double baseline = 0.0;              // y-offset against the latest, unit of the values
+    double radial_cm = 0.0;             // position offset against the latest, cm
+};
+
 struct Verdict {
-    int status = -1;  // 1 reached, 0 still approaching, -1 none
-    int scan = 0;     // active set from which on every scan matches the latest; 0 = none
+    int status = QUILLANE_VERDICT_NONE;  // a quillane_verdict_status
+    int scan = 0;  // active set from which on every scan matches the latest; 0 = none
     double time_s = 0.0;
     double block_s = 0.0;
-    std::string text;  // "equilibrium reached by scan 10 (t = 20.000 h)", or why not
+    std::string text;       // "equilibrium reached by scan 10 (t = 20.000 h)", or why not
+    int decided_by = 0;     // 1 without offsets, 3 with both offsets (drift in the block), 0 none
+    int block_scans = 0;    // scans in the block, the latest included
+    bool too_few = false;   // every scan agrees, but fewer than the block needs
+    int breaking_scan = 0;  // the latest scan that still differs; 0 = none
+    int broken_by = 0;      // the comparison it failed: 1 no offsets, 3 both offsets
+    int break_reason = 0;  // 1 shape, 2 offsets too large, 3 no clear step, 4 lone step, 5 untested
+    double no_offset_rms = 0.0;      // of the block's first scan against the latest
+    std::vector<std::string> notes;  // the break and the drift in words
+    std::vector<Drift> drift;        // latest group first
 };
 
 struct Forecast {
@@ -98,6 +116,11 @@ struct Forecast {
     double interval_low_s = 0.0;
     double interval_high_s = 0.0;
     std::string reason;  // why there is none
+    // "not before interval_low_s": the data bound t_eq from below only
+    // (interval_high_s is then 0); may hold also when made is false.
+    bool one_sided = false;
+    double floor_s = 0.0;  // the latest scan that still differs: no interval below it
+    double jitter = 0.0;   // RMS drift between scans in the error model, unit of the values
 };
 
 struct Assessment {
@@ -116,8 +139,8 @@ struct AssessmentSettings {
 
 // One ordered pair of the last fit, fit kinds 1..3 in elements 0..2.
 struct PairResult {
-    int status = 0;  // 1 compared, 2 compared without the position fit, 0 not compared
-    int points = 0;  // of the reference set
+    int status = QUILLANE_PAIR_NOT_COMPARED;  // a quillane_pair_status
+    int points = 0;                           // of the reference set
     std::array<double, 3> variance{};
     std::array<double, 3> rms{};
     std::array<double, 3> y_offset{};
@@ -161,6 +184,28 @@ const char *limits_unit(bool xi);
 // A column's limits as the user sees them, three decimals: "5.880-6.060 cm".
 std::string column_limits_text(const Column &column, bool xi);
 
+// A position converted between xi = r^2/2 (cm^2) and the radius r (cm);
+// unchanged when both units are the same.  A negative xi has no radius: NaN.
+double convert_position(double value, bool from_xi, bool to_xi);
+
+// Whether the span (points of each local fit) suits the data limits: the
+// active set with the fewest points inside the limits, and the largest span
+// that every active set can take.
+struct SpanCheck {
+    bool fits = true;    // every active set holds more than `span` points
+    int span = 0;        // points of each local fit in force
+    int terms = 0;       // order of the polynomial in force
+    int active_set = 0;  // the active set with the fewest points; 0 = none
+    std::string file;    // its file name, without the folder
+    int points = 0;      // its points inside the limits
+    int largest = 0;     // the largest span that fits every set; 0 = none can
+};
+
+// "Active set 3 (00005.RA1) has only 42 points inside the limits; each local
+// fit uses 50 and needs fewer than a set holds.  The largest number of points
+// per fit that suits every active set is 41."  Empty when the span fits.
+std::string span_shortfall_text(const SpanCheck &check);
+
 // The messages of refusals, as the user sees them.
 extern const char *const kTooFewActiveSets;
 extern const char *const kLimitsRemoveAllData;
@@ -196,6 +241,11 @@ class Session {
     // Plot files are deleted after viewing (true) or kept.
     Outcome set_plot_save(bool discard);
 
+    // Told after each scan file read_and_select has read: files done and
+    // files in all, so a window can show how far reading has come.
+    using ReadProgress = std::function<void(int done, int total)>;
+    void set_read_progress(ReadProgress progress) { read_progress_ = std::move(progress); }
+
     // ---- data files and the active sets ----
     // The first reading: with at least three of `active` (data set numbers,
     // 1-based into `files`), reads every file as data sets 1..n and makes
@@ -225,7 +275,13 @@ class Session {
     // when it would pass the other one.
     Outcome set_lower_limit(double value);
     Outcome set_upper_limit(double value);
+    // The same with limits typed in cm^2 (`in_xi`) or cm, whatever the
+    // position variable: the session converts them.
+    Outcome set_limits_in(double low, double high, bool in_xi);
     Outcome reset_limits() { return set_limits(full_.low, full_.high); }
+    // Limits have been set since the files were read (on the limits plot,
+    // typed, or clicked): the fit may start.
+    bool limits_chosen() const { return limits_chosen_; }
     // Switches between xi = r^2/2 (cm^2) and the radius r (cm); the limits
     // and the full range are converted.  Nothing happens when the variable
     // is already the one asked for.
@@ -237,12 +293,29 @@ class Session {
     // ---- scan times, fringes, differentiation ----
     // Times of active sets 1..50 (element 0 = active set 1), in s.
     std::vector<double> times() const;
-    Outcome set_times(const std::vector<double> &times);
+    // New times; `what` names the command for Edit > Undo.  The times
+    // before are kept for undo_times().  A fit made on other times is stale
+    // until the times are those of the fit again.
+    Outcome set_times(const std::vector<double> &times,
+                      const std::string &what = "Enter New DS Times");
+    // Active set k gets the time k.  A new selection (a series chosen, the
+    // active sets changed) puts the times read from the files back.
     Outcome set_times_to_set_numbers();
+    bool can_undo_times() const { return times_undo_.has_value(); }
+    // The command undo_times() takes back: "Set DS Time to DS Number".
+    std::string undo_times_text() const { return times_undo_ ? times_undo_->what : ""; }
+    // Puts back the times before the last change.  Refused when there is
+    // nothing to undo.
+    Outcome undo_times();
     Outcome renumber_fringes();
     DifferParms differ_parms() const;
     // Refused unless span >= 3, span > terms and 1 <= terms <= 3.
     Outcome set_differ_parms(int span, int terms);
+    // The span against the points inside the limits of every active set.
+    SpanCheck span_check() const;
+    // Sets the span to the largest that fits every active set, with a line
+    // in the report saying so.  Refused when no span can fit.
+    Outcome fit_span_to_data();
 
     // ---- plots ----
     // The sets a plot shows, chosen by the user (active set numbers; empty
@@ -263,7 +336,7 @@ class Session {
     // The fit's results still match the data: no selection, limits,
     // position variable, fringe numbers or differentiation parameters have
     // changed since.
-    bool fit_current() const { return fit_current_; }
+    bool fit_current() const { return fit_current_ && times_match_fit_; }
     int fit_reference() const { return fit_reference_; }
     // The reference set to offer: the last fit's, or after a new selection
     // the last active set.
@@ -320,9 +393,13 @@ class Session {
     void apply_limits(Outcome &outcome);
     void build_active_list(Outcome &outcome);
     void install_selection(Outcome &outcome, const std::vector<int> &active);
-    bool plot_made(Outcome &outcome) const;
+    bool plot_made(Outcome &outcome, bool existed_before) const;
     void post(const std::string &line) const;
     void invalidate_fit() { fit_current_ = false; }
+    Outcome change_times(const std::vector<double> &before, const std::vector<double> &times,
+                         const std::string &what);
+    void write_times(const std::vector<double> &all, Outcome &outcome);
+    void restore_file_times(Outcome &outcome);
     Outcome refused(const std::string &why) const;
 
     const Exports &lib_;
@@ -342,6 +419,22 @@ class Session {
     int fit_reference_ = 0;
     bool fit_current_ = false;
     int suggested_reference_ = 0;
+    bool limits_chosen_ = false;
+
+    // Times: as read from each data set's file (element n - 1 = data set
+    // n), those of the fit (taken at the first change after it), and the
+    // times before the last change, for undo.
+    struct TimesUndo {
+        std::vector<double> times;
+        bool numbered = false;
+        std::string what;
+    };
+    std::vector<double> file_times_;
+    std::vector<double> fit_times_;
+    bool times_match_fit_ = true;
+    bool numbered_times_ = false;
+    std::optional<TimesUndo> times_undo_;
+    ReadProgress read_progress_;
 };
 
 }  // namespace quillane::session

@@ -20,12 +20,12 @@ ScanFacts facts_of(const std::string &file, int32_t status,
                    const std::array<double, QUILLANE_HEADER_FACTS> &values) {
     ScanFacts f;
     f.file = file;
-    f.opened = status != -1;
-    f.time_line = status == 1;
+    f.opened = status != QUILLANE_HEADER_NO_FILE;
+    f.time_line = status == QUILLANE_HEADER_TIME_LINE;
     std::array<std::optional<double>, QUILLANE_HEADER_FACTS> got;
     for (size_t i = 0; i < got.size(); ++i) {
-        if (known[i] == 1) got[i] = values[i];
-        if (known[i] == -1) f.unreadable.emplace_back(kFactNames[i]);
+        if (known[i] == QUILLANE_FACT_KNOWN) got[i] = values[i];
+        if (known[i] == QUILLANE_FACT_UNREADABLE) f.unreadable.emplace_back(kFactNames[i]);
     }
     if (got[0]) f.cell = static_cast<int>(*got[0]);
     f.temperature_c = got[1];

@@ -7,7 +7,8 @@
 #
 # The guide's pictures go to docs/guide/.  The same steps are also taken at
 # 200 % scale (QT_SCALE_FACTOR=2 on a screen of 2732 x 1536) and with a dark
-# palette, into BUILD_DIR/guide-shots/scale200 and .../dark, to look at.
+# palette, into BUILD_DIR/guide-shots/scale200 and .../dark, and on the
+# 1366 x 768 screen itself at 200 % into .../small200, to look at.
 # Needs the program built (bash tools/build.sh) and Xvfb (package xvfb).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -63,4 +64,6 @@ shoot() {
 shoot "the guide's pictures" 1366x768 "$root/docs/guide"
 shoot "200 % scale" 2732x1536 "$build/guide-shots/scale200" QT_SCALE_FACTOR=2
 shoot "dark palette" 1366x768 "$build/guide-shots/dark" -- --dark
+# A laptop's own screen at 200 %: 683 x 384 logical pixels, where dialogs scroll.
+shoot "1366 x 768 at 200 %" 1366x768 "$build/guide-shots/small200" QT_SCALE_FACTOR=2
 echo "guide-shots: done"

@@ -11,6 +11,8 @@ packages=(
   libboost-dev libcli11-dev
   qt6-base-dev qt6-svg-dev libgl-dev nlohmann-json3-dev
   xvfb xauth fonts-liberation2 locales
+  # the run report's tests read the PDF back (pdftotext, pdffonts, pdfinfo)
+  poppler-utils
   # the checks of .ci/run: clang with its sanitizer and libFuzzer runtimes,
   # the symbolizer for their stack traces, and clang-format
   clang-14 libclang-rt-14-dev llvm-14 clang-format-14 clang-format

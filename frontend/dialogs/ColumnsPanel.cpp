@@ -23,7 +23,8 @@ QString ColumnsPanel::buttonText(int k, const session::Column &column, bool xiMo
 ColumnsPanel::ColumnsPanel(FindColumns find, bool xiMode, QWidget *parent)
     : QGroupBox(QStringLiteral("Solution Columns"), parent),
       find_(std::move(find)),
-      xiMode_(xiMode) {
+      xiMode_(xiMode),
+      shownXi_(xiMode) {
     setObjectName(QStringLiteral("SolutionColumns"));
     margin_ = new QDoubleSpinBox(this);
     margin_->setObjectName(QStringLiteral("ColumnMargin"));
@@ -61,6 +62,12 @@ ColumnsPanel::ColumnsPanel(FindColumns find, bool xiMode, QWidget *parent)
     refresh();
 }
 
+void ColumnsPanel::showInUnit(bool xi) {
+    if (xi == shownXi_) return;
+    shownXi_ = xi;
+    refresh();
+}
+
 QPushButton *ColumnsPanel::button(int k) const {
     if (k < 1 || k > static_cast<int>(buttons_.size())) return nullptr;
     return buttons_[static_cast<size_t>(k - 1)];
@@ -73,7 +80,10 @@ void ColumnsPanel::refresh() {
     buttons_.clear();
     for (int k = 1; k <= static_cast<int>(columns_.size()); ++k) {
         const session::Column &c = columns_[static_cast<size_t>(k - 1)];
-        auto *b = new QPushButton(buttonText(k, c, xiMode_), this);
+        session::Column shown = c;
+        shown.low = session::convert_position(c.low, xiMode_, shownXi_);
+        shown.high = session::convert_position(c.high, xiMode_, shownXi_);
+        auto *b = new QPushButton(buttonText(k, shown, shownXi_), this);
         b->setObjectName(QStringLiteral("Column_%1").arg(k));
         b->setAutoDefault(false);
         b->setToolTip(QStringLiteral("Meniscus %1 cm, base %2 cm")

@@ -36,6 +36,9 @@ class ColumnsPanel : public QGroupBox {
 
     // "Column 1: 5.880-6.060 cm".
     static QString buttonText(int k, const session::Column &column, bool xiMode);
+    // The buttons name the limits in cm^2 (`xi`) or cm, as the limit
+    // fields show them.
+    void showInUnit(bool xi);
 
   signals:
     // A column's button was pressed: its limits, in the position variable.
@@ -46,6 +49,7 @@ class ColumnsPanel : public QGroupBox {
 
     FindColumns find_;
     bool xiMode_;
+    bool shownXi_;
     QDoubleSpinBox *margin_;
     QLabel *none_;
     QVBoxLayout *buttonsLayout_;

@@ -1,5 +1,9 @@
 #include "DataFilesDialog.h"
 
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -22,6 +26,7 @@
 #include "Prompts.h"
 #include "Settings.h"
 #include "TextFormat.h"
+#include "series.h"
 
 namespace quillane::frontend {
 
@@ -202,8 +207,9 @@ QWidget *DataFilesDialog::buildOptionsPanel() {
     incrementUp_ = arrowButton(panel, QStringLiteral("IncrementUp"), Qt::UpArrow);
     incrementDown_ = arrowButton(panel, QStringLiteral("IncrementDown"), Qt::DownArrow);
 
-    const QString captions[] = {QStringLiteral("For sequence loads maximum number of files, I =  "),
-                                QStringLiteral("For sequence loads use only every Nth scan, N=  ")};
+    const QString captions[] = {
+        QStringLiteral("For sequence loads &maximum number of files, I =  "),
+        QStringLiteral("For sequence loads &use only every Nth scan, N=  ")};
     QCheckBox *boxes[] = {useMaxBox_, useIncrementBox_};
     QLineEdit *fields[] = {maxField_, incrementField_};
     QToolButton *ups[] = {maxUp_, incrementUp_};
@@ -212,6 +218,7 @@ QWidget *DataFilesDialog::buildOptionsPanel() {
         auto *caption = new QLabel(captions[i], panel);
         caption->setWordWrap(true);
         caption->setMaximumWidth(260);
+        caption->setBuddy(boxes[i]);
         // Two digits at most: the largest values the fields accept are 50 and 99.
         fields[i]->setMaxLength(2);
         fields[i]->setFixedWidth(
@@ -259,11 +266,11 @@ QWidget *DataFilesDialog::buildButtonsPanel() {
     auto *panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("FileButtons"));
     auto *layout = new QVBoxLayout(panel);
-    auto *clear = new QPushButton(QStringLiteral("Clear All Files"), panel);
+    auto *clear = new QPushButton(QStringLiteral("&Clear All Files"), panel);
     clear->setObjectName(QStringLiteral("ClearAllFiles"));
-    auto *sequence = new QPushButton(QStringLiteral("Load Sequence"), panel);
+    auto *sequence = new QPushButton(QStringLiteral("Load &Sequence"), panel);
     sequence->setObjectName(QStringLiteral("LoadSequence"));
-    auto *enter = new QPushButton(QStringLiteral("Enter/Alter FileName"), panel);
+    auto *enter = new QPushButton(QStringLiteral("Enter/Alter &FileName"), panel);
     enter->setObjectName(QStringLiteral("EnterAlterFileName"));
     for (QPushButton *button : {clear, sequence, enter}) {
         button->setAutoDefault(false);
@@ -562,14 +569,19 @@ void DataFilesDialog::tickEveryNth() {
     if (choice_.numFilesRead < 1) return;
     const std::optional<int> n = prompts_.askNumber(
         this, QStringLiteral("Include Every Nth Data Set"),
-        QStringLiteral("Include data sets 1, 1 + N, 1 + 2N, ... only.  N ="), 2, 1, kRows);
+        QStringLiteral("Include the latest data set and every Nth one before it only.  N ="), 2, 1,
+        kRows);
     if (n) tickEveryNth(*n);
 }
 
 void DataFilesDialog::tickEveryNth(int n) {
     if (n < 1) return;
+    // The latest scan is the one every other is judged against: it stays.
+    std::vector<int> rows(static_cast<size_t>(choice_.numFilesRead));
+    std::iota(rows.begin(), rows.end(), 0);
+    const std::vector<int> kept = session::every_nth(rows, n);
     for (int row = 0; row < choice_.numFilesRead; ++row)
-        rows_[row].include->setChecked(row % n == 0);
+        rows_[row].include->setChecked(std::find(kept.begin(), kept.end(), row) != kept.end());
 }
 
 void DataFilesDialog::restoreTicks(const SetArray<int32_t> &activeFlags) {

@@ -87,6 +87,7 @@ void DataSetChooserDialog::addColumnsPanel(
     if (!limitsPanel_ || columnsPanel_) return;
     columnsPanel_ = new ColumnsPanel(std::move(find), xiMode, this);
     connect(columnsPanel_, &ColumnsPanel::limitsChosen, limitsPanel_, &LimitsPanel::showLimits);
+    connect(limitsPanel_, &LimitsPanel::unitChanged, columnsPanel_, &ColumnsPanel::showInUnit);
     top_->addWidget(columnsPanel_);
 }
 

@@ -27,7 +27,7 @@ DifferParmsDialog::DifferParmsDialog(const DifferParmsValues &current, QWidget *
     setModal(true);
 
     auto *pointsFrame = new QGroupBox(this);
-    auto *label2 = new QLabel("Number of Points Used in Each Fit", pointsFrame);
+    auto *label2 = new QLabel("&Number of Points Used in Each Fit", pointsFrame);
     label2->setObjectName("Label2");
     slider_ = new QSlider(Qt::Horizontal, pointsFrame);
     slider_->setObjectName("Slider1");
@@ -41,10 +41,15 @@ DifferParmsDialog::DifferParmsDialog(const DifferParmsValues &current, QWidget *
     auto *sliderRow = new QHBoxLayout;
     sliderRow->addWidget(slider_, 1);
     sliderRow->addWidget(pointsBox_);
+    reason_ = new QLabel(pointsFrame);
+    reason_->setObjectName("SpanReason");
+    reason_->setWordWrap(true);
+    reason_->setVisible(false);
     auto *pointsLayout = new QVBoxLayout(pointsFrame);
     pointsLayout->addWidget(label2);
     pointsLayout->addLayout(sliderRow);
     pointsLayout->addWidget(ptsPerFit_);
+    pointsLayout->addWidget(reason_);
 
     auto *orderFrame = new QGroupBox(this);
     auto *label1 = new QLabel("Order of Fitting Polynomial", orderFrame);
@@ -52,7 +57,7 @@ DifferParmsDialog::DifferParmsDialog(const DifferParmsValues &current, QWidget *
     auto *orderLayout = new QVBoxLayout(orderFrame);
     orderLayout->addWidget(label1);
     auto *group = new QButtonGroup(this);
-    const char *captions[3] = {"1st", "2nd", "3rd"};
+    const char *captions[3] = {"&1st", "&2nd", "&3rd"};
     for (int i = 0; i < 3; ++i) {
         polyFit_[static_cast<size_t>(i)] = new QRadioButton(captions[i], orderFrame);
         polyFit_[static_cast<size_t>(i)]->setObjectName(QString("PolyFit_%1").arg(i));
@@ -60,7 +65,8 @@ DifferParmsDialog::DifferParmsDialog(const DifferParmsValues &current, QWidget *
         orderLayout->addWidget(polyFit_[static_cast<size_t>(i)]);
     }
 
-    auto *ok = new QPushButton("&OK", this);
+    ok_ = new QPushButton("&OK", this);
+    QPushButton *ok = ok_;
     ok->setObjectName("IsReady");
     ok->setDefault(true);
     auto *layout = new QVBoxLayout(this);
@@ -72,13 +78,24 @@ DifferParmsDialog::DifferParmsDialog(const DifferParmsValues &current, QWidget *
     // The span can range from 3 points to the smallest active set's points.
     slider_->setRange(3, std::max(3, current.maxPoints));
     slider_->setPageStep(10);
-    pointsBox_->setRange(slider_->minimum(), slider_->maximum());
+    // The box takes any number typed; one above the slider's end is kept as
+    // typed and refused with the reason, never cut down unseen.
+    pointsBox_->setRange(slider_->minimum(), kMaxTypedSpan);
     slider_->setValue(std::min(current.span, current.maxPoints));
     auto show = [this](int v) {
         ptsPerFit_->setText(pointsText(v));
         pointsBox_->setValue(v);
     };
-    connect(pointsBox_, qOverload<int>(&QSpinBox::valueChanged), slider_, &QSlider::setValue);
+    connect(pointsBox_, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) {
+        const bool fits = v <= slider_->maximum();
+        if (fits) slider_->setValue(v);
+        reason_->setText(fits ? QString()
+                              : QString("At most %1 points: the smallest active set holds only "
+                                        "%1 inside the data limits.")
+                                    .arg(slider_->maximum()));
+        reason_->setVisible(!fits);
+        ok_->setEnabled(fits);
+    });
     connect(slider_, &QSlider::valueChanged, this, show);
     show(slider_->value());
     connect(ok, &QPushButton::clicked, this, &DifferParmsDialog::accept);
@@ -92,6 +109,7 @@ void DifferParmsDialog::accept() {
             break;
         }
     result_.terms = terms;
+    if (pointsBox_->value() > slider_->maximum()) return;  // the reason is on show
     result_.span = slider_->value();
     QDialog::accept();
 }

@@ -8,6 +8,7 @@
 #include <QDialog>
 
 class QLabel;
+class QPushButton;
 class QRadioButton;
 class QSlider;
 class QSpinBox;
@@ -33,6 +34,8 @@ class DifferParmsDialog : public QDialog {
     QLabel *pointsPerFit() const { return ptsPerFit_; }
     // The number of points typed in; it moves the slider and follows it.
     QSpinBox *pointsBox() const { return pointsBox_; }
+    // Why the number typed cannot be taken (shown only then).
+    QLabel *spanReason() const { return reason_; }
     QRadioButton *polyFit(int index) const { return polyFit_[static_cast<size_t>(index)]; }
 
     void accept() override;
@@ -44,6 +47,9 @@ class DifferParmsDialog : public QDialog {
     QSlider *slider_;
     QLabel *ptsPerFit_;
     QSpinBox *pointsBox_;
+    QLabel *reason_;
+    QPushButton *ok_;
+    static constexpr int kMaxTypedSpan = 9999;
     std::array<QRadioButton *, 3> polyFit_{};
     DifferParmsValues result_;
 };

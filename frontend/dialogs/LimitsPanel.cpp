@@ -1,9 +1,11 @@
 #include "LimitsPanel.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include "Prompts.h"
 #include "TextFormat.h"
@@ -21,18 +23,31 @@ QString LimitsPanel::limitText(double value) {
 
 LimitsPanel::LimitsPanel(bool xiMode, double low, double high, double fullLow, double fullHigh,
                          QWidget *parent)
-    : QGroupBox(QStringLiteral("Data Limits"), parent), fullLow_(fullLow), fullHigh_(fullHigh) {
+    : QGroupBox(QStringLiteral("Data Limits"), parent),
+      xiMode_(xiMode),
+      fieldsXi_(xiMode),
+      low_(low),
+      high_(high),
+      fullLow_(fullLow),
+      fullHigh_(fullHigh) {
     setObjectName(QStringLiteral("DataLimits"));
-    const QString unit = xiMode ? QStringLiteral("XI = R^2/2 (cm^2)") : QStringLiteral("R (cm)");
 
-    lower_ = new QLineEdit(limitText(low), this);
+    unit_ = new QComboBox(this);
+    unit_->setObjectName(QStringLiteral("LimitsUnit"));
+    unit_->addItem(QStringLiteral("cm (radius R)"));
+    unit_->addItem(QStringLiteral("cm^2 (XI = R^2/2)"));
+    auto *unitLabel = new QLabel(QStringLiteral("Limits &in:"), this);
+    unitLabel->setBuddy(unit_);
+    lower_ = new QLineEdit(this);
     lower_->setObjectName(QStringLiteral("LowerLimit"));
-    upper_ = new QLineEdit(limitText(high), this);
+    upper_ = new QLineEdit(this);
     upper_->setObjectName(QStringLiteral("UpperLimit"));
     for (QLineEdit *field : {lower_, upper_})
         field->setMinimumWidth(QFontMetrics(field->font()).horizontalAdvance(QString(12, '0')));
-    shownLow_ = lower_->text();
-    shownHigh_ = upper_->text();
+    lowerUnit_ = new QLabel(this);
+    lowerUnit_->setObjectName(QStringLiteral("LowerUnit"));
+    upperUnit_ = new QLabel(this);
+    upperUnit_->setObjectName(QStringLiteral("UpperUnit"));
     fullRange_ = new QPushButton(QStringLiteral("&Full Range"), this);
     fullRange_->setObjectName(QStringLiteral("FullRange"));
     fullRange_->setAutoDefault(false);
@@ -42,9 +57,8 @@ LimitsPanel::LimitsPanel(bool xiMode, double low, double high, double fullLow, d
     lowerLabel->setBuddy(lower_);
     auto *upperLabel = new QLabel(QStringLiteral("&Upper limit:"), this);
     upperLabel->setBuddy(upper_);
-    auto *range = new QLabel(
-        QStringLiteral("Full range: %1 to %2").arg(limitText(fullLow), limitText(fullHigh)), this);
-    range->setObjectName(QStringLiteral("FullRangeText"));
+    range_ = new QLabel(this);
+    range_->setObjectName(QStringLiteral("FullRangeText"));
     auto *mouse = new QLabel(
         QStringLiteral("Or on the plot: Ctrl+left or Shift+left click for the lower limit, "
                        "Ctrl+right, Alt+left or Shift+right click for the upper one."),
@@ -52,25 +66,79 @@ LimitsPanel::LimitsPanel(bool xiMode, double low, double high, double fullLow, d
     mouse->setWordWrap(true);
 
     auto *grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(unit, this), 0, 0, 1, 2);
+    grid->addWidget(unitLabel, 0, 0);
+    grid->addWidget(unit_, 0, 1, 1, 2);
     grid->addWidget(lowerLabel, 1, 0);
     grid->addWidget(lower_, 1, 1);
+    grid->addWidget(lowerUnit_, 1, 2);
     grid->addWidget(upperLabel, 2, 0);
     grid->addWidget(upper_, 2, 1);
-    grid->addWidget(range, 3, 0, 1, 2);
-    grid->addWidget(fullRange_, 4, 0, 1, 2, Qt::AlignLeft);
-    grid->addWidget(mouse, 5, 0, 1, 2);
+    grid->addWidget(upperUnit_, 2, 2);
+    grid->addWidget(range_, 3, 0, 1, 3);
+    grid->addWidget(fullRange_, 4, 0, 1, 3, Qt::AlignLeft);
+    grid->addWidget(mouse, 5, 0, 1, 3);
     grid->setRowStretch(6, 1);
+
+    unit_->setCurrentIndex(xiMode ? 1 : 0);
+    lower_->setText(shown(low));
+    upper_->setText(shown(high));
+    showUnit();
+    connect(unit_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { setFieldsInXi(index == 1); });
+}
+
+QString LimitsPanel::shown(double position) const {
+    return limitText(session::convert_position(position, xiMode_, fieldsXi_));
+}
+
+void LimitsPanel::showUnit() {
+    const QString unit = QString::fromLatin1(session::limits_unit(fieldsXi_));
+    lowerUnit_->setText(unit);
+    upperUnit_->setText(unit);
+    range_->setText(
+        QStringLiteral("Full range: %1 to %2 %3").arg(shown(fullLow_), shown(fullHigh_), unit));
+}
+
+// A field still showing a limit in force (or the full range) shows it again
+// in the new unit; anything else typed is converted as it stands.
+void LimitsPanel::setFieldsInXi(bool xi) {
+    if (xi == fieldsXi_) return;
+    QLineEdit *fields[] = {lower_, upper_};
+    const double known[] = {low_, high_, fullLow_, fullHigh_};
+    QString texts[2];
+    for (int i = 0; i < 2; ++i) {
+        const QString text = fields[i]->text();
+        texts[i] = text;
+        bool matched = false;
+        for (double v : known)
+            if (text == shown(v)) {
+                fieldsXi_ = xi;
+                texts[i] = shown(v);
+                fieldsXi_ = !xi;
+                matched = true;
+                break;
+            }
+        double value = 0.0;
+        if (!matched && parseUserNumber(text, value))
+            texts[i] = limitText(session::convert_position(value, fieldsXi_, xi));
+    }
+    fieldsXi_ = xi;
+    const QSignalBlocker block(unit_);
+    unit_->setCurrentIndex(xi ? 1 : 0);
+    lower_->setText(texts[0]);
+    upper_->setText(texts[1]);
+    showUnit();
+    emit unitChanged(xi);
 }
 
 void LimitsPanel::fullRange() {
-    lower_->setText(limitText(fullLow_));
-    upper_->setText(limitText(fullHigh_));
+    lower_->setText(shown(fullLow_));
+    upper_->setText(shown(fullHigh_));
 }
 
 void LimitsPanel::showLimits(double low, double high) {
-    lower_->setText(limitText(low));
-    upper_->setText(limitText(high));
+    lower_->setText(shown(low));
+    upper_->setText(shown(high));
 }
 
 bool LimitsPanel::check(Prompts &prompts, std::optional<TypedLimits> &typed) {
@@ -89,7 +157,9 @@ bool LimitsPanel::check(Prompts &prompts, std::optional<TypedLimits> &typed) {
             return false;
         }
     }
-    const double low = values[0], high = values[1];
+    // What was typed, in the position variable.
+    const double low = session::convert_position(values[0], fieldsXi_, xiMode_);
+    const double high = session::convert_position(values[1], fieldsXi_, xiMode_);
     // Limits on the wrong way round, or wholly outside the range read,
     // would leave no point to fit.
     if (!(low < high) || high < fullLow_ || low > fullHigh_) {
@@ -98,9 +168,8 @@ bool LimitsPanel::check(Prompts &prompts, std::optional<TypedLimits> &typed) {
         lower_->setFocus();
         return false;
     }
-    if (lower_->text() == shownLow_ && upper_->text() == shownHigh_) return true;
-    const bool full =
-        lower_->text() == limitText(fullLow_) && upper_->text() == limitText(fullHigh_);
+    if (lower_->text() == shown(low_) && upper_->text() == shown(high_)) return true;
+    const bool full = lower_->text() == shown(fullLow_) && upper_->text() == shown(fullHigh_);
     typed = TypedLimits{full, low, high};
     return true;
 }

@@ -1,7 +1,7 @@
-// The data limits typed in: two fields for the lower and upper limit in the
-// current position variable, filled with the limits in force, and a "Full
-// Range" button.  The chooser of "Set Data Limits" shows it beside the data
-// sets; the mouse rules of the limits plot stay as they are.
+// The data limits typed in: two fields for the lower and upper limit, in cm
+// or cm^2 as the user picks (whatever the position variable), filled with
+// the limits in force, and a "Full Range" button.  The chooser of "Set Data Limits" shows it beside
+// the data sets; the mouse rules of the limits plot stay as they are.
 #pragma once
 
 #include <optional>
@@ -10,6 +10,8 @@
 
 #include "Hooks.h"
 
+class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -28,10 +30,15 @@ class LimitsPanel : public QGroupBox {
     QLineEdit *lower() const { return lower_; }
     QLineEdit *upper() const { return upper_; }
     QPushButton *fullRangeButton() const { return fullRange_; }
+    // The unit of the fields: cm (the radius) or cm^2 (xi).
+    QComboBox *unit() const { return unit_; }
+    bool fieldsInXi() const { return fieldsXi_; }
+    void setFieldsInXi(bool xi);
 
     // "Full Range": the fields show the range read at first.
     void fullRange();
-    // The fields show these limits (a solution column's, say).
+    // The fields show these limits, given in the position variable (a
+    // solution column's, say).
     void showLimits(double low, double high);
 
     // Checks the fields as OK is pressed.  False, after telling the user
@@ -45,14 +52,27 @@ class LimitsPanel : public QGroupBox {
     // A limit as the fields show it: at most six decimals, no trailing zeros.
     static QString limitText(double value);
 
+  signals:
+    // The fields now show limits in cm^2 (`xi`) or cm.
+    void unitChanged(bool xi);
+
   private:
+    QString shown(double position) const;  // in the fields' unit
+    void showUnit();
+
     QLineEdit *lower_;
     QLineEdit *upper_;
     QPushButton *fullRange_;
+    QComboBox *unit_;
+    QLabel *range_;
+    QLabel *lowerUnit_;
+    QLabel *upperUnit_;
+    bool xiMode_;    // the position variable
+    bool fieldsXi_;  // the unit of the fields
+    double low_;     // the limits in force, in the position variable
+    double high_;
     double fullLow_;
     double fullHigh_;
-    QString shownLow_;  // the texts the fields started with
-    QString shownHigh_;
 };
 
 }  // namespace quillane::frontend

@@ -30,7 +30,7 @@ ReferenceSetPicker::ReferenceSetPicker(const std::vector<ActiveSetEntry> &sets, 
     description_->setMinimumWidth(
         QFontMetrics(description_->font()).horizontalAdvance(QString(32, QLatin1Char('x'))));
 
-    auto *label = new QLabel(QStringLiteral("Data Set #"), this);
+    auto *label = new QLabel(QStringLiteral("Data &Set #"), this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setBuddy(box_);
     auto *row = new QHBoxLayout;

@@ -23,6 +23,8 @@ namespace quillane::frontend {
 namespace {
 
 const char *kFitKinds[3] = {"No Offsets", "Y Offsets", "Y and XI/R Offsets"};
+// The same on the dialogs' buttons, each with its access key.
+const char *kFitKindButtons[3] = {"&No Offsets", "&Y Offsets", "Y and &XI/R Offsets"};
 
 // The line that names the fit whose deviations a graph draws.
 void addReferenceNote(QVBoxLayout *layout, QWidget *parent, const QString &note) {
@@ -53,14 +55,14 @@ class FitKindFrame : public QGroupBox {
         auto *layout = new QVBoxLayout(this);
         auto *group = new QButtonGroup(this);
         for (int i = 0; i < 3; ++i) {
-            buttons[static_cast<size_t>(i)] = new QRadioButton(kFitKinds[i], this);
+            buttons[static_cast<size_t>(i)] = new QRadioButton(kFitKindButtons[i], this);
             buttons[static_cast<size_t>(i)]->setObjectName(QString("vb_pchoice_%1").arg(i));
             group->addButton(buttons[static_cast<size_t>(i)], i);
             layout->addWidget(buttons[static_cast<size_t>(i)]);
         }
         // Both offsets is the usual choice and is offered every time.
         buttons[2]->setChecked(true);
-        log = new QCheckBox("Ln (Devs)", this);
+        log = new QCheckBox("&Ln (Devs)", this);
         log->setObjectName("vb_logchoice");
         log->setChecked(logChoice != 0);
         layout->addWidget(log);
@@ -93,12 +95,13 @@ RmsVsTimeDialog::RmsVsTimeDialog(Prompts &prompts, const QString &caption,
     auto *useFrame = new QGroupBox("Plot Using", this);
     auto *useLayout = new QVBoxLayout(useFrame);
     for (int i = 0; i < 3; ++i) {
-        rchoice_[static_cast<size_t>(i)] = new QCheckBox(kFitKinds[i], useFrame);
+        rchoice_[static_cast<size_t>(i)] = new QCheckBox(kFitKindButtons[i], useFrame);
         rchoice_[static_cast<size_t>(i)]->setObjectName(QString("vb_rchoice_%1").arg(i));
         rchoice_[static_cast<size_t>(i)]->setChecked(previous.options[static_cast<size_t>(i)] != 0);
         useLayout->addWidget(rchoice_[static_cast<size_t>(i)]);
     }
-    log_ = new QCheckBox("Ln (RMS)", useFrame);
+    // The variance graph plots ln(variance), not ln(RMS).
+    log_ = new QCheckBox(caption.contains("Variance") ? "&Ln (Variance)" : "&Ln (RMS)", useFrame);
     log_->setObjectName("vb_logchoice");
     log_->setChecked(previous.logChoice != 0);
     useLayout->addWidget(log_);

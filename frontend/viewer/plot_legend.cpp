@@ -74,20 +74,24 @@ void PlotLegend::seriesChanged() {
     update();
 }
 
-QSize PlotLegend::namedSize() const {
-    const QFontMetricsF metrics(font());
-    const int n = static_cast<int>(names_.names.size());
+QSizeF namedKeySize(const QFont &font, const SeriesNames &names) {
+    const QFontMetricsF metrics(font);
+    const int n = static_cast<int>(names.names.size());
     const int rows = std::min(n, kLegendRowsPerColumn);
     const int columns = (n + kLegendRowsPerColumn - 1) / kLegendRowsPerColumn;
     const double line = metrics.height();
-    const double column = namedColumnWidth(metrics, names_);
-    QFont bold = font();
+    const double column = namedColumnWidth(metrics, names);
+    QFont bold = font;
     bold.setBold(true);
-    const double title = QFontMetricsF(bold).horizontalAdvance(names_.title);
+    const double title = QFontMetricsF(bold).horizontalAdvance(names.title);
     const double margin = kNamedMargin * line;
-    const double w = std::max(columns * column, title) + 2 * margin;
-    const double h = (rows + 1) * kNamedRow * line + 2 * margin;
-    return {static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h))};
+    return {std::max(columns * column, title) + 2 * margin,
+            (rows + 1) * kNamedRow * line + 2 * margin};
+}
+
+QSize PlotLegend::namedSize() const {
+    const QSizeF size = namedKeySize(font(), names_);
+    return {static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height()))};
 }
 
 void PlotLegend::paintEvent(QPaintEvent *) {
@@ -124,35 +128,43 @@ void PlotLegend::paintNumbered(QPainter &painter) {
 }
 
 void PlotLegend::paintNamed(QPainter &painter) {
-    const QFontMetricsF metrics(font());
+    paintNamedKey(painter, QPointF(0, 0), font(), style_, names_);
+}
+
+void paintNamedKey(QPainter &painter, QPointF top_left, const QFont &font, const PlotStyle &style,
+                   const SeriesNames &names) {
+    painter.save();
+    painter.translate(top_left);
+    const QFontMetricsF metrics(font);
     const double line = metrics.height();
     const double row = kNamedRow * line;
     const double margin = kNamedMargin * line;
     const double s = kNamedSymbol * line;
-    const double column = namedColumnWidth(metrics, names_);
+    const double column = namedColumnWidth(metrics, names);
 
-    QFont bold = font();
+    QFont bold = font;
     bold.setBold(true);
     painter.setFont(bold);
     painter.setPen(Qt::black);
-    painter.drawText(QPointF(margin, margin + QFontMetricsF(bold).ascent()), names_.title);
-    painter.setFont(font());
+    painter.drawText(QPointF(margin, margin + QFontMetricsF(bold).ascent()), names.title);
+    painter.setFont(font);
 
     int index = 0;
-    for (const auto &[code, name] : names_.names) {
+    for (const auto &[code, name] : names.names) {
         const int c = index / kLegendRowsPerColumn;
         const int r = index % kLegendRowsPerColumn;
         ++index;
         const double left = margin + c * column;
         const double middle = margin + (r + 1) * row + row / 2;
-        const SymbolLook look = symbolFor(code, style_.CycleColorsFirst);
-        const QColor colour = colourOf(style_.palette, look.colour_index);
+        const SymbolLook look = symbolFor(code, style.CycleColorsFirst);
+        const QColor colour = colourOf(style.palette, look.colour_index);
         painter.setPen(QPen(colour, 1.0));
-        painter.setBrush(style_.FilledSymbols ? QBrush(colour) : QBrush(Qt::NoBrush));
+        painter.setBrush(style.FilledSymbols ? QBrush(colour) : QBrush(Qt::NoBrush));
         drawSymbolShape(painter, look.shape, QPointF(left + line / 2, middle), s, 1.0, -1.0);
         painter.setPen(Qt::black);
         painter.drawText(QPointF(left + 1.5 * line, middle + metrics.ascent() / 2 - 1), name);
     }
+    painter.restore();
 }
 
 void PlotLegend::closeEvent(QCloseEvent *event) {

@@ -5,6 +5,8 @@
 // from 1 to 50.  Either way it follows the window's current style.
 #pragma once
 
+#include <QFont>
+#include <QPainter>
 #include <QPointF>
 #include <QStringList>
 #include <QWidget>
@@ -28,6 +30,13 @@ inline constexpr double kLegendSymbolSize = 2 * 0.65;
 
 // Named series stand in columns of at most this many rows.
 inline constexpr int kLegendRowsPerColumn = 25;
+
+// The key of named series as the legend window draws it, for pictures of
+// the plot that carry their key: its size in `font`, and drawing it with
+// its top left corner at `top_left`.
+QSizeF namedKeySize(const QFont &font, const SeriesNames &names);
+void paintNamedKey(QPainter &painter, QPointF top_left, const QFont &font, const PlotStyle &style,
+                   const SeriesNames &names);
 
 class PlotLegend : public QWidget {
   public:

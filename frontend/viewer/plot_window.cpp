@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -34,6 +35,25 @@ const QString kLimitsKeys = QStringLiteral(
     "Zoom: drag with the left button");
 }  // namespace
 
+void keepFrameOnScreen(QWidget &window) {
+    const QScreen *screen = window.screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    // The client area is what is set; the frame is known once shown.
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    const QMargins decoration(client.left() - frame.left(), client.top() - frame.top(),
+                              frame.right() - client.right(), frame.bottom() - client.bottom());
+    QRect wanted = frame;
+    wanted.setWidth(std::min(frame.width(), area.width()));
+    wanted.setHeight(std::min(frame.height(), area.height()));
+    wanted.moveLeft(std::clamp(frame.left(), area.left(),
+                               std::max(area.left(), area.right() + 1 - wanted.width())));
+    wanted.moveTop(std::clamp(frame.top(), area.top(),
+                              std::max(area.top(), area.bottom() + 1 - wanted.height())));
+    if (wanted != frame) window.setGeometry(wanted.marginsRemoved(decoration));
+}
+
 QPoint plotWindowPlace(const QRect &available, QSize size, const QRect &main) {
     // Low on the screen: the main window's menu bar is near its top.
     const int top = available.top() + std::max(0, available.height() - size.height()) * 3 / 4;
@@ -56,6 +76,7 @@ Plotit::Plotit(ViewerHost &host, QWidget *parent)
     setWindowTitle(QStringLiteral("Kestrel V2.0"));
 
     show_coords_ = host_.showCoordsDefault();
+    hours_choice_ = host_.timeInHoursChoice();
     canvas_ = new PlotCanvas;
     canvas_->setObjectName(QStringLiteral("PlotSurface"));
     canvas_->setRender([this](QPainter &painter, QSizeF size) { paintPlot(painter, size); });
@@ -65,10 +86,12 @@ Plotit::Plotit(ViewerHost &host, QWidget *parent)
     canvas_->setMouseHandlers(press, moved, release);
 
     buildStatusLabels();
+    buildAnswerBar();
     auto *central = new QWidget;
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    layout->addWidget(answer_bar_);
     layout->addWidget(canvas_, 1);
     auto *status = new QWidget;
     auto *status_layout = new QHBoxLayout(status);
@@ -117,6 +140,46 @@ void Plotit::buildStatusLabels() {
     out_file_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 }
 
+void Plotit::buildAnswerBar() {
+    answer_bar_ = new QWidget;
+    answer_bar_->setObjectName(QStringLiteral("AnswerBar"));
+    auto *bar = new QHBoxLayout(answer_bar_);
+    bar->setContentsMargins(8, 4, 8, 4);
+    auto *texts = new QVBoxLayout;
+    answer_label_ = new QLabel;
+    answer_label_->setObjectName(QStringLiteral("AnswerLabel"));
+    answer_label_->setWordWrap(true);
+    answer_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont bold = answer_label_->font();
+    bold.setBold(true);
+    answer_label_->setFont(bold);
+    answer_note_ = new QLabel;
+    answer_note_->setObjectName(QStringLiteral("AnswerNote"));
+    answer_note_->setWordWrap(true);
+    answer_note_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    texts->addWidget(answer_label_);
+    texts->addWidget(answer_note_);
+    bar->addLayout(texts, 1);
+    answer_button_ = new QPushButton;
+    answer_button_->setObjectName(QStringLiteral("AnswerButton"));
+    connect(answer_button_, &QPushButton::clicked, this, [this] {
+        if (answer_.action) answer_.action();
+    });
+    bar->addWidget(answer_button_, 0, Qt::AlignVCenter);
+    answer_bar_->setVisible(false);
+}
+
+void Plotit::setAnswer(PlotAnswer answer) {
+    answer_ = std::move(answer);
+    answer_label_->setText(answer_.text);
+    answer_label_->setVisible(!answer_.text.isEmpty());
+    answer_note_->setText(answer_.note);
+    answer_note_->setVisible(!answer_.note.isEmpty());
+    answer_button_->setText(answer_.actionCaption);
+    answer_button_->setVisible(!answer_.actionCaption.isEmpty() && answer_.action);
+    answer_bar_->setVisible(!answer_.text.isEmpty() || !answer_.note.isEmpty());
+}
+
 void Plotit::buildMenu() {
     QMenuBar *bar = menuBar();
     zoomout_ = bar->addAction(QStringLiteral("&ZoomOut"), this, &Plotit::Zoomout);
@@ -133,15 +196,15 @@ void Plotit::buildMenu() {
 
     QMenu *style = bar->addMenu(QStringLiteral("S&tyle"));
     style->setObjectName(QStringLiteral("PlotStyle"));
-    no_lines_ = style->addAction(QStringLiteral("Omit Lines"), this, &Plotit::Nolines);
+    no_lines_ = style->addAction(QStringLiteral("&Omit Lines"), this, &Plotit::Nolines);
     no_lines_->setObjectName(QStringLiteral("Nolines"));
     no_lines_->setCheckable(true);
-    large_points_ = style->addAction(QStringLiteral("Small Symbols"), this, &Plotit::LargePoints);
+    large_points_ = style->addAction(QStringLiteral("&Small Symbols"), this, &Plotit::LargePoints);
     large_points_->setObjectName(QStringLiteral("LargePoints"));
-    use_filled_ = style->addAction(QStringLiteral("Filled Symbols"), this, &Plotit::UseFilled);
+    use_filled_ = style->addAction(QStringLiteral("&Filled Symbols"), this, &Plotit::UseFilled);
     use_filled_->setObjectName(QStringLiteral("UseFilled"));
     use_filled_->setCheckable(true);
-    col_sym_ = style->addAction(QStringLiteral("Cycle Symbols 1st"), this, &Plotit::Col_Sym);
+    col_sym_ = style->addAction(QStringLiteral("&Cycle Symbols 1st"), this, &Plotit::Col_Sym);
     col_sym_->setObjectName(QStringLiteral("Col_Sym"));
     style->addSeparator();
     time_in_hours_action_ =
@@ -151,9 +214,9 @@ void Plotit::buildMenu() {
 
     QMenu *copy = bar->addMenu(QStringLiteral("&Copy"));
     copy->setObjectName(QStringLiteral("Copyit"));
-    clip_prn_ = copy->addAction(QStringLiteral("To Clipboard"), this, &Plotit::ClipPrn);
+    clip_prn_ = copy->addAction(QStringLiteral("To &Clipboard"), this, &Plotit::ClipPrn);
     clip_prn_->setObjectName(QStringLiteral("ClipPrn"));
-    save_bmp_ = copy->addAction(QStringLiteral("To File (Bitmap)"), this, &Plotit::SaveBMP);
+    save_bmp_ = copy->addAction(QStringLiteral("To &File (Bitmap)"), this, &Plotit::SaveBMP);
     save_bmp_->setObjectName(QStringLiteral("SaveBMP"));
 
     save_plot_now_ = bar->addAction(QStringLiteral("S&avePlot"), this, &Plotit::SavePlotNow);
@@ -193,14 +256,75 @@ void Plotit::paintPlot(QPainter &painter, QSizeF size) const {
     }
     const PlotRenderer renderer(state_, axes_, style_, limits);
     renderer.paint(painter, size);
+    if (state_.DataLoaded) {
+        const bool hours = QString::fromStdString(state_.data.x_label) == kHoursLabel;
+        drawLineLabels(painter, renderer.scale(size), answer_.lines,
+                       hours ? 1.0 / kSecondsPerHour : 1.0, PlotRenderer::tickPixelSize(size));
+    }
+}
+
+QFont Plotit::figureKeyFont(QSizeF plot) const {
+    return plotFont(std::max(9, PlotRenderer::tickPixelSize(plot)));
+}
+
+double Plotit::figureKeyWidth(QSizeF plot) const {
+    if (names_.empty() || !state_.DataLoaded) return 0.0;
+    // At most a third of the plot's width; long names are then cut.
+    return std::min(namedKeySize(figureKeyFont(plot), names_).width(), plot.width() / 3.0);
+}
+
+QSizeF Plotit::figureSize(QSizeF plot) const {
+    return {plot.width() + figureKeyWidth(plot), plot.height()};
+}
+
+void Plotit::paintFigure(QPainter &painter, QSizeF plot) const {
+    // The heading names the report without the folders of this machine.
+    ViewerState shown = state_;
+    shown.data.heading =
+        headingWithoutPath(QString::fromStdString(state_.data.heading), host_.reportFileName())
+            .toStdString();
+    LimitLines limits;
+    limits.shown = host_.limitsMode();
+    if (limits.shown) {
+        limits.low = host_.xLow();
+        limits.high = host_.xHigh();
+    }
+    const PlotRenderer renderer(shown, axes_, style_, limits);
+    renderer.paint(painter, plot);
+    if (!state_.DataLoaded) return;
+    const bool hours = QString::fromStdString(state_.data.x_label) == kHoursLabel;
+    drawLineLabels(painter, renderer.scale(plot), answer_.lines,
+                   hours ? 1.0 / kSecondsPerHour : 1.0, PlotRenderer::tickPixelSize(plot));
+    const double key_width = figureKeyWidth(plot);
+    if (key_width <= 0.0) return;
+    const QRectF strip(plot.width(), 0, key_width, plot.height());
+    painter.save();
+    painter.fillRect(strip, Qt::white);
+    painter.setClipRect(strip);
+    const QFont font = figureKeyFont(plot);
+    const double top = plot.height() * 0.08;
+    paintNamedKey(painter, QPointF(strip.left(), top), font, style_, names_);
+    // The answer in words beneath the key, wrapped to the strip.
+    const QString words =
+        answer_.note.isEmpty() ? answer_.text : answer_.text + QStringLiteral("\n") + answer_.note;
+    if (!words.isEmpty()) {
+        const double below = top + namedKeySize(font, names_).height();
+        const double margin = QFontMetricsF(font).height() * 0.8;
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(strip.left() + margin, below, strip.width() - 2 * margin,
+                                plot.height() - below - margin),
+                         Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, words);
+    }
+    painter.restore();
 }
 
 QImage Plotit::renderImage(QSize size) const {
     if (size.isEmpty()) size = surfaceSize();
-    QImage image(size, QImage::Format_RGB32);
+    QImage image(figureSize(QSizeF(size)).toSize(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    paintPlot(painter, QSizeF(size));
+    paintFigure(painter, QSizeF(size));
     painter.end();
     return image;
 }
@@ -248,6 +372,8 @@ bool Plotit::ShowPlot() {
 
     dragging_ = false;
     first_move_ = true;
+    // The readout belonged to the plot before; it comes back with the mouse.
+    xy_label_->setText(QStringLiteral(" "));
     canvas_->setRubberBand(false);
     zoomout_->setEnabled(false);
     bool shown = false;
@@ -270,7 +396,16 @@ bool Plotit::ShowPlot() {
             setWindowTitle(plotCaption(host_.programTitle(), file_name));
             // The hint on the plot names Ctrl and Alt; Shift works as well.
             canvas_->setToolTip(host_.limitsMode() ? kLimitsKeys : QString());
+            // The answer bar has the verdict in full; the second heading
+            // keeps only the time stamp, which a long verdict would run into.
+            if (!answer_.text.isEmpty()) {
+                const QString stamp = timeStampOf(state_.data.stamp);
+                state_.data.heading2 =
+                    stamp.isEmpty() ? std::string() : ("Assessed at " + stamp).toStdString();
+            }
             time_axis_.noteLoaded(state_);
+            time_in_hours_ = hours_choice_.value_or(answer_.hoursByDefault);
+            time_in_hours_action_->setChecked(time_in_hours_);
             if (time_in_hours_) {
                 time_axis_.show(state_, true);
                 FindPlotRange(state_);
@@ -297,6 +432,8 @@ DisposeResult Plotit::DisposePlotFile() {
 void Plotit::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
     relayout();
+    // Its frame is known once the desktop has framed it.
+    QTimer::singleShot(0, this, [this] { keepFrameOnScreen(*this); });
     // Shown before any plot: say so once, outside the paint.
     if (!state_.DataLoaded && !no_data_told_) {
         no_data_told_ = true;
@@ -409,6 +546,8 @@ void Plotit::Zoomout() {
 void Plotit::TimeInHours() {
     time_in_hours_ = !time_in_hours_;
     time_in_hours_action_->setChecked(time_in_hours_);
+    hours_choice_ = time_in_hours_;
+    host_.timeInHoursChosen(time_in_hours_);
     if (!state_.DataLoaded) return;
     const bool zoomed = zoomout_->isEnabled();
     time_axis_.show(state_, time_in_hours_);

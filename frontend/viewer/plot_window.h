@@ -12,9 +12,11 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <functional>
 #include <optional>
 
+#include "plot_answer.h"
 #include "plot_axes.h"
 #include "plot_canvas.h"
 #include "plot_file_control.h"
@@ -48,6 +50,11 @@ QPoint legendPlace(const QRect &plot, QSize legend, const QRect &screen);
 // its output list stay in view.
 QPoint plotWindowPlace(const QRect &available, QSize size, const QRect &main);
 
+// Moves a shown top-level window (and shrinks it when it must) so that its
+// frame lies inside the free area of its screen; a window inside already
+// stays exactly where it is.
+void keepFrameOnScreen(QWidget &window);
+
 class Plotit : public QMainWindow {
     Q_OBJECT
   public:
@@ -67,6 +74,20 @@ class Plotit : public QMainWindow {
     // names: the legend keeps the numbered key).  An open legend follows.
     void setSeriesNames(SeriesNames names);
 
+    // What the next plot answers, in words, with labels for its lines (set
+    // before ShowPlot; an empty answer hides the answer bar).
+    void setAnswer(PlotAnswer answer);
+    const PlotAnswer &answer() const { return answer_; }
+    QLabel *answerLabel() const { return answer_label_; }
+    QLabel *answerNote() const { return answer_note_; }
+    QPushButton *answerButton() const { return answer_button_; }
+
+    // The plot as pictures of it leave the window (files, clipboard,
+    // printer): the key of its series at the right and the report named
+    // without its folder.  The picture's size for a window surface `plot`.
+    QSizeF figureSize(QSizeF plot) const;
+    void paintFigure(QPainter &painter, QSizeF plot) const;
+
     // Reads the plot file and shows it.  Returns false when nothing could be
     // shown (the file could not be opened, or held no data).
     bool ShowPlot();
@@ -75,6 +96,8 @@ class Plotit : public QMainWindow {
 
     // The main window chose printer `index` (0-based): move the check mark.
     void checkPrinter(int index);
+    // Draws the plot on show again (new limits to mark, say).
+    void redrawPlot() { redraw(); }
     // Closes the window for good (the program ends).  The window's own close
     // button only hides it: it comes back with the next plot.
     void unload();
@@ -126,6 +149,10 @@ class Plotit : public QMainWindow {
     void buildMenu();
     void buildPrinterMenu();
     void buildStatusLabels();
+    void buildAnswerBar();
+    // The key's font and width for a figure of the window surface `plot`.
+    QFont figureKeyFont(QSizeF plot) const;
+    double figureKeyWidth(QSizeF plot) const;
     void relayout();
     void redraw();
     // Lays out the axes for the current data range and shows its warnings.
@@ -139,8 +166,14 @@ class Plotit : public QMainWindow {
     ViewerHost &host_;
     ViewerState state_;
     SeriesNames names_;
+    PlotAnswer answer_;
+    QWidget *answer_bar_ = nullptr;
+    QLabel *answer_label_ = nullptr;
+    QLabel *answer_note_ = nullptr;
+    QPushButton *answer_button_ = nullptr;
     TimeAxisView time_axis_;
     bool time_in_hours_ = false;
+    std::optional<bool> hours_choice_;  // the user's, once made (kept by the host)
     PlotStyle style_;
     PlotAxes axes_;
     MessageHook message_;

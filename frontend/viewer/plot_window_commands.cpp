@@ -13,6 +13,7 @@
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTimer>
 
 #include "plot_export.h"
 #include "plot_window.h"
@@ -21,8 +22,11 @@ namespace quillane::viewer {
 
 namespace {
 
-const QString kPictureFilters =
-    QStringLiteral("Bitmap (*.bmp);;PNG Image (*.png);;SVG Drawing (*.svg);;PDF Document (*.pdf)");
+// PNG first: small, lossless and read by everything; the bitmap stays on offer.
+const QString kPngFilter = QStringLiteral("PNG Image (*.png)");
+const QString kPictureFilters = kPngFilter + QStringLiteral(
+                                                 ";;Bitmap (*.bmp);;SVG Drawing (*.svg);;PDF "
+                                                 "Document (*.pdf)");
 const QString kPlotFilter = QStringLiteral("Plot Files (*.dat)");
 
 // The suffix of the first pattern of a filter such as "PNG Image (*.png)".
@@ -88,7 +92,7 @@ void Plotit::buildPrinterMenu() {
     }
     printer_separator_ = printer_menu_->addSeparator();
     printer_separator_->setObjectName(QStringLiteral("Dummy0"));
-    print_plot_ = printer_menu_->addAction(QStringLiteral("Print"), this, &Plotit::PrnPlot);
+    print_plot_ = printer_menu_->addAction(QStringLiteral("&Print"), this, &Plotit::PrnPlot);
     print_plot_->setObjectName(QStringLiteral("PrnPlot"));
     // Without printers there is nothing to print on.
     print_plot_->setEnabled(!printer_names_.isEmpty());
@@ -111,9 +115,16 @@ void Plotit::PrnPlot() {
     const int index = current_printer_ >= 0 ? current_printer_ : 0;
     BusyPointer busy;
     QPrinter printer(QPrinterInfo::printerInfo(printer_names_[index]), QPrinter::HighResolution);
-    const bool printed =
-        PrintPictureToFitPage(printer, QSizeF(surfaceSize()),
-                              [this](QPainter &painter, QSizeF size) { paintPlot(painter, size); });
+    const QSizeF plot(surfaceSize());
+    const bool printed = PrintPictureToFitPage(
+        printer, figureSize(plot), [this, plot](QPainter &painter, QSizeF size) {
+            // The printer draws at its own resolution: the figure is scaled.
+            const double factor = size.width() / figureSize(plot).width();
+            painter.save();
+            painter.scale(factor, factor);
+            paintFigure(painter, plot);
+            painter.restore();
+        });
     if (!printed)
         out_file_label_->setText("The plot could not be printed on " + printer_names_[index]);
 }
@@ -129,22 +140,35 @@ void Plotit::ClipPrn() {
 }
 
 void Plotit::SaveBMP() {
-    QString filter = QStringLiteral("Bitmap (*.bmp)");
+    QString filter = kPngFilter;
     QString name =
         save_file_ ? save_file_(this, QStringLiteral("Save Plot Picture"), kPictureFilters, &filter)
                    : QString();
     if (name.isEmpty()) return;  // cancel ends the command silently
-    name = withSuffix(name, filter, QStringLiteral("bmp"));
-    // Pictures are drawn anew at the full resolution of the screen.
-    QSizeF size(surfaceSize());
+    name = withSuffix(name, filter, QStringLiteral("png"));
+    // Pictures are drawn anew at the full resolution of the screen, with
+    // the key of the series beside the plot.
+    QSizeF plot(surfaceSize());
     const ImageKind kind = imageKindOf(name);
-    if (kind != ImageKind::svg && kind != ImageKind::pdf) size *= devicePixelRatioF();
+    if (kind != ImageKind::svg && kind != ImageKind::pdf) plot *= devicePixelRatioF();
+    const QSizeF figure = figureSize(plot);
     QString error;
     BusyPointer busy;
     const bool saved = savePicture(
-        name, size, [this](QPainter &painter, QSizeF at) { paintPlot(painter, at); }, &error);
-    if (!saved)
+        name, figure,
+        [this, plot, figure](QPainter &painter, QSizeF at) {
+            const double factor = at.width() / figure.width();
+            painter.save();
+            painter.scale(factor, factor);
+            paintFigure(painter, plot);
+            painter.restore();
+        },
+        &error);
+    if (!saved) {
         showNotice({"The plot could not be saved.\n" + error, QStringLiteral("Save Error")});
+        return;
+    }
+    out_file_label_->setText("Picture saved as " + name);
 }
 
 void Plotit::SavePlotNow() {
@@ -187,10 +211,10 @@ void Plotit::LargePoints() {
     // The caption always names the other choice.
     if (style_.SymbolSize == 1.0) {
         style_.SymbolSize = 0.5;
-        large_points_->setText(QStringLiteral("Large Symbols"));
+        large_points_->setText(QStringLiteral("Large &Symbols"));
     } else {
         style_.SymbolSize = 1.0;
-        large_points_->setText(QStringLiteral("Small Symbols"));
+        large_points_->setText(QStringLiteral("&Small Symbols"));
     }
     if (state_.DataLoaded) redraw();
 }
@@ -241,6 +265,9 @@ void Plotit::ShowIt() {
     legend_->move(legendPlace(frameGeometry(), legend_->frameGeometry().size(),
                               screen() ? screen()->availableGeometry() : QRect()));
     legend_->show();
+    QTimer::singleShot(0, legend_, [legend = legend_] {
+        if (legend) keepFrameOnScreen(*legend);
+    });
     host_.setLegendWindowOpen(true);
     show_it_->setEnabled(false);
 }

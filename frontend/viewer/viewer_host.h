@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "plot_axes.h"
 
@@ -60,6 +61,13 @@ class ViewerHost {
     virtual void printerChosen(int index, const QString &name) = 0;
 
     virtual bool showCoordsDefault() const { return true; }
+    // The user's last choice of "Time in Hours" (kept between runs), or
+    // nothing before the first; the viewer tells each new choice.
+    virtual std::optional<bool> timeInHoursChoice() const { return std::nullopt; }
+    virtual void timeInHoursChosen(bool hours) { (void)hours; }
+    // The report's full path, which plot headings name; pictures of the
+    // plot name it by its base name only.
+    virtual QString reportFileName() const { return {}; }
     // Where the program's main window is on the screen (its frame), so that
     // the plot window can open beside it; empty when unknown.
     virtual QRect mainWindowFrame() const { return {}; }

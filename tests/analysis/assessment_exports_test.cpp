@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -191,3 +192,71 @@ TEST_F(AssessmentExports, HandOutTheNoiseVerdictForecastPairsAndSetsOfTheExample
 }
 
 }  // namespace
+
+// Times set through the C interface are what the reader would accept from a
+// file; every accepted one prints as a number.
+class TimesThroughTheInterface : public AssessmentExports {
+  protected:
+    std::vector<double> times() {
+        std::vector<double> t(50);
+        lib().get<void(double *)>("get_times")(t.data());
+        return t;
+    }
+    void set_times(std::vector<double> t) {
+        t.resize(50);
+        lib().get<void(const double *)>("set_times")(t.data());
+    }
+};
+
+TEST_F(TimesThroughTheInterface, ThatAreNotNumbersAreRefusedAndChangeNothing) {
+    const std::vector<double> before = times();
+    for (const double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 2.0e30}) {
+        std::vector<double> t(before.begin(), before.begin() + 12);
+        t[5] = bad;
+        set_times(t);
+        EXPECT_NE(last_error().find("The new time of active set 6"), std::string::npos) << bad;
+        EXPECT_NE(last_error().find("no time was changed"), std::string::npos);
+        EXPECT_EQ(times(), before);
+    }
+}
+
+TEST_F(TimesThroughTheInterface, AtTheBoundPrintAsNumbersInTheVerdict) {
+    std::vector<double> t;
+    for (int k = 1; k <= 11; ++k)
+        t.push_back(8.0e28 * k);
+    t.push_back(1.0e30);
+    set_times(t);
+    EXPECT_EQ(last_error(), "");
+    fit();
+    assess(1);
+    const Verdict v = verdict();
+    EXPECT_EQ(v.text.find('*'), std::string::npos) << v.text;
+    EXPECT_NE(v.text.find("e+26 h"), std::string::npos) << v.text;  // 10^30 s in hours
+    EXPECT_EQ(quillane::testing::read_file(out).find("****"), std::string::npos);
+}
+
+// Scans of three points each: the fit runs, but no pair has the four
+// reference points a comparison needs, and the assessment says just that.
+TEST_F(AssessmentExports, OfThreePointScansSayNoPairCouldBeCompared) {
+    const int32_t echo = 0;
+    lib().get<void(const int32_t *)>("initcommons")(&echo);
+    auto getdatar = lib().get<void(const char *, int32_t, const int32_t *)>("getdatar");
+    for (int32_t n = 1; n <= 4; ++n) {
+        const std::string file = dir.write(
+            "three" + std::to_string(n) + ".RA1",
+            quillane::test_support::scan_text(quillane::test_support::exponential_scan(n, 3)));
+        getdatar(file.c_str(), static_cast<int32_t>(file.size()), &n);
+    }
+    lib().get<void()>("find_smallest_range")();
+    lib().get<void()>("TRANSFER_DATA")();
+    const int32_t span = 3, terms = 1;
+    lib().get<void(const int32_t *, const int32_t *)>("set_differ_parms")(&span, &terms);
+    fit();
+    assess(0);
+    const std::string why =
+        "No pair could be compared: every scan has fewer than 4 points in "
+        "the limits";
+    EXPECT_EQ(last_error(), why);
+    lib().get<void()>("quillane_plot_equilibrium")();
+    EXPECT_NE(last_error().find(why), std::string::npos) << last_error();
+}

@@ -10,6 +10,19 @@
 #include "quillane.h"
 #include "test_support.h"
 
+// The status values are part of the C interface: callers built against an
+// earlier header compare with these numbers, so they never change.
+static_assert(QUILLANE_LIMITS_TOO_NARROW == 0 && QUILLANE_LIMITS_OK == 1);
+static_assert(QUILLANE_VERDICT_NONE == -1 && QUILLANE_VERDICT_APPROACHING == 0 &&
+              QUILLANE_VERDICT_REACHED == 1);
+static_assert(QUILLANE_FORECAST_NONE == 0 && QUILLANE_FORECAST_MADE == 1);
+static_assert(QUILLANE_PAIR_NOT_COMPARED == 0 && QUILLANE_PAIR_COMPARED == 1 &&
+              QUILLANE_PAIR_NO_POSITION_FIT == 2);
+static_assert(QUILLANE_HEADER_NO_FILE == -1 && QUILLANE_HEADER_NO_TIME_LINE == 0 &&
+              QUILLANE_HEADER_TIME_LINE == 1);
+static_assert(QUILLANE_FACT_UNREADABLE == -1 && QUILLANE_FACT_ABSENT == 0 &&
+              QUILLANE_FACT_KNOWN == 1);
+
 namespace {
 
 std::vector<std::string> g_box;

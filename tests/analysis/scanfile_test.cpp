@@ -77,6 +77,39 @@ TEST(ScanFile, AFolderIsNotAScanFile) {
     EXPECT_NE(f.box.trimmed()[2].find("it is a folder"), std::string::npos);
 }
 
+// A line longer than any scan holds (a binary file, an endless device) is
+// not read whole: the reader stops there and says the file is not a scan.
+TEST(ScanFile, AFileWithAHugeLineIsNotAScanAndIsNotReadWhole) {
+    Fixture f;
+    const std::string huge = f.dir.write(
+        "huge.RA1", "d\nR 1 2 3 4\n6.0 1.0\n" + std::string(300000, '7') + "\n6.1 1.0\n");
+    read_scan_file(f.s(), huge, 1);
+    EXPECT_EQ(f.s().set_point_count[1], 0);
+    EXPECT_NE(f.s().last_error.find("line 4 is longer than 65536 characters, so this is not a "
+                                    "scan file"),
+              std::string::npos)
+        << f.s().last_error;
+    const std::string first = f.dir.write("first.RA1", std::string(70000, 'x') + "\nR 1 2 3 4\n");
+    for (const std::string &name : {first, std::string("/dev/zero")}) {
+        std::string error;
+        const ScanHeader h = read_scan_header(name, error);
+        EXPECT_NE(error.find("so this is not a scan file"), std::string::npos) << name;
+        EXPECT_FALSE(h.time_line);
+    }
+    read_scan_file(f.s(), "/dev/zero", 2);
+    EXPECT_EQ(f.s().set_point_count[2], 0);
+}
+
+// A line of more than 133 characters is cut there, a CR LF end removed.
+TEST(ScanFile, ALongLineIsCutAfterItsFirst133Characters) {
+    Fixture f;
+    read_text(f, "d\r\nR 1 2 3 4\r\n6.0 1.0" + std::string(200, ' ') + "99\r\n6.1 2.0\r\n", 1,
+              "long.RA1");
+    ASSERT_EQ(f.s().set_point_count[1], 2);
+    EXPECT_EQ(f.s().raw_points[1].value, 1.0);
+    EXPECT_EQ(f.s().raw_points[2].value, 2.0);
+}
+
 TEST(ScanFile, DataSetNumberOutsideTheTableIsIgnored) {
     Fixture f;
     const std::string file = f.dir.write("x.RA1", "d\nR 1 2 3 4\n6.0 1.0\n");

@@ -40,6 +40,8 @@ struct Outcome {
 class BatchRun : public ::testing::Test {
   protected:
     fs::path dir;
+    std::string program = QUILLANE_BATCH_PATH;  // the runner to start
+    bool ignore_file_size_signal = true;        // with a file-size limit
 
     void SetUp() override {
         std::random_device rd;
@@ -85,7 +87,7 @@ class BatchRun : public ::testing::Test {
             if (file_size_limit >= 0) {
                 // A write past the limit then fails with EFBIG instead of
                 // ending the process.
-                signal(SIGXFSZ, SIG_IGN);
+                if (ignore_file_size_signal) signal(SIGXFSZ, SIG_IGN);
                 const rlimit limit{static_cast<rlim_t>(file_size_limit),
                                    static_cast<rlim_t>(file_size_limit)};
                 setrlimit(RLIMIT_FSIZE, &limit);
@@ -96,11 +98,11 @@ class BatchRun : public ::testing::Test {
                 else
                     putenv(const_cast<char *>(e.c_str()));
             }
-            std::vector<char *> argv{const_cast<char *>(QUILLANE_BATCH_PATH)};
+            std::vector<char *> argv{const_cast<char *>(program.c_str())};
             for (const std::string &a : args)
                 argv.push_back(const_cast<char *>(a.c_str()));
             argv.push_back(nullptr);
-            execv(QUILLANE_BATCH_PATH, argv.data());
+            execv(program.c_str(), argv.data());
             _exit(127);
         }
         return pid;

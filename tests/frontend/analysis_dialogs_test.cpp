@@ -111,9 +111,17 @@ class AnalysisDialogsTest : public QObject {
         QCOMPARE(dialog.pointsBox()->value(), 60);
         dialog.pointsBox()->selectAll();
         QTest::keyClicks(dialog.pointsBox(), "999");  // more than the smallest set holds
-        QVERIFY(dialog.slider()->value() <= 400);
+        QCOMPARE(dialog.pointsBox()->value(), 999);   // kept as typed, not cut down
+        QVERIFY(dialog.spanReason()->isVisibleTo(&dialog));
+        QVERIFY(dialog.spanReason()->text().startsWith("At most 400 points"));
+        dialog.accept();  // refused while the reason shows
+        QVERIFY(dialog.QDialog::result() != QDialog::Accepted);
+        QCOMPARE(dialog.result().span, 50);
+        dialog.pointsBox()->selectAll();
+        QTest::keyClicks(dialog.pointsBox(), "399");
+        QVERIFY(!dialog.spanReason()->isVisibleTo(&dialog));
         dialog.accept();
-        QCOMPARE(dialog.result().span, dialog.slider()->value());
+        QCOMPARE(dialog.result().span, 399);
     }
 
     void differentiationDialogOpensAtTheSmallestSetAndStoresIt() {

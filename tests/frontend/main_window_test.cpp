@@ -44,6 +44,8 @@ const MenuRow kStartItems[] = {
     {"FileSpacer", "", true, true},
     {"AllDone", "&Exit", true, true},
     {"EditDummy", "&Edit", true, true},
+    {"EditUndo", "&Undo", false, true},
+    {"EditSpacer", "", true, true},
     {"SelectAllLines", "Select &All", false, true},
     {"DataDummy", "&Data", true, true},
     {"GetDataFiles", "&Read Data Files", true, true},
@@ -61,7 +63,7 @@ const MenuRow kStartItems[] = {
     {"PlotRaw", "&Raw Data", true, true},
     {"PlotdCdX_X", "&dC/dX vs Indep.Var.", false, true},
     {"PlotdCdX_C", "d&C/dX vs Dep.Var.", false, true},
-    {"PlotDummy2", "&Plot &Results", false, true},
+    {"PlotDummy2", "Plot &Results", false, true},
     {"PlotRMS", "&RMS vs Time", true, true},
     {"PlotVar", "&Variance vs Time", true, true},
     {"PlotDummy4", "", true, true},
@@ -225,7 +227,7 @@ class MainWindowTest : public StandInWindowTest {
         for (const char *name : {"FitIt", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
             QVERIFY2(!enabled(name), name);
         QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
-                 QStringLiteral("Select Active Data Files"));
+                 QStringLiteral("Select &Active Data Files"));
         QVERIFY(session_->files_read());
         QCOMPARE(session_->active_count(), 3);
         QCOMPARE(session_->suggested_reference(), 3);
@@ -256,7 +258,6 @@ class MainWindowTest : public StandInWindowTest {
     void laterPassReselectsWithoutReadingAndKeepsTheUserLimits() {
         firstPass(5);
         session_->set_limits(18.0, 24.0);  // as the viewer leaves them after a marked range
-        state_->LimitsSet = kTrue;
         record_.clear();
         answerDataFiles({1, 3});
         window_->GetDataFiles();
@@ -281,7 +282,7 @@ class MainWindowTest : public StandInWindowTest {
         QCOMPARE(prompts_->warnings.size(), 1);
         QVERIFY(!enabled("FitIt"));
         QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
-                 QStringLiteral("Select Active Data Files"));
+                 QStringLiteral("Select &Active Data Files"));
         QVERIFY(record_.lines().isEmpty());
         QCOMPARE(session_->active_sets(), (std::vector<int>{1, 3, 5}));
         QCOMPARE(session_->active_file_name(2), toSession(files_[2]));
@@ -320,7 +321,7 @@ class MainWindowTest : public StandInWindowTest {
                       {"setxirange 16 26", "setredir 3 1 2 3", "set_lim_indices_vb",
                        "TRANSFER_DATA", "put_plotlist 1 1", "GENERIC_PLOT 1 -1", "setredir 3 1 2 3",
                        "setxirange 17 25", "set_lim_indices_vb", "TRANSFER_DATA"}));
-        QCOMPARE(state_->LimitsSet, int16_t(kTrue));
+        QVERIFY(session_->limits_chosen());
         QVERIFY(session_->limits_mode());
         QVERIFY(enabled("FitIt"));
 
@@ -353,6 +354,10 @@ class MainWindowTest : public StandInWindowTest {
         fitted(3, 3);
         window_->hooks().newDSToPlot = choose({});
         QVERIFY(enabled("PlotDummy2"));
+        window_->SetLimits();  // closed without a choice: nothing changes
+        QVERIFY(record_.lines().isEmpty());
+        QVERIFY(enabled("PlotDummy2"));
+        window_->hooks().newDSToPlot = choose({1});
         window_->SetLimits();
         for (const char *name : {"PlotdCdX_X", "PlotdCdX_C", "PlotDummy2"})
             QVERIFY2(!enabled(name), name);
@@ -430,7 +435,7 @@ class MainWindowTest : public StandInWindowTest {
         window_->ToggleXI_R();
         QVERIFY(!session_->xi_mode());
         QCOMPARE(window_->item(QStringLiteral("ToggleXI_R"))->text(),
-                 QStringLiteral("Toggle R to XI"));
+                 QStringLiteral("&Toggle R to XI"));
         QCOMPARE(session_->limits().low, 6.0);
         QCOMPARE(session_->limits().high, 7.0);
         QCOMPARE(session_->full_range().low, std::sqrt(32.0));
@@ -438,16 +443,13 @@ class MainWindowTest : public StandInWindowTest {
         window_->ToggleXI_R();
         QVERIFY(session_->xi_mode());
         QCOMPARE(window_->item(QStringLiteral("ToggleXI_R"))->text(),
-                 QStringLiteral("Toggle XI to R"));
+                 QStringLiteral("&Toggle XI to R"));
         QVERIFY(std::fabs(session_->limits().high - 24.5) < 1e-12);  // round trip
         QVERIFY(record_.lines().contains(QStringLiteral("set_x_var -1")));
     }
 
     void timesCommandsHandTheTimesToTheLibrary() {
         firstPass(3);
-        window_->DSTimeToDSIndex();
-        QVERIFY(sameLines(record_.lines(), {"get_times", "set_times 1 2 3"}));
-        record_.clear();
         prompts_->onDialog = [](QDialog &dialog) {
             auto *times = qobject_cast<DataSetTimesDialog *>(&dialog);
             QVERIFY(times);
@@ -455,7 +457,11 @@ class MainWindowTest : public StandInWindowTest {
             times->accept();
         };
         window_->GetNewTimes();
-        QVERIFY(sameLines(record_.lines(), {"get_times", "set_times 1 7.5 3"}));
+        QVERIFY(sameLines(record_.lines(), {"get_times", "get_times", "set_times 1 7.5 3"}));
+        record_.clear();
+        window_->DSTimeToDSIndex();  // asked first (and shown the times), then done
+        QCOMPARE(prompts_->confirmations.size(), 1);
+        QVERIFY(sameLines(record_.lines(), {"get_times", "get_times", "set_times 1 2 3"}));
         record_.clear();
         prompts_->onDialog = nullptr;  // closed without OK
         window_->GetNewTimes();
@@ -564,7 +570,8 @@ class MainWindowTest : public StandInWindowTest {
         prompts_->saveNames.push_back(csv);
         window_->SaveResultsCsv();
         QVERIFY(readFile(csv).startsWith("reference_set,reference_file,compared_set,"));
-        window_->hooks().newDSToPlot = choose({});
+        window_->hooks().showPlot = [](const PlotContent &) {};
+        window_->hooks().newDSToPlot = choose({1});
         window_->SetLimits();
         QVERIFY(!enabled("PlotEquilibrium"));
     }

@@ -1,6 +1,8 @@
 // Scan files named outside the menus -- on the command line, dropped onto the
 // main window -- follow the rules of "Read Data Files": read once, as data
 // sets 1..n, at least three; otherwise they wait in the data-file window.
+#include <filesystem>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -11,9 +13,11 @@
 
 #include "AppState.h"
 #include "DataFilesDialog.h"
+#include "FileNames.h"
 #include "LibraryBinding.h"
 #include "MainWindow.h"
 #include "SessionText.h"
+#include "scan_files.h"
 #include "session.h"
 #include "test_support.h"
 
@@ -55,10 +59,13 @@ class OpenFilesTest : public StandInWindowTest {
     // Drops `files` onto the main window as a file manager does; the files
     // are taken once the drop has been handled.
     bool drop(const QStringList &files) {
-        QMimeData data;
         QList<QUrl> urls;
         for (const QString &f : files)
             urls << QUrl::fromLocalFile(f);
+        return drop(urls);
+    }
+    bool drop(const QList<QUrl> &urls) {
+        QMimeData data;
         data.setUrls(urls);
         const QPoint at(20, 20);
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -88,7 +95,7 @@ class OpenFilesTest : public StandInWindowTest {
         QVERIFY(sameLines(readOrder(), files));
         QCOMPARE(session_->active_sets(), (std::vector<int>{1, 2, 3}));
         QCOMPARE(window_->item(QStringLiteral("GetDataFiles"))->text(),
-                 QStringLiteral("Select Active Data Files"));
+                 QStringLiteral("Select &Active Data Files"));
         QVERIFY(window_->item(QStringLiteral("SetLimits"))->isEnabled());
         // The data-file window shows what was read, every row ticked, so
         // choosing among the sets later starts from the files read.
@@ -164,6 +171,71 @@ class OpenFilesTest : public StandInWindowTest {
         QCOMPARE(prompts_->warnings.size(), 1);
         QVERIFY(prompts_->warnings[0].text.contains(QStringLiteral("cannot be changed")));
         QCOMPARE(session_->data_set_count(), 3);
+    }
+
+    // Scan files whose names are not UTF-8 (Qt could not remove them with
+    // the folder: removeOddScans() does, by their bytes).
+    QStringList oddScans() {
+        const QByteArray folder = QFile::encodeName(dir_->path());
+        QStringList files;
+        for (const QByteArray &name :
+             {QByteArray("x\xff.RA1"), QByteArray("y.RA1"), QByteArray("z\xe9.RA1")}) {
+            const QByteArray path = folder + '/' + name;
+            test_support::write_file(path.toStdString(), scanFileContent(1).toStdString());
+            files << nameFromBytes(path);
+        }
+        return files;
+    }
+    static void removeOddScans(const QStringList &files) {
+        for (const QString &f : files)
+            std::filesystem::remove(toSession(f));
+    }
+
+    // A name with a byte that is not UTF-8 reaches the library as the very
+    // bytes, from the command line and from a drop alike.
+    void aNameThatIsNotUtf8IsReadByItsBytes() {
+        const QStringList files = oddScans();
+        window_->openDataFiles(files);
+        removeOddScans(files);
+        QVERIFY2(prompts_->warnings.isEmpty(), qPrintable(prompts_->warnings.value(0).text));
+        QCOMPARE(readOrder().size(), 3);
+        QCOMPARE(toSession(rowNames()[0]), toSession(files[0]));
+        QVERIFY(toSession(files[0]).ends_with("/x\xff.RA1"));
+    }
+
+    void aDroppedNameThatIsNotUtf8IsReadByItsBytes() {
+        const QStringList files = oddScans();
+        QList<QUrl> urls;
+        for (const QString &f : files)
+            urls << QUrl::fromEncoded("file://" + nameBytes(f).toPercentEncoding("/"));
+        const bool taken = drop(urls);
+        removeOddScans(files);
+        QVERIFY(taken);
+        QVERIFY2(prompts_->warnings.isEmpty(), qPrintable(prompts_->warnings.value(0).text));
+        QCOMPARE(readOrder().size(), 3);
+        QCOMPARE(toSession(rowNames()[0]), toSession(files[0]));
+    }
+
+    // Digit runs by value, ties by the whole text, and no cycle whatever
+    // the characters (an Arabic-Indic nine is no ASCII digit).
+    void theDropOrderIsAStrictOrderingOfNames() {
+        const QString nine = QString(QChar(0x0669));
+        const QStringList names{
+            QStringLiteral("s10"), QStringLiteral("sa"),  QStringLiteral("s") + nine,
+            QStringLiteral("s2"),  QStringLiteral("s02"), QStringLiteral("s"),
+            QStringLiteral("s2a"), QStringLiteral("s/"),  QStringLiteral("s:")};
+        QVERIFY(naturalBefore(QStringLiteral("scan2"), QStringLiteral("scan10")));
+        QVERIFY(naturalBefore(QStringLiteral("s02"), QStringLiteral("s2")));
+        QVERIFY(naturalBefore(QStringLiteral("s"), QStringLiteral("s2")));
+        for (const QString &a : names) {
+            QVERIFY(!naturalBefore(a, a));
+            for (const QString &b : names) {
+                if (a != b) QVERIFY2(naturalBefore(a, b) != naturalBefore(b, a), qPrintable(a + b));
+                for (const QString &c : names)
+                    if (naturalBefore(a, b) && naturalBefore(b, c))
+                        QVERIFY2(naturalBefore(a, c), qPrintable(a + " " + b + " " + c));
+            }
+        }
     }
 
     void aDropWithoutLocalFilesIsNotTaken() {

@@ -279,6 +279,27 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
         reason[i] = ' ';
     *reason_length = 0;
 }
+QUILLANE_API void quillane_verdict_basis(int32_t *decided_by, int32_t *block_scans,
+                                         int32_t *too_few, int32_t *breaking_scan,
+                                         int32_t *broken_by, int32_t *break_reason,
+                                         double *no_offset_rms, char *notes, int32_t length,
+                                         int32_t *notes_length) {
+    *decided_by = *block_scans = *too_few = *breaking_scan = *broken_by = *break_reason = 0;
+    *no_offset_rms = 0.0;
+    for (int32_t i = 0; i < length; ++i)
+        notes[i] = ' ';
+    *notes_length = 0;
+}
+QUILLANE_API void quillane_drift(const int32_t *, int32_t *groups, int32_t *first_scan,
+                                 int32_t *last_scan, double *baseline, double *radial_cm) {
+    *groups = *first_scan = *last_scan = 0;
+    *baseline = *radial_cm = 0.0;
+}
+QUILLANE_API void quillane_forecast_bounds(int32_t *one_sided, double *lower_s, double *upper_s,
+                                           double *floor_s, double *jitter) {
+    *one_sided = 0;
+    *lower_s = *upper_s = *floor_s = *jitter = 0.0;
+}
 QUILLANE_API void quillane_pair_result(const int32_t *, const int32_t *, int32_t *status,
                                        int32_t *points, double *variance, double *rms,
                                        double *y_offset, double *x_offset, double *f_critical) {

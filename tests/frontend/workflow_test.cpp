@@ -248,7 +248,7 @@ class WorkflowTest : public WholeProgramTest {
         for (const char *name : {"FitIt", "PlotdCdX_X", "PlotDummy2"})
             QVERIFY2(!enabled(name), name);
         QCOMPARE(window().item(QStringLiteral("GetDataFiles"))->text(),
-                 QStringLiteral("Select Active Data Files"));
+                 QStringLiteral("Select &Active Data Files"));
     }
 
     void savePlotFilesKeepsThePlotsFromNowOn() {
@@ -491,6 +491,19 @@ class WorkflowTest : public WholeProgramTest {
         // shrinks as the cell settles.
         QVERIFY2(dx.first() < 0 && dx.last() > 0, qPrintable(joined(dx)));
         QVERIFY2(std::fabs(dx.first()) > 5 * std::fabs(dx.last()), qPrintable(joined(dx)));
+    }
+
+    // The run report goes to the file named, and its figures touch neither
+    // the fit nor the program's plot files (checked by the next slot).
+    void theRunReportIsOnePdfAndTheFitStaysCurrent() {
+        const QString pdf = dir_->file(QStringLiteral("run"));
+        prompts_.saveNames.push_back(pdf);
+        prompts_.warnings.clear();
+        trigger("ExportRunReport");
+        QVERIFY(readFile(pdf + QStringLiteral(".pdf")).startsWith("%PDF-"));
+        QVERIFY(prompts_.warnings.isEmpty());
+        QVERIFY(session().fit_current());
+        QVERIFY(window().item(QStringLiteral("ExportRunReport"))->isEnabled());
     }
 
     void theSessionLeavesOnlyTheNumberedPlots() {

@@ -51,9 +51,21 @@ for f in usr/bin/quillane-batch "usr/$libdir/$soname" "usr/$libdir/libquillane.s
     usr/share/applications/quillane.desktop usr/share/icons/hicolor/scalable/apps/quillane.svg \
     usr/share/mime/packages/quillane.xml usr/share/metainfo/quillane.metainfo.xml \
     usr/include/quillane.h "usr/$libdir/libquillane.so" "usr/$libdir/pkgconfig/quillane.pc" \
-    "usr/$libdir/cmake/Quillane/QuillaneConfig.cmake"; do
+    "usr/$libdir/cmake/Quillane/QuillaneConfig.cmake" \
+    usr/share/doc/quillane/LICENSE; do
     expect_file "$f"
 done
+# Each package carries the licence and the history where Debian wants them.
+for package in quillane libquillane-dev; do
+    expect_file "usr/share/doc/$package/copyright"
+    expect_file "usr/share/doc/$package/changelog.Debian.gz"
+    grep -q '^License: MIT$' "$root/usr/share/doc/$package/copyright" 2>/dev/null ||
+        fail "$package's copyright file names no MIT licence"
+    head -1 <(gzip -dc "$root/usr/share/doc/$package/changelog.Debian.gz" 2>/dev/null) |
+        grep -q "^quillane ($version-" || fail "$package's changelog does not start at $version"
+done
+grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/quillane.metainfo.xml" ||
+    fail "the AppStream data list no release $version"
 # The link for building against the library belongs to the development
 # package only; the programs need the shared-object name.
 grep -q "/libquillane\.so -> " <<<"$(dpkg-deb -c "$runtime")" && fail "quillane holds libquillane.so"

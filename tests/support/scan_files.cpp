@@ -21,7 +21,9 @@ std::string number(double v) {
 
 std::string scan_text(const Scan &scan) {
     std::string text = scan.description + "\r\n";
-    if (scan.time) text += "R 1 20.0 12000 " + number(*scan.time) + " 1.0E+10 280 1\r\n";
+    if (scan.time)
+        text += "R " + std::to_string(scan.cell) + " 20.0 " + number(scan.speed_rpm) + " " +
+                number(*scan.time) + " 1.0E+10 " + number(scan.wavelength_nm) + " 1\r\n";
     for (const ScanPoint &p : scan.points) {
         text += number(p.position) + " " + number(p.value);
         if (p.error) text += " " + number(*p.error);

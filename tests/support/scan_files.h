@@ -21,6 +21,10 @@ struct ScanPoint {
 struct Scan {
     std::string description = "Scratch cell";
     std::optional<double> time;  // s; no time line when empty
+    // The rest of the time line: which cell, rotor speed and wavelength.
+    int cell = 1;
+    double speed_rpm = 12000.0;
+    double wavelength_nm = 280.0;
     std::vector<ScanPoint> points;
 };
 

@@ -71,13 +71,13 @@ class PlotWindowTest : public QObject {
         Viewer viewer(folder.path());
         const std::pair<const char *, const char *> commands[] = {{"Zoomout", "&ZoomOut"},
                                                                   {"ShowEm", "&Hide (X,Y)"},
-                                                                  {"PrnPlot", "Print"},
-                                                                  {"Nolines", "Omit Lines"},
-                                                                  {"LargePoints", "Small Symbols"},
-                                                                  {"UseFilled", "Filled Symbols"},
-                                                                  {"Col_Sym", "Cycle Symbols 1st"},
-                                                                  {"ClipPrn", "To Clipboard"},
-                                                                  {"SaveBMP", "To File (Bitmap)"},
+                                                                  {"PrnPlot", "&Print"},
+                                                                  {"Nolines", "&Omit Lines"},
+                                                                  {"LargePoints", "&Small Symbols"},
+                                                                  {"UseFilled", "&Filled Symbols"},
+                                                                  {"Col_Sym", "&Cycle Symbols 1st"},
+                                                                  {"ClipPrn", "To &Clipboard"},
+                                                                  {"SaveBMP", "To &File (Bitmap)"},
                                                                   {"SavePlotNow", "S&avePlot"},
                                                                   {"ShowIt", "Show &Legend"}};
         for (const auto &[name, caption] : commands) {
@@ -496,10 +496,10 @@ class PlotWindowTest : public QObject {
         Plotit &w = *viewer.window;
         w.LargePoints();
         QCOMPARE(w.plotStyle().SymbolSize, 0.5);
-        QCOMPARE(viewer.action("LargePoints")->text(), QString("Large Symbols"));
+        QCOMPARE(viewer.action("LargePoints")->text(), QString("Large &Symbols"));
         w.LargePoints();
         QCOMPARE(w.plotStyle().SymbolSize, 1.0);
-        QCOMPARE(viewer.action("LargePoints")->text(), QString("Small Symbols"));
+        QCOMPARE(viewer.action("LargePoints")->text(), QString("&Small Symbols"));
         w.Nolines();
         QVERIFY(w.plotStyle().OmitLines);
         QVERIFY(viewer.action("Nolines")->isChecked());
@@ -635,16 +635,19 @@ class PlotWindowTest : public QObject {
         QCOMPARE(image.size(), viewer.window->surfaceSize() * viewer.window->devicePixelRatioF());
     }
 
-    void savingAPictureUsesTheChosenKindAndBitmapByDefault() {
+    void savingAPictureUsesTheChosenKindAndPngByDefault() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
         viewer.show(ninePoints());
         QString name, filter;
         viewer.window->setSaveFileHook(
             [&](QWidget *, const QString &, const QString &, QString *selected) {
-                *selected = filter;
+                if (!filter.isEmpty()) *selected = filter;
                 return name;
             });
+        name = folder.file("first");
+        viewer.window->SaveBMP();
+        QVERIFY(!QImage(folder.file("first.png")).isNull());
         name = folder.file("plain");
         filter = "Bitmap (*.bmp)";
         viewer.window->SaveBMP();
@@ -664,6 +667,67 @@ class PlotWindowTest : public QObject {
         name.clear();
         viewer.window->SaveBMP();  // cancel: nothing happens
         QCOMPARE(viewer.messages.messages.size(), size_t(1));
+    }
+
+    void aPictureCarriesTheKeyAndNamesTheReportWithoutItsFolders() {
+        QCOMPARE(headingWithoutPath("Outfile: /home/ann/runs/cell2.txt for Fits with:",
+                                    "/home/ann/runs/cell2.txt"),
+                 QString("Outfile: cell2.txt for Fits with:"));
+        // Cut inside the path by the plot file's width.
+        QCOMPARE(headingWithoutPath("Outfile: /home/ann/runs/ce", "/home/ann/runs/cell2.txt"),
+                 QString("Outfile: cell2.txt"));
+        QCOMPARE(headingWithoutPath("Outfile: /tmp/r.txt At X=", ""),
+                 QString("Outfile: r.txt At X="));
+        QCOMPARE(headingWithoutPath("Raw Data", "/tmp/r.txt"), QString("Raw Data"));
+
+        ScratchFolder folder;
+        Viewer viewer(folder.path());
+        Plotit &w = *viewer.window;
+        const QSize plain = w.renderImage().size();
+        SeriesNames names;
+        names.title = "Fits against 12: 00012.RA1";
+        names.names = {{1, "No Offsets"}, {2, "Y Offsets"}};
+        w.setSeriesNames(names);
+        viewer.show(ninePoints());
+        const QImage figure = w.renderImage(plain);
+        QVERIFY(figure.width() > plain.width());
+        QCOMPARE(figure.height(), plain.height());
+        // Something is drawn in the key's strip.
+        int inked = 0;
+        for (int y = 0; y < figure.height(); ++y)
+            for (int x = plain.width(); x < figure.width(); ++x)
+                inked += figure.pixelColor(x, y) != Qt::white;
+        QVERIFY(inked > 50);
+    }
+
+    void theAnswerBarHoldsTheVerdictWholeAndTheStampStandsAlone() {
+        ScratchFolder folder;
+        Viewer viewer(folder.path());
+        Plotit &w = *viewer.window;
+        PlotAnswer answer;
+        answer.text = QString(
+            "Still approaching equilibrium: scans 1 to 9 differ from the "
+            "latest scan by more than the noise, scans 10 and 11 are "
+            "indistinguishable from it but span less than 4 h");
+        answer.hoursByDefault = true;
+        answer.lines = {{PlotLineLabel::Kind::horizontal, 0.2, "noise of a difference: 0.2"}};
+        w.setAnswer(answer);
+        PlotFileContent plot;
+        plot.x_label = "            Time";
+        plot.heading2 = answer.text.left(79);
+        plot.points = {{7200, 0.5f, 1}, {43200, 0.2f, 1}, {79200, 0.1f, 1}};
+        viewer.show(plot);
+        QCOMPARE(w.answerLabel()->text(), answer.text);
+        QVERIFY(w.answerLabel()->isVisible());
+        QCOMPARE(QString::fromStdString(w.state().data.heading2),
+                 QString("Assessed at 10:20:30 ON 05/06/2024"));
+        QVERIFY(w.timeInHours());
+        QCOMPARE(w.state().data.points[0].x, 2.0f);
+        // Another plot: no answer bar, seconds as before.
+        w.setAnswer({});
+        viewer.show(plot);
+        QVERIFY(!w.answerLabel()->isVisible());
+        QVERIFY(!w.timeInHours());
     }
 
     void aWindowShownBeforeAnyPlotSaysThereIsNoDataOnce() {

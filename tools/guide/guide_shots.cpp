@@ -41,6 +41,7 @@
 #include "Prompts.h"
 #include "ReportWindow.h"
 #include "ResultGraphDialogs.h"
+#include "ScreenFit.h"
 #include "SeriesDialog.h"
 #include "StartUp.h"
 #include "ViewerBridge.h"
@@ -131,7 +132,10 @@ class Camera : public Prompts {
         return QDir(options_.examples).absoluteFilePath(firstScan);
     }
     QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
-    QString saveAsName(QWidget *, const QString &, const QString &, const QString &) override {
+    QString saveAsName(QWidget *, const QString &title, const QString &, const QString &) override {
+        // Results are named without an extension, as users often type them.
+        if (title.startsWith(QStringLiteral("Save Results")))
+            return QDir(options_.work).absoluteFilePath(QStringLiteral("results"));
         return QDir(options_.work).absoluteFilePath(QStringLiteral("list.txt"));
     }
     int execDialog(QDialog &dialog) override {
@@ -144,6 +148,7 @@ class Camera : public Prompts {
             return dialog.result();
         }
         dialog.setResult(QDialog::Rejected);
+        fitDialogToScreen(dialog);  // as the program's own prompts do
         dialog.show();
         settle();
         step->second(dialog);
@@ -251,6 +256,15 @@ int run(const Options &options) {
     trigger(main, "PlotDevs");
     camera.window(QStringLiteral("09-deviations"), *plot);
     if (plot->legend()) camera.window(QStringLiteral("09-deviations-legend"), *plot->legend());
+
+    trigger(main, "PlotEquilibrium");
+    camera.screen(QStringLiteral("15-equilibrium-screen"));
+    camera.window(QStringLiteral("15-equilibrium"), *plot);
+    if (plot->legend()) plot->legend()->close();
+
+    trigger(main, "SaveResultsCsv");
+    trigger(main, "SaveResultsJson");
+    camera.window(QStringLiteral("16-results-saved"), main);
 
     trigger(main, "ViewReport");
     if (ReportWindow *reportWindow = main.reportWindow()) {

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+#include "EquilibriumAnswer.h"
+
+#include <cmath>
+
+#include "SessionText.h"
+
+namespace quillane::frontend {
+
+namespace {
+
+QString value(double v) {
+    return QString::number(v, 'g', 3);
+}
+
+}  // namespace
+
+QString driftRemark(const session::Assessment &) {
+    return {};
+}
+
+viewer::PlotAnswer equilibriumAnswer(const session::Assessment &a,
+                                     std::function<void()> showOffsets) {
+    viewer::PlotAnswer answer;
+    QString verdict = fromSession(a.verdict.text).trimmed();
+    if (!verdict.isEmpty()) verdict[0] = verdict[0].toUpper();
+    const session::Forecast &f = a.forecast;
+    if (f.made && std::isfinite(f.equilibrium_time_s))
+        verdict += QStringLiteral("; forecast: equilibrium at %1 h")
+                       .arg(f.equilibrium_time_s / 3600.0, 0, 'f', 2);
+    else if (!f.reason.empty())
+        verdict += QStringLiteral("; no forecast: %1").arg(fromSession(f.reason).trimmed());
+    answer.text = verdict;
+    answer.note = driftRemark(a);
+    if (!answer.note.isEmpty() && showOffsets) {
+        answer.actionCaption = QStringLiteral("Show &Offset Fits");
+        answer.action = std::move(showOffsets);
+    }
+    answer.hoursByDefault = true;
+
+    using Kind = viewer::PlotLineLabel::Kind;
+    // The library draws the noise of a difference of two scans: the pooled
+    // noise times the square root of two.
+    if (a.pooled.dof > 0 && a.pooled.sigma > 0.0) {
+        const double noise = std::sqrt(2.0) * a.pooled.sigma;
+        answer.lines.push_back({Kind::horizontal, noise,
+                                QStringLiteral("noise of a difference: %1").arg(value(noise))});
+    }
+    if (f.made && f.threshold > 0.0)
+        answer.lines.push_back({Kind::horizontal, f.threshold,
+                                QStringLiteral("threshold: %1").arg(value(f.threshold))});
+    if (f.made && std::isfinite(f.equilibrium_time_s))
+        answer.lines.push_back(
+            {Kind::vertical, f.equilibrium_time_s,
+             QStringLiteral("forecast: %1 h").arg(f.equilibrium_time_s / 3600.0, 0, 'f', 1)});
+    return answer;
+}
+
+}  // namespace quillane::frontend

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+// The program's live watch: follows one series of a run folder as the
+// instrument writes it, with the session's FolderWatch (whole scans only),
+// and after each new scan reads the series again, fits it, assesses it and
+// brings the status line and the Equilibrium plot up to date.  A timer
+// drives it: between looks the program is free, and a look only reads what
+// changed.  When the verdict turns to equilibrium it says so on the desktop
+// (the system tray's message where there is a tray, else a message box that
+// does not wait).
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QLabel>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include "WatchDialog.h"
+#include "folder_watch.h"
+#include "session.h"
+
+class QMainWindow;
+class QSystemTrayIcon;
+
+namespace quillane::frontend {
+
+// What the window around the watch does at each analysis.
+struct WatchHooks {
+    // Before the series is read again: the library starts afresh, and the
+    // log list is kept quiet (every line still goes to the report).
+    std::function<void()> beforeReading;
+    // After a fit of the series (or a refusal): the list shows the
+    // library's lines again, and menus follow the session.
+    std::function<void()> afterAnalysis;
+    // Draws the Equilibrium plot of the assessment just made.
+    std::function<void()> showEquilibrium;
+};
+
+class WatchController : public QObject {
+    Q_OBJECT
+  public:
+    // Without a clock the watch keeps real time.
+    WatchController(session::Session &session, QMainWindow *window, const WatchChoice &choice,
+                    WatchHooks hooks, session::FolderWatch::Clock clock = {});
+    ~WatchController() override;
+
+    // Starts looking (the first look at once).  False, with error set, when
+    // the series asked for by number is not in the folder.
+    bool start(QString &error);
+    void stop();
+    bool running() const { return timer_.isActive(); }
+    const WatchChoice &choice() const { return choice_; }
+
+    // The status line: where the watch and the cell stand.
+    QLabel *statusLabel() const { return status_.data(); }
+    QString statusText() const;
+    // The series followed (its number in the watch), 0 until one appears.
+    int followedSeries() const { return followed_; }
+
+  public slots:
+    // One look at the folder, and an analysis when the series has new scans.
+    void lookNow();
+
+  signals:
+    void analysed(int scans);  // the series was fitted again with this many scans
+    void equilibriumReached(const QString &verdict);
+    void ended(const QString &why);  // the folder vanished: the watch stopped
+
+  private:
+    void analyse(int number);
+    void setStatus(const QString &text);
+    void record(const QString &line);
+    void notify(const QString &verdict);
+
+    session::Session &session_;
+    QMainWindow *window_;
+    WatchChoice choice_;
+    WatchHooks hooks_;
+    session::FolderWatch::Clock clock_;
+    std::unique_ptr<session::FolderWatch> watch_;
+    QTimer timer_;
+    QPointer<QLabel> status_;  // in the window's status bar, which owns it
+    QSystemTrayIcon *tray_ = nullptr;
+    int followed_ = 0;
+    bool reached_ = false;
+};
+
+}  // namespace quillane::frontend

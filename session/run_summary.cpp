@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: MIT
+#include "run_summary.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+
+namespace quillane::session {
+
+namespace {
+
+// The value most of the scans give (the first of equals), or none when no
+// scan gives one.
+template <typename T, typename Get>
+std::optional<T> most_common(const std::vector<ScanFacts> &facts, Get get) {
+    std::map<T, int> counts;
+    std::optional<T> best;
+    int best_count = 0;
+    for (const ScanFacts &f : facts) {
+        const std::optional<T> v = get(f);
+        if (!v) continue;
+        const int n = ++counts[*v];
+        if (n > best_count) {
+            best_count = n;
+            best = v;
+        }
+    }
+    return best;
+}
+
+std::string number(const char *format, double v) {
+    char text[48];
+    std::snprintf(text, sizeof text, format, v);
+    return text;
+}
+
+// The verdict is decided today by the no-offset comparison of every scan
+// with the latest one; say so, with the confidence used.
+std::string decided_by(const Verdict &v, const AssessmentSettings &settings) {
+    if (v.status < 0) return {};
+    return "the no-offset comparison of each scan with the latest one (F test, " +
+           number("%.0f", settings.confidence) + " %)";
+}
+
+// The drift the last two scans show: their RMS difference without offsets
+// and the y-offset between them, beside what noise alone would give.
+std::string late_drift(const SeriesReport &r) {
+    const int n = static_cast<int>(r.scans.size());
+    if (n < 2) return {};
+    for (const ReportPair &p : r.pairs) {
+        if (p.reference != n || p.compared != n - 1) continue;
+        std::string text = "scans " + std::to_string(n - 1) + " and " + std::to_string(n) +
+                           ": RMS difference " + number("%.4g", p.rms[0]) +
+                           " without offsets, y-offset " + number("%.3g", p.y_offset);
+        if (r.noise.dof > 0)
+            text += "; noise alone gives " + number("%.4g", r.noise.sigma * std::sqrt(2.0));
+        return text;
+    }
+    return {};
+}
+
+}  // namespace
+
+SeriesReport summarise_analysis(const Session &s, const Assessment *a) {
+    SeriesReport r;
+    for (int d = 1; d <= s.data_set_count(); ++d)
+        r.files.push_back(s.file_name(d));
+
+    // Header facts of the active sets only: inactive files take no part.
+    const std::vector<ScanFacts> all = s.data_set_headers();
+    std::vector<ScanFacts> active;
+    for (int d : s.active_sets())
+        if (d >= 1 && d <= static_cast<int>(all.size()))
+            active.push_back(all[static_cast<size_t>(d - 1)]);
+    r.cell = most_common<int>(active, [](const ScanFacts &f) { return f.cell; });
+    r.speed_rpm = most_common<double>(active, [](const ScanFacts &f) { return f.speed_rpm; });
+    r.wavelength_nm =
+        most_common<double>(active, [](const ScanFacts &f) { return f.wavelength_nm; });
+    r.temperature_c =
+        most_common<double>(active, [](const ScanFacts &f) { return f.temperature_c; });
+
+    const Limits limits = s.limits();
+    const DifferParms parms = s.differ_parms();
+    r.xi = s.xi_mode();
+    r.low = limits.low;
+    r.high = limits.high;
+    r.span = parms.span;
+    r.degree = parms.terms;
+    r.reference = s.fit_reference();
+    r.reference_file = s.active_file_name(r.reference);
+    r.assessment = s.assessment_settings();
+
+    for (int k = 1; k <= s.active_count(); ++k) {
+        const ActiveSetFacts facts = s.active_set(k);
+        ReportScan scan{k, s.active_file_name(k), facts.time_s, facts.points, std::nullopt};
+        if (a && k <= static_cast<int>(a->noise.size()) && a->noise[k - 1].dof > 0)
+            scan.noise = a->noise[k - 1].sigma;
+        r.scans.push_back(scan);
+    }
+    // Each pair once, matched onto the later scan.
+    if (s.fitted()) {
+        const int n = s.active_count();
+        for (int i = 2; i <= n; ++i) {
+            for (int j = 1; j < i; ++j) {
+                const PairResult p = s.pair_result(i, j);
+                if (p.status == 0) continue;
+                r.pairs.push_back({i, j, s.active_set(i).time_s, s.active_set(j).time_s, p.points,
+                                   p.rms, p.y_offset[1], p.status == 1, p.x_offset, p.f_critical});
+            }
+        }
+    }
+
+    if (a) {
+        r.assessed = true;
+        r.verdict = a->verdict;
+        r.forecast = a->forecast;
+        r.noise = a->pooled;
+        if (std::string d = decided_by(r.verdict, r.assessment); !d.empty()) r.decided_by = d;
+        if (std::string d = late_drift(r); !d.empty()) r.drift = d;
+    }
+    return r;
+}
+
+std::string short_verdict(const SeriesReport &r) {
+    if (!r.refusal.empty()) return "not analysed";
+    if (!r.assessed) return "not assessed";
+    if (r.verdict.status == 1) return "reached by scan " + std::to_string(r.verdict.scan);
+    if (r.verdict.status == 0) return "still approaching";
+    return "no verdict";
+}
+
+std::string report_time_now() {
+    // A build or a test that pins time (SOURCE_DATE_EPOCH, in UTC) gets the
+    // same report every time.
+    const char *pinned = std::getenv("SOURCE_DATE_EPOCH");
+    char *end = nullptr;
+    const long long epoch = pinned ? std::strtoll(pinned, &end, 10) : 0;
+    const bool use_pinned = pinned && *pinned && end && *end == '\0';
+    const std::time_t now = use_pinned ? static_cast<std::time_t>(epoch) : std::time(nullptr);
+    std::tm local{};
+    if (use_pinned)
+        gmtime_r(&now, &local);
+    else
+        localtime_r(&now, &local);
+    char text[64];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M %Z", &local);
+    return text;
+}
+
+}  // namespace quillane::session

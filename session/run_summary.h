@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: MIT
+// What a run report tells about one analysis, gathered from the session
+// after the fit and the assessment: the scans and their headers, the
+// settings, the verdict, the forecast, the noise and every pair.  Plain
+// data, Qt-free, so the runner and the program fill it the same way and the
+// drawing library lays it out without asking the library anything.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "session.h"
+
+namespace quillane::session {
+
+// A figure of the report: a plot file the library wrote, with its caption.
+struct ReportFigure {
+    std::string caption;
+    std::string plot_file;
+    std::vector<std::string> legend;  // the name of series code 1, 2, ...; empty = none
+    // The limits plot: the analysed range is marked on the full range.
+    bool mark_limits = false;
+    double low = 0.0;
+    double high = 0.0;
+};
+
+struct ReportScan {
+    int set = 0;  // active set
+    std::string file;
+    double time_s = 0.0;
+    int points = 0;               // inside the limits
+    std::optional<double> noise;  // unit of the values
+};
+
+// One pair of scans, matched onto the later one (the one the assessment
+// would take as the reference).
+struct ReportPair {
+    int reference = 0;  // active set
+    int compared = 0;
+    double reference_time_s = 0.0;
+    double compared_time_s = 0.0;
+    int points = 0;
+    std::array<double, 3> rms{};  // fit kinds 1..3; kind 3 only with `position_fit`
+    double y_offset = 0.0;        // of the y-offset fit
+    bool position_fit = false;
+    double x_offset = 0.0;
+    double f_critical = 0.0;
+};
+
+struct SeriesReport {
+    // ---- the run ----
+    int number = 0;     // the series of the run; 0 = the files as given
+    std::string label;  // "14,000 rpm 280 nm, 6 scans"
+    std::optional<int> cell;
+    std::optional<double> speed_rpm;
+    std::optional<double> wavelength_nm;
+    std::optional<double> temperature_c;
+    std::vector<std::string> files;  // the data sets read, in order
+    std::string refusal;             // why the series was not analysed (nothing else is set)
+
+    // ---- the settings ----
+    bool xi = true;
+    double low = 0.0;
+    double high = 0.0;
+    int column = 0;  // the solution column the limits came from; 0 = none
+    std::optional<double> meniscus_cm;
+    std::optional<double> base_cm;
+    int span = 0;
+    int degree = 0;
+    int reference = 0;  // active set of the fit
+    std::string reference_file;
+    AssessmentSettings assessment;
+
+    // ---- the answer ----
+    bool assessed = false;
+    Verdict verdict;
+    Forecast forecast;
+    Noise noise;  // all scans pooled
+    // The comparison that decided the verdict and the drift found between
+    // the late scans, in words; empty when the assessment does not say.
+    std::optional<std::string> decided_by;
+    std::optional<std::string> drift;
+
+    std::vector<ReportScan> scans;
+    std::vector<ReportPair> pairs;
+    std::vector<ReportFigure> figures;
+};
+
+struct RunReport {
+    std::string program_version;     // "0.99.0039"
+    std::string created;             // when the report was made, as shown
+    std::vector<std::string> files;  // every file of the run, as given
+    std::vector<std::string> notes;  // what the headers left in doubt
+    bool several_series = false;     // --each-series: the summary table comes first
+    std::vector<SeriesReport> series;
+};
+
+// The analysis the session holds now: its scans and headers, settings,
+// pairs, and the assessment when one was made (`assessment` may be null).
+SeriesReport summarise_analysis(const Session &session, const Assessment *assessment);
+
+// "equilibrium reached" / "still approaching" / "not assessed" / "not
+// analysed": the verdict of a series in a word or two, for the summary.
+std::string short_verdict(const SeriesReport &series);
+
+// The local time now, "2026-12-09 03:40 CET" (SOURCE_DATE_EPOCH, when set,
+// pins it, in UTC).
+std::string report_time_now();
+
+}  // namespace quillane::session

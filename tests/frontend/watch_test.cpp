@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: MIT
+// Data > Watch Folder... in the whole program, against the real library: a
+// folder fed scan by scan (one of them in chunks) is followed, re-fitted at
+// each whole scan, and the status line, the menus and the equilibrium note
+// follow; and the dialog's choice as the user sets it.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "WatchController.h"
+#include "WatchDialog.h"
+#include "scan_files.h"
+#include "test_support.h"
+
+using namespace quillane::frontend;
+using namespace quillane::frontend::testing;
+
+namespace {
+
+// Looks every tenth of a second; the writer below pauses several looks.
+constexpr double kInterval = 0.1;
+constexpr int kPatienceMs = 20000;
+constexpr int kWriterPauseMs = 400;
+
+}  // namespace
+
+class WatchTest : public WholeProgramTest {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir run_;
+
+    void answerDialog(QDialog &dialog) override {
+        auto *watch = qobject_cast<WatchDialog *>(&dialog);
+        QVERIFY2(watch, qPrintable("unexpected dialog " + dialog.objectName()));
+        watch->folderField()->setText(run_.path());
+        watch->intervalBox()->setValue(kInterval);
+        if (!qEnvironmentVariable("QUILLANE_WATCH_SHOTS").isEmpty()) {
+            watch->listSeries();
+            watch->show();
+            shot("watch-dialog");
+        }
+        watch->accept();
+    }
+
+    QString scanPath(int k) const {
+        return run_.filePath(QStringLiteral("%1.RA1").arg(k, 5, 10, QLatin1Char('0')));
+    }
+    QByteArray scanText(int k) const {
+        return QByteArray::fromStdString(
+            quillane::test_support::scan_text(quillane::test_support::exponential_scan(k)));
+    }
+    QString status() { return window().watchController()->statusText(); }
+    // With QUILLANE_WATCH_SHOTS=DIR (run on a real screen, such as Xvfb),
+    // the screen as the user sees it at this step, into DIR/NAME.png.
+    void shot(const char *name) {
+        const QString dir = qEnvironmentVariable("QUILLANE_WATCH_SHOTS");
+        if (dir.isEmpty()) return;
+        QTest::qWait(300);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(dir + QLatin1Char('/') +
+                                                             QLatin1String(name) + ".png");
+    }
+
+  private slots:
+    void initTestCase() {
+        prepare();
+        QVERIFY(run_.isValid());
+        QVERIFY(start());
+    }
+    void cleanupTestCase() { finish(); }
+
+    void theDialogGivesTheFolderPatternIntervalAndSeries() {
+        WatchDialog dialog(WatchChoice{}, {});
+        dialog.folderField()->setText(run_.path() + QStringLiteral("/none"));
+        dialog.accept();
+        QVERIFY(dialog.problemLabel()->isVisibleTo(&dialog));
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        dialog.folderField()->setText(run_.path());
+        dialog.patternField()->setText(QStringLiteral("*.RA1"));
+        dialog.intervalBox()->setValue(2.5);
+        dialog.seriesBox()->setEditText(QStringLiteral("280nm"));
+        dialog.columnBox()->setChecked(false);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.choice().folder, run_.path());
+        QCOMPARE(dialog.choice().pattern, QStringLiteral("*.RA1"));
+        QCOMPARE(dialog.choice().intervalSeconds, 2.5);
+        QCOMPARE(dialog.choice().series, QStringLiteral("280nm"));
+        QVERIFY(!dialog.choice().useColumn);
+    }
+
+    void aFolderFedScanByScanIsFittedAgainAtEachWholeScan() {
+        for (int k = 1; k <= 2; ++k)
+            writeFile(scanPath(k), scanText(k));
+        trigger("WatchFolder");
+        WatchController *watch = window().watchController();
+        QVERIFY(watch && watch->running());
+        QCOMPARE(window().item(QStringLiteral("WatchFolder"))->text(),
+                 QStringLiteral("Stop &Watching"));
+        QSignalSpy fits(watch, &WatchController::analysed);
+        QTRY_VERIFY_WITH_TIMEOUT(status().contains(QStringLiteral("waiting for at least 3 scans")),
+                                 kPatienceMs);
+        writeFile(scanPath(3), scanText(3));
+        QTRY_VERIFY_WITH_TIMEOUT(status().contains(QStringLiteral("scan 3: 00003.RA1, t = 3.00 h")),
+                                 kPatienceMs);
+        QCOMPARE(fits.count(), 1);
+        QCOMPARE(session().active_count(), 3);
+        QVERIFY(session().fit_current());
+        QVERIFY(window().item(QStringLiteral("PlotEquilibrium"))->isEnabled());
+        shot("watch-3-scans");
+
+        // Scan 4 in three chunks, the first two cut inside a line.
+        const QByteArray text = scanText(4);
+        for (qsizetype end : {text.size() / 3, 2 * text.size() / 3}) {
+            writeFile(scanPath(4), text.left(end));
+            QTest::qWait(kWriterPauseMs);
+            QCOMPARE(fits.count(), 1);
+        }
+        shot("watch-chunk-waits");
+        writeFile(scanPath(4), text);
+        QTRY_VERIFY_WITH_TIMEOUT(status().contains(QStringLiteral("scan 4: 00004.RA1")),
+                                 kPatienceMs);
+        QCOMPARE(fits.count(), 2);
+        QCOMPARE(session().active_count(), 4);
+        QVERIFY(
+            readFile(reportPath()).contains("Watch: 00004.RA1 waits: its last line is cut off"));
+        shot("watch-4-scans");
+    }
+
+    // These scans match within their noise: once they span the block time
+    // the verdict says equilibrium, and without a system tray a note that
+    // does not wait says so.
+    void equilibriumIsToldByANoteThatDoesNotWait() {
+        writeFile(scanPath(5), scanText(5));
+        QTRY_VERIFY2_WITH_TIMEOUT(status().contains(QStringLiteral("equilibrium reached")),
+                                  qPrintable(status()), kPatienceMs);
+        auto *note = window().findChild<QMessageBox *>(QStringLiteral("WatchEquilibriumNote"));
+        QVERIFY(note);
+        QVERIFY(!note->isModal());
+        QVERIFY(note->text().contains(QStringLiteral("equilibrium reached")));
+        shot("watch-equilibrium-note");
+        note->close();
+    }
+
+    void theCommandAgainStopsTheWatch() {
+        trigger("WatchFolder");
+        QVERIFY(!window().watchController()->running());
+        QCOMPARE(window().item(QStringLiteral("WatchFolder"))->text(),
+                 QStringLiteral("&Watch Folder..."));
+        QVERIFY(status().endsWith(QStringLiteral("(watch ended)")));
+    }
+};
+
+QTEST_MAIN(WatchTest)
+#include "watch_test.moc"

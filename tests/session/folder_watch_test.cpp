@@ -1,0 +1,329 @@
+// SPDX-License-Identifier: MIT
+// The folder watch on scans as an instrument writes them: in chunks, header
+// first, unreadable for a while, several series in one folder with files
+// that are no scans, and a folder that vanishes.  Time is a counter the
+// tests advance, one interval per look.
+#include <sys/stat.h>
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+#include "folder_watch.h"
+#include "instrument_sim.h"
+#include "session_test_support.h"
+
+namespace quillane::session::testing {
+namespace {
+
+using test_support::Scan;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+constexpr int kPoints = 60;
+
+class FolderWatchTest : public ::testing::Test {
+  protected:
+    void SetUp() override { start(""); }
+
+    void start(const std::string &series) {
+        WatchSettings settings;
+        settings.folder = folder.path().string();
+        settings.interval_s = 1.0;
+        std::string error;
+        ASSERT_TRUE(parse_series_selector(series, settings.follow, error)) << error;
+        // A file without read permission cannot be opened -- for anyone but
+        // the root these tests may run as, so its view is played here.
+        const auto header = [this](const std::string &file) {
+            struct stat st {};
+            if (::stat(file.c_str(), &st) == 0 && (st.st_mode & 0444) == 0) {
+                ScanFacts none;
+                none.file = file;
+                none.opened = false;
+                none.error = "Permission denied";
+                return none;
+            }
+            return session.scan_header(file);
+        };
+        watch = std::make_unique<FolderWatch>(settings, header, [this] { return now; });
+    }
+
+    // Looks `n` times, one interval apart; every message is kept.
+    bool look(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            std::string error;
+            if (!watch->look(messages, error)) {
+                last_error = error;
+                return false;
+            }
+            now += 1.0;
+        }
+        return true;
+    }
+
+    std::string said() const {
+        std::string all;
+        for (const auto &m : messages)
+            all += m.text + "\n";
+        return all;
+    }
+
+    static Scan scan(int k, int points = kPoints) {
+        return test_support::exponential_scan(k, points);
+    }
+    std::string write(int k, const Scan &s) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d.RA2", k);
+        return folder.write_scan(name, s);
+    }
+    std::string write(int k) { return write(k, scan(k)); }
+
+    // The scans taken of series 1, by file name.
+    std::vector<std::string> taken(int number = 1) const {
+        std::vector<std::string> names;
+        if (const WatchedSeries *w = watch->series_number(number))
+            for (const std::string &f : w->scans)
+                names.push_back(std::filesystem::path(f).filename().string());
+        return names;
+    }
+
+    test_support::ScratchFolder folder;
+    Session session{linked_exports()};
+    std::unique_ptr<FolderWatch> watch;
+    double now = 0.0;
+    std::vector<WatchMessage> messages;
+    std::string last_error;
+};
+
+TEST_F(FolderWatchTest, AScanIsTakenOnlyAfterStayingUnchangedOverTwoIntervals) {
+    write(1);
+    ASSERT_TRUE(look(2));
+    EXPECT_THAT(taken(), IsEmpty());
+    ASSERT_TRUE(look());
+    EXPECT_THAT(taken(), ElementsAre("00001.RA2"));
+}
+
+// The scan is written in three chunks: the first ends inside a line, the
+// second at a line end with half the points; each pause is longer than two
+// intervals.  Only the whole scan is taken.
+TEST_F(FolderWatchTest, AScanWrittenInChunksWaitsUntilItIsWhole) {
+    for (int k = 1; k <= 3; ++k)
+        write(k);
+    ASSERT_TRUE(look(3));
+    ASSERT_EQ(taken().size(), 3u);
+    const std::string text = test_support::scan_text(scan(4));
+    const std::string path =
+        test_support::write_file(folder.path() / "00004.RA2", text.substr(0, text.size() / 3));
+    ASSERT_TRUE(look(4));
+    EXPECT_EQ(taken().size(), 3u);
+    EXPECT_THAT(said(), HasSubstr("00004.RA2 waits: its last line is cut off"));
+    write(4, scan(4, kPoints / 2));  // the same scan's first half
+    ASSERT_TRUE(look(4));
+    EXPECT_EQ(taken().size(), 3u);
+    EXPECT_THAT(said(), HasSubstr("00004.RA2 waits: it has 30 points, fewer than 90 % of the "
+                                  "60 of its series' scans"));
+    test_support::write_file(path, text);
+    ASSERT_TRUE(look(3));
+    EXPECT_THAT(taken(), ElementsAre("00001.RA2", "00002.RA2", "00003.RA2", "00004.RA2"));
+    EXPECT_THAT(watch->unused(), IsEmpty());
+}
+
+// An unfinished scan that no longer changes is used once a later scan has
+// begun (the instrument moved on) -- or, alone, after the grace.
+TEST_F(FolderWatchTest, AnUnfinishedScanIsUsedOnceTheInstrumentHasMovedOn) {
+    for (int k = 1; k <= 3; ++k)
+        write(k);
+    write(4, scan(4, kPoints / 2));
+    ASSERT_TRUE(look(3));
+    EXPECT_EQ(taken().size(), 3u);
+    write(5);
+    ASSERT_TRUE(look(3));
+    EXPECT_EQ(taken().size(), 5u);
+    EXPECT_THAT(said(), HasSubstr("00004.RA2 looks unfinished (it has 30 points, fewer than 90 % "
+                                  "of the 60 of its series' scans), but a later scan has begun"));
+    write(6, scan(6, kPoints / 2));
+    ASSERT_TRUE(look(kIncompleteGraceIntervals + 1));
+    EXPECT_EQ(taken().size(), 6u);
+    EXPECT_THAT(said(), HasSubstr("00006.RA2 looks unfinished"));
+}
+
+// A file with only its header holds its place: the scan after it is scan 4
+// at once, and it is used when its points arrive.
+TEST_F(FolderWatchTest, AHeaderOnlyScanKeepsItsPlaceAndIsUsedWhenItFills) {
+    write(1);
+    write(2);
+    Scan empty = scan(3);
+    empty.points.clear();
+    write(3, empty);
+    write(4);
+    ASSERT_TRUE(look(3));
+    EXPECT_THAT(taken(), ElementsAre("00001.RA2", "00002.RA2", "00004.RA2"));
+    EXPECT_EQ(watch->series_number(1)->place(watch->series_number(1)->scans.back()), 4);
+    EXPECT_THAT(said(), HasSubstr("00003.RA2 cannot be used yet: it holds no data points yet; "
+                                  "it is looked at again when it changes"));
+    EXPECT_THAT(watch->unused(), ElementsAre("00003.RA2: it holds no data points yet"));
+    EXPECT_EQ(watch->changed_series(), std::vector<int>{1});
+    write(3);
+    ASSERT_TRUE(look(3));
+    EXPECT_THAT(taken(), ElementsAre("00001.RA2", "00002.RA2", "00003.RA2", "00004.RA2"));
+    EXPECT_EQ(watch->changed_series(), std::vector<int>{1});
+    EXPECT_THAT(watch->unused(), IsEmpty());
+}
+
+TEST_F(FolderWatchTest, AnUnreadableScanIsLookedAtAgainOnceItCanBeRead) {
+    for (int k = 1; k <= 3; ++k)
+        write(k);
+    const std::string locked = write(4);
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    ASSERT_TRUE(look(3));
+    EXPECT_EQ(taken().size(), 3u);
+    EXPECT_THAT(watch->unused(), ElementsAre(AllOf(HasSubstr("00004.RA2: it cannot be read"),
+                                                   HasSubstr("Permission denied"))));
+    // Only its permissions change: its status-change time tells.
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+    ASSERT_TRUE(look(3));
+    EXPECT_EQ(taken().size(), 4u);
+    EXPECT_THAT(watch->unused(), IsEmpty());
+}
+
+// Two speeds and two wavelengths, and an instrument log: one series is
+// followed by its wavelength and speed, the log is named once.
+TEST_F(FolderWatchTest, AMixedFolderIsSplitIntoSeriesAndNonScansAreIgnoredOnce) {
+    start("10000rpm,230nm");
+    int k = 0;
+    for (double rpm : {10000.0, 14000.0})
+        for (int n = 1; n <= 2; ++n)
+            for (double nm : {280.0, 230.0}) {
+                Scan s = scan(++k);
+                s.speed_rpm = rpm;
+                s.wavelength_nm = nm;
+                write(k, s);
+            }
+    test_support::write_file(folder.path() / "CELL1ABS.LOG", "Cell 1 log\r\n12:00 started\r\n");
+    ASSERT_TRUE(look(3));
+    ASSERT_EQ(watch->series().size(), 4u);
+    const WatchedSeries *followed = nullptr;
+    for (const WatchedSeries &w : watch->series())
+        if (w.followed) {
+            EXPECT_EQ(followed, nullptr) << w.name;
+            followed = &w;
+        }
+    ASSERT_NE(followed, nullptr);
+    EXPECT_EQ(followed->name, "10,000 rpm 230 nm");
+    EXPECT_THAT(taken(followed->number), ElementsAre("00002.RA2", "00004.RA2"));
+    EXPECT_THAT(said(), HasSubstr("CELL1ABS.LOG has no time line, so it is no scan: ignored"));
+    EXPECT_THAT(said(), HasSubstr("is not followed: its scans are left alone"));
+    const size_t notes = messages.size();
+    test_support::write_file(folder.path() / "CELL1ABS.LOG", "Cell 1 log\r\n12:10 more\r\n");
+    ASSERT_TRUE(look(3));
+    EXPECT_EQ(messages.size(), notes);
+    EXPECT_THAT(watch->unused(), IsEmpty());
+}
+
+TEST_F(FolderWatchTest, AFolderThatVanishesEndsTheWatch) {
+    write(1);
+    ASSERT_TRUE(look());
+    std::filesystem::remove_all(folder.path());
+    EXPECT_FALSE(look());
+    EXPECT_THAT(last_error, HasSubstr("is gone"));
+}
+
+// A simulated run: two cells, two speeds, three interleaved wavelengths
+// and the instrument's logs in one folder.
+TEST_F(FolderWatchTest, ARealRunFolderIsSplitByCellSpeedAndWavelength) {
+    start("cell2, 14000rpm, 260nm");
+    std::string error;
+    const sim::RunTruth truth = sim::write_run(folder.path(), sim::RunSpec{}, {}, error);
+    ASSERT_TRUE(error.empty()) << error;
+    ASSERT_TRUE(look(3));
+    EXPECT_EQ(watch->series().size(), truth.series.size());
+    const auto chosen = std::find_if(truth.series.begin(), truth.series.end(), [](const auto &s) {
+        return s.spec.cell == 2 && s.spec.rpm == 14000.0 && s.spec.wavelength_nm == 260.0;
+    });
+    ASSERT_NE(chosen, truth.series.end());
+    int followed = 0;
+    for (const WatchedSeries &w : watch->series())
+        if (w.followed) followed = w.number;
+    ASSERT_NE(followed, 0);
+    EXPECT_EQ(taken(followed), chosen->files);
+    EXPECT_THAT(said(), HasSubstr("CELL1ABS.LOG, CELL2ABS.LOG have no time line, so they are no "
+                                  "scans: ignored"));
+    EXPECT_THAT(watch->unused(), IsEmpty());
+}
+
+// The simulator's writer cuts a scan anywhere and pauses several intervals
+// between the pieces, in real time: the watch never takes it half-way.
+TEST_F(FolderWatchTest, AScanWrittenByTheChunkedWriterIsNeverTakenHalfWay) {
+    WatchSettings settings;
+    settings.folder = folder.path().string();
+    settings.interval_s = 0.05;
+    FolderWatch real(settings, [this](const std::string &f) { return session.scan_header(f); });
+    sim::SeriesSpec spec;
+    spec.scans = 4;
+    const sim::Series series = sim::simulate_series(spec);
+    std::string error;
+    for (int k = 0; k < 3; ++k)
+        ASSERT_TRUE(sim::write_scan(folder.path() / ("0000" + std::to_string(k + 1) + ".RA2"),
+                                    series.scans[static_cast<size_t>(k)], error));
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        std::string why;
+        sim::write_in_chunks(folder.path() / "00004.RA2", sim::scan_text(series.scans[3]), 4, 200,
+                             why);
+        writing = false;
+    });
+    bool taken_half_way = false;
+    size_t scans = 0;
+    for (int look = 0; look < 200 && (writing || scans < 4); ++look) {
+        std::vector<WatchMessage> said;
+        ASSERT_TRUE(real.look(said, error)) << error;
+        scans = real.series().empty() ? 0 : real.series().front().scans.size();
+        if (writing && scans == 4) taken_half_way = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    writer.join();
+    EXPECT_FALSE(taken_half_way);
+    EXPECT_EQ(scans, 4u);
+}
+
+struct SelectorCase {
+    const char *text;
+    bool valid;
+    std::optional<int> cell;
+    std::optional<double> rpm;
+    std::optional<double> nm;
+    int number;
+};
+
+class SelectorTest : public ::testing::TestWithParam<SelectorCase> {};
+
+TEST_P(SelectorTest, ASeriesIsChosenBySpeedWavelengthCellOrNumber) {
+    const SelectorCase &c = GetParam();
+    SeriesSelector s;
+    std::string error;
+    ASSERT_EQ(parse_series_selector(c.text, s, error), c.valid) << c.text << ": " << error;
+    if (!c.valid) {
+        EXPECT_THAT(error, HasSubstr(c.text));
+        return;
+    }
+    EXPECT_EQ(s.cell, c.cell);
+    EXPECT_EQ(s.speed_rpm, c.rpm);
+    EXPECT_EQ(s.wavelength_nm, c.nm);
+    EXPECT_EQ(s.number, c.number);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, SelectorTest,
+                         ::testing::Values(SelectorCase{"280nm", true, {}, {}, 280.0, 0},
+                                           SelectorCase{"10000 RPM", true, {}, 10000.0, {}, 0},
+                                           SelectorCase{"cell 2", true, 2, {}, {}, 0},
+                                           SelectorCase{"cell2, 14000rpm,230nm", true, 2, 14000.0,
+                                                        230.0, 0},
+                                           SelectorCase{"3", true, {}, {}, {}, 3},
+                                           SelectorCase{"28x", false, {}, {}, {}, 0},
+                                           SelectorCase{"3,280nm", false, {}, {}, {}, 0},
+                                           SelectorCase{"280nm,230nm", false, {}, {}, {}, 0}));
+
+}  // namespace
+}  // namespace quillane::session::testing
