@@ -379,12 +379,14 @@ class Finder {
     }
 
     // The lowest median replicate SD of the stretches kMinColumnLength or
-    // longer; 0 without SDs.
+    // longer that carry noise and an SD (light blocked or saturated beyond a
+    // base may read an SD of 0); 0 without SDs.
     double lowest_sd() const {
         double lowest = 0.0;
         if (!p_.has_sd()) return lowest;
         for (const Piece &s : pieces_)
-            if (!s.spike() && length(s) >= kMinColumnLength && (lowest == 0.0 || s.sd < lowest))
+            if (!s.spike() && length(s) >= kMinColumnLength && s.noise > 0.0 && s.sd > 0.0 &&
+                (lowest == 0.0 || s.sd < lowest))
                 lowest = s.sd;
         return lowest;
     }
