@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "assessment.h"
 
 #include <algorithm>
@@ -305,8 +306,8 @@ std::vector<std::string> forecast_lines(const Forecast &f) {
     if (f.one_sided)
         expected += ": not before " + hours_text(f.interval_lo_s) + " h";
     else
-        expected += hours_field(f.interval_lo_s, 10) + " to" + hours_field(f.interval_hi_s, 10) +
-                    " h";
+        expected +=
+            hours_field(f.interval_lo_s, 10) + " to" + hours_field(f.interval_hi_s, 10) + " h";
     lines.push_back(expected);
     if (f.jitter > 0.0)
         lines.push_back(" Drift between the scans taken into the error model: RMS" +

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The equilibrium assessment of the last fit: noise per scan, each scan
 // against the latest one, the verdict and the forecast, kept in the state and
 // written as report lines after the fit's averages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the equilibrium assessment keeps between calls: its settings and the
 // results of the last assessment (noise per set, each scan against the
 // latest one, the verdict and the forecast), for the report and for callers

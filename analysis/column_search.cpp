@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "column_search.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The solution columns of chosen data sets, as limits in the position
 // variable in use: the finder (columns.h) run on the raw points of the
 // sets, and its menisci and bases inset by a margin.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding the solution columns of a scan series.
 //
 // A cell may hold one solution column (a two-channel centerpiece) or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Data plots: the active data of one set, or of every set of the plot
 // list, against position, and their local slopes against position or value.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Has the cell reached sedimentation equilibrium, and if not, when will it?
 //
 // The verdict compares every earlier scan with the latest one: a scan is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The equilibrium graph: the RMS distance of every scan from the latest one
 // against time, with the forecast's fitted curve, the noise level of a
 // difference of two scans, the threshold the forecast aims at, and the

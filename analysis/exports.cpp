@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The C interface: thin wrappers over the process-wide state.  No C++
 // exception may cross into the caller; one that escapes an operation is
 // reported to the list box and the call returns normally.

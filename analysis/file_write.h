@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing text to an open file descriptor without losing a byte in silence.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the plots and graphs read of the matching fit's results, in one
 // place, so that they do not depend on how the fit lays out its tables.
 // Every reader answers 0 (or "") for an index outside what the last fit

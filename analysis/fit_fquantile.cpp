@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fit_fquantile.h"
 
 #include <boost/math/distributions/fisher_f.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The critical variance ratio by either method: the closed-form
 // approximation of fit_fstat.h (the default, which the report has always
 // used) or the exact upper quantile of the F distribution, so that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Critical value of the variance ratio: the upper quantile F(n, m, 1 - P) of
 // the F distribution, from closed-form approximations (no tables, no
 // incomplete beta function).

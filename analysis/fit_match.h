@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The matching fit: every active set is matched onto the positions of every
 // other one, and the differences are fitted with no offset (kind 1), a
 // constant y-offset (kind 2) and a y-offset plus a position offset (kind 3).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fit_match_points.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Matching a compared set onto the positions of a reference set, and the
 // sums of the pair's differences.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The results of the last fit and the facts of the active sets, one pair or
 // one set at a time, for callers that write them elsewhere than the report
 // (tables, other programs).  No I/O.

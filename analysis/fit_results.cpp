@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fit_results.h"
 
 #include <algorithm>

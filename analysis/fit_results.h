@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Results of the matching fit and of the local slopes, kept between calls
 // for the report, the result graphs and the data plots.
 //

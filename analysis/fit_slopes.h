@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Local slopes dY/dX of the active sets by least-squares polynomials over a
 // sliding window of differ_span points.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Worker threads of the fit.  The sets' differentiations are independent of
 // each other, and so are the ordered pairs of the matching, so both are
 // shared out over a fixed group of threads.  Every task writes only its own

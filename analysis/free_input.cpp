@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "free_input.h"
 
 #include <charconv>

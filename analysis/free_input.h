@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading numbers from a text line the way scan files are written: numbers
 // separated by blanks, tabs or commas; integers and reals with an exponent
 // letter E, e, D or d and any number of exponent digits.

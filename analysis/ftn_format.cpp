@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ftn_format.h"
 
 #include <algorithm>

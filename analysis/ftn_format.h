@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fixed-column number layouts of the text report and the plot files.
 //
 // The report keeps the column layouts its readers know: In (integer in n

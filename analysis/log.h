@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The log channel: every reporting operation appends its lines to the output
 // file and posts them to the front end's list box.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The noise of each scan, from the scan alone: the residual variance of the
 // same local polynomial windows the slopes are taken from, pooled over the
 // scan.  A smooth concentration profile is followed closely by a cubic over

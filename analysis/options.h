@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The small setters and getters of the options that the front end's dialogs
 // own.
 #pragma once

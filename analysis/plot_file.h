@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plot file writer.  Every graph reaches the front end's viewer as one
 // small text file (CR LF line ends):
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // State of the data plots and result graphs, kept between calls: what was
 // asked for last, the texts of the plot file's first four lines and the
 // point buffer that the plot file writer empties into the file.

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /*
  * quillane.h -- the analysis library of Quillane.
  *

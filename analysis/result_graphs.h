@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Result graphs: the matching fit's results as one plot file of five kinds.
 //   1  RMS deviation against time, one series per chosen fit kind
 //   2  variance (sum of squared deviations) against time, the same

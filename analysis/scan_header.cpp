@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scan_header.h"
 
 #include <cmath>

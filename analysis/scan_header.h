@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The facts a scan file's time line holds beside the time.
 //
 // The time line ("R 2 20.0 10000 0003501 3.3160E09 280 32") gives, after

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scan file reader: one radial scan of an ultracentrifuge run per file.
 //
 //   line 1            description, not interpreted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Active data sets, data limits, the position variable and scan times.
 //
 // The fit and the graphs work on the active store: the points of the active

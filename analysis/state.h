@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's whole state: raw and active point stores, selection, limits,
 // options, file names and the list-box sink.  One instance serves the
 // process (see global_state()); tests create their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tick_rounding.h"
 
 #include <cfloat>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Axis limits on whole tick steps.  One rule serves the viewer's axes
 // (through the exported single-precision entry) and the zero lines and
 // graphs of the library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing the kept plot files as image files with the plot viewer's
 // renderer, without any window.  Built only together with the viewer.
 #pragma once

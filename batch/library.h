@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runner's binding to the analysis library: loaded at run time by file name,
 // every export bound by name into the session's table, the way the desktop
 // program binds it.  The only file of the runner that touches the library

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillane-batch: the whole analysis of a series of scan files from the
 // command line, without a display.  It asks the same session layer as the
 // desktop program does, so the library sees the same calls in the same order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keeps every plot file the library writes.  Each run has a plot file name
 // of its own in the plot folder (the library creates it as a new file);
 // right after a plot is written it is moved to the next free numbered name

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "series_plan.h"
 
 #include <cstdio>

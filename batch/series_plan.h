@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which scans each analysis of a run reads.  Every file's header is read
 // first (any number of files: nothing is stored), the files are split into
 // series of one cell, rotor speed and wavelength, and the series asked for

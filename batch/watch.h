@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Watching a run as it happens: the scans already in a folder, then every
 // new one once it is whole; after each the analysis of its series runs
 // again and one status line says where the cell stands.  Which files are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole analysis without a display: read, select, limit, fit, assess,
 // and write every data plot and result graph as a kept plot file -- the
 // program's steps, asked of the same session layer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timing of the equilibrium assessment on the largest input the store holds:
 // 50 active sets of 2048 points relaxing towards an equilibrium profile,
 // span 50, cubic polynomials, fitted once.  The assessment's own cost is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timing of the headless runner from start to exit on the twelve example
 // absorbance scans, with every plot drawn as a PNG image: the program is
 // started as a user would start it and waited for.  It draws offscreen, so

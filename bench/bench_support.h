@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the benchmarks: every figure is wall-clock time (the targets are;
 // the fit runs on several threads), in milliseconds, reported with the
 // spread of its repetitions (run them with --benchmark_repetitions=20 or

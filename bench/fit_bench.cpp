@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timing of the matching fit on the largest input the store holds: 50 active
 // sets of 2048 points (102,400 points in all), each on its own uneven grid,
 // with noisy exponential profiles; span 50, cubic polynomials.

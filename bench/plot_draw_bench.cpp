@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timing of the plot viewer's drawing at its capacity: 204,800 points (50
 // series of 4,096) on a 1200 x 900 picture, the size the runner draws and a
 // common window size.  One figure for open and one for filled symbols; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timing of reading a full store through the export the front end calls:
 // 50 scan files of 2048 points each (102,400 points), read with getdatar as
 // data sets 1..50 into the shared library's state, with the summary lines

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The version of Quillane is set once, in the library's public header
 # (QUILLANE_VERSION_MAJOR, _MINOR and _REVISION in analysis/quillane.h): the
 # library reports it, the programs refuse a library of another major or minor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ActiveSetNames.h"
 
 #include "SessionText.h"

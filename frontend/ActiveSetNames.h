@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The active sets as the windows name them: the scan file's name without
 // its folder, and the scan's time, from the session.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The analysis dialogs behind the main window's fit, differentiation and
 // result-graph commands: each hook shows its dialog modally, keeps the
 // dialog's memories in the shared state and returns the user's choice; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The front end's own state: one plain struct, owned by the application and
 // handed by reference to every window, dialog and the plot viewer.  It holds
 // what belongs to the windows (menu state, printer choice, dialog memories);

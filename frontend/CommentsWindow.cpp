@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CommentsWindow.h"
 
 #include <QEvent>

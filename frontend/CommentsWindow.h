@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Comments: shows the first two lines of a data file; any click closes it.
 #pragma once
 

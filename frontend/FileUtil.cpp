@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileUtil.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File-system helpers shared by the windows.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windows the main window opens but does not own: the analysis dialogs,
 // the data-set chooser for plots and the plot viewer.  The main window calls
 // them through these hooks; whoever builds those windows fills the hooks in

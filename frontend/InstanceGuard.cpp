@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "InstanceGuard.h"
 
 #include <unistd.h>

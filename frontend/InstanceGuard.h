@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Only one copy of the program runs at a time for a user.  The first copy
 // holds a lock file for as long as it runs; a lock file left behind by a
 // copy that crashed is recognised (its process is gone) and taken over.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's one door to the analysis library.
 //
 // The library is loaded by name at run time and every export is bound by its

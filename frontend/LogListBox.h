@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's output list as the library's log sink.
 //
 // The library reaches the list through five operations that hand back the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's menu commands.  Each runs its dialogs, hands the user's
 // choice to the session, and shows what came of it.
 #include <QAction>

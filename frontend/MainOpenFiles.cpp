@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's way in for scan files named outside its menus: on the
 // program's command line and dropped onto the window.  Both follow the rules
 // of "Read Data Files": files are read once, as data sets 1..n, and a fit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Quillane: the main window.  It holds the output list OutFileBox, which
 // shows everything the library reports, and the menu bar that drives the
 // whole run.  Each menu item has one handler named after the item; menu

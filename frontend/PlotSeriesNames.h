@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The names the legend gives the series of a plot the program shows: the
 // active sets of a data plot or a deviations graph, the fit kinds of the
 // RMS and variance graphs, the positions of the deviations-against-time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProgressWindow.h"
 
 #include <QGridLayout>

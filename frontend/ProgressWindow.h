@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // cmpltfrm: the "% Complete" window the plot viewer shows while it reads and
 // draws a plot.
 #pragma once

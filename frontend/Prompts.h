@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Everything that waits for the user: message boxes, the file dialogs, the
 // beep and modal dialogs.  Windows and dialogs reach them only through this
 // interface, so tests can answer them (a test never runs a real modal loop).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ReportWindow.h"
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report as the program writes it: the output file in a read-only,
 // searchable text window.  The window follows the file: whatever the
 // library appends shows up, and a window scrolled to the end stays at the

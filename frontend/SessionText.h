@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texts between the front end (QString) and the session (8-bit strings as the
 // file system spells names).
 #pragma once

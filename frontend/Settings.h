@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the program remembers between runs: where its windows were and the
 // folder the scan files were last picked from.  Kept with QSettings under
 // the organisation "Quillane" and the application "quillane" (on Linux in

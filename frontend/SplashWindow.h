@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Splash1: the window shown for a moment while the program starts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StartUp: everything that runs before the main window is shown.
 //
 // Command line:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small text layouts the windows show: version, shortened file names, times,
 // and reading numbers the user typed.
 #pragma once

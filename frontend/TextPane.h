@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output list's commands: the "P&rint" menu of the main window (the
 // list of printers with the current one checked, printing all or the
 // selected lines) and getting the lines out without a printer: selecting

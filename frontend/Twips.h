@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window metrics given in twips (1440 to the inch), turned into pixels with
 // the screen's logical resolution.
 #pragma once

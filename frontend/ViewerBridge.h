@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Connects the plot viewer to the rest of the program: it answers the
 // viewer's questions from the shared state and the session, and fills in
 // the main window's plot hooks (the data-set chooser and showing, disposing

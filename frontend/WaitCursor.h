@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The hourglass pointer for the life of a scope; the normal pointer comes
 // back however the scope is left.  And the other way round for dialogs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillane: the program's entry point.  See StartUp.h for the command line.
 #include <clocale>
 #include <csignal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the matching fit with sets as the reader leaves them (positions
 // rising inside the accepted bounds, values and times inside their
 // plausibility bounds) and any span, degree, reference set, limits,

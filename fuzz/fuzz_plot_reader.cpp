@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the viewer's plot-file reader: any text must give a point count
 // that matches the points returned and stays within the viewer's capacity,
 // finite points, and progress reports that only rise to 100 percent.  The

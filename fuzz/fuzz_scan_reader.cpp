@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the scan file reader through the C interface: one input gives up
 // to three scan files and the choices of a run; the files are read as data
 // sets, then come the limits, the active store, a fit and the data plots.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the fuzz harnesses share: files kept in memory, a scratch folder for
 // the plot files, a list box that checks its lines, and the checks of a
 // plot file that every writer must pass.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the axis tick rounding, in double precision and through the
 // exported single-precision entry, with every bit pattern of the limits:
 // finite limits must give finite limits around them, with at least one

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian packages, made by "cpack -G DEB" in the build folder
 # (tools/package.sh): quillane (the Runtime component) and libquillane-dev
 # (Development).  Their version is the library's, from its header.

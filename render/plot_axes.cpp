@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "plot_axes.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The axes of a plot: limits and tick counts from the tick rounding, the
 // power-of-ten factor of each axis, and the texts written along them.
 #pragma once

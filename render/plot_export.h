@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plot leaving the screen: printed to fit the page, drawn into a bitmap,
 // SVG or PDF file, and the whole path from a plot file to an image file for
 // use without any window.

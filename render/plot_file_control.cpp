@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "plot_file_control.h"
 
 #include <fcntl.h>

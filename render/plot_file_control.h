@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a plot file into the viewer and disposing of it afterwards:
 // opening with retries, the data range, the numbering of kept plot files,
 // and the deletion or renaming of the file once it has been shown.

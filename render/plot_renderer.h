@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws a loaded plot onto any painter: the window, a printer page, an
 // image for the clipboard or a file, an SVG or PDF document.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "plot_scale.h"
 
 namespace quillane::viewer {

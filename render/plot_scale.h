@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two coordinate mappings of a plot: data units to plot units (the
 // square plot area is 0..100 on both axes) and plot units to device pixels
 // (the drawing surface spans x -25..110 from left to right and y 120..-25

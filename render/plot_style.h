@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How points look: the palette, the mapping from a series code to colour and
 // shape, the style options of the Style menu, and the fonts of the plot.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Symbols stamped onto a picture of pixels.
 //
 // A plot may hold 204,800 points, and drawing each antialiased symbol

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "plot_time_axis.h"
 
 #include <algorithm>

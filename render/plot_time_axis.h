@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The time axis of the result graphs in seconds or in hours.  Plot files and
 // the report keep seconds; hours are only a way of looking at the plot.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plot viewer's state: the plot as read, its data range and the
 // numbering of kept plot files.  One instance per plot window.
 #pragma once

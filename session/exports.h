@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's exports as one table of function pointers, bound by name.
 //
 // The program and the headless runner each load libquillane.so their own way

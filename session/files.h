@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing the files the session itself writes (the report's own lines, the
 // results for other tools) with every step checked.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the program and the headless runner look for the analysis library.
 //
 // Both load it at run time by file name (each in its own binding file); this

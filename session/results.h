@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fit's results for other tools: every ordered pair as CSV, and the
 // whole run (settings, sets with their noise, pairs, averages, verdict and
 // forecast) as JSON.  Numbers are written with a decimal point whatever the

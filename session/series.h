@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A run is seldom one tidy series: the rotor goes through several speeds,
 // wavelengths are scanned in turn, and only scans of one cell, one speed
 // and one wavelength can be compared.  This splits scans into such series

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session: everything a user action asks of the analysis library, in
 // one place for the program and the headless runner.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session's questions about scan headers and solution columns: what
 // the library read from the headers, the series they make, and the columns
 // of the active sets.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Regenerates the example scan files and compares them with the committed ones,
 # subfolders included.
 file(REMOVE_RECURSE ${OUT})

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Every picture the user guide shows exists (tools/guide-shots.sh makes them).
 # cmake -DGUIDE=docs/guide.md -P check_guide.cmake
 file(READ "${GUIDE}" text)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the benchmarks in Release (build-release/, or $QUILLANE_BENCH_DIR)
 # and runs one per performance target, each repeated
 # $QUILLANE_BENCH_REPETITIONS times (default 20).  Prints the benchmarks'

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds Quillane into build/ (or $QUILLANE_BUILD_DIR).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

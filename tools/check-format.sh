@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks that every C and C++ source of the project is formatted as
 # .clang-format says; lists the files that are not and fails.
 # Fix with: clang-format -i FILE...

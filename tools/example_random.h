@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generators' random numbers: a small, portable generator (splitmix64)
 // and Box-Muller normals, because the standard library's distributions
 // differ between implementations and the example files must be the same on

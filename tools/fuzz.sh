@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer harnesses of fuzz/ with clang into build-fuzz/ (or
 # $QUILLANE_FUZZ_BUILD_DIR) and runs each for $QUILLANE_FUZZ_SECONDS
 # (default 25: ten harnesses stay within about five minutes of a CI run on

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Takes the pictures of the user guide anew, so that they show the program
 # as it is: works through the examples in the real program on a virtual
 # screen (Xvfb) of 1366 x 768, a laptop's, and saves what the user sees.

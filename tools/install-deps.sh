@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages Quillane builds, tests and runs with, and
 # those that make and check its Debian packages (dpkg-dev: dpkg-shlibdeps;
 # desktop-file-utils, appstream, shared-mime-info: the desktop entry's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the example scan files under examples/: one sample cell approaching
 // sedimentation equilibrium, scanned by absorbance (.RA1) and by interference
 // (.IP1).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The multi-speed example run: a six-channel equilibrium cell taken through
 // three rotor speeds, scanned at two wavelengths in turn (see the header).
 //

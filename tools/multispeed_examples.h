@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The multi-speed example run (examples/multispeed/): one six-channel
 // equilibrium cell, cell 2, taken through three rotor speeds, each scanned
 // at 280 and 260 nm in turn.  What it holds is set here, so the tests can

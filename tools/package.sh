@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian packages of Quillane: configures and builds like
 # tools/build.sh (in build/, or $QUILLANE_BUILD_DIR), then CPack makes
 #   quillane_<version>_<arch>.deb          the programs, the library, the desktop

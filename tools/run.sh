@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is needed, builds, and runs Quillane on the bundled examples.
 #
 # With a display (DISPLAY or WAYLAND_DISPLAY set) it starts the program with

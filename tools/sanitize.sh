@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the library, the headless runner and their tests with clang under
 # AddressSanitizer and UndefinedBehaviorSanitizer into build-asan/ (or
 # $QUILLANE_SANITIZE_BUILD_DIR) and runs those tests.  Any finding stops the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The series codes of a plot file's point records, shared by the library's
 // writers, the reader and the viewer's renderer.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a plot file written by the analysis library.
 //
 // Shared by the library's tests and the front end's viewer; it depends on

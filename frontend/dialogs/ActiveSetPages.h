@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tab pages of the dialogs that list the data sets: five pages of ten
 // sets, "1 - 10" to "41 - 50", cut to the active sets, every tab in view.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ChooseRefSetDialog.h"
 
 #include <QPushButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Choose Reference Set": the active sets on a slider, with the chosen
 // set's number, file and time beside it (see ReferenceSetPicker).  However
 // the dialog is closed (OK or the window's close button), the slider's value

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The solution columns found in the scans, as buttons beside the data
 // limits of "Set Data Limits": "Column 1: 5.880-6.060 cm" puts that
 // column's limits (meniscus and base less the margin) into the limit

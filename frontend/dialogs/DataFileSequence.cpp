@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DataFileSequence.h"
 
 #include "TextFormat.h"

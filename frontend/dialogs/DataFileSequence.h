@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Names of a numbered series of scan files: the five digits in front of the
 // first "." of the file name are the file number, e.g. SCAN00012.IP1.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Form1, "DataFiles For Fitting": naming the scan files to read (one by one
 // or as a numbered sequence) and, once they are read, choosing which of them
 // take part in the fit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Choose Data Sets": which active sets a plot shows.  One check box per
 // active set on five pages of ten; "Plot &All" ticks every set (but the
 // reference set, when the deviations graph asks).  The result is the list

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SetDSTimes, "Set Dataset Times": shows and edits the time of each active
 // data set.  The caller gives the times as the library holds them and hands
 // times() back after OK.

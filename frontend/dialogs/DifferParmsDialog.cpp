@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DifferParmsDialog.h"
 
 #include <algorithm>

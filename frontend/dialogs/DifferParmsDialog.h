@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Set Differentiation Parameters": how many points each local polynomial
 // fit uses (3 up to the smallest active set; on the slider, or typed) and
 // the polynomial's order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The data limits typed in: two fields for the lower and upper limit, in cm
 // or cm^2 as the user picks (whatever the position variable), filled with
 // the limits in force, and a "Full Range" button.  The chooser of "Set Data Limits" shows it beside

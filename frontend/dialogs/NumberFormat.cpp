@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "NumberFormat.h"
 
 namespace quillane::frontend {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number layouts of the analysis dialogs, written the way their labels have
 // always shown numbers: '#' is a digit shown only when needed, so 40 with
 // "####" is "40" and 16.5 with "##.#####" is "16.5".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing one active set as the reference: the slider over the sets, the
 // set's number in a box beside it that can also be typed into, and the
 // set's file and time ("12: 00012.RA1 (79200 s)").  With 50 scans a slider

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ResultGraphDialogs.h"
 
 #include <QButtonGroup>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The option dialogs of the result graphs.  Each collects the user's choice
 // into a plain struct; the caller stores it in the shared state and hands it
 // to the library.

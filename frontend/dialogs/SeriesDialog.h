@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChooseSeries, "Choose a Series": the series the scans read make (one cell,
 // one rotor speed, one wavelength each), and what their headers left in
 // doubt.  The user picks the series to analyse; the main window then makes

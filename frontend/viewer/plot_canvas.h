@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drawing surface of the plot window: shows the rendered plot, keeps it
 // as a picture so that the rubber band can be drawn over it without
 // drawing the plot again, and hands mouse events on in plot units.

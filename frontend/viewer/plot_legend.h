@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The legend window: the key to the symbols of the plot window.  When the
 // program has named the series of the plot on show, the legend lists those
 // series, each with its symbol and name ("3: 00003.RA1", "Y Offsets");

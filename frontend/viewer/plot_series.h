@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the series of the plot on show stand for.  A plot file carries only
 // series codes; the program knows what each one is (a data set, a fit kind,
 // a position) and hands the names to the viewer with the plot.

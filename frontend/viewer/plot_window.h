@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plot window: shows the plot file the library has written, disposes of
 // it, and carries the zoom, data-range, output and style commands.
 //

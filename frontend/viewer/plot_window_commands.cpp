@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plot window's output and style commands: printers, printing, the
 // clipboard, saving pictures and plot files, the Style menu and the legend.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mouse on a plot: the rubber-band zoom and, while the plot is used to
 // set the data range, the clicks that set the lower and upper limit.
 #pragma once

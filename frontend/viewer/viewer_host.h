@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the plot viewer needs from the rest of the program.
 //
 // The viewer owns its window, its plot state and its style; everything else

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The equilibrium assessment through the shared library, loaded by name as
 // the program and the runner load it: settings, assess and every read-out.
 #include <dlfcn.h>

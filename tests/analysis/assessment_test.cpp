@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The equilibrium assessment of a fit: on the bundled examples (made with
 // tau = 4 h and noise 0.005), on constructed series, its report lines, its
 // settings, and the per-pair and per-set read-outs.

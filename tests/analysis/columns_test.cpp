@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding the solution columns of a scan series on constructed cells: one
 // channel or three side by side, each with its air, reference solvent,
 // menisci, profile and base, window regions between them, noise from a

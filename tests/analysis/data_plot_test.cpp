@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Data plots: slope availability, the records and labels of each kind, the
 // set list heading, the zero line and what goes to the output file.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The verdict and the forecast from constructed comparisons and distances.
 #include <cmath>
 #include <span>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The C interface of the shared library, loaded by name as the program does.
 #include <dlfcn.h>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exact F quantile beside the approximation: published table values, the
 // approximation's known error, the shared argument checks, and the switch
 // that makes the fit's F lines use it.

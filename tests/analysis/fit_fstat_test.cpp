@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The critical variance ratio: the normal quantile, both branches of the F
 // approximation, and the arguments it refuses.
 #include "fit_fstat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the fit does with too little to compare, and the checked result
 // tables.
 #include <dlfcn.h>

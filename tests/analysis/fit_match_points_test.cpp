@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The look-up of the compared points: the same matched values and sums as
 // the walk, to the last bit, for every pair of rising sets, and the walk
 // itself for sets the look-up does not take.

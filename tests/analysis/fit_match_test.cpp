@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The matching fit: matching onto the reference positions, the three fit
 // kinds, the reference set's deviations and the pairs that cannot be
 // compared.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fit shared out over threads: the report, the list box, every table
 // and the slopes are the same for one thread and for several; a set whose
 // first windows are singular still takes the coefficients the set before it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Local polynomial slopes: exactness on polynomials, which window owns which
 // point, the logged lines and the singular windows.
 #include <algorithm>

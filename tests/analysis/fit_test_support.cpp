@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fit_test_support.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers of the fit tests: an active store built from given points, and a
 // comparison that reports the error it found.
 #pragma once

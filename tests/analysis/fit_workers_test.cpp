@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fit's worker threads: every task of a job runs once, on any of the
 // workers; a task's exception comes back to the caller; a group runs one
 // job after another.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Numbers read from scan lines: short numbers take a quicker way to the
 // double than long ones; both must give the double nearest to the text,
 // which std::from_chars gives.

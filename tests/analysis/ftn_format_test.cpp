@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number layouts of the report and plot files.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Numbers in reports and files do not depend on the locale of the program
 // that loaded the library: a front end running under a decimal-comma locale
 // must still get decimal points, and read them back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The log channel's list-box protocol and output file, and the options set
 // at start-up and by the dialogs.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Noise of a scan from the residuals of its local polynomial windows, and
 // how estimates are pooled and combined for a difference of two scans.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report and the plot files reach exactly the files named, whatever the
 // length of the name, and a write that fails part way (a full disk) is said
 // and leaves nothing that looks whole: the report ends with its last whole

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plot file writer: number layouts, the five header records, series
 // codes, the delete marker and the create-as-new rule.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading plot files back: every case the writer produces, files that hold
 // no data, truncated or damaged files, and more points than a viewer holds.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers of the plot and graph tests: an active store built by hand and
 // plot files read back with the viewer's reader.
 #pragma once

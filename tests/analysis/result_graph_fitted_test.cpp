@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Result graphs and slope plots of a fitted data set: the graphs carry the
 // fit's results, checked against values known by construction.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Result graphs: the records, headings, labels and log lines of each kind,
 // and the choices the graphs leave behind.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the scan reader does with data it cannot take as they are: positions
 // that do not rise, values and times beyond the plausibility bounds or
 // beyond the range of a double.  Nothing is dropped or reordered without a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The facts of a scan's time line beside the time: cell, temperature, rotor
 // speed, omega^2 t and wavelength; absent and unreadable ones are told
 // apart and never guessed, and the reader and the header-only parse agree.

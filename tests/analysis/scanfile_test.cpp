@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading scan files: the time line, positions, rejected points, the summary
 // lines and the bookkeeping of the raw store.
 #include <gtest/gtest.h>

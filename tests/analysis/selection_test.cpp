@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The active store, the limit search, the position variable, times and
 // fringe renumbering.
 #include <gtest/gtest.h>

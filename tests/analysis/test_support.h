@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared helpers of the library tests: a fresh state with a recording list
 // box, scratch folders, and reading back the output file.
 #pragma once

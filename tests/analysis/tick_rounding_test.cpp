@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Axis tick rounding: the worked ranges, the margin and zero rules, and
 // inputs the rule has no answer for.
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillane-batch --images: every kept plot file drawn as an image file
 // beside it, the formats and sizes, the picture itself, and what happens
 // when a plot cannot be drawn.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Results for other tools (CSV and JSON read back against the report) and
 // watching a folder as scans arrive.
 #include <signal.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillane-batch on runs of several series and cells of several columns:
 // listing the series and the columns one line each, analysing one series or
 // each in turn, thinning a long series, and the headers that leave a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scratch folder, scan files and program runs shared by the tests of
 // quillane-batch.
 #pragma once

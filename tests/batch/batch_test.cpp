@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillane-batch from the command line: its exit codes and messages for
 // each kind of bad input, and a whole run on a small scratch data set.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The analysis dialogs: reference set, differentiation parameters, the span
 // warning and the result-graph options.
 #include <QApplication>

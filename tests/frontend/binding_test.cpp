@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library binding: loading, binding every export by name, refusing a
 // library that lacks one, and passing texts and numbers as the library
 // expects them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The data-file window: picking files, sequence loads, clearing, the option
 // fields, file information, ticking many rows at once, and the choice of
 // active sets on OK.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The data-set chooser for plots: captions, pages, the reference set, the
 // list handed to the library, and the limits typed beside the sets for the
 // limits plot.

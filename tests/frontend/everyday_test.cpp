@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program for everyday use, against the real analysis library: limits
 // typed beside the chooser reach the library, the legend names the series, the time axis can be
 // read in hours, the report window follows the fit, and the plot window's close button only puts

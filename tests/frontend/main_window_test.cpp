@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window: its menus, the enabling of commands through a first and
 // a later pass, and what each command asks of the library.
 #include <cmath>

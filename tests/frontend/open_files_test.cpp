@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scan files named outside the menus -- on the command line, dropped onto the
 // main window -- follow the rules of "Read Data Files": read once, as data
 // sets 1..n, at least three; otherwise they wait in the data-file window.

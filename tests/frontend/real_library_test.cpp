@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's start and first reading of scan files against the real
 // analysis library: what reaches the output file and the output list.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for the analysis library: it exports the same operations, keeps
 // just enough state to answer the getters, and appends one line per call to
 // the file named by $QUILLANE_RECORD_FILE, so tests can check which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report window: the output file read-only, following what is appended,
 // and searchable; File > View Report opens it on the output file.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A three-speed, two-wavelength, six-channel run in the program, against
 // the real analysis library: after reading, the series dialog lists the six
 // series and the one picked becomes the active sets (and the data-file

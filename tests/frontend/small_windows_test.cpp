@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The small windows: splash, file comments and the progress gauge.
 #include <QLabel>
 #include <QLineEdit>

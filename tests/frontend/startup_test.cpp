@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up: the command line, the order of the library calls, the output
 // file's banner, the version, the echo switch, scan files named on the
 // command line, the one-copy check and the old plot file.

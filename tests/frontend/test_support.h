@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared helpers of the front-end tests: prompts that tests answer, the
 // record of the stand-in library, scratch folders and small file helpers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text pane: the printer items, printing through a printer, copying the
 // selected lines to the clipboard, and getting the lines out without a
 // printer (Select All, Copy, Save List As).

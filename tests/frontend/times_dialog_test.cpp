@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The times dialog: the time and label layouts, the pages cut to the active
 // sets, and the check of what the user typed.
 #include <QLabel>

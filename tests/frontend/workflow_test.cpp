@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole session against the real analysis library, as a user works through
 // it: start with an output file, read the twelve example scans as a
 // sequence, keep the plot files, mark the data limits with Ctrl and Alt

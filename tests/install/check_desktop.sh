@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: check_desktop.sh PACKAGING_DIR SCRATCH_DIR
 # The desktop integration as the desktop's own tools read it: the desktop
 # entry passes desktop-file-validate, the AppStream data passes appstreamcli,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: check_manpage.sh PROGRAM PAGE
 # Keeps a manual page in step with the program's --help: every option that
 # --help lists has an entry of its own in the page's OPTIONS section, and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: check_package.sh BUILD_DIR SCRATCH_DIR LIBDIR C_COMPILER
 # The Debian packages as a user gets them: CPack makes them from the build
 # folder, they are unpacked into a scratch root (dpkg-deb -x, as a fresh

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the program and the runner look for the library: an explicit file
 // alone, else next to the program, else where an installation puts it
 // relative to the program, else the loader's search path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scans split into series by their headers -- cell, rotor speed and
 // wavelength, in time order -- with every header that leaves a scan's place
 // in doubt named; and, on the real library, the multi-speed example run's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session against the real library: the rules between the user's
 // actions (selection, limits, the fit's reference and currency, limits
 // mode) and the library's state they leave behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session tests' set-up: the real library, linked rather than loaded,
 // its exports in the session's table, a scratch folder holding the report
 // and the plot file, and a list box that keeps every line.

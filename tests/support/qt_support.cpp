@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qt_support.h"
 
 #include "scan_files.h"

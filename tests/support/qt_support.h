@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the Qt test programs (plot viewer and front end) share besides the
 // scan files: a scratch folder that is the current folder while it lives,
 // and silence about window features the offscreen platform lacks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scan_files.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scan files for the tests, in the layout the scan reader accepts: a
 // description line, a time line ("R 1 20.0 12000 <time> ...") and one
 // "position value [error]" line per point.  The one writer of scan files

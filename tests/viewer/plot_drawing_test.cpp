@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing a plot: tick rounding, the symbol of each series code, the axis
 // factor and labels, the coordinate mappings, the rendered pixels, the
 // legend and the pictures saved or printed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading plot files into the viewer, the numbering of kept plots and the
 // disposal of a plot file after it was shown.
 #include <unistd.h>

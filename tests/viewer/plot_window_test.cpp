@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plot window: its menu, showing and disposing of plots, zoom, the
 // mouse choice of the data range, the style commands, the legend, and
 // copying, saving and printing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "viewer_test_support.h"
 
 #include "plot_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the viewer tests: the library's tick rounding, plot files written
 // by the library's writer, a host that records what the viewer asks of it,
 // and a scratch folder that is the current folder while a test runs.

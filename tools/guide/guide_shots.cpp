@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillane-guide-shots: works through one whole analysis of the bundled
 // examples in the real program, as a user would, and saves a picture of
 // what the user sees at each step: the pictures of the user guide
