@@ -75,14 +75,8 @@ void MainWindow::WatchFolder() {
         form.setFiles(names);
         applyDataFileChoice(state_, form.choice(), true);
         restoreDataFileTicks();
-        state_.LimitsSet = kTrue;
-        disableFitResults();
-        enableDataCommands();
-        item(QStringLiteral("GetDataFiles"))->setText(QStringLiteral("Select Active Data Files"));
-        if (session_.fit_current())
-            for (const char *name : {"FitIt", "PlotdCdX_X", "PlotdCdX_C", "PlotDummy2",
-                                     "PlotEquilibrium", "SaveResultsCsv"})
-                setItemEnabled(name, true);
+        // The menus follow the session: files read, limits and the fit.
+        updateCommands();
     };
     hooks.showEquilibrium = [this] {
         const session::Outcome plot = session_.equilibrium_plot();

@@ -17,9 +17,9 @@ namespace quillane::viewer {
 // The data limits shown as blue lines while the plot is used to set them.
 struct LimitLines {
     bool shown = false;  // the limits mode
-    bool hint = true;    // with the window's mouse hint (not on paper)
     double low = 0.0;
     double high = 0.0;
+    bool hint = true;  // with the window's mouse hint (not on paper)
 };
 
 // The background around the white plot area.

@@ -597,7 +597,10 @@ std::string watch_status_line(const Session &s, int scan_number, const Assessmen
     if (a->pooled.dof > 0) line += ", noise " + value_text(a->pooled.sigma);
     line += "; " + a->verdict.text;
     const auto &f = a->forecast;
-    if (f.made)
+    if (f.made && f.one_sided)
+        line += "; forecast " + watch_hours(f.equilibrium_time_s) + " (not before " +
+                watch_hours(f.interval_low_s) + ")";
+    else if (f.made)
         line += "; forecast " + watch_hours(f.equilibrium_time_s) + " [" +
                 watch_hours(f.interval_low_s) + ", " + watch_hours(f.interval_high_s) + "]";
     else

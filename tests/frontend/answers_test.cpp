@@ -121,10 +121,10 @@ class AnswersTest : public WholeProgramTest {
         tickLog_ = true;
         trigger("PlotRMS");
         QCOMPARE(kindsOffered_, QList<bool>({true, true, true}));
-        QCOMPARE(logCaption_, QStringLiteral("Ln (RMS)"));
+        QCOMPARE(logCaption_, QStringLiteral("&Ln (RMS)"));
         tickLog_ = false;
         trigger("PlotVar");
-        QCOMPARE(logCaption_, QStringLiteral("Ln (Variance)"));
+        QCOMPARE(logCaption_, QStringLiteral("&Ln (Variance)"));
         QVERIFY(!logOffered_);  // the RMS graph's tick is its own
         trigger("PlotDevs");
         QVERIFY(!logOffered_);

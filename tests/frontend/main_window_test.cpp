@@ -151,7 +151,10 @@ class MainWindowTest : public StandInWindowTest {
             state_->PlotWindowOpen = kTrue;
         };
         hooks.showPlot = [&viewer](const PlotContent &) { viewer << "show plot"; };
-        hooks.disposePlotFile = [&viewer] { viewer << "dispose"; };
+        hooks.disposePlotFile = [this, &viewer] {
+            viewer << "dispose";
+            QFile::remove(dir_->filePath(QStringLiteral("plot.dat")));
+        };
         hooks.showPlotWindow = [&viewer] { viewer << "show window"; };
     }
 

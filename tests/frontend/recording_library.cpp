@@ -36,9 +36,14 @@ void record(const std::string &line) {
     }
 }
 
-// Plots are written as a file of one line, so the caller finds one.
+// Plots are written as a file of one line, so the caller finds one; as
+// the real library, never over a plot file still there.
 void write_plot() {
     if (g_plot_file.empty()) return;
+    if (std::FILE *old = std::fopen(g_plot_file.c_str(), "rb")) {
+        std::fclose(old);
+        return;
+    }
     if (std::FILE *f = std::fopen(g_plot_file.c_str(), "wb")) {
         std::fputs(" recorded plot\r\n", f);
         std::fclose(f);
