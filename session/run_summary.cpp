@@ -36,29 +36,35 @@ std::string number(const char *format, double v) {
     return text;
 }
 
-// The verdict is decided today by the no-offset comparison of every scan
-// with the latest one; say so, with the confidence used.
+// The comparison the verdict was judged on: without offsets, or with both
+// offsets fitted where late scans differ from the latest by instrument
+// drift only; the no-offset distance is kept beside it.
 std::string decided_by(const Verdict &v, const AssessmentSettings &settings) {
-    if (v.status < 0) return {};
-    return "the no-offset comparison of each scan with the latest one (F test, " +
-           number("%.0f", settings.confidence) + " %)";
+    if (v.status < 0 || v.decided_by == 0) return {};
+    std::string text = v.decided_by == 3
+                           ? "both offsets fitted (the late scans differ from the latest by drift)"
+                           : "no offsets";
+    text += ", F test at " + number("%.0f", settings.confidence) + " %";
+    if (v.no_offset_rms > 0.0)
+        text += "; no-offset RMS of the block's first scan " + number("%.4g", v.no_offset_rms);
+    return text;
 }
 
-// The drift the last two scans show: their RMS difference without offsets
-// and the y-offset between them, beside what noise alone would give.
-std::string late_drift(const SeriesReport &r) {
-    const int n = static_cast<int>(r.scans.size());
-    if (n < 2) return {};
-    for (const ReportPair &p : r.pairs) {
-        if (p.reference != n || p.compared != n - 1) continue;
-        std::string text = "scans " + std::to_string(n - 1) + " and " + std::to_string(n) +
-                           ": RMS difference " + number("%.4g", p.rms[0]) +
-                           " without offsets, y-offset " + number("%.3g", p.y_offset);
-        if (r.noise.dof > 0)
-            text += "; noise alone gives " + number("%.4g", r.noise.sigma * std::sqrt(2.0));
-        return text;
+// The drift found between late scans and the latest, one group each, and
+// where the verdict broke.
+std::string late_drift(const Verdict &v) {
+    std::string text;
+    for (const Drift &d : v.drift) {
+        if (!text.empty()) text += "; ";
+        text += "scans " + std::to_string(d.first_scan) + "-" + std::to_string(d.last_scan) +
+                ": baseline shift " + number("%.3g", d.baseline) + ", radial shift " +
+                number("%.3g", d.radial_cm) + " cm";
     }
-    return {};
+    for (const std::string &note : v.notes) {
+        if (!text.empty()) text += "; ";
+        text += note;
+    }
+    return text;
 }
 
 }  // namespace
@@ -118,7 +124,7 @@ SeriesReport summarise_analysis(const Session &s, const Assessment *a) {
         r.forecast = a->forecast;
         r.noise = a->pooled;
         if (std::string d = decided_by(r.verdict, r.assessment); !d.empty()) r.decided_by = d;
-        if (std::string d = late_drift(r); !d.empty()) r.drift = d;
+        if (std::string d = late_drift(r.verdict); !d.empty()) r.drift = d;
     }
     return r;
 }
