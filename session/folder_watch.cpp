@@ -561,7 +561,9 @@ void FolderWatch::set_aside(const std::string &file, const std::string &why) {
 
 std::vector<std::string> FolderWatch::unused() const {
     std::vector<std::string> list;
-    for (const auto &[file, e] : files_) {
+    for (const auto &entry : files_) {
+        const auto &file = entry.first;
+        const auto &e = entry.second;
         if (e.state == State::taken || e.state == State::not_scan) continue;
         if (e.has_facts) {
             const auto w = std::find_if(series_.begin(), series_.end(),
