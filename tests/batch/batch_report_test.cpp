@@ -13,6 +13,8 @@ namespace {
 
 using namespace batch_test;
 
+#ifdef QUILLANE_BATCH_IMAGES
+
 // What a command prints, or nothing when it cannot be run.
 std::optional<std::string> output_of(const std::string &command) {
     FILE *pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
@@ -42,8 +44,6 @@ std::vector<std::string> examples(const std::string &suffix) {
     std::sort(files.begin(), files.end());
     return files;
 }
-
-#ifdef QUILLANE_BATCH_IMAGES
 
 class BatchReport : public BatchRun, public ::testing::WithParamInterface<std::string> {
   protected:
