@@ -14,14 +14,14 @@ constexpr int kScans = 50;
 constexpr size_t kPointsPerScan = 2048;
 
 std::vector<std::vector<quillane::RadialPoint>> make_scans() {
-    quillane::sim::SeriesSpec spec;
-    spec.scans = kScans;
-    spec.interval_h = 1.0;
-    spec.min_step_cm = 0.0004;
-    spec.max_step_cm = 0.00145;
-    spec.seed = 20261209;
+    quillane::sim::SeriesSetup setup;
+    setup.scans = kScans;
+    setup.interval_h = 1.0;
+    setup.min_step_cm = 0.0004;
+    setup.max_step_cm = 0.00145;
+    setup.seed = 20261209;
     std::vector<std::vector<quillane::RadialPoint>> scans;
-    for (const quillane::sim::Scan &scan : quillane::sim::simulate_series(spec).scans) {
+    for (const quillane::sim::Scan &scan : quillane::sim::simulate_series(setup).scans) {
         auto &points = scans.emplace_back();
         for (const quillane::sim::Point &p : scan.points)
             if (points.size() < kPointsPerScan) points.push_back({p.r, p.value, p.sd});

@@ -37,8 +37,8 @@ struct Tally {
 
 // Matches found columns to true ones; prints the tally and the finder's
 // reasons when something is off.
-Tally check(const std::string &name, const sim::SeriesSpec &spec) {
-    const sim::Series series = sim::simulate_series(spec);
+Tally check(const std::string &name, const sim::SeriesSetup &setup) {
+    const sim::Series series = sim::simulate_series(setup);
     std::vector<ColumnStretch> stretches;
     const auto found = find_solution_columns(scans_of(series), &stretches);
     Tally t;
@@ -53,8 +53,8 @@ Tally check(const std::string &name, const sim::SeriesSpec &spec) {
         (matched ? t.right : t.wrong)++;
     }
     std::printf("[ columns ] %-28s seed %3llu: found %d, true %d, right %d, false %d\n",
-                name.c_str(), static_cast<unsigned long long>(spec.seed), t.found, t.truth, t.right,
-                t.wrong);
+                name.c_str(), static_cast<unsigned long long>(setup.seed), t.found, t.truth,
+                t.right, t.wrong);
     if (t.right != t.truth || t.wrong != 0) {
         for (const sim::ChannelTruth &ch : series.truth.channels)
             std::printf("    truth %.3f .. %.3f\n", ch.meniscus, ch.base);
@@ -69,39 +69,39 @@ Tally check(const std::string &name, const sim::SeriesSpec &spec) {
 
 struct Case {
     const char *name;
-    void (*set)(sim::SeriesSpec &);
+    void (*set)(sim::SeriesSetup &);
 };
 
 const Case kCases[] = {
-    {"six-channel, three bases", [](sim::SeriesSpec &) {}},
+    {"six-channel, three bases", [](sim::SeriesSetup &) {}},
     {"six-channel, steep falls",
-     [](sim::SeriesSpec &s) { s.bases = {sim::BaseShape::steep_fall}; }},
+     [](sim::SeriesSetup &s) { s.bases = {sim::BaseShape::steep_fall}; }},
     {"six-channel, dips and shelves",
-     [](sim::SeriesSpec &s) {
+     [](sim::SeriesSetup &s) {
          s.bases = {sim::BaseShape::dip_spike_shelf, sim::BaseShape::dip_spike_shelf,
                     sim::BaseShape::spike_then_noise};
      }},
-    {"six-channel, no replicate SD", [](sim::SeriesSpec &s) { s.replicate_sd = false; }},
+    {"six-channel, no replicate SD", [](sim::SeriesSetup &s) { s.replicate_sd = false; }},
     {"six-channel, 20000 rpm 230 nm",
-     [](sim::SeriesSpec &s) {
+     [](sim::SeriesSetup &s) {
          s.rpm = 20000.0;
          s.wavelength_nm = 230.0;
          s.previous_rpm = 14000.0;
      }},
     {"six-channel, late drift",
-     [](sim::SeriesSpec &s) {
+     [](sim::SeriesSetup &s) {
          s.scans = 10;
          s.drift.baseline_od = {0, 0, 0, 0, 0, 0, 0.015, 0.015, 0.015, 0.015};
          s.drift.radial_shift_cm = {0, 0, 0, 0, 0, 0, 0.015, 0.015, 0.015, 0.015};
      }},
     {"six-channel, 3 scans, 260 nm",
-     [](sim::SeriesSpec &s) {
+     [](sim::SeriesSetup &s) {
          s.scans = 3;
          s.wavelength_nm = 260.0;
      }},
-    {"two-channel", [](sim::SeriesSpec &s) { s.centerpiece = sim::Centerpiece::two_channel; }},
+    {"two-channel", [](sim::SeriesSetup &s) { s.centerpiece = sim::Centerpiece::two_channel; }},
     {"two-channel, steep fall, no SD",
-     [](sim::SeriesSpec &s) {
+     [](sim::SeriesSetup &s) {
          s.centerpiece = sim::Centerpiece::two_channel;
          s.bases = {sim::BaseShape::steep_fall};
          s.replicate_sd = false;
@@ -112,11 +112,11 @@ class SimulatedColumns : public ::testing::TestWithParam<std::tuple<int, uint64_
 
 TEST_P(SimulatedColumns, EveryTrueColumnIsFoundAndNothingElse) {
     const Case &c = kCases[std::get<0>(GetParam())];
-    sim::SeriesSpec spec;
-    spec.seed = std::get<1>(GetParam());
-    c.set(spec);
-    SCOPED_TRACE(std::string(c.name) + ", seed " + std::to_string(spec.seed));
-    const Tally t = check(c.name, spec);
+    sim::SeriesSetup setup;
+    setup.seed = std::get<1>(GetParam());
+    c.set(setup);
+    SCOPED_TRACE(std::string(c.name) + ", seed " + std::to_string(setup.seed));
+    const Tally t = check(c.name, setup);
     EXPECT_EQ(t.right, t.truth);
     EXPECT_EQ(t.wrong, 0);
 }
@@ -136,7 +136,7 @@ TEST(SimulatedColumns, EverySeriesOfAMultiSpeedRunGivesItsColumns) {
     const sim::RunTruth truth = sim::plan_run(run);
     Tally all;
     for (const sim::RunSeries &rs : truth.series) {
-        const Tally t = check("run seed 31, series", rs.spec);
+        const Tally t = check("run seed 31, series", rs.setup);
         all.right += t.right;
         all.truth += t.truth;
         all.wrong += t.wrong;

@@ -51,8 +51,8 @@ struct Tally {
 // (outermost) of a six-channel cell, the one of a two-channel cell.
 class SimulatedSeries {
   public:
-    explicit SimulatedSeries(const sim::SeriesSpec &spec)
-        : spec_(spec), series_(sim::simulate_series(spec)) {
+    explicit SimulatedSeries(const sim::SeriesSetup &setup)
+        : spec_(setup), series_(sim::simulate_series(setup)) {
         channel_ = static_cast<int>(series_.truth.channels.size()) - 1;
         const sim::ChannelTruth &c = series_.truth.channels[static_cast<size_t>(channel_)];
         lo_ = c.meniscus + kMarginCm;
@@ -61,9 +61,9 @@ class SimulatedSeries {
         double sum = 0.0;
         int n = 0;
         for (double r = lo_; r <= hi_; r += 0.002, ++n) {
-            const double t0 = spec.speed_start_h;
-            const double a = sim::model_value(spec, channel_, r, t0) -
-                             sim::model_value(spec, channel_, r, t0 + 1e4 * spec.tau_h);
+            const double t0 = setup.speed_start_h;
+            const double a = sim::model_value(setup, channel_, r, t0) -
+                             sim::model_value(setup, channel_, r, t0 + 1e4 * setup.tau_h);
             sum += a * a;
         }
         rms_start_ = std::sqrt(sum / n);
@@ -156,7 +156,7 @@ class SimulatedSeries {
     }
 
   private:
-    sim::SeriesSpec spec_;
+    sim::SeriesSetup spec_;
     sim::Series series_;
     int channel_ = 0;
     double lo_ = 0.0, hi_ = 0.0, rms_start_ = 0.0;
@@ -172,23 +172,23 @@ struct Case {
     sim::Centerpiece centerpiece = sim::Centerpiece::six_channel;
 };
 
-sim::SeriesSpec spec_of(const Case &c, uint64_t seed) {
-    sim::SeriesSpec spec;
-    spec.seed = seed;
-    spec.centerpiece = c.centerpiece;
-    spec.interval_h = c.interval_h;
-    spec.scans = c.scans;
-    spec.tau_h = c.tau_h;
-    spec.start_h = c.interval_h;
+sim::SeriesSetup spec_of(const Case &c, uint64_t seed) {
+    sim::SeriesSetup setup;
+    setup.seed = seed;
+    setup.centerpiece = c.centerpiece;
+    setup.interval_h = c.interval_h;
+    setup.scans = c.scans;
+    setup.tau_h = c.tau_h;
+    setup.start_h = c.interval_h;
     if (c.drift_from >= 0) {
-        spec.drift.baseline_od.assign(static_cast<size_t>(c.scans), 0.0);
-        spec.drift.radial_shift_cm.assign(static_cast<size_t>(c.scans), 0.0);
+        setup.drift.baseline_od.assign(static_cast<size_t>(c.scans), 0.0);
+        setup.drift.radial_shift_cm.assign(static_cast<size_t>(c.scans), 0.0);
         for (int k = c.drift_from; k < c.scans; ++k) {
-            spec.drift.baseline_od[static_cast<size_t>(k)] = c.baseline;
-            spec.drift.radial_shift_cm[static_cast<size_t>(k)] = c.radial_cm;
+            setup.drift.baseline_od[static_cast<size_t>(k)] = c.baseline;
+            setup.drift.radial_shift_cm[static_cast<size_t>(k)] = c.radial_cm;
         }
     }
-    return spec;
+    return setup;
 }
 
 constexpr uint64_t kSeeds = 3;

@@ -13,22 +13,22 @@ namespace quillane {
 namespace {
 
 TEST(Simulator, SameSeedGivesTheSameFilesAndAnotherSeedOthers) {
-    sim::SeriesSpec spec;
-    spec.scans = 2;
-    spec.seed = 11;
-    const std::string first = sim::scan_text(sim::simulate_series(spec).scans[1]);
-    EXPECT_EQ(first, sim::scan_text(sim::simulate_series(spec).scans[1]));
-    spec.seed = 12;
-    EXPECT_NE(first, sim::scan_text(sim::simulate_series(spec).scans[1]));
+    sim::SeriesSetup setup;
+    setup.scans = 2;
+    setup.seed = 11;
+    const std::string first = sim::scan_text(sim::simulate_series(setup).scans[1]);
+    EXPECT_EQ(first, sim::scan_text(sim::simulate_series(setup).scans[1]));
+    setup.seed = 12;
+    EXPECT_NE(first, sim::scan_text(sim::simulate_series(setup).scans[1]));
 }
 
 TEST(Simulator, ReaderTakesEveryPointTimeAndHeaderFact) {
     testing::Fixture f;
-    sim::SeriesSpec spec;
-    spec.scans = 3;
-    spec.rpm = 14000.0;
-    spec.wavelength_nm = 260.0;
-    const sim::Series series = sim::simulate_series(spec);
+    sim::SeriesSetup setup;
+    setup.scans = 3;
+    setup.rpm = 14000.0;
+    setup.wavelength_nm = 260.0;
+    const sim::Series series = sim::simulate_series(setup);
     std::string error;
     const std::string path = f.dir.file("00003.RA2");
     ASSERT_TRUE(sim::write_scan(path, series.scans[2], error)) << error;
@@ -49,42 +49,42 @@ TEST(Simulator, ReaderTakesEveryPointTimeAndHeaderFact) {
 }
 
 TEST(Simulator, PointsAreUnevenlySpacedWithinTheStatedSteps) {
-    sim::SeriesSpec spec;
-    spec.scans = 1;
-    const sim::Scan scan = sim::simulate_series(spec).scans[0];
+    sim::SeriesSetup setup;
+    setup.scans = 1;
+    const sim::Scan scan = sim::simulate_series(setup).scans[0];
     double smallest = 1.0, largest = 0.0;
     for (size_t i = 1; i < scan.points.size(); ++i) {
         const double d = scan.points[i].r - scan.points[i - 1].r;
         smallest = std::min(smallest, d);
         largest = std::max(largest, d);
     }
-    EXPECT_GE(smallest, spec.min_step_cm - 1e-12);
-    EXPECT_LE(largest, spec.max_step_cm + 1e-12);
+    EXPECT_GE(smallest, setup.min_step_cm - 1e-12);
+    EXPECT_LE(largest, setup.max_step_cm + 1e-12);
     EXPECT_GT(largest, 3.0 * smallest);
 }
 
 // At the truth's t_eq the model's worst radius lies the tolerance from its
 // final profile, by construction of the tolerance rule.
 TEST(Simulator, TruthEquilibriumTimeIsWhereTheApproachFallsToTheTolerance) {
-    sim::SeriesSpec spec;
-    spec.tau_h = 5.0;
-    spec.speed_start_h = 10.0;
-    const sim::SeriesTruth truth = sim::series_truth(spec);
+    sim::SeriesSetup setup;
+    setup.tau_h = 5.0;
+    setup.speed_start_h = 10.0;
+    const sim::SeriesTruth truth = sim::series_truth(setup);
     double worst = 0.0;
     for (size_t c = 0; c < truth.channels.size(); ++c)
         for (double r : truth.channels[c].radii)
             worst = std::max(
-                worst, std::fabs(sim::model_value(spec, static_cast<int>(c), r, truth.t_eq_h) -
-                                 sim::model_value(spec, static_cast<int>(c), r, 1e6)));
+                worst, std::fabs(sim::model_value(setup, static_cast<int>(c), r, truth.t_eq_h) -
+                                 sim::model_value(setup, static_cast<int>(c), r, 1e6)));
     EXPECT_NEAR(worst, truth.tolerance_od, 1e-9);
-    EXPECT_GT(truth.t_eq_h, spec.speed_start_h);
+    EXPECT_GT(truth.t_eq_h, setup.speed_start_h);
 }
 
 TEST(Simulator, ChunkedAndHeaderFirstWritesEndInTheWholeFile) {
     testing::ScratchDir dir;
-    sim::SeriesSpec spec;
-    spec.scans = 1;
-    const sim::Scan scan = sim::simulate_series(spec).scans[0];
+    sim::SeriesSetup setup;
+    setup.scans = 1;
+    const sim::Scan scan = sim::simulate_series(setup).scans[0];
     std::string error;
     ASSERT_TRUE(sim::write_header_only(dir.file("a"), scan, error));
     EXPECT_EQ(test_support::read_file(dir.file("a")), sim::header_text(scan));
@@ -94,10 +94,10 @@ TEST(Simulator, ChunkedAndHeaderFirstWritesEndInTheWholeFile) {
 
 TEST(Simulator, RunFolderHoldsEverySeriesFileAndTheLogs) {
     testing::ScratchDir dir;
-    sim::RunSpec spec;
-    spec.speeds = {{10000.0, 2, 1.0, 3.0}, {14000.0, 2, 6.0, 3.0}};
+    sim::RunSpec setup;
+    setup.speeds = {{10000.0, 2, 1.0, 3.0}, {14000.0, 2, 6.0, 3.0}};
     std::string error;
-    const sim::RunTruth truth = sim::write_run(dir.path(), spec, {}, error);
+    const sim::RunTruth truth = sim::write_run(dir.path(), setup, {}, error);
     ASSERT_TRUE(error.empty()) << error;
     EXPECT_EQ(truth.series.size(), 2u * 2u * 3u);  // speeds x cells x wavelengths
     EXPECT_EQ(truth.files.size(), 24u);

@@ -240,7 +240,7 @@ TEST_F(FolderWatchTest, ARealRunFolderIsSplitByCellSpeedAndWavelength) {
     ASSERT_TRUE(look(3));
     EXPECT_EQ(watch->series().size(), truth.series.size());
     const auto chosen = std::find_if(truth.series.begin(), truth.series.end(), [](const auto &s) {
-        return s.spec.cell == 2 && s.spec.rpm == 14000.0 && s.spec.wavelength_nm == 260.0;
+        return s.setup.cell == 2 && s.setup.rpm == 14000.0 && s.setup.wavelength_nm == 260.0;
     });
     ASSERT_NE(chosen, truth.series.end());
     int followed = 0;
@@ -260,9 +260,9 @@ TEST_F(FolderWatchTest, AScanWrittenByTheChunkedWriterIsNeverTakenHalfWay) {
     settings.folder = folder.path().string();
     settings.interval_s = 0.05;
     FolderWatch real(settings, [this](const std::string &f) { return session.scan_header(f); });
-    sim::SeriesSpec spec;
-    spec.scans = 4;
-    const sim::Series series = sim::simulate_series(spec);
+    sim::SeriesSetup setup;
+    setup.scans = 4;
+    const sim::Series series = sim::simulate_series(setup);
     std::string error;
     for (int k = 0; k < 3; ++k)
         ASSERT_TRUE(sim::write_scan(folder.path() / ("0000" + std::to_string(k + 1) + ".RA2"),

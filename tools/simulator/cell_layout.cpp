@@ -82,14 +82,14 @@ constexpr double kLoadingJitter = 0.1;  // relative
 constexpr double kLeadIn = 0.03;
 constexpr double kTrail = 0.03;
 
-BaseShape base_of(const SeriesSpec &spec, size_t channel) {
-    if (spec.bases.empty()) {
-        if (spec.centerpiece == Centerpiece::two_channel) return BaseShape::spike_then_noise;
+BaseShape base_of(const SeriesSetup &setup, size_t channel) {
+    if (setup.bases.empty()) {
+        if (setup.centerpiece == Centerpiece::two_channel) return BaseShape::spike_then_noise;
         constexpr BaseShape order[] = {BaseShape::dip_spike_shelf, BaseShape::steep_fall,
                                        BaseShape::spike_then_noise};
         return order[std::min<size_t>(channel, 2)];
     }
-    return spec.bases[std::min(channel, spec.bases.size() - 1)];
+    return setup.bases[std::min(channel, setup.bases.size() - 1)];
 }
 
 class Builder {
@@ -139,11 +139,11 @@ uint64_t stream_key(uint64_t seed, std::initializer_list<double> parts) {
     return key;
 }
 
-Layout make_layout(const SeriesSpec &spec) {
-    Random rng(stream_key(spec.seed, {1.0, static_cast<double>(spec.cell),
-                                      spec.centerpiece == Centerpiece::six_channel ? 6.0 : 2.0}));
+Layout make_layout(const SeriesSetup &setup) {
+    Random rng(stream_key(setup.seed, {1.0, static_cast<double>(setup.cell),
+                                       setup.centerpiece == Centerpiece::six_channel ? 6.0 : 2.0}));
     Layout l;
-    const bool six = spec.centerpiece == Centerpiece::six_channel;
+    const bool six = setup.centerpiece == Centerpiece::six_channel;
     const size_t n = six ? 3 : 1;
     const Nominal *nominal = six ? kSixChannel : kTwoChannel;
 
@@ -159,12 +159,12 @@ Layout make_layout(const SeriesSpec &spec) {
         p.reference = p.meniscus - between(rng, kMenisciApartLow, kMenisciApartHigh);
         p.top = p.reference - between(rng, kAirLow, kAirHigh);
         placed.push_back(p);
-        const double noise = spec.noise_od * (six ? kSixChannelNoise[i] : 1.0);
+        const double noise = setup.noise_od * (six ? kSixChannelNoise[i] : 1.0);
         ChannelTruth truth;
         truth.reference_meniscus = p.reference;
         truth.meniscus = p.meniscus;
         truth.base = p.base;
-        truth.base_shape = base_of(spec, i);
+        truth.base_shape = base_of(setup, i);
         truth.noise_od = noise;
         l.channels.push_back(truth);
         const double loading = six ? kSixChannelLoading[i] : kTwoChannelLoading;

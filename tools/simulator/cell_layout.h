@@ -44,9 +44,9 @@ struct Layout {
     std::vector<double> loading_od;      // per channel, at 280 nm
 };
 
-// The layout of the spec's cell: drawn from (seed, cell), so every series of
+// The layout of the setup's cell: drawn from (seed, cell), so every series of
 // one cell in a run shares it.
-Layout make_layout(const SeriesSpec &spec);
+Layout make_layout(const SeriesSetup &setup);
 
 // Absorbance at a wavelength relative to 280 nm.
 double wavelength_share(double wavelength_nm);

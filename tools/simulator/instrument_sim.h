@@ -21,10 +21,10 @@
 //
 // Use from a test:
 //
-//   quillane::sim::SeriesSpec spec;          // a six-channel cell, 10,000 rpm
-//   spec.seed = 7;
-//   spec.drift.radial_shift_cm = {0, 0, 0, 0, 0, 0, 0.015, 0.015};
-//   const quillane::sim::Series s = quillane::sim::simulate_series(spec);
+//   quillane::sim::SeriesSetup setup;          // a six-channel cell, 10,000 rpm
+//   setup.seed = 7;
+//   setup.drift.radial_shift_cm = {0, 0, 0, 0, 0, 0, 0.015, 0.015};
+//   const quillane::sim::Series s = quillane::sim::simulate_series(setup);
 //   s.truth.channels[0].meniscus ... s.truth.t_eq_h ...
 //   quillane::sim::write_scan(folder / "00001.RA2", s.scans[0], error);
 #pragma once
@@ -55,7 +55,7 @@ struct Drift {
     std::vector<double> radial_shift_cm;  // the whole scan seen this far outward
 };
 
-struct SeriesSpec {
+struct SeriesSetup {
     int cell = 2;
     Centerpiece centerpiece = Centerpiece::six_channel;
     // Per channel pair, from the top of the cell; empty: the defaults
@@ -133,14 +133,14 @@ struct Series {
 
 // The scans and the truth of a series.  tolerance_od <= 0 takes the
 // series' noise_od.
-Series simulate_series(const SeriesSpec &spec, double tolerance_od = 0.0);
+Series simulate_series(const SeriesSetup &setup, double tolerance_od = 0.0);
 
 // The truth alone (cheap: no scans), e.g. t_eq for another tolerance.
-SeriesTruth series_truth(const SeriesSpec &spec, double tolerance_od = 0.0);
+SeriesTruth series_truth(const SeriesSetup &setup, double tolerance_od = 0.0);
 
 // The model's concentration (OD, without noise, drift or optics) of channel
 // `channel` at radius r (cm) and clock time t_h; 0 outside the column.
-double model_value(const SeriesSpec &spec, int channel, double r, double t_h);
+double model_value(const SeriesSetup &setup, int channel, double r, double t_h);
 
 // ---- Files ------------------------------------------------------------
 
@@ -166,7 +166,7 @@ bool write_in_chunks(const std::filesystem::path &path, const std::string &text,
 struct CellSpec {
     int cell = 1;
     Centerpiece centerpiece = Centerpiece::six_channel;
-    std::vector<BaseShape> bases;  // as in SeriesSpec
+    std::vector<BaseShape> bases;  // as in SeriesSetup
 };
 
 struct SpeedSpec {
@@ -199,7 +199,7 @@ struct RunFile {
 };
 
 struct RunSeries {
-    SeriesSpec spec;
+    SeriesSetup setup;
     SeriesTruth truth;
     std::vector<std::string> files;  // in the order taken
 };
@@ -211,7 +211,7 @@ struct RunTruth {
 };
 
 // The series of a run, in the order their speeds ran, without files.
-RunTruth plan_run(const RunSpec &spec);
+RunTruth plan_run(const RunSpec &setup);
 
 // How run_folder writes each scan file.
 struct WriteStyle {
@@ -224,7 +224,7 @@ struct WriteStyle {
 // Writes every scan file of the run (numbered per cell in the order taken:
 // 00001.RA1, ...) and one CELLnABS.LOG per cell into `folder` (created when
 // missing); returns the truth.  On a failed write, `error` says which.
-RunTruth write_run(const std::filesystem::path &folder, const RunSpec &spec,
+RunTruth write_run(const std::filesystem::path &folder, const RunSpec &setup,
                    const WriteStyle &style, std::string &error);
 
 // The truth as JSON text (what simulate_run writes beside the folder).

@@ -29,37 +29,37 @@ struct Planned {
 
 }  // namespace
 
-RunTruth plan_run(const RunSpec &spec) {
+RunTruth plan_run(const RunSpec &setup) {
     RunTruth truth;
     double clock_h = 0.0;
     double omega2t = 0.0;
     double previous_rpm = 0.0;
-    for (const SpeedSpec &speed : spec.speeds) {
+    for (const SpeedSpec &speed : setup.speeds) {
         int slot = 0;
-        for (const CellSpec &cell : spec.cells) {
-            for (double wl : spec.wavelengths_nm) {
+        for (const CellSpec &cell : setup.cells) {
+            for (double wl : setup.wavelengths_nm) {
                 RunSeries rs;
-                SeriesSpec &s = rs.spec;
+                SeriesSetup &s = rs.setup;
                 s.cell = cell.cell;
                 s.centerpiece = cell.centerpiece;
                 s.bases = cell.bases;
                 s.rpm = speed.rpm;
                 s.wavelength_nm = wl;
                 s.speed_start_h = clock_h;
-                s.start_h = spec.first_scan_h;
+                s.start_h = setup.first_scan_h;
                 s.interval_h = speed.interval_h;
                 s.scans = speed.scans;
                 s.tau_h = speed.tau_h;
                 s.previous_rpm = previous_rpm;
-                s.noise_od = spec.noise_od;
-                s.replicate_sd = spec.replicate_sd;
+                s.noise_od = setup.noise_od;
+                s.replicate_sd = setup.replicate_sd;
                 s.omega2t_at_speed_start = omega2t;
-                s.time_offset_s = 60.0 * spec.file_gap_min * slot++;
-                s.seed = spec.seed;
-                const int from = static_cast<int>(std::ceil(spec.late_drift_from * speed.scans));
+                s.time_offset_s = 60.0 * setup.file_gap_min * slot++;
+                s.seed = setup.seed;
+                const int from = static_cast<int>(std::ceil(setup.late_drift_from * speed.scans));
                 if (from < speed.scans) {
                     examples::Random rng(stream_key(
-                        spec.seed, {3.0, static_cast<double>(cell.cell), speed.rpm, wl}));
+                        setup.seed, {3.0, static_cast<double>(cell.cell), speed.rpm, wl}));
                     const double sign = rng.uniform() < 0.5 ? -1.0 : 1.0;
                     const double step = sign * (kStepLow + (kStepHigh - kStepLow) * rng.uniform());
                     const double shift = kShiftLow + (kShiftHigh - kShiftLow) * rng.uniform();
@@ -75,7 +75,7 @@ RunTruth plan_run(const RunSpec &spec) {
             }
         }
         // The next speed begins one interval after this one's last scan.
-        const double length_h = spec.first_scan_h + speed.scans * speed.interval_h;
+        const double length_h = setup.first_scan_h + speed.scans * speed.interval_h;
         const double omega = speed.rpm * M_PI / 30.0;
         omega2t += omega * omega * length_h * 3600.0;
         clock_h += length_h;
@@ -84,9 +84,9 @@ RunTruth plan_run(const RunSpec &spec) {
     return truth;
 }
 
-RunTruth write_run(const std::filesystem::path &folder, const RunSpec &spec,
+RunTruth write_run(const std::filesystem::path &folder, const RunSpec &setup,
                    const WriteStyle &style, std::string &error) {
-    RunTruth truth = plan_run(spec);
+    RunTruth truth = plan_run(setup);
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
@@ -96,7 +96,7 @@ RunTruth write_run(const std::filesystem::path &folder, const RunSpec &spec,
     std::vector<Series> made;
     std::vector<Planned> order;
     for (size_t i = 0; i < truth.series.size(); ++i) {
-        made.push_back(simulate_series(truth.series[i].spec));
+        made.push_back(simulate_series(truth.series[i].setup));
         for (size_t k = 0; k < made.back().scans.size(); ++k)
             order.push_back(
                 {static_cast<int>(i), static_cast<int>(k), made.back().scans[k].time_s});
@@ -126,12 +126,12 @@ RunTruth write_run(const std::filesystem::path &folder, const RunSpec &spec,
             std::this_thread::sleep_for(std::chrono::milliseconds(style.scan_pause_ms));
     }
     // The instrument's log per cell: text with no time line, not a scan.
-    for (const CellSpec &cell : spec.cells) {
+    for (const CellSpec &cell : setup.cells) {
         const std::string name = "CELL" + std::to_string(cell.cell) + "ABS.LOG";
         std::ofstream log(folder / name, std::ios::binary | std::ios::trunc);
         log << "Absorbance log of cell " << cell.cell << "\r\n";
         for (const RunFile &f : truth.files) {
-            const SeriesSpec &s = truth.series[static_cast<size_t>(f.series)].spec;
+            const SeriesSetup &s = truth.series[static_cast<size_t>(f.series)].setup;
             if (s.cell == cell.cell)
                 log << "Scan " << f.name << ", " << s.rpm << " rpm, " << s.wavelength_nm
                     << " nm\r\n";

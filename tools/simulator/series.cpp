@@ -47,42 +47,42 @@ struct ColumnModel {
     }
 };
 
-ColumnModel column_model(const SeriesSpec &spec, const Layout &l, size_t channel) {
+ColumnModel column_model(const SeriesSetup &setup, const Layout &l, size_t channel) {
     const ChannelTruth &c = l.channels[channel];
-    return {l.loading_od[channel], xi(c.meniscus), xi(c.base), sigma_at(spec.rpm),
-            spec.previous_rpm > 0.0 ? sigma_at(spec.previous_rpm) : 0.0};
+    return {l.loading_od[channel], xi(c.meniscus), xi(c.base), sigma_at(setup.rpm),
+            setup.previous_rpm > 0.0 ? sigma_at(setup.previous_rpm) : 0.0};
 }
 
 // OD as the file shows it, without noise: c(r, t) times the wavelength's share.
-double column_value(const SeriesSpec &spec, const ColumnModel &m, double r, double t_h) {
+double column_value(const SeriesSetup &setup, const ColumnModel &m, double r, double t_h) {
     const double x = xi(r);
-    const double elapsed = std::max(0.0, t_h - spec.speed_start_h);
-    const double c = m.eq(x) + (m.start(x) - m.eq(x)) * std::exp(-elapsed / spec.tau_h);
-    return wavelength_share(spec.wavelength_nm) * c;
+    const double elapsed = std::max(0.0, t_h - setup.speed_start_h);
+    const double c = m.eq(x) + (m.start(x) - m.eq(x)) * std::exp(-elapsed / setup.tau_h);
+    return wavelength_share(setup.wavelength_nm) * c;
 }
 
 double drift_at(const std::vector<double> &v, size_t k) {
     return k < v.size() ? v[k] : 0.0;
 }
 
-void fill_truth(const SeriesSpec &spec, const Layout &l, double tolerance, SeriesTruth &truth) {
-    truth.tolerance_od = tolerance > 0.0 ? tolerance : spec.noise_od;
-    truth.tau_h = spec.tau_h;
+void fill_truth(const SeriesSetup &setup, const Layout &l, double tolerance, SeriesTruth &truth) {
+    truth.tolerance_od = tolerance > 0.0 ? tolerance : setup.noise_od;
+    truth.tau_h = setup.tau_h;
     truth.channels = l.channels;
-    truth.t_eq_h = spec.speed_start_h;
-    const double share = wavelength_share(spec.wavelength_nm);
+    truth.t_eq_h = setup.speed_start_h;
+    const double share = wavelength_share(setup.wavelength_nm);
     for (size_t i = 0; i < truth.channels.size(); ++i) {
         ChannelTruth &c = truth.channels[i];
-        const ColumnModel m = column_model(spec, l, i);
-        c.t_eq_h = spec.speed_start_h;
+        const ColumnModel m = column_model(setup, l, i);
+        c.t_eq_h = setup.speed_start_h;
         const int steps = static_cast<int>(std::floor((c.base - c.meniscus) / kTruthStep));
         for (int k = 0; k <= steps; ++k) {
             const double r = std::min(c.base, c.meniscus + k * kTruthStep);
             const double a = share * std::fabs(m.start(xi(r)) - m.eq(xi(r)));
             const double t =
                 a > truth.tolerance_od
-                    ? spec.speed_start_h + spec.tau_h * std::log(a / truth.tolerance_od)
-                    : spec.speed_start_h;
+                    ? setup.speed_start_h + setup.tau_h * std::log(a / truth.tolerance_od)
+                    : setup.speed_start_h;
             c.radii.push_back(r);
             c.t_eq_h_at.push_back(t);
             c.t_eq_h = std::max(c.t_eq_h, t);
@@ -99,53 +99,53 @@ const Segment *segment_at(const Layout &l, double r) {
 
 }  // namespace
 
-SeriesTruth series_truth(const SeriesSpec &spec, double tolerance_od) {
+SeriesTruth series_truth(const SeriesSetup &setup, double tolerance_od) {
     SeriesTruth truth;
-    fill_truth(spec, make_layout(spec), tolerance_od, truth);
+    fill_truth(setup, make_layout(setup), tolerance_od, truth);
     return truth;
 }
 
-double model_value(const SeriesSpec &spec, int channel, double r, double t_h) {
-    const Layout l = make_layout(spec);
+double model_value(const SeriesSetup &setup, int channel, double r, double t_h) {
+    const Layout l = make_layout(setup);
     if (channel < 0 || channel >= static_cast<int>(l.channels.size())) return 0.0;
     const ChannelTruth &c = l.channels[static_cast<size_t>(channel)];
     if (r < c.meniscus || r > c.base) return 0.0;
-    return column_value(spec, column_model(spec, l, static_cast<size_t>(channel)), r, t_h);
+    return column_value(setup, column_model(setup, l, static_cast<size_t>(channel)), r, t_h);
 }
 
-Series simulate_series(const SeriesSpec &spec, double tolerance_od) {
-    const Layout l = make_layout(spec);
+Series simulate_series(const SeriesSetup &setup, double tolerance_od) {
+    const Layout l = make_layout(setup);
     Series series;
-    fill_truth(spec, l, tolerance_od, series.truth);
+    fill_truth(setup, l, tolerance_od, series.truth);
     std::vector<ColumnModel> models;
     for (size_t i = 0; i < l.channels.size(); ++i)
-        models.push_back(column_model(spec, l, i));
-    const double omega = spec.rpm * M_PI / 30.0;
-    const double min_step = std::max(1e-4, spec.min_step_cm);
-    const double max_step = std::max(min_step, spec.max_step_cm);
+        models.push_back(column_model(setup, l, i));
+    const double omega = setup.rpm * M_PI / 30.0;
+    const double min_step = std::max(1e-4, setup.min_step_cm);
+    const double max_step = std::max(min_step, setup.max_step_cm);
 
-    for (int k = 0; k < spec.scans; ++k) {
+    for (int k = 0; k < setup.scans; ++k) {
         const auto kk = static_cast<size_t>(k);
-        Random rng(stream_key(spec.seed, {2.0, static_cast<double>(spec.cell), spec.rpm,
-                                          spec.wavelength_nm, static_cast<double>(k)}));
+        Random rng(stream_key(setup.seed, {2.0, static_cast<double>(setup.cell), setup.rpm,
+                                           setup.wavelength_nm, static_cast<double>(k)}));
         Scan scan;
-        scan.cell = spec.cell;
-        scan.rpm = spec.rpm;
-        scan.wavelength_nm = spec.wavelength_nm;
+        scan.cell = setup.cell;
+        scan.rpm = setup.rpm;
+        scan.wavelength_nm = setup.wavelength_nm;
         scan.scan_number = k + 1;
-        scan.has_sd = spec.replicate_sd;
-        const double t_h =
-            spec.speed_start_h + spec.start_h + k * spec.interval_h + spec.time_offset_s / 3600.0;
+        scan.has_sd = setup.replicate_sd;
+        const double t_h = setup.speed_start_h + setup.start_h + k * setup.interval_h +
+                           setup.time_offset_s / 3600.0;
         scan.time_s = t_h * 3600.0;
         scan.omega2t =
-            spec.omega2t_at_speed_start + omega * omega * (t_h - spec.speed_start_h) * 3600.0;
-        scan.description = "Simulated cell " + std::to_string(spec.cell) + ", " +
-                           (spec.centerpiece == Centerpiece::six_channel ? "six" : "two") +
-                           "-channel, " + std::to_string(static_cast<int>(spec.rpm)) + " rpm, " +
-                           std::to_string(static_cast<int>(spec.wavelength_nm)) + " nm, scan " +
+            setup.omega2t_at_speed_start + omega * omega * (t_h - setup.speed_start_h) * 3600.0;
+        scan.description = "Simulated cell " + std::to_string(setup.cell) + ", " +
+                           (setup.centerpiece == Centerpiece::six_channel ? "six" : "two") +
+                           "-channel, " + std::to_string(static_cast<int>(setup.rpm)) + " rpm, " +
+                           std::to_string(static_cast<int>(setup.wavelength_nm)) + " nm, scan " +
                            std::to_string(k + 1);
-        const double baseline = kBaselineOd + drift_at(spec.drift.baseline_od, kk);
-        const double shift = drift_at(spec.drift.radial_shift_cm, kk);
+        const double baseline = kBaselineOd + drift_at(setup.drift.baseline_od, kk);
+        const double shift = drift_at(setup.drift.radial_shift_cm, kk);
         std::vector<double> heights;
         for (const Spike &s : l.spikes)
             heights.push_back(s.height * (1.0 + kSpikeJitter * (2.0 * rng.uniform() - 1.0)));
@@ -170,7 +170,7 @@ Series simulate_series(const SeriesSpec &spec, double tolerance_od) {
                                              (seg->to - seg->from);
                         break;
                     case SegmentKind::column:
-                        v = column_value(spec, models[static_cast<size_t>(seg->channel)], at, t_h);
+                        v = column_value(setup, models[static_cast<size_t>(seg->channel)], at, t_h);
                         inside = true;
                         break;
                 }

@@ -26,7 +26,7 @@ int main(int argc, char **argv) {
     int scans = 6;
     double interval_h = 3.0;
     std::vector<double> taus{6.0};
-    quillane::sim::RunSpec spec;
+    quillane::sim::RunSpec setup;
     quillane::sim::WriteStyle style;
     bool no_sd = false;
     app.add_option("folder", folder, "the run folder to write (created)")->required();
@@ -41,8 +41,8 @@ int main(int argc, char **argv) {
     app.add_option("--tau-h", taus, "relaxation time per speed, hours (the last one repeats)")
         ->delimiter(',')
         ->check(CLI::Range(0.01, 10000.0));
-    app.add_option("--noise", spec.noise_od, "point noise of the smoothest column, OD");
-    app.add_option("--late-drift-from", spec.late_drift_from,
+    app.add_option("--noise", setup.noise_od, "point noise of the smoothest column, OD");
+    app.add_option("--late-drift-from", setup.late_drift_from,
                    "share of each series after which scans drift (1: none)")
         ->check(CLI::Range(0.0, 1.0));
     app.add_flag("--no-sd", no_sd, "write no third column (replicate SD)");
@@ -57,10 +57,10 @@ int main(int argc, char **argv) {
         ->check(CLI::Range(0, 600000));
     CLI11_PARSE(app, argc, argv);
 
-    spec.seed = seed;
-    spec.replicate_sd = !no_sd;
-    spec.wavelengths_nm = wavelengths;
-    spec.cells.clear();
+    setup.seed = seed;
+    setup.replicate_sd = !no_sd;
+    setup.wavelengths_nm = wavelengths;
+    setup.cells.clear();
     for (const std::string &c : cells) {
         const auto colon = c.find(':');
         quillane::sim::CellSpec cell;
@@ -71,14 +71,14 @@ int main(int argc, char **argv) {
             return 2;
         }
         cell.centerpiece = centerpiece_of(colon == std::string::npos ? "six" : c.substr(colon + 1));
-        spec.cells.push_back(cell);
+        setup.cells.push_back(cell);
     }
-    spec.speeds.clear();
+    setup.speeds.clear();
     for (size_t i = 0; i < speeds.size(); ++i)
-        spec.speeds.push_back({speeds[i], scans, interval_h, taus[std::min(i, taus.size() - 1)]});
+        setup.speeds.push_back({speeds[i], scans, interval_h, taus[std::min(i, taus.size() - 1)]});
 
     std::string error;
-    const quillane::sim::RunTruth truth = quillane::sim::write_run(folder, spec, style, error);
+    const quillane::sim::RunTruth truth = quillane::sim::write_run(folder, setup, style, error);
     if (!error.empty()) {
         std::cerr << "simulate_run: " << error << "\n";
         return 1;

@@ -28,7 +28,7 @@ std::string truth_json(const RunTruth &truth) {
         "term has fallen to the tolerance; a series' t_eq_h is the latest over its columns";
     nlohmann::ordered_json series = nlohmann::ordered_json::array();
     for (const RunSeries &rs : truth.series) {
-        const SeriesSpec &s = rs.spec;
+        const SeriesSetup &s = rs.setup;
         nlohmann::ordered_json e;
         e["cell"] = s.cell;
         e["centerpiece"] =
