@@ -87,26 +87,18 @@ double excess_without_offsets(const State &s, const AssessmentResults &a, int re
 }
 
 // The drift of each earlier scan against the latest, as the forecast's error
-// model takes it: a scan in a drift group carries the variance the offsets
-// take up in its group; a scan before the block the drift of the block's
-// first group (the step came after it), none when that group agrees without
-// offsets.
+// model takes it: a scan carries the variance the offsets take up in the
+// earliest step after it or holding it (the step came after it, and stays in
+// its distance to the latest); none when it agrees with the latest without
+// offsets or no step follows it.
 std::vector<double> drift_variances(const AssessmentResults &a) {
     std::vector<double> out(a.comparisons.size(), 0.0);
-    const Verdict &v = a.verdict;
-    double before_block = 0.0;
-    if (!v.drift.empty() && v.scan == v.drift.back().first_scan)
-        before_block = v.drift.back().excess_variance;
-    bool in_block = false;
     for (size_t k = 0; k < a.comparisons.size(); ++k) {
         const ScanComparison &c = a.comparisons[k];
-        if (v.scan != 0 && c.set == v.scan) in_block = true;
-        if (!in_block) {
-            out[k] = before_block;
-            continue;
-        }
-        for (const DriftGroup &g : v.drift)
-            if (c.time_s >= g.first_time_s && c.time_s <= g.last_time_s) out[k] = g.excess_variance;
+        if (c.tested && c.same) continue;
+        // Latest first: the last match is the earliest step.
+        for (const DriftGroup &g : a.verdict.steps)
+            if (c.time_s <= g.last_time_s) out[k] = g.excess_variance;
     }
     return out;
 }
@@ -142,6 +134,31 @@ double latest_common_variance(const State &s, const AssessmentResults &a) {
     const int n = active_set_points(s, a.latest);
     const NoiseEstimate &e = a.noise[a.latest];
     return e.known() && n > 0 ? e.variance / n : 0.0;
+}
+
+// The time of the latest scan that is still further from the latest one
+// than the threshold, beyond chance and beyond instrument drift: its
+// no-offset variance, less the drift its offsets take up, and its variance
+// with both offsets fitted each exceed the F test's margin over the noise
+// plus the threshold's own variance.  A scan found different from the latest
+// by the verdict's test only (distance above the noise) does not bound the
+// forecast: just after t_eq a scan's distance is still close to the
+// threshold, and the test finds it different nearly half the time; nor does
+// one that differs by a baseline step or a radial shift alone.  0 when no
+// scan is that far.
+double forecast_floor(const AssessmentResults &a, const std::vector<double> &drift,
+                      double threshold) {
+    const double t2 = threshold * threshold;
+    double floor = 0.0;
+    for (size_t k = 0; k < a.comparisons.size(); ++k) {
+        const ScanComparison &c = a.comparisons[k];
+        if (!c.tested || !(c.f_critical > 1.0)) continue;
+        const bool far = c.variance - drift[k] > c.f_critical * (c.noise_variance + t2);
+        const bool shape_far = !c.shape_tested ||
+                               c.shape_variance > c.shape_f_critical * (c.noise_variance + t2);
+        if (far && shape_far) floor = std::max(floor, c.time_s);
+    }
+    return floor;
 }
 
 // Why there is no fit to assess: none made since the data changed, or one
@@ -201,8 +218,10 @@ bool make_assessment(State &s) {
         if (c.tested && lag > 0.0)
             distances.push_back({lag, c.rms, c.noise_variance, !c.same, drift[k]});
     }
-    a.forecast = forecast_equilibrium(distances, a.latest_time_s, forecast_threshold(s, a),
-                                      s.confidence_level / 100.0, a.verdict.differing_time_s,
+    const Threshold threshold = forecast_threshold(s, a);
+    a.forecast = forecast_equilibrium(distances, a.latest_time_s, threshold,
+                                      s.confidence_level / 100.0,
+                                      forecast_floor(a, drift, threshold.value),
                                       latest_common_variance(s, a));
     return true;
 }

@@ -83,6 +83,7 @@ enum class BreakReason {
     kNoStep = 3,           // the shape agrees, but no instrument step stands out
     kLoneStep = 4,         // a step seen in this scan only, with no scan before it agreeing
     kNotTested = 5,        // the pair could not be compared or the noise is not known
+    kShortPlateau = 6,     // too few scans before the step agree with each other
 };
 
 // Scans of the block that differ from the latest one by an instrument step:
@@ -113,6 +114,10 @@ struct Verdict {
     BreakReason break_reason = BreakReason::kNone;
     double no_offset_rms = 0.0;      // of the block's first scan against the latest
     std::vector<DriftGroup> drift;   // latest first
+    // Every clear instrument step the walk back found, latest first: the
+    // drift groups above and those refused as too short a plateau.  The
+    // forecast counts a step in the error of every scan before it.
+    std::vector<DriftGroup> steps;
     std::vector<std::string> notes;  // the break and the drift in words
 };
 
@@ -133,7 +138,9 @@ struct Forecast {
     // The data bound t_eq from below only: interval_hi_s is then 0 and the
     // forecast reads "not before interval_lo_s".
     bool one_sided = false;
-    double floor_s = 0.0;  // the time of the latest scan that still differs: no end below it
+    // The time of the latest scan still further from the latest one than the
+    // threshold: no end below it.
+    double floor_s = 0.0;
     double jitter = 0.0;   // RMS of the drift taken into the error model, unit of the values
 };
 

@@ -65,9 +65,18 @@ BreakReason step_refused(const ScanComparison &c, double jump) {
     if (!c.shape_tested || !c.shape_same) return BreakReason::kShapeDiffers;
     if (std::fabs(c.baseline) > kMaxDriftBaseline || std::fabs(c.radial_cm) > kMaxDriftRadialCm)
         return BreakReason::kOffsetsTooLarge;
-    if (!(detectable_excess(c) >= kClearStepFactor) || !(jump >= kClearStepFactor))
-        return BreakReason::kNoStep;
+    // No jump between it and the next later scan: a gradual change.
+    if (!(jump > 1.0)) return BreakReason::kNoStep;
     return BreakReason::kNone;
+}
+
+// A drift group inside the block (earlier scans of the block before it) is a
+// step only when it stands out clearly, against the latest scan and against
+// the next later scan: an approach that is nearly over moves the profile by
+// barely detectable amounts, and on an exponential profile that movement is
+// itself a y-offset plus a radial shift.
+bool clear_step(const ScanComparison &head, double jump) {
+    return detectable_excess(head) >= kClearStepFactor && jump >= kClearStepFactor;
 }
 
 std::string break_note(const ScanComparison &c, BreakReason why) {
@@ -93,6 +102,11 @@ std::string break_note(const ScanComparison &c, BreakReason why) {
         case BreakReason::kLoneStep:
             return note + "; with both offsets its shape agrees (" + offsets_text(c) +
                    "), but no earlier scan shows the same step";
+        case BreakReason::kShortPlateau:
+            return note + "; with both offsets its shape agrees (" + offsets_text(c) +
+                   "), but too few scans before the step agree with each other to tell it "
+                   "from an approach (at least " +
+                   std::to_string(kMinBlockScans) + " over the minimum time)";
         default:
             return note;
     }
@@ -113,6 +127,7 @@ std::string drift_note(const DriftGroup &g) {
 struct Group {
     size_t head = 0;
     std::vector<size_t> members;
+    double jump = 0.0;  // the head's excess against the next later scan
 };
 
 DriftGroup describe(const Group &g, std::span<const ScanComparison> earlier) {
@@ -168,9 +183,22 @@ Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest
             continue;
         }
         if (!groups.empty() && excess) {
-            const ScanComparison &head = earlier[groups.back().head];
-            if (excess(groups.back().head, k) <= 1.0 &&
-                c.variance <= head.f_critical * head.variance) {
+            const size_t h = groups.back().head;
+            const ScanComparison &head = earlier[h];
+            const auto joins = [&](size_t i) {
+                return excess(h, i) <= 1.0 && earlier[i].variance <= head.f_critical * head.variance;
+            };
+            if (joins(k)) {
+                groups.back().members.push_back(k);
+                first = k;
+                continue;
+            }
+            // A marginal difference from the head while the two scans before
+            // it join: chance, as for the block itself.
+            if (k >= 2 && excess(h, k) < kClearStepFactor && joins(k - 1) && joins(k - 2)) {
+                v.notes.push_back(scan_at(c.set, c.time_s) + " differs from " +
+                                  scan_at(head.set, head.time_s) +
+                                  " by chance: the two scans before it agree with that scan");
                 groups.back().members.push_back(k);
                 first = k;
                 continue;
@@ -183,14 +211,31 @@ Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest
                                 : detectable_excess(c);
         why = step_refused(c, jump);
         if (why != BreakReason::kNone) break;
-        groups.push_back({k, {k}});
+        groups.push_back({k, {k}, jump});
         first = k;
     }
-    // A step seen in one scan only, with nothing before it in the block, is
-    // not told from one moment of a fast approach: the block starts after it.
-    while (!groups.empty() && first == groups.back().head && groups.back().members.size() < 2) {
-        why = BreakReason::kLoneStep;
-        first = groups.back().head + 1;
+    // The earliest group decides where the block starts.  When nothing of
+    // the block comes before it, its scans must be a plateau of their own:
+    // at least kMinBlockScans that agree with each other over the minimum
+    // time.  Scans that agree over hours and then jump are an instrument
+    // step; a few scans of an approach that is still going on can look the
+    // same once the offsets take the approach up.  A group with block scans
+    // before it must show a clear step.  A group that fails moves the
+    // block's start after it.
+    while (!groups.empty()) {
+        const Group &g = groups.back();
+        const size_t earliest = g.members.back();
+        const bool at_start = first == earliest;
+        const bool plateau =
+            static_cast<int>(g.members.size()) >= kMinBlockScans &&
+            earlier[g.head].time_s - earlier[earliest].time_s >= min_block_s;
+        const bool clear = clear_step(earlier[g.head], g.jump);
+        if (at_start ? plateau : clear) break;
+        if (clear) v.steps.push_back(describe(g, earlier));
+        why = !at_start                ? BreakReason::kNoStep
+              : g.members.size() < 2 ? BreakReason::kLoneStep
+                                     : BreakReason::kShortPlateau;
+        first = g.head + 1;
         groups.pop_back();
     }
 
@@ -205,10 +250,19 @@ Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest
                           : Comparison::kBothOffsets;
         v.notes.push_back(break_note(b, why));
     }
+    // The refused steps are earlier than every group kept.
+    std::vector<DriftGroup> refused = std::move(v.steps);
+    v.steps.clear();
     for (const Group &g : groups) {
         v.drift.push_back(describe(g, earlier));
+        v.steps.push_back(v.drift.back());
         v.notes.push_back(drift_note(v.drift.back()));
     }
+    // A refused step counts for the forecast only when enough scans after
+    // it agree to show that it was one: in a fast approach every scan jumps
+    // clearly from the next.
+    if (static_cast<int>(earlier.size() - first) + 1 >= kMinBlockScans)
+        v.steps.insert(v.steps.end(), refused.rbegin(), refused.rend());
     if (first == earlier.size()) {
         const ScanComparison &c = earlier.back();
         v.text = "still approaching: " + scan_at(c.set, c.time_s) +

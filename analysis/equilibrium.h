@@ -52,9 +52,9 @@ inline constexpr int kMinBlockScans = 3;
 // profile.  The baseline bound is in the unit of the values (absorbance).
 inline constexpr double kMaxDriftBaseline = 0.05;
 inline constexpr double kMaxDriftRadialCm = 0.03;
-// A step is taken as drift only when it stands out clearly: its no-offset
-// excess variance at least this many times the smallest excess the F test
-// detects.  An approach that is nearly over moves the profile by barely
+// A step inside the block (block scans before it) is taken as drift only
+// when it stands out clearly: its no-offset excess variance at least this
+// many times the smallest excess the F test detects.  An approach that is nearly over moves the profile by barely
 // detectable amounts from scan to scan, and on an exponential profile that
 // movement is itself a y-offset plus a radial shift; a step of the
 // instrument is a jump well above that.
@@ -80,14 +80,21 @@ double detectable_excess(const ScanComparison &c);
 //   earlier scans further away, not closer;
 // - it agrees without offsets with the head of the drift group being built
 //   and is no further from the latest than the head (a plateau);
+// - it differs marginally from the head of that group while the two scans
+//   before it join the group (chance, as above);
 // - or it starts a new drift group: with both offsets fitted its shape
 //   agrees with the latest, its offsets stay within the drift bounds, and it
-//   jumps clearly from the next later scan (excess at least
-//   kClearStepFactor): a step happens between two scans, an approach spreads
-//   over all of them.
-// A drift group at the start of the block must hold at least two scans.
-// The first scan that does not join breaks the block; the verdict says
-// which and why.
+//   differs from the next later scan (a step happens between two scans, an
+//   approach spreads over all of them).
+// The earliest drift group, when nothing of the block comes before it, must
+// be a plateau: at least kMinBlockScans scans over `min_block_s`, agreeing
+// with each other (a few scans of an approach still going on look like a
+// step once the offsets take the approach up).  A drift group with block
+// scans before it must jump clearly (excess at least kClearStepFactor,
+// against the latest and against the next later scan).  A group that fails
+// moves the block's start after it; its step is kept in Verdict::steps for
+// the forecast.  The first scan that does not join breaks the block; the
+// verdict says which and why.
 Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest_time_s,
                           double min_block_s, const PairExcess &excess = {});
 
@@ -125,7 +132,8 @@ double detectable_distance(double noise_variance, double f_critical);
 // F(1, pairs - 2) allows, widened by the threshold's own uncertainty.  It
 // is asymmetric where the model is (a later t_eq is always easier to fit
 // than an earlier one), never starts before `floor_s` (the latest scan that
-// still differs from the latest one is not at equilibrium), and is one-sided
+// is still further from the latest one than the threshold is not at
+// equilibrium), and is one-sided
 // ("not before") when no later t_eq is ruled out: then interval_hi_s is 0.
 // Says why, rather than guessing, when there are fewer than
 // kMinForecastPairs distances, none rises above the noise, or the fit is

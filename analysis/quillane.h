@@ -422,7 +422,8 @@ QUILLANE_API void quillane_verdict(int32_t *status, int32_t *scan, double *time_
    values (0 when it would overflow); threshold (out): the distance below
    which equilibrium counts as reached; equilibrium_time_s (out): t_eq, s;
    interval_s (out): 2 doubles, the interval's ends, s (the profile likelihood
-   of t_eq, asymmetric; never below the latest scan that still differs;
+   of t_eq, asymmetric; never below the latest scan that is still further
+   from the latest one than the threshold;
    element 1 is 0 when the data bound t_eq from below only, see
    quillane_forecast_bounds); reason (out): `length`
    bytes (by value), why there is no forecast (empty when there is one), cut
@@ -437,11 +438,12 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
    from the latest one without offsets may still be in the block of matching
    scans as instrument drift: with both offsets fitted (y and position) its
    shape agrees by the same F test, its offsets stay within 0.05 (unit of the
-   values) and 0.03 cm, its no-offset excess is at least 3 times the
-   smallest the F test detects (a clear step, not the last of an approach),
-   and at least one earlier scan shows the same step (agrees with it without
-   offsets).  The block needs at least 3 scans, the latest included, as well
-   as the minimum time.
+   values) and 0.03 cm, and it differs from the next later scan (a step).
+   When the drift starts the block, the scans sharing the step must be a
+   plateau: at least 3 that agree with each other without offsets over the
+   minimum time; a step inside the block must be clear (its no-offset excess
+   at least 3 times the smallest the F test detects).  The block needs at
+   least 3 scans, the latest included, as well as the minimum time.
    decided_by (out): 1 the block agrees without offsets, 3 it holds drift
    (judged with both offsets), 0 no block; block_scans (out): scans in the
    block, the latest included; too_few (out): 1 when every scan agrees but
@@ -450,9 +452,10 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
    differs, 0 none; broken_by (out): the comparison it failed, 1 no offsets
    (its shape agrees but no instrument step stands out, or it could not be
    compared), 3 both offsets (its shape differs, its offsets exceed the
-   drift bounds, or its step is seen in it alone), 0 none; break_reason
+   drift bounds, or its step is seen in too few scans), 0 none; break_reason
    (out): 0 none, 1 shape differs, 2 offsets too large, 3 no clear step, 4 a
-   step in one scan only, 5 not compared; no_offset_rms (out): the no-offset
+   step in one scan only, 5 not compared, 6 too few scans before the step
+   agree with each other (no plateau); no_offset_rms (out): the no-offset
    RMS of the block's first scan against the latest, unit of the values;
    notes (out): `length` bytes (by value), the break and the drift in words,
    one sentence a line (LF between), such as "scans 9-11 differ from the
@@ -481,8 +484,11 @@ QUILLANE_API void quillane_drift(const int32_t *group, int32_t *groups, int32_t 
    is ruled out ("not before lower_s"; upper_s is then 0), also when tau is
    not determined (quillane_forecast then reports no forecast, its reason
    naming the bound); lower_s, upper_s (out): the interval's ends, s, never
-   below floor_s; floor_s (out): the time of the latest scan that still
-   differs from the latest one, s (0 none); jitter (out): the RMS of the
+   below floor_s; floor_s (out): the time of the latest scan that is still
+   further from the latest one than the threshold, beyond chance and beyond
+   instrument drift (its variance without offsets, less the drift, and with
+   both offsets fitted each above F times the noise plus the threshold's
+   square), s (0 none); jitter (out): the RMS of the
    drift between the scans taken into the forecast's error model, unit of
    the values.  All 0 without an assessment or without a fit of the
    distances. */

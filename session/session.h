@@ -100,7 +100,9 @@ struct Verdict {
     bool too_few = false;   // every scan agrees, but fewer than the block needs
     int breaking_scan = 0;  // the latest scan that still differs; 0 = none
     int broken_by = 0;      // the comparison it failed: 1 no offsets, 3 both offsets
-    int break_reason = 0;  // 1 shape, 2 offsets too large, 3 no clear step, 4 lone step, 5 untested
+    // 1 shape, 2 offsets too large, 3 no clear step, 4 lone step, 5 untested,
+    // 6 too few scans before the step agree (no plateau)
+    int break_reason = 0;
     double no_offset_rms = 0.0;      // of the block's first scan against the latest
     std::vector<std::string> notes;  // the break and the drift in words
     std::vector<Drift> drift;        // latest group first

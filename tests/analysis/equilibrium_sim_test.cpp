@@ -191,7 +191,8 @@ sim::SeriesSetup spec_of(const Case &c, uint64_t seed) {
     return setup;
 }
 
-constexpr uint64_t kSeeds = 3;
+// Twelve seeds: every case then holds 70 to 430 forecasts.
+constexpr uint64_t kSeeds = 12;
 
 class SimulatedVerdict : public ::testing::TestWithParam<Case> {};
 
@@ -205,16 +206,18 @@ TEST_P(SimulatedVerdict, IsNeitherEarlyNorMissedAndItsForecastHoldsTheTruth) {
         "[ total   ] %-30s early %d right %d missed %d; forecast intervals holding the "
         "truth %d of %d\n",
         GetParam().name, all.early, all.right, all.missed, all.held, all.forecasts);
-    // Guards against going back, not the goal: the goal is no early or
-    // missed verdict and 95 % of the intervals holding the truth.  Today a
-    // step while still approaching is still taken as drift now and then, a
-    // late step is missed on some prefixes, and about three in four
-    // intervals hold the truth (the distances of one series share errors the
-    // fit does not see).
+    // The goal is no early or missed verdict and 95 % of the intervals
+    // holding the truth.  Over these seeds today: at most 3 early verdicts
+    // in a case (a chance pass of the F test just before R falls to twice
+    // the noise); misses only where a late step is marginal (its jump from
+    // the scan before it not detectable, 10 of 96 prefixes 6 h apart) or the
+    // both-offsets fit leaves a detectable residue of the step on the long
+    // two-channel column; 94-100 % of the intervals per case, 97 % overall.
+    // The guards sit just outside that.
     const int verdicts = all.early + all.right + all.missed;
-    EXPECT_LE(all.early, 0.25 * verdicts);
-    EXPECT_LE(all.missed, 0.25 * verdicts);
-    EXPECT_GE(all.held, 0.5 * all.forecasts);
+    EXPECT_LE(all.early, 0.02 * verdicts);
+    EXPECT_LE(all.missed, 0.12 * verdicts);
+    EXPECT_GE(all.held, 0.93 * all.forecasts);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -98,13 +98,14 @@ double same_step(std::span<const ScanComparison> scans, size_t ref, size_t cmp) 
 
 class DriftVerdict : public ::testing::Test {
   protected:
-    // Nine earlier scans an hour apart, latest at 10 h; scans 5..8 carry a
-    // clear step of 4e-4 against it (scan 9 agrees).
+    // Nine earlier scans an hour apart, latest at 10 h; scans 4..8 carry a
+    // clear step of 4e-4 against it (scan 9 agrees): a plateau of five
+    // scans over the minimum time of 4 h.
     std::vector<ScanComparison> scans = hourly(std::vector<bool>(9, true));
     void SetUp() override {
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < 3; ++k)
             step(scans[k], 4e-4, false);
-        for (int k = 4; k < 8; ++k)
+        for (int k = 3; k < 8; ++k)
             step(scans[k], 4e-4, true);
     }
     Verdict judge() {
@@ -116,25 +117,24 @@ class DriftVerdict : public ::testing::Test {
 TEST_F(DriftVerdict, TakesAClearStepWhoseShapeAgreesAsDriftAndSaysSo) {
     const Verdict v = judge();
     EXPECT_EQ(v.status, VerdictStatus::kReached);
-    EXPECT_EQ(v.scan, 5);
+    EXPECT_EQ(v.scan, 4);
     EXPECT_EQ(v.decided_by, Comparison::kBothOffsets);
-    EXPECT_EQ(v.block_scans, 6);
-    EXPECT_EQ(v.text, "equilibrium reached by scan 5 (t = 5.000 h), judged with both offsets");
+    EXPECT_EQ(v.block_scans, 7);
+    EXPECT_EQ(v.text, "equilibrium reached by scan 4 (t = 4.000 h), judged with both offsets");
     ASSERT_EQ(v.drift.size(), 1u);
-    EXPECT_EQ(v.drift[0].first_scan, 5);
+    EXPECT_EQ(v.drift[0].first_scan, 4);
     EXPECT_EQ(v.drift[0].last_scan, 8);
-    EXPECT_EQ(v.differing_scan, 4);
+    EXPECT_EQ(v.differing_scan, 3);
     EXPECT_EQ(v.break_reason, BreakReason::kShapeDiffers);
     EXPECT_EQ(v.broken_by, Comparison::kBothOffsets);
     EXPECT_EQ(v.notes.back(),
-              "scans 5-8 differ from the latest by a baseline shift of 0.012 and "
+              "scans 4-8 differ from the latest by a baseline shift of 0.012 and "
               "a radial shift of 0.015 cm; their shapes agree");
 }
 
-TEST_F(DriftVerdict, RefusesAStepTooSmallToStandOutFromAnApproach) {
-    // Excess 0.5e-4 against 3 x 0.2e-4 needed.
-    for (int k = 4; k < 8; ++k)
-        scans[k].variance = 1.5e-4;
+TEST_F(DriftVerdict, RefusesAChangeThatIsNoJumpFromTheNextLaterScan) {
+    // Scan 9 carries the same change as 4..8: it happened gradually before.
+    scans[8].shape_same = true;
     const Verdict v = judge();
     EXPECT_EQ(v.status, VerdictStatus::kApproaching);
     EXPECT_EQ(v.differing_scan, 8);
@@ -143,8 +143,24 @@ TEST_F(DriftVerdict, RefusesAStepTooSmallToStandOutFromAnApproach) {
     EXPECT_NE(v.notes[0].find("scan 8 (t = 8.000 h) broke the block"), std::string::npos);
 }
 
+TEST_F(DriftVerdict, RefusesAStepSharedByTooFewScansToBeAPlateau) {
+    // Scans 5..7 span 2 h of the 4 h: a few scans of a still running
+    // approach look the same once the offsets take it up.  Scan 8 agrees
+    // with the latest.
+    step(scans[3], 4e-4, false);
+    scans[7].same = true;
+    scans[7].shape_same = false;
+    const Verdict v = judge();
+    EXPECT_EQ(v.scan, 8);
+    EXPECT_EQ(v.differing_scan, 7);
+    EXPECT_EQ(v.break_reason, BreakReason::kShortPlateau);
+    EXPECT_TRUE(v.drift.empty());
+    ASSERT_EQ(v.steps.size(), 1u) << "three scans agree after it: the forecast counts the step";
+    EXPECT_EQ(v.steps[0].first_scan, 5);
+}
+
 TEST_F(DriftVerdict, RefusesOffsetsBeyondWhatDriftDoes) {
-    for (int k = 4; k < 8; ++k)
+    for (int k = 3; k < 8; ++k)
         scans[k].radial_cm = -0.05;
     const Verdict v = judge();
     EXPECT_EQ(v.differing_scan, 8);
