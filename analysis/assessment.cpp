@@ -154,8 +154,8 @@ double forecast_floor(const AssessmentResults &a, const std::vector<double> &dri
         const ScanComparison &c = a.comparisons[k];
         if (!c.tested || !(c.f_critical > 1.0)) continue;
         const bool far = c.variance - drift[k] > c.f_critical * (c.noise_variance + t2);
-        const bool shape_far = !c.shape_tested ||
-                               c.shape_variance > c.shape_f_critical * (c.noise_variance + t2);
+        const bool shape_far =
+            !c.shape_tested || c.shape_variance > c.shape_f_critical * (c.noise_variance + t2);
         if (far && shape_far) floor = std::max(floor, c.time_s);
     }
     return floor;
@@ -219,10 +219,9 @@ bool make_assessment(State &s) {
             distances.push_back({lag, c.rms, c.noise_variance, !c.same, drift[k]});
     }
     const Threshold threshold = forecast_threshold(s, a);
-    a.forecast = forecast_equilibrium(distances, a.latest_time_s, threshold,
-                                      s.confidence_level / 100.0,
-                                      forecast_floor(a, drift, threshold.value),
-                                      latest_common_variance(s, a));
+    a.forecast = forecast_equilibrium(
+        distances, a.latest_time_s, threshold, s.confidence_level / 100.0,
+        forecast_floor(a, drift, threshold.value), latest_common_variance(s, a));
     return true;
 }
 

@@ -112,8 +112,8 @@ struct Verdict {
     bool too_few = false;  // every scan agrees, but there are fewer than the block needs
     Comparison broken_by = Comparison::kNone;  // the comparison the differing scan failed
     BreakReason break_reason = BreakReason::kNone;
-    double no_offset_rms = 0.0;      // of the block's first scan against the latest
-    std::vector<DriftGroup> drift;   // latest first
+    double no_offset_rms = 0.0;     // of the block's first scan against the latest
+    std::vector<DriftGroup> drift;  // latest first
     // Every clear instrument step the walk back found, latest first: the
     // drift groups above and those refused as too short a plateau.  The
     // forecast counts a step in the error of every scan before it.
@@ -141,7 +141,7 @@ struct Forecast {
     // The time of the latest scan still further from the latest one than the
     // threshold: no end below it.
     double floor_s = 0.0;
-    double jitter = 0.0;   // RMS of the drift taken into the error model, unit of the values
+    double jitter = 0.0;  // RMS of the drift taken into the error model, unit of the values
 };
 
 struct AssessmentSettings {

@@ -186,7 +186,8 @@ Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest
             const size_t h = groups.back().head;
             const ScanComparison &head = earlier[h];
             const auto joins = [&](size_t i) {
-                return excess(h, i) <= 1.0 && earlier[i].variance <= head.f_critical * head.variance;
+                return excess(h, i) <= 1.0 &&
+                       earlier[i].variance <= head.f_critical * head.variance;
             };
             if (joins(k)) {
                 groups.back().members.push_back(k);
@@ -226,13 +227,12 @@ Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest
         const Group &g = groups.back();
         const size_t earliest = g.members.back();
         const bool at_start = first == earliest;
-        const bool plateau =
-            static_cast<int>(g.members.size()) >= kMinBlockScans &&
-            earlier[g.head].time_s - earlier[earliest].time_s >= min_block_s;
+        const bool plateau = static_cast<int>(g.members.size()) >= kMinBlockScans &&
+                             earlier[g.head].time_s - earlier[earliest].time_s >= min_block_s;
         const bool clear = clear_step(earlier[g.head], g.jump);
         if (at_start ? plateau : clear) break;
         if (clear) v.steps.push_back(describe(g, earlier));
-        why = !at_start                ? BreakReason::kNoStep
+        why = !at_start              ? BreakReason::kNoStep
               : g.members.size() < 2 ? BreakReason::kLoneStep
                                      : BreakReason::kShortPlateau;
         first = g.head + 1;

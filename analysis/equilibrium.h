@@ -54,8 +54,8 @@ inline constexpr double kMaxDriftBaseline = 0.05;
 inline constexpr double kMaxDriftRadialCm = 0.03;
 // A step inside the block (block scans before it) is taken as drift only
 // when it stands out clearly: its no-offset excess variance at least this
-// many times the smallest excess the F test detects.  An approach that is nearly over moves the profile by barely
-// detectable amounts from scan to scan, and on an exponential profile that
+// many times the smallest excess the F test detects.  An approach that is nearly over moves the
+// profile by barely detectable amounts from scan to scan, and on an exponential profile that
 // movement is itself a y-offset plus a radial shift; a step of the
 // instrument is a jump well above that.
 inline constexpr double kClearStepFactor = 3.0;
