@@ -66,6 +66,19 @@ constexpr double kPairGap = 0.06;
 constexpr double kAirRun = 0.02;
 constexpr double kAirLevel = 0.05;
 
+// A sample meniscus may show as a step only, without a spike: air (its
+// level within kAirLevel of zero over kAirRun) and then, from one window to
+// the next (kEdgeWindow each), the column, kStepFactor noise deviations
+// higher and no more than kRoughRatio times rougher than the air.  The bar
+// is the column level's own (kLevelFactor): a lower one (6 was tried) finds
+// steps inside columns that rise steeply from a depleted meniscus, and a
+// column whose meniscus stands less than that above air is not told from
+// one by its level.  The profile pools every scan, so a step stands out
+// this way only where it lies at the same radius in every scan.  The rise
+// out of a rough region onto a shelf starts from a stretch 3-4 times
+// rougher than what follows.
+constexpr double kStepFactor = 10.0;
+
 // A column's upper levels stand this many noise deviations above zero.
 constexpr double kLevelFactor = 10.0;
 constexpr double kUpperLevelQuantile = 0.75;
@@ -112,6 +125,7 @@ struct Piece {
     // Stretches: whole-stretch medians.
     double noise = 0.0;
     double sd = 0.0;
+    bool step = false;  // a meniscus seen as a step from air, not a spike (find_steps)
     bool spike() const { return sign != 0; }
 };
 
@@ -129,6 +143,7 @@ class Finder {
         spike_level_ = kSpikeFactor * deviation_;
         window_ = p_.bins_for(kEdgeWindow, kWindowBins);
         find_spikes();
+        find_steps();
         widen_spikes();
         cut_stretches(edges());
         merge_short();
@@ -183,6 +198,40 @@ class Finder {
                 open = -1;
             }
         }
+    }
+
+    // Sample menisci that show as a step from air (see kAirRun): each is
+    // taken as a one-bin spike at the column's first bin, the bin where the
+    // rise between the windows on its two sides is largest.
+    void find_steps() {
+        const int air = p_.bins_for(kAirRun, 2);
+        std::vector<double> rise(static_cast<size_t>(p_.bins()) + 1, 0.0);
+        for (int b = std::max(air, window_); b + window_ <= p_.bins(); ++b) {
+            if (near_spike(b)) continue;
+            const int l0 = b - window_, l1 = b - 1, r0 = b, r1 = b + window_ - 1;
+            if (p_.points_over(l0, l1) < kWindowPoints || p_.points_over(r0, r1) < kWindowPoints)
+                continue;
+            const double before = p_.level_over(b - air, l1);
+            const double jump = p_.level_over(r0, r1) - p_.level_over(l0, l1);
+            const bool smooth_air =
+                !(p_.roughness_over(b - air, l1) > kRoughRatio * p_.roughness_over(r0, r1));
+            if (std::fabs(before) <= kAirLevel && smooth_air && jump > kStepFactor * deviation_)
+                rise[static_cast<size_t>(b)] = jump;
+        }
+        std::vector<Piece> steps;
+        for (int b = 1; b < p_.bins(); ++b) {
+            const double v = rise[static_cast<size_t>(b)];
+            if (!(v > 0.0)) continue;
+            bool best = true;
+            for (int k = std::max(1, b - window_); k <= std::min(p_.bins() - 1, b + window_); ++k)
+                if (rise[static_cast<size_t>(k)] > v ||
+                    (rise[static_cast<size_t>(k)] == v && k < b))
+                    best = false;
+            if (best) steps.push_back({b, b, 1, b, p_.level(b), v, 0.0, 0.0, true});
+        }
+        spikes_.insert(spikes_.end(), steps.begin(), steps.end());
+        std::sort(spikes_.begin(), spikes_.end(),
+                  [](const Piece &x, const Piece &y) { return x.first < y.first; });
     }
 
     // A tall spike bends the signal beyond the bins that stand out: its
@@ -439,7 +488,7 @@ class Finder {
             const Piece &left = pieces_[i], &gap = pieces_[i + 1], &right = pieces_[i + 2];
             const bool small = !left.spike() && !right.spike() &&
                                p_.end(gap.last) - p_.start(gap.first) <= kScratchRun &&
-                               (!gap.spike() || gap.peak_excess <= kScratchPeak) &&
+                               (!gap.spike() || (gap.peak_excess <= kScratchPeak && !gap.step)) &&
                                difference(left, right) < 1.0;
             if (!small) {
                 ++i;

@@ -70,6 +70,10 @@ Tally check(const std::string &name, const sim::SeriesSetup &setup) {
 struct Case {
     const char *name;
     void (*set)(sim::SeriesSetup &);
+    // A meniscus without a spike is found by its rise from air; a column
+    // depleted at its meniscus (low speed, two-channel) may rise too little
+    // to be told from its own profile: then it may be missed, never faked.
+    bool may_miss = false;
 };
 
 const Case kCases[] = {
@@ -99,7 +103,15 @@ const Case kCases[] = {
          s.scans = 3;
          s.wavelength_nm = 260.0;
      }},
+    {"six-channel, menisci as steps", [](sim::SeriesSetup &s) { s.step_menisci = true; }},
     {"two-channel", [](sim::SeriesSetup &s) { s.centerpiece = sim::Centerpiece::two_channel; }},
+    {"two-channel, meniscus as a step, no SD",
+     [](sim::SeriesSetup &s) {
+         s.centerpiece = sim::Centerpiece::two_channel;
+         s.step_menisci = true;
+         s.replicate_sd = false;
+     },
+     true},
     {"two-channel, steep fall, no SD",
      [](sim::SeriesSetup &s) {
          s.centerpiece = sim::Centerpiece::two_channel;
@@ -117,7 +129,9 @@ TEST_P(SimulatedColumns, EveryTrueColumnIsFoundAndNothingElse) {
     c.set(setup);
     SCOPED_TRACE(std::string(c.name) + ", seed " + std::to_string(setup.seed));
     const Tally t = check(c.name, setup);
-    EXPECT_EQ(t.right, t.truth);
+    if (!c.may_miss) {
+        EXPECT_EQ(t.right, t.truth);
+    }
     EXPECT_EQ(t.wrong, 0);
 }
 

@@ -161,7 +161,7 @@ Layout make_layout(const SeriesSetup &setup) {
         placed.push_back(p);
         const double noise = setup.noise_od * (six ? kSixChannelNoise[i] : 1.0);
         ChannelTruth truth;
-        truth.reference_meniscus = p.reference;
+        truth.reference_meniscus = setup.step_menisci ? p.meniscus : p.reference;
         truth.meniscus = p.meniscus;
         truth.base = p.base;
         truth.base_shape = base_of(setup, i);
@@ -179,12 +179,19 @@ Layout make_layout(const SeriesSetup &setup) {
     for (size_t i = 0; i < n; ++i) {
         const Placed &p = placed[i];
         const double noise = l.channels[i].noise_od;
-        b.until(p.reference, SegmentKind::flat, kAirLevel, noise);
-        l.spikes.push_back(
-            {p.reference, between(rng, kReferenceSpikeLow, kReferenceSpikeHigh), kSpikeWidth});
-        b.until(p.meniscus, SegmentKind::flat, between(rng, kSolventLow, kSolventHigh), noise);
-        l.spikes.push_back(
-            {p.meniscus, between(rng, kSampleSpikeLow, kSampleSpikeHigh), kSpikeWidth});
+        // The draws happen either way, so that the rest of the layout is the
+        // same with and without spikes.
+        const double reference_spike = between(rng, kReferenceSpikeLow, kReferenceSpikeHigh);
+        const double solvent = between(rng, kSolventLow, kSolventHigh);
+        const double sample_spike = between(rng, kSampleSpikeLow, kSampleSpikeHigh);
+        if (setup.step_menisci) {
+            b.until(p.meniscus, SegmentKind::flat, kAirLevel, noise);
+        } else {
+            b.until(p.reference, SegmentKind::flat, kAirLevel, noise);
+            l.spikes.push_back({p.reference, reference_spike, kSpikeWidth});
+            b.until(p.meniscus, SegmentKind::flat, solvent, noise);
+            l.spikes.push_back({p.meniscus, sample_spike, kSpikeWidth});
+        }
         b.until(p.base, SegmentKind::column, 0.0, noise, static_cast<int>(i));
 
         bool ends_scan = false;

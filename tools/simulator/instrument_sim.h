@@ -77,6 +77,11 @@ struct SeriesSetup {
     double omega2t_at_speed_start = 0.0;  // rad^2/s accumulated before this speed
     double time_offset_s = 0.0;  // added to every scan time (files of one slot follow each other)
     Drift drift;
+    // Menisci that show as a step only: air, then the column at once, with
+    // no reference or sample spike (a sample sector scanned without its
+    // reference, or menisci too faint to stand out).  The truth's
+    // reference meniscus is then the sample meniscus.
+    bool step_menisci = false;
     uint64_t seed = 1;
 };
 
