@@ -19,7 +19,7 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 # leaves them out.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLANE_BUILD_TESTS=OFF \
   -DQUILLANE_BUILD_BENCH=ON -DQUILLANE_BUILD_FRONTEND="${QUILLANE_BENCH_FRONTEND:-ON}" >/dev/null
-programs=(fit_bench read_bench column_bench)
+programs=(fit_bench read_bench column_bench assessment_bench)
 known=$(ninja -C "$build" -t targets all)
 for p in plot_draw_bench batch_bench; do
   grep -q "^$p:" <<<"$known" && programs+=("$p")
@@ -42,6 +42,7 @@ targets=(
   "BM_MatchingAllPairs|  of which matching 2450 ordered pairs with the report|"
   "BM_ReadFiftyScanFiles|Reading 50 files of 2048 points through getdatar|25"
   "BM_FindColumns|Solution columns of 50 simulated scans of 2048 points|50"
+  "BM_Assessment|Equilibrium assessment of 50 scans of 2048 points|50"
   "BM_DrawCapacityOpenSymbols|Viewer drawing 204,800 points at 1200x900, open symbols|100"
   "BM_DrawCapacityFilledSymbols|Viewer drawing 204,800 points at 1200x900, filled symbols|100"
   "BM_BatchTwelveExamplesWithPngImages|quillane-batch, twelve examples, PNG images, start to exit|1500"
