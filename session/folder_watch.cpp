@@ -570,6 +570,18 @@ std::vector<std::string> FolderWatch::unused() const {
                                         [&](const auto &s) { return s.place(file) > 0; });
             if (w != series_.end() && !w->followed) continue;
         }
+        // Not placed in a series yet (still being written): its header may
+        // already say that it belongs to a series the user did not choose.
+        const SeriesSelector &follow = settings_.follow;
+        if (follow.mode == SeriesSelector::Mode::chosen && follow.number == 0 &&
+            (e.state == State::settling || !e.has_facts)) {
+            const ScanFacts facts = e.has_facts ? e.facts : header_(file);
+            Series own;
+            own.cell = facts.cell;
+            own.speed_rpm = facts.speed_rpm;
+            own.wavelength_nm = facts.wavelength_nm;
+            if (facts.opened && facts.time_line && !follow.matches(own)) continue;
+        }
         const std::string why =
             e.state == State::settling ? "it was still changing at the last look" : e.why;
         list.push_back(base_name(file) + ": " + why);

@@ -142,7 +142,8 @@ class FolderWatch {
 
     // The scans never used so far, "00007.RA2: no data points yet", in name
     // order: files of the followed series, and files that could not be
-    // placed in any series.
+    // placed in any series (unless their header already names a series
+    // the user did not choose).
     std::vector<std::string> unused() const;
 
     // The files of the folder the pattern takes, by name; false with error
