@@ -51,13 +51,19 @@ bool LogListBox::onListThread() const {
 
 void LogListBox::addString(const QString &line) {
     if (!onListThread()) {
-        bool first = false;
+        // The lines are taken a few dozen times a second at most: the rest
+        // wait for the next take, or for the one at the call's end.
+        bool take = false;
         {
             const std::lock_guard<std::mutex> lock(posted_mutex_);
-            first = posted_.isEmpty();
             posted_ << line;
+            take = !take_queued_ && (!last_take_.isValid() || last_take_.elapsed() >= kIntervalMs);
+            if (take) {
+                take_queued_ = true;
+                last_take_.start();
+            }
         }
-        if (first)
+        if (take)
             QMetaObject::invokeMethod(
                 &taker_, [this] { takePosted(); }, Qt::QueuedConnection);
         return;
@@ -100,6 +106,7 @@ void LogListBox::takePosted() {
         const std::lock_guard<std::mutex> lock(posted_mutex_);
         lines.swap(posted_);
         std::swap(top, posted_top_);
+        take_queued_ = false;
         list_count_ =
             (list_ ? static_cast<int32_t>(list_->count()) : 0) + static_cast<int32_t>(lines.size());
     }

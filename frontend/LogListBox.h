@@ -13,8 +13,8 @@
 // A long session call may run on a worker thread (MainWindow::
 // runInBackground) while the window's own event loop goes on.  Lines posted
 // from that thread wait in a queue the window's thread empties into the
-// list; the count the library asks for includes them, and repainting and
-// event handling are left to the window's own loop.
+// list a few dozen times a second; the count the library asks for includes
+// them, and repainting and event handling are left to the window's own loop.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +68,8 @@ class LogListBox {
     mutable std::mutex posted_mutex_;
     QStringList posted_;
     int32_t posted_top_ = -1;
+    bool take_queued_ = false;
+    QElapsedTimer last_take_;
     int32_t list_count_ = 0;
     QElapsedTimer last_repaint_;
     QElapsedTimer last_dispatch_;

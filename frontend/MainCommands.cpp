@@ -3,6 +3,7 @@
 // choice to the session, and shows what came of it.
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProgressBar>
@@ -122,9 +123,14 @@ void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
         StatusProgress progress(*this, QStringLiteral("Reading scan files"),
                                 static_cast<int>(files.size()));
         // Told on the worker thread; the bar moves on this one, before the
-        // reading's end is (both are queued here in that order).
+        // reading's end is (both are queued here in that order), and a few
+        // dozen times a second at most: each step repaints it at once.
         const QPointer<QProgressBar> bar(progress.bar());
-        session_.set_read_progress([this, bar](int done, int total) {
+        QElapsedTimer lastStep;
+        session_.set_read_progress([this, bar, &lastStep](int done, int total) {
+            if (done < total && lastStep.isValid() && lastStep.elapsed() < LogListBox::kIntervalMs)
+                return;
+            lastStep.start();
             QMetaObject::invokeMethod(
                 this,
                 [bar, done, total] {
