@@ -3,7 +3,10 @@
 // choice to the session, and shows what came of it.
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QPointer>
+#include <QProgressBar>
 
 #include "ActiveSetNames.h"
 #include "AppState.h"
@@ -113,21 +116,36 @@ void MainWindow::GetDataFiles() {
 
 void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
     session::Outcome outcome;
-    {
+    if (firstPass) {
+        std::vector<std::string> files;
+        for (int i = 1; i <= state_.NumFilesRead && i <= kMaxDataSets; ++i)
+            files.push_back(toSession(state_.DataFileNames[i]));
+        StatusProgress progress(*this, QStringLiteral("Reading scan files"),
+                                static_cast<int>(files.size()));
+        // Told on the worker thread; the bar moves on this one, before the
+        // reading's end is (both are queued here in that order), and a few
+        // dozen times a second at most: each step repaints it at once.
+        const QPointer<QProgressBar> bar(progress.bar());
+        QElapsedTimer lastStep;
+        session_.set_read_progress([this, bar, &lastStep](int done, int total) {
+            if (done < total && lastStep.isValid() && lastStep.elapsed() < LogListBox::kIntervalMs)
+                return;
+            lastStep.start();
+            QMetaObject::invokeMethod(
+                this,
+                [bar, done, total] {
+                    if (!bar) return;
+                    bar->setMaximum(total);
+                    bar->setValue(done);
+                },
+                Qt::QueuedConnection);
+        });
+        runInBackground(QStringLiteral("reading the scan files"),
+                        [&] { outcome = session_.read_and_select(files, active); });
+        session_.set_read_progress({});
+    } else {
         WaitCursor wait;
-        if (firstPass) {
-            std::vector<std::string> files;
-            for (int i = 1; i <= state_.NumFilesRead && i <= kMaxDataSets; ++i)
-                files.push_back(toSession(state_.DataFileNames[i]));
-            StatusProgress progress(*this, QStringLiteral("Reading scan files"),
-                                    static_cast<int>(files.size()));
-            session_.set_read_progress(
-                [&progress](int done, int total) { progress.step(done, total); });
-            outcome = session_.read_and_select(files, active);
-            session_.set_read_progress({});
-        } else {
-            outcome = session_.select(active);
-        }
+        outcome = session_.select(active);
     }
     if (outcome.done) {
         tell(outcome, QString());
@@ -211,9 +229,9 @@ void MainWindow::FitIt() {
     const int reference = hooks_.chooseRefSet(this, session_.suggested_reference());
     session::Outcome outcome;
     {
-        WaitCursor wait;
         StatusProgress progress(*this, QStringLiteral("Fitting"), 0);
-        outcome = session_.fit(reference);
+        runInBackground(QStringLiteral("fitting the data"),
+                        [&] { outcome = session_.fit(reference); });
     }
     tell(outcome, QStringLiteral("Fit Data"));
 }

@@ -84,7 +84,7 @@ QString nothingReadText(qsizetype readable, const QStringList &problems) {
 }  // namespace
 
 void MainWindow::openDataFiles(const QStringList &files) {
-    if (files.isEmpty()) return;
+    if (files.isEmpty() || busy()) return;
     if (session_.files_read()) {
         prompts_.warn(this, kTitle,
                       QStringLiteral("The scan files of this run have been read already and "
@@ -128,6 +128,7 @@ void MainWindow::openDataFiles(const QStringList &files) {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event) {
+    if (busy()) return;  // files are taken once the long call is done, not meanwhile
     if (!droppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 

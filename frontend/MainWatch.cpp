@@ -85,6 +85,7 @@ void MainWindow::WatchFolder() {
         content.equilibrium = true;
         showThePlot(content);
     };
+    hooks.sessionBusy = [this] { return busy(); };
     delete watch_;
     watch_ = new WatchController(session_, this, dialog.choice(), hooks);
     QString error;

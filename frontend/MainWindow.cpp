@@ -314,6 +314,12 @@ void MainWindow::addCommandRules() {
 }
 
 void MainWindow::updateCommands() {
+    // While a long call runs the session is not to be asked: every command
+    // waits for it (MainBackground.cpp).
+    if (busy()) {
+        holdCommands();
+        return;
+    }
     const CommandState state = commandState();
     for (const RuleEntry &entry : rules_) {
         const QString why = entry.rule(state);
@@ -399,6 +405,14 @@ void MainWindow::resizeEvent(QResizeEvent *event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
+    // The worker still uses the session and this window's list.
+    if (busy()) {
+        event->ignore();
+        prompts_.warn(
+            this, QStringLiteral("Quillane"),
+            QStringLiteral("Quillane is %1.  Close the program once that is done.").arg(busyWith_));
+        return;
+    }
     if (!prompts_.ask(this, QStringLiteral("Quillane"), QStringLiteral("Exit Program?"))) {
         event->ignore();
         return;

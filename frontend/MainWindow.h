@@ -11,6 +11,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include "Hooks.h"
@@ -107,6 +108,16 @@ class MainWindow : public QMainWindow {
     // The data-file window, created on first use.
     DataFilesDialog &form1();
 
+    // A long session call (reading, the fit) is running on a worker thread:
+    // every command waits, saying why, and nothing else may reach the
+    // session until it is done.
+    bool busy() const { return !busyWith_.isEmpty(); }
+    // Runs on the worker thread before each long call starts (tests hold
+    // the call there to look at the window meanwhile).
+    void setBeforeBackgroundCall(std::function<void()> hook) {
+        beforeBackground_ = std::move(hook);
+    }
+
     // The report window, once "View Report" has opened it, else null.
     ReportWindow *reportWindow() const { return report_; }
 
@@ -196,6 +207,13 @@ class MainWindow : public QMainWindow {
     void confirmSaved(const std::string &line);
     // Shows what an action reports: the span warning, a refusal, failures.
     void tell(const session::Outcome &outcome, const QString &refusalTitle);
+    // Runs `work`, a session call, on a worker thread while the window stays
+    // responsive; returns once it is done.  `what` ("fitting the data") says
+    // in every command's tip why it waits.  Other windows of the program take
+    // no input meanwhile.
+    void runInBackground(const QString &what, const std::function<void()> &work);
+    void holdCommands();
+    void releaseCommands();
     // Reads the files of the data-file rows with `active` (first pass) or
     // selects `active` among the files read, and shows what came of it.
     void takeDataFiles(const std::vector<int> &active, bool firstPass);
@@ -223,6 +241,18 @@ class MainWindow : public QMainWindow {
         QString tip;  // the status tip while the command may run
     };
     std::vector<RuleEntry> rules_;
+    // While a long call runs: what it does, and each command's state and
+    // tips from before, given back when it is done.
+    QString busyWith_;
+    struct HeldCommand {
+        QPointer<QAction> action;
+        bool enabled;
+        QString statusTip;
+        QString toolTip;
+    };
+    std::vector<HeldCommand> heldCommands_;
+    std::vector<QPointer<QWidget>> heldWindows_;
+    std::function<void()> beforeBackground_;
     int visibleLines_ = 0;
 };
 

@@ -2,7 +2,8 @@
 // A progress bar in the main window's status bar for the life of a scope:
 // reading scan files (one step per file) or a step that cannot count its
 // work (fitting), shown as a busy bar.  The window is repainted as the bar
-// moves; user input waits until the step is done.
+// moves; while the step runs on a worker thread (MainWindow::
+// runInBackground) the window goes on answering the user as well.
 #pragma once
 
 #include <QString>

@@ -109,14 +109,19 @@ LimitsChoice ViewerBridge::chooseForLimits(QWidget *parent) {
     return {dialog.chosenSets(), typed};
 }
 
+// While a long call holds the session (MainWindow::busy) the plot is
+// repainted with the limits last asked for; they cannot change meanwhile.
 double ViewerBridge::xLow() const {
-    return session_.limits().low;
+    if (!window_.busy()) shownLimits_ = session_.limits();
+    return shownLimits_.low;
 }
 double ViewerBridge::xHigh() const {
-    return session_.limits().high;
+    if (!window_.busy()) shownLimits_ = session_.limits();
+    return shownLimits_.high;
 }
 bool ViewerBridge::limitsMode() const {
-    return session_.limits_mode();
+    if (!window_.busy()) shownLimitsMode_ = session_.limits_mode();
+    return shownLimitsMode_;
 }
 
 // Limits marked on the plot rebuild the active store: the last fit's
@@ -177,7 +182,8 @@ void ViewerBridge::timeInHoursChosen(bool hours) {
     settings::rememberTimeInHours(hours);
 }
 QString ViewerBridge::reportFileName() const {
-    return fromSession(session_.report_path());
+    if (!window_.busy()) shownReport_ = fromSession(session_.report_path());
+    return shownReport_;
 }
 
 bool ViewerBridge::showCoordsDefault() const {

@@ -11,6 +11,7 @@
 
 #include "Hooks.h"
 #include "plot_answer.h"
+#include "session.h"
 #include "viewer_host.h"
 
 class QWidget;
@@ -78,6 +79,11 @@ class ViewerBridge : public viewer::ViewerHost {
     MainWindow &window_;
     std::unique_ptr<viewer::Plotit> plotit_;
     std::unique_ptr<ProgressWindow> progress_;
+    // What the plot window was last told, for repaints while the session is
+    // busy on a worker thread.
+    mutable session::Limits shownLimits_;
+    mutable bool shownLimitsMode_ = false;
+    mutable QString shownReport_;
 };
 
 }  // namespace quillane::frontend

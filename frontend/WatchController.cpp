@@ -125,6 +125,7 @@ void WatchController::lookNow() {
     // A dialog the user has open works on the session as it is: the look
     // waits for the next interval.
     if (QApplication::activeModalWidget()) return;
+    if (hooks_.sessionBusy && hooks_.sessionBusy()) return;
     std::vector<session::WatchMessage> messages;
     std::string gone;
     const bool looked = watch_->look(messages, gone);

@@ -37,6 +37,9 @@ struct WatchHooks {
     std::function<void()> afterAnalysis;
     // Draws the Equilibrium plot of the assessment just made.
     std::function<void()> showEquilibrium;
+    // True while a long call of the window holds the session (a fit on a
+    // worker thread): the look waits for the next interval.
+    std::function<bool()> sessionBusy;
 };
 
 class WatchController : public QObject {

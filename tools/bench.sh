@@ -21,7 +21,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLANE_BUIL
   -DQUILLANE_BUILD_BENCH=ON -DQUILLANE_BUILD_FRONTEND="${QUILLANE_BENCH_FRONTEND:-ON}" >/dev/null
 programs=(fit_bench read_bench column_bench assessment_bench)
 known=$(ninja -C "$build" -t targets all)
-for p in plot_draw_bench batch_bench; do
+for p in plot_draw_bench batch_bench program_read_bench; do
   grep -q "^$p:" <<<"$known" && programs+=("$p")
 done
 ninja -C "$build" -j2 "${programs[@]}"
@@ -46,6 +46,8 @@ targets=(
   "BM_DrawCapacityOpenSymbols|Viewer drawing 204,800 points at 1200x900, open symbols|100"
   "BM_DrawCapacityFilledSymbols|Viewer drawing 204,800 points at 1200x900, filled symbols|100"
   "BM_BatchTwelveExamplesWithPngImages|quillane-batch, twelve examples, PNG images, start to exit|1500"
+  "BM_RunnerReadsFiftyInterferenceFiles|The runner reading 50 interference files of 2048 points|"
+  "BM_ProgramReadsFiftyInterferenceFiles|  the program reading them, window offscreen (<= 2 x runner)|"
 )
 echo
 echo "Wall-clock times in ms over $repetitions repetitions:"
@@ -63,6 +65,11 @@ cat "$results"/*.txt | awk -v list="$(printf '%s\n' "${targets[@]}")" '
           }
   END { for (i = 1; i <= n; i++) if ((i, "median") in value)
           printf "%-66s %9.2f %9.2f %9.2f %9s\n", label[i], value[i, "median"], value[i, "min"], value[i, "max"], limit[i] == "" ? "" : "<= " limit[i] }'
+# The program's reading against the runner's, medians.
+awk '$1 == "BM_RunnerReadsFiftyInterferenceFiles/real_time_median" { r = $2 }
+     $1 == "BM_ProgramReadsFiftyInterferenceFiles/real_time_median" { p = $2 }
+     END { if (r > 0 && p > 0) printf "Program reading / runner reading: %.2f (target <= 2)\n", p / r }' \
+  "$results"/*.txt
 # The fit's counters: heap allocations inside the pair loop, the heap a
 # whole fit takes at its peak, the process's peak resident memory.
 echo "Counters of the fit:"
