@@ -119,10 +119,6 @@ QStringList dialogProblems(QWidget &dialog) {
     return problems;
 }
 
-QString examplePath(const QString &name) {
-    return QDir(QStringLiteral(QUILLANE_EXAMPLES_DIR)).absoluteFilePath(name);
-}
-
 }  // namespace
 
 class AccessKeysTest : public WholeProgramTest {

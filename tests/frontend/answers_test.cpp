@@ -28,10 +28,6 @@ namespace {
 
 constexpr int kScans = 12;
 
-QString examplePath(const QString &name) {
-    return QDir(QStringLiteral(QUILLANE_EXAMPLES_DIR)).absoluteFilePath(name);
-}
-
 }  // namespace
 
 class AnswersTest : public WholeProgramTest {

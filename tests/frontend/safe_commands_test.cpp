@@ -31,10 +31,6 @@ namespace {
 
 constexpr int kScans = 12;
 
-QString examplePath(const QString &name) {
-    return QDir(QStringLiteral(QUILLANE_EXAMPLES_DIR)).absoluteFilePath(name);
-}
-
 void typeInto(QLineEdit *field, const QString &text) {
     field->selectAll();
     QTest::keyClicks(field, text);

@@ -11,6 +11,7 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QDir>
 #include <QPalette>
 #include <QStringList>
 #include <QTabWidget>
@@ -170,5 +171,12 @@ bool everyTabInView(const QTabWidget &tabs);
 
 // Compares two string lists and prints both in full when they differ.
 bool sameLines(const QStringList &actual, const QStringList &expected);
+
+#ifdef QUILLANE_EXAMPLES_DIR
+// A file of the bundled examples, by name ("00001.RA1").
+inline QString examplePath(const QString &name) {
+    return QDir(QStringLiteral(QUILLANE_EXAMPLES_DIR)).absoluteFilePath(name);
+}
+#endif
 
 }  // namespace quillane::frontend::testing

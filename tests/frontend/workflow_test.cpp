@@ -49,10 +49,6 @@ const double kPairNoise = std::sqrt(2.0) * kScanNoise;
 constexpr double kLowLimit = 17.9;
 constexpr double kHighLimit = 25.4;
 
-QString examplePath(const QString &name) {
-    return QDir(QStringLiteral(QUILLANE_EXAMPLES_DIR)).absoluteFilePath(name);
-}
-
 QString scanName(int k) {
     return examplePath(QStringLiteral("%1.RA1").arg(k, 5, 10, QLatin1Char('0')));
 }
