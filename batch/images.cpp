@@ -35,7 +35,8 @@ ImageTally draw_images(const Options &o, const quillane::session::Session &sessi
 
     const auto app = start_drawing();
     const quillane::viewer::TickRounder round = tick_rounder(session);
-    const quillane::viewer::RenderSettings settings;  // the window's default style
+    quillane::viewer::RenderSettings settings;  // the window's default style
+    settings.report = QFile::decodeName(o.report.c_str());
     const auto [width, height] = image_size_of(o);
 
     for (const KeptPlot &plot : plots) {

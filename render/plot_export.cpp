@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "plot_file_control.h"
+#include "plot_heading.h"
 
 namespace quillane::viewer {
 
@@ -129,6 +130,9 @@ bool renderPlotFile(const QString &plot_file, const QString &out_file, QSize siz
         return false;
     }
     const PlotAxes axes = computeAxes(state, round, notices);
+    state.data.heading =
+        headingWithoutPath(QString::fromStdString(state.data.heading), settings.report)
+            .toStdString();
     const PlotRenderer renderer(state, axes, settings.style, settings.limits);
     return savePicture(
         out_file, QSizeF(size), [&](QPainter &painter, QSizeF at) { renderer.paint(painter, at); },

@@ -47,12 +47,15 @@ QImage renderPicture(QSizeF size, const PicturePainter &paint);
 struct RenderSettings {
     PlotStyle style;
     LimitLines limits;  // shown only when limits.shown
+    // The report file as the library was given it: the heading names it by
+    // its file name only (headingWithoutPath).
+    QString report;
 };
 
 // Reads `plot_file` and draws it into `out_file` at `size` without any
-// window.  Messages that the window would show (no data, identical values)
-// go to `notices`.  Returns false, with the reason in `error`, when the plot
-// file cannot be read or has no data, or the output cannot be written.
+// window, the heading without the report's folders.  Messages that the window would show (no data,
+// identical values) go to `notices`.  Returns false, with the reason in `error`, when the plot file
+// cannot be read or has no data, or the output cannot be written.
 bool renderPlotFile(const QString &plot_file, const QString &out_file, QSize size,
                     const TickRounder &round, const RenderSettings &settings, QString *error,
                     std::vector<Notice> *notices = nullptr);

@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "plot_file_control.h"
+#include "plot_heading.h"
 #include "plot_renderer.h"
 #include "series.h"
 
@@ -274,6 +275,9 @@ class ReportWriter {
         }
         std::vector<Notice> ignored;  // identical values: the axes are widened, as on screen
         const PlotAxes axes = computeAxes(state, round_, &ignored);
+        // The report leaves the machine: its figures name no folders.
+        state.data.heading =
+            headingWithoutPath(QString::fromStdString(state.data.heading), {}).toStdString();
         LimitLines limits;
         limits.shown = fig.mark_limits;
         limits.hint = false;

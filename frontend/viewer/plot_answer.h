@@ -48,10 +48,4 @@ QString timeStampOf(const std::string &stamp);
 void drawLineLabels(QPainter &painter, const PlotScale &scale,
                     const std::vector<PlotLineLabel> &labels, double x_factor, int pixel_size);
 
-// A heading that names the report file by its full path ("Outfile:
-// /home/.../run.txt for Fits with:") named by its base name only, for
-// pictures that leave the machine.  `report` is the report's full path;
-// other headings come back unchanged.
-QString headingWithoutPath(const QString &heading, const QString &report);
-
 }  // namespace quillane::viewer

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "plot_heading.h"
+
 namespace quillane::viewer {
 
 MessageHook defaultMessageHook() {

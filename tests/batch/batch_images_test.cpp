@@ -210,6 +210,18 @@ TEST_F(BatchImages, SvgAndPdfPagesAreTenBySevenAndAHalfInches) {
     EXPECT_CONTAINS(pdf, "540");
 }
 
+TEST_F(BatchImages, APictureNamesTheReportByItsFileNameWithoutTheFoldersOfTheMachine) {
+    const std::string report = (dir / "report.txt").string();
+    const Outcome r = run(with_scans({"--out", report, "--images", "svg"}, scans()));
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_CONTAINS(read_file(dir / "plots" / "plot_000.dat"), "Outfile: " + report);
+    for (int i = 0; i < kKeptPlots; ++i) {
+        const std::string svg = read_file(dir / "plots" / numbered(i, "svg"));
+        EXPECT_EQ(svg.find(dir.string()), std::string::npos) << numbered(i, "svg");
+    }
+    EXPECT_CONTAINS(read_file(dir / "plots" / "plot_000.svg"), "Outfile: report.txt");
+}
+
 TEST_F(BatchImages, BitmapsTakeTheChosenSize) {
     const Outcome r = run(with_scans({"--images", "bmp", "--image-size", "640X480"}, scans()));
     ASSERT_EQ(r.exit_code, 0) << r.err;

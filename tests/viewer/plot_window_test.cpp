@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "plot_heading.h"
 #include "plot_window.h"
 #include "viewer_test_support.h"
 
