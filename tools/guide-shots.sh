@@ -14,6 +14,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-${QUILLANE_BUILD_DIR:-$root/build}}
+[ -d "$build" ] && build=$(cd "$build" && pwd)  # the program runs in another folder
 shots=$build/bin/quillane-guide-shots
 
 if ! command -v Xvfb >/dev/null 2>&1; then

@@ -92,6 +92,19 @@ TEST_F(SessionTest, ASpanLongerThanASetsPointsNamesTheSetAndTheSpanThatFits) {
     EXPECT_TRUE(session->set_limits(kNarrowLow, kNarrowHigh + 1e-9).span_ok);
 }
 
+TEST_F(SessionTest, AShortScanThatTakesNoPartDoesNotMakeTheSpanTooLong) {
+    std::vector<std::string> files;
+    for (int k = 1; k <= 4; ++k)
+        files.push_back(test_support::write_file(
+            folder.file("s" + std::to_string(k) + ".RA1"),
+            test_support::scan_text(test_support::exponential_scan(k, k == 1 ? 40 : 120))));
+    ASSERT_TRUE(session->read_and_select(files, {2, 3, 4}).done);
+    ASSERT_TRUE(session->set_differ_parms(50, 2).done);
+    EXPECT_TRUE(session->set_limits(17.0, 30.0).span_ok);
+    ASSERT_TRUE(session->select({1, 2, 3, 4}).done);
+    EXPECT_FALSE(session->set_limits(17.0, 30.0 + 1e-9).span_ok);
+}
+
 TEST_F(SessionTest, NoSpanFitsLimitsThatLeaveTooFewPoints) {
     read_examples();
     session->set_limits(kNarrowLow, kNarrowLow + 0.005);

@@ -18,12 +18,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
@@ -32,6 +36,8 @@
 #include <QSpinBox>
 #include <QStyleFactory>
 #include <QThread>
+#include <QTimer>
+#include <thread>
 
 #include "ChooseRefSetDialog.h"
 #include "ColumnsPanel.h"
@@ -46,6 +52,9 @@
 #include "SeriesDialog.h"
 #include "StartUp.h"
 #include "ViewerBridge.h"
+#include "WatchController.h"
+#include "WatchDialog.h"
+#include "instrument_sim.h"
 #include "plot_legend.h"
 #include "plot_window.h"
 
@@ -117,13 +126,21 @@ class Camera : public Prompts {
         save(name, window.grab());
     }
 
+    // The next message of this title is expected: it is shown as the
+    // program shows it, and its picture saved under `name`.
+    void expectMessage(const QString &title, const QString &name) { expected_[title] = name; }
+
     // ---- Prompts ----
-    void warn(QWidget *, const QString &title, const QString &text) override {
+    void warn(QWidget *parent, const QString &title, const QString &text) override {
+        if (pictureOfMessage(parent, QMessageBox::Warning, title, text)) return;
         std::fprintf(stderr, "quillane-guide-shots: unexpected message \"%s\": %s\n",
                      qPrintable(title), qPrintable(text));
         ++failures;
     }
-    bool ask(QWidget *, const QString &, const QString &) override { return true; }
+    bool ask(QWidget *parent, const QString &title, const QString &text) override {
+        pictureOfMessage(parent, QMessageBox::Question, title, text);
+        return true;
+    }
     bool confirm(QWidget *, const QString &, const QString &) override { return true; }
     std::optional<int> askNumber(QWidget *, const QString &, const QString &, int value, int,
                                  int) override {
@@ -159,6 +176,24 @@ class Camera : public Prompts {
     void beep() override {}
 
   private:
+    bool pictureOfMessage(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                          const QString &text) {
+        const auto expected = expected_.find(title);
+        if (expected == expected_.end()) return false;
+        const QString name = expected->second;
+        expected_.erase(expected);
+        // As QtPrompts shows it: a warning with OK, a question with Yes and No.
+        QMessageBox box(
+            icon, title, text,
+            icon == QMessageBox::Question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+            parent);
+        if (icon == QMessageBox::Question) box.setDefaultButton(QMessageBox::No);
+        box.show();
+        window(name, box);
+        box.close();
+        return true;
+    }
+
     void save(const QString &name, const QPixmap &picture) {
         const QString file = QDir(options_.out).absoluteFilePath(name + QStringLiteral(".png"));
         if (picture.isNull() || !picture.save(file)) {
@@ -170,6 +205,7 @@ class Camera : public Prompts {
     }
 
     const Options &options_;
+    std::map<QString, QString> expected_;  // message title -> picture name
 };
 
 void trigger(MainWindow &window, const char *name) {
@@ -333,6 +369,151 @@ int runSeries(const Options &options) {
     return camera.failures == 0 ? 0 : 1;
 }
 
+// The simulated six-channel run of the guide: cell 1, 10,000, 14,000 and
+// 20,000 rpm one after the other, eight scans at 280 nm three hours apart at
+// each speed, seed 23.  The same run as
+//   simulate_run run --seed 23 --cells 1:six --speeds 10000,14000,20000
+//                --wavelengths 280 --scans 8 --interval-h 3 --tau-h 6,4.5,3
+quillane::sim::RunSpec simulatedRun() {
+    quillane::sim::RunSpec run;
+    run.seed = 23;
+    run.cells = {{1, quillane::sim::Centerpiece::six_channel, {}}};
+    run.speeds = {{10000.0, 8, 3.0, 6.0}, {14000.0, 8, 3.0, 4.5}, {20000.0, 8, 3.0, 3.0}};
+    run.wavelengths_nm = {280.0};
+    return run;
+}
+constexpr int kFollowedSeries = 3;  // 20,000 rpm: at equilibrium within the run
+
+// Reads the 20,000 rpm series of the simulated run, uses its outermost
+// solution column, fits it and shows the Equilibrium plot.
+int runSimulated(const Options &options) {
+    const QString work = QDir(options.work).absoluteFilePath(QStringLiteral("simulated"));
+    const QString folder = QDir(work).absoluteFilePath(QStringLiteral("run"));
+    std::string error;
+    quillane::sim::write_run(QFile::encodeName(folder).toStdString(), simulatedRun(), {}, error);
+    if (!error.empty() || !QDir::setCurrent(work)) {
+        std::fprintf(stderr, "quillane-guide-shots: %s\n", error.c_str());
+        return 1;
+    }
+    Camera camera(options);
+    camera.firstScan = QDir(folder).absoluteFilePath(QStringLiteral("00001.RA1"));
+    auto &dialogs = camera.onDialog;
+    dialogs[QStringLiteral("Form1")] = [](QDialog &dialog) {
+        auto &files = static_cast<DataFilesDialog &>(dialog);
+        files.pickFile(0);
+        files.loadSequence();
+        files.accept();
+    };
+    dialogs[QStringLiteral("ChooseSeries")] = [&camera](QDialog &dialog) {
+        auto &series = static_cast<SeriesDialog &>(dialog);
+        series.pick(kFollowedSeries);
+        camera.window(QStringLiteral("17-run-series"), series);
+        series.accept();
+    };
+    dialogs[QStringLiteral("NewDSToPlot")] = [&camera](QDialog &dialog) {
+        auto &chooser = static_cast<DataSetChooserDialog &>(dialog);
+        if (ColumnsPanel *columns = chooser.columnsPanel()) {
+            if (QPushButton *third = columns->button(3)) third->click();
+            camera.window(QStringLiteral("18-run-columns"), chooser);
+        }
+        chooser.plotAll();
+    };
+    dialogs[QStringLiteral("ChooseRefSet")] = [](QDialog &dialog) { dialog.accept(); };
+    // The column holds fewer points than the default span: the program says
+    // so and offers the largest span that fits.
+    camera.expectMessage(QCoreApplication::applicationName(), QStringLiteral("19-run-span"));
+    camera.expectMessage(QStringLiteral("Points per Fit"), QStringLiteral("19-run-span-offer"));
+
+    StartUp startUp(camera);
+    if (!startWithReportIn(startUp, work)) return 1;
+    MainWindow &main = *startUp.window();
+    quillane::viewer::Plotit *plot = readAndShowLimitsPlot(startUp);
+    if (!plot) return 1;
+    camera.window(QStringLiteral("19-run-column-limits"), *plot);
+    trigger(main, "FitIt");
+    trigger(main, "PlotEquilibrium");
+    camera.screen(QStringLiteral("20-run-equilibrium-screen"));
+    camera.window(QStringLiteral("20-run-equilibrium"), *plot);
+    main.close();
+    settle(100);
+    return camera.failures == 0 ? 0 : 1;
+}
+
+// Waits, the program working, until `done` or `ms` have passed.
+bool settleUntil(const std::function<bool()> &done, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return done();
+}
+
+// The live watch on a folder the simulated instrument writes scan by scan,
+// each file in four pieces a little apart: the 20,000 rpm series again.
+int runWatch(const Options &options) {
+    const QString work = QDir(options.work).absoluteFilePath(QStringLiteral("watch"));
+    const QString folder = QDir(work).absoluteFilePath(QStringLiteral("run"));
+    if (!QDir().mkpath(folder) || !QDir::setCurrent(work)) return 1;
+    const quillane::sim::RunTruth plan = quillane::sim::plan_run(simulatedRun());
+    const quillane::sim::Series series =
+        quillane::sim::simulate_series(plan.series[kFollowedSeries - 1].setup);
+    const auto fileOf = [&folder](size_t k) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%05zu.RA1", k + 1);
+        return QFile::encodeName(QDir(folder).absoluteFilePath(QString::fromLatin1(name)))
+            .toStdString();
+    };
+    std::string error;
+    for (size_t k = 0; k < 2; ++k)  // two scans are there when the watch starts
+        quillane::sim::write_scan(fileOf(k), series.scans[k], error);
+
+    Camera camera(options);
+    camera.onDialog[QStringLiteral("WatchFolder")] = [&camera, &folder](QDialog &dialog) {
+        auto &watch = static_cast<WatchDialog &>(dialog);
+        watch.folderField()->setText(folder);
+        watch.patternField()->setText(QStringLiteral("*.RA1"));
+        watch.intervalBox()->setValue(0.5);
+        watch.listSeries();
+        watch.seriesBox()->setCurrentIndex(1);
+        camera.window(QStringLiteral("21-watch-dialog"), watch);
+        watch.accept();
+    };
+    StartUp startUp(camera);
+    if (!startWithReportIn(startUp, work)) return 1;
+    MainWindow &main = *startUp.window();
+    trigger(main, "WatchFolder");
+    WatchController *watch = main.watchController();
+    if (!watch || !watch->running()) {
+        std::fprintf(stderr, "quillane-guide-shots: the watch did not start\n");
+        return 1;
+    }
+    int analysed = 0;
+    QObject::connect(watch, &WatchController::analysed,
+                     [&analysed](int scans) { analysed = scans; });
+    for (size_t k = 2; k < series.scans.size(); ++k) {
+        const std::string text = quillane::sim::scan_text(series.scans[k]);
+        std::string failed;
+        std::thread writer(
+            [&] { quillane::sim::write_in_chunks(fileOf(k), text, 4, 600, failed); });
+        const int scans = static_cast<int>(k) + 1;
+        const bool seen = settleUntil([&] { return analysed >= scans; }, 20000);
+        writer.join();
+        if (!seen || !failed.empty()) {
+            std::fprintf(stderr, "quillane-guide-shots: the watch did not take scan %d %s\n", scans,
+                         failed.c_str());
+            ++camera.failures;
+            break;
+        }
+        if (scans == 4) camera.screen(QStringLiteral("22-watch-screen"));
+    }
+    camera.screen(QStringLiteral("23-watch-equilibrium-screen"));
+    watch->stop();
+    main.close();
+    settle(100);
+    return camera.failures == 0 ? 0 : 1;
+}
 }  // namespace
 
 int main(int argc, char *argv[]) {
@@ -367,6 +548,7 @@ int main(int argc, char *argv[]) {
 
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (options.dark) QApplication::setPalette(darkPalette());
-    const int walked = run(options);
-    return walked != 0 ? walked : runSeries(options);
+    for (const auto &pass : {run, runSeries, runSimulated, runWatch})
+        if (const int walked = pass(options); walked != 0) return walked;
+    return 0;
 }
