@@ -148,6 +148,40 @@ DriftGroup describe(const Group &g, std::span<const ScanComparison> earlier) {
     return d;
 }
 
+// A scan that differs from the latest without offsets, but by less than a
+// clear step.
+bool marginal(const ScanComparison &c) {
+    return c.tested && !c.same && detectable_excess(c) < kClearStepFactor;
+}
+
+// When scan k and the scans just before it differ from the latest only
+// marginally and the scan before that run agrees with it, the index of the
+// run's first scan; k + 1 otherwise.  A scan that agrees with the latest is
+// at least as close to equilibrium as every later one on an approach, so
+// the marginal distances after it cannot be an approach going on.
+size_t marginal_run_start(std::span<const ScanComparison> earlier, size_t k) {
+    if (!marginal(earlier[k])) return k + 1;
+    size_t from = k;
+    while (from > 0 && marginal(earlier[from - 1]))
+        --from;
+    if (from == 0 || !earlier[from - 1].tested || !earlier[from - 1].same) return k + 1;
+    return from;
+}
+
+std::string marginal_note(std::span<const ScanComparison> earlier, size_t from, size_t k) {
+    const ScanComparison &before = earlier[from - 1];
+    if (from == k)
+        return scan_at(earlier[k].set, earlier[k].time_s) +
+               " differs from the latest by chance: " + scan_at(before.set, before.time_s) +
+               " before it agrees";
+    return "scans " + std::to_string(earlier[from].set) + "-" + std::to_string(earlier[k].set) +
+           " differ from the latest only marginally (by less than " +
+           std::to_string(static_cast<int>(kClearStepFactor)) +
+           " times the smallest difference the test detects) while " +
+           scan_at(before.set, before.time_s) +
+           " before them agrees: chance, or a step too small to matter";
+}
+
 }  // namespace
 
 double detectable_excess(const ScanComparison &c) {
@@ -175,11 +209,12 @@ Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest
             first = k;
             continue;
         }
-        if (k >= 2 && detectable_excess(c) < kClearStepFactor && earlier[k - 1].tested &&
-            earlier[k - 1].same && earlier[k - 2].tested && earlier[k - 2].same) {
-            v.notes.push_back(scan_at(c.set, c.time_s) +
-                              " differs from the latest by chance: the two scans before it agree");
-            first = k;
+        // A run of marginal differences with a scan before it that agrees
+        // with the latest: an approach moves earlier scans further away,
+        // not closer, so the run is chance or a step too small to matter.
+        if (const size_t from = marginal_run_start(earlier, k); from < k + 1) {
+            v.notes.push_back(marginal_note(earlier, from, k));
+            first = from;
             continue;
         }
         if (!groups.empty() && excess) {

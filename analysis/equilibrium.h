@@ -75,9 +75,10 @@ double detectable_excess(const ScanComparison &c);
 //
 // The block runs back from the latest scan.  An earlier scan joins it when
 // - it agrees with the latest without offsets;
-// - it differs only marginally (excess below kClearStepFactor) while the two
-//   scans before it agree: a chance difference, since an approach moves the
-//   earlier scans further away, not closer;
+// - it differs only marginally (excess below kClearStepFactor), as may the
+//   scans just before it, and the scan before that run agrees: chance or a
+//   step too small to matter, since an approach moves the earlier scans
+//   further away, not closer;
 // - it agrees without offsets with the head of the drift group being built
 //   and is no further from the latest than the head (a plateau);
 // - it differs marginally from the head of that group while the two scans

@@ -7,7 +7,8 @@
 // the assessment and every read-out, and the equilibrium plot.  Beyond the
 // sanitizers it checks what the header promises: states in range, every
 // number finite, no row of stars or NaN in a verdict or reason, a
-// forecast's interval around its time, and plot files of finite numbers.
+// forecast's interval around its time (or its lower end only, when the
+// data bound it from one side), and plot files of finite numbers.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
@@ -146,9 +147,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     require(made == 0 || made == 1, "a forecast state out of range");
     for (double v : {tau_s, tau_error, amplitude, threshold, t_eq, interval[0], interval[1]})
         require(std::isfinite(v), "a forecast number is not finite");
+    int32_t one_sided = -1;
+    double lower_s, upper_s, floor_s, jitter;
+    quillane_forecast_bounds(&one_sided, &lower_s, &upper_s, &floor_s, &jitter);
+    for (double v : {lower_s, upper_s, floor_s, jitter})
+        require(std::isfinite(v), "a forecast bound is not finite");
     if (made == 1) {
         require(tau_s > 0, "a forecast with a time constant of 0 or less");
-        require(interval[0] <= t_eq && t_eq <= interval[1], "t_eq lies outside its interval");
+        // A forecast bounded from below only ("not before") reports 0 as its
+        // upper end; both exports must agree on which it is.
+        require(one_sided == (interval[1] == 0.0 ? 1 : 0),
+                "the forecast's upper end and quillane_forecast_bounds disagree on one-sidedness");
+        require(interval[0] <= t_eq && (one_sided == 1 || t_eq <= interval[1]),
+                "t_eq lies outside its interval");
+        require(lower_s == interval[0] && upper_s == interval[1],
+                "the two exports give different interval ends");
+        require(interval[0] >= floor_s, "the interval starts before its floor");
     }
     check_text(text_of(text, sizeof text, length));
 

@@ -75,6 +75,51 @@ TEST(EquilibriumVerdict, NeedsTheMinimumTimeFromTheBlocksFirstScanToTheLatest) {
     EXPECT_EQ(v.status, VerdictStatus::kReached) << "a block of exactly the minimum time counts";
 }
 
+// Marks scan c as differing from the latest by `excess` times the smallest
+// excess the F test detects (noise variance 1e-4, F 1.5).
+void differs_by(ScanComparison &c, double excess) {
+    c.same = false;
+    c.noise_variance = 1e-4;
+    c.f_critical = 1.5;
+    c.variance = c.noise_variance * (1.0 + 0.5 * excess);
+}
+
+TEST(EquilibriumVerdict, TakesMarginalDifferencesAfterAScanThatAgreesAsChance) {
+    // Scans 6 h apart, latest at 48 h: scan 4 agrees with the latest, 5..7
+    // differ by 1.5 to 2.3 detectable excesses (a step too small to matter,
+    // or chance).  An approach would have left scan 4 the furthest away.
+    auto scans = hourly({false, false, true, true, false, false, false});
+    for (auto &c : scans)
+        c.time_s *= 6.0;
+    differs_by(scans[4], 1.5);
+    differs_by(scans[5], 1.7);
+    differs_by(scans[6], 2.3);
+    Verdict v = judge_equilibrium(scans, 48 * kHour, 4 * kHour);
+    EXPECT_EQ(v.status, VerdictStatus::kReached);
+    EXPECT_EQ(v.scan, 3);
+    EXPECT_EQ(v.decided_by, Comparison::kNoOffsets);
+    ASSERT_FALSE(v.notes.empty());
+    EXPECT_EQ(v.notes[0],
+              "scans 5-7 differ from the latest only marginally (by less than 3 times the "
+              "smallest difference the test detects) while scan 4 (t = 24.000 h) before them "
+              "agrees: chance, or a step too small to matter");
+
+    // Without a scan before the run that agrees, the run is the end of an
+    // approach as far as the scans can tell.
+    differs_by(scans[3], 1.2);
+    differs_by(scans[2], 1.0);
+    v = judge_equilibrium(scans, 48 * kHour, 4 * kHour);
+    EXPECT_EQ(v.status, VerdictStatus::kApproaching);
+    EXPECT_EQ(v.differing_scan, 7);
+
+    // A clear difference after an agreeing scan is no chance.
+    scans[2].same = scans[3].same = true;
+    differs_by(scans[6], 3.5);
+    v = judge_equilibrium(scans, 48 * kHour, 4 * kHour);
+    EXPECT_EQ(v.status, VerdictStatus::kApproaching);
+    EXPECT_EQ(v.differing_scan, 7);
+}
+
 // A scan that differs from the latest without offsets by a step of the
 // given no-offset variance (noise variance 1e-4, F 1.2 for both tests) and
 // whose shape, with both offsets fitted, agrees or not.
