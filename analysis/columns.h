@@ -37,6 +37,11 @@
 //     replicate SD (where given) within 2 times the quietest stretch's,
 //     and clearly above zero.  A stretch with no meniscus before it (a
 //     shelf between channels, the data's first stretch) is never offered.
+//  4. Scans of one series may lie a little apart along the radius (rotor
+//     stretch, a drift of the radial calibration: every feature of a scan
+//     moves by the same 0.01-0.02 cm).  Each scan's own meniscus spike
+//     tells its shift; the bounds move in by the largest, so that limits
+//     inside them clear the meniscus and the base of every scan.
 #pragma once
 
 #include <string>
@@ -62,6 +67,15 @@ struct SolutionColumn {
     // bound is then where the data begin or end.
     bool meniscus_seen = false;
     bool base_seen = false;
+    // The meniscus spike's height above its surroundings, unit of the
+    // values (median over the scans); 0 for a meniscus seen as a step.
+    double meniscus_spike = 0.0;
+    // How far the scans' own meniscus spikes lie from where most scans have
+    // it (cm): the most inward (<= 0) and the most outward (>= 0) of them.
+    // Both bounds above are already moved by them, so that they clear the
+    // meniscus and the base in every scan.
+    double shift_in = 0.0;
+    double shift_out = 0.0;
 };
 
 // The most columns reported.
@@ -78,7 +92,9 @@ struct ColumnStretch {
     double deviation = 0.0;  // point noise (standard deviation) inside it
     double sd = -1.0;        // median replicate SD; negative where the files give none
     bool column = false;
-    std::string reason;  // why it is no column; empty for a column
+    // Why it is no column; for a column empty, or how its bounds were moved
+    // for scans that lie apart along the radius.
+    std::string reason;
 };
 
 // The columns of the scans, in rising radius, at most kMaxColumns.  Each

@@ -188,7 +188,10 @@ void print_stretches(const Session &session) {
         std::printf("  %.3f .. %.3f cm: level %.3f, noise %.4f", s.from_cm, s.to_cm, s.level,
                     s.deviation);
         if (s.sd >= 0.0) std::printf(", replicate SD %.4f", s.sd);
-        std::printf("; %s\n", s.column ? "a column" : s.reason.c_str());
+        if (s.column)
+            std::printf("; a column%s%s\n", s.reason.empty() ? "" : ": ", s.reason.c_str());
+        else
+            std::printf("; %s\n", s.reason.c_str());
     }
 }
 
