@@ -653,7 +653,8 @@ void follow_shifts(const std::vector<std::vector<RadialPoint>> &scans,
         if (!c.meniscus_seen || !(c.meniscus_spike > 0.0)) continue;
         places.clear();
         for (const auto &scan : scans)
-            if (const std::optional<double> at = scan_meniscus(scan, c, work)) places.push_back(*at);
+            if (const std::optional<double> at = scan_meniscus(scan, c, work))
+                places.push_back(*at);
         if (places.empty()) continue;
         const double most = quantile(places, 0.5);
         for (double at : places) {
