@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <optional>
 
+#include "column_align.h"
 #include "column_profile.h"
 
 namespace quillane {
@@ -91,10 +91,17 @@ constexpr double kUpperLevelQuantile = 0.75;
 // goes on across it.  Meniscus and base spikes are over 0.5 OD tall, and a
 // base always shows as a spike or a fall, not as roughness alone.
 constexpr double kScratchRun = 0.02;
+// Lengths made of whole bins are compared with this much room for rounding
+// (cm): eight bins of 0.0025 cm are 0.02 cm, not a little more.
+constexpr double kBinRounding = 1e-9;
 constexpr double kScratchPeak = 0.45;
 constexpr double kScratchLevelFactor = 6.0;  // noise deviations
 constexpr double kScratchLevelShare = 0.05;  // of the level
-constexpr int kEdgeBins = 4;                 // bins each side whose levels are compared
+// The levels each side of a scratch are carried to it along a line through
+// this many bins (0.02 cm): with few scans at different levels, as a running
+// approach or a baseline step leaves them, a bin's median jumps from one
+// scan's level to another's, and four bins took that for a step.
+constexpr int kEdgeBins = 8;
 
 // A spike's flanks: see widen_spikes.
 constexpr double kFlankFrom = 0.01;
@@ -115,18 +122,6 @@ constexpr double kSdRatio = 2.0;
 
 // Stretches shorter than this (cm) are not reported.
 constexpr double kReported = 0.02;
-
-// A scan's own meniscus spike is looked for this far (cm) on each side of
-// the pooled one: rotor stretch and calibration drift within one speed move
-// a scan by 0.01-0.02 cm; a larger move is another speed, another series.
-constexpr double kShiftSearch = 0.03;
-// ... and taken where its highest point stands at least this share of the
-// pooled spike's height above the median of the window (a scan whose spike
-// is hidden, or lost between two points, tells nothing).
-constexpr double kShiftSpikeShare = 0.3;
-// Shifts up to this (cm) are the same place: points 0.001-0.008 cm apart
-// place a spike's middle no better.
-constexpr double kShiftResolution = 0.005;
 
 struct Piece {
     int first = 0;
@@ -499,10 +494,11 @@ class Finder {
         bool joined = false;
         for (size_t i = 0; i + 2 < pieces_.size();) {
             const Piece &left = pieces_[i], &gap = pieces_[i + 1], &right = pieces_[i + 2];
-            const bool small = !left.spike() && !right.spike() &&
-                               p_.end(gap.last) - p_.start(gap.first) <= kScratchRun &&
-                               (!gap.spike() || (gap.peak_excess <= kScratchPeak && !gap.step)) &&
-                               difference(left, right) < 1.0;
+            const bool small =
+                !left.spike() && !right.spike() &&
+                p_.end(gap.last) - p_.start(gap.first) <= kScratchRun + kBinRounding &&
+                (!gap.spike() || (gap.peak_excess <= kScratchPeak && !gap.step)) &&
+                difference(left, right) < 1.0;
             if (!small) {
                 ++i;
                 continue;
@@ -594,7 +590,6 @@ class Finder {
             return "its signal is not clearly above zero";
         c.meniscus = from;
         c.meniscus_seen = true;
-        c.meniscus_spike = pieces_[sample].step ? 0.0 : pieces_[sample].peak_excess;
         c.base = to;
         c.base_seen = i + 1 < pieces_.size();
         return {};
@@ -610,98 +605,58 @@ class Finder {
     std::vector<Piece> pieces_;
 };
 
-// Where the scan's own meniscus spike lies (cm): within kShiftSearch of the
-// column's meniscus, midway between the first and the last point that stand
-// at least half as high above the window's median as the highest one (a
-// spike's peak alone falls anywhere on a flat or noisy top); nullopt when
-// that highest point is no spike.
-std::optional<double> scan_meniscus(const std::vector<RadialPoint> &scan, const SolutionColumn &c,
-                                    std::vector<double> &work) {
-    work.clear();
-    size_t first = scan.size(), last = 0, top = scan.size();
-    for (size_t i = 0; i < scan.size(); ++i) {
-        const RadialPoint &p = scan[i];
-        if (p.radius < c.meniscus - kShiftSearch) continue;
-        if (p.radius > c.meniscus + kShiftSearch) break;
-        first = std::min(first, i);
-        last = i;
-        if (!std::isfinite(p.value)) continue;
-        work.push_back(p.value);
-        if (top == scan.size() || p.value > scan[top].value) top = i;
-    }
-    if (top == scan.size() || work.size() < 3) return std::nullopt;
-    const double median = quantile(work, 0.5);
-    const double height = scan[top].value - median;
-    if (!(height >= kShiftSpikeShare * c.meniscus_spike)) return std::nullopt;
-    double lo = scan[top].radius, hi = lo;
-    for (size_t i = first; i <= last; ++i)
-        if (scan[i].value - median >= 0.5 * height) {
-            lo = std::min(lo, scan[i].radius);
-            hi = std::max(hi, scan[i].radius);
-        }
-    return 0.5 * (lo + hi);
-}
-
-// Moves each column's bounds in by the largest shift of a scan's own
-// meniscus spike from where most scans have it: the meniscus to the
-// outermost spike, the base in by the most inward shift.  The pooled
-// profile's base, like every judgement on it, is where most scans have it.
-void follow_shifts(const std::vector<std::vector<RadialPoint>> &scans,
-                   std::vector<SolutionColumn> &columns) {
-    std::vector<double> work, places;
-    for (SolutionColumn &c : columns) {
-        if (!c.meniscus_seen || !(c.meniscus_spike > 0.0)) continue;
-        places.clear();
-        for (const auto &scan : scans)
-            if (const std::optional<double> at = scan_meniscus(scan, c, work))
-                places.push_back(*at);
-        if (places.empty()) continue;
-        const double most = quantile(places, 0.5);
-        for (double at : places) {
-            const double shift = at - most;
-            if (std::fabs(shift) <= kShiftResolution) continue;
-            c.shift_in = std::min(c.shift_in, shift);
-            c.shift_out = std::max(c.shift_out, shift);
-        }
-        if (c.shift_out > 0.0) c.meniscus = most + c.shift_out;
-        if (c.base_seen) c.base += c.shift_in;
-    }
-}
-
 }  // namespace
 
 std::vector<SolutionColumn> find_solution_columns(
     const std::vector<std::vector<RadialPoint>> &scans, std::vector<ColumnStretch> *stretches) {
     if (stretches) stretches->clear();
-    const Profile profile(scans);
+    // Scans that lie apart along the radius are pooled where most scans
+    // lie; the bounds then move in by the largest shifts, so that they
+    // clear the meniscus and the base of every scan.
+    const std::vector<double> shifts = column_detail::radial_shifts(scans);
+    const auto [in, out] = std::minmax_element(shifts.begin(), shifts.end());
+    const double shift_in = in == shifts.end() ? 0.0 : std::min(*in, 0.0);
+    const double shift_out = out == shifts.end() ? 0.0 : std::max(*out, 0.0);
+    std::vector<std::vector<RadialPoint>> aligned;
+    if (shift_in < 0.0 || shift_out > 0.0) {
+        aligned = scans;
+        for (size_t k = 0; k < aligned.size(); ++k)
+            for (RadialPoint &p : aligned[k])
+                p.radius -= shifts[k];
+    }
+    const Profile profile(aligned.empty() ? scans : aligned);
     if (!profile.usable()) return {};
     Finder finder(profile);
     if (!finder.prepare()) return {};
     std::vector<SolutionColumn> columns = finder.columns(stretches);
-    follow_shifts(scans, columns);
-    // The columns' stretches come in the same order: say how far their scans
-    // lie apart where that moved the bounds, and leave out a column that
-    // all scans share for less than the shortest length taken.
+    if (aligned.empty()) return columns;
+
+    // The columns' stretches come in the same order: say how far the scans
+    // lie apart, and leave out a column that all scans share for less than
+    // the shortest length taken.
     std::vector<ColumnStretch *> taken;
     if (stretches)
         for (ColumnStretch &st : *stretches)
             if (st.column) taken.push_back(&st);
     std::vector<SolutionColumn> kept;
     for (size_t k = 0; k < columns.size(); ++k) {
-        const SolutionColumn &c = columns[k];
-        ColumnStretch *st = k < taken.size() ? taken[k] : nullptr;
+        SolutionColumn c = columns[k];
+        c.shift_in = shift_in;
+        c.shift_out = shift_out;
+        c.meniscus += shift_out;
+        if (c.base_seen) c.base += shift_in;
         const bool shared = c.base - c.meniscus >= kMinColumnLength;
         if (shared) kept.push_back(c);
-        if (!st || (c.shift_out <= 0.0 && c.shift_in >= 0.0)) continue;
+        if (k >= taken.size()) continue;
         char note[200];
         std::snprintf(note, sizeof note,
-                      "some scans lie apart along the radius (their meniscus spikes up to %.3f "
-                      "cm in, %.3f cm out of where most scans have them): %s",
-                      std::fabs(c.shift_in), c.shift_out,
-                      shared ? "meniscus and base moved in to clear every scan"
-                             : "what every scan shares is too short");
-        st->reason = note;
-        st->column = shared;
+                      "some scans lie apart along the radius (up to %.3f cm in, %.3f cm out of "
+                      "where most scans lie): meniscus and base %s",
+                      std::fabs(shift_in), shift_out,
+                      shared ? "moved in to clear every scan"
+                             : "of every scan leave less than the shortest column");
+        taken[k]->reason = note;
+        taken[k]->column = shared;
     }
     return kept;
 }

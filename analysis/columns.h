@@ -37,11 +37,12 @@
 //     replicate SD (where given) within 2 times the quietest stretch's,
 //     and clearly above zero.  A stretch with no meniscus before it (a
 //     shelf between channels, the data's first stretch) is never offered.
-//  4. Scans of one series may lie a little apart along the radius (rotor
+//  0. Scans of one series may lie a little apart along the radius (rotor
 //     stretch, a drift of the radial calibration: every feature of a scan
-//     moves by the same 0.01-0.02 cm).  Each scan's own meniscus spike
-//     tells its shift; the bounds move in by the largest, so that limits
-//     inside them clear the meniscus and the base of every scan.
+//     moves by the same 0.01-0.02 cm).  They are pooled where most scans
+//     lie (column_align.h); the bounds found move in by the largest shifts,
+//     so that limits inside them clear the meniscus and the base of every
+//     scan.
 #pragma once
 
 #include <string>
@@ -67,11 +68,8 @@ struct SolutionColumn {
     // bound is then where the data begin or end.
     bool meniscus_seen = false;
     bool base_seen = false;
-    // The meniscus spike's height above its surroundings, unit of the
-    // values (median over the scans); 0 for a meniscus seen as a step.
-    double meniscus_spike = 0.0;
-    // How far the scans' own meniscus spikes lie from where most scans have
-    // it (cm): the most inward (<= 0) and the most outward (>= 0) of them.
+    // How far the scans lie along the radius from where most scans lie
+    // (cm): the most inward (<= 0) and the most outward (>= 0) of them.
     // Both bounds above are already moved by them, so that they clear the
     // meniscus and the base in every scan.
     double shift_in = 0.0;

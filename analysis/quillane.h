@@ -587,9 +587,10 @@ QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, in
    of one value (a detector's limit), one rougher than the stretch beside
    it, one not clearly above zero, or one shorter than 0.05 cm.  Scans that
    lie a little apart along the radius (rotor stretch, a drift of the radial
-   calibration) are followed: each scan's own meniscus spike tells its
-   shift, and meniscus and base move in by the largest shifts (beyond
-   0.005 cm), so that limits inside them clear every scan.  Meant for
+   calibration) are pooled where most scans lie, each moved by where its
+   spikes and steps match theirs best (shifts of 0.005 to 0.03 cm), and
+   meniscus and base move in by the largest shifts, so that limits inside
+   them clear every scan.  Meant for
    absorbance scans; interference scans with whole-fringe jumps need
    renumber_fringes first.  Reads only; logs nothing.
    sets (in): sets[0] = count (1..50), sets[1..count] data set numbers
@@ -624,7 +625,7 @@ QUILLANE_API void quillane_find_columns(const int32_t *sets, const double *margi
    QUILLANE_MAX_STRETCHES entries, 1 for a column, else 0.  reasons (out):
    QUILLANE_MAX_STRETCHES * QUILLANE_STRETCH_REASON_LENGTH characters, entry
    k-1 at k-1 times that length: why stretch k is no column, NUL-terminated
-   (for a column: empty, or how far its scans' meniscus spikes lie apart
+   (for a column: empty, or how far its scans lie apart along the radius
    where that moved its meniscus and base in).  Unused entries are 0 and empty.  A set list that
    cannot be used is refused as by quillane_find_columns.  Reads only. */
 QUILLANE_API void quillane_column_stretches(const int32_t *sets, int32_t *count, double *from_cm,

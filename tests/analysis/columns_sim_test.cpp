@@ -117,6 +117,12 @@ const Case kCases[] = {
          s.drift.baseline_od = {0, 0, 0, 0, 0, 0, 0.015, 0.015, 0.015, 0.015};
          s.drift.radial_shift_cm = {0, 0, 0, 0, 0, 0, 0.015, 0.015, 0.015, 0.015};
      }},
+    {"six-channel, late shift of 0.02 cm",
+     [](sim::SeriesSetup &s) {
+         s.scans = 8;
+         s.drift.baseline_od = {0, 0, 0, 0, 0, 0, -0.012, -0.012};
+         s.drift.radial_shift_cm = {0, 0, 0, 0, 0, 0, 0.02, 0.02};
+     }},
     {"six-channel, 3 scans, 260 nm",
      [](sim::SeriesSetup &s) {
          s.scans = 3;

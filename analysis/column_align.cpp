@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: MIT
+#include "column_align.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillane::column_detail {
+namespace {
+
+// The common grid the scans are compared on (cm): finer than a spike's
+// half-width (0.0025 cm and more) so that a lag of one step shows.
+constexpr double kGridStep = 0.001;
+// More grid steps than this come only from positions that are no radii.
+constexpr double kMostSteps = 20000.0;
+// A point's high-pass is its value less the mean of the medians of its own
+// scan's points kClear .. kSide cm away on each side: a spike or a step
+// stands out, a column's slow profile (and its change over time) does not.
+constexpr double kClear = 0.006;
+constexpr double kSide = 0.02;
+// Points farther apart than this (cm) are not joined on the grid.
+constexpr double kLargestGap = 0.02;
+// A scan's best lag counts only where its high-pass matches the median one
+// this well (normalised correlation): a scan without the series' spikes
+// and steps (a noisy or flat one) has no place to tell.
+constexpr double kLeastMatch = 0.5;
+
+double median_of(std::vector<double> &v) {
+    const auto k = v.size() / 2;
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
+    return v[k];
+}
+
+// The high-pass of every point of a scan.
+std::vector<double> high_pass(const std::vector<RadialPoint> &scan) {
+    std::vector<double> out(scan.size(), 0.0), work;
+    size_t l0 = 0, l1 = 0, r0 = 0, r1 = 0;
+    auto side = [&](size_t from, size_t to, double &m) {
+        work.clear();
+        for (size_t j = from; j < to; ++j)
+            if (std::isfinite(scan[j].value)) work.push_back(scan[j].value);
+        if (work.empty()) return false;
+        m = median_of(work);
+        return true;
+    };
+    for (size_t i = 0; i < scan.size(); ++i) {
+        const double r = scan[i].radius;
+        while (l0 < i && scan[l0].radius < r - kSide)
+            ++l0;
+        while (l1 < i && scan[l1].radius <= r - kClear)
+            ++l1;
+        r0 = std::max(r0, i + 1);
+        while (r0 < scan.size() && scan[r0].radius < r + kClear)
+            ++r0;
+        r1 = std::max(r1, r0);
+        while (r1 < scan.size() && scan[r1].radius <= r + kSide)
+            ++r1;
+        double left = 0.0, right = 0.0;
+        const bool has_left = side(l0, l1, left), has_right = side(r0, r1, right);
+        if (!std::isfinite(scan[i].value) || !(has_left || has_right)) continue;
+        const double around =
+            has_left && has_right ? 0.5 * (left + right) : (has_left ? left : right);
+        out[i] = scan[i].value - around;
+    }
+    return out;
+}
+
+// The high-pass laid on the grid from `low`, by straight lines between
+// neighbouring points; NaN where the scan has no points.
+std::vector<double> on_grid(const std::vector<RadialPoint> &scan, const std::vector<double> &e,
+                            double low, size_t steps) {
+    std::vector<double> g(steps, std::nan(""));
+    for (size_t i = 0; i + 1 < scan.size(); ++i) {
+        const double a = scan[i].radius, b = scan[i + 1].radius;
+        if (!(b > a) || b - a > kLargestGap || !std::isfinite(e[i]) || !std::isfinite(e[i + 1]))
+            continue;
+        const double first = std::ceil((a - low) / kGridStep),
+                     last = std::floor((b - low) / kGridStep);
+        for (double k = std::max(first, 0.0); k <= last && k < static_cast<double>(steps); ++k) {
+            const double r = low + k * kGridStep;
+            g[static_cast<size_t>(k)] = e[i] + (e[i + 1] - e[i]) * (r - a) / (b - a);
+        }
+    }
+    return g;
+}
+
+// Normalised correlation of the scan's grid at `lag` steps with the median.
+double match(const std::vector<double> &reference, const std::vector<double> &g, int lag) {
+    double cross = 0.0, rr = 0.0, gg = 0.0;
+    const auto n = static_cast<long>(reference.size());
+    for (long b = std::max(0L, -static_cast<long>(lag)); b < n && b + lag < n; ++b) {
+        const double x = reference[static_cast<size_t>(b)], y = g[static_cast<size_t>(b + lag)];
+        if (!std::isfinite(x) || !std::isfinite(y)) continue;
+        cross += x * y;
+        rr += x * x;
+        gg += y * y;
+    }
+    return rr > 0.0 && gg > 0.0 ? cross / std::sqrt(rr * gg) : 0.0;
+}
+
+}  // namespace
+
+std::vector<double> radial_shifts(const std::vector<std::vector<RadialPoint>> &scans) {
+    std::vector<double> shifts(scans.size(), 0.0);
+    double low = INFINITY, high = -INFINITY;
+    size_t used = 0;
+    for (const auto &scan : scans) {
+        if (scan.size() < 3) continue;
+        ++used;
+        low = std::min(low, scan.front().radius);
+        high = std::max(high, scan.back().radius);
+    }
+    if (used < 2 || !(high > low) || (high - low) / kGridStep > kMostSteps) return shifts;
+    const auto steps = static_cast<size_t>((high - low) / kGridStep) + 1;
+
+    std::vector<std::vector<double>> grids(scans.size());
+    for (size_t k = 0; k < scans.size(); ++k)
+        if (scans[k].size() >= 3) grids[k] = on_grid(scans[k], high_pass(scans[k]), low, steps);
+
+    // Where most scans have their features: the median high-pass of the
+    // scans that reach each grid step (of at least half of them).
+    std::vector<double> reference(steps, std::nan("")), column;
+    for (size_t b = 0; b < steps; ++b) {
+        column.clear();
+        for (const auto &g : grids)
+            if (!g.empty() && std::isfinite(g[b])) column.push_back(g[b]);
+        if (2 * column.size() >= used) reference[b] = median_of(column);
+    }
+
+    const int most = static_cast<int>(std::lround(kMostShift / kGridStep));
+    std::vector<double> rho(static_cast<size_t>(2 * most + 1));
+    for (size_t k = 0; k < scans.size(); ++k) {
+        if (grids[k].empty()) continue;
+        int best = 0;
+        for (int lag = -most; lag <= most; ++lag) {
+            rho[static_cast<size_t>(lag + most)] = match(reference, grids[k], lag);
+            if (rho[static_cast<size_t>(lag + most)] > rho[static_cast<size_t>(best + most)])
+                best = lag;
+        }
+        const double peak = rho[static_cast<size_t>(best + most)];
+        if (!(peak >= kLeastMatch)) continue;
+        // The peak between grid steps: the parabola through the best lag
+        // and its neighbours.
+        double at = best;
+        if (best > -most && best < most) {
+            const double before = rho[static_cast<size_t>(best + most - 1)];
+            const double after = rho[static_cast<size_t>(best + most + 1)];
+            const double curve = before - 2.0 * peak + after;
+            if (curve < 0.0) at += 0.5 * (before - after) / curve;
+        }
+        const double shift = at * kGridStep;
+        if (std::fabs(shift) > kShiftResolution) shifts[k] = shift;
+    }
+    return shifts;
+}
+
+}  // namespace quillane::column_detail
