@@ -8,17 +8,22 @@ namespace quillane::column_detail {
 namespace {
 
 // The common grid the scans are compared on (cm): finer than a spike's
-// half-width (0.0025 cm and more) so that a lag of one step shows.
-constexpr double kGridStep = 0.001;
+// half-width (0.0025 cm and more); the best lag is placed between steps by
+// a parabola.
+constexpr double kGridStep = 0.002;
 // More grid steps than this come only from positions that are no radii.
 constexpr double kMostSteps = 20000.0;
-// A point's high-pass is its value less the mean of the medians of its own
-// scan's points kClear .. kSide cm away on each side: a spike or a step
-// stands out, a column's slow profile (and its change over time) does not.
-constexpr double kClear = 0.006;
-constexpr double kSide = 0.02;
+// A point's high-pass is its value less the mean of its own scan's values
+// this far (cm) on each side: a spike (a few thousandths of a cm wide) or a
+// step stands out, a column's slow profile (and its change over time) does
+// not.
+constexpr double kOffset = 0.01;
 // Points farther apart than this (cm) are not joined on the grid.
 constexpr double kLargestGap = 0.02;
+// Grid steps where the median high-pass stands this many times its median
+// size out (spikes, steps), and those within the largest lag of them, are
+// compared: a spike stands hundreds of noise deviations out.
+constexpr double kFeatureFactor = 10.0;
 // A scan's best lag counts only where its high-pass matches the median one
 // this well (normalised correlation): a scan without the series' spikes
 // and steps (a noisy or flat one) has no place to tell.
@@ -30,35 +35,26 @@ double median_of(std::vector<double> &v) {
     return v[k];
 }
 
-// The high-pass of every point of a scan.
+// The high-pass of every point of a scan: its value less the mean of the
+// points kOffset before and after it (the nearest ones that far out).
 std::vector<double> high_pass(const std::vector<RadialPoint> &scan) {
-    std::vector<double> out(scan.size(), 0.0), work;
-    size_t l0 = 0, l1 = 0, r0 = 0, r1 = 0;
-    auto side = [&](size_t from, size_t to, double &m) {
-        work.clear();
-        for (size_t j = from; j < to; ++j)
-            if (std::isfinite(scan[j].value)) work.push_back(scan[j].value);
-        if (work.empty()) return false;
-        m = median_of(work);
-        return true;
-    };
+    std::vector<double> out(scan.size(), 0.0);
+    size_t left = 0, right = 0;
     for (size_t i = 0; i < scan.size(); ++i) {
         const double r = scan[i].radius;
-        while (l0 < i && scan[l0].radius < r - kSide)
-            ++l0;
-        while (l1 < i && scan[l1].radius <= r - kClear)
-            ++l1;
-        r0 = std::max(r0, i + 1);
-        while (r0 < scan.size() && scan[r0].radius < r + kClear)
-            ++r0;
-        r1 = std::max(r1, r0);
-        while (r1 < scan.size() && scan[r1].radius <= r + kSide)
-            ++r1;
-        double left = 0.0, right = 0.0;
-        const bool has_left = side(l0, l1, left), has_right = side(r0, r1, right);
+        while (left + 1 < i && scan[left + 1].radius <= r - kOffset)
+            ++left;
+        right = std::max(right, i);
+        while (right + 1 < scan.size() && scan[right].radius < r + kOffset)
+            ++right;
+        const bool has_left =
+            left < i && scan[left].radius <= r - kOffset && std::isfinite(scan[left].value);
+        const bool has_right =
+            right > i && scan[right].radius >= r + kOffset && std::isfinite(scan[right].value);
         if (!std::isfinite(scan[i].value) || !(has_left || has_right)) continue;
-        const double around =
-            has_left && has_right ? 0.5 * (left + right) : (has_left ? left : right);
+        const double around = has_left && has_right
+                                  ? 0.5 * (scan[left].value + scan[right].value)
+                                  : (has_left ? scan[left].value : scan[right].value);
         out[i] = scan[i].value - around;
     }
     return out;
@@ -83,13 +79,17 @@ std::vector<double> on_grid(const std::vector<RadialPoint> &scan, const std::vec
     return g;
 }
 
-// Normalised correlation of the scan's grid at `lag` steps with the median.
-double match(const std::vector<double> &reference, const std::vector<double> &g, int lag) {
+// Normalised correlation of the scan's grid at `lag` steps with the median,
+// over the grid steps where the median shows a feature.
+double match(const std::vector<double> &reference, const std::vector<size_t> &features,
+             const std::vector<double> &g, int lag) {
     double cross = 0.0, rr = 0.0, gg = 0.0;
-    const auto n = static_cast<long>(reference.size());
-    for (long b = std::max(0L, -static_cast<long>(lag)); b < n && b + lag < n; ++b) {
-        const double x = reference[static_cast<size_t>(b)], y = g[static_cast<size_t>(b + lag)];
-        if (!std::isfinite(x) || !std::isfinite(y)) continue;
+    const auto n = static_cast<long>(g.size());
+    for (size_t b : features) {
+        const long at = static_cast<long>(b) + lag;
+        if (at < 0 || at >= n) continue;
+        const double x = reference[b], y = g[static_cast<size_t>(at)];
+        if (!std::isfinite(y)) continue;
         cross += x * y;
         rr += x * x;
         gg += y * y;
@@ -126,13 +126,31 @@ std::vector<double> radial_shifts(const std::vector<std::vector<RadialPoint>> &s
         if (2 * column.size() >= used) reference[b] = median_of(column);
     }
 
+    // The grid steps where the median stands kFeatureFactor times its
+    // typical size out (spikes and steps), and those within the largest lag
+    // of them.  The rest is noise and says nothing of where a scan lies.
     const int most = static_cast<int>(std::lround(kMostShift / kGridStep));
+    column.clear();
+    for (double r : reference)
+        if (std::isfinite(r)) column.push_back(std::fabs(r));
+    if (column.empty()) return shifts;
+    const double typical = median_of(column);
+    std::vector<char> near(steps, 0);
+    for (size_t b = 0; b < steps; ++b)
+        if (std::isfinite(reference[b]) && std::fabs(reference[b]) > kFeatureFactor * typical)
+            for (size_t c = b >= static_cast<size_t>(most) ? b - most : 0;
+                 c < std::min(steps, b + most + 1); ++c)
+                near[c] = 1;
+    std::vector<size_t> features;
+    for (size_t b = 0; b < steps; ++b)
+        if (near[b] && std::isfinite(reference[b])) features.push_back(b);
+    if (features.empty()) return shifts;
     std::vector<double> rho(static_cast<size_t>(2 * most + 1));
     for (size_t k = 0; k < scans.size(); ++k) {
         if (grids[k].empty()) continue;
         int best = 0;
         for (int lag = -most; lag <= most; ++lag) {
-            rho[static_cast<size_t>(lag + most)] = match(reference, grids[k], lag);
+            rho[static_cast<size_t>(lag + most)] = match(reference, features, grids[k], lag);
             if (rho[static_cast<size_t>(lag + most)] > rho[static_cast<size_t>(best + most)])
                 best = lag;
         }

@@ -6,9 +6,9 @@
 // Pooled unaligned, a moved reference meniscus (a spike below zero) can land
 // on the sample meniscus of the other scans and hide both.  The features
 // that say where a scan lies are its spikes and steps: each scan's
-// high-passed signal (a point less the median of its own scan on each side
-// of it) is compared with the median of all of them at every lag up to
-// kMostShift; the best lag is the scan's shift.
+// high-passed signal (a point less the mean of its own scan's values a
+// little before and after it) is compared with the median of all of them
+// at every lag up to kMostShift; the best lag is the scan's shift.
 #pragma once
 
 #include <vector>
