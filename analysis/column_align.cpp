@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "column_profile.h"
+
 namespace quillane::column_detail {
 namespace {
 
@@ -28,12 +30,6 @@ constexpr double kFeatureFactor = 10.0;
 // this well (normalised correlation): a scan without the series' spikes
 // and steps (a noisy or flat one) has no place to tell.
 constexpr double kLeastMatch = 0.5;
-
-double median_of(std::vector<double> &v) {
-    const auto k = v.size() / 2;
-    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
-    return v[k];
-}
 
 // The high-pass of every point of a scan: its value less the mean of the
 // points kOffset before and after it (the nearest ones that far out).
@@ -123,7 +119,7 @@ std::vector<double> radial_shifts(const std::vector<std::vector<RadialPoint>> &s
         column.clear();
         for (const auto &g : grids)
             if (!g.empty() && std::isfinite(g[b])) column.push_back(g[b]);
-        if (2 * column.size() >= used) reference[b] = median_of(column);
+        if (2 * column.size() >= used) reference[b] = quantile(column, 0.5);
     }
 
     // The grid steps where the median stands kFeatureFactor times its
@@ -134,7 +130,7 @@ std::vector<double> radial_shifts(const std::vector<std::vector<RadialPoint>> &s
     for (double r : reference)
         if (std::isfinite(r)) column.push_back(std::fabs(r));
     if (column.empty()) return shifts;
-    const double typical = median_of(column);
+    const double typical = quantile(column, 0.5);
     std::vector<char> near(steps, 0);
     for (size_t b = 0; b < steps; ++b)
         if (std::isfinite(reference[b]) && std::fabs(reference[b]) > kFeatureFactor * typical)

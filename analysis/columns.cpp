@@ -641,8 +641,6 @@ std::vector<SolutionColumn> find_solution_columns(
     std::vector<SolutionColumn> kept;
     for (size_t k = 0; k < columns.size(); ++k) {
         SolutionColumn c = columns[k];
-        c.shift_in = shift_in;
-        c.shift_out = shift_out;
         c.meniscus += shift_out;
         if (c.base_seen) c.base += shift_in;
         const bool shared = c.base - c.meniscus >= kMinColumnLength;

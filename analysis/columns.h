@@ -61,19 +61,14 @@ struct RadialPoint {
 struct SolutionColumn {
     // cm.  The meniscus is the centre of the spike that ends the column at
     // its low end, or, without a spike, where the smooth profile begins; the
-    // base is where the steep rise begins.
+    // base is where the steep rise begins.  Where scans lie apart along the
+    // radius, both are moved in to clear the meniscus and base of every scan.
     double meniscus = 0.0;
     double base = 0.0;
     // False where the column runs into the end of the data instead: the
     // bound is then where the data begin or end.
     bool meniscus_seen = false;
     bool base_seen = false;
-    // How far the scans lie along the radius from where most scans lie
-    // (cm): the most inward (<= 0) and the most outward (>= 0) of them.
-    // Both bounds above are already moved by them, so that they clear the
-    // meniscus and the base in every scan.
-    double shift_in = 0.0;
-    double shift_out = 0.0;
 };
 
 // The most columns reported.

@@ -156,15 +156,15 @@ bool marginal(const ScanComparison &c) {
 
 // When scan k and the scans just before it differ from the latest only
 // marginally and the scan before that run agrees with it, the index of the
-// run's first scan; k + 1 otherwise.  A scan that agrees with the latest is
-// at least as close to equilibrium as every later one on an approach, so
-// the marginal distances after it cannot be an approach going on.
-size_t marginal_run_start(std::span<const ScanComparison> earlier, size_t k) {
-    if (!marginal(earlier[k])) return k + 1;
+// run's first scan.  A scan that agrees with the latest is at least as close
+// to equilibrium as every later one on an approach, so the marginal
+// distances after it cannot be an approach going on.
+std::optional<size_t> marginal_run_start(std::span<const ScanComparison> earlier, size_t k) {
+    if (!marginal(earlier[k])) return std::nullopt;
     size_t from = k;
     while (from > 0 && marginal(earlier[from - 1]))
         --from;
-    if (from == 0 || !earlier[from - 1].tested || !earlier[from - 1].same) return k + 1;
+    if (from == 0 || !earlier[from - 1].tested || !earlier[from - 1].same) return std::nullopt;
     return from;
 }
 
@@ -212,9 +212,9 @@ Verdict judge_equilibrium(std::span<const ScanComparison> earlier, double latest
         // A run of marginal differences with a scan before it that agrees
         // with the latest: an approach moves earlier scans further away,
         // not closer, so the run is chance or a step too small to matter.
-        if (const size_t from = marginal_run_start(earlier, k); from < k + 1) {
-            v.notes.push_back(marginal_note(earlier, from, k));
-            first = from;
+        if (const std::optional<size_t> from = marginal_run_start(earlier, k)) {
+            v.notes.push_back(marginal_note(earlier, *from, k));
+            first = *from;
             continue;
         }
         if (!groups.empty() && excess) {

@@ -590,9 +590,8 @@ QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, in
    calibration) are pooled where most scans lie, each moved by where its
    spikes and steps match theirs best (shifts of 0.005 to 0.03 cm), and
    meniscus and base move in by the largest shifts, so that limits inside
-   them clear every scan.  Meant for
-   absorbance scans; interference scans with whole-fringe jumps need
-   renumber_fringes first.  Reads only; logs nothing.
+   them clear every scan.  Meant for absorbance scans; interference scans
+   with whole-fringe jumps need renumber_fringes first.  Reads only; logs nothing.
    sets (in): sets[0] = count (1..50), sets[1..count] data set numbers
    (1..data set count).  margin_cm (in, cm, >= 0; 0.02 is usual): how far
    the suggested limits lie inside meniscus and base.  count (out): columns
@@ -626,8 +625,9 @@ QUILLANE_API void quillane_find_columns(const int32_t *sets, const double *margi
    QUILLANE_MAX_STRETCHES * QUILLANE_STRETCH_REASON_LENGTH characters, entry
    k-1 at k-1 times that length: why stretch k is no column, NUL-terminated
    (for a column: empty, or how far its scans lie apart along the radius
-   where that moved its meniscus and base in).  Unused entries are 0 and empty.  A set list that
-   cannot be used is refused as by quillane_find_columns.  Reads only. */
+   where that moved its meniscus and base in).  Unused entries are 0 and
+   empty.  A set list that cannot be used is refused as by
+   quillane_find_columns.  Reads only. */
 QUILLANE_API void quillane_column_stretches(const int32_t *sets, int32_t *count, double *from_cm,
                                             double *to_cm, double *level, double *deviation,
                                             double *sd, int32_t *taken, char *reasons);
