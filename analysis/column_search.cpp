@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "column_search.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -50,9 +51,14 @@ std::vector<ColumnLimits> find_columns(State &s, const int32_t *sets, double mar
             scan.push_back({s.raw_points[p].radius, s.raw_points[p].value, s.raw_points[p].sd});
     }
 
+    // Interference scans (fringes) when any set's time line says so: their
+    // noise does not grow with the level as an absorbance's does.
+    ScanKind kind = ScanKind::absorbance;
+    for (int32_t i = 1; i <= count; ++i)
+        if (s.set_header[sets[i]].letter == 'P') kind = ScanKind::interference;
     std::vector<ColumnLimits> found;
-    for (const SolutionColumn &c : find_solution_columns(scans, stretches)) {
-        const double low_cm = c.meniscus + margin_cm;
+    for (const SolutionColumn &c : find_solution_columns(scans, stretches, kind)) {
+        const double low_cm = std::max(c.meniscus + margin_cm, c.clear_from);
         const double high_cm = c.base - margin_cm;
         if (!(low_cm < high_cm)) continue;
         ColumnLimits limits{c, s.xi_mode ? low_cm * low_cm / 2.0 : low_cm,

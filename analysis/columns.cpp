@@ -53,19 +53,50 @@ constexpr double kSignificance = 3.5;
 constexpr double kLogMedianVariance = 1.36;
 // A window must hold this many points to be judged.
 constexpr int kWindowPoints = 4;
+// Two stretches are compared where they touch, over this much (cm) of
+// each: a column whose noise or replicate SD changes smoothly along it (the
+// SD of a real top channel falls 12 times from meniscus to base, at most
+// 1.4 times per 0.01 cm) is one stretch, while a window edge jumps (6.9
+// times within 0.01 cm on real scans).
+constexpr double kTouch = 0.03;
+// Noise judged against the level.  The noise of an absorbance grows with
+// the absorbance A as about 10^(A/2) (the light left falls as 10^-A; real
+// columns: 0.0038 / 0.0062 / 0.0178 / 0.035 OD at 0.45 / 1.08 / 1.73 /
+// 2.6 OD), so the log of the noise grows by ln(10) / 2 per OD.  A change of
+// noise (or replicate SD) anywhere between none and that is explained by
+// the level, and is no edge: the steep end of a column near its base is
+// rougher, not another stretch.
+constexpr double kLogNoisePerOd = 1.1512925464970229;
 
 // Positive spikes within this (cm) before a stretch, with only short
 // stretches between them, are one meniscus.
 constexpr double kDoubleSpike = 0.03;
 
 // A reference meniscus lies at most this far (cm) before the sample
-// meniscus (0.02-0.05 cm in practice); its spike goes below zero by at
-// least a spike's height.
-constexpr double kPairGap = 0.06;
+// meniscus (real pairs lie 0.012-0.023 cm or 0.054-0.070 cm apart); its
+// spike goes below zero by at least a spike's height.
+constexpr double kPairGap = 0.08;
+// Right after its spike a sample meniscus often dips below the solution
+// (real scans: 0.03-0.17 OD, 0.006-0.017 cm after the spike's peak, clearing
+// the spike test in half the scans and more).  A spike below its
+// surroundings whose peak lies within kDipReach (cm) after a positive
+// spike's peak, and no deeper than kDipShare of that spike's height, belongs
+// to the meniscus.  The one other spike below zero near a sample meniscus,
+// the reference meniscus, lies before it and is about as deep as the sample
+// spike is high.
+constexpr double kDipReach = 0.02;
+constexpr double kDipShare = 0.35;
 // Without a reference meniscus in view, air lies just before the sample
-// meniscus: the last kAirRun cm before it read at most kAirLevel (OD).
+// meniscus: the last kAirRun cm before it read at most kAirLevel (OD), and
+// it is no more than kRoughRatio times rougher than the column (a window
+// region may read zero too).
 constexpr double kAirRun = 0.02;
 constexpr double kAirLevel = 0.05;
+// The first stretch of a scan no rougher than this many times a column
+// after it is the air above the top channel (see first_smooth_stretch):
+// window regions are 3-4 times rougher, and even a short one of them
+// measures twice as rough.
+constexpr double kAirSmooth = 1.5;
 
 // A sample meniscus may show as a step only, without a spike: air (its
 // level within kAirLevel of zero over kAirRun) and then, from one window to
@@ -80,7 +111,11 @@ constexpr double kAirLevel = 0.05;
 // rougher than what follows.
 constexpr double kStepFactor = 10.0;
 
-// A column's upper levels stand this many noise deviations above zero.
+// A column's upper levels stand this many noise deviations above zero:
+// the upper quartile of its last kTouch cm before the base, where a column
+// depleted at high speed still shows (real runs at 30,000 rpm: median 0.017
+// OD, upper quartile 0.047, 0.40 at the base).  Air and the reference
+// solvent after a spike read near zero all along.
 constexpr double kLevelFactor = 10.0;
 constexpr double kUpperLevelQuantile = 0.75;
 
@@ -88,8 +123,10 @@ constexpr double kUpperLevelQuantile = 0.75;
 // than kScratchRun (cm) inside a column, with the profile going on at the
 // same level and noise on its other side, is a scratch, dust or a bubble on
 // a window (or a chance cluster of rough points in a few scans): the column
-// goes on across it.  Meniscus and base spikes are over 0.5 OD tall, and a
-// base always shows as a spike or a fall, not as roughness alone.
+// goes on across it.  Meniscus and base spikes are mostly over 0.5 OD tall,
+// and a base always shows as a spike or a fall, not as roughness alone; a
+// weak meniscus spike (0.2-0.4 OD on real runs) with its dip after it is a
+// meniscus, since a scratch shows no dip.
 constexpr double kScratchRun = 0.02;
 // Lengths made of whole bins are compared with this much room for rounding
 // (cm): eight bins of 0.0025 cm are 0.02 cm, not a little more.
@@ -114,10 +151,17 @@ constexpr double kFlankMost = 0.015;
 // solvent) a short stretch stays.
 constexpr double kMinRun = 0.015;
 
-// Where the files give replicate SDs, a column's median SD is at most this
-// many times the lowest of any stretch kMinColumnLength long or more: the
-// light through the solution is measured well (0.003-0.006 OD), that
-// through windows and shelves badly (0.02-0.1 OD).
+// Where the files give replicate SDs, the light through the solution is
+// measured well, that through the menisci, windows and shelves around it
+// badly (real columns: 0.003 to 0.025 OD, a top channel's falling from 0.05
+// to 0.004 along it; window edges jump 6.9 times within 0.01 cm).  So a
+// column's SD drops by kSdRatio at one of its ends at least (kTouch inside
+// against kTouch beyond), or its quietest part (kTouch) is within kSdRatio
+// of the quietest part of any stretch kMinColumnLength long or more.  A
+// shelf between channels reads the SD of the windows beside it, several
+// times a column's.  Neither test alone will do: a top channel's SD may be
+// as high as a window's elsewhere in the scan, and scans whose SD is the
+// same everywhere show no drop.
 constexpr double kSdRatio = 2.0;
 
 // Stretches shorter than this (cm) are not reported.
@@ -134,12 +178,13 @@ struct Piece {
     double noise = 0.0;
     double sd = 0.0;
     bool step = false;  // a meniscus seen as a step from air, not a spike (find_steps)
+    bool dip = false;   // a sample meniscus with the dip after it (join_meniscus_dips)
     bool spike() const { return sign != 0; }
 };
 
 class Finder {
   public:
-    explicit Finder(const Profile &p) : p_(p) {}
+    Finder(const Profile &p, ScanKind kind) : p_(p), absorbance_(kind == ScanKind::absorbance) {}
 
     bool prepare() {
         std::vector<double> noisy;
@@ -152,6 +197,7 @@ class Finder {
         window_ = p_.bins_for(kEdgeWindow, kWindowBins);
         find_spikes();
         find_steps();
+        join_meniscus_dips();
         widen_spikes();
         cut_stretches(edges());
         merge_short();
@@ -169,7 +215,8 @@ class Finder {
             const Piece &s = pieces_[i];
             if (s.spike()) continue;
             SolutionColumn c;
-            std::string why = judge(i, c);
+            std::string basis;
+            std::string why = judge(i, c, basis);
             const bool take = why.empty() && static_cast<int>(found.size()) < kMaxColumns;
             if (why.empty() && !take) why = "more than " + std::to_string(kMaxColumns) + " columns";
             if (take) found.push_back(c);
@@ -177,7 +224,7 @@ class Finder {
             if (stretches && (take || to - from >= kReported))
                 stretches->push_back({from, to, p_.level_over(s.first, s.last),
                                       s.noise * kMedianToDeviation, p_.has_sd() ? s.sd : -1.0, take,
-                                      why});
+                                      take ? basis : why});
         }
         return found;
     }
@@ -242,6 +289,23 @@ class Finder {
                   [](const Piece &x, const Piece &y) { return x.first < y.first; });
     }
 
+    // The dip after a sample meniscus (see kDipReach) joins its spike.
+    void join_meniscus_dips() {
+        for (size_t i = 0; i + 1 < spikes_.size();) {
+            Piece &up = spikes_[i];
+            const Piece &dip = spikes_[i + 1];
+            if (up.sign > 0 && !up.step && dip.sign < 0 &&
+                p_.centre(dip.peak) - p_.centre(up.peak) <= kDipReach + kBinRounding &&
+                dip.peak_excess <= kDipShare * up.peak_excess) {
+                up.last = dip.last;
+                up.dip = true;
+                spikes_.erase(spikes_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+                continue;
+            }
+            ++i;
+        }
+    }
+
     // A tall spike bends the signal beyond the bins that stand out: its
     // flanks are rough.  Each spike takes in the bins beside it that are
     // kRoughRatio times rougher than the signal beyond them (the median of
@@ -273,16 +337,38 @@ class Finder {
         return std::fabs(std::log(std::max(a, guard) / std::max(b, guard)));
     }
 
+    // How far the log of b / a (a noise measure on two sides at levels
+    // level_a and level_b) lies outside what the change of level explains:
+    // anything between no change and the change an absorbance's noise makes
+    // (kLogNoisePerOd) is explained.  Interference scans: no change only.
+    double unexplained(double a, double b, double guard, double level_a, double level_b) const {
+        const double log_ratio = std::log(std::max(b, guard) / std::max(a, guard));
+        const double e =
+            absorbance_ ? kLogNoisePerOd * (std::max(level_b, 0.0) - std::max(level_a, 0.0)) : 0.0;
+        const double lo = std::min(0.0, e), hi = std::max(0.0, e);
+        return log_ratio < lo ? lo - log_ratio : log_ratio > hi ? log_ratio - hi : 0.0;
+    }
+
+    // How much the noise (rough) or the replicate SD of bins a0..a1 and
+    // b0..b1 differ beyond what their levels explain, as a log ratio.
+    double rough_change(int a0, int a1, int b0, int b1) const {
+        return unexplained(p_.roughness_over(a0, a1), p_.roughness_over(b0, b1), guard(),
+                           p_.level_over(a0, a1), p_.level_over(b0, b1));
+    }
+    double sd_change(int a0, int a1, int b0, int b1) const {
+        if (!p_.has_sd()) return 0.0;
+        return unexplained(p_.sd_over(a0, a1), p_.sd_over(b0, b1), kSdGuard, p_.level_over(a0, a1),
+                           p_.level_over(b0, b1));
+    }
+
     // The log of how much rougher (or higher in SD) one side of boundary b
-    // (between bins b-1 and b) is than the other.
+    // (between bins b-1 and b) is than the other, beyond what the level
+    // explains.
     double edge_score(int b) const {
         const int l0 = b - window_, l1 = b - 1, r0 = b, r1 = b + window_ - 1;
         if (p_.points_over(l0, l1) < kWindowPoints || p_.points_over(r0, r1) < kWindowPoints)
             return 0.0;
-        double score = ratio(p_.roughness_over(l0, l1), p_.roughness_over(r0, r1), guard());
-        if (p_.has_sd())
-            score = std::max(score, ratio(p_.sd_over(l0, l1), p_.sd_over(r0, r1), kSdGuard));
-        return score;
+        return std::max(rough_change(l0, l1, r0, r1), sd_change(l0, l1, r0, r1));
     }
 
     double guard() const { return 0.01 * floor_; }
@@ -345,21 +431,40 @@ class Finder {
         }
     }
 
-    // How far apart two stretches are in noise (and replicate SD): the log
-    // of the ratio of their medians over the bar an edge must clear, which
-    // is the log of kRoughRatio or kSignificance standard errors of that
-    // log ratio, whichever is higher (the median of n points of |e| has a
-    // log standard error of sqrt(kLogMedianVariance / n)).  Below 1 they
-    // are one stretch.
-    double difference(const Piece &a, const Piece &b) const {
-        const int na = std::min(column_detail::kMostPooled, p_.points_over(a.first, a.last));
-        const int nb = std::min(column_detail::kMostPooled, p_.points_over(b.first, b.last));
+    // How far apart two stretches are in noise and in replicate SD: the
+    // log of the ratio of their medians, beyond what their levels explain,
+    // over the bar an edge must clear, which is the log of kRoughRatio or
+    // kSignificance standard errors of that log ratio, whichever is higher
+    // (the median of n points of |e| has a log standard error of
+    // sqrt(kLogMedianVariance / n)).  Below 1 they are one stretch.  Noise is
+    // compared over the whole stretches: an edge is placed where neighbouring
+    // windows differ most, so windows beside it differ by chance far more
+    // than whole stretches do.  The replicate SD is compared where the two
+    // face each other (kTouch of each): the instrument gives it per point
+    // with a spread of a few tens of per cent, so its medians are precise,
+    // and a column's SD may change smoothly along it (a real top channel's
+    // falls 12 times from meniscus to base, at most 1.4 times per 0.01 cm)
+    // while at a window edge it jumps (6.9 times within 0.01 cm).
+    double difference(const Piece &x, const Piece &y) const {
+        const Piece &a = x.first <= y.first ? x : y;
+        const Piece &b = x.first <= y.first ? y : x;
+        const auto bar = [](int na, int nb) {
+            na = std::min(column_detail::kMostPooled, na);
+            nb = std::min(column_detail::kMostPooled, nb);
+            const double error = std::sqrt(kLogMedianVariance / na + kLogMedianVariance / nb);
+            return std::max(std::log(kRoughRatio), kSignificance * error);
+        };
+        const int na = p_.points_over(a.first, a.last), nb = p_.points_over(b.first, b.last);
         if (na == 0 || nb == 0) return 0.0;
-        const double error = std::sqrt(kLogMedianVariance / na + kLogMedianVariance / nb);
-        const double bar = std::max(std::log(kRoughRatio), kSignificance * error);
-        double d = ratio(a.noise, b.noise, guard());
-        if (p_.has_sd()) d = std::max(d, ratio(a.sd, b.sd, kSdGuard));
-        return d / bar;
+        double d = rough_change(a.first, a.last, b.first, b.last) / bar(na, nb);
+        if (p_.has_sd()) {
+            const int touch = p_.bins_for(kTouch, kWindowBins);
+            const int a0 = std::max(a.first, a.last - touch + 1);
+            const int b1 = std::min(b.last, b.first + touch - 1);
+            d = std::max(d, sd_change(a0, a.last, b.first, b1) /
+                                bar(p_.points_over(a0, a.last), p_.points_over(b.first, b1)));
+        }
+        return d;
     }
 
     double length(const Piece &p) const { return p_.end(p.last) - p_.start(p.first); }
@@ -436,17 +541,47 @@ class Finder {
         return merged;
     }
 
-    // The lowest median replicate SD of the stretches kMinColumnLength or
-    // longer that carry noise and an SD (light blocked or saturated beyond a
-    // base may read an SD of 0); 0 without SDs.
+    // The lowest median replicate SD over kTouch within stretch s (the
+    // whole of a shorter one); 0 without SDs or points.
+    double quietest_sd(const Piece &s) const {
+        const int touch = p_.bins_for(kTouch, kWindowBins);
+        if (s.last - s.first + 1 <= touch) return p_.sd_over(s.first, s.last);
+        double lowest = 0.0;
+        for (int b = s.first; b + touch - 1 <= s.last; b += std::max(1, touch / 2)) {
+            if (p_.points_over(b, b + touch - 1) < kWindowPoints) continue;
+            const double sd = p_.sd_over(b, b + touch - 1);
+            if (sd > 0.0 && (lowest == 0.0 || sd < lowest)) lowest = sd;
+        }
+        return lowest;
+    }
+
+    // The quietest part of the quietest stretch kMinColumnLength or longer
+    // that carries noise and an SD (light blocked or saturated beyond a base
+    // may read an SD of 0); 0 without SDs.
     double lowest_sd() const {
         double lowest = 0.0;
         if (!p_.has_sd()) return lowest;
-        for (const Piece &s : pieces_)
-            if (!s.spike() && length(s) >= kMinColumnLength && s.noise > 0.0 && s.sd > 0.0 &&
-                (lowest == 0.0 || s.sd < lowest))
-                lowest = s.sd;
+        for (const Piece &s : pieces_) {
+            if (s.spike() || length(s) < kMinColumnLength || !(s.noise > 0.0)) continue;
+            const double sd = quietest_sd(s);
+            if (sd > 0.0 && (lowest == 0.0 || sd < lowest)) lowest = sd;
+        }
         return lowest;
+    }
+
+    // The largest ratio of the replicate SD just beyond an end of stretch
+    // s to that just inside it (kTouch each); 0 where neither end has data
+    // beyond it.
+    double sd_drop(const Piece &s) const {
+        const int touch = p_.bins_for(kTouch, kWindowBins);
+        double drop = 0.0;
+        if (s.first > 0 && p_.points_over(s.first - touch, s.first - 1) >= kWindowPoints)
+            drop = std::max(drop, p_.sd_over(s.first - touch, s.first - 1) /
+                                      std::max(p_.sd_over(s.first, s.first + touch - 1), kSdGuard));
+        if (s.last + 1 < p_.bins() && p_.points_over(s.last + 1, s.last + touch) >= kWindowPoints)
+            drop = std::max(drop, p_.sd_over(s.last + 1, s.last + touch) /
+                                      std::max(p_.sd_over(s.last - touch + 1, s.last), kSdGuard));
+        return drop;
     }
 
     // Neighbouring stretches that do not differ by kRoughRatio are one:
@@ -497,7 +632,7 @@ class Finder {
             const bool small =
                 !left.spike() && !right.spike() &&
                 p_.end(gap.last) - p_.start(gap.first) <= kScratchRun + kBinRounding &&
-                (!gap.spike() || (gap.peak_excess <= kScratchPeak && !gap.step)) &&
+                (!gap.spike() || (gap.peak_excess <= kScratchPeak && !gap.step && !gap.dip)) &&
                 difference(left, right) < 1.0;
             if (!small) {
                 ++i;
@@ -530,31 +665,77 @@ class Finder {
         std::snprintf(text, sizeof text, "%.3f cm", r);
         return text;
     }
+    std::string od(double v) const {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3f OD", v);
+        return text;
+    }
 
     // Why the stretch before the sample meniscus spike at index `spike`
-    // does not make it a meniscus; empty when it does.
-    std::string meniscus_refusal(size_t spike) const {
+    // does not make it a meniscus; empty when it does, with the rule that
+    // decided in `basis`.
+    std::string meniscus_refusal(size_t spike, const Piece &column, std::string &basis) const {
         const Piece &sample = pieces_[spike];
         const double from = p_.start(sample.first);
         for (size_t k = spike; k-- > 0;) {
             const Piece &q = pieces_[k];
             if (p_.end(q.last) < from - kPairGap) break;
-            if (q.spike() && q.sign < 0 && q.peak_level < -spike_level_) return {};
+            if (q.spike() && q.sign < 0 && q.peak_level < -spike_level_) {
+                basis =
+                    "a meniscus pair " + cm(p_.centre(sample.peak) - p_.centre(q.peak)) + " apart";
+                return {};
+            }
         }
         if (spike > 0 && !pieces_[spike - 1].spike()) {
             const Piece &air = pieces_[spike - 1];
             const int run = p_.bins_for(kAirRun, 2);
-            if (p_.end(air.last) - p_.start(air.first) >= kAirRun &&
-                p_.level_over(std::max(air.first, air.last - run + 1), air.last) <= kAirLevel)
+            const int from_bin = std::max(air.first, air.last - run + 1);
+            const double level = p_.level_over(from_bin, air.last);
+            if (p_.end(air.last) - p_.start(air.first) >= kAirRun && level <= kAirLevel &&
+                !(p_.roughness_over(from_bin, air.last) > kRoughRatio * column.noise)) {
+                basis = sample.step ? "a meniscus seen as a step from air"
+                                    : "a meniscus after air (" + od(level) + ")";
                 return {};
+            }
+            if (first_smooth_stretch(spike - 1, column)) {
+                basis =
+                    "a meniscus after the first smooth stretch, taken as air (" + od(level) + ")";
+                return {};
+            }
         }
         return "no meniscus before it: the spike at " + cm(p_.centre(sample.peak)) +
                " has no reference meniscus (a spike below zero) within " + cm(kPairGap) +
                " and no air before it (a base or a window edge)";
     }
 
-    // Empty when stretch i is a column (filled into c); else the reason.
-    std::string judge(size_t i, SolutionColumn &c) const {
+    // The top channel of a cell may be scanned without its reference: no
+    // reference spike, and the air above its meniscus may read 0.1 OD
+    // (light scattered by the windows).  The scan's first smooth region is
+    // air all the same: nothing but the top of the cell lies above the first
+    // meniscus, while every later channel has a smooth column, air or shelf
+    // before it, beyond a spike.  So stretch k (kAirRun long or more) is air
+    // when no smooth stretch kAirRun long or more lies before a spike
+    // before it.  Smooth here is no rougher than kAirSmooth times the column
+    // after the meniscus (`column`); window regions are 3-4 times rougher,
+    // and a window's edge may show a spike.
+    bool first_smooth_stretch(size_t k, const Piece &column) const {
+        const auto smooth = [&](const Piece &q) {
+            return !q.spike() && length(q) >= kAirRun && !(q.noise > kAirSmooth * column.noise);
+        };
+        if (!smooth(pieces_[k])) return false;
+        bool beyond_spike = false;
+        for (size_t j = k; j-- > 0;) {
+            if (pieces_[j].spike())
+                beyond_spike = true;
+            else if (beyond_spike && smooth(pieces_[j]))
+                return false;
+        }
+        return true;
+    }
+
+    // Empty when stretch i is a column (filled into c, with the rules that
+    // decided in `basis`); else the reason.
+    std::string judge(size_t i, SolutionColumn &c, std::string &basis) const {
         const Piece &s = pieces_[i];
         if (i == 0) return "no meniscus before it: the data begin inside it";
         if (!pieces_[i - 1].spike())
@@ -573,7 +754,8 @@ class Finder {
             if (!q.spike() && length(q) >= kMinRun) break;
             if (q.spike() && q.peak_excess > pieces_[sample].peak_excess) sample = k;
         }
-        if (std::string why = meniscus_refusal(sample); !why.empty()) return why;
+        if (std::string why = meniscus_refusal(sample, s, basis); !why.empty()) return why;
+        if (pieces_[sample].dip || pieces_[i - 1].dip) basis += "; its dip belongs to the meniscus";
         const double from = p_.centre(pieces_[sample].peak), to = p_.end(s.last);
         if (to - from < kMinColumnLength) return "shorter than " + cm(kMinColumnLength);
         if (!(s.noise > 0.0)) return "no noise: a stretch of one value is a detector's limit";
@@ -581,25 +763,33 @@ class Finder {
             length(pieces_[i + 1]) >= kMinColumnLength && pieces_[i + 1].noise > 0.0 &&
             s.noise > kRoughRatio * pieces_[i + 1].noise)
             return "rougher than the stretch beside it";
-        if (p_.has_sd() && s.sd > kSdRatio * lowest_sd_)
-            return "its replicate SD is over " + std::to_string(static_cast<int>(kSdRatio)) +
-                   " times that of the quietest stretch (light through windows, not solution)";
+        if (p_.has_sd() && sd_drop(s) < kSdRatio && quietest_sd(s) > kSdRatio * lowest_sd_)
+            return "its replicate SD drops at neither end and is over " +
+                   std::to_string(static_cast<int>(kSdRatio)) +
+                   " times the quietest stretch's (light through windows, not solution)";
         const double deviation = s.noise * kMedianToDeviation;
-        const double upper = p_.level_over(s.first, s.last, kUpperLevelQuantile);
-        if (!(upper > 0.0 && upper > kLevelFactor * deviation))
-            return "its signal is not clearly above zero";
+        const int touch = p_.bins_for(kTouch, kWindowBins);
+        const double bar = kLevelFactor * deviation;
+        if (!(p_.level_over(s.first, s.last, kUpperLevelQuantile) > bar)) {
+            if (!(p_.level_over(std::max(s.first, s.last - touch + 1), s.last,
+                                kUpperLevelQuantile) > bar))
+                return "its signal is not clearly above zero, not even towards its end";
+            basis += "; depleted: above zero towards its base";
+        }
         c.meniscus = from;
         c.meniscus_seen = true;
+        if (pieces_[sample].dip || pieces_[i - 1].dip) c.clear_from = p_.start(s.first);
         c.base = to;
         c.base_seen = i + 1 < pieces_.size();
         return {};
     }
 
     const Profile &p_;
+    bool absorbance_ = true;
+    double lowest_sd_ = 0.0;
     double floor_ = 0.0;
     double deviation_ = 0.0;
     double spike_level_ = 0.0;
-    double lowest_sd_ = 0.0;
     int window_ = kWindowBins;
     std::vector<Piece> spikes_;
     std::vector<Piece> pieces_;
@@ -608,7 +798,8 @@ class Finder {
 }  // namespace
 
 std::vector<SolutionColumn> find_solution_columns(
-    const std::vector<std::vector<RadialPoint>> &scans, std::vector<ColumnStretch> *stretches) {
+    const std::vector<std::vector<RadialPoint>> &scans, std::vector<ColumnStretch> *stretches,
+    ScanKind kind) {
     if (stretches) stretches->clear();
     // Scans that lie apart along the radius are pooled where most scans
     // lie; the bounds then move in by the largest shifts, so that they
@@ -626,7 +817,7 @@ std::vector<SolutionColumn> find_solution_columns(
     }
     const Profile profile(aligned.empty() ? scans : aligned);
     if (!profile.usable()) return {};
-    Finder finder(profile);
+    Finder finder(profile, kind);
     if (!finder.prepare()) return {};
     std::vector<SolutionColumn> columns = finder.columns(stretches);
     if (aligned.empty()) return columns;
@@ -642,18 +833,19 @@ std::vector<SolutionColumn> find_solution_columns(
     for (size_t k = 0; k < columns.size(); ++k) {
         SolutionColumn c = columns[k];
         c.meniscus += shift_out;
+        if (c.clear_from > 0.0) c.clear_from += shift_out;
         if (c.base_seen) c.base += shift_in;
         const bool shared = c.base - c.meniscus >= kMinColumnLength;
         if (shared) kept.push_back(c);
         if (k >= taken.size()) continue;
         char note[200];
         std::snprintf(note, sizeof note,
-                      "some scans lie apart along the radius (up to %.3f cm in, %.3f cm out of "
-                      "where most scans lie): meniscus and base %s",
+                      "scans up to %.3f cm in and %.3f cm out of where most lie: meniscus and "
+                      "base %s",
                       std::fabs(shift_in), shift_out,
                       shared ? "moved in to clear every scan"
                              : "of every scan leave less than the shortest column");
-        taken[k]->reason = note;
+        taken[k]->reason += std::string(taken[k]->reason.empty() ? "" : "; ") + note;
         taken[k]->column = shared;
     }
     return kept;

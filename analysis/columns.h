@@ -69,7 +69,15 @@ struct SolutionColumn {
     // bound is then where the data begin or end.
     bool meniscus_seen = false;
     bool base_seen = false;
+    // cm: where the meniscus's own features end (its spike, and the dip
+    // some instruments show right after it); limits start no earlier.
+    double clear_from = 0.0;
 };
+
+// What the scans are: absorbance (the noise of a point grows with its
+// absorbance as 10^(A/2), so a column grows rougher towards a steep base)
+// or interference (fringes, whose noise does not follow the level).
+enum class ScanKind { absorbance, interference };
 
 // The most columns reported.
 inline constexpr int kMaxColumns = 10;
@@ -85,8 +93,9 @@ struct ColumnStretch {
     double deviation = 0.0;  // point noise (standard deviation) inside it
     double sd = -1.0;        // median replicate SD; negative where the files give none
     bool column = false;
-    // Why it is no column; for a column empty, or how its bounds were moved
-    // for scans that lie apart along the radius.
+    // Why it is no column; for a column the rules that made it one (which
+    // meniscus rule, a dip or a depleted column), and how its bounds were
+    // moved for scans that lie apart along the radius.
     std::string reason;
 };
 
@@ -97,6 +106,6 @@ struct ColumnStretch {
 // edges, in rising radius, with the verdict.
 std::vector<SolutionColumn> find_solution_columns(
     const std::vector<std::vector<RadialPoint>> &scans,
-    std::vector<ColumnStretch> *stretches = nullptr);
+    std::vector<ColumnStretch> *stretches = nullptr, ScanKind kind = ScanKind::absorbance);
 
 }  // namespace quillane

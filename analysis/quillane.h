@@ -574,18 +574,25 @@ QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, in
 /* Find the solution columns of data sets read, taken together (normally
    every scan of one series): the stretches right after a sample meniscus
    (a positive spike with the reference meniscus, a spike below zero, at
-   most 0.06 cm before it, or with air just before it) up to the next edge
+   most 0.08 cm before it, or with air just before it: a stretch reading
+   0.05 OD or less, or the scan's first smooth stretch) up to the next edge
    (the base: a spike, a steep fall, or a stretch of another noise), or to
-   the end of the data.  The scans are pooled along the radius and judged
-   by medians over all of them: one scan's spikes do not count, features at
-   the same radius in every scan do.  Edges of noise are where the
-   point-to-point roughness (each point's distance from the line through
-   its two neighbours) or the replicate SD of the files' third column
-   changes by 2 times or more between whole stretches.  A stretch with no
-   meniscus before it (a shelf between channels, air, the reference
-   solvent, the data's first stretch) is never a column, nor is a stretch
-   of one value (a detector's limit), one rougher than the stretch beside
-   it, one not clearly above zero, or one shorter than 0.05 cm.  Scans that
+   the end of the data.  A dip right after the sample meniscus's spike
+   (within 0.02 cm, at most 0.35 of its height) belongs to the meniscus,
+   and the limits start after it.  The scans are pooled along the radius
+   and judged by medians over all of them: one scan's spikes do not count,
+   features at the same radius in every scan do.  Edges of noise are where
+   the point-to-point roughness (each point's distance from the line through
+   its two neighbours) changes by 2 times or more between whole stretches,
+   or the replicate SD of the files' third column jumps by that much where
+   two stretches meet; in absorbance scans a change the level explains
+   (noise grows with the absorbance as up to 10^(A/2)) is no edge.  A
+   stretch with no meniscus before it (a shelf between channels, air, the
+   reference solvent, the data's first stretch) is never a column, nor is a
+   stretch of one value (a detector's limit), one rougher than the stretch
+   beside it, one whose replicate SD does not drop 2 times at one of its
+   ends (light through windows), one not clearly above zero even towards its
+   base, or one shorter than 0.05 cm.  Scans that
    lie a little apart along the radius (rotor stretch, a drift of the radial
    calibration) are pooled where most scans lie, each moved by where its
    spikes and steps match theirs best (shifts of 0.005 to 0.03 cm), and
@@ -624,8 +631,10 @@ QUILLANE_API void quillane_find_columns(const int32_t *sets, const double *margi
    QUILLANE_MAX_STRETCHES entries, 1 for a column, else 0.  reasons (out):
    QUILLANE_MAX_STRETCHES * QUILLANE_STRETCH_REASON_LENGTH characters, entry
    k-1 at k-1 times that length: why stretch k is no column, NUL-terminated
-   (for a column: empty, or how far its scans lie apart along the radius
-   where that moved its meniscus and base in).  Unused entries are 0 and
+   (for a column: the rules that made it one, such as "a meniscus pair
+   0.054 cm apart; its dip belongs to the meniscus", and how far its scans
+   lie apart along the radius where that moved its meniscus and base in),
+   cut to the room there is.  Unused entries are 0 and
    empty.  A set list that cannot be used is refused as by
    quillane_find_columns.  Reads only. */
 QUILLANE_API void quillane_column_stretches(const int32_t *sets, int32_t *count, double *from_cm,

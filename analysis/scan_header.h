@@ -41,6 +41,9 @@ enum class FactState : int32_t {
 
 struct ScanHeader {
     bool time_line = false;  // the file has a time line
+    // The time line's letter: 'R' absorbance, 'P' interference; 0 without
+    // a time line.
+    char letter = 0;
     std::array<FactState, kHeaderFacts> state{};
     std::array<double, kHeaderFacts> value{};
 

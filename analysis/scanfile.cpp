@@ -291,8 +291,11 @@ ScanHeader read_scan_header(const std::string &name, std::string &error) {
         if (ftn::trim_right(line).size() < 2) continue;
         std::array<double, 4> numbers{};
         switch (search.check(line, numbers)) {
-            case TimeLineSearch::Verdict::found:
-                return header_facts(std::string_view(line).substr(1), kTimeBound);
+            case TimeLineSearch::Verdict::found: {
+                ScanHeader h = header_facts(std::string_view(line).substr(1), kTimeBound);
+                h.letter = line[0];
+                return h;
+            }
             case TimeLineSearch::Verdict::not_looked_at:
                 return {};  // the search is over without a time line
             case TimeLineSearch::Verdict::dropped:
@@ -363,6 +366,7 @@ void read_scan_file(State &s, std::string name, int n) {
                     const std::string_view items = std::string_view(line).substr(1);
                     if (verdict == TimeLineSearch::Verdict::found) {
                         s.set_header[n] = header_facts(items, kTimeBound);
+                        s.set_header[n].letter = line[0];
                         if (within_bound(numbers[3], kTimeBound)) {
                             s.set_time[n] = numbers[3];
                         } else {

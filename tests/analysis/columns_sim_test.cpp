@@ -137,6 +137,57 @@ const Case kCases[] = {
          s.replicate_sd = false;
      },
      true},
+    // The shapes real runs show (sim::RealShapes), one per case, then all
+    // of them at once.  Dips measured 11-84 times the column noise: with
+    // point noise of 0.002 OD (as on those runs) the measured 0.03-0.17 OD
+    // are that.
+    {"real: meniscus dips",
+     [](sim::SeriesSetup &s) {
+         s.real.meniscus_dip = true;
+         s.noise_od = 0.002;
+     }},
+    {"real: noise with absorbance",
+     [](sim::SeriesSetup &s) {
+         s.real.noise_with_absorbance = true;
+         s.rpm = 20000.0;
+         s.previous_rpm = 14000.0;
+         s.loading_factor = 1.6;
+     }},
+    {"real: replicate SD gradient", [](sim::SeriesSetup &s) { s.real.sd_gradient = true; }},
+    // Weak sample spikes were measured on runs with 0.0025 OD of point noise.
+    {"real: wide and weak menisci",
+     [](sim::SeriesSetup &s) {
+         s.real.wide_weak_menisci = true;
+         s.noise_od = 0.0025;
+     }},
+    {"real: depleted at 30000 rpm",
+     [](sim::SeriesSetup &s) {
+         s.rpm = 30000.0;
+         s.previous_rpm = 20000.0;
+         s.tau_h = 2.0;
+         s.loading_factor = 0.125;
+     }},
+    {"real: lamp and position jitter",
+     [](sim::SeriesSetup &s) {
+         s.real.scale_jitter = 0.061;
+         s.real.radial_jitter_cm = sim::kMeasuredRadialJitterCm;
+     }},
+    {"real: every shape at once",
+     [](sim::SeriesSetup &s) {
+         s.real.meniscus_dip = true;
+         s.real.noise_with_absorbance = true;
+         s.real.sd_gradient = true;
+         s.real.wide_weak_menisci = true;
+         s.real.scale_jitter = 0.04;
+         s.real.radial_jitter_cm = sim::kMeasuredRadialJitterCm;
+         s.noise_od = 0.0025;
+         s.rpm = 14000.0;
+         s.previous_rpm = 10000.0;
+     },
+     // A weak sample spike of a top channel scanned without its reference,
+     // above air at 0.1 OD and with its dip too shallow to show, looks like
+     // a scratch: that column is left out (8 of 30 seeds), never guessed.
+     true},
     {"two-channel, steep fall, no SD",
      [](sim::SeriesSetup &s) {
          s.centerpiece = sim::Centerpiece::two_channel;

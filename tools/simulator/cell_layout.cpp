@@ -77,6 +77,30 @@ constexpr double kSixChannelLoading[] = {0.25, 0.35, 0.45};
 constexpr double kTwoChannelLoading = 0.25;
 constexpr double kLoadingJitter = 0.1;  // relative
 
+// Real shapes (RealShapes), as measured on public runs.
+// The dip after a sample meniscus: 0.03-0.17 OD deep, its centre
+// 0.006-0.017 cm after the spike's peak, about as wide as the spike.
+constexpr double kDipDepthLow = 0.03, kDipDepthHigh = 0.17;
+constexpr double kDipAfterLow = 0.006, kDipAfterHigh = 0.017;
+constexpr double kMeniscusDipWidth = 0.002;
+// A dip goes no deeper than this share of its own spike's height (real
+// dips lie within a third of it: the deepest, 0.17 OD, follow spikes of
+// 0.5 OD and more).
+constexpr double kDipMostShare = 0.3;
+// Meniscus pairs: either close (0.012-0.023 cm) or wide (0.054-0.070 cm)
+// apart; half the sample spikes weak (0.20-0.39 OD), the others up to 2 OD.
+constexpr double kCloseApartLow = 0.012, kCloseApartHigh = 0.023;
+constexpr double kWideApartLow = 0.054, kWideApartHigh = 0.070;
+constexpr double kWeakSpikeLow = 0.20, kWeakSpikeHigh = 0.39;
+constexpr double kStrongSpikeLow = 0.4, kStrongSpikeHigh = 2.0;
+// A top channel scanned without its reference: no reference spike, and the
+// air above its meniscus reads 0.10 OD.
+constexpr double kHazyAir = 0.10;
+// Replicate SDs of real six-channel columns, from the top: the top one's
+// falls from 0.051 at its meniscus to 0.004 at its base (12 times, at most
+// 1.4 times per 0.01 cm); the middle one reads 0.003, the bottom one 0.006.
+constexpr ColumnSd kRealColumnSd[] = {{0.051, 0.004}, {0.003, 0.003}, {0.006, 0.006}};
+
 // The scan begins this far above the first channel's air region and, after
 // a base other than spike_then_noise, ends this far beyond the base's shape.
 constexpr double kLeadIn = 0.03;
@@ -171,6 +195,51 @@ Layout make_layout(const SeriesSetup &setup) {
         l.loading_od.push_back(loading * (1.0 + between(rng, -kLoadingJitter, kLoadingJitter)));
     }
 
+    // The real shapes draw from a stream of their own: without them the
+    // layout is what it always was.
+    const RealShapes &real = setup.real;
+    Random extra(
+        stream_key(setup.seed, {4.0, static_cast<double>(setup.cell),
+                                setup.centerpiece == Centerpiece::six_channel ? 6.0 : 2.0}));
+    struct Menisci {
+        double reference_spike = 0.0;  // 0: none
+        double sample_spike = 0.0;     // 0: as drawn above
+        double air_level = kAirLevel;
+        double dip_after = 0.0, dip_depth = 0.0;  // depth 0: no dip
+    };
+    std::vector<Menisci> menisci(n);
+    for (size_t i = 0; i < n; ++i) {
+        Menisci &m = menisci[i];
+        m.reference_spike = 1.0;  // drawn below
+        if (real.wide_weak_menisci) {
+            const double apart = extra.uniform() < 0.5
+                                     ? between(extra, kCloseApartLow, kCloseApartHigh)
+                                     : between(extra, kWideApartLow, kWideApartHigh);
+            placed[i].reference = placed[i].meniscus - apart;
+            placed[i].top = placed[i].reference - between(extra, kAirLow, kAirHigh);
+            m.sample_spike = extra.uniform() < 0.5
+                                 ? between(extra, kWeakSpikeLow, kWeakSpikeHigh)
+                                 : between(extra, kStrongSpikeLow, kStrongSpikeHigh);
+            if (i == 0 && six) {
+                m.reference_spike = 0.0;
+                m.air_level = kHazyAir;
+                placed[i].reference = placed[i].meniscus;
+            }
+            if (!setup.step_menisci) l.channels[i].reference_meniscus = placed[i].reference;
+        }
+        if (real.meniscus_dip) {
+            m.dip_after = between(extra, kDipAfterLow, kDipAfterHigh);
+            m.dip_depth = between(extra, kDipDepthLow, kDipDepthHigh);
+            if (m.sample_spike > 0.0)
+                m.dip_depth = std::min(m.dip_depth, kDipMostShare * m.sample_spike);
+        }
+        if (real.sd_gradient)
+            l.column_sd.push_back(six ? kRealColumnSd[i] : kRealColumnSd[1]);
+        else
+            l.column_sd.push_back({});
+        l.loading_od[i] *= setup.loading_factor;
+    }
+
     Builder b(l);
     l.scan_start = placed[0].top - kLeadIn;
     b.start(l.scan_start);
@@ -184,13 +253,19 @@ Layout make_layout(const SeriesSetup &setup) {
         const double reference_spike = between(rng, kReferenceSpikeLow, kReferenceSpikeHigh);
         const double solvent = between(rng, kSolventLow, kSolventHigh);
         const double sample_spike = between(rng, kSampleSpikeLow, kSampleSpikeHigh);
+        const Menisci &m = menisci[i];
         if (setup.step_menisci) {
             b.until(p.meniscus, SegmentKind::flat, kAirLevel, noise);
         } else {
-            b.until(p.reference, SegmentKind::flat, kAirLevel, noise);
-            l.spikes.push_back({p.reference, reference_spike, kSpikeWidth});
+            b.until(p.reference, SegmentKind::flat, m.air_level, noise);
+            if (m.reference_spike != 0.0)
+                l.spikes.push_back({p.reference, reference_spike, kSpikeWidth});
             b.until(p.meniscus, SegmentKind::flat, solvent, noise);
-            l.spikes.push_back({p.meniscus, sample_spike, kSpikeWidth});
+            l.spikes.push_back(
+                {p.meniscus, m.sample_spike > 0.0 ? m.sample_spike : sample_spike, kSpikeWidth});
+            if (m.dip_depth > 0.0)
+                l.spikes.push_back(
+                    {p.meniscus + m.dip_after, -m.dip_depth, kMeniscusDipWidth, true});
         }
         b.until(p.base, SegmentKind::column, 0.0, noise, static_cast<int>(i));
 

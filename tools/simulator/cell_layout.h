@@ -33,6 +33,14 @@ struct Spike {
     double at = 0.0;          // cm, centre
     double height = 0.0;      // OD, negative for the reference meniscus
     double half_width = 0.0;  // cm, the Gaussian's SD
+    bool dip = false;         // the dip after a sample meniscus: its depth varies more
+};
+
+// A channel's replicate SD inside its column, falling (or rising)
+// exponentially from the meniscus to the base; 0: the plain draw.
+struct ColumnSd {
+    double at_meniscus = 0.0;  // OD
+    double at_base = 0.0;
 };
 
 struct Layout {
@@ -42,6 +50,7 @@ struct Layout {
     std::vector<Spike> spikes;
     std::vector<ChannelTruth> channels;  // positions and noise; no t_eq yet
     std::vector<double> loading_od;      // per channel, at 280 nm
+    std::vector<ColumnSd> column_sd;     // per channel
 };
 
 // The layout of the setup's cell: drawn from (seed, cell), so every series of

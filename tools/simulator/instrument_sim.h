@@ -55,6 +55,40 @@ struct Drift {
     std::vector<double> radial_shift_cm;  // the whole scan seen this far outward
 };
 
+// Shapes that real instrument runs show and clean scans lack, each measured
+// on public runs; all off by default, so that a case without them draws what
+// it always drew (the draws for them come from streams of their own).
+struct RealShapes {
+    // A dip right after the sample-meniscus spike: 0.03-0.17 OD below both
+    // sides, 0.006-0.017 cm after the spike's peak, its depth varying from
+    // scan to scan (half to 1.2 times the channel's).
+    bool meniscus_dip = false;
+    // Point noise (and replicate SD) growing with the absorbance as
+    // 10^(A/2): less light reaches the detector where the solution absorbs.
+    bool noise_with_absorbance = false;
+    // Replicate SDs as real six-channel cells give them: the top channel's
+    // falls 12 times from its meniscus to its base (0.051 -> 0.004 OD), the
+    // middle one's is 0.003, the bottom one's 0.006; between channels they
+    // jump at the window edges.
+    bool sd_gradient = false;
+    // Meniscus pairs 0.012-0.023 cm or 0.054-0.070 cm apart (drawn per
+    // channel), sample spikes of 0.20-0.39 OD in half the channels, and a
+    // top channel without a reference spike whose air reads 0.10 OD.
+    bool wide_weak_menisci = false;
+    // Lamp intensity: every scan's signal multiplied by 1 + f, f normal
+    // with this SD (a fraction; real runs: 0.027-0.061 at 280 nm, 0.003-0.01
+    // at 260 nm), cut at +-kMostScale; and every scan seen
+    // radial_jitter_cm (SD) off along the radius (6.5 um on real runs).
+    double scale_jitter = 0.0;
+    double radial_jitter_cm = 0.0;
+};
+
+// The scale jitter real runs show at a wavelength, drawn once per series
+// from the measured range (see RealShapes::scale_jitter).
+double measured_scale_jitter(double wavelength_nm, uint64_t seed, int cell, double rpm);
+// Real runs: radial position jitter from scan to scan (SD, cm).
+inline constexpr double kMeasuredRadialJitterCm = 0.00065;
+
 struct SeriesSetup {
     int cell = 2;
     Centerpiece centerpiece = Centerpiece::six_channel;
@@ -82,6 +116,11 @@ struct SeriesSetup {
     // reference, or menisci too faint to stand out).  The truth's
     // reference meniscus is then the sample meniscus.
     bool step_menisci = false;
+    // The loading of every channel times this: 0.125 at 30,000 rpm leaves
+    // columns depleted to 0.02 OD over most of their length, as real runs
+    // at that speed do.
+    double loading_factor = 1.0;
+    RealShapes real;
     uint64_t seed = 1;
 };
 
@@ -195,6 +234,12 @@ struct RunSpec {
     double late_drift_from = 1.0;
     // Minutes between the files of one scan slot (cells, wavelengths).
     double file_gap_min = 1.5;
+    // The real shapes of every series (RealShapes); with lamp_jitter each
+    // series draws its scale jitter from the range measured at its
+    // wavelength and jitters 6.5 um along the radius.
+    RealShapes real;
+    bool lamp_jitter = false;
+    double loading_factor = 1.0;  // as SeriesSetup's
     uint64_t seed = 1;
 };
 

@@ -56,6 +56,13 @@ RunTruth plan_run(const RunSpec &setup) {
                 s.omega2t_at_speed_start = omega2t;
                 s.time_offset_s = 60.0 * setup.file_gap_min * slot++;
                 s.seed = setup.seed;
+                s.real = setup.real;
+                s.loading_factor = setup.loading_factor;
+                if (setup.lamp_jitter) {
+                    s.real.scale_jitter =
+                        measured_scale_jitter(wl, setup.seed, cell.cell, speed.rpm);
+                    s.real.radial_jitter_cm = kMeasuredRadialJitterCm;
+                }
                 const int from = static_cast<int>(std::ceil(setup.late_drift_from * speed.scans));
                 if (from < speed.scans) {
                     examples::Random rng(stream_key(

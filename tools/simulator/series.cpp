@@ -22,6 +22,19 @@ constexpr double kOutsideSdLow = 0.02, kOutsideSdHigh = 0.1;
 constexpr double kSpikeJitter = 0.15;
 // A spike reaches this many of its SDs (Gaussian): beyond, it adds nothing.
 constexpr double kSpikeReach = 4.0;
+// A meniscus dip's depth varies more from scan to scan than a spike's
+// height: half to 1.2 times the channel's, so that it clears a spike test
+// in some scans and not in others, as on real runs.
+constexpr double kDipScanLow = 0.5, kDipScanHigh = 1.2;
+// Scale jitter is cut here (the largest real runs show is 13 %).
+constexpr double kMostScale = 0.13;
+// The measured scale jitter (SD of the factor, a fraction) per wavelength:
+// 2.7-6.1 % at 280 nm (and at 230 nm, taken alike), 0.3-1 % at 260 nm.
+constexpr double kJitter280Low = 0.027, kJitter280High = 0.061;
+constexpr double kJitter260Low = 0.003, kJitter260High = 0.010;
+// A replicate SD inside a column with its own model (ColumnSd) varies from
+// point to point by this share either way.
+constexpr double kSdSpread = 0.25;
 // Per-radius truth every this many cm along a column.
 constexpr double kTruthStep = 0.01;
 // The baseline every scan of a series has (a blank that is not quite zero).
@@ -97,7 +110,30 @@ const Segment *segment_at(const Layout &l, double r) {
     return it == l.segments.end() ? nullptr : &*it;
 }
 
+// Noise (and replicate SD) grows with the absorbance A as 10^(A/2) where
+// the real shape asks for it: the light left falls as 10^-A, and the
+// photometric noise of an absorbance grows as the root of its inverse.
+double absorbance_noise_factor(const SeriesSetup &setup, double value) {
+    if (!setup.real.noise_with_absorbance || !(value > 0.0)) return 1.0;
+    return std::pow(10.0, value / 2.0);
+}
+
+// The replicate SD of a column point at r under the channel's own model.
+double column_sd_at(const ColumnSd &m, const ChannelTruth &c, double r, Random &rng) {
+    const double u = std::clamp((r - c.meniscus) / (c.base - c.meniscus), 0.0, 1.0);
+    const double sd = m.at_meniscus * std::pow(m.at_base / m.at_meniscus, u);
+    return sd * (1.0 + kSdSpread * (2.0 * rng.uniform() - 1.0));
+}
+
 }  // namespace
+
+double measured_scale_jitter(double wavelength_nm, uint64_t seed, int cell, double rpm) {
+    Random rng(stream_key(seed, {6.0, static_cast<double>(cell), rpm, wavelength_nm}));
+    const bool at_260 = std::fabs(wavelength_nm - 260.0) < 5.0;
+    const double low = at_260 ? kJitter260Low : kJitter280Low;
+    const double high = at_260 ? kJitter260High : kJitter280High;
+    return low + (high - low) * rng.uniform();
+}
 
 SeriesTruth series_truth(const SeriesSetup &setup, double tolerance_od) {
     SeriesTruth truth;
@@ -144,11 +180,20 @@ Series simulate_series(const SeriesSetup &setup, double tolerance_od) {
                            "-channel, " + std::to_string(static_cast<int>(setup.rpm)) + " rpm, " +
                            std::to_string(static_cast<int>(setup.wavelength_nm)) + " nm, scan " +
                            std::to_string(k + 1);
+        // Lamp and position jitter from a stream of their own.
+        Random jitter(stream_key(setup.seed, {5.0, static_cast<double>(setup.cell), setup.rpm,
+                                              setup.wavelength_nm, static_cast<double>(k)}));
+        const double scale =
+            1.0 + std::clamp(setup.real.scale_jitter * jitter.normal(), -kMostScale, kMostScale);
         const double baseline = kBaselineOd + drift_at(setup.drift.baseline_od, kk);
-        const double shift = drift_at(setup.drift.radial_shift_cm, kk);
+        const double shift = drift_at(setup.drift.radial_shift_cm, kk) +
+                             setup.real.radial_jitter_cm * jitter.normal();
         std::vector<double> heights;
-        for (const Spike &s : l.spikes)
-            heights.push_back(s.height * (1.0 + kSpikeJitter * (2.0 * rng.uniform() - 1.0)));
+        for (const Spike &s : l.spikes) {
+            const double u = rng.uniform();
+            heights.push_back(s.dip ? s.height * (kDipScanLow + (kDipScanHigh - kDipScanLow) * u)
+                                    : s.height * (1.0 + kSpikeJitter * (2.0 * u - 1.0)));
+        }
 
         // Uneven spacing: mostly near the finest step, now and then up to
         // the coarsest (u^3 puts the mean at a quarter of the range).
@@ -158,6 +203,7 @@ Series simulate_series(const SeriesSetup &setup, double tolerance_od) {
             Point p;
             p.r = r;
             double v = 0.0;
+            double noise_factor = 1.0;
             bool inside = false;
             if (seg) {
                 switch (seg->kind) {
@@ -174,18 +220,26 @@ Series simulate_series(const SeriesSetup &setup, double tolerance_od) {
                         inside = true;
                         break;
                 }
-                v += seg->sd * rng.normal();
+                noise_factor = absorbance_noise_factor(setup, v);
+                v = scale * v + seg->sd * noise_factor * rng.normal();
             }
             for (size_t i = 0; i < l.spikes.size(); ++i) {
                 const double z = (at - l.spikes[i].at) / l.spikes[i].half_width;
                 if (std::fabs(z) < kSpikeReach) {
-                    v += heights[i] * std::exp(-0.5 * z * z);
+                    v += scale * heights[i] * std::exp(-0.5 * z * z);
                     if (std::fabs(z) < 2.0) inside = false;
                 }
             }
             p.value = v + baseline;
-            p.sd = inside ? kColumnSdLow + (kColumnSdHigh - kColumnSdLow) * rng.uniform()
-                          : kOutsideSdLow + (kOutsideSdHigh - kOutsideSdLow) * rng.uniform();
+            const ColumnSd *own =
+                inside && seg && !l.column_sd.empty() &&
+                        l.column_sd[static_cast<size_t>(seg->channel)].at_base > 0.0
+                    ? &l.column_sd[static_cast<size_t>(seg->channel)]
+                    : nullptr;
+            p.sd = own ? column_sd_at(*own, l.channels[static_cast<size_t>(seg->channel)], at, rng)
+                   : inside ? kColumnSdLow + (kColumnSdHigh - kColumnSdLow) * rng.uniform()
+                            : kOutsideSdLow + (kOutsideSdHigh - kOutsideSdLow) * rng.uniform();
+            p.sd *= noise_factor;
             scan.points.push_back(p);
             const double u = rng.uniform();
             r += min_step + (max_step - min_step) * u * u * u;

@@ -46,6 +46,15 @@ int main(int argc, char **argv) {
                    "share of each series after which scans drift (1: none)")
         ->check(CLI::Range(0.0, 1.0));
     app.add_flag("--no-sd", no_sd, "write no third column (replicate SD)");
+    bool real = false;
+    app.add_flag("--real", real,
+                 "every shape real runs show: meniscus dips, noise growing with absorbance, "
+                 "replicate SDs as real cells give them, wide and weak meniscus pairs, lamp "
+                 "and position jitter");
+    app.add_option("--loading", setup.loading_factor,
+                   "loading of every channel as a multiple of the usual (0.125 at 30000 rpm "
+                   "leaves depleted columns)")
+        ->check(CLI::Range(0.001, 100.0));
     app.add_option("--chunks", style.chunks, "write each scan file in this many pieces")
         ->check(CLI::Range(1, 1000));
     app.add_option("--chunk-pause-ms", style.chunk_pause_ms, "pause between the pieces")
@@ -59,6 +68,13 @@ int main(int argc, char **argv) {
 
     setup.seed = seed;
     setup.replicate_sd = !no_sd;
+    if (real) {
+        setup.real.meniscus_dip = true;
+        setup.real.noise_with_absorbance = true;
+        setup.real.sd_gradient = true;
+        setup.real.wide_weak_menisci = true;
+        setup.lamp_jitter = true;
+    }
     setup.wavelengths_nm = wavelengths;
     setup.cells.clear();
     for (const std::string &c : cells) {
