@@ -199,6 +199,9 @@ struct VelocitySetup {
     double d_cm2_per_s = 6e-7;     // diffusion coefficient
     double plateau_fringes = 3.0;  // c_0: the loaded concentration, fringes
     double noise_fringes = 0.007;  // point noise (SD)
+    // Fringes are known up to an offset per scan (radially invariant
+    // noise): drawn within +-this; 0 for scans whose offsets were removed.
+    double offset_fringes = 0.5;
     // Beyond the base the fringes are lost and the data go wild for a short
     // stretch; false: the scan ends at the base.
     bool wild_beyond_base = true;

@@ -53,9 +53,6 @@ constexpr double kSpikeReach = 4.0;  // SDs beyond which a spike adds nothing
 // count wanders by 0.3 fringes a pixel for 0.02-0.04 cm before the data end.
 constexpr double kWildLow = 0.02, kWildHigh = 0.04;
 constexpr double kWildStep = 0.3;
-// Fringes are known up to an offset per scan (radially invariant noise):
-// within half a fringe either way.
-constexpr double kOffsetFringes = 0.5;
 // Window and lens imperfections give the same pattern in every scan
 // (time-invariant noise): three waves of 0.05-0.3 cm and 0.003-0.008 fringes,
 // together about 0.008 fringes RMS, comparable to the point noise.
@@ -180,7 +177,7 @@ VelocitySeries simulate_velocity_series(const VelocitySetup &setup) {
         truth.half_height_cm = half_height(setup, m);
         truth.plateau_fringes = m.plateau;
         truth.width_cm = m.width;
-        truth.offset_fringes = between(rng, -kOffsetFringes, kOffsetFringes);
+        truth.offset_fringes = between(rng, -setup.offset_fringes, setup.offset_fringes);
 
         Scan scan;
         scan.cell = setup.cell;
