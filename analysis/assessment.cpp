@@ -6,6 +6,7 @@
 #include <limits>
 #include <numeric>
 
+#include "boundary_motion.h"
 #include "equilibrium.h"
 #include "fit_fquantile.h"
 #include "fit_match.h"
@@ -203,6 +204,14 @@ bool make_assessment(State &s) {
     a.latest_time_s = s.active_time[a.latest];
     for (size_t k = 0; k + 1 < order.size(); ++k)
         a.comparisons.push_back(compare_with_latest(s, a, order[k]));
+
+    // A moving boundary (a velocity run) is never at equilibrium: no verdict, no forecast.
+    const BoundaryMotion motion = find_boundary_motion(active_profiles(s, order));
+    if (motion.moving) {
+        a.verdict = velocity_verdict(motion);
+        a.forecast.reason = kVelocityRunText;
+        return true;
+    }
 
     const PairExcess excess = [&](size_t ref, size_t cmp) {
         return excess_without_offsets(s, a, a.comparisons[ref].set, a.comparisons[cmp].set);

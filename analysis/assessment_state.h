@@ -119,6 +119,9 @@ struct Verdict {
     // forecast counts a step in the error of every scan before it.
     std::vector<DriftGroup> steps;
     std::vector<std::string> notes;  // the break and the drift in words
+    // A boundary moves through the scans (a sedimentation velocity run):
+    // equilibrium is not judged, status is kUnknown (boundary_motion.h).
+    bool velocity_run = false;
 };
 
 struct Forecast {

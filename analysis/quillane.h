@@ -348,6 +348,14 @@ QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_
      reason) from fewer than 4 usable distances, when none rises above the
      noise, or when the fit is poor: tau's standard error above half of tau,
      or a residual scatter above a tenth of the distances' range.
+   - A sedimentation velocity run is not judged: when a boundary moves
+     outward through the scans (within the data limits: in at least 4
+     consecutive scans a rise followed by a plateau, on one path, ln r linear
+     in time, covering at least 0.05 cm), the verdict's status is
+     QUILLANE_VERDICT_NONE (-1) and its text "a sedimentation velocity run:
+     equilibrium is not judged (the boundary moves from R1 to R2 cm in T
+     h)"; there is no forecast, its reason the same sentence without the
+     evidence.
 
    Times are in s, noise, distances and tolerance in the unit of the scans'
    values (absorbance or fringes).  Scans are numbered as active sets (1..n),

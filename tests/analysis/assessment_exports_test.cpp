@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "instrument_sim.h"
 #include "quillane.h"
 #include "test_support.h"
 
@@ -232,6 +233,50 @@ TEST_F(AssessmentExports, HandOutWhatTheVerdictRestsOnAndTheForecastsBounds) {
     EXPECT_GE(lower, floor);
     EXPECT_GT(upper, lower);
     EXPECT_EQ(jitter, 0.0);
+}
+
+// A sedimentation velocity run read from its interference files: no
+// verdict (status -1) and no forecast, both saying why.
+TEST_F(AssessmentExports, OfAVelocityRunSayEquilibriumIsNotJudged) {
+    const int32_t echo = 0;
+    lib().get<void(const int32_t *)>("initcommons")(&echo);
+    quillane::sim::VelocitySetup setup;
+    setup.s_svedberg = 10.0;
+    setup.scans = 16;
+    const quillane::sim::VelocitySeries series = quillane::sim::simulate_velocity_series(setup);
+    auto getdatar = lib().get<void(const char *, int32_t, const int32_t *)>("getdatar");
+    std::string error;
+    for (int32_t n = 1; n <= setup.scans; ++n) {
+        const std::string file = dir.file("velocity" + std::to_string(n) + ".IP1");
+        ASSERT_TRUE(
+            quillane::sim::write_scan(file, series.scans[static_cast<size_t>(n - 1)], error))
+            << error;
+        getdatar(file.c_str(), static_cast<int32_t>(file.size()), &n);
+    }
+    // From just above the meniscus, its spike in range, to just inside the base.
+    const double low = 0.5 * 5.99 * 5.99, high = 0.5 * 7.19 * 7.19;
+    lib().get<void(const double *, const double *)>("setxirange")(&low, &high);
+    int32_t ok = 0;
+    lib().get<void(int32_t *)>("set_lim_indices_vb")(&ok);
+    lib().get<void()>("TRANSFER_DATA")();
+    fit();
+    assess(0);
+    const std::string sentence = "a sedimentation velocity run: equilibrium is not judged";
+    const Verdict v = verdict();
+    EXPECT_EQ(v.status, -1);
+    EXPECT_EQ(v.scan, 0);
+    EXPECT_EQ(v.text.rfind(sentence + " (the boundary moves from ", 0), 0u) << v.text;
+
+    int32_t status = -1, pairs = 0, length = -1;
+    double tau = 0, tau_error = 0, amplitude = 0, threshold = 0, t_eq = 0, interval[2] = {};
+    char reason[80];
+    lib()
+        .get<void(int32_t *, int32_t *, double *, double *, double *, double *, double *, double *,
+                  char *, int32_t, int32_t *)>("quillane_forecast")(
+            &status, &pairs, &tau, &tau_error, &amplitude, &threshold, &t_eq, interval, reason,
+            sizeof reason, &length);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(trimmed(reason, std::min<int32_t>(length, sizeof reason)), sentence);
 }
 
 }  // namespace

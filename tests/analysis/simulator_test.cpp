@@ -107,5 +107,99 @@ TEST(Simulator, RunFolderHoldsEverySeriesFileAndTheLogs) {
     EXPECT_NE(sim::truth_json(truth).find("\"t_eq_h\""), std::string::npos);
 }
 
+// ---- Velocity series ----------------------------------------------------
+
+// The data cross half the plateau where the truth puts the half-height: a
+// line through the points within kNearCm of it, less the scan's offset,
+// crosses half the plateau within kCrossingToleranceCm (the time-invariant
+// pattern, at most 0.024 fringes, over a boundary's slope of 15 fringes/cm
+// or more).
+constexpr double kNearCm = 0.003;
+constexpr double kCrossingToleranceCm = 0.002;
+// Beyond it the plateau: this many widths out the data, less the offset,
+// are the truth's plateau within the pattern and the noise.
+constexpr double kPlateauWidths = 3.0;
+constexpr double kFringeTolerance = 0.03;
+// Once the boundary is this many widths clear of the meniscus, its
+// half-height is r_m exp(s omega^2 t) as the sedimentation equation says.
+constexpr double kClearWidths = 3.0;
+constexpr double kEquationToleranceCm = 1e-4;
+
+double mean_between(const sim::Scan &scan, double from, double to) {
+    double sum = 0.0;
+    int n = 0;
+    for (const sim::Point &p : scan.points)
+        if (p.r >= from && p.r <= to) sum += p.value, ++n;
+    return n > 0 ? sum / n : std::nan("");
+}
+
+// Where a least-squares line through the points within kNearCm of `at`
+// reaches `level`.
+double crossing(const sim::Scan &scan, double at, double level) {
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (const sim::Point &p : scan.points)
+        if (std::fabs(p.r - at) <= kNearCm) {
+            const double x = p.r - at;
+            n += 1, sx += x, sy += p.value, sxx += x * x, sxy += x * p.value;
+        }
+    const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
+    const double intercept = (sy - slope * sx) / n;
+    return at + (level - intercept) / slope;
+}
+
+class VelocitySimulation : public ::testing::TestWithParam<std::tuple<double, double>> {};
+
+TEST_P(VelocitySimulation, BoundaryHalfHeightMovesAsTheTruthSays) {
+    sim::VelocitySetup setup;
+    setup.rpm = std::get<0>(GetParam());
+    setup.s_svedberg = std::get<1>(GetParam());
+    setup.scans = 30;
+    setup.seed = 5;
+    const sim::VelocitySeries series = sim::simulate_velocity_series(setup);
+    ASSERT_EQ(series.scans.size(), 30u);
+    double previous = setup.meniscus_cm;
+    for (size_t k = 0; k < series.scans.size(); ++k) {
+        SCOPED_TRACE("scan " + std::to_string(k + 1));
+        const sim::Scan &scan = series.scans[k];
+        const sim::VelocityScanTruth &t = series.truth.scans[k];
+        EXPECT_TRUE(scan.interference);
+        EXPECT_FALSE(scan.has_sd);
+        EXPECT_GT(t.half_height_cm, previous);
+        previous = t.half_height_cm;
+        if (t.boundary_cm - setup.meniscus_cm > kClearWidths * t.width_cm) {
+            EXPECT_NEAR(t.half_height_cm,
+                        setup.meniscus_cm * std::exp(setup.s_svedberg * 1e-13 * t.omega2t),
+                        kEquationToleranceCm);
+        }
+        const double h = t.half_height_cm;
+        EXPECT_NEAR(crossing(scan, h, t.offset_fringes + 0.5 * t.plateau_fringes), h,
+                    kCrossingToleranceCm);
+        const double plateau = h + kPlateauWidths * t.width_cm;
+        EXPECT_NEAR(mean_between(scan, plateau, plateau + 0.05) - t.offset_fringes,
+                    t.plateau_fringes, kFringeTolerance);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Speeds, VelocitySimulation,
+                         ::testing::Combine(::testing::Values(40000.0, 50000.0),
+                                            ::testing::Values(3.0, 10.0)));
+
+TEST(VelocitySimulationFiles, ReaderTakesTheInterferenceFileAndItsTimeLine) {
+    testing::Fixture f;
+    sim::VelocitySetup setup;
+    setup.scans = 2;
+    const sim::VelocitySeries series = sim::simulate_velocity_series(setup);
+    const std::string path = f.dir.file("00002.IP1");
+    std::string error;
+    ASSERT_TRUE(sim::write_scan(path, series.scans[1], error)) << error;
+    EXPECT_EQ(sim::header_text(series.scans[1]).substr(series.scans[1].description.size() + 2, 2),
+              "P ");
+    read_scan_file(f.s(), path, 1);
+    EXPECT_EQ(f.s().set_point_count[1], static_cast<int32_t>(series.scans[1].points.size()));
+    EXPECT_NEAR(f.s().set_time[1], series.truth.scans[1].time_s, 0.5);
+    EXPECT_EQ(f.s().set_header[1][HeaderFact::speed], setup.rpm);
+    EXPECT_EQ(f.s().raw_points[1].sd, kNoDeviation);
+}
+
 }  // namespace
 }  // namespace quillane

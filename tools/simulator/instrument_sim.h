@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A simulated absorbance optics of an analytical ultracentrifuge: scan
-// series as a real instrument writes them, with their truth.
+// series as a real instrument writes them, with their truth.  Also
+// sedimentation velocity series as the interference optics writes them
+// (simulate_velocity_series, below).
 //
 // A series is one cell at one rotor speed and one wavelength, scanned
 // `scans` times.  Along the radius each scan shows, per channel pair of the
@@ -139,6 +141,8 @@ struct Scan {
     double wavelength_nm = 0.0;
     int scan_number = 0;  // as written in the time line
     bool has_sd = true;
+    // An interference scan (fringes): the time line begins with P, not R.
+    bool interference = false;
     std::string description;
     std::vector<Point> points;  // rising radius
 };
@@ -189,8 +193,9 @@ double model_value(const SeriesSetup &setup, int channel, double r, double t_h);
 // ---- Files ------------------------------------------------------------
 
 // The scan file's text in the layout the instrument writes: a description,
-// the time line "R cell temperature rpm time omega2t wavelength scan", then
-// "radius value [sd]" lines; lines end in CR LF.
+// the time line "R cell temperature rpm time omega2t wavelength scan" ("P
+// ..." for an interference scan), then "radius value [sd]" lines; lines end
+// in CR LF.
 std::string scan_text(const Scan &scan);
 // The first two lines only (what an instrument has written before the data).
 std::string header_text(const Scan &scan);
@@ -204,6 +209,81 @@ bool write_header_only(const std::filesystem::path &path, const Scan &scan, std:
 // instrument writing a scan over seconds.  Blocks for (chunks-1)*pause_ms.
 bool write_in_chunks(const std::filesystem::path &path, const std::string &text, int chunks,
                      int pause_ms, std::string &error);
+
+// ---- Sedimentation velocity (interference) -----------------------------
+//
+// A velocity series: one two-channel cell spun fast, scanned with the
+// interference optics every minute while a boundary sediments outward from
+// the meniscus and the region behind it empties.  The profile in the column
+// at omega^2 t (rad^2/s accumulated since the rotor started) is
+//
+//   c(r) = c_p (erf((r - r_b)/w) - erf((2 r_m - r_b - r)/w)) / 2,
+//   r_b = r_m exp(s omega^2 t),  c_p = c_0 exp(-2 s omega^2 t),  w = 2 sqrt(D t_s),
+//
+// with t_s = omega^2 t / omega^2 the time at full speed it amounts to: the
+// boundary moves as the sedimentation equation says, the plateau dilutes
+// radially, and diffusion spreads the boundary as an error function; the
+// mirrored term keeps the meniscus empty once the boundary has left it.
+// See velocity.cpp for the shape of the scan around it.
+struct VelocitySetup {
+    int cell = 1;
+    double rpm = 50000.0;      // velocity runs: 40,000-50,000 rpm
+    double interval_s = 60.0;  // between scans
+    int scans = 40;
+    double start_s = 600.0;     // first scan, s after the rotor started
+    double accel_s = 200.0;     // the rotor reaches speed in this time (omega rises linearly)
+    double meniscus_cm = 6.00;  // sample meniscus
+    double base_cm = 7.20;
+    double s_svedberg = 5.0;       // sedimentation coefficient, 1 S = 1e-13 s
+    double d_cm2_per_s = 6e-7;     // diffusion coefficient
+    double plateau_fringes = 3.0;  // c_0: the loaded concentration, fringes
+    double noise_fringes = 0.007;  // point noise (SD)
+    // Fringes are known up to an offset per scan (radially invariant
+    // noise): drawn within +-this; 0 for scans whose offsets were removed.
+    double offset_fringes = 0.5;
+    // Beyond the base the fringes are lost and the data go wild for a short
+    // stretch; false: the scan ends at the base.
+    bool wild_beyond_base = true;
+    uint64_t seed = 1;
+};
+
+struct VelocityScanTruth {
+    double time_s = 0.0;       // after the rotor started, as in the file
+    double omega2t = 0.0;      // rad^2/s, as in the file
+    double boundary_cm = 0.0;  // r_b, the boundary's midpoint by the sedimentation equation
+    // Where the profile (without noise or offset) is at half the plateau;
+    // NaN once the boundary has left the column.
+    double half_height_cm = 0.0;
+    double plateau_fringes = 0.0;  // c_p
+    double width_cm = 0.0;         // w
+    double offset_fringes = 0.0;   // the scan's own baseline (fringes are known up to it)
+};
+
+struct VelocityTruth {
+    double reference_meniscus_cm = 0.0;
+    double meniscus_cm = 0.0;
+    double base_cm = 0.0;
+    std::vector<VelocityScanTruth> scans;  // in the order taken
+};
+
+struct VelocitySeries {
+    std::vector<Scan> scans;  // interference scans (has_sd false), in the order taken
+    VelocityTruth truth;
+};
+
+VelocitySeries simulate_velocity_series(const VelocitySetup &setup);
+
+// c(r) above (fringes, without noise, offset or optics) at omega^2 t; 0
+// outside the column.
+double velocity_model_value(const VelocitySetup &setup, double r, double omega2t);
+
+// Writes every scan as 00001.IPn, 00002.IPn, ... (n the cell) into
+// `folder` (created when missing); false with `error` on failure.
+bool write_velocity_series(const std::filesystem::path &folder, const VelocitySeries &series,
+                           std::string &error);
+
+// The truth as JSON text.
+std::string velocity_truth_json(const VelocitySetup &setup, const VelocityTruth &truth);
 
 // ---- Whole run folders -------------------------------------------------
 

@@ -28,9 +28,9 @@ std::string header_text(const Scan &scan) {
     char line[160];
     // The time zero-padded to seven digits and omega^2 t with four
     // decimals, as the instrument writes them.
-    std::snprintf(line, sizeof line, "R %d %.1f %.0f %07.0f %.4E %.0f %d\r\n", scan.cell,
-                  scan.temperature_c, scan.rpm, scan.time_s, scan.omega2t, scan.wavelength_nm,
-                  scan.scan_number);
+    std::snprintf(line, sizeof line, "%c %d %.1f %.0f %07.0f %.4E %.0f %d\r\n",
+                  scan.interference ? 'P' : 'R', scan.cell, scan.temperature_c, scan.rpm,
+                  scan.time_s, scan.omega2t, scan.wavelength_nm, scan.scan_number);
     return scan.description + "\r\n" + line;
 }
 

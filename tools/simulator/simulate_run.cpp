@@ -14,6 +14,45 @@ quillane::sim::Centerpiece centerpiece_of(const std::string &name) {
                          : quillane::sim::Centerpiece::six_channel;
 }
 
+std::string truth_path_of(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder + ".truth.json";
+}
+
+int write_velocity(const CLI::App &app, const std::string &folder, uint64_t seed,
+                   const std::vector<std::string> &cells, const std::vector<double> &speeds,
+                   int scans, quillane::sim::VelocitySetup setup) {
+    setup.seed = seed;
+    if (app.count("--scans") > 0) setup.scans = scans;
+    if (app.count("--speeds") > 0) setup.rpm = speeds.front();
+    if (app.count("--cells") > 0) {
+        try {
+            setup.cell = std::stoi(cells.front());
+        } catch (const std::exception &) {
+            std::cerr << "simulate_run: --cells wants a cell number, not " << cells.front() << "\n";
+            return 2;
+        }
+    }
+    const quillane::sim::VelocitySeries series = quillane::sim::simulate_velocity_series(setup);
+    std::string error;
+    if (!quillane::sim::write_velocity_series(folder, series, error)) {
+        std::cerr << "simulate_run: " << error << "\n";
+        return 1;
+    }
+    const std::string truth_path = truth_path_of(folder);
+    std::ofstream out(truth_path, std::ios::binary | std::ios::trunc);
+    out << quillane::sim::velocity_truth_json(setup, series.truth);
+    out.close();
+    if (!out) {
+        std::cerr << "simulate_run: cannot write " << truth_path << "\n";
+        return 1;
+    }
+    std::cout << "simulate_run: seed " << seed << ", " << series.scans.size()
+              << " velocity scan files in " << folder << ", truth in " << truth_path << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -29,6 +68,8 @@ int main(int argc, char **argv) {
     quillane::sim::RunSpec setup;
     quillane::sim::WriteStyle style;
     bool no_sd = false;
+    bool velocity = false;
+    quillane::sim::VelocitySetup velocity_setup;
     app.add_option("folder", folder, "the run folder to write (created)")->required();
     app.add_option("--seed", seed, "seed of every random draw");
     app.add_option("--cells", cells, "cells as NUMBER:six or NUMBER:two")->delimiter(',');
@@ -64,7 +105,19 @@ int main(int argc, char **argv) {
         ->check(CLI::Range(0, 600000));
     app.add_option("--scan-pause-ms", style.scan_pause_ms, "pause between one file and the next")
         ->check(CLI::Range(0, 600000));
+    app.add_flag("--velocity", velocity,
+                 "a sedimentation velocity series (interference, one cell) instead of a run; "
+                 "takes --seed, --scans, and the first of --cells and --speeds when given");
+    app.add_option("--s-svedberg", velocity_setup.s_svedberg,
+                   "velocity: sedimentation coefficient, S")
+        ->check(CLI::Range(0.1, 1000.0));
+    app.add_option("--d-cm2-per-s", velocity_setup.d_cm2_per_s,
+                   "velocity: diffusion coefficient, cm^2/s")
+        ->check(CLI::Range(1e-9, 1e-4));
+    app.add_option("--interval-s", velocity_setup.interval_s, "velocity: seconds between scans")
+        ->check(CLI::Range(1.0, 86400.0));
     CLI11_PARSE(app, argc, argv);
+    if (velocity) return write_velocity(app, folder, seed, cells, speeds, scans, velocity_setup);
 
     setup.seed = seed;
     setup.replicate_sd = !no_sd;
@@ -99,10 +152,7 @@ int main(int argc, char **argv) {
         std::cerr << "simulate_run: " << error << "\n";
         return 1;
     }
-    std::string base = folder;
-    while (base.size() > 1 && base.back() == '/')
-        base.pop_back();
-    const std::string truth_path = base + ".truth.json";
+    const std::string truth_path = truth_path_of(folder);
     std::ofstream out(truth_path, std::ios::binary | std::ios::trunc);
     out << quillane::sim::truth_json(truth);
     out.close();
