@@ -10,10 +10,12 @@
 #include "equilibrium.h"
 #include "fit_fquantile.h"
 #include "fit_match.h"
+#include "fit_match_points.h"
 #include "fit_readout.h"
 #include "ftn_format.h"
 #include "noise.h"
 #include "options.h"
+#include "range_check.h"
 
 namespace quillane {
 
@@ -36,6 +38,47 @@ bool f_test(const State &s, int dof, int dof_noise, double &f_critical) {
     return why.empty();
 }
 
+// The y-offset and scale-factor fit of `set` against the latest scan (see
+// ScanComparison::scale), from the compared scan's values matched onto the
+// latest scan's points as the fit matches them.
+void fit_scale(const State &s, int latest, int set, ScanComparison &c) {
+    const std::span<const ActivePoint> ref = active_set_span(s, latest);
+    const std::span<const ActivePoint> cmp = active_set_span(s, set);
+    const size_t n = ref.size();
+    if (n < 4 || cmp.empty()) return;
+    std::vector<double> m(n);
+    match_values(ref, cmp, m);
+    double sy = 0.0, sm = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        sy += ref[i].value;
+        sm += m[i];
+    }
+    const double my = sy / static_cast<double>(n), mm = sm / static_cast<double>(n);
+    double syy = 0.0, sym = 0.0, smm = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        const double dy = ref[i].value - my, dm = m[i] - mm;
+        syy += dy * dy;
+        sym += dy * dm;
+        smm += dm * dm;
+    }
+    // A flat latest scan has no scale to fit.
+    if (!(syy > 0.0) || !std::isfinite(syy) || !std::isfinite(smm)) return;
+    const double slope = sym / syy;
+    const double rss = std::max(smm - slope * sym, 0.0);
+    c.dof_scale = static_cast<int>(n) - 3;
+    c.scale = slope - 1.0;
+    c.scale_offset = mm - slope * my;
+    c.scale_variance = rss / c.dof_scale;
+    c.scale_error = std::sqrt(c.scale_variance / syy);
+    c.scale_spread = std::sqrt(syy / static_cast<double>(n));
+    c.scale_mean = my;
+    c.scale_offset_error =
+        std::sqrt(c.scale_variance * (1.0 / static_cast<double>(n) + my * my / syy));
+    if (!f_test(s, c.dof_scale, c.dof_noise, c.scale_f_critical)) return;
+    c.scale_tested = true;
+    c.scale_same = c.scale_variance <= c.scale_f_critical * c.noise_variance;
+}
+
 ScanComparison compare_with_latest(const State &s, const AssessmentResults &a, int set) {
     ScanComparison c;
     c.set = set;
@@ -52,6 +95,7 @@ ScanComparison compare_with_latest(const State &s, const AssessmentResults &a, i
     if (!f_test(s, c.dof_deviations, c.dof_noise, c.f_critical)) return c;
     c.tested = true;
     c.same = c.variance <= c.f_critical * c.noise_variance;
+    fit_scale(s, latest, set, c);
 
     // The shape: both offsets fitted, or the y-offset alone when every slope
     // of the latest scan is the same.
@@ -145,8 +189,8 @@ double latest_common_variance(const State &s, const AssessmentResults &a) {
 // by the verdict's test only (distance above the noise) does not bound the
 // forecast: just after t_eq a scan's distance is still close to the
 // threshold, and the test finds it different nearly half the time; nor does
-// one that differs by a baseline step or a radial shift alone.  0 when no
-// scan is that far.
+// one that differs by a baseline step or a radial shift alone, or, with
+// lamp jitter, by a scale factor alone.  0 when no scan is that far.
 double forecast_floor(const AssessmentResults &a, const std::vector<double> &drift,
                       double threshold) {
     const double t2 = threshold * threshold;
@@ -157,7 +201,11 @@ double forecast_floor(const AssessmentResults &a, const std::vector<double> &dri
         const bool far = c.variance - drift[k] > c.f_critical * (c.noise_variance + t2);
         const bool shape_far =
             !c.shape_tested || c.shape_variance > c.shape_f_critical * (c.noise_variance + t2);
-        if (far && shape_far) floor = std::max(floor, c.time_s);
+        // With lamp jitter in the scans, a scan far from the latest by its
+        // factor alone is no bound either.
+        const bool scale_far = !(a.verdict.lamp_jitter > 0.0) || !c.scale_tested ||
+                               c.scale_variance > c.scale_f_critical * (c.noise_variance + t2);
+        if (far && shape_far && scale_far) floor = std::max(floor, c.time_s);
     }
     return floor;
 }
@@ -213,13 +261,28 @@ bool make_assessment(State &s) {
         return true;
     }
 
+    // Nor is a range that holds menisci, bases or windows: no verdict and
+    // no forecast rest on it.
+    if (const std::string why = range_problem(s, a.pooled); !why.empty()) {
+        a.verdict.text = "not judged: " + why;
+        a.forecast.reason = why;
+        return true;
+    }
+
     const PairExcess excess = [&](size_t ref, size_t cmp) {
         return excess_without_offsets(s, a, a.comparisons[ref].set, a.comparisons[cmp].set);
     };
     a.verdict = judge_equilibrium(a.comparisons, a.latest_time_s, s.assessment_settings.min_block_s,
                                   excess);
 
-    const std::vector<double> drift = drift_variances(a);
+    // Drift, and lamp jitter: it moves a scan from the latest by a factor of
+    // SD sqrt(2) times a scan's, times the root mean square of the values.
+    std::vector<double> drift = drift_variances(a);
+    for (size_t k = 0; k < a.comparisons.size(); ++k) {
+        const ScanComparison &c = a.comparisons[k];
+        drift[k] += 2.0 * a.verdict.lamp_jitter * a.verdict.lamp_jitter *
+                    (c.scale_mean * c.scale_mean + c.scale_spread * c.scale_spread);
+    }
     std::vector<DistancePoint> distances;
     for (size_t k = 0; k < a.comparisons.size(); ++k) {
         const ScanComparison &c = a.comparisons[k];
@@ -300,9 +363,13 @@ std::vector<std::string> wrapped(const std::string &text, const std::string &ind
 std::vector<std::string> verdict_lines(const Verdict &v) {
     std::vector<std::string> lines;
     if (v.decided_by != Comparison::kNone) {
-        std::string basis = v.decided_by == Comparison::kBothOffsets
-                                ? " Decided by: both offsets (shapes agree, the offsets are drift)"
-                                : " Decided by: no offsets";
+        std::string basis =
+            v.decided_by == Comparison::kBothOffsets
+                ? " Decided by: both offsets (shapes agree, the offsets are drift)"
+            : v.decided_by == Comparison::kScale
+                ? " Decided by: a y-offset and a scale factor (shapes agree, the factors are "
+                  "lamp jitter)"
+                : " Decided by: no offsets";
         basis += "; no-offset RMS of scan " + std::to_string(v.scan) + " to the latest" +
                  ftn::sci(v.no_offset_rms, 11, 4);
         basis += ", " + std::to_string(v.block_scans) + " scans in the block";

@@ -62,6 +62,31 @@ struct ScanComparison {
     double shape_ratio() const {
         return noise_variance > 0.0 ? shape_variance / noise_variance : 0.0;
     }
+
+    // The same pair with a y-offset and a scale factor fitted: the lamp's
+    // intensity multiplies a scan's values by a factor that changes from
+    // scan to scan.  The compared scan's values at the latest scan's points,
+    // m, against the latest's, y: m = (1 + scale) y + scale_offset.  Only
+    // the verdict uses it.
+    bool scale_tested = false;
+    double scale = 0.0;        // a fraction: -0.08 reads 8 % below the latest
+    double scale_error = 0.0;  // its standard error
+    double scale_offset = 0.0;
+    double scale_offset_error = 0.0;  // its standard error
+    // The SD of the latest scan's values about their mean: a factor g moves
+    // the profile by |g| times it once the y-offset is fitted.
+    double scale_spread = 0.0;
+    // ... and their mean.  An approach keeps the mass of the column: its
+    // y-offset and scale factor move the profile's mean by little, so an
+    // offset c goes with a factor of about -c / scale_mean.
+    double scale_mean = 0.0;
+    double scale_variance = 0.0;  // residual variance, reference points - 3 degrees of freedom
+    int dof_scale = 0;
+    double scale_f_critical = 0.0;
+    bool scale_same = false;
+    double scale_ratio() const {
+        return noise_variance > 0.0 ? scale_variance / noise_variance : 0.0;
+    }
 };
 
 // The values are the C interface's (quillane_verdict_status), which fixes them.
@@ -71,8 +96,9 @@ enum class VerdictStatus : int32_t {
     kReached = QUILLANE_VERDICT_REACHED,
 };
 
-// The comparison a verdict or a break was judged on.
-enum class Comparison { kNone = 0, kNoOffsets = 1, kBothOffsets = 3 };
+// The comparison a verdict or a break was judged on.  kScale: a y-offset
+// and a scale factor (ScanComparison::scale), for lamp jitter.
+enum class Comparison { kNone = 0, kNoOffsets = 1, kBothOffsets = 3, kScale = 4 };
 
 // Why the latest scan that differs from the latest one was not taken into
 // the block.
@@ -84,6 +110,20 @@ enum class BreakReason {
     kLoneStep = 4,         // a step seen in this scan only, with no scan before it agreeing
     kNotTested = 5,        // the pair could not be compared or the noise is not known
     kShortPlateau = 6,     // too few scans before the step agree with each other
+    kStillShrinking = 7,   // its offsets continue the shrink of the scans before it: an approach
+};
+
+// Scans of the block that differ from the latest one by the lamp's jitter:
+// with a y-offset and a scale factor fitted their shapes agree, and the
+// factors scatter without a trend in time (an approach shrinks them).
+struct ScaleJitter {
+    int first_scan = 0, last_scan = 0;   // active sets, the block's earlier scans
+    double lowest = 0.0, highest = 0.0;  // their factors against the latest (fractions)
+    double sd = 0.0;  // the jitter's SD per scan, from successive factors (fraction)
+    // The latest scan is itself the outlier: every other scan of the block
+    // differs from it by a factor of one sign, beyond the jitter.
+    bool latest_outlier = false;
+    double latest_offset = 0.0;  // the block's mean factor against the latest
 };
 
 // Scans of the block that differ from the latest one by an instrument step:
@@ -118,6 +158,12 @@ struct Verdict {
     // drift groups above and those refused as too short a plateau.  The
     // forecast counts a step in the error of every scan before it.
     std::vector<DriftGroup> steps;
+    // Lamp jitter the block holds (decided_by kScale); first_scan 0: none.
+    ScaleJitter jitter;
+    // The lamp jitter seen in the scans, whatever the verdict: the SD of a
+    // scan's factor (a fraction), 0 when none is seen.  The forecast counts
+    // it in every distance's error.
+    double lamp_jitter = 0.0;
     std::vector<std::string> notes;  // the break and the drift in words
     // A boundary moves through the scans (a sedimentation velocity run):
     // equilibrium is not judged, status is kUnknown (boundary_motion.h).

@@ -209,6 +209,26 @@ class Finder {
         return true;
     }
 
+    // See range_problem (columns.h); `slack` (cm) widens the tolerance for
+    // scans that lie apart.
+    std::string range_problem(double from, double to, double slack) const {
+        const double tolerance = kRangeTolerance + slack;
+        int stretches = 0;
+        double edge = 0.0;
+        for (const Piece &q : pieces_) {
+            const double a = p_.start(q.first), b = p_.end(q.last);
+            if (b <= from + tolerance || a >= to - tolerance) continue;
+            if (q.spike())
+                return "it holds a spike at " + cm(p_.centre(q.peak)) +
+                       " (a meniscus, a base or the edge of a window)";
+            if (++stretches > 1)
+                return "it holds an edge of noise at " + cm(edge) +
+                       " (a window region or a base beside the solution)";
+            edge = b;
+        }
+        return {};
+    }
+
     std::vector<SolutionColumn> columns(std::vector<ColumnStretch> *stretches) const {
         std::vector<SolutionColumn> found;
         for (size_t i = 0; i < pieces_.size(); ++i) {
@@ -797,6 +817,41 @@ class Finder {
 
 }  // namespace
 
+namespace {
+
+// The scans moved to where most of them lie (column_align.h), and how far
+// the furthest lay apart; `aligned` stays empty when none lies apart.
+struct Alignment {
+    std::vector<std::vector<RadialPoint>> aligned;
+    double shift_in = 0.0, shift_out = 0.0;
+};
+Alignment align(const std::vector<std::vector<RadialPoint>> &scans) {
+    Alignment a;
+    const std::vector<double> shifts = column_detail::radial_shifts(scans);
+    const auto [in, out] = std::minmax_element(shifts.begin(), shifts.end());
+    a.shift_in = in == shifts.end() ? 0.0 : std::min(*in, 0.0);
+    a.shift_out = out == shifts.end() ? 0.0 : std::max(*out, 0.0);
+    if (a.shift_in < 0.0 || a.shift_out > 0.0) {
+        a.aligned = scans;
+        for (size_t k = 0; k < a.aligned.size(); ++k)
+            for (RadialPoint &p : a.aligned[k])
+                p.radius -= shifts[k];
+    }
+    return a;
+}
+
+}  // namespace
+
+std::string range_problem(const std::vector<std::vector<RadialPoint>> &scans, double from_cm,
+                          double to_cm, ScanKind kind) {
+    const Alignment a = align(scans);
+    const Profile profile(a.aligned.empty() ? scans : a.aligned);
+    if (!profile.usable()) return {};
+    Finder finder(profile, kind);
+    if (!finder.prepare()) return {};
+    return finder.range_problem(from_cm, to_cm, std::max(-a.shift_in, a.shift_out));
+}
+
 std::vector<SolutionColumn> find_solution_columns(
     const std::vector<std::vector<RadialPoint>> &scans, std::vector<ColumnStretch> *stretches,
     ScanKind kind) {
@@ -804,17 +859,9 @@ std::vector<SolutionColumn> find_solution_columns(
     // Scans that lie apart along the radius are pooled where most scans
     // lie; the bounds then move in by the largest shifts, so that they
     // clear the meniscus and the base of every scan.
-    const std::vector<double> shifts = column_detail::radial_shifts(scans);
-    const auto [in, out] = std::minmax_element(shifts.begin(), shifts.end());
-    const double shift_in = in == shifts.end() ? 0.0 : std::min(*in, 0.0);
-    const double shift_out = out == shifts.end() ? 0.0 : std::max(*out, 0.0);
-    std::vector<std::vector<RadialPoint>> aligned;
-    if (shift_in < 0.0 || shift_out > 0.0) {
-        aligned = scans;
-        for (size_t k = 0; k < aligned.size(); ++k)
-            for (RadialPoint &p : aligned[k])
-                p.radius -= shifts[k];
-    }
+    const Alignment alignment = align(scans);
+    const std::vector<std::vector<RadialPoint>> &aligned = alignment.aligned;
+    const double shift_in = alignment.shift_in, shift_out = alignment.shift_out;
     const Profile profile(aligned.empty() ? scans : aligned);
     if (!profile.usable()) return {};
     Finder finder(profile, kind);

@@ -42,6 +42,10 @@ inline constexpr double kMaxTauRelativeError = 0.5;
 // ... or when the distances scatter about the fitted curve by more than this
 // fraction of their range: they do not follow one exponential approach.
 inline constexpr double kMaxResidualFraction = 0.1;
+// Forecast ends (and t_eq) further beyond the latest scan than this many
+// times the time the scans span are extrapolation the data cannot carry:
+// real runs printed upper ends of 4,426 h and 189,831,977 h.
+inline constexpr double kMostRunLengths = 10.0;
 
 // The block needs at least this many scans, the latest included: one pair
 // that spans the minimum time is one F test, with little power when the
@@ -59,6 +63,28 @@ inline constexpr double kMaxDriftRadialCm = 0.03;
 // movement is itself a y-offset plus a radial shift; a step of the
 // instrument is a jump well above that.
 inline constexpr double kClearStepFactor = 3.0;
+
+// Lamp jitter.  A real lamp's intensity multiplies each scan's values by a
+// factor of its own (SD 2.7-6.1 % at 280 nm, up to 13 %), and the factor
+// does not shrink with time; so scans of a settled cell differ from the
+// latest without offsets while their shapes agree once a y-offset and a
+// scale factor are fitted.  An approach from a uniform loading is itself a
+// y-offset and a scale factor of the final profile, so what tells the two
+// apart is time: an approach shrinks the factors scan by scan, jitter
+// scatters them.  Factors beyond kMaxScale are no jitter (two real scans
+// differ by up to twice the 13 % one scan reads off).
+inline constexpr double kMaxScale = 0.25;
+// Jitter is taken as seen when the factor of one scan to the next turns
+// back against the way the factors go by more than this many times its fit
+// error (an approach never turns back) and the factors scatter by more than
+// their fit error; without it the no-offset verdict stands alone.
+inline constexpr double kJitterSeen = 2.0;
+// A block judged with a scale factor holds at least this many scans, the
+// latest included: the jitter's size and the absence of a trend are read
+// off the block itself, which three scans do not tell (on simulated series
+// with 2.7-6.1 % of jitter, blocks of 3 and 4 scans 6 h apart called
+// equilibrium while the remaining distance was still 3 times the noise).
+inline constexpr int kMinScaleBlockScans = 5;
 
 // Earlier scan `cmp` against the later scan `ref` (both indices into the
 // earlier scans) without offsets: the excess of their variance over the

@@ -329,7 +329,25 @@ QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_
      only by instrument drift (a baseline step or a small radial shift,
      see quillane_verdict_basis) counts as indistinguishable; the verdict
      then says "judged with both offsets".  With fewer than 3 scans that
-     all agree there is no verdict ("cannot judge").
+     all agree there is no verdict ("cannot judge").  A block's first scan
+     whose scale factor against the latest continues the shrink of the two
+     scans before it (one sign, each smaller, itself beyond 2 standard
+     errors and moving the profile by the noise) is still approaching.
+   - Lamp jitter.  The lamp multiplies each scan's values by a factor of its
+     own (real runs: 2.7-6.1 % at 280 nm), so scans of a settled cell may
+     all differ from the latest without offsets.  When that fails, every
+     earlier scan is also fitted with a y-offset and a scale factor against
+     the latest (verdict only); where the factors turn back and forth beyond
+     their errors, the block is the scans whose shapes agree that way, from
+     the first at which neither the factors nor the offsets still show the
+     approach: their exponential decay fitted over every scan has left less
+     than the noise, they show no trend in time over the block, and the
+     block's first third lies no further on the side of the approach than
+     their scatter allows.  Such a block needs 5 scans and the minimum time;
+     the verdict then says "judged with a y-offset and a scale factor" and
+     the notes give the factors ("scans 5-11 differ from the latest by scale
+     factors of -8.0 % ... +0.2 %"), and whether the latest scan is itself
+     the outlier.
    - Forecast, assuming one dominant relaxation, c(r,t) - c_eq(r) ~
      a(r) e^(-t/tau).  The RMS distances of the earlier scans from the latest
      one (t_L) are fitted by nonlinear least squares with
@@ -348,6 +366,15 @@ QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_
      reason) from fewer than 4 usable distances, when none rises above the
      noise, or when the fit is poor: tau's standard error above half of tau,
      or a residual scatter above a tenth of the distances' range.
+   - Nor is a range that cannot be a solution column: when the scans' noise
+     in the data limits is over 5 times the median replicate SD the files
+     give there, or when the limits hold a spike (a meniscus, a base, a
+     window's edge) or an edge of noise (a window region), as
+     quillane_find_columns judges them, the verdict's status is
+     QUILLANE_VERDICT_NONE (-1), its text "not judged: the range 5.700 ..
+     7.200 cm is no solution column: it holds a spike at 5.950 cm (...);
+     set the limits inside a solution column", and there is no forecast
+     (its reason the same from "the range" on).
    - A sedimentation velocity run is not judged: when a boundary moves
      outward through the scans (within the data limits: in at least 4
      consecutive scans a rise followed by a plateau, on one path, ln r linear
@@ -453,17 +480,21 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
    at least 3 times the smallest the F test detects).  The block needs at
    least 3 scans, the latest included, as well as the minimum time.
    decided_by (out): 1 the block agrees without offsets, 3 it holds drift
-   (judged with both offsets), 0 no block; block_scans (out): scans in the
+   (judged with both offsets), 4 it holds lamp jitter (judged with a
+   y-offset and a scale factor, see below), 0 no block; block_scans (out): scans in the
    block, the latest included; too_few (out): 1 when every scan agrees but
    there are fewer than 3 (the verdict status is then -1, "cannot judge");
    breaking_scan (out): the active set of the latest scan that still
    differs, 0 none; broken_by (out): the comparison it failed, 1 no offsets
    (its shape agrees but no instrument step stands out, or it could not be
    compared), 3 both offsets (its shape differs, its offsets exceed the
-   drift bounds, or its step is seen in too few scans), 0 none; break_reason
-   (out): 0 none, 1 shape differs, 2 offsets too large, 3 no clear step, 4 a
-   step in one scan only, 5 not compared, 6 too few scans before the step
-   agree with each other (no plateau); no_offset_rms (out): the no-offset
+   drift bounds, or its step is seen in too few scans), 4 a y-offset and a
+   scale factor (its factor or offset continues the shrink of the scans
+   before it: the tail of an approach), 0 none; break_reason (out): 0 none,
+   1 shape differs, 2 offsets too large, 3 no clear step, 4 a step in one
+   scan only, 5 not compared, 6 too few scans before the step agree with
+   each other (no plateau), 7 still shrinking (the tail of an approach);
+   no_offset_rms (out): the no-offset
    RMS of the block's first scan against the latest, unit of the values;
    notes (out): `length` bytes (by value), the break and the drift in words,
    one sentence a line (LF between), such as "scans 9-11 differ from the

@@ -19,6 +19,7 @@
 #include "fit_results.h"
 #include "plot_state.h"
 #include "quillane.h"
+#include "range_check.h"
 #include "scan_header.h"
 
 namespace quillane {
@@ -129,6 +130,7 @@ struct State {
     PlotState plot;
     AssessmentSettings assessment_settings;
     AssessmentResults assessment;  // of the last equilibrium assessment
+    RangeCheck range_check;        // what the last look at its range found (range_check.h)
 };
 
 // The process-wide instance behind the C interface.

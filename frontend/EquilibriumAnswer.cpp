@@ -21,12 +21,18 @@ QString driftRemark(const session::Assessment &a) {
     const session::Verdict &v = a.verdict;
     // Decided with both offsets, or a step found between late scans: the
     // shape has settled though the baseline moved.
-    if (v.decided_by != 3 && v.drift.empty() && v.broken_by != 3) return {};
+    if (v.decided_by != 3 && v.decided_by != 4 && v.drift.empty() && v.broken_by != 3 &&
+        v.broken_by != 4)
+        return {};
     QStringList lines;
     if (v.decided_by == 3)
         lines << QStringLiteral(
             "Decided by the fits with offsets: the late scans differ by a "
             "baseline or position step, not in shape.");
+    if (v.decided_by == 4)
+        lines << QStringLiteral(
+            "Decided with a y-offset and a scale factor: the late scans differ by the "
+            "lamp's jitter, not in shape, and their factors show no trend.");
     for (const std::string &note : v.notes)
         if (!note.empty()) lines << fromSession(note).trimmed();
     if (lines.isEmpty())

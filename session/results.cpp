@@ -227,9 +227,10 @@ std::string results_json(const Session &s, const Assessment *a) {
             equilibrium["block_s"] = v.block_s;
         }
         equilibrium["text"] = v.text;
-        static const char *const kComparisons[] = {nullptr, "no offsets", nullptr, "both offsets"};
+        static const char *const kComparisons[] = {nullptr, "no offsets", nullptr, "both offsets",
+                                                   "scale factor"};
         auto comparison = [&](int kind) {
-            return kind == 1 || kind == 3 ? json(kComparisons[kind]) : json(nullptr);
+            return kind == 1 || kind == 3 || kind == 4 ? json(kComparisons[kind]) : json(nullptr);
         };
         equilibrium["decided_by"] = comparison(v.decided_by);
         equilibrium["block_scans"] = v.block_scans;

@@ -36,13 +36,17 @@ std::string number(const char *format, double v) {
     return text;
 }
 
-// The comparison the verdict was judged on: without offsets, or with both
+// The comparison the verdict was judged on: without offsets, with both
 // offsets fitted where late scans differ from the latest by instrument
-// drift only; the no-offset distance is kept beside it.
+// drift only, or with a y-offset and a scale factor where they differ by
+// lamp jitter; the no-offset distance is kept beside it.
 std::string decided_by(const Verdict &v, const AssessmentSettings &settings) {
     if (v.status < 0 || v.decided_by == 0) return {};
     std::string text = v.decided_by == 3
                            ? "both offsets fitted (the late scans differ from the latest by drift)"
+                       : v.decided_by == 4
+                           ? "a y-offset and a scale factor fitted (the late scans differ from the "
+                             "latest by lamp jitter)"
                            : "no offsets";
     text += ", F test at " + number("%.0f", settings.confidence) + " %";
     if (v.no_offset_rms > 0.0)

@@ -94,8 +94,9 @@ struct Verdict {
     int scan = 0;  // active set from which on every scan matches the latest; 0 = none
     double time_s = 0.0;
     double block_s = 0.0;
-    std::string text;       // "equilibrium reached by scan 10 (t = 20.000 h)", or why not
-    int decided_by = 0;     // 1 without offsets, 3 with both offsets (drift in the block), 0 none
+    std::string text;  // "equilibrium reached by scan 10 (t = 20.000 h)", or why not
+    int decided_by =
+        0;  // 1 without offsets, 3 both offsets (drift), 4 scale factor (jitter), 0 none
     int block_scans = 0;    // scans in the block, the latest included
     bool too_few = false;   // every scan agrees, but fewer than the block needs
     int breaking_scan = 0;  // the latest scan that still differs; 0 = none

@@ -170,6 +170,15 @@ struct Case {
     int drift_from;  // scan index from which on the drift applies; -1 none
     double baseline, radial_cm;
     sim::Centerpiece centerpiece = sim::Centerpiece::six_channel;
+    // Lamp and position jitter as real runs show it (the scale SD drawn per
+    // series from the range measured at 280 nm), and the speed the series
+    // starts from (0: uniform loading).
+    bool jitter = false;
+    double previous_rpm = 0.0;
+    // The share of prefixes that may be missed.  With jitter a block needs
+    // five scans (the jitter and the absence of a trend are read off it), so
+    // 6 h apart a settled series waits two scans longer than without.
+    double may_miss = 0.07;
 };
 
 sim::SeriesSetup spec_of(const Case &c, uint64_t seed) {
@@ -180,6 +189,11 @@ sim::SeriesSetup spec_of(const Case &c, uint64_t seed) {
     setup.scans = c.scans;
     setup.tau_h = c.tau_h;
     setup.start_h = c.interval_h;
+    setup.previous_rpm = c.previous_rpm;
+    if (c.jitter) {
+        setup.real.scale_jitter = sim::measured_scale_jitter(280.0, seed, setup.cell, setup.rpm);
+        setup.real.radial_jitter_cm = sim::kMeasuredRadialJitterCm;
+    }
     if (c.drift_from >= 0) {
         setup.drift.baseline_od.assign(static_cast<size_t>(c.scans), 0.0);
         setup.drift.radial_shift_cm.assign(static_cast<size_t>(c.scans), 0.0);
@@ -207,17 +221,22 @@ TEST_P(SimulatedVerdict, IsNeitherEarlyNorMissedAndItsForecastHoldsTheTruth) {
         "truth %d of %d\n",
         GetParam().name, all.early, all.right, all.missed, all.held, all.forecasts);
     // The goal is no early or missed verdict and 95 % of the intervals
-    // holding the truth.  Over these seeds today: at most 3 early verdicts
-    // in a case (a chance pass of the F test just before R falls to twice
-    // the noise); misses only right after a late step on the long
-    // two-channel column (10 of 168 prefixes), where the scans before the
-    // step are too few to be a plateau of their own, or the latest scan is
-    // the only one after it; 94-100 % of the intervals per case, 96 %
-    // overall.  The guards sit just outside that.
+    // holding the truth.  Over these seeds today: at most 1 early verdict in
+    // a case (a chance pass of the F test just before R falls to twice the
+    // noise); misses right after a late step on the long two-channel column
+    // (10 of 168 prefixes), where the scans before the step are too few to
+    // be a plateau of their own, or the latest scan is the only one after
+    // it, and with lamp jitter where the block is still too short to show
+    // its jitter (6 of 456 hourly, 20 of 96 6 h apart); 94-100 % of the
+    // intervals per case.  The guards sit just outside that.
     const int verdicts = all.early + all.right + all.missed;
     EXPECT_LE(all.early, 0.02 * verdicts);
-    EXPECT_LE(all.missed, 0.07 * verdicts);
-    EXPECT_GE(all.held, 0.93 * all.forecasts);
+    EXPECT_LE(all.missed, GetParam().may_miss * verdicts);
+    // 95 % of the intervals, less what chance takes from a binomial count
+    // (2.33 of its standard deviations, one-sided 99 %): a case with lamp
+    // jitter makes few forecasts.
+    const double forecasts = all.forecasts;
+    EXPECT_GE(all.held, 0.95 * forecasts - 2.33 * std::sqrt(0.95 * 0.05 * forecasts));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -229,7 +248,15 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"6 h apart, no drift", 6.0, 10, 6.0, -1, 0.0, 0.0},
                       Case{"6 h apart, late step", 6.0, 10, 6.0, 7, 0.015, 0.012},
                       Case{"two-channel, 3 h, late step", 3.0, 16, 6.0, 11, 0.012, 0.015,
-                           sim::Centerpiece::two_channel}),
+                           sim::Centerpiece::two_channel},
+                      Case{"hourly, from the previous speed", 1.0, 40, 5.0, -1, 0.0, 0.0,
+                           sim::Centerpiece::six_channel, false, 7000.0},
+                      Case{"hourly, lamp jitter", 1.0, 40, 5.0, -1, 0.0, 0.0,
+                           sim::Centerpiece::six_channel, true},
+                      Case{"hourly, previous speed, jitter", 1.0, 40, 5.0, -1, 0.0, 0.0,
+                           sim::Centerpiece::six_channel, true, 7000.0},
+                      Case{"6 h apart, lamp jitter", 6.0, 10, 6.0, -1, 0.0, 0.0,
+                           sim::Centerpiece::six_channel, true, 0.0, 0.25}),
     [](const auto &info) {
         std::string name;
         for (const char ch : std::string(info.param.name))

@@ -55,7 +55,7 @@ class WatchTest : public WholeProgramTest {
     }
     QByteArray scanText(int k) const {
         return QByteArray::fromStdString(
-            quillane::test_support::scan_text(quillane::test_support::exponential_scan(k)));
+            quillane::test_support::scan_text(quillane::test_support::settled_scan(k)));
     }
     QString status() { return window().watchController()->statusText(); }
     // With QUILLANE_WATCH_SHOTS=DIR (run on a real screen, such as Xvfb),

@@ -55,6 +55,21 @@ Scan exponential_scan(int k, int points, double growth) {
     return scan;
 }
 
+Scan settled_scan(int k) {
+    Scan scan;
+    scan.description = "Settled cell, scan " + std::to_string(k);
+    scan.time = 3600.0 * k;
+    std::mt19937 rng(static_cast<unsigned>(k) * 7919u + 1u);
+    std::normal_distribution<double> noise(0.0, 0.005);
+    scan.points = points_on(6.0, 0.008, 120,
+                            [](double r) { return 0.3 * std::exp(0.2 * (r * r / 2 - 18.0)); });
+    for (ScanPoint &p : scan.points) {
+        p.value += noise(rng);
+        p.error = 0.005;
+    }
+    return scan;
+}
+
 Scan small_scan(int number) {
     Scan scan;
     scan.description = "Scan " + std::to_string(number) + " of a test cell";

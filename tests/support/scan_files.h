@@ -37,6 +37,12 @@ std::string scan_text(const Scan &scan);
 // taken at 3600 k s.
 Scan exponential_scan(int k, int points = 120, double growth = 0.001);
 
+// A scan of a settled column as an instrument gives it: 120 points from
+// 6.0 cm outward in steps of 0.008 cm, 0.3 exp(0.2 (xi - 18)) OD (0.3 to
+// 1.0 OD), the same in every scan but for point noise of 0.005 OD drawn
+// from k, and a replicate SD of 0.005; taken at 3600 k s.
+Scan settled_scan(int k);
+
 // A small scan of 60 points, 6.00 .. 6.59 cm, values 0.1 i + number, taken
 // at 600 * number s.
 Scan small_scan(int number);
