@@ -72,6 +72,18 @@ void fit_scale(const State &s, int latest, int set, ScanComparison &c) {
     c.scale_error = std::sqrt(c.scale_variance / syy);
     c.scale_spread = std::sqrt(syy / static_cast<double>(n));
     c.scale_mean = my;
+    // The position offset's error from the same matched values: its normal
+    // equations in the slopes the fit took.
+    if (c.shape_kind == 3 && c.shape_variance > 0.0) {
+        const PairSums p = offset_sums(ref, m);
+        const double dn = static_cast<double>(n);
+        const double det = dn * p.sum_slope_sq - p.sum_slope * p.sum_slope;
+        const double per_cm = s.xi_mode ? mid_radius(s, set) : 1.0;  // dxi = r dr
+        if (det > 0.0 && per_cm > 0.0) {
+            c.radial_error_cm = std::sqrt(c.shape_variance * dn / det) / per_cm;
+            c.radial_spread = std::sqrt(p.sum_slope_sq / dn) * per_cm;
+        }
+    }
     c.scale_offset_error =
         std::sqrt(c.scale_variance * (1.0 / static_cast<double>(n) + my * my / syy));
     if (!f_test(s, c.dof_scale, c.dof_noise, c.scale_f_critical)) return;
@@ -265,6 +277,8 @@ bool make_assessment(State &s) {
     // no forecast rest on it.
     if (const std::string why = range_problem(s, a.pooled); !why.empty()) {
         a.verdict.text = "not judged: " + why;
+        a.verdict.notes.push_back(
+            "set the data limits inside a solution column (the column search lists them)");
         a.forecast.reason = why;
         return true;
     }

@@ -57,8 +57,12 @@ struct ScanComparison {
     int dof_shape = 0;            // reference points - 3 (or - 2)
     double shape_f_critical = 0.0;
     bool shape_same = false;
-    double baseline = 0.0;   // the fitted y-offset, unit of the values
-    double radial_cm = 0.0;  // the fitted position offset as a radius, cm (0 for kind 2)
+    double baseline = 0.0;         // the fitted y-offset, unit of the values
+    double radial_cm = 0.0;        // the fitted position offset as a radius, cm (0 for kind 2)
+    double radial_error_cm = 0.0;  // its standard error, cm
+    // How far a radial offset of 1 cm moves the latest scan's profile (the
+    // RMS of its slopes against the radius), unit of the values per cm.
+    double radial_spread = 0.0;
     double shape_ratio() const {
         return noise_variance > 0.0 ? shape_variance / noise_variance : 0.0;
     }

@@ -219,11 +219,10 @@ class Finder {
             const double a = p_.start(q.first), b = p_.end(q.last);
             if (b <= from + tolerance || a >= to - tolerance) continue;
             if (q.spike())
-                return "it holds a spike at " + cm(p_.centre(q.peak)) +
-                       " (a meniscus, a base or the edge of a window)";
+                return "holds a spike at " + cm(p_.centre(q.peak)) +
+                       " (a meniscus, a base or a window's edge)";
             if (++stretches > 1)
-                return "it holds an edge of noise at " + cm(edge) +
-                       " (a window region or a base beside the solution)";
+                return "holds an edge of noise at " + cm(edge) + " (a window region or a base)";
             edge = b;
         }
         return {};

@@ -109,9 +109,10 @@ std::vector<SolutionColumn> find_solution_columns(
     std::vector<ColumnStretch> *stretches = nullptr, ScanKind kind = ScanKind::absorbance);
 
 // Why the range from_cm .. to_cm of these scans cannot carry an
-// equilibrium verdict: it holds a spike (a meniscus, a base, a window's
-// edge) or an edge of noise (a window region next to a column, a base);
-// empty when it holds neither.  Judged as find_solution_columns judges,
+// equilibrium verdict, as the end of a sentence about the range ("holds a
+// spike at 5.950 cm (...)"): it holds a spike (a meniscus, a base, a
+// window's edge) or an edge of noise (a window region next to a column, a
+// base); empty when it holds neither.  Judged as find_solution_columns judges,
 // on the scans pooled where most of them lie; a range reaching into a
 // spike's flank by a few thousandths of a cm (kRangeTolerance) counts as
 // clear of it.

@@ -190,32 +190,57 @@ std::string percent(double fraction) {
     return text;
 }
 
-// Scan k's scale factor continues a shrink of the two scans before it:
-// one sign, each smaller than the one before, and k's own factor clearly
-// (kShrinkSignificance standard errors) not zero and moving the profile by
-// at least the noise of one scan.  An approach shrinks the factors towards
-// the latest scan scan by scan (real runs: -47, -27, -17, -12 %; position
-// offsets -0.053, -0.028, -0.012, -0.007 cm), and a scan whose test passed
-// by chance (ratio 1.23 against F 1.25) lies that far from the latest; a
-// scan of a settled cell has a factor that moves the profile by less.
+// Scan k's offsets continue a shrink of the two scans before it: its scale
+// factor, or its position offset, has one sign with theirs, each smaller
+// than the one before, and k's own clearly (kShrinkSignificance standard
+// errors) not zero and moving the profile by at least the noise of one
+// scan.  An approach shrinks the offsets towards the latest scan scan by
+// scan (real runs: factors -47, -27, -17, -12 %; position offsets -0.053,
+// -0.028, -0.012, -0.007 cm), and a scan whose test passed by chance (ratio
+// 1.23 against F 1.25) lies that far from the latest; a scan of a settled
+// cell has offsets that move the profile by less.
 constexpr double kShrinkSignificance = 2.0;
+struct Shrink {
+    double ScanComparison::*value;
+    double ScanComparison::*error;
+    double ScanComparison::*spread;
+    bool ScanComparison::*tested;
+};
+constexpr Shrink kShrinks[] = {
+    {&ScanComparison::scale, &ScanComparison::scale_error, &ScanComparison::scale_spread,
+     &ScanComparison::scale_tested},
+    {&ScanComparison::radial_cm, &ScanComparison::radial_error_cm, &ScanComparison::radial_spread,
+     &ScanComparison::shape_tested},
+};
+
+bool shrinks(std::span<const ScanComparison> earlier, size_t k, const Shrink &m) {
+    const ScanComparison &a = earlier[k - 2], &b = earlier[k - 1], &c = earlier[k];
+    if (!(a.*m.tested) || !(b.*m.tested) || !(c.*m.tested) || !(c.*m.error > 0.0)) return false;
+    const double va = a.*m.value, vb = b.*m.value, vc = c.*m.value;
+    return va * vb > 0.0 && vb * vc > 0.0 && std::fabs(va) > std::fabs(vb) &&
+           std::fabs(vb) > std::fabs(vc) && std::fabs(vc) > kShrinkSignificance * c.*m.error &&
+           std::fabs(vc) * c.*m.spread > std::sqrt(0.5 * c.noise_variance);
+}
+
 bool continues_shrink(std::span<const ScanComparison> earlier, size_t k) {
     if (k < 2 || !earlier[k].tested || !earlier[k].same) return false;
-    const ScanComparison &a = earlier[k - 2], &b = earlier[k - 1], &c = earlier[k];
-    if (!a.scale_tested || !b.scale_tested || !c.scale_tested) return false;
-    const double scan_noise = std::sqrt(0.5 * c.noise_variance);
-    return a.scale * b.scale > 0.0 && b.scale * c.scale > 0.0 &&
-           std::fabs(a.scale) > std::fabs(b.scale) && std::fabs(b.scale) > std::fabs(c.scale) &&
-           std::fabs(c.scale) > kShrinkSignificance * c.scale_error &&
-           std::fabs(c.scale) * c.scale_spread > scan_noise;
+    return std::any_of(std::begin(kShrinks), std::end(kShrinks),
+                       [&](const Shrink &m) { return shrinks(earlier, k, m); });
 }
 
 std::string shrink_note(std::span<const ScanComparison> earlier, size_t k) {
     const ScanComparison &c = earlier[k];
-    return scan_at(c.set, c.time_s) + " broke the block: its scale factor against the latest (" +
-           percent(c.scale) + ") continues the shrink of the scans before it (" +
-           percent(earlier[k - 2].scale) + ", " + percent(earlier[k - 1].scale) +
-           "): the tail of the approach";
+    const ScanComparison &a = earlier[k - 2], &b = earlier[k - 1];
+    const std::string what =
+        shrinks(earlier, k, kShrinks[0])
+            ? "scale factor against the latest (" + percent(c.scale) +
+                  ") continues the shrink of the scans before it (" + percent(a.scale) + ", " +
+                  percent(b.scale) + ")"
+            : "position offset against the latest (" + offset_text(c.radial_cm) +
+                  " cm) continues the shrink of the scans before it (" + offset_text(a.radial_cm) +
+                  ", " + offset_text(b.radial_cm) + " cm)";
+    return scan_at(c.set, c.time_s) + " broke the block: its " + what +
+           ": the tail of the approach";
 }
 
 // ---- Lamp jitter: the verdict with a y-offset and a scale factor --------

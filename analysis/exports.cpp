@@ -186,6 +186,20 @@ QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, doub
     });
 }
 
+QUILLANE_API void quillane_data_set_range(const int32_t *n, double *low, double *high) {
+    guarded("quillane_data_set_range", [&](State &s) {
+        *low = *high = 0.0;
+        if (*n < 1 || *n > s.data_set_count || *n > kMaxDataSets) return;
+        const int32_t first = first_raw_index(s, *n);
+        const int32_t last = std::min(first + s.set_point_count[*n] - 1, kMaxPoints);
+        if (last < first) return;
+        // Points are kept in rising order of position.
+        const RawPoint &a = s.raw_points[first], &b = s.raw_points[last];
+        *low = s.xi_mode ? a.xi : a.radius;
+        *high = s.xi_mode ? b.xi : b.radius;
+    });
+}
+
 QUILLANE_API void TRANSFER_DATA(void) {
     guarded("TRANSFER_DATA", [&](State &s) { transfer_data(s); });
 }

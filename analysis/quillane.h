@@ -187,6 +187,13 @@ QUILLANE_API void getdatar(const char *name, int32_t length, const int32_t *n);
    gives 0 points and time 0. */
 QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, double *time);
 
+/* Where data set n's points lie.  n (in): data set 1..50; low, high (out):
+   the lowest and highest position of the points read from its file,
+   within the data limits or not, in the position variable in use (cm^2 as
+   xi = r^2/2, or cm).  Both 0 for a data set that has not been read or
+   holds no point. */
+QUILLANE_API void quillane_data_set_range(const int32_t *n, double *low, double *high);
+
 /* Rebuild the active point store from the redirection table, the limit
    indices and the position variable.  Logs the selection and the limits.
    Invalidates the slopes. */
@@ -372,9 +379,10 @@ QUILLANE_API void quillane_last_error(char *text, int32_t length, int32_t *text_
      window's edge) or an edge of noise (a window region), as
      quillane_find_columns judges them, the verdict's status is
      QUILLANE_VERDICT_NONE (-1), its text "not judged: the range 5.700 ..
-     7.200 cm is no solution column: it holds a spike at 5.950 cm (...);
-     set the limits inside a solution column", and there is no forecast
-     (its reason the same from "the range" on).
+     7.200 cm holds a spike at 5.950 cm (a meniscus, a base or a window's
+     edge)" (or "... is no solution column: its noise (0.26) is 104 times
+     the files' replicate SD (0.0025)"), and there is no forecast (its
+     reason the same from "the range" on).
    - A sedimentation velocity run is not judged: when a boundary moves
      outward through the scans (within the data limits: in at least 4
      consecutive scans a rise followed by a plateau, on one path, ln r linear

@@ -94,11 +94,10 @@ std::string range_problem(State &s, const NoiseEstimate &pooled) {
         if (sd > 0.0 && pooled.sd() > kMostNoiseOverSd * sd) {
             char text[200];
             std::snprintf(text, sizeof text,
-                          "the scans' noise in it (%.3g) is %.0f times the replicate SD the files "
-                          "give (%.3g)",
+                          "is no solution column: its noise (%.3g) is %.0f times the files' "
+                          "replicate SD (%.3g)",
                           pooled.sd(), pooled.sd() / sd, sd);
-            return range + "is no solution column: " + text +
-                   "; set the limits inside a solution column";
+            return range + text;
         }
     }
 
@@ -110,8 +109,7 @@ std::string range_problem(State &s, const NoiseEstimate &pooled) {
             scans, from, to, interference ? ScanKind::interference : ScanKind::absorbance);
     }
     if (s.range_check.problem.empty()) return {};
-    return range + "is no solution column: " + s.range_check.problem +
-           "; set the limits inside a solution column";
+    return range + s.range_check.problem;
 }
 
 }  // namespace quillane

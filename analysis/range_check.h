@@ -40,7 +40,7 @@ struct RangeCheck {
 
 // Why no verdict can rest on the range of the current active sets, as a
 // sentence ("the range 5.700 .. 7.200 cm holds a spike at 5.950 cm (a
-// meniscus, ...)"); empty when one can.  pooled: the assessment's noise of
+// meniscus, a base or a window's edge)"); empty when one can.  pooled: the assessment's noise of
 // all scans.  Keeps the search's answer in s.range_check.
 std::string range_problem(State &s, const NoiseEstimate &pooled);
 

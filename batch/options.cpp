@@ -396,7 +396,8 @@ void declare(CLI::App &app, Options &o) {
                  "is not a column");
     app.add_option("--column", o.column,
                    "set the data limits to solution column K (instead of\n"
-                   "--limits); without any column the full range is used")
+                   "--limits); refused, with the columns found, when there\n"
+                   "is no column K")
         ->type_name("K")
         ->transform(whole(1, 1000000, at_least_one, at_least_one));
     app.add_option("--margin", o.margin,

@@ -221,9 +221,9 @@ int list_columns(const AnalysisRun &run, Session &session, std::string &error) {
     std::fflush(stdout);
     if (columns.empty())
         std::fprintf(stderr,
-                     "quillane-batch: no solution column found in these scans; an analysis uses "
-                     "the full range, %s\n",
-                     range_in_use(session, session.full_range()).c_str());
+                     "quillane-batch: %s; no verdict rests on a range without one, so give "
+                     "--limits inside a column by hand\n",
+                     columns_found(session, columns).c_str());
     return kExitOk;
 }
 

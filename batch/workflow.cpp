@@ -173,6 +173,25 @@ int read_scans(const Options &o, Session &session, const std::vector<std::string
     return kExitOk;
 }
 
+std::string columns_found(const Session &session,
+                          const std::vector<quillane::session::Column> &columns) {
+    if (columns.empty()) {
+        const quillane::session::Limits data = session.data_range();
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "no solution column was found in these scans (their data span %.3f .. %.3f "
+                      "%s)",
+                      data.low, data.high, quillane::session::limits_unit(session.xi_mode()));
+        return text;
+    }
+    std::string text = "the scans show " + std::to_string(columns.size()) + " solution column" +
+                       (columns.size() == 1 ? "" : "s") + ":";
+    for (size_t k = 0; k < columns.size(); ++k)
+        text += (k ? ", " : " ") + std::to_string(k + 1) + ": " +
+                quillane::session::column_limits_text(columns[k], session.xi_mode());
+    return text;
+}
+
 std::string range_in_use(const Session &session, quillane::session::Limits range) {
     char text[128];
     std::snprintf(text, sizeof text, "%g .. %g %s", range.low, range.high,
@@ -202,15 +221,13 @@ int fit_and_assess(const Options &o, Session &session, Problems &problems, Asses
         Outcome found;
         const auto columns = session.solution_columns(o.margin, &found);
         problems.add_all(found);
-        if (columns.empty()) {
-            std::printf(
-                "quillane-batch: no solution column found in these scans; the full "
-                "range is used: %s\n",
-                range_in_use(session, session.limits()).c_str());
-        } else if (o.column > static_cast<int>(columns.size())) {
-            error = "--column " + std::to_string(o.column) + ": the scans show " +
-                    std::to_string(columns.size()) + " solution column" +
-                    (columns.size() == 1 ? "" : "s") + " (--columns lists them)";
+        // No range stands in for a column that is not there: the data
+        // beside a column hold menisci, bases and windows.
+        if (o.column > static_cast<int>(columns.size())) {
+            error = "--column " + std::to_string(o.column) + ": " +
+                    columns_found(session, columns) +
+                    " (--columns --verbose says why each stretch was or was not taken; "
+                    "--limits LO HI sets limits by hand)";
             return kExitUsage;
         } else {
             const auto &c = columns[static_cast<size_t>(o.column - 1)];

@@ -29,6 +29,7 @@ namespace quillane::session {
     X(set_differ_parms)                   \
     X(getdatar)                           \
     X(quillane_data_set_info)             \
+    X(quillane_data_set_range)            \
     X(TRANSFER_DATA)                      \
     X(put_plotlist)                       \
     X(setxirange)                         \

@@ -273,6 +273,9 @@ class Session {
     Limits limits() const { return limits_; }
     // The limits read back when the files were first read: the full range.
     Limits full_range() const { return full_; }
+    // Where the active sets' points lie, within the limits or not, in the
+    // position variable in use.
+    Limits data_range() const;
     // New limits in the current unit.  Refused unless low < high.
     Outcome set_limits(double low, double high);
     // A click on the limits plot sets the lower (or upper) limit; refused

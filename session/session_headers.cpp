@@ -2,6 +2,7 @@
 // The session's questions about scan headers and solution columns: what
 // the library read from the headers, the series they make, and the columns
 // of the active sets.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -136,6 +137,21 @@ std::vector<ColumnStretch> Session::column_stretches(Outcome *outcome) const {
                              std::string(reason, strnlen(reason, QUILLANE_STRETCH_REASON_LENGTH))});
     }
     return stretches;
+}
+
+Limits Session::data_range() const {
+    Limits range;
+    bool any = false;
+    for (int k = 1; k <= active_count(); ++k) {
+        const int32_t n = active_set(k).data_set;
+        double low = 0.0, high = 0.0;
+        lib_.quillane_data_set_range(&n, &low, &high);
+        if (low == 0.0 && high == 0.0) continue;
+        range.low = any ? std::min(range.low, low) : low;
+        range.high = any ? std::max(range.high, high) : high;
+        any = true;
+    }
+    return range;
 }
 
 Session::PointsInRange Session::points_in_range() const {

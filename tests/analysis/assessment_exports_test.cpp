@@ -237,6 +237,32 @@ TEST_F(AssessmentExports, HandOutWhatTheVerdictRestsOnAndTheForecastsBounds) {
 
 // A sedimentation velocity run read from its interference files: no
 // verdict (status -1) and no forecast, both saying why.
+TEST_F(AssessmentExports, OfARangeOverTheMenisciAndTheBaseGiveNoVerdictAndNoForecast) {
+    // The full range of the examples' scans, meniscus spike and base
+    // included: its noise is far above the replicate SD the files give.
+    const double low = 16.0, high = 26.0;
+    lib().get<void(const double *, const double *)>("setxirange")(&low, &high);
+    int32_t ok = 0;
+    lib().get<void(int32_t *)>("set_lim_indices_vb")(&ok);
+    lib().get<void()>("TRANSFER_DATA")();
+    fit();
+    assess(0);
+    const Verdict v = verdict();
+    EXPECT_EQ(v.status, -1);
+    EXPECT_EQ(v.text.rfind("not judged: the range 5.850 .. 7.211 cm is no solution column", 0), 0u)
+        << v.text;
+    int32_t status = -1, pairs = 0, length = 0;
+    double tau = 0, tau_error = 0, amplitude = 0, threshold = 0, t_eq = 0, interval[2] = {};
+    char reason[300];
+    lib()
+        .get<void(int32_t *, int32_t *, double *, double *, double *, double *, double *, double *,
+                  char *, int32_t, int32_t *)>("quillane_forecast")(
+            &status, &pairs, &tau, &tau_error, &amplitude, &threshold, &t_eq, interval, reason,
+            sizeof reason, &length);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(trimmed(reason, std::min<int32_t>(length, sizeof reason)).rfind("the range", 0), 0u);
+}
+
 TEST_F(AssessmentExports, OfAVelocityRunSayEquilibriumIsNotJudged) {
     const int32_t echo = 0;
     lib().get<void(const int32_t *)>("initcommons")(&echo);

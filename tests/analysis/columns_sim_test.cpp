@@ -216,6 +216,29 @@ INSTANTIATE_TEST_SUITE_P(Cases, SimulatedColumns,
                                                              static_cast<int>(std::size(kCases))),
                                             ::testing::Values(1u, 2u, 3u, 4u, 5u)));
 
+// A verdict's range: inside each true column it is clear; over the whole
+// scan, or from a column into what lies beyond its base, it is not.
+TEST(SimulatedColumns, ARangeIsClearInsideAColumnAndNotAcrossItsEdges) {
+    for (const bool real : {false, true}) {
+        sim::SeriesSetup setup;
+        setup.seed = 4;
+        setup.real.meniscus_dip = real;
+        setup.real.noise_with_absorbance = real;
+        setup.real.sd_gradient = real;
+        const sim::Series series = sim::simulate_series(setup);
+        const auto scans = scans_of(series);
+        SCOPED_TRACE(real ? "real shapes" : "clean shapes");
+        for (const sim::ChannelTruth &ch : series.truth.channels)
+            EXPECT_EQ(range_problem(scans, ch.meniscus + kTruth + 0.005, ch.base - kTruth), "");
+        const sim::ChannelTruth &top = series.truth.channels.front();
+        const std::string whole =
+            range_problem(scans, scans[0].front().radius + 0.01, scans[0].back().radius - 0.01);
+        EXPECT_EQ(whole.rfind("holds ", 0), 0u) << whole;
+        const std::string beyond = range_problem(scans, top.meniscus + 0.03, top.base + 0.06);
+        EXPECT_EQ(beyond.rfind("holds ", 0), 0u) << beyond;
+    }
+}
+
 // A run of three speeds and three interleaved wavelengths: every series of
 // both cells.
 TEST(SimulatedColumns, EverySeriesOfAMultiSpeedRunGivesItsColumns) {

@@ -246,6 +246,95 @@ TEST(EquilibriumVerdict, PrintsHugeTimesInExponentForm) {
 // Distances that follow the model: remaining distance B at the latest scan
 // (t_L), time constant tau, noise variance s2 per pair, and scatter of the
 // given standard deviation added to each distance.
+// Lamp jitter: every scan agrees with the latest once a y-offset and a
+// scale factor are fitted (factor error 0.5 %), none without offsets.
+// `factors` are the scans' factors against the latest, in time order.
+std::vector<ScanComparison> with_factors(const std::vector<double> &factors) {
+    auto scans = hourly(std::vector<bool>(factors.size(), false));
+    for (size_t k = 0; k < factors.size(); ++k) {
+        ScanComparison &c = scans[k];
+        differs_by(c, 40.0);
+        c.scale_tested = true;
+        c.scale_same = true;
+        c.scale = factors[k];
+        c.scale_error = 0.005;
+        c.scale_spread = 0.1;
+        c.scale_mean = 0.5;
+    }
+    return scans;
+}
+
+TEST(EquilibriumVerdict, LampJitterIsJudgedWithAScaleFactorWhenTheFactorsShowNoTrend) {
+    // Nine scans that scatter by 3-8 % either way, the latest 9 h after the first.
+    const auto scans = with_factors({0.05, -0.03, 0.06, -0.02, 0.04, -0.05, 0.03, -0.04, 0.02});
+    const Verdict v = judge_equilibrium(scans, 10 * kHour, 4 * kHour);
+    EXPECT_EQ(v.status, VerdictStatus::kReached) << v.text;
+    EXPECT_EQ(v.decided_by, Comparison::kScale);
+    EXPECT_EQ(v.scan, 1);
+    EXPECT_NE(v.text.find("judged with a y-offset and a scale factor"), std::string::npos);
+    ASSERT_FALSE(v.notes.empty());
+    EXPECT_NE(v.notes.back().find("scale factors of -5.0 % ... +6.0 %"), std::string::npos)
+        << v.notes.back();
+    EXPECT_GT(v.lamp_jitter, 0.02);
+}
+
+TEST(EquilibriumVerdict, AnApproachHiddenInJitterIsNoBlockWhileItsFactorsStillShrink) {
+    // The same jitter on an approach of -60 % shrinking with tau = 3 h: the
+    // factors still trend, the block waits for the scans where what is
+    // left of it is below the noise.
+    std::vector<double> factors;
+    const double jitter[] = {0.03,  -0.02, 0.025, -0.03, 0.02,   -0.025, 0.03,
+                             -0.02, 0.025, -0.03, 0.02,  -0.025, 0.03,   -0.02};
+    for (int k = 0; k < 14; ++k)
+        factors.push_back(-0.6 * std::exp(-(k + 1) / 3.0) + jitter[k]);
+    auto scans = with_factors(factors);
+    for (ScanComparison &c : scans)  // the offset a mass-keeping approach goes with
+        c.scale_offset = 0.6 * std::exp(-c.time_s / kHour / 3.0) * c.scale_mean;
+    for (ScanComparison &c : scans)
+        c.scale_offset_error = 0.002;
+    const Verdict v = judge_equilibrium(scans, 15 * kHour, 4 * kHour);
+    ASSERT_EQ(v.status, VerdictStatus::kReached) << v.text;
+    // What is left of the approach moves the profile by 0.06 e^(-t/3 h):
+    // below the noise (0.007) from 6.4 h on.
+    EXPECT_GE(v.time_s, 7 * kHour) << v.text;
+}
+
+TEST(EquilibriumVerdict, SaysSoWhenTheLatestScanIsItselfTheOutlier) {
+    // Every earlier scan reads 4-8 % below the latest: the lamp was bright
+    // for the latest one.
+    const auto scans =
+        with_factors({-0.06, -0.04, -0.08, -0.05, -0.07, -0.04, -0.06, -0.08, -0.05});
+    const Verdict v = judge_equilibrium(scans, 10 * kHour, 4 * kHour);
+    EXPECT_EQ(v.status, VerdictStatus::kReached) << v.text;
+    EXPECT_TRUE(v.jitter.latest_outlier);
+    EXPECT_NE(v.notes.back().find("the latest scan is itself the outlier"), std::string::npos)
+        << v.notes.back();
+}
+
+TEST(EquilibriumVerdict,
+     ABlocksFirstScanThatContinuesTheShrinkOfTheScansBeforeItIsStillApproaching) {
+    // Position offsets -0.053, -0.028, -0.012 cm, then a scan that passes
+    // the no-offset test by chance with -0.007 cm (error 0.002 cm), as on a
+    // real run; the scans after it agree.
+    auto scans = hourly({false, false, false, true, true, true, true, true, true});
+    const double radial[] = {-0.053, -0.028, -0.012, -0.007, 0.001, -0.0005, 0.0, 0.0008, 0.0};
+    for (size_t k = 0; k < scans.size(); ++k) {
+        ScanComparison &c = scans[k];
+        if (!c.same) differs_by(c, 5.0);
+        c.noise_variance = 1e-4;
+        c.shape_tested = true;
+        c.radial_cm = radial[k];
+        c.radial_error_cm = 0.002;
+        c.radial_spread = 2.0;  // OD per cm: 0.007 cm moves the profile by 0.014
+    }
+    const Verdict v = judge_equilibrium(scans, 10 * kHour, 4 * kHour);
+    EXPECT_EQ(v.status, VerdictStatus::kReached);
+    EXPECT_EQ(v.scan, 5) << v.text;
+    EXPECT_EQ(v.differing_scan, 4);
+    EXPECT_EQ(v.break_reason, BreakReason::kStillShrinking);
+    EXPECT_NE(v.notes.front().find("continues the shrink"), std::string::npos);
+}
+
 struct ModelRun {
     double b = 0.004, tau = 4 * kHour, s2 = 5e-5, t_latest = 24 * kHour;
     std::vector<DistancePoint> points(int scans, double scatter = 0.0, unsigned seed = 1) const {

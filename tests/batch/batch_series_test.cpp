@@ -198,20 +198,19 @@ TEST_F(BatchSeries, ASeriesTooLongForTheStoreIsRefusedAndEveryNthScanIsTakenAsAs
     EXPECT_CONTAINS(report, " Every 2nd scan is taken, the latest first: 28 of 55\r\n");
 }
 
-TEST_F(BatchSeries, ScansWithoutAColumnSaySoAndTheFullRangeIsUsed) {
+TEST_F(BatchSeries, ScansWithoutAColumnSaySoWhereTheirDataLieAndNoRangeStandsInForOne) {
     const std::vector<std::string> files{blank(1), blank(2), blank(3)};
     Outcome r = run(with({"--columns"}, files));
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_CONTAINS(r.err,
-                    "no solution column found in these scans; an analysis uses the full "
-                    "range, 16 .. 26 cm^2");
-    r = run(with({"--out", "r.txt", "--column", "1", "--span", "20"}, files));
-    EXPECT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_CONTAINS(r.out,
-                    "no solution column found in these scans; the full range is used: 16 .. 26 "
-                    "cm^2\n");
-    EXPECT_CONTAINS(read_file(dir / "r.txt"), "16.0000000000000     cm^2 as XI(low)");
+                    "no solution column was found in these scans (their data span 18.000 .. "
+                    "24.465 cm^2); no verdict rests on a range without one");
+    r = run(with({"--out", "r.txt", "--column", "1", "--span", "20", "--radius"}, files));
+    EXPECT_EQ(r.exit_code, 2) << r.err;
+    EXPECT_CONTAINS(r.err,
+                    "--column 1: no solution column was found in these scans (their data span "
+                    "6.000 .. 6.995 cm)");
 }
 
 TEST_F(BatchSeries, VerboseColumnsSayWhyOfEveryStretch) {
@@ -233,7 +232,8 @@ TEST_F(BatchSeries, VerboseColumnsSayWhyOfEveryStretch) {
 TEST_F(BatchSeries, AColumnBeyondThoseFoundIsRefused) {
     const Outcome r = run(with({"--series", "1", "--column", "4"}, multispeed_run()));
     EXPECT_EQ(r.exit_code, 2);
-    EXPECT_CONTAINS(r.err, "--column 4: the scans show 3 solution columns (--columns lists them)");
+    EXPECT_CONTAINS(r.err,
+                    "--column 4: the scans show 3 solution columns: 1: 17.286-18.336 cm^2, 2: ");
 }
 
 TEST_F(BatchSeries, OddHeadersAreNamedAndNeverGroupedInSilence) {

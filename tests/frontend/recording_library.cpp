@@ -328,6 +328,10 @@ QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, doub
     *points = 60;
     *time = 600.0 * *n;
 }
+QUILLANE_API void quillane_data_set_range(const int32_t *, double *low, double *high) {
+    *low = 18.0;
+    *high = 24.0;
+}
 
 // Every scan of the stand-in has the header of the test scans: cell 1,
 // 20.0 C, 12000 rpm, 600 s per data set number, 280 nm.  Reading headers
