@@ -45,6 +45,8 @@ constexpr double kPlateauFlatness = 0.1;
 // diluted, spread boundary is still followed when a sharp meniscus or base
 // feature of the same scan rises more steeply.
 constexpr size_t kMaxCandidates = 3;
+// A window's median is taken from at most this many of its points.
+constexpr size_t kMostWindow = 16;
 // SD of a normal variable from the median absolute difference of two
 // independent draws: median |x - y| = 0.6745 sqrt(2) SD.
 constexpr double kDifferenceMadToSd = 1.0 / (0.6745 * M_SQRT2);
@@ -93,8 +95,11 @@ MedianProfile median_profile(std::span<const ProfilePoint> p) {
         while (hi < p.size() && p[hi].r <= x + half)
             ++hi;
         if (hi - lo < static_cast<size_t>(kMinWindowPoints)) continue;
+        // Of a dense scan every stride-th point: a median of kMostWindow
+        // points evenly spread over the window rides over spikes as well.
         window.clear();
-        for (size_t k = lo; k < hi; ++k)
+        const size_t stride = std::max<size_t>(1, (hi - lo + kMostWindow - 1) / kMostWindow);
+        for (size_t k = lo; k < hi; k += stride)
             window.push_back(p[k].value);
         out.m[i] = median_of(window);
     }

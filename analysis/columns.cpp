@@ -174,12 +174,31 @@ struct Piece {
     int peak = 0;  // spikes: the bin farthest out
     double peak_level = 0.0;
     double peak_excess = 0.0;  // |level - background| at the peak
-    // Stretches: whole-stretch medians.
+    // Stretches: whole-stretch medians, and where files give replicate SDs,
+    // the SD and level of the first and the last kTouch of the stretch (the
+    // ends other stretches meet), with their points.
     double noise = 0.0;
     double sd = 0.0;
+    double level = 0.0;
+    struct End {
+        double sd = 0.0, level = 0.0;
+        int points = 0;
+    } head, tail;
     bool step = false;  // a meniscus seen as a step from air, not a spike (find_steps)
     bool dip = false;   // a sample meniscus with the dip after it (join_meniscus_dips)
     bool spike() const { return sign != 0; }
+
+    // A spike of one bin or more, its peak at the first.
+    static Piece of_spike(int bin, int sign, double peak_level, double peak_excess,
+                          bool step = false) {
+        Piece p;
+        p.first = p.last = p.peak = bin;
+        p.sign = sign;
+        p.peak_level = peak_level;
+        p.peak_excess = peak_excess;
+        p.step = step;
+        return p;
+    }
 };
 
 class Finder {
@@ -266,7 +285,7 @@ class Finder {
                     s.peak_level = p_.level(b);
                 }
             } else if (sign != 0) {
-                spikes_.push_back({b, b, sign, b, p_.level(b), std::fabs(e), 0.0, 0.0});
+                spikes_.push_back(Piece::of_spike(b, sign, p_.level(b), std::fabs(e)));
                 open = static_cast<int>(spikes_.size()) - 1;
             } else {
                 open = -1;
@@ -285,12 +304,14 @@ class Finder {
             const int l0 = b - window_, l1 = b - 1, r0 = b, r1 = b + window_ - 1;
             if (p_.points_over(l0, l1) < kWindowPoints || p_.points_over(r0, r1) < kWindowPoints)
                 continue;
+            // Most radii have no air before them: that is looked at first.
             const double before = p_.level_over(b - air, l1);
+            if (!(std::fabs(before) <= kAirLevel)) continue;
             const double jump = p_.level_over(r0, r1) - p_.level_over(l0, l1);
+            if (!(jump > kStepFactor * deviation_)) continue;
             const bool smooth_air =
                 !(p_.roughness_over(b - air, l1) > kRoughRatio * p_.roughness_over(r0, r1));
-            if (std::fabs(before) <= kAirLevel && smooth_air && jump > kStepFactor * deviation_)
-                rise[static_cast<size_t>(b)] = jump;
+            if (smooth_air) rise[static_cast<size_t>(b)] = jump;
         }
         std::vector<Piece> steps;
         for (int b = 1; b < p_.bins(); ++b) {
@@ -301,7 +322,7 @@ class Finder {
                 if (rise[static_cast<size_t>(k)] > v ||
                     (rise[static_cast<size_t>(k)] == v && k < b))
                     best = false;
-            if (best) steps.push_back({b, b, 1, b, p_.level(b), v, 0.0, 0.0, true});
+            if (best) steps.push_back(Piece::of_spike(b, 1, p_.level(b), v, true));
         }
         spikes_.insert(spikes_.end(), steps.begin(), steps.end());
         std::sort(spikes_.begin(), spikes_.end(),
@@ -369,15 +390,22 @@ class Finder {
     }
 
     // How much the noise (rough) or the replicate SD of bins a0..a1 and
-    // b0..b1 differ beyond what their levels explain, as a log ratio.
-    double rough_change(int a0, int a1, int b0, int b1) const {
-        return unexplained(p_.roughness_over(a0, a1), p_.roughness_over(b0, b1), guard(),
-                           p_.level_over(a0, a1), p_.level_over(b0, b1));
+    // b0..b1 differ beyond what their levels explain, as a log ratio; below
+    // `matters` the plain log ratio, which is never smaller (the levels,
+    // costly to find, are only looked up where they can matter).
+    double rough_change(int a0, int a1, int b0, int b1, double matters) const {
+        return change(p_.roughness_over(a0, a1), p_.roughness_over(b0, b1), guard(), a0, a1, b0, b1,
+                      matters);
     }
-    double sd_change(int a0, int a1, int b0, int b1) const {
+    double sd_change(int a0, int a1, int b0, int b1, double matters) const {
         if (!p_.has_sd()) return 0.0;
-        return unexplained(p_.sd_over(a0, a1), p_.sd_over(b0, b1), kSdGuard, p_.level_over(a0, a1),
-                           p_.level_over(b0, b1));
+        return change(p_.sd_over(a0, a1), p_.sd_over(b0, b1), kSdGuard, a0, a1, b0, b1, matters);
+    }
+    double change(double a, double b, double guard, int a0, int a1, int b0, int b1,
+                  double matters) const {
+        const double plain = ratio(a, b, guard);
+        if (plain < matters || !absorbance_) return plain;
+        return unexplained(a, b, guard, p_.level_over(a0, a1), p_.level_over(b0, b1));
     }
 
     // The log of how much rougher (or higher in SD) one side of boundary b
@@ -387,7 +415,9 @@ class Finder {
         const int l0 = b - window_, l1 = b - 1, r0 = b, r1 = b + window_ - 1;
         if (p_.points_over(l0, l1) < kWindowPoints || p_.points_over(r0, r1) < kWindowPoints)
             return 0.0;
-        return std::max(rough_change(l0, l1, r0, r1), sd_change(l0, l1, r0, r1));
+        const double proposed = std::log(kEdgeRatio);
+        return std::max(rough_change(l0, l1, r0, r1, proposed),
+                        sd_change(l0, l1, r0, r1, proposed));
     }
 
     double guard() const { return 0.01 * floor_; }
@@ -424,6 +454,15 @@ class Finder {
     void measure(Piece &s) const {
         s.noise = p_.roughness_over(s.first, s.last);
         s.sd = p_.sd_over(s.first, s.last);
+        s.level = p_.level_over(s.first, s.last);
+        if (!p_.has_sd()) return;
+        const int touch = p_.bins_for(kTouch, kWindowBins);
+        const auto end = [&](int from, int to) {
+            return Piece::End{p_.sd_over(from, to), p_.level_over(from, to),
+                              p_.points_over(from, to)};
+        };
+        s.head = end(s.first, std::min(s.last, s.first + touch - 1));
+        s.tail = end(std::max(s.first, s.last - touch + 1), s.last);
     }
 
     // Stretches between the spikes, cut at the edges.
@@ -475,14 +514,11 @@ class Finder {
         };
         const int na = p_.points_over(a.first, a.last), nb = p_.points_over(b.first, b.last);
         if (na == 0 || nb == 0) return 0.0;
-        double d = rough_change(a.first, a.last, b.first, b.last) / bar(na, nb);
-        if (p_.has_sd()) {
-            const int touch = p_.bins_for(kTouch, kWindowBins);
-            const int a0 = std::max(a.first, a.last - touch + 1);
-            const int b1 = std::min(b.last, b.first + touch - 1);
-            d = std::max(d, sd_change(a0, a.last, b.first, b1) /
-                                bar(p_.points_over(a0, a.last), p_.points_over(b.first, b1)));
-        }
+        double d = unexplained(a.noise, b.noise, guard(), a.level, b.level) / bar(na, nb);
+        if (p_.has_sd() && a.tail.points > 0 && b.head.points > 0)
+            d = std::max(d,
+                         unexplained(a.tail.sd, b.head.sd, kSdGuard, a.tail.level, b.head.level) /
+                             bar(a.tail.points, b.head.points));
         return d;
     }
 

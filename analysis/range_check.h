@@ -36,6 +36,8 @@ inline constexpr double kMostNoiseOverSd = 5.0;
 struct RangeCheck {
     std::vector<uint64_t> key;
     std::string problem;
+    double from_cm = 0.0, to_cm = 0.0;  // the range
+    double sd = -1.0;  // the median replicate SD in it; negative where a point has none
 };
 
 // Why no verdict can rest on the range of the current active sets, as a
