@@ -17,26 +17,30 @@
 //     scan's dust unseen.
 //  2. Spikes: bins whose points stand, in their own scans, far above (or
 //     below) the signal on both sides of them (so scans taken at different
-//     times do not mix), with the rough flanks beside them.  Edges of
-//     noise: where the point-to-point roughness (and the replicate SD
-//     where the files give one) on one side of a radius is 1.8 times that
-//     on the other, over runs of several points on each side.  Between
-//     spikes and edges lie stretches; neighbouring stretches whose
-//     whole-stretch roughness and SD differ by less than 2 times (or by
-//     less than 3.5 standard errors) are one stretch, as are stretches too
-//     short to judge, quieter lulls and short rough or scratched bits
-//     inside one profile.  So a column twice as noisy as another is still
-//     one column, and a window region 3-4 times rougher than the column
-//     beside it is not part of it.
+//     times do not mix), with the rough flanks beside them; the dip some
+//     instruments show right after a sample meniscus joins its spike.
+//     Edges of noise: where the point-to-point roughness (and the replicate
+//     SD where the files give one) on one side of a radius is 1.8 times
+//     that on the other, over runs of several points on each side, beyond
+//     what the change of level explains (an absorbance's noise grows with
+//     it).  Between spikes and edges lie stretches; neighbouring stretches
+//     whose whole-stretch roughness (or, where they meet, SD) differ by
+//     less than 2 times (or by less than 3.5 standard errors) are one
+//     stretch, as are stretches too short to judge, quieter lulls and short
+//     rough or scratched bits inside one profile.  So a column twice as
+//     noisy as another is still one column, and a window region 3-4 times
+//     rougher than the column beside it is not part of it.
 //  3. A column is a stretch right after a sample meniscus: a positive
-//     spike with a reference meniscus (a spike below zero) at most 0.06 cm
-//     before it, or with air (a stretch near zero) just before it.  It runs
-//     to the next edge or spike (the base), or to the end of the data.  It
-//     must be 0.05 cm long or more, noisy (a stretch of one value is a
-//     detector's limit), not rougher than the stretch beside it, with a
-//     replicate SD (where given) within 2 times the quietest stretch's,
-//     and clearly above zero.  A stretch with no meniscus before it (a
-//     shelf between channels, the data's first stretch) is never offered.
+//     spike with a reference meniscus (a spike below zero) at most 0.08 cm
+//     before it, or with air just before it (a stretch near zero, or the
+//     scan's first smooth stretch).  It runs to the next edge or spike (the
+//     base), or to the end of the data.  It must be 0.05 cm long or more,
+//     noisy (a stretch of one value is a detector's limit), not rougher
+//     than the stretch beside it, with a replicate SD (where given) that
+//     drops at one of its ends or is near the quietest stretch's, and
+//     clearly above zero (towards its base, for a depleted column).  A
+//     stretch with no meniscus before it (a shelf between channels, the
+//     data's first stretch) is never offered.
 //  0. Scans of one series may lie a little apart along the radius (rotor
 //     stretch, a drift of the radial calibration: every feature of a scan
 //     moves by the same 0.01-0.02 cm).  They are pooled where most scans

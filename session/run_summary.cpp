@@ -138,6 +138,11 @@ std::string short_verdict(const SeriesReport &r) {
     if (!r.assessed) return "not assessed";
     if (r.verdict.status == 1) return "reached by scan " + std::to_string(r.verdict.scan);
     if (r.verdict.status == 0) return "still approaching";
+    // Why there is none, in a word the summary has room for: a velocity
+    // run, a range that is no column, or too few scans.
+    const std::string &text = r.verdict.text;
+    if (text.rfind("a sedimentation velocity run", 0) == 0) return "velocity run";
+    if (text.rfind("not judged", 0) == 0) return "no column";
     return "no verdict";
 }
 
