@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "ftn_format.h"
+#include "hours_format.h"
 #include "lamp_jitter.h"
 #include "verdict_text.h"
 
 namespace quillane {
 
 std::string hours_field(double seconds, int width, int decimals) {
-    const double hours = seconds / 3600.0;
+    const double hours = seconds / kSecondsPerHour;
     std::string text = ftn::fixed(hours, width, decimals);
     if (text.find('*') == std::string::npos) return text;
     char exponent[32];
@@ -29,14 +30,7 @@ std::string hours_field(double seconds, int width, int decimals) {
 }
 
 std::string hours_text(double seconds) {
-    const double hours = seconds / 3600.0;
-    // Three decimals while they fit the field; beyond, as times up to the
-    // reader's bound can be, in exponent form rather than a row of stars.
-    if (std::fabs(hours) < 1.0e9) return std::string(ftn::trim(ftn::fixed(hours, 14, 3)));
-    char text[32];
-    const auto end =
-        std::to_chars(text, text + sizeof text, hours, std::chars_format::scientific, 3);
-    return std::string(text, end.ptr);
+    return hours_number(seconds, 3);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "hours_format.h"
 #include "plot_keeper.h"
 #include "report_pdf.h"
 #include "results.h"
@@ -86,9 +87,7 @@ void quiet(Session &session) {
 }
 
 std::string hours(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f h", seconds / 3600.0);
-    return text;
+    return quillane::hours_with_unit(seconds, 2);
 }
 
 const quillane_listbox_ctx_ops &StdoutListBox::operations() {
@@ -260,7 +259,7 @@ int fit_and_assess(const Options &o, Session &session, Problems &problems, Asses
                      parms.points, parms.span);
 
     quillane::session::AssessmentSettings settings = session.assessment_settings();
-    if (o.block_hours) settings.block_s = *o.block_hours * 3600.0;
+    if (o.block_hours) settings.block_s = *o.block_hours * quillane::kSecondsPerHour;
     if (o.tolerance) settings.tolerance = *o.tolerance;
     settings.exact_f = o.exact_f;
     const Outcome set = session.set_assessment_settings(settings);

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "SessionText.h"
+#include "hours_format.h"
 
 namespace quillane::frontend {
 
@@ -49,8 +50,8 @@ viewer::PlotAnswer equilibriumAnswer(const session::Assessment &a,
     if (!verdict.isEmpty()) verdict[0] = verdict[0].toUpper();
     const session::Forecast &f = a.forecast;
     if (f.made && std::isfinite(f.equilibrium_time_s))
-        verdict += QStringLiteral("; forecast: equilibrium at %1 h")
-                       .arg(f.equilibrium_time_s / 3600.0, 0, 'f', 2);
+        verdict += QStringLiteral("; forecast: equilibrium at %1")
+                       .arg(QString::fromStdString(hours_with_unit(f.equilibrium_time_s, 2)));
     else if (!f.reason.empty())
         verdict += QStringLiteral("; no forecast: %1").arg(fromSession(f.reason).trimmed());
     answer.text = verdict;
@@ -75,7 +76,8 @@ viewer::PlotAnswer equilibriumAnswer(const session::Assessment &a,
     if (f.made && std::isfinite(f.equilibrium_time_s))
         answer.lines.push_back(
             {Kind::vertical, f.equilibrium_time_s,
-             QStringLiteral("forecast: %1 h").arg(f.equilibrium_time_s / 3600.0, 0, 'f', 1)});
+             QStringLiteral("forecast: %1")
+                 .arg(QString::fromStdString(hours_with_unit(f.equilibrium_time_s, 1)))});
     return answer;
 }
 

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "hours_format.h"
 #include "viewer_state.h"
 
 namespace quillane::viewer {
 
-inline constexpr double kSecondsPerHour = 3600.0;
+using quillane::kSecondsPerHour;
 inline const QString kHoursLabel = QStringLiteral("Time (hours)");
 
 // Whether the plot's x axis is the time of the scans (its label says so).

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "hours_format.h"
 #include "plot_file_control.h"
 #include "plot_heading.h"
 #include "plot_renderer.h"
@@ -55,7 +56,7 @@ QString general(double v, int digits = 4) {
 }
 
 QString hours(double seconds) {
-    return fixed(seconds / 3600.0, 2) + QStringLiteral(" h");
+    return QString::fromStdString(hours_with_unit(seconds, 2));
 }
 
 QString fileName(const std::string &path) {
@@ -475,8 +476,8 @@ void seriesTables(ReportWriter &w, const SeriesReport &s) {
     std::vector<std::vector<QString>> pairs;
     for (const auto &pr : s.pairs)
         pairs.push_back({QString::number(pr.reference), QString::number(pr.compared),
-                         fixed(pr.reference_time_s / 3600.0, 2),
-                         fixed(pr.compared_time_s / 3600.0, 2), QString::number(pr.points),
+                         QString::fromStdString(hours_number(pr.reference_time_s, 2)),
+                         QString::fromStdString(hours_number(pr.compared_time_s, 2)), QString::number(pr.points),
                          general(pr.rms[0]), general(pr.rms[1]),
                          pr.position_fit ? general(pr.rms[2]) : QStringLiteral("\u2013"),
                          general(pr.y_offset, 3),
@@ -525,9 +526,9 @@ void summary(ReportWriter &w, const RunReport &r) {
         QString t_eq = QStringLiteral("\u2013");
         if (s.refusal.empty() && s.assessed && s.forecast.made)
             t_eq = QStringLiteral("%1 (%2 \u2026 %3)")
-                       .arg(fixed(s.forecast.equilibrium_time_s / 3600.0, 1),
-                            fixed(s.forecast.interval_low_s / 3600.0, 1),
-                            fixed(s.forecast.interval_high_s / 3600.0, 1));
+                       .arg(QString::fromStdString(hours_number(s.forecast.equilibrium_time_s, 1)),
+                            QString::fromStdString(hours_number(s.forecast.interval_low_s, 1)),
+                            QString::fromStdString(hours_number(s.forecast.interval_high_s, 1)));
         rows.push_back(
             {QString::number(s.number), s.cell ? QString::number(*s.cell) : QStringLiteral("?"),
              s.speed_rpm ? q(session::grouped_number(*s.speed_rpm)) : QStringLiteral("?"),

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "hours_format.h"
 #include "session.h"
 
 namespace quillane::session {
@@ -592,9 +593,7 @@ std::vector<std::string> FolderWatch::unused() const {
 // ---- lines and results ----
 
 std::string watch_hours(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f h", seconds / 3600.0);
-    return text;
+    return hours_with_unit(seconds, 2);
 }
 
 std::string watch_status_line(const Session &s, int scan_number, const Assessment *a) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "results.h"
 
+#include "hours_format.h"
+
 #include <charconv>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -111,7 +113,7 @@ std::string scans_csv(const Session &s, const Assessment *a) {
         const ActiveSetFacts facts = s.active_set(k);
         std::string row = std::to_string(k) + "," + std::to_string(facts.data_set) + "," +
                           csv_field(s.active_file_name(k)) + "," + number(facts.time_s) + "," +
-                          number(facts.time_s / 3600.0) + "," + std::to_string(facts.points);
+                          number(facts.time_s / kSecondsPerHour) + "," + std::to_string(facts.points);
         const bool noise_known =
             a && k <= static_cast<int>(a->noise.size()) && a->noise[k - 1].dof > 0;
         row += "," + (noise_known ? number(a->noise[k - 1].sigma) : std::string());
