@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "results.h"
+#include "watch_analysis.h"
 #include "workflow.h"
 
 namespace batch {
@@ -21,8 +22,6 @@ using quillane::session::FolderWatch;
 using quillane::session::SeriesSelector;
 using quillane::session::Session;
 using quillane::session::WatchedSeries;
-
-constexpr int kMaxScans = quillane::session::kMaxDataSets;
 
 std::atomic<bool> g_stop{false};
 
@@ -35,10 +34,6 @@ void pause(double seconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!g_stop && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-}
-
-std::string name_of(const std::string &path) {
-    return fs::path(path).filename().string();
 }
 
 void say(const std::string &line) {
@@ -62,20 +57,6 @@ bool is_output(const Options &o, const std::string &file) {
     return false;
 }
 
-// --series list with --watch: the series of the scans in the folder now.
-int list_series(const FolderWatch &watch, const Session &session, std::string &error) {
-    std::vector<std::string> files;
-    if (!watch.list_files(files, error)) return kExitFailed;
-    std::vector<quillane::session::ScanFacts> facts;
-    for (const std::string &f : files)
-        if (auto header = session.scan_header(f); header.opened && header.time_line)
-            facts.push_back(header);
-    const auto split = quillane::session::split_into_series(facts);
-    for (int k = 1; k <= static_cast<int>(split.series.size()); ++k)
-        say(quillane::session::series_line(split, k, facts));
-    return kExitOk;
-}
-
 // Everything the watch keeps between looks.
 class Watch {
   public:
@@ -84,65 +65,53 @@ class Watch {
 
     // Analyses series `number` again with the scans taken so far.
     void analyse(int number) {
-        for (;;) {
-            const WatchedSeries *w = folder_.series_number(number);
-            if (!w || w->scans.empty()) return;
-            std::vector<std::string> files = w->scans;
-            if (static_cast<int>(files.size()) > kMaxScans) {
-                files.erase(files.begin(), files.end() - kMaxScans);
-                if (!told_limit_) tell("more than 50 scans in a series: the latest 50 are used");
-                told_limit_ = true;
-            }
-            const std::string prefix =
-                own_folders_ ? "series " + std::to_string(number) + " (" + w->name + "): " : "";
-            const int place = w->place(files.back());
-            if (static_cast<int>(files.size()) < quillane::session::kMinActiveSets) {
-                say(prefix + "scan " + std::to_string(place) + ": " + name_of(files.back()) +
-                    "; waiting for at least 3 scans");
-                return;
-            }
-            const Options so = options_for(number);
-            Problems problems;
-            std::vector<quillane::session::FileOutcome> read;
+        const WatchedSeries *w = folder_.series_number(number);
+        if (!w || w->scans.empty()) return;
+        const std::string prefix =
+            own_folders_ ? "series " + std::to_string(number) + " (" + w->name + "): " : "";
+        const std::string name = w->name;
+        const Options so = options_for(number);
+        Problems problems;
+        RunnerFeedback feedback(problems);
+        auto analyst = analysts_.find(number);
+        if (analyst == analysts_.end())
+            analyst = analysts_.try_emplace(number, session_, folder_, analysis_choice(so)).first;
+        const auto read = [&](const std::vector<std::string> &files,
+                              std::vector<quillane::session::FileOutcome> &outcomes) {
             std::string error;
-            if (read_scans(so, session_, files, read, problems, error) != kExitOk) {
-                refused(number, prefix, "the scans could not be read: " + error);
-                return;
+            if (read_scans(so, session_, files, outcomes, problems, error) != kExitOk) {
+                quillane::session::Outcome refused;
+                refused.done = false;
+                refused.refusal = error;
+                return refused;
             }
-            bool set_aside = false;
-            for (const auto &f : read) {
-                if (f.points > 0) continue;
-                folder_.set_aside(f.name, "the library read no points from it (" + f.error + ")");
-                tell(name_of(f.name) + " gives no data points (" + f.error +
-                     "): it is left out until it changes; the watch goes on");
-                set_aside = true;
-            }
-            if (set_aside) continue;  // again without it, straight away
-            problems.add_all(session_.add_to_report(
-                {"Watched folder " + o_.watch + ", series " + std::to_string(number) + ": " +
-                 w->name + ", " + std::to_string(files.size()) + " scans"}));
-            quillane::session::Assessment assessment;
-            bool assessed = false;
-            if (fit_and_assess(so, session_, problems, assessment, assessed, error) != kExitOk) {
-                refused(number, prefix,
-                        "scan " + std::to_string(place) + " (" + name_of(files.back()) +
-                            "): the analysis was refused: " + error);
-                return;
-            }
-            say(prefix + quillane::session::watch_status_line(session_, place,
-                                                              assessed ? &assessment : nullptr));
-            reached_[number] = assessed && assessment.verdict.status == 1;
-            if (own_folders_ && !o_.json.empty()) {
-                runs_[number] =
-                    quillane::session::results_json(session_, assessed ? &assessment : nullptr);
-                std::string why;
-                if (!quillane::session::write_file_atomically(
-                        o_.json, quillane::session::watch_results_json(folder_, runs_), why))
-                    problems.add(why);
-            }
-            problems_[number] = problems.list.size();
+            return session_.add_to_report({"Watched folder " + o_.watch + ", series " +
+                                           std::to_string(number) + ": " + name + ", " +
+                                           std::to_string(files.size()) + " scans"});
+        };
+        const quillane::session::WatchStep step = analyst->second.analyse(number, read, feedback);
+        using State = quillane::session::WatchStep::State;
+        if (step.state == State::none) return;
+        if (step.state == State::refused) {
+            tell(prefix + step.line + "; the watch goes on");
+            problems_[number] = 1;
+            reached_[number] = false;
             return;
         }
+        say(prefix + step.line);
+        if (step.state == State::waiting) return;
+        const quillane::session::Assessment *assessment =
+            step.analysis.assessed ? &step.analysis.assessment : nullptr;
+        write_results(so, session_, assessment, problems);
+        reached_[number] = step.analysis.reached();
+        if (own_folders_ && !o_.json.empty()) {
+            runs_[number] = quillane::session::results_json(session_, assessment);
+            std::string why;
+            if (!quillane::session::write_file_atomically(
+                    o_.json, quillane::session::watch_results_json(folder_, runs_), why))
+                problems.add(why);
+        }
+        problems_[number] = problems.list.size();
     }
 
     // Every followed series that has scans has reached equilibrium.
@@ -187,17 +156,12 @@ class Watch {
         return so;
     }
 
-    void refused(int number, const std::string &prefix, const std::string &why) {
-        tell(prefix + why + "; the watch goes on");
-        problems_[number] = 1;
-        reached_[number] = false;
-    }
-
     const Options &o_;
     Session &session_;
     FolderWatch &folder_;
     bool own_folders_;
-    bool told_limit_ = false;
+    // Each series' analyst keeps what it has said.
+    std::map<int, quillane::session::WatchAnalyst> analysts_;
     std::map<int, bool> reached_;
     std::map<int, size_t> problems_;
     std::map<int, std::string> runs_;  // each series' JSON, for --json
@@ -226,22 +190,16 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
     quiet(session);
     const auto header = [&session](const std::string &f) { return session.scan_header(f); };
     if (o.series == "list") {
-        const FolderWatch folder(settings, header);
-        return list_series(folder, session, error);
+        std::vector<std::string> lines;
+        if (!quillane::session::folder_series_lines(session, settings, lines, error))
+            return kExitFailed;
+        for (const std::string &line : lines)
+            say(line);
+        return kExitOk;
     }
-    if (settings.follow.number != 0) {
-        // A number counts the series of the folder as it is now.
-        const FolderWatch now(settings, header);
-        std::vector<std::string> files;
-        if (!now.list_files(files, error)) return kExitFailed;
-        std::vector<quillane::session::ScanFacts> facts;
-        for (const std::string &f : files)
-            if (auto h = session.scan_header(f); h.opened && h.time_line) facts.push_back(h);
-        if (!quillane::session::resolve_series_number(
-                settings.follow, quillane::session::split_into_series(facts), facts, error)) {
-            error = "--series " + o.series + ": " + error;
-            return kExitUsage;
-        }
+    if (!quillane::session::settle_series_number(session, settings, error)) {
+        error = "--series " + o.series + ": " + error;
+        return kExitUsage;
     }
     FolderWatch folder(settings, header);
     g_stop = false;

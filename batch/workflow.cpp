@@ -11,6 +11,7 @@
 #include "plot_keeper.h"
 #include "report_pdf.h"
 #include "results.h"
+#include "series_analysis.h"
 
 namespace batch {
 namespace {
@@ -101,13 +102,24 @@ void Problems::add(const std::string &problem) {
     list.push_back(problem);
 }
 
+void Problems::add_error(const std::string &error) {
+    // The library names its report "the output file" in every failure to
+    // open, write or close it.
+    if (error.find("the output file") != std::string::npos) report_failed = true;
+    add(error);
+}
+
 void Problems::add_all(const Outcome &outcome) {
-    for (const std::string &e : outcome.errors) {
-        // The library names its report "the output file" in every failure
-        // to open, write or close it.
-        if (e.find("the output file") != std::string::npos) report_failed = true;
-        add(e);
-    }
+    for (const std::string &e : outcome.errors)
+        add_error(e);
+}
+
+void RunnerFeedback::notice(const std::string &text) {
+    std::fprintf(stderr, "quillane-batch: %s\n", text.c_str());
+}
+
+void RunnerFeedback::problem(const std::string &text) {
+    problems_.add_error(text);
 }
 
 int check_inputs(const Options &o, std::string &error) {
@@ -174,21 +186,7 @@ int read_scans(const Options &o, Session &session, const std::vector<std::string
 
 std::string columns_found(const Session &session,
                           const std::vector<quillane::session::Column> &columns) {
-    if (columns.empty()) {
-        const quillane::session::Limits data = session.data_range();
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "no solution column was found in these scans (their data span %.3f .. %.3f "
-                      "%s)",
-                      data.low, data.high, quillane::session::limits_unit(session.xi_mode()));
-        return text;
-    }
-    std::string text = "the scans show " + std::to_string(columns.size()) + " solution column" +
-                       (columns.size() == 1 ? "" : "s") + ":";
-    for (size_t k = 0; k < columns.size(); ++k)
-        text += (k ? ", " : " ") + std::to_string(k + 1) + ": " +
-                quillane::session::column_limits_text(columns[k], session.xi_mode());
-    return text;
+    return quillane::session::columns_found_text(session, columns);
 }
 
 std::string range_in_use(const Session &session, quillane::session::Limits range) {
@@ -203,93 +201,69 @@ std::string range_in_use(const Session &session, quillane::session::Limits range
     return line;
 }
 
+quillane::session::AnalysisChoice analysis_choice(const Options &o) {
+    quillane::session::AnalysisChoice c;
+    c.radius = o.radius;
+    c.column = o.column;
+    c.column_margin_cm = o.margin;
+    if (o.column == 0) c.limits = o.limits;
+    c.span = o.span;
+    c.terms = o.terms;
+    if (o.block_hours) c.block_s = *o.block_hours * quillane::kSecondsPerHour;
+    c.tolerance = o.tolerance;
+    c.exact_f = o.exact_f;
+    c.reference = o.ref;
+    c.assess =
+        o.assess || !o.csv.empty() || !o.json.empty() || !o.watch.empty() || !o.report_pdf.empty();
+    c.assessment_in_report = o.assess;
+    return c;
+}
+
 int fit_and_assess(const Options &o, Session &session, Problems &problems, Assessment &assessment,
                    bool &assessed, std::string &error) {
-    if (o.radius) problems.add_all(session.set_position_variable(false));
-    if (o.span || o.terms) {
-        const auto parms = session.differ_parms();
-        const Outcome set =
-            session.set_differ_parms(o.span.value_or(parms.span), o.terms.value_or(parms.terms));
-        if (!set.done) {
-            error = set.refusal;
-            return kExitUsage;
-        }
-    }
-    std::optional<std::pair<double, double>> limits = o.limits;
-    if (o.column != 0) {
-        Outcome found;
-        const auto columns = session.solution_columns(o.margin, &found);
-        problems.add_all(found);
-        // No range stands in for a column that is not there: the data
-        // beside a column hold menisci, bases and windows.
-        if (o.column > static_cast<int>(columns.size())) {
-            error = "--column " + std::to_string(o.column) + ": " +
-                    columns_found(session, columns) +
+    RunnerFeedback feedback(problems);
+    const quillane::session::AnalysisResult r =
+        quillane::session::analyse_scans(session, analysis_choice(o), feedback);
+    using quillane::session::AnalysisRefusal;
+    switch (r.refused) {
+        case AnalysisRefusal::none:
+            break;
+        case AnalysisRefusal::column_missing:
+            error = "--column " + std::to_string(o.column) + ": " + r.refusal +
                     " (--columns --verbose says why each stretch was or was not taken; "
                     "--limits LO HI sets limits by hand)";
             return kExitUsage;
-        } else {
-            const auto &c = columns[static_cast<size_t>(o.column - 1)];
-            std::printf("quillane-batch: solution column %d: %s\n", o.column,
-                        quillane::session::column_limits_text(c, session.xi_mode()).c_str());
-            limits = std::pair{c.low, c.high};
-        }
-    }
-    if (limits) {
-        const Outcome limited = session.set_limits(limits->first, limits->second);
-        problems.add_all(limited);
-        if (!limited.done) {
-            error = "--limits " + std::to_string(limits->first) + " " +
-                    std::to_string(limits->second) + ": " + limited.refusal;
+        case AnalysisRefusal::setting:
+            error = r.refusal;
             return kExitUsage;
-        }
-        if (!limited.span_ok) {
-            error = "the limits " + std::to_string(limits->first) + " .. " +
-                    std::to_string(limits->second) + " leave a data set with no more than " +
-                    std::to_string(session.differ_parms().span) +
-                    " points (the differentiation span)";
+        case AnalysisRefusal::fit:
+            problems.add("the fit was refused: " + r.refusal);
+            break;
+        case AnalysisRefusal::span:
+            error = r.refusal;
             return kExitFailed;
-        }
     }
-    const auto parms = session.differ_parms();
-    if (parms.points <= parms.span)
-        std::fprintf(stderr,
-                     "quillane-batch: warning: an active set has %d points inside the limits, "
-                     "not more than the span of %d\n",
-                     parms.points, parms.span);
+    if (!r.column_text.empty())
+        std::printf("quillane-batch: solution column %d: %s\n", o.column, r.column_text.c_str());
+    assessed = r.assessed;
+    if (assessed) assessment = r.assessment;
+    write_results(o, session, assessed ? &assessment : nullptr, problems);
+    return kExitOk;
+}
 
-    quillane::session::AssessmentSettings settings = session.assessment_settings();
-    if (o.block_hours) settings.block_s = *o.block_hours * quillane::kSecondsPerHour;
-    if (o.tolerance) settings.tolerance = *o.tolerance;
-    settings.exact_f = o.exact_f;
-    const Outcome set = session.set_assessment_settings(settings);
-    problems.add_all(set);
-
-    // Like the program, the last active set is the reference unless one is named.
-    const int ref = o.ref != 0 ? o.ref : session.suggested_reference();
-    problems.add_all(session.fit(ref));
-
-    assessed = false;
-    if (o.assess || !o.csv.empty() || !o.json.empty() || !o.watch.empty() ||
-        !o.report_pdf.empty()) {
-        const Outcome assessed_now = session.assess(o.assess, &assessment);
-        problems.add_all(assessed_now);
-        assessed = assessed_now.done;
-    }
+void write_results(const Options &o, const Session &session, const Assessment *assessment,
+                   Problems &problems) {
     std::string why;
     if (!o.csv.empty() && !quillane::session::write_file_atomically(
                               o.csv, quillane::session::results_csv(session), why)) {
         problems.add(why);
         problems.unwritten.insert("--csv");
     }
-    if (!o.json.empty() &&
-        !quillane::session::write_file_atomically(
-            o.json, quillane::session::results_json(session, assessed ? &assessment : nullptr),
-            why)) {
+    if (!o.json.empty() && !quillane::session::write_file_atomically(
+                               o.json, quillane::session::results_json(session, assessment), why)) {
         problems.add(why);
         problems.unwritten.insert("--json");
     }
-    return kExitOk;
 }
 
 int run_workflow(const Options &o, const std::vector<std::string> &record, Session &session,

@@ -12,6 +12,7 @@
 #include "options.h"
 #include "plot_keeper.h"
 #include "run_summary.h"
+#include "series_analysis.h"
 #include "session.h"
 
 namespace batch {
@@ -66,8 +67,25 @@ struct Problems {
     std::set<std::string> unwritten;
     bool report_failed = false;
     void add(const std::string &problem);
+    // An error the library or the session met.
+    void add_error(const std::string &error);
     void add_all(const quillane::session::Outcome &outcome);
 };
+
+// The runner's side of an analysis' feedback: notices go to standard error,
+// problems to `problems` (the run then ends with a failure exit code).
+class RunnerFeedback : public quillane::session::AnalysisFeedback {
+  public:
+    explicit RunnerFeedback(Problems &problems) : problems_(problems) {}
+    void notice(const std::string &text) override;
+    void problem(const std::string &text) override;
+
+  private:
+    Problems &problems_;
+};
+
+// The analysis the command line asks for.
+quillane::session::AnalysisChoice analysis_choice(const Options &o);
 
 // The first half of an analysis: the report created afresh, the library
 // started over, and `files` read (the sets of o.active active, or all).
@@ -95,6 +113,10 @@ std::string range_in_use(const quillane::session::Session &session,
 
 int fit_and_assess(const Options &o, quillane::session::Session &session, Problems &problems,
                    quillane::session::Assessment &assessment, bool &assessed, std::string &error);
+// The result files of an analysis (--csv, --json), each written whole or
+// not at all; a failure is a problem.
+void write_results(const Options &o, const quillane::session::Session &session,
+                   const quillane::session::Assessment *assessment, Problems &problems);
 
 // A whole run: the analysis, its plot files (added to `plots` as they are
 // kept) and the verdict when asked; `record` goes into the report (and the

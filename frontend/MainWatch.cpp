@@ -13,6 +13,7 @@
 #include "SessionText.h"
 #include "WatchController.h"
 #include "WatchDialog.h"
+#include "watch_analysis.h"
 
 namespace quillane::frontend {
 
@@ -43,16 +44,9 @@ void MainWindow::WatchFolder() {
         session::WatchSettings settings;
         settings.folder = toSession(folder);
         settings.pattern = toSession(pattern.isEmpty() ? QStringLiteral("*") : pattern);
-        const session::FolderWatch look(settings, {});
-        std::vector<std::string> files, lines;
+        std::vector<std::string> lines;
         std::string error;
-        if (!look.list_files(files, error)) return lines;
-        std::vector<session::ScanFacts> facts;
-        for (const std::string &f : files)
-            if (auto h = session_.scan_header(f); h.opened && h.time_line) facts.push_back(h);
-        const session::SeriesSplit split = session::split_into_series(facts);
-        for (int k = 1; k <= static_cast<int>(split.series.size()); ++k)
-            lines.push_back(session::series_line(split, k, facts));
+        session::folder_series_lines(session_, settings, lines, error);
         return lines;
     };
     WatchDialog dialog(watch_ ? watch_->choice() : WatchChoice{}, lister, this);

@@ -14,6 +14,7 @@
 
 #include "SessionText.h"
 #include "WaitCursor.h"
+#include "watch_analysis.h"
 
 namespace quillane::frontend {
 
@@ -60,29 +61,16 @@ bool WatchController::start(QString &error) {
         return sameFile(file, session_.report_path()) || sameFile(file, session_.plot_file());
     };
     std::string why;
-    if (!session::parse_series_selector(toSession(choice_.series), settings.follow, why)) {
+    if (!session::parse_series_selector(toSession(choice_.series), settings.follow, why) ||
+        !session::settle_series_number(session_, settings, why)) {
         error = QString::fromStdString(why);
         return false;
     }
     const auto header = [this](const std::string &f) { return session_.scan_header(f); };
-    if (settings.follow.number != 0) {
-        // A number counts the series of the folder as it is now.
-        const session::FolderWatch now(settings, header);
-        std::vector<std::string> files;
-        if (!now.list_files(files, why)) {
-            error = QString::fromStdString(why);
-            return false;
-        }
-        std::vector<session::ScanFacts> facts;
-        for (const std::string &f : files)
-            if (auto h = session_.scan_header(f); h.opened && h.time_line) facts.push_back(h);
-        if (!session::resolve_series_number(settings.follow, session::split_into_series(facts),
-                                            facts, why)) {
-            error = QString::fromStdString(why);
-            return false;
-        }
-    }
     watch_ = std::make_unique<session::FolderWatch>(settings, header, clock_);
+    session::AnalysisChoice analysis;
+    analysis.column = choice_.useColumn ? 1 : 0;
+    analyst_ = std::make_unique<session::WatchAnalyst>(session_, *watch_, analysis);
     followed_ = 0;
     reached_ = false;
     setStatus(QStringLiteral("Watching %1: waiting for whole scans").arg(choice_.folder));
@@ -160,84 +148,52 @@ void WatchController::lookNow() {
         if (number == followed_) analyse(number);
 }
 
+namespace {
+
+// The watch's notices and problems go to the record (the report).
+class RecordFeedback : public session::AnalysisFeedback {
+  public:
+    explicit RecordFeedback(std::function<void(const QString &)> record)
+        : record_(std::move(record)) {}
+    void notice(const std::string &text) override { record_(fromSession(text)); }
+    void problem(const std::string &text) override { record_(fromSession(text)); }
+
+  private:
+    std::function<void(const QString &)> record_;
+};
+
+}  // namespace
+
 void WatchController::analyse(int number) {
-    for (;;) {
-        const session::WatchedSeries *w = watch_->series_number(number);
-        if (!w || w->scans.empty()) return;
-        std::vector<std::string> files = w->scans;
-        if (static_cast<int>(files.size()) > session::kMaxDataSets)
-            files.erase(files.begin(), files.end() - session::kMaxDataSets);
-        const int place = w->place(files.back());
-        const QString head =
-            QStringLiteral("Watching %1, %2: ").arg(choice_.folder, fromSession(w->name));
-        if (static_cast<int>(files.size()) < session::kMinActiveSets) {
-            setStatus(head + QStringLiteral("scan %1: %2; waiting for at least 3 scans")
-                                 .arg(place)
-                                 .arg(fileNameOf(files.back())));
-            return;
-        }
-        WaitCursor wait;
+    const session::WatchedSeries *w = watch_->series_number(number);
+    if (!w) return;
+    const QString head =
+        QStringLiteral("Watching %1, %2: ").arg(choice_.folder, fromSession(w->name));
+    WaitCursor wait;
+    RecordFeedback feedback([this](const QString &line) { record(line); });
+    bool read = false;
+    const auto reader = [&](const std::vector<std::string> &files,
+                            std::vector<session::FileOutcome> &outcomes) {
         if (hooks_.beforeReading) hooks_.beforeReading();
+        read = true;
         std::vector<int> all(files.size());
         std::iota(all.begin(), all.end(), 1);
-        std::vector<session::FileOutcome> read;
-        const session::Outcome outcome = session_.read_and_select(files, all, &read);
-        bool setAside = false;
-        for (const auto &f : read)
-            if (f.points == 0) {
-                watch_->set_aside(f.name, "the library read no points from it (" + f.error + ")");
-                setAside = true;
-            }
-        if (setAside) continue;  // again without it
-        QString refusal = outcome.done ? QString() : fromSession(outcome.refusal);
-        QString notes;
-        if (refusal.isEmpty() && choice_.useColumn) {
-            const auto columns = session_.solution_columns(session::kDefaultColumnMargin);
-            if (!columns.empty()) {
-                const session::Outcome limited =
-                    session_.set_limits(columns.front().low, columns.front().high);
-                if (limited.done)
-                    notes +=
-                        QStringLiteral(", column ") + fromSession(session::column_limits_text(
-                                                          columns.front(), session_.xi_mode()));
-            } else {
-                notes += QStringLiteral(", no solution column: the full range");
-            }
-        }
-        // A column of fewer points than the span takes the largest span it
-        // holds, and says so.
-        if (const auto parms = session_.differ_parms();
-            refusal.isEmpty() && parms.points <= parms.span) {
-            const int span = std::max(session::kMinSpan, parms.points - 1);
-            if (session_.set_differ_parms(span, std::min(parms.terms, span - 1)).done)
-                notes += QStringLiteral(", span %1").arg(span);
-        }
-        session::Assessment assessment;
-        bool assessed = false;
-        if (refusal.isEmpty()) {
-            const session::Outcome fit = session_.fit(session_.suggested_reference());
-            if (!fit.done) refusal = fromSession(fit.refusal);
-        }
-        if (refusal.isEmpty()) assessed = session_.assess(true, &assessment).done;
-        if (hooks_.afterAnalysis) hooks_.afterAnalysis();
-        if (!refusal.isEmpty()) {
-            setStatus(head + QStringLiteral("scan %1 (%2): not fitted: %3")
-                                 .arg(place)
-                                 .arg(fileNameOf(files.back()), refusal));
-            record(statusText());
-            return;
-        }
-        const QString line = fromSession(
-            session::watch_status_line(session_, place, assessed ? &assessment : nullptr));
-        setStatus(head + line + notes);
-        record(line + notes);
-        if (assessed && hooks_.showEquilibrium) hooks_.showEquilibrium();
-        emit analysed(static_cast<int>(files.size()));
-        const bool reached = assessed && assessment.verdict.status == 1;
-        if (reached && !reached_) notify(fromSession(assessment.verdict.text));
-        reached_ = reached;
-        return;
-    }
+        return session_.read_and_select(files, all, &outcomes);
+    };
+    const session::WatchStep step = analyst_->analyse(number, reader, feedback);
+    if (read && hooks_.afterAnalysis) hooks_.afterAnalysis();
+    using State = session::WatchStep::State;
+    if (step.state == State::none) return;
+    setStatus(head + fromSession(step.line));
+    if (step.state == State::waiting) return;
+    record(fromSession(step.line));
+    if (step.state != State::analysed) return;
+    const bool assessed = step.analysis.assessed;
+    if (assessed && hooks_.showEquilibrium) hooks_.showEquilibrium();
+    emit analysed(step.scans);
+    const bool reached = step.analysis.reached();
+    if (reached && !reached_) notify(fromSession(step.analysis.assessment.verdict.text));
+    reached_ = reached;
 }
 
 void WatchController::notify(const QString &verdict) {

@@ -21,6 +21,7 @@
 #include "WatchDialog.h"
 #include "folder_watch.h"
 #include "session.h"
+#include "watch_analysis.h"
 
 class QMainWindow;
 class QSystemTrayIcon;
@@ -84,6 +85,7 @@ class WatchController : public QObject {
     WatchHooks hooks_;
     session::FolderWatch::Clock clock_;
     std::unique_ptr<session::FolderWatch> watch_;
+    std::unique_ptr<session::WatchAnalyst> analyst_;
     QTimer timer_;
     QPointer<QLabel> status_;  // in the window's status bar, which owns it
     QSystemTrayIcon *tray_ = nullptr;

@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "series.h"
+#include "series_selector.h"
 
 namespace quillane::session {
 
@@ -53,38 +54,6 @@ inline constexpr double kShortScanShare = 0.9;
 inline constexpr int kIncompleteGraceIntervals = 30;
 // Looks a file must stay unchanged for, and the intervals they span.
 inline constexpr int kStableLooks = 2;
-
-// Which series a watch follows.
-struct SeriesSelector {
-    enum class Mode {
-        each,      // every series, each on its own
-        together,  // every scan together, whatever series they make
-        chosen,    // the series that match the facts below
-    };
-    Mode mode = Mode::each;
-    std::optional<int> cell;
-    std::optional<double> speed_rpm;
-    std::optional<double> wavelength_nm;
-    int number = 0;  // a series number as listed at the start; 0 = none
-    // Facts left unset must be unknown in the series too (a series taken by
-    // its number); otherwise an unset fact takes any value.
-    bool all_facts = false;
-    std::string text;  // as the user wrote it
-    bool matches(const Series &series) const;
-};
-
-// Reads a selector: "" each series on its own; "all" every scan together;
-// otherwise one or more of "280nm", "10000rpm", "cell2" (spaces allowed
-// before the unit, "cell 2"), or a series number "3", joined by commas:
-// "cell2,280nm".  False with error set when it makes no sense.
-bool parse_series_selector(const std::string &text, SeriesSelector &selector, std::string &error);
-
-// Turns a selector by number into one by the cell, speed and wavelength of
-// that series of `split` (the files present at the start), so that it keeps
-// following the same series as the folder grows.  False with error set
-// (listing the series) when the split has no such series.
-bool resolve_series_number(SeriesSelector &selector, const SeriesSplit &split,
-                           const std::vector<ScanFacts> &facts, std::string &error);
 
 // A series as the watch follows it.
 struct WatchedSeries {
@@ -190,22 +159,5 @@ class FolderWatch {
     std::set<int> told_not_followed_;
     bool told_together_ = false;
 };
-
-// ---- the lines the watch prints and shows ----
-
-// "10.00 h".
-std::string watch_hours(double seconds);
-
-// One line about the latest scan of the session's analysis: "scan 4:
-// 00004.RA1, t = 4.00 h, RMS vs previous 1.234e-03, vs first 5.678e-03,
-// noise 5.0e-03; <verdict>; forecast ..." -- `scan_number` is the scan's
-// place in its series; `assessment` may be null.
-std::string watch_status_line(const Session &session, int scan_number,
-                              const Assessment *assessment);
-
-// Every followed series of a watch as one JSON object: {"series": [{"number":
-// 1, "name": "...", ...the run...}, ...]}; `runs` holds each series' run as
-// results_json wrote it, by series number.
-std::string watch_results_json(const FolderWatch &watch, const std::map<int, std::string> &runs);
 
 }  // namespace quillane::session

@@ -11,7 +11,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUILLANE_BUILD_DIR:-$root/build}
 bash "$root/tools/install-deps.sh"
-bash "$root/tools/build.sh"
+# Only what it runs: the library and the two programs (tools/test.sh builds
+# the tests and benchmarks in the same folder when it is run).
+bash "$root/tools/build.sh" -DQUILLANE_BUILD_TESTS=OFF -DQUILLANE_BUILD_BENCH=OFF
 
 out=$root/out
 mkdir -p "$out"

@@ -4,6 +4,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/install-deps.sh"
-bash "$root/tools/build.sh"
+bash "$root/tools/build.sh" -DQUILLANE_BUILD_TESTS=ON -DQUILLANE_BUILD_BENCH=ON
 cd "${QUILLANE_BUILD_DIR:-$root/build}"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
@@ -36,12 +37,15 @@ class WatchTest : public WholeProgramTest {
 
   private:
     QTemporaryDir run_;
+    QTemporaryDir out_;  // the runner's outputs
 
     void answerDialog(QDialog &dialog) override {
         auto *watch = qobject_cast<WatchDialog *>(&dialog);
         QVERIFY2(watch, qPrintable("unexpected dialog " + dialog.objectName()));
         watch->folderField()->setText(run_.path());
         watch->intervalBox()->setValue(kInterval);
+        // The scans are a solution column alone, with no meniscus to find.
+        watch->columnBox()->setChecked(false);
         if (!qEnvironmentVariable("QUILLANE_WATCH_SHOTS").isEmpty()) {
             watch->listSeries();
             watch->show();
@@ -147,6 +151,24 @@ class WatchTest : public WholeProgramTest {
         QVERIFY(note->text().contains(QStringLiteral("equilibrium reached")));
         shot("watch-equilibrium-note");
         note->close();
+    }
+
+    // The runner's watch, on the folder the program has just followed, ends
+    // on the same scan with the same answer, line for line.
+    void theRunnersWatchGivesTheSameAnswer() {
+        const QString programLine = status().mid(status().indexOf(QStringLiteral("scan 5: ")));
+        QProcess runner;
+        runner.setWorkingDirectory(out_.path());
+        runner.start(QStringLiteral(QUILLANE_BATCH_PATH),
+                     {QStringLiteral("--watch"), run_.path(), QStringLiteral("--interval"),
+                      QString::number(kInterval), QStringLiteral("--until-equilibrium")});
+        QVERIFY(runner.waitForFinished(kPatienceMs));
+        const QStringList lines = QString::fromUtf8(runner.readAllStandardOutput())
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                      .filter(QStringLiteral("scan 5: "));
+        QVERIFY2(!lines.isEmpty(), runner.readAllStandardError().constData());
+        QCOMPARE(lines.last(), programLine);
+        QCOMPARE(runner.exitCode(), 0);
     }
 
     void theCommandAgainStopsTheWatch() {
