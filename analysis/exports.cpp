@@ -457,6 +457,16 @@ QUILLANE_API void quillane_scan_header(const char *name, int32_t length, int32_t
     });
 }
 
+QUILLANE_API int32_t quillane_is_data_line(const char *line, int32_t length) {
+    // No state, so no lock and no error: any thread may ask.
+    if (line == nullptr || length <= 0) return 0;
+    try {
+        return is_data_line(std::string_view(line, static_cast<size_t>(length))) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
 QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, int32_t *known,
                                            double *facts) {
     guarded("quillane_data_set_header", [&](State &s) {

@@ -608,6 +608,16 @@ QUILLANE_API void quillane_plot_equilibrium(void);
 QUILLANE_API void quillane_scan_header(const char *name, int32_t length, int32_t *status,
                                        int32_t *known, double *facts);
 
+/* Whether a line of a scan file is a data line as getdatar reads it: 1 when
+   it begins with at least two numbers in free format (blanks, tabs or a
+   comma between them; E or D exponents, as in 5.9500D+00), else 0.  A line
+   whose point getdatar later rejects (a negative deviation, a position out
+   of bounds) is still a data line.  line (in): `length` characters (by
+   value), without its line end.  Touches no state of the library, so it
+   may be called from any thread at any time (a watch counts a growing
+   scan's points with it while no file is read). */
+QUILLANE_API int32_t quillane_is_data_line(const char *line, int32_t length);
+
 /* The same facts of data set n (in, 1..50) as getdatar read them.  status
    (out): QUILLANE_HEADER_TIME_LINE (1) time line, QUILLANE_HEADER_NO_TIME_LINE
    (0) none, QUILLANE_HEADER_NO_FILE (-1) the data set has not been read (all

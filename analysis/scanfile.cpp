@@ -459,4 +459,9 @@ void read_scan_file(State &s, std::string name, int n) {
     s.data_set_count = n;
 }
 
+bool is_data_line(std::string_view line) {
+    std::array<double, 2> two{0.0, 0.0};
+    return read_free_numbers(line, two) == FreeRead::ok;
+}
+
 }  // namespace quillane

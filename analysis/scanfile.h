@@ -18,6 +18,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "state.h"
 
@@ -53,5 +54,9 @@ ScanHeader read_scan_header(const std::string &name, std::string &error);
 // The file name as stored: cut at its first NUL, trailing blanks removed;
 // never shortened otherwise.
 std::string clean_file_name(std::string name);
+
+// Whether a line begins with two numbers as the free-format reader reads
+// them: what makes a line of a scan a data line.
+bool is_data_line(std::string_view line);
 
 }  // namespace quillane

@@ -180,6 +180,7 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
     settings.pattern = o.pattern;
     settings.interval_s = o.interval;
     settings.own_file = [&o](const std::string &path) { return is_output(o, path); };
+    settings.data_line = [&session](std::string_view line) { return session.is_data_line(line); };
     if (o.series != "list" && !quillane::session::parse_series_selector(
                                   o.each_series ? "" : o.series, settings.follow, error)) {
         error = "--series " + error;

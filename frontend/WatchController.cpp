@@ -60,6 +60,7 @@ bool WatchController::start(QString &error) {
         const QString file = fromSession(path);
         return sameFile(file, session_.report_path()) || sameFile(file, session_.plot_file());
     };
+    settings.data_line = [this](std::string_view line) { return session_.is_data_line(line); };
     std::string why;
     if (!session::parse_series_selector(toSession(choice_.series), settings.follow, why) ||
         !session::settle_series_number(session_, settings, why)) {

@@ -64,6 +64,7 @@ namespace quillane::session {
     X(quillane_active_set)                \
     X(quillane_plot_equilibrium)          \
     X(quillane_scan_header)               \
+    X(quillane_is_data_line)              \
     X(quillane_data_set_header)           \
     X(quillane_find_columns)              \
     X(quillane_column_stretches)

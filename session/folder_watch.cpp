@@ -30,41 +30,13 @@ std::string base_name(const std::string &path) {
     return name.empty() ? path : name;
 }
 
-bool to_number(std::string_view text, double &v) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return false;
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-    return r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(v);
-}
-
-// A line that begins with two numbers, as data lines do.  Counted the same
-// way for every scan, so counts compare between the scans of a series even
-// where the reader later rejects a point.
-bool begins_with_two_numbers(std::string_view line) {
-    int numbers = 0;
-    size_t pos = 0;
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r'; };
-    while (numbers < 2) {
-        while (pos < line.size() && blank(line[pos]))
-            ++pos;
-        size_t end = pos;
-        while (end < line.size() && !blank(line[end]))
-            ++end;
-        double v = 0.0;
-        if (end == pos || !to_number(line.substr(pos, end - pos), v)) return false;
-        ++numbers;
-        pos = end;
-    }
-    return true;
-}
-
 struct Inspection {
     bool read = false;
     int points = 0;
     bool line_cut = false;  // the file does not end with a line end
 };
 
-Inspection inspect(const std::string &file) {
+Inspection inspect(const std::string &file, const WatchSettings::DataLineTest &data_line) {
     Inspection seen;
     std::ifstream in(file, std::ios::binary);
     if (!in) return seen;
@@ -81,9 +53,10 @@ Inspection inspect(const std::string &file) {
     size_t start = text.find('\n');  // the first line describes the scan
     while (start != std::string::npos && start < text.size()) {
         const size_t end = text.find('\n', start + 1);
-        const std::string_view line(text.data() + start + 1,
-                                    (end == std::string::npos ? text.size() : end) - start - 1);
-        if (begins_with_two_numbers(line)) ++seen.points;
+        std::string_view line(text.data() + start + 1,
+                              (end == std::string::npos ? text.size() : end) - start - 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (data_line && data_line(line)) ++seen.points;
         start = end;
     }
     return seen;
@@ -233,7 +206,7 @@ void FolderWatch::examine(const std::string &file, Entry &e, std::vector<WatchMe
     }
     e.facts = facts;
     e.has_facts = true;
-    const Inspection seen = inspect(file);
+    const Inspection seen = inspect(file, settings_.data_line);
     e.points = seen.points;
     e.line_cut = seen.line_cut;
     if (!seen.read || seen.points == 0) {

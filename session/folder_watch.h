@@ -30,6 +30,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "series.h"
@@ -83,6 +84,12 @@ struct WatchSettings {
     // Files of the folder that are the caller's own (its report, results):
     // never taken for scans.
     std::function<bool(const std::string &path)> own_file;
+    // Which lines of a scan are data lines: the library's own rule
+    // (Session::is_data_line), so that a watch counts what the reader
+    // reads.  Counted the same way for every scan, so counts compare
+    // between the scans of a series.  Needed to take any scan.
+    using DataLineTest = std::function<bool(std::string_view line)>;
+    DataLineTest data_line;
 };
 
 class FolderWatch {

@@ -24,6 +24,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -370,6 +371,10 @@ class Session {
     // The facts of a scan file's header, read without storing anything, so
     // for any number of files.
     ScanFacts scan_header(const std::string &file) const;
+    // Whether a line of a scan file is a data line as the library reads it
+    // (at least two numbers, Fortran D exponents included).  Safe from any
+    // thread: it touches no state of the library.
+    bool is_data_line(std::string_view line) const;
     // The header facts of the data sets read, data set 1 first.
     std::vector<ScanFacts> data_set_headers() const;
     // The data sets read, split into series; scans are numbered as data sets.

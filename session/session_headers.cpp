@@ -50,6 +50,10 @@ std::string column_limits_text(const Column &column, bool xi) {
     return text;
 }
 
+bool Session::is_data_line(std::string_view line) const {
+    return lib_.quillane_is_data_line(line.data(), static_cast<int32_t>(line.size())) == 1;
+}
+
 ScanFacts Session::scan_header(const std::string &file) const {
     int32_t status = 0;
     std::array<int32_t, QUILLANE_HEADER_FACTS> known{};

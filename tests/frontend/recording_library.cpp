@@ -348,6 +348,10 @@ QUILLANE_API void quillane_scan_header(const char *, int32_t, int32_t *status, i
                                        double *facts) {
     stand_in_header(1, status, known, facts);
 }
+QUILLANE_API int32_t quillane_is_data_line(const char *line, int32_t length) {
+    // Enough for a stand-in: a line that starts with a digit.
+    return line && length > 0 && line[0] >= '0' && line[0] <= '9' ? 1 : 0;
+}
 QUILLANE_API void quillane_data_set_header(const int32_t *n, int32_t *status, int32_t *known,
                                            double *facts) {
     stand_in_header(*n, status, known, facts);

@@ -5,6 +5,7 @@
 // tests advance, one interval per look.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <thread>
@@ -47,6 +48,7 @@ class FolderWatchTest : public ::testing::Test {
             }
             return session.scan_header(file);
         };
+        settings.data_line = [this](std::string_view line) { return session.is_data_line(line); };
         watch = std::make_unique<FolderWatch>(settings, header, [this] { return now; });
     }
 
@@ -103,6 +105,28 @@ TEST_F(FolderWatchTest, AScanIsTakenOnlyAfterStayingUnchangedOverTwoIntervals) {
     EXPECT_THAT(taken(), IsEmpty());
     ASSERT_TRUE(look());
     EXPECT_THAT(taken(), ElementsAre("00001.RA2"));
+}
+
+// Data lines written with Fortran D exponents ("5.9500D+00 1.2340D-01")
+// are read by the library, so the watch counts them too: the scans are
+// taken, not left waiting for points.
+TEST_F(FolderWatchTest, ScansWithFortranExponentsAreTaken) {
+    for (int k = 1; k <= 3; ++k) {
+        std::string text;
+        for (const test_support::ScanPoint &p : scan(k).points) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%.4E %.4E\r\n", p.position, p.value);
+            text += line;
+        }
+        std::replace(text.begin(), text.end(), 'E', 'D');
+        Scan header_only = scan(k);
+        header_only.points.clear();
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d.RA2", k);
+        test_support::write_file(folder.path() / name, test_support::scan_text(header_only) + text);
+    }
+    ASSERT_TRUE(look(3));
+    EXPECT_THAT(taken(), ElementsAre("00001.RA2", "00002.RA2", "00003.RA2"));
 }
 
 // The scan is written in three chunks: the first ends inside a line, the
@@ -266,6 +290,7 @@ TEST_F(FolderWatchTest, AScanWrittenByTheChunkedWriterIsNeverTakenHalfWay) {
     WatchSettings settings;
     settings.folder = folder.path().string();
     settings.interval_s = 0.05;
+    settings.data_line = [this](std::string_view line) { return session.is_data_line(line); };
     FolderWatch real(settings, [this](const std::string &f) { return session.scan_header(f); });
     sim::SeriesSetup setup;
     setup.scans = 4;
