@@ -40,8 +40,8 @@ class PlotKeeper {
     std::string plot_file() const;
 
     // Moves a freshly written plot file to its numbered name, adds `plot`
-    // (its path set to that name) to plots and prints where it went.  False with error set when there was
-    // none or it could not be kept.
+    // (its path set to that name) to plots and prints where it went.  False with error set when
+    // there was none or it could not be kept.
     bool keep(KeptPlot plot, std::vector<KeptPlot> &plots, std::string &error);
 
   private:

@@ -49,8 +49,8 @@ int32_t dispatch_pending(void *) {
 // A plot the session made is kept under the next number, with what it
 // shows; one it did not make is a problem, told once, with the session's
 // reason.
-void keep_plot(PlotKeeper &keeper, const Outcome &made, KeptPlot plot,
-               std::vector<KeptPlot> &plots, Problems &problems) {
+void keep_plot(PlotKeeper &keeper, const Outcome &made, KeptPlot plot, std::vector<KeptPlot> &plots,
+               Problems &problems) {
     const std::string what = plot.what;
     problems.add_all(made);
     if (!made.plot_written) {
@@ -362,9 +362,10 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
     const char *data_kinds[] = {"", "values against position", "slopes against position",
                                 "slopes against value"};
     for (int kind = 1; kind <= 3; ++kind)
-        keep_plot(keeper, session.data_plot(kind, all),
-                  {{}, std::string("data plot: ") + data_kinds[kind] + ", all active sets", {all()}},
-                  plots, problems);
+        keep_plot(
+            keeper, session.data_plot(kind, all),
+            {{}, std::string("data plot: ") + data_kinds[kind] + ", all active sets", {all()}},
+            plots, problems);
 
     // Result graphs with every fit kind; deviations of every set but the
     // reference; positions at the quartiles of the limits.

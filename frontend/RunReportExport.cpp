@@ -77,8 +77,8 @@ void MainWindow::ExportRunReport() {
     std::vector<int> sets;
     for (int k = 1; k <= session_.active_count(); ++k)
         sets.push_back(k);
-    plots.limits = plotInto("limits.dat",
-                            [&] { return session_.data_plot(1, [&sets] { return sets; }); });
+    plots.limits =
+        plotInto("limits.dat", [&] { return session_.data_plot(1, [&sets] { return sets; }); });
     session_.set_plot_file(programPlotFile);
 
     session::RunReport report;

@@ -81,9 +81,8 @@ void paintFigure(QPainter &painter, const Figure &figure, QSizeF plot) {
     const double top = plot.height() * kKeyTop;
     paintNamedKey(painter, QPointF(strip.left(), top), font, figure.style, figure.names);
     // The answer in words beneath the key, wrapped to the strip.
-    const QString words = figure.note.isEmpty()
-                              ? figure.answer
-                              : figure.answer + QStringLiteral("\n") + figure.note;
+    const QString words =
+        figure.note.isEmpty() ? figure.answer : figure.answer + QStringLiteral("\n") + figure.note;
     if (!words.isEmpty()) {
         const double below = top + namedKeySize(font, figure.names).height();
         const double margin = QFontMetricsF(font).height() * 0.8;

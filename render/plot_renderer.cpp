@@ -263,8 +263,7 @@ void PlotRenderer::drawHeadings(QPainter &painter, const PlotScale &scale) const
     const QSizeF size = scale.deviceSize();
     const auto &data = state_.data;
     const QString heading = headings_ ? headings_->first : QString::fromStdString(data.heading);
-    const QString heading2 =
-        headings_ ? headings_->second : QString::fromStdString(data.heading2);
+    const QString heading2 = headings_ ? headings_->second : QString::fromStdString(data.heading2);
     const double room = scale.pixelsX(110);
     auto wider = [&](const QFont &font) {
         const QFontMetricsF metrics(font);

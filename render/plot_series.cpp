@@ -57,8 +57,7 @@ SeriesNames seriesNamesFor(const PlotSubject &subject, const session::Session &s
             for (int kind = 1; kind <= 3; ++kind)
                 if (graph.fit_kinds[static_cast<size_t>(kind - 1)])
                     names.names[++series] = fitKindCaption(kind);
-            names.title =
-                QStringLiteral("Fits against %1").arg(setName(session, text, reference));
+            names.title = QStringLiteral("Fits against %1").arg(setName(session, text, reference));
             break;
         }
         case 3:

@@ -471,8 +471,8 @@ void seriesTables(ReportWriter &w, const SeriesReport &s) {
     for (const auto &pr : s.pairs)
         pairs.push_back({QString::number(pr.reference), QString::number(pr.compared),
                          QString::fromStdString(hours_number(pr.reference_time_s, 2)),
-                         QString::fromStdString(hours_number(pr.compared_time_s, 2)), QString::number(pr.points),
-                         general(pr.rms[0]), general(pr.rms[1]),
+                         QString::fromStdString(hours_number(pr.compared_time_s, 2)),
+                         QString::number(pr.points), general(pr.rms[0]), general(pr.rms[1]),
                          pr.position_fit ? general(pr.rms[2]) : QStringLiteral("\u2013"),
                          general(pr.y_offset, 3),
                          pr.position_fit ? general(pr.x_offset, 3) : QStringLiteral("\u2013"),

@@ -113,7 +113,8 @@ std::string scans_csv(const Session &s, const Assessment *a) {
         const ActiveSetFacts facts = s.active_set(k);
         std::string row = std::to_string(k) + "," + std::to_string(facts.data_set) + "," +
                           csv_field(s.active_file_name(k)) + "," + number(facts.time_s) + "," +
-                          number(facts.time_s / kSecondsPerHour) + "," + std::to_string(facts.points);
+                          number(facts.time_s / kSecondsPerHour) + "," +
+                          std::to_string(facts.points);
         const bool noise_known =
             a && k <= static_cast<int>(a->noise.size()) && a->noise[k - 1].dof > 0;
         row += "," + (noise_known ? number(a->noise[k - 1].sigma) : std::string());

@@ -136,11 +136,12 @@ SeriesReport summarise_analysis(const Session &s, const Assessment *a) {
 std::vector<ReportFigure> report_figures(const SeriesReport &r, const FigurePlots &plots) {
     std::vector<ReportFigure> figures;
     if (!plots.equilibrium.empty()) {
-        ReportFigure equilibrium{"The approach to equilibrium: the RMS difference of each scan "
-                                 "from the latest one against time.",
-                                 plots.equilibrium,
-                                 {"RMS from the latest scan"},
-                                 "Approach to equilibrium"};
+        ReportFigure equilibrium{
+            "The approach to equilibrium: the RMS difference of each scan "
+            "from the latest one against time.",
+            plots.equilibrium,
+            {"RMS from the latest scan"},
+            "Approach to equilibrium"};
         equilibrium.equilibrium = true;
         figures.push_back(equilibrium);
     }
@@ -156,12 +157,12 @@ std::vector<ReportFigure> report_figures(const SeriesReport &r, const FigurePlot
             char range[96];
             std::snprintf(range, sizeof range, "%.3f to %.3f %s", r.low, r.high,
                           r.xi ? "cm\u00b2" : "cm");
-            caption =
-                std::string("Every active set over the full range; the lines mark the data "
-                            "limits analysed, ") +
-                range +
-                (r.column > 0 ? " (solution column " + std::to_string(r.column) + ")."
-                              : std::string("."));
+            caption = std::string(
+                          "Every active set over the full range; the lines mark the data "
+                          "limits analysed, ") +
+                      range +
+                      (r.column > 0 ? " (solution column " + std::to_string(r.column) + ")."
+                                    : std::string("."));
         }
         ReportFigure limits{caption, plots.limits, {}, {}};
         limits.mark_limits = true;

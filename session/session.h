@@ -81,7 +81,7 @@ struct GraphRequest {
 struct PlotSubject {
     std::vector<int> sets{};              // a data plot: the active sets shown
     std::optional<GraphRequest> graph{};  // a result graph
-    bool equilibrium = false;           // the approach to equilibrium
+    bool equilibrium = false;             // the approach to equilibrium
 };
 
 // ---- the equilibrium assessment and the fit's results, read back ----

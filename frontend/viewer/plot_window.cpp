@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <utility>
 
-
 namespace quillane::viewer {
 
 MessageHook defaultMessageHook() {

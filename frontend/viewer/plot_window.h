@@ -17,9 +17,9 @@
 #include <functional>
 #include <optional>
 
+#include "figure.h"
 #include "plot_answer.h"
 #include "plot_axes.h"
-#include "figure.h"
 #include "plot_canvas.h"
 #include "plot_file_control.h"
 #include "plot_legend.h"

@@ -87,14 +87,14 @@ class FigureTest : public QObject {
         quillane::test_support::CurrentFolder folder;
         writeTimePlot(QStringLiteral("plot.dat"));
         QString error;
-        QVERIFY2(renderPlotFile(QStringLiteral("plot.dat"), QStringLiteral("keyed.png"),
-                                kImageSize, tickRounder(), answered(), &error),
+        QVERIFY2(renderPlotFile(QStringLiteral("plot.dat"), QStringLiteral("keyed.png"), kImageSize,
+                                tickRounder(), answered(), &error),
                  qPrintable(error));
         RenderSettings unnamed = answered();
         unnamed.names = {};
         unnamed.answer = {};
-        QVERIFY2(renderPlotFile(QStringLiteral("plot.dat"), QStringLiteral("bare.png"),
-                                kImageSize, tickRounder(), unnamed, &error),
+        QVERIFY2(renderPlotFile(QStringLiteral("plot.dat"), QStringLiteral("bare.png"), kImageSize,
+                                tickRounder(), unnamed, &error),
                  qPrintable(error));
         const QImage keyed(QStringLiteral("keyed.png"));
         const QImage bare(QStringLiteral("bare.png"));
