@@ -22,6 +22,8 @@ constexpr double kKeyTop = 0.08;
 // Steps of plotSizeWithin; each leaves at most a third of the last one's
 // difference.
 constexpr int kFitSteps = 8;
+// At most this many pixels are taken off the plot after them.
+constexpr int kFitPixels = 64;
 
 QFont keyFont(QSizeF plot) {
     return plotFont(std::max(kSmallestKeyText, PlotRenderer::tickPixelSize(plot)));
@@ -49,10 +51,14 @@ QSizeF figureSize(const Figure &figure, QSizeF plot) {
 
 QSizeF plotSizeWithin(const Figure &figure, QSizeF total) {
     // The key's width follows the plot's (its text size, its share): a few
-    // steps bring the two together to within a pixel.
+    // steps bring the two together, then the plot gives up whole pixels
+    // until its figure is no wider than `total`.
     QSizeF plot = total;
     for (int step = 0; step < kFitSteps; ++step)
         plot.setWidth(total.width() - figureKeyWidth(figure, plot));
+    for (int step = 0; step < kFitPixels && figureSize(figure, plot).width() > total.width();
+         ++step)
+        plot.setWidth(plot.width() - 1.0);
     return plot;
 }
 

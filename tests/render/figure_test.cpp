@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include "figure.h"
 #include "plot_export.h"
 #include "plot_file.h"
 #include "plot_heading.h"
@@ -23,6 +24,9 @@ namespace {
 const QSize kImageSize(1200, 900);
 // The key strip is white; the surface around the plot is not.
 const QRgb kWhite = qRgb(255, 255, 255);
+// A figure fitted to a width may fall short of it by this share (the key's
+// text size changes in steps with the plot's size).
+constexpr double kWidthSlack = 0.02;
 
 TickRounder tickRounder() {
     return [](float lo, float hi, float &out_lo, float &out_hi, int32_t &n) {
@@ -109,13 +113,31 @@ class FigureTest : public QObject {
 
         const QString svg = drawnSvg(QStringLiteral("plot.dat"), answered());
         QVERIFY2(svg.contains(QStringLiteral("RMS from the latest scan")), qPrintable(svg));
-        QVERIFY(svg.contains(QStringLiteral("Equilibrium reached by scan 10")));
+        // Wrapped to the strip: the words of the answer, maybe on lines of their own.
+        QVERIFY(svg.contains(QStringLiteral("Equilibrium reached")));
         QVERIFY(svg.contains(QStringLiteral("forecast: 20.0 h")));
         // The answer is told in words: the second heading keeps the time
         // stamp only, not the verdict cut inside a word.
         QVERIFY(svg.contains(QStringLiteral("Assessed at 16:52:01 ON 12/09/2026")));
         QVERIFY(!svg.contains(QStringLiteral("foreca")));
         QVERIFY(!svg.contains(QStringLiteral("/home/someone")));
+    }
+
+    void theFigureTakesTheWidthAskedFor() {
+        ViewerState state;
+        state.DataLoaded = true;
+        const PlotAxes axes;
+        const PlotStyle style;
+        Figure figure{state, axes, style};
+        figure.names = answered().names;
+        figure.names.title = QStringLiteral("Fits against 12: 00012.RA1");
+        for (const QSizeF total :
+             {QSizeF(1200, 900), QSizeF(960, 720), QSizeF(400, 300), QSizeF(1600, 500)}) {
+            const double width = figureSize(figure, plotSizeWithin(figure, total)).width();
+            QVERIFY2(width <= total.width(), qPrintable(QString::number(width)));
+            QVERIFY2(width >= total.width() * (1.0 - kWidthSlack),
+                     qPrintable(QString::number(width)));
+        }
     }
 
     void aTimeAxisIsDrawnInHours() {
@@ -142,15 +164,21 @@ class FigureTest : public QObject {
             "forecast: equilibrium at 19.82 h with a margin of a good many words");
         const double room = metrics.horizontalAdvance(title) * 0.6;
 
+        // Room for it on two lines: wrapped at a blank, nothing left out.
         const QStringList wrapped = fitHeadingLines(title, QString(), metrics, room);
         QCOMPARE(wrapped.size(), 2);
-        QVERIFY(wholeWordsOf(wrapped[0], title));
-        QVERIFY(wholeWordsOf(wrapped[1], title));
-        QVERIFY(title.startsWith(wrapped[0] + QLatin1Char(' ')));
+        QCOMPARE(wrapped[0] + QLatin1Char(' ') + wrapped[1], title);
         for (const QString &line : wrapped)
             QVERIFY2(metrics.horizontalAdvance(line) <= room, qPrintable(line));
+
         // Too long for two lines: the second ends at a whole word.
-        QVERIFY(wrapped[1].endsWith(QChar(0x2026)));
+        const double narrow = room * 0.6;
+        const QStringList cut = fitHeadingLines(QString(), title, metrics, narrow);
+        QVERIFY(title.startsWith(cut[0] + QLatin1Char(' ')));
+        QVERIFY(cut[1].endsWith(QChar(0x2026)));
+        QVERIFY(wholeWordsOf(cut[1], title));
+        for (const QString &line : cut)
+            QVERIFY2(metrics.horizontalAdvance(line) <= narrow, qPrintable(line));
 
         // Two headings, each too long: each ends at a whole word.
         const QStringList both = fitHeadingLines(title, title, metrics, room);
