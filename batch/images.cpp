@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "equilibrium_answer.h"
 #include "gui_app.h"
 #include "plot_export.h"
+#include "plot_series.h"
 
 namespace batch {
 namespace {
@@ -20,6 +22,11 @@ std::string one_line(const QString &text) {
     if (line.startsWith(QLatin1String("WARNING:"), Qt::CaseInsensitive))
         line = line.mid(8).trimmed();
     return line.toStdString();
+}
+
+// The session's texts and file names are bytes in the local encoding.
+QString session_text(const std::string &text) {
+    return QFile::decodeName(text.c_str());
 }
 
 }  // namespace
@@ -37,9 +44,15 @@ ImageTally draw_images(const Options &o, const quillane::session::Session &sessi
     const quillane::viewer::TickRounder round = tick_rounder(session);
     quillane::viewer::RenderSettings settings;  // the window's default style
     settings.report = QFile::decodeName(o.report.c_str());
+    // Scan times in hours, as the texts give them.
+    settings.hours = true;
     const auto [width, height] = image_size_of(o);
 
     for (const KeptPlot &plot : plots) {
+        settings.names = quillane::viewer::seriesNamesFor(plot.subject, session, session_text);
+        settings.answer = plot.assessment ? quillane::viewer::equilibriumFigureAnswer(
+                                                *plot.assessment, session_text)
+                                          : quillane::viewer::FigureAnswer{};
         const std::string out = image_path(plot.path, o.images);
         QString error;
         std::vector<quillane::viewer::Notice> notices;

@@ -21,8 +21,10 @@ struct ImageTally {
     int failed = 0;
 };
 
-// Draws every plot of `plots` as an image of format o.images and size
-// image_size_of(o), with the axes rounded by the library's rule.  Each
+// Draws every plot of `plots` as a figure in an image of format o.images and
+// size image_size_of(o), with the axes rounded by the library's rule, its
+// series named in a key from what it shows and the session's sets, the
+// answer of the approach to equilibrium in words and time in hours.  Each
 // image written is listed on standard output; the viewer's warnings (such
 // as all values identical) and every plot that could not be drawn, with the
 // reason, go to standard error.  One failure does not stop the others.

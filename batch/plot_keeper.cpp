@@ -44,7 +44,8 @@ bool PlotKeeper::prepare(std::string &error) {
 
 // A hard link claims the numbered name in one step: it fails when the name
 // is taken, so two runs never get the same one.
-bool PlotKeeper::keep(const std::string &what, std::vector<KeptPlot> &plots, std::string &error) {
+bool PlotKeeper::keep(KeptPlot plot, std::vector<KeptPlot> &plots, std::string &error) {
+    const std::string &what = plot.what;
     std::error_code ec;
     if (!fs::exists(plot_file(), ec)) {
         error = "no plot file was written for the " + what;
@@ -69,8 +70,9 @@ bool PlotKeeper::keep(const std::string &what, std::vector<KeptPlot> &plots, std
         }
         ::unlink(plot_file().c_str());
         ++next_;
-        plots.push_back({target, what});
-        std::printf("quillane-batch: %s -> %s\n", what.c_str(), target.c_str());
+        plot.path = target;
+        plots.push_back(std::move(plot));
+        std::printf("quillane-batch: %s -> %s\n", plots.back().what.c_str(), target.c_str());
         return true;
     }
     error = "no free plot file number in " + dir_;

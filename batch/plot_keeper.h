@@ -6,15 +6,22 @@
 // a folder never take or overwrite each other's plots.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "session.h"
+
 namespace batch {
 
-// A plot file the run kept, with what it shows.
+// A plot file the run kept, with what it shows: in words, as the session
+// was asked for it (its figure names the series by it), and for the
+// approach to equilibrium the assessment it answers.
 struct KeptPlot {
     std::string path;
     std::string what;
+    quillane::session::PlotSubject subject{};
+    std::optional<quillane::session::Assessment> assessment{};
 };
 
 class PlotKeeper {
@@ -32,10 +39,10 @@ class PlotKeeper {
     // The name the library writes to: hidden, and this run's own.
     std::string plot_file() const;
 
-    // Moves a freshly written plot file to its numbered name, adds it to
-    // plots and prints where it went.  False with error set when there was
-    // none or it could not be kept.
-    bool keep(const std::string &what, std::vector<KeptPlot> &plots, std::string &error);
+    // Moves a freshly written plot file to its numbered name, adds `plot`
+    // (its path set to that name) to plots and prints where it went.  False with error set when
+    // there was none or it could not be kept.
+    bool keep(KeptPlot plot, std::vector<KeptPlot> &plots, std::string &error);
 
   private:
     std::string dir_;

@@ -11,7 +11,6 @@ namespace batch {
 namespace {
 
 namespace fs = std::filesystem;
-using quillane::session::ReportFigure;
 using quillane::session::SeriesReport;
 
 // The plot files set aside for the report, removed once it is written.
@@ -53,34 +52,9 @@ SeriesReport series_report(const Options &o, const quillane::session::Session &s
             r.base_cm = c.base_cm;
         }
     }
-    const char *unit = session.xi_mode() ? "cm\u00b2" : "cm";
-    if (!figures.equilibrium_plot.empty())
-        r.figures.push_back(
-            {"The approach to equilibrium: the RMS difference of each scan from "
-             "the latest one against time.",
-             figures.equilibrium_plot,
-             {"RMS from the latest scan"}});
-    if (!figures.rms_plot.empty())
-        r.figures.push_back({"RMS deviations against time from the reference set " +
-                                 std::to_string(r.reference) + ", all three fits.",
-                             figures.rms_plot,
-                             {"no offsets", "y-offset", "y- and position offsets"}});
-    if (!figures.limits_plot.empty()) {
-        char range[96];
-        std::snprintf(range, sizeof range, "%.3f to %.3f %s", r.low, r.high, unit);
-        ReportFigure limits{
-            std::string("Every active set over the full range; the lines mark "
-                        "the data limits analysed, ") +
-                range +
-                (r.column > 0 ? " (solution column " + std::to_string(r.column) + ")."
-                              : std::string(".")),
-            figures.limits_plot,
-            {}};
-        limits.mark_limits = true;
-        limits.low = r.low;
-        limits.high = r.high;
-        r.figures.push_back(limits);
-    }
+    quillane::session::FigurePlots plots = figures;
+    plots.limits_at_full_range = true;
+    r.figures = quillane::session::report_figures(r, plots);
     return r;
 }
 

@@ -15,12 +15,9 @@
 namespace batch {
 
 // What the report of one analysis needs beyond the session: the plot files
-// of its figures.
-struct ReportFigures {
-    std::string limits_plot;  // the values at the full range, set aside before the limits
-    std::string rms_plot;
-    std::string equilibrium_plot;
-};
+// of its figures (the limits plot holds the values at the full range, set
+// aside before the limits).
+using ReportFigures = quillane::session::FigurePlots;
 
 // Moves the plot file just written out of the library's way (it writes a
 // plot only where none is) under a hidden name of its own; returns that

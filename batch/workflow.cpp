@@ -47,10 +47,12 @@ int32_t dispatch_pending(void *) {
     return 0;
 }
 
-// A plot the session made is kept under the next number; one it did not
-// make is a problem, told once, with the session's reason.
-void keep_plot(PlotKeeper &keeper, const Outcome &made, const std::string &what,
-               std::vector<KeptPlot> &plots, Problems &problems) {
+// A plot the session made is kept under the next number, with what it
+// shows; one it did not make is a problem, told once, with the session's
+// reason.
+void keep_plot(PlotKeeper &keeper, const Outcome &made, KeptPlot plot, std::vector<KeptPlot> &plots,
+               Problems &problems) {
+    const std::string what = plot.what;
     problems.add_all(made);
     if (!made.plot_written) {
         if (!made.done)
@@ -60,7 +62,7 @@ void keep_plot(PlotKeeper &keeper, const Outcome &made, const std::string &what,
         return;
     }
     std::string why;
-    if (!keeper.keep(what, plots, why)) problems.add(why);
+    if (!keeper.keep(std::move(plot), plots, why)) problems.add(why);
 }
 
 }  // namespace
@@ -312,8 +314,8 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
         problems.add_all(made);
         if (made.plot_written) {
             std::string why;
-            figures.limits_plot = set_aside_plot(session.plot_file(), why);
-            if (figures.limits_plot.empty()) problems.add(why);
+            figures.limits = set_aside_plot(session.plot_file(), why);
+            if (figures.limits.empty()) problems.add(why);
         }
     }
 
@@ -334,9 +336,10 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
     const char *data_kinds[] = {"", "values against position", "slopes against position",
                                 "slopes against value"};
     for (int kind = 1; kind <= 3; ++kind)
-        keep_plot(keeper, session.data_plot(kind, all),
-                  std::string("data plot: ") + data_kinds[kind] + ", all active sets", plots,
-                  problems);
+        keep_plot(
+            keeper, session.data_plot(kind, all),
+            {{}, std::string("data plot: ") + data_kinds[kind] + ", all active sets", {all()}},
+            plots, problems);
 
     // Result graphs with every fit kind; deviations of every set but the
     // reference; positions at the quartiles of the limits.
@@ -361,15 +364,17 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
     for (int kind = 1; kind <= 5; ++kind) {
         graph.kind = kind;
         const size_t before = plots.size();
-        keep_plot(keeper, session.result_graph(graph), graphs[kind], plots, problems);
-        if (kind == 1) figures.rms_plot = last_kept(before);
+        keep_plot(keeper, session.result_graph(graph), {{}, graphs[kind], {{}, graph}}, plots,
+                  problems);
+        if (kind == 1) figures.rms = last_kept(before);
     }
 
     if ((o.assess || report) && assessed) {
         const size_t before = plots.size();
-        keep_plot(keeper, session.equilibrium_plot(), "result graph: the approach to equilibrium",
-                  plots, problems);
-        figures.equilibrium_plot = last_kept(before);
+        KeptPlot equilibrium{{}, "result graph: the approach to equilibrium", {}, assessment};
+        equilibrium.subject.equilibrium = true;
+        keep_plot(keeper, session.equilibrium_plot(), std::move(equilibrium), plots, problems);
+        figures.equilibrium = last_kept(before);
     }
     if (report) *report = series_report(o, session, assessed ? &assessment : nullptr, figures);
     if (o.assess && assessed) {

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// What the equilibrium plot says in words: the verdict whole, labels for
-// the noise level, the threshold and the forecast time drawn on the plot,
-// and, when the verdict was decided by a drifting baseline, a remark that
-// says so with a button for the graph of the offset fits.
+// What the equilibrium plot says in words (laid down in the render library:
+// equilibrium_answer.h), with, when the verdict was decided by a drifting
+// baseline, a button for the graph of the offset fits.
 #pragma once
 
 #include <functional>

@@ -31,12 +31,8 @@ struct DifferChoice {
 };
 
 // What a plot about to be shown holds, so that its legend can name each
-// series: a data plot of active sets, or a result graph as asked for.
-struct PlotContent {
-    std::vector<int> sets;                       // a data plot: the active sets shown
-    std::optional<session::GraphRequest> graph;  // a result graph
-    bool equilibrium = false;                    // the approach to equilibrium
-};
+// series.
+using PlotContent = session::PlotSubject;
 
 // Data limits typed in the data-set chooser of "Set Data Limits".
 struct TypedLimits {

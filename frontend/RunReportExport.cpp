@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "AppState.h"
 #include "MainWindow.h"
@@ -57,49 +58,34 @@ void MainWindow::ExportRunReport() {
         return;
     }
     const std::string programPlotFile = session_.plot_file();
-    std::vector<session::ReportFigure> figures;
-    auto make = [&](const char *file, const session::Outcome &made, session::ReportFigure figure) {
+    // Each plot into a file of its own; the name of one not made stays empty.
+    auto plotInto = [&](const char *file, const std::function<session::Outcome()> &make) {
+        const std::string path = toSession(folder.filePath(QString::fromLatin1(file)));
+        session_.set_plot_file(path);
+        const session::Outcome made = make();
         tell(made, title);
-        if (!made.plot_written) return;
-        figure.plot_file = toSession(folder.filePath(QString::fromLatin1(file)));
-        figures.push_back(figure);
+        return made.plot_written ? path : std::string();
     };
-    auto plotInto = [&](const char *file) {
-        session_.set_plot_file(toSession(folder.filePath(QString::fromLatin1(file))));
-    };
-    plotInto("equilibrium.dat");
-    make("equilibrium.dat", session_.equilibrium_plot(),
-         {"The approach to equilibrium: the RMS difference of each scan from the latest one "
-          "against time.",
-          {},
-          {"RMS from the latest scan"}});
+    session::FigurePlots plots;
+    plots.equilibrium = plotInto("equilibrium.dat", [&] { return session_.equilibrium_plot(); });
     session::GraphRequest rms;
     rms.kind = 1;
     rms.fit_kinds = {true, true, true};
-    plotInto("rms.dat");
-    make("rms.dat", session_.result_graph(rms),
-         {"RMS deviations against time from the reference set " +
-              std::to_string(session_.fit_reference()) + ", all three fits.",
-          {},
-          {"no offsets", "y-offset", "y- and position offsets"}});
+    plots.rms = plotInto("rms.dat", [&] { return session_.result_graph(rms); });
     // The data of every active set inside the limits: the program keeps the
     // fit, which a plot at the full range would make stale.
     std::vector<int> sets;
     for (int k = 1; k <= session_.active_count(); ++k)
         sets.push_back(k);
-    plotInto("limits.dat");
-    session::ReportFigure limits{"Every active set inside the data limits analysed.", {}, {}};
-    limits.mark_limits = true;
-    limits.low = session_.limits().low;
-    limits.high = session_.limits().high;
-    make("limits.dat", session_.data_plot(1, [&sets] { return sets; }), limits);
+    plots.limits =
+        plotInto("limits.dat", [&] { return session_.data_plot(1, [&sets] { return sets; }); });
     session_.set_plot_file(programPlotFile);
 
     session::RunReport report;
     report.program_version = session::Session::program_version();
     report.created = session::report_time_now();
     session::SeriesReport series = session::summarise_analysis(session_, &assessment);
-    series.figures = figures;
+    series.figures = session::report_figures(series, plots);
     report.files = series.files;
     report.series.push_back(series);
 

@@ -9,7 +9,6 @@
 #include "EquilibriumAnswer.h"
 #include "Hooks.h"
 #include "MainWindow.h"
-#include "PlotSeriesNames.h"
 #include "ProgressWindow.h"
 #include "Prompts.h"
 #include "SessionText.h"
@@ -35,7 +34,7 @@ void ViewerBridge::install() {
     hooks.loadPlotWindow = [this] { loadPlotWindow(); };
     hooks.showPlot = [this](const PlotContent &content) {
         if (!plotit_) loadPlotWindow();
-        plotit_->setSeriesNames(seriesNamesFor(content, session_));
+        plotit_->setSeriesNames(viewer::seriesNamesFor(content, session_, fromSession));
         plotit_->setAnswer(answerFor(content));
         plotit_->ShowPlot();
     };

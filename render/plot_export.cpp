@@ -10,8 +10,9 @@
 #include <QSvgGenerator>
 #include <algorithm>
 
+#include "figure.h"
 #include "plot_file_control.h"
-#include "plot_heading.h"
+#include "plot_time_axis.h"
 
 namespace quillane::viewer {
 
@@ -129,14 +130,18 @@ bool renderPlotFile(const QString &plot_file, const QString &out_file, QSize siz
         if (error) *error = "The plot file contained no data: " + plot_file;
         return false;
     }
+    const bool hours = settings.hours && showTimeInHours(state);
     const PlotAxes axes = computeAxes(state, round, notices);
-    state.data.heading =
-        headingWithoutPath(QString::fromStdString(state.data.heading), settings.report)
-            .toStdString();
-    const PlotRenderer renderer(state, axes, settings.style, settings.limits);
+    Figure figure{state, axes, settings.style, settings.limits, settings.names};
+    figure.answer = settings.answer.text;
+    figure.note = settings.answer.note;
+    figure.lines = settings.answer.lines;
+    figure.hours = hours;
+    figure.report = settings.report;
+    const QSizeF plot = plotSizeWithin(figure, QSizeF(size));
     return savePicture(
-        out_file, QSizeF(size), [&](QPainter &painter, QSizeF at) { renderer.paint(painter, at); },
-        error);
+        out_file, QSizeF(size),
+        [&](QPainter &painter, QSizeF) { paintFigure(painter, figure, plot); }, error);
 }
 
 }  // namespace quillane::viewer

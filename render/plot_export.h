@@ -12,8 +12,10 @@
 #include <functional>
 #include <vector>
 
+#include "equilibrium_answer.h"
 #include "plot_axes.h"
 #include "plot_renderer.h"
+#include "plot_series.h"
 #include "plot_style.h"
 
 namespace quillane::viewer {
@@ -50,10 +52,17 @@ struct RenderSettings {
     // The report file as the library was given it: the heading names it by
     // its file name only (headingWithoutPath).
     QString report;
+    // The figure's key and what the plot answers in words, with the labels
+    // of its lines.
+    SeriesNames names;
+    FigureAnswer answer;
+    // A time axis in hours rather than the plot file's seconds.
+    bool hours = false;
 };
 
-// Reads `plot_file` and draws it into `out_file` at `size` without any
-// window, the heading without the report's folders.  Messages that the window would show (no data,
+// Reads `plot_file` and draws it as a figure (figure.h) into `out_file` at
+// `size`, the key strip included, without any window, the heading without
+// the report's folders.  Messages that the window would show (no data,
 // identical values) go to `notices`.  Returns false, with the reason in `error`, when the plot file
 // cannot be read or has no data, or the output cannot be written.
 bool renderPlotFile(const QString &plot_file, const QString &out_file, QSize size,

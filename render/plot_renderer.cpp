@@ -8,6 +8,7 @@
 #include <cmath>
 #include <optional>
 
+#include "plot_heading.h"
 #include "plot_symbols.h"
 
 namespace quillane::viewer {
@@ -32,6 +33,9 @@ constexpr double kSymbolScale = 0.65;
 constexpr double kTextRoomUnits = 5.0;
 constexpr double kTickRoomUnits = 4.2;
 constexpr double kYLabelToText = 1.3;
+// A heading too long for its line is drawn smaller down to this share of
+// the text size; beyond that it is wrapped or ends at a whole word.
+constexpr double kSmallestHeading = 0.7;
 
 double heightOfUnits(QSizeF size, double units) {
     return units / 145.0 * size.height();
@@ -251,29 +255,40 @@ void PlotRenderer::drawLimitLines(QPainter &painter, const PlotScale &scale) con
     }
 }
 
+void PlotRenderer::setHeadings(QString heading, QString heading2) {
+    headings_.emplace(std::move(heading), std::move(heading2));
+}
+
 void PlotRenderer::drawHeadings(QPainter &painter, const PlotScale &scale) const {
     const QSizeF size = scale.deviceSize();
     const auto &data = state_.data;
-    const QString heading = QString::fromStdString(data.heading);
-    const QString heading2 = QString::fromStdString(data.heading2);
-    const QString &longer = heading.size() > heading2.size() ? heading : heading2;
+    const QString heading = headings_ ? headings_->first : QString::fromStdString(data.heading);
+    const QString heading2 = headings_ ? headings_->second : QString::fromStdString(data.heading2);
+    const double room = scale.pixelsX(110);
+    auto wider = [&](const QFont &font) {
+        const QFontMetricsF metrics(font);
+        return std::max(metrics.horizontalAdvance(heading), metrics.horizontalAdvance(heading2));
+    };
 
-    // Shrunk a point at a time until the longer heading fits.
+    // Shrunk a point at a time until the longer heading fits, or as far as
+    // it stays readable.
     double pixels = textPixelSize(size);
+    const double smallest = std::max(2.0, pixels * kSmallestHeading);
     QFont font = plotFont(static_cast<int>(pixels));
-    while (pixels > 2 && textWidth(font, longer) > scale.pixelsX(110)) {
+    while (pixels - kPixelsPerPoint >= smallest && wider(font) > room) {
         pixels -= kPixelsPerPoint;
         font = plotFont(static_cast<int>(std::lround(pixels)));
     }
     painter.setFont(font);
     painter.setPen(Qt::black);
+    const QStringList lines = fitHeadingLines(heading, heading2, QFontMetricsF(font), room);
 
     const QString x_label = QString::fromStdString(data.x_label) + axes_.x_suffix;
     const double centre = scale.toDevice(50, 0).x();
     textBottom(painter, centre - textWidth(font, x_label) / 2, scale.toDevice(0, -12.5).y(),
                x_label);
-    textTop(painter, centre - textWidth(font, heading) / 2, scale.toDevice(0, 118).y(), heading);
-    textTop(painter, centre - textWidth(font, heading2) / 2, scale.toDevice(0, 110).y(), heading2);
+    textTop(painter, centre - textWidth(font, lines[0]) / 2, scale.toDevice(0, 118).y(), lines[0]);
+    textTop(painter, centre - textWidth(font, lines[1]) / 2, scale.toDevice(0, 110).y(), lines[1]);
 }
 
 void PlotRenderer::drawLimitTexts(QPainter &painter, const PlotScale &scale,

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QPainter>
 #include <QSizeF>
+#include <optional>
+#include <utility>
 
 #include "plot_axes.h"
 #include "plot_scale.h"
@@ -35,6 +37,11 @@ class PlotRenderer {
     PlotRenderer(const ViewerState &state, const PlotAxes &axes, const PlotStyle &style,
                  LimitLines limits = {});
 
+    // The two headings drawn instead of the plot file's (a figure names the
+    // report without its folders, or keeps only the time stamp where the
+    // answer is told in words).
+    void setHeadings(QString heading, QString heading2);
+
     // Paints the whole surface of `size` (device units of `painter`).  With
     // no data loaded only the empty surface is drawn.
     void paint(QPainter &painter, QSizeF size) const;
@@ -62,6 +69,7 @@ class PlotRenderer {
     const PlotAxes &axes_;
     const PlotStyle &style_;
     LimitLines limits_;
+    std::optional<std::pair<QString, QString>> headings_;
 };
 
 // The corners of the triangle (kind 1) or diamond (kind 2) symbol of half

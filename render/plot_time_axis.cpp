@@ -3,10 +3,21 @@
 
 #include <algorithm>
 
+#include "plot_file_control.h"
+
 namespace quillane::viewer {
 
 bool isTimeAxis(const plotfile::PlotData &data) {
     return QString::fromStdString(data.x_label).trimmed() == QLatin1String("Time");
+}
+
+bool showTimeInHours(ViewerState &state) {
+    if (!state.DataLoaded || !isTimeAxis(state.data)) return false;
+    TimeAxisView view;
+    view.noteLoaded(state);
+    view.show(state, true);
+    FindPlotRange(state);
+    return true;
 }
 
 void TimeAxisView::noteLoaded(const ViewerState &state) {

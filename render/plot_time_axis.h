@@ -18,6 +18,11 @@ inline const QString kHoursLabel = QStringLiteral("Time (hours)");
 // Whether the plot's x axis is the time of the scans (its label says so).
 bool isTimeAxis(const plotfile::PlotData &data);
 
+// Shows the time axis of the plot just read into `state` in hours, its
+// range the whole plot's; false, and nothing changed, when its x axis is
+// not time.  For figures drawn once; the window keeps a TimeAxisView.
+bool showTimeInHours(ViewerState &state);
+
 // The x values and x label of a plot as read, so that a plot shown in
 // hours can go back to seconds exactly.
 class TimeAxisView {

@@ -14,10 +14,12 @@
 #include <filesystem>
 #include <functional>
 
+#include "equilibrium_answer.h"
+#include "figure.h"
 #include "hours_format.h"
 #include "plot_file_control.h"
-#include "plot_heading.h"
 #include "plot_renderer.h"
+#include "plot_time_axis.h"
 #include "series.h"
 
 namespace quillane::viewer {
@@ -261,8 +263,8 @@ class ReportWriter {
     }
 
     // The figure scaled to the width available, at most half a page high,
-    // with its caption and legend beneath.
-    void figure(const ReportFigure &fig, double width) {
+    // with its key and caption; a time axis in hours.
+    void figure(const ReportFigure &fig, const SeriesReport &s, double width) {
         ViewerState state;
         const QString file = QFile::decodeName(fig.plot_file.c_str());
         if (fig.plot_file.empty() || loadPlotFile(state, file, {}) != LoadOutcome::loaded) {
@@ -274,35 +276,47 @@ class ReportWriter {
             paragraph(why, p_.font(kBodyPt, false, true));
             return;
         }
+        const bool in_hours = showTimeInHours(state);
         std::vector<Notice> ignored;  // identical values: the axes are widened, as on screen
         const PlotAxes axes = computeAxes(state, round_, &ignored);
-        // The report leaves the machine: its figures name no folders.
-        state.data.heading =
-            headingWithoutPath(QString::fromStdString(state.data.heading), {}).toStdString();
-        LimitLines limits;
-        limits.shown = fig.mark_limits;
-        limits.hint = false;
-        limits.low = fig.low;
-        limits.high = fig.high;
         const PlotStyle style;
-        const PlotRenderer renderer(state, axes, style, limits);
+        Figure figure{state, axes, style};
+        figure.limits.shown = fig.mark_limits;
+        figure.limits.hint = false;
+        figure.limits.low = fig.low;
+        figure.limits.high = fig.high;
+        figure.names.title = q(fig.key_title);
+        for (size_t i = 0; i < fig.legend.size(); ++i)
+            figure.names.names[static_cast<int>(i + 1)] = q(fig.legend[i]);
+        if (fig.equilibrium && s.assessed) {
+            session::Assessment told;
+            told.pooled = s.noise;
+            told.verdict = s.verdict;
+            told.forecast = s.forecast;
+            const FigureAnswer answer = equilibriumFigureAnswer(told, q);
+            figure.answer = answer.text;
+            figure.note = answer.note;
+            figure.lines = answer.lines;
+        }
+        figure.hours = in_hours;
+        // The report leaves the machine: its figures name no folders.
+        figure.report = QString();
 
+        const QSizeF size = figureSize(figure, kPlotSize);
         const QFont caption = p_.font(8.5, false, true);
-        const double height = width * kPlotSize.height() / kPlotSize.width();
+        const double height = width * size.height() / size.width();
         const double caption_h = p_.textHeight(q(fig.caption), caption, p_.width());
-        const double legend_h = fig.legend.empty() ? 0.0 : p_.lineHeight(p_.font(8)) + 2;
-        p_.need(height + caption_h + legend_h + 8);
+        p_.need(height + caption_h + 8);
         const QRectF target(p_.left() + (p_.width() - width) / 2, p_.y(), width, height);
         QPainter &painter = p_.painter();
         painter.save();
         const QRectF device = p_.d(target);
         painter.translate(device.topLeft());
-        painter.scale(device.width() / kPlotSize.width(), device.height() / kPlotSize.height());
-        painter.setClipRect(QRectF(QPointF(0, 0), kPlotSize));
-        renderer.paint(painter, kPlotSize);
+        painter.scale(device.width() / size.width(), device.height() / size.height());
+        painter.setClipRect(QRectF(QPointF(0, 0), size));
+        paintFigure(painter, figure, kPlotSize);
         painter.restore();
         p_.advance(height + 3);
-        if (!fig.legend.empty()) legend(fig.legend, style);
         paragraph(q(fig.caption), caption);
         p_.advance(6);
     }
@@ -328,26 +342,6 @@ class ReportWriter {
         painter.drawLine(QPointF(p_.d(p_.left()), p_.d(p_.y() + 1)),
                          QPointF(p_.d(p_.left() + p_.width()), p_.d(p_.y() + 1)));
         p_.advance(2);
-    }
-
-    // One symbol and name per series code, on one line.
-    void legend(const std::vector<std::string> &names, const PlotStyle &style) {
-        const QFont f = p_.font(8);
-        const double h = p_.lineHeight(f);
-        const QFontMetricsF metrics(f, p_.painter().device());
-        double x = p_.left() + 24;
-        QPainter &painter = p_.painter();
-        for (size_t i = 0; i < names.size(); ++i) {
-            const SymbolLook look = symbolFor(static_cast<int>(i + 1), style.CycleColorsFirst);
-            painter.setPen(QPen(colourOf(style.palette, look.colour_index), p_.d(0.8)));
-            painter.setBrush(Qt::NoBrush);
-            const QPointF centre(p_.d(x + 4), p_.d(p_.y() + h / 2));
-            drawSymbolShape(painter, look.shape, centre, 1.0, p_.d(3.0), p_.d(-2.25));
-            const QString name = q(names[i]);
-            p_.text({x + 12, p_.y(), p_.width(), h}, name, f, Qt::AlignLeft | Qt::AlignVCenter);
-            x += 12 + metrics.horizontalAdvance(name) / p_.d(1.0) + 18;
-        }
-        p_.advance(h + 2);
     }
 
     Pages &p_;
@@ -514,7 +508,7 @@ void drawSeries(ReportWriter &w, Pages &pages, const SeriesReport &s, bool sever
     if (!s.figures.empty()) {
         w.heading(QStringLiteral("Figures"), 11, w.figureHeight());
         for (const ReportFigure &fig : s.figures)
-            w.figure(fig, w.figureWidth());
+            w.figure(fig, s, w.figureWidth());
     }
     seriesTables(w, s);
 }

@@ -133,6 +133,46 @@ SeriesReport summarise_analysis(const Session &s, const Assessment *a) {
     return r;
 }
 
+std::vector<ReportFigure> report_figures(const SeriesReport &r, const FigurePlots &plots) {
+    std::vector<ReportFigure> figures;
+    if (!plots.equilibrium.empty()) {
+        ReportFigure equilibrium{
+            "The approach to equilibrium: the RMS difference of each scan "
+            "from the latest one against time.",
+            plots.equilibrium,
+            {"RMS from the latest scan"},
+            "Approach to equilibrium"};
+        equilibrium.equilibrium = true;
+        figures.push_back(equilibrium);
+    }
+    if (!plots.rms.empty())
+        figures.push_back({"RMS deviations against time from the reference set " +
+                               std::to_string(r.reference) + ", all three fits.",
+                           plots.rms,
+                           {"no offsets", "y-offset", "y- and position offsets"},
+                           "Fits against set " + std::to_string(r.reference)});
+    if (!plots.limits.empty()) {
+        std::string caption = "Every active set inside the data limits analysed.";
+        if (plots.limits_at_full_range) {
+            char range[96];
+            std::snprintf(range, sizeof range, "%.3f to %.3f %s", r.low, r.high,
+                          r.xi ? "cm\u00b2" : "cm");
+            caption = std::string(
+                          "Every active set over the full range; the lines mark the data "
+                          "limits analysed, ") +
+                      range +
+                      (r.column > 0 ? " (solution column " + std::to_string(r.column) + ")."
+                                    : std::string("."));
+        }
+        ReportFigure limits{caption, plots.limits, {}, {}};
+        limits.mark_limits = true;
+        limits.low = r.low;
+        limits.high = r.high;
+        figures.push_back(limits);
+    }
+    return figures;
+}
+
 std::string short_verdict(const SeriesReport &r) {
     if (!r.refusal.empty()) return "not analysed";
     if (!r.assessed) return "not assessed";

@@ -20,6 +20,10 @@ struct ReportFigure {
     std::string caption;
     std::string plot_file;
     std::vector<std::string> legend;  // the name of series code 1, 2, ...; empty = none
+    std::string key_title{};          // what the named series are
+    // The approach to equilibrium: the series' verdict and forecast are told
+    // beside it in words, and its reference lines are labelled.
+    bool equilibrium = false;
     // The limits plot: the analysed range is marked on the full range.
     bool mark_limits = false;
     double low = 0.0;
@@ -100,6 +104,21 @@ struct RunReport {
 // The analysis the session holds now: its scans and headers, settings,
 // pairs, and the assessment when one was made (`assessment` may be null).
 SeriesReport summarise_analysis(const Session &session, const Assessment *assessment);
+
+// The plot files of a report's figures, each empty where it was not made.
+struct FigurePlots {
+    std::string equilibrium;
+    std::string rms;  // RMS deviations against time, all three fits
+    std::string limits;
+    // The limits plot holds every active set over the full range (the
+    // runner's) rather than inside the limits (the program's).
+    bool limits_at_full_range = false;
+};
+
+// The figures of the report of `series`, with their captions and keys, in
+// the order the report shows them: the approach to equilibrium, the RMS
+// deviations, the limits; a figure whose plot was not made is left out.
+std::vector<ReportFigure> report_figures(const SeriesReport &series, const FigurePlots &plots);
 
 // "equilibrium reached" / "still approaching" / "not assessed" / "not
 // analysed": the verdict of a series in a word or two, for the summary.

@@ -76,6 +76,15 @@ struct GraphRequest {
     std::vector<double> positions;  // kind 4: positions in the current unit (at most 10)
 };
 
+// What a plot shows, as the session was asked for it, so that its key can
+// name each series: a data plot of active sets, a result graph as asked
+// for, or the approach to equilibrium.
+struct PlotSubject {
+    std::vector<int> sets{};              // a data plot: the active sets shown
+    std::optional<GraphRequest> graph{};  // a result graph
+    bool equilibrium = false;             // the approach to equilibrium
+};
+
 // ---- the equilibrium assessment and the fit's results, read back ----
 
 struct Noise {

@@ -23,8 +23,7 @@
 namespace quillane::frontend {
 namespace {
 
-const char *kFitKinds[3] = {"No Offsets", "Y Offsets", "Y and XI/R Offsets"};
-// The same on the dialogs' buttons, each with its access key.
+// The fit kinds on the dialogs' buttons, each with its access key.
 const char *kFitKindButtons[3] = {"&No Offsets", "&Y Offsets", "Y and &XI/R Offsets"};
 
 // The line that names the fit whose deviations a graph draws.
@@ -44,10 +43,6 @@ QPushButton *okButton(QWidget *parent) {
 }
 
 }  // namespace
-
-QString fitKindCaption(int kind) {
-    return kind >= 1 && kind <= 3 ? QString::fromLatin1(kFitKinds[kind - 1]) : QString();
-}
 
 // "Plot Using": the three fit kinds as option buttons and the logarithm box.
 class FitKindFrame : public QGroupBox {

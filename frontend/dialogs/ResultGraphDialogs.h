@@ -29,10 +29,6 @@ namespace quillane::frontend {
 class Prompts;
 class ReferenceSetPicker;
 
-// The caption of fit kind 1, 2 or 3: "No Offsets", "Y Offsets", "Y and XI/R
-// Offsets".
-QString fitKindCaption(int kind);
-
 // ---- RMS / variance against time ----
 
 struct RmsChoice {

@@ -18,19 +18,6 @@ constexpr double kRowStep = 6.0;
 constexpr double kColumnStep = 9.0;
 const QSize kNumberedSize(240, 420);
 
-// Row height and symbol half width of the named key, from the text height.
-constexpr double kNamedRow = 1.5;
-constexpr double kNamedSymbol = 0.4;
-constexpr double kNamedMargin = 0.8;
-
-// One column of the named key: the symbol, a gap and the widest name.
-double namedColumnWidth(const QFontMetricsF &metrics, const SeriesNames &names) {
-    double widest = 0;
-    for (const auto &[code, name] : names.names)
-        widest = std::max(widest, metrics.horizontalAdvance(name));
-    return 2.5 * metrics.height() + widest;
-}
-
 }  // namespace
 
 QPointF legendEntryPosition(int code, bool cycle_colors_first) {
@@ -75,21 +62,6 @@ void PlotLegend::seriesChanged() {
     update();
 }
 
-QSizeF namedKeySize(const QFont &font, const SeriesNames &names) {
-    const QFontMetricsF metrics(font);
-    const int n = static_cast<int>(names.names.size());
-    const int rows = std::min(n, kLegendRowsPerColumn);
-    const int columns = (n + kLegendRowsPerColumn - 1) / kLegendRowsPerColumn;
-    const double line = metrics.height();
-    const double column = namedColumnWidth(metrics, names);
-    QFont bold = font;
-    bold.setBold(true);
-    const double title = QFontMetricsF(bold).horizontalAdvance(names.title);
-    const double margin = kNamedMargin * line;
-    return {std::max(columns * column, title) + 2 * margin,
-            (rows + 1) * kNamedRow * line + 2 * margin};
-}
-
 QSize PlotLegend::namedSize() const {
     const QSizeF size = namedKeySize(font(), names_);
     return {static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height()))};
@@ -130,42 +102,6 @@ void PlotLegend::paintNumbered(QPainter &painter) {
 
 void PlotLegend::paintNamed(QPainter &painter) {
     paintNamedKey(painter, QPointF(0, 0), font(), style_, names_);
-}
-
-void paintNamedKey(QPainter &painter, QPointF top_left, const QFont &font, const PlotStyle &style,
-                   const SeriesNames &names) {
-    painter.save();
-    painter.translate(top_left);
-    const QFontMetricsF metrics(font);
-    const double line = metrics.height();
-    const double row = kNamedRow * line;
-    const double margin = kNamedMargin * line;
-    const double s = kNamedSymbol * line;
-    const double column = namedColumnWidth(metrics, names);
-
-    QFont bold = font;
-    bold.setBold(true);
-    painter.setFont(bold);
-    painter.setPen(Qt::black);
-    painter.drawText(QPointF(margin, margin + QFontMetricsF(bold).ascent()), names.title);
-    painter.setFont(font);
-
-    int index = 0;
-    for (const auto &[code, name] : names.names) {
-        const int c = index / kLegendRowsPerColumn;
-        const int r = index % kLegendRowsPerColumn;
-        ++index;
-        const double left = margin + c * column;
-        const double middle = margin + (r + 1) * row + row / 2;
-        const SymbolLook look = symbolFor(code, style.CycleColorsFirst);
-        const QColor colour = colourOf(style.palette, look.colour_index);
-        painter.setPen(QPen(colour, 1.0));
-        painter.setBrush(style.FilledSymbols ? QBrush(colour) : QBrush(Qt::NoBrush));
-        drawSymbolShape(painter, look.shape, QPointF(left + line / 2, middle), s, 1.0, -1.0);
-        painter.setPen(Qt::black);
-        painter.drawText(QPointF(left + 1.5 * line, middle + metrics.ascent() / 2 - 1), name);
-    }
-    painter.restore();
 }
 
 void PlotLegend::closeEvent(QCloseEvent *event) {

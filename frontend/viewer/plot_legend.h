@@ -3,7 +3,8 @@
 // program has named the series of the plot on show, the legend lists those
 // series, each with its symbol and name ("3: 00003.RA1", "Y Offsets");
 // otherwise it shows the symbol, colour and number of every series code
-// from 1 to 50.  Either way it follows the window's current style.
+// from 1 to 50 (the named key is the figures' own, plot_key.h).  Either
+// way it follows the window's current style.
 #pragma once
 
 #include <QFont>
@@ -13,6 +14,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "plot_key.h"
 #include "plot_series.h"
 #include "plot_style.h"
 
@@ -28,16 +30,6 @@ QPointF legendEntryPosition(int code, bool cycle_colors_first);
 
 // The size of a legend symbol (half width, legend units).
 inline constexpr double kLegendSymbolSize = 2 * 0.65;
-
-// Named series stand in columns of at most this many rows.
-inline constexpr int kLegendRowsPerColumn = 25;
-
-// The key of named series as the legend window draws it, for pictures of
-// the plot that carry their key: its size in `font`, and drawing it with
-// its top left corner at `top_left`.
-QSizeF namedKeySize(const QFont &font, const SeriesNames &names);
-void paintNamedKey(QPainter &painter, QPointF top_left, const QFont &font, const PlotStyle &style,
-                   const SeriesNames &names);
 
 class PlotLegend : public QWidget {
   public:

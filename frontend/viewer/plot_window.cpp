@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -18,8 +17,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
-
-#include "plot_heading.h"
 
 namespace quillane::viewer {
 
@@ -250,76 +247,36 @@ PlotScale Plotit::currentScale() const {
     return renderer.scale(QSizeF(surfaceSize()));
 }
 
+Figure Plotit::figure(bool key) const {
+    Figure figure{state_, axes_, style_};
+    figure.limits.shown = host_.limitsMode();
+    if (figure.limits.shown) {
+        figure.limits.low = host_.xLow();
+        figure.limits.high = host_.xHigh();
+    }
+    figure.answer = answer_.text;
+    figure.note = answer_.note;
+    figure.lines = answer_.lines;
+    figure.hours = QString::fromStdString(state_.data.x_label) == kHoursLabel;
+    figure.key = key;
+    // A picture names the report without the folders of this machine.
+    if (key) {
+        figure.names = names_;
+        figure.report = host_.reportFileName();
+    }
+    return figure;
+}
+
 void Plotit::paintPlot(QPainter &painter, QSizeF size) const {
-    LimitLines limits;
-    limits.shown = host_.limitsMode();
-    if (limits.shown) {
-        limits.low = host_.xLow();
-        limits.high = host_.xHigh();
-    }
-    const PlotRenderer renderer(state_, axes_, style_, limits);
-    renderer.paint(painter, size);
-    if (state_.DataLoaded) {
-        const bool hours = QString::fromStdString(state_.data.x_label) == kHoursLabel;
-        drawLineLabels(painter, renderer.scale(size), answer_.lines,
-                       hours ? 1.0 / kSecondsPerHour : 1.0, PlotRenderer::tickPixelSize(size));
-    }
-}
-
-QFont Plotit::figureKeyFont(QSizeF plot) const {
-    return plotFont(std::max(9, PlotRenderer::tickPixelSize(plot)));
-}
-
-double Plotit::figureKeyWidth(QSizeF plot) const {
-    if (names_.empty() || !state_.DataLoaded) return 0.0;
-    // At most a third of the plot's width; long names are then cut.
-    return std::min(namedKeySize(figureKeyFont(plot), names_).width(), plot.width() / 3.0);
+    viewer::paintFigure(painter, figure(false), size);
 }
 
 QSizeF Plotit::figureSize(QSizeF plot) const {
-    return {plot.width() + figureKeyWidth(plot), plot.height()};
+    return viewer::figureSize(figure(true), plot);
 }
 
 void Plotit::paintFigure(QPainter &painter, QSizeF plot) const {
-    // The heading names the report without the folders of this machine.
-    ViewerState shown = state_;
-    shown.data.heading =
-        headingWithoutPath(QString::fromStdString(state_.data.heading), host_.reportFileName())
-            .toStdString();
-    LimitLines limits;
-    limits.shown = host_.limitsMode();
-    if (limits.shown) {
-        limits.low = host_.xLow();
-        limits.high = host_.xHigh();
-    }
-    const PlotRenderer renderer(shown, axes_, style_, limits);
-    renderer.paint(painter, plot);
-    if (!state_.DataLoaded) return;
-    const bool hours = QString::fromStdString(state_.data.x_label) == kHoursLabel;
-    drawLineLabels(painter, renderer.scale(plot), answer_.lines,
-                   hours ? 1.0 / kSecondsPerHour : 1.0, PlotRenderer::tickPixelSize(plot));
-    const double key_width = figureKeyWidth(plot);
-    if (key_width <= 0.0) return;
-    const QRectF strip(plot.width(), 0, key_width, plot.height());
-    painter.save();
-    painter.fillRect(strip, Qt::white);
-    painter.setClipRect(strip);
-    const QFont font = figureKeyFont(plot);
-    const double top = plot.height() * 0.08;
-    paintNamedKey(painter, QPointF(strip.left(), top), font, style_, names_);
-    // The answer in words beneath the key, wrapped to the strip.
-    const QString words =
-        answer_.note.isEmpty() ? answer_.text : answer_.text + QStringLiteral("\n") + answer_.note;
-    if (!words.isEmpty()) {
-        const double below = top + namedKeySize(font, names_).height();
-        const double margin = QFontMetricsF(font).height() * 0.8;
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        painter.drawText(QRectF(strip.left() + margin, below, strip.width() - 2 * margin,
-                                plot.height() - below - margin),
-                         Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, words);
-    }
-    painter.restore();
+    viewer::paintFigure(painter, figure(true), plot);
 }
 
 QImage Plotit::renderImage(QSize size) const {
@@ -401,11 +358,8 @@ bool Plotit::ShowPlot() {
             canvas_->setToolTip(host_.limitsMode() ? kLimitsKeys : QString());
             // The answer bar has the verdict in full; the second heading
             // keeps only the time stamp, which a long verdict would run into.
-            if (!answer_.text.isEmpty()) {
-                const QString stamp = timeStampOf(state_.data.stamp);
-                state_.data.heading2 =
-                    stamp.isEmpty() ? std::string() : ("Assessed at " + stamp).toStdString();
-            }
+            if (!answer_.text.isEmpty())
+                state_.data.heading2 = answeredSecondHeading(state_.data.stamp).toStdString();
             time_axis_.noteLoaded(state_);
             time_in_hours_ = hours_choice_.value_or(answer_.hoursByDefault);
             time_in_hours_action_->setChecked(time_in_hours_);

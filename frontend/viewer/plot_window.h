@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 
+#include "figure.h"
 #include "plot_answer.h"
 #include "plot_axes.h"
 #include "plot_canvas.h"
@@ -151,9 +152,9 @@ class Plotit : public QMainWindow {
     void buildPrinterMenu();
     void buildStatusLabels();
     void buildAnswerBar();
-    // The key's font and width for a figure of the window surface `plot`.
-    QFont figureKeyFont(QSizeF plot) const;
-    double figureKeyWidth(QSizeF plot) const;
+    // The plot on show as a figure: with its key (`key`) as pictures of it
+    // leave the window, or alone as the window's surface shows it.
+    Figure figure(bool key) const;
     void relayout();
     void redraw();
     // Lays out the axes for the current data range and shows its warnings.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "plot_answer.h"
+#include "plot_line_labels.h"
 
 #include <QFontMetricsF>
 #include <QRegularExpression>
