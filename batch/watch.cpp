@@ -131,7 +131,8 @@ class Watch {
             }
             say(prefix + quillane::session::watch_status_line(session_, place,
                                                               assessed ? &assessment : nullptr));
-            reached_[number] = assessed && assessment.verdict.status == 1;
+            reached_[number] =
+                assessed && assessment.verdict.status == quillane::session::VerdictStatus::reached;
             if (own_folders_ && !o_.json.empty()) {
                 runs_[number] =
                     quillane::session::results_json(session_, assessed ? &assessment : nullptr);

@@ -40,8 +40,8 @@ viewer::SeriesNames seriesNamesFor(const PlotContent &content, const session::Se
     const int reference = graph.reference != 0 ? graph.reference : fitReference;
     viewer::SeriesNames names;
     switch (graph.kind) {
-        case 1:
-        case 2: {
+        case session::GraphKind::rms:
+        case session::GraphKind::variance: {
             int series = 0;
             for (int kind = 1; kind <= 3; ++kind)
                 if (graph.fit_kinds[static_cast<size_t>(kind - 1)])
@@ -49,12 +49,12 @@ viewer::SeriesNames seriesNamesFor(const PlotContent &content, const session::Se
             names.title = QStringLiteral("Fits against %1").arg(activeSetName(session, reference));
             break;
         }
-        case 3:
+        case session::GraphKind::deviations_vs_position:
             names = setNames(graph.sets, session, true);
             names.title =
                 QStringLiteral("Deviations from %1").arg(activeSetName(session, fitReference));
             break;
-        case 4: {
+        case session::GraphKind::deviations_vs_time: {
             // The graph takes the positions in ascending order.
             std::vector<double> positions = graph.positions;
             std::sort(positions.begin(), positions.end());
@@ -66,12 +66,10 @@ viewer::SeriesNames seriesNamesFor(const PlotContent &content, const session::Se
                 QStringLiteral("Deviations from %1").arg(activeSetName(session, fitReference));
             break;
         }
-        case 5:
+        case session::GraphKind::offsets:
             names.names[1] = fitKindCaption(3);
             names.title = QStringLiteral("Position offsets against %1")
                               .arg(activeSetName(session, reference));
-            break;
-        default:
             break;
     }
     return names;

@@ -123,7 +123,7 @@ int StartUp::run(const StartOptions &options) {
     // 1-2: counts, options and the echo switch; the program's title.
     state_.NumFilesRead = 0;
     state_.FileIncrement = 1;
-    state_.MaxFiles = 50;
+    state_.MaxFiles = kMaxDataSets;
     state_.EchoInputSwitch = options.echo ? kTrue : kFalse;
     state_.ShowCoordsDefault = kTrue;
     state_.ProgramTitle = buildProgramTitle();

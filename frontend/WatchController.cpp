@@ -233,7 +233,8 @@ void WatchController::analyse(int number) {
         record(line + notes);
         if (assessed && hooks_.showEquilibrium) hooks_.showEquilibrium();
         emit analysed(static_cast<int>(files.size()));
-        const bool reached = assessed && assessment.verdict.status == 1;
+        const bool reached =
+            assessed && assessment.verdict.status == session::VerdictStatus::reached;
         if (reached && !reached_) notify(fromSession(assessment.verdict.text));
         reached_ = reached;
         return;

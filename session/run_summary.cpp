@@ -41,10 +41,10 @@ std::string number(const char *format, double v) {
 // drift only, or with a y-offset and a scale factor where they differ by
 // lamp jitter; the no-offset distance is kept beside it.
 std::string decided_by(const Verdict &v, const AssessmentSettings &settings) {
-    if (v.status < 0 || v.decided_by == 0) return {};
-    std::string text = v.decided_by == 3
+    if (v.status == VerdictStatus::none || v.decided_by == Comparison::none) return {};
+    std::string text = v.decided_by == Comparison::both_offsets
                            ? "both offsets fitted (the late scans differ from the latest by drift)"
-                       : v.decided_by == 4
+                       : v.decided_by == Comparison::scale_factor
                            ? "a y-offset and a scale factor fitted (the late scans differ from the "
                              "latest by lamp jitter)"
                            : "no offsets";
@@ -136,8 +136,9 @@ SeriesReport summarise_analysis(const Session &s, const Assessment *a) {
 std::string short_verdict(const SeriesReport &r) {
     if (!r.refusal.empty()) return "not analysed";
     if (!r.assessed) return "not assessed";
-    if (r.verdict.status == 1) return "reached by scan " + std::to_string(r.verdict.scan);
-    if (r.verdict.status == 0) return "still approaching";
+    if (r.verdict.status == VerdictStatus::reached)
+        return "reached by scan " + std::to_string(r.verdict.scan);
+    if (r.verdict.status == VerdictStatus::approaching) return "still approaching";
     // Why there is none, in a word the summary has room for: a velocity
     // run, a range that is no column, or too few scans.
     const std::string &text = r.verdict.text;
