@@ -571,21 +571,18 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
    at least 3 times the smallest the F test detects).  The block needs at
    least 3 scans, the latest included, as well as the minimum time.
    decided_by (out, a quillane_comparison): 1 the block agrees without offsets, 3 it holds drift
-   (judged with both offsets), 4 it holds lamp jitter (judged with a
-   y-offset and a scale factor, see below), 0 no block; block_scans (out): scans in the
-   block, the latest included; too_few (out): 1 when every scan agrees but
-   there are fewer than 3 (the verdict status is then -1, "cannot judge");
-   breaking_scan (out): the active set of the latest scan that still
-   differs, 0 none; broken_by (out, a quillane_comparison): the comparison it failed, 1 no offsets
-   (its shape agrees but no instrument step stands out, or it could not be
-   compared), 3 both offsets (its shape differs, its offsets exceed the
-   drift bounds, or its step is seen in too few scans), 4 a y-offset and a
-   scale factor (its factor or offset continues the shrink of the scans
-   before it: the tail of an approach), 0 none; break_reason (out, a quillane_break_reason): 0 none,
-   1 shape differs, 2 offsets too large, 3 no clear step, 4 a step in one
-   scan only, 5 not compared, 6 too few scans before the step agree with
-   each other (no plateau), 7 still shrinking (the tail of an approach);
-   no_offset_rms (out): the no-offset
+   (judged with both offsets), 4 it holds lamp jitter (judged with a y-offset and a scale
+   factor, see below), 0 no block; block_scans (out): scans in the block, the latest included;
+   too_few (out): 1 when every scan agrees but there are fewer than 3 (the verdict status is
+   then -1, "cannot judge"); breaking_scan (out): the active set of the latest scan that still
+   differs, 0 none; broken_by (out, a quillane_comparison): the comparison it failed, 1 no
+   offsets (its shape agrees but no instrument step stands out, or it could not be compared), 3
+   both offsets (its shape differs, its offsets exceed the drift bounds, or its step is seen in
+   too few scans), 4 a y-offset and a scale factor (its factor or offset continues the shrink of
+   the scans before it: the tail of an approach), 0 none; break_reason (out, a
+   quillane_break_reason): 0 none, 1 shape differs, 2 offsets too large, 3 no clear step, 4 a
+   step in one scan only, 5 not compared, 6 too few scans before the step agree with each other
+   (no plateau), 7 still shrinking (the tail of an approach); no_offset_rms (out): the no-offset
    RMS of the block's first scan against the latest, unit of the values;
    notes (out): `length` bytes (by value), the break and the drift in words,
    one sentence a line (LF between), such as "scans 9-11 differ from the

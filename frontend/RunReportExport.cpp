@@ -74,7 +74,7 @@ void MainWindow::ExportRunReport() {
           {},
           {"RMS from the latest scan"}});
     session::GraphRequest rms;
-    rms.kind = 1;
+    rms.kind = session::GraphKind::rms;
     rms.fit_kinds = {true, true, true};
     plotInto("rms.dat");
     make("rms.dat", session_.result_graph(rms),

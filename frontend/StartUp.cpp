@@ -49,7 +49,7 @@ StartOptions parseArguments(const QStringList &arguments) {
     // "-h" is the one short option; "-platform" is one unknown option, not
     // eight letters.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption output(QStringLiteral("output"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption noSplash(QStringLiteral("no-splash"));
