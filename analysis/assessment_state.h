@@ -17,7 +17,8 @@
 
 namespace quillane {
 
-inline constexpr int kAssessmentSets = 50;  // the active-set capacity of the state
+inline constexpr int kAssessmentSets =
+    QUILLANE_MAX_DATA_SETS;  // the active-set capacity of the state
 
 // Four hours: long enough that a slow approach shows up as a drift between
 // the first and the last scan of the block.
@@ -102,19 +103,31 @@ enum class VerdictStatus : int32_t {
 
 // The comparison a verdict or a break was judged on.  kScale: a y-offset
 // and a scale factor (ScanComparison::scale), for lamp jitter.
-enum class Comparison { kNone = 0, kNoOffsets = 1, kBothOffsets = 3, kScale = 4 };
+enum class Comparison {
+    kNone = QUILLANE_COMPARISON_NONE,
+    kNoOffsets = QUILLANE_COMPARISON_NO_OFFSETS,
+    kBothOffsets = QUILLANE_COMPARISON_BOTH_OFFSETS,
+    kScale = QUILLANE_COMPARISON_SCALE_FACTOR,
+};
 
 // Why the latest scan that differs from the latest one was not taken into
 // the block.
 enum class BreakReason {
-    kNone = 0,
-    kShapeDiffers = 1,     // differs without offsets and with both offsets fitted
-    kOffsetsTooLarge = 2,  // the shape agrees, but the offsets exceed what drift does
-    kNoStep = 3,           // the shape agrees, but no instrument step stands out
-    kLoneStep = 4,         // a step seen in this scan only, with no scan before it agreeing
-    kNotTested = 5,        // the pair could not be compared or the noise is not known
-    kShortPlateau = 6,     // too few scans before the step agree with each other
-    kStillShrinking = 7,   // its offsets continue the shrink of the scans before it: an approach
+    kNone = QUILLANE_BREAK_NONE,
+    // differs without offsets and with both offsets fitted
+    kShapeDiffers = QUILLANE_BREAK_SHAPE_DIFFERS,
+    // the shape agrees, but the offsets exceed what drift does
+    kOffsetsTooLarge = QUILLANE_BREAK_OFFSETS_TOO_LARGE,
+    // the shape agrees, but no instrument step stands out
+    kNoStep = QUILLANE_BREAK_NO_CLEAR_STEP,
+    // a step seen in this scan only, with no scan before it agreeing
+    kLoneStep = QUILLANE_BREAK_LONE_STEP,
+    // the pair could not be compared or the noise is not known
+    kNotTested = QUILLANE_BREAK_NOT_COMPARED,
+    // too few scans before the step agree with each other
+    kShortPlateau = QUILLANE_BREAK_NO_PLATEAU,
+    // its offsets continue the shrink of the scans before it: an approach
+    kStillShrinking = QUILLANE_BREAK_STILL_SHRINKING,
 };
 
 // Scans of the block that differ from the latest one by the lamp's jitter:

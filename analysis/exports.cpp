@@ -33,18 +33,34 @@ void report_internal_error(const std::string &line) noexcept {
     }
 }
 
+// How many exports are under way on this thread: more than one only when a
+// list-box operation calls back into the library.
+thread_local int t_calls_under_way = 0;
+
+// Exports that change nothing, and so may run inside a list-box operation
+// while another export is under way.
+enum class Nesting { refused, allowed };
+
 // Runs one export: clears the last error, and turns an exception into a
-// logged internal error, so nothing crosses into the caller.
+// logged internal error, so nothing crosses into the caller.  An export
+// called from inside a list-box operation would work on the state the
+// export under way is in the middle of changing (a store half filled, a
+// fit half done): it is refused and changes nothing.  One that may nest
+// leaves the last error of the call under way alone.
 template <typename F>
-void guarded(const char *operation, F &&body) noexcept {
+void guarded(const char *operation, F &&body, Nesting nesting = Nesting::refused) noexcept {
+    const bool nested = t_calls_under_way > 0;
+    if (nested && nesting == Nesting::refused) return;
+    ++t_calls_under_way;
     try {
-        global_state().last_error.clear();
+        if (!nested) global_state().last_error.clear();
         body(global_state());
     } catch (const std::exception &e) {
         report_internal_error(std::string(" Internal error in ") + operation + ": " + e.what());
     } catch (...) {
         report_internal_error(std::string(" Internal error in ") + operation);
     }
+    --t_calls_under_way;
 }
 
 // A text handed back as the header describes: `length` bytes, cut or blank
@@ -124,11 +140,20 @@ QUILLANE_API void init_lbsink_ctx(const quillane_listbox_ctx_ops *ops, void *ctx
 }
 
 QUILLANE_API void quillane_version(int32_t *major, int32_t *minor, int32_t *revision) {
-    guarded("quillane_version", [&](State &) {
-        if (major) *major = QUILLANE_VERSION_MAJOR;
-        if (minor) *minor = QUILLANE_VERSION_MINOR;
-        if (revision) *revision = QUILLANE_VERSION_REVISION;
-    });
+    guarded(
+        "quillane_version",
+        [&](State &) {
+            if (major) *major = QUILLANE_VERSION_MAJOR;
+            if (minor) *minor = QUILLANE_VERSION_MINOR;
+            if (revision) *revision = QUILLANE_VERSION_REVISION;
+        },
+        Nesting::allowed);
+}
+
+QUILLANE_API void quillane_version_number(int32_t *number) {
+    guarded(
+        "quillane_version_number", [&](State &) { *number = QUILLANE_VERSION_NUMBER; },
+        Nesting::allowed);
 }
 
 // Reads the last error; unlike every other export it leaves it in place.
@@ -274,7 +299,9 @@ QUILLANE_API void plt_c_x(void) {
 
 QUILLANE_API void tkrnd2(const float *lo, const float *hi, float *out_lo, float *out_hi,
                          int32_t *n_intervals) {
-    guarded("tkrnd2", [&](State &) { tick_round_float(*lo, *hi, *out_lo, *out_hi, *n_intervals); });
+    guarded(
+        "tkrnd2", [&](State &) { tick_round_float(*lo, *hi, *out_lo, *out_hi, *n_intervals); },
+        Nesting::allowed);
 }
 
 // ---- equilibrium assessment and results for other tools ----
@@ -525,5 +552,39 @@ QUILLANE_API void quillane_column_stretches(const int32_t *sets, int32_t *count,
         }
     });
 }
+
+// ---- the same exports under the prefix: one function, two names ----
+
+#define QUILLANE_PREFIXED(prefixed, original) \
+    QUILLANE_API decltype(::original) prefixed __attribute__((alias(#original)));
+QUILLANE_PREFIXED(quillane_initcommons, initcommons)
+QUILLANE_PREFIXED(quillane_init_namwr, init_namwr)
+QUILLANE_PREFIXED(quillane_setplotfile, setplotfile)
+QUILLANE_PREFIXED(quillane_init_lbhandle, init_lbhandle)
+QUILLANE_PREFIXED(quillane_setredir, setredir)
+QUILLANE_PREFIXED(quillane_setrchoice, setrchoice)
+QUILLANE_PREFIXED(quillane_set_xs_to_plot, set_xs_to_plot)
+QUILLANE_PREFIXED(quillane_set_plotsave, set_plotsave)
+QUILLANE_PREFIXED(quillane_get_differ_parms, get_differ_parms)
+QUILLANE_PREFIXED(quillane_set_differ_parms, set_differ_parms)
+QUILLANE_PREFIXED(quillane_getdatar, getdatar)
+QUILLANE_PREFIXED(quillane_transfer_data, TRANSFER_DATA)
+QUILLANE_PREFIXED(quillane_put_plotlist, put_plotlist)
+QUILLANE_PREFIXED(quillane_setxirange, setxirange)
+QUILLANE_PREFIXED(quillane_getxirange, getxirange)
+QUILLANE_PREFIXED(quillane_set_lim_indices_vb, set_lim_indices_vb)
+QUILLANE_PREFIXED(quillane_find_smallest_range, find_smallest_range)
+QUILLANE_PREFIXED(quillane_set_x_var, set_x_var)
+QUILLANE_PREFIXED(quillane_get_times, get_times)
+QUILLANE_PREFIXED(quillane_set_times, set_times)
+QUILLANE_PREFIXED(quillane_renumber_fringes, renumber_fringes)
+QUILLANE_PREFIXED(quillane_fit_allb, fit_allB)
+QUILLANE_PREFIXED(quillane_plot_result_graphs, plot_result_graphs)
+QUILLANE_PREFIXED(quillane_generic_plot, GENERIC_PLOT)
+QUILLANE_PREFIXED(quillane_plt_c_x, plt_c_x)
+QUILLANE_PREFIXED(quillane_tkrnd2, tkrnd2)
+QUILLANE_PREFIXED(quillane_init_lbsink, init_lbsink)
+QUILLANE_PREFIXED(quillane_init_lbsink_ctx, init_lbsink_ctx)
+#undef QUILLANE_PREFIXED
 
 }  // extern "C"

@@ -15,10 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "quillane.h"
+
 namespace quillane {
 
 inline constexpr int kFitKinds = 3;
-inline constexpr int kFitSets = 50;  // the active-set capacity of the state
+inline constexpr int kFitSets = QUILLANE_MAX_DATA_SETS;  // the active-set capacity of the state
 
 namespace detail {
 [[noreturn]] void fit_index_error(const char *table, int a, int b, int c);

@@ -28,9 +28,9 @@ void set_result_choice(State &s, const int32_t *choices, bool use_log) {
 }
 
 void set_positions_to_plot(State &s, const double *xs, int32_t count) {
-    for (int k = 1; k <= 10; ++k)
+    for (int k = 1; k <= kMaxPlotPositions; ++k)
         s.xs_to_plot[k] = xs[k - 1];
-    s.xs_to_plot_count = std::clamp<int32_t>(count, 0, 10);
+    s.xs_to_plot_count = std::clamp<int32_t>(count, 0, kMaxPlotPositions);
 }
 
 void set_plot_save(State &s, bool delete_after_viewing) {

@@ -38,6 +38,38 @@
  * minor version), init_lbsink_ctx (or init_lbsink and init_lbhandle),
  * init_namwr, setplotfile, initcommons; then getdatar for data sets 1, 2, ...
  * in order.
+ *
+ * Threads and re-entry:
+ *
+ *   - The state is one per process and holds no lock.  Exports may be called
+ *     from any thread, but never two at once: the caller serialises every
+ *     call (the desktop program runs a long call on a worker thread and
+ *     takes no other library call until it has returned).  The fit shares
+ *     its work out over threads of its own; they never call back.
+ *   - The list-box operations (init_lbsink, init_lbsink_ctx) are called on
+ *     the thread of the export that posts the line, before that export
+ *     returns: from a worker thread when the export was called there.  A
+ *     sink used from a thread other than its view's must hand the lines on
+ *     to that view's thread itself.
+ *   - Inside a list-box operation (dispatch_pending included, whatever
+ *     events it lets through) the library is in the middle of an export.  A
+ *     callback may read the line and its own view and may call
+ *     quillane_last_error, quillane_version, quillane_version_number and
+ *     tkrnd2, which change nothing.  Any other export called from there is
+ *     refused: it returns at once and changes nothing, neither the state
+ *     nor the last error, nor anything behind its pointers; the call under
+ *     way goes on as if it had not been made.
+ *
+ * Versions: QUILLANE_VERSION_NUMBER (major * 1000000 + minor * 10000 +
+ * revision) orders versions as numbers; quillane_version_number reports the
+ * library's own.  The revision grows with every release that keeps the
+ * interface as it was (fixes, better answers through the same exports).  The
+ * minor version grows when the interface grows: a new export, a new status
+ * value, a new named constant; what was there keeps its name, arguments and
+ * meaning.  The major version grows when anything that was there changes
+ * meaning or goes away.  A program built against one major and minor
+ * version refuses a library of another, since it cannot tell additions it
+ * does not know from changes it would misread.
  */
 #ifndef QUILLANE_H
 #define QUILLANE_H
@@ -48,6 +80,22 @@
 #define QUILLANE_VERSION_MINOR 99
 #define QUILLANE_VERSION_REVISION 39
 #define QUILLANE_VERSION_STRING "0.99.0039"
+/* The version as one number, 990039 for 0.99.0039: minor below 100 and
+   revision below 10000, so later versions give larger numbers. */
+#define QUILLANE_VERSION_NUMBER \
+    (QUILLANE_VERSION_MAJOR * 1000000 + QUILLANE_VERSION_MINOR * 10000 + QUILLANE_VERSION_REVISION)
+
+/* ---- limits -------------------------------------------------------------
+
+   The capacities of the library's state; arrays passed in or out that hold
+   one entry per data set or active set have QUILLANE_MAX_DATA_SETS entries. */
+
+/* The most data sets read (getdatar's n) and active sets chosen. */
+#define QUILLANE_MAX_DATA_SETS 50
+/* The most positions of the deviations-against-time graph (set_xs_to_plot). */
+#define QUILLANE_MAX_PLOT_POSITIONS 10
+/* The points the store holds, all data sets together. */
+#define QUILLANE_MAX_POINTS 102400
 
 #if defined(QUILLANE_BUILDING_LIBRARY)
 #define QUILLANE_API __attribute__((visibility("default")))
@@ -102,6 +150,37 @@ typedef enum quillane_fact_status {
     QUILLANE_FACT_KNOWN = 1        /* facts[i] holds it */
 } quillane_fact_status;
 
+/* plot_result_graphs's kind. */
+typedef enum quillane_graph_kind {
+    QUILLANE_GRAPH_RMS = 1,                    /* RMS deviations against time */
+    QUILLANE_GRAPH_VARIANCE = 2,               /* variances against time */
+    QUILLANE_GRAPH_DEVIATIONS_VS_POSITION = 3, /* deviations against position */
+    QUILLANE_GRAPH_DEVIATIONS_VS_TIME = 4,     /* deviations at chosen positions against time */
+    QUILLANE_GRAPH_OFFSETS = 5                 /* position offsets against time */
+} quillane_graph_kind;
+
+/* quillane_verdict_basis's decided_by and broken_by: the comparison the
+   block was judged on, or the one its breaking scan failed. */
+typedef enum quillane_comparison {
+    QUILLANE_COMPARISON_NONE = 0,
+    QUILLANE_COMPARISON_NO_OFFSETS = 1,   /* without offsets */
+    QUILLANE_COMPARISON_BOTH_OFFSETS = 3, /* y- and position offset (drift) */
+    QUILLANE_COMPARISON_SCALE_FACTOR = 4  /* y-offset and scale factor (lamp jitter) */
+} quillane_comparison;
+
+/* quillane_verdict_basis's break_reason: why the breaking scan is not in the
+   block. */
+typedef enum quillane_break_reason {
+    QUILLANE_BREAK_NONE = 0,
+    QUILLANE_BREAK_SHAPE_DIFFERS = 1,
+    QUILLANE_BREAK_OFFSETS_TOO_LARGE = 2,
+    QUILLANE_BREAK_NO_CLEAR_STEP = 3,
+    QUILLANE_BREAK_LONE_STEP = 4, /* a step in one scan only */
+    QUILLANE_BREAK_NOT_COMPARED = 5,
+    QUILLANE_BREAK_NO_PLATEAU = 6,     /* too few scans before the step agree */
+    QUILLANE_BREAK_STILL_SHRINKING = 7 /* the tail of an approach */
+} quillane_break_reason;
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -136,9 +215,9 @@ QUILLANE_API void setplotfile(const char *name, int32_t length);
    view). */
 QUILLANE_API void init_lbhandle(const int32_t *handle, const int32_t *visible_lines);
 
-/* Set the redirection table of active sets.  table: 50 data set numbers,
-   table[0] is active set 1 (all 50 are copied); count: number of active sets
-   (0..50, clamped). */
+/* Set the redirection table of active sets.  table: QUILLANE_MAX_DATA_SETS
+   (50) data set numbers, table[0] is active set 1 (all are copied); count:
+   number of active sets (0..50, clamped). */
 QUILLANE_API void setredir(const int32_t *table, const int32_t *count);
 
 /* Choose the fit kinds of the result graphs.  choices: 3 entries, non-zero =
@@ -146,9 +225,9 @@ QUILLANE_API void setredir(const int32_t *table, const int32_t *count);
    use_log: non-zero = plot natural logarithms. */
 QUILLANE_API void setrchoice(const int32_t *choices, const int32_t *use_log);
 
-/* Positions for the deviations-against-time graph.  xs: 10 positions in the
-   current position unit (all 10 copied); count: how many are used (0..10,
-   clamped). */
+/* Positions for the deviations-against-time graph.  xs:
+   QUILLANE_MAX_PLOT_POSITIONS (10) positions in the current position unit
+   (all copied); count: how many are used (0..10, clamped). */
 QUILLANE_API void set_xs_to_plot(const double *xs, const int32_t *count);
 
 /* delete_flag (in): non-zero = plot files are marked for deletion after
@@ -156,8 +235,8 @@ QUILLANE_API void set_xs_to_plot(const double *xs, const int32_t *count);
 QUILLANE_API void set_plotsave(const int32_t *delete_flag);
 
 /* Read the differentiation parameters.  span (out): points per local fit;
-   points (out): smallest number of active points of any active set (102400
-   when there is no active set); terms (out): polynomial degree 1..3. */
+   points (out): smallest number of active points of any active set
+   (QUILLANE_MAX_POINTS when there is no active set); terms (out): polynomial degree 1..3. */
 QUILLANE_API void get_differ_parms(int32_t *span, int32_t *points, int32_t *terms);
 
 /* Set the differentiation span (points) and degree (1..3).  Invalidates the
@@ -241,9 +320,9 @@ QUILLANE_API void renumber_fringes(void);
    ref (in): active set whose per-point deviations are kept for the graphs. */
 QUILLANE_API void fit_allB(const int32_t *ref);
 
-/* Write one result graph as a plot file.  kind (in): 1 RMS, 2 variance,
-   3 deviations against position, 4 deviations against time, 5 position
-   offsets; ref (in): reference active set. */
+/* Write one result graph as a plot file.  kind (in): a quillane_graph_kind,
+   1 RMS, 2 variance, 3 deviations against position, 4 deviations against
+   time, 5 position offsets; ref (in): reference active set. */
 QUILLANE_API void plot_result_graphs(const int32_t *kind, const int32_t *ref);
 
 /* Write a data plot as a plot file.  kind (in): 1 value against position,
@@ -305,6 +384,10 @@ QUILLANE_API void init_lbsink_ctx(const quillane_listbox_ctx_ops *ops, void *ctx
    QUILLANE_VERSION_MAJOR, _MINOR and _REVISION it was built with.  A caller
    built against another major or minor version must not use the library. */
 QUILLANE_API void quillane_version(int32_t *major, int32_t *minor, int32_t *revision);
+
+/* The library's version as one number (out): the value of
+   QUILLANE_VERSION_NUMBER it was built with. */
+QUILLANE_API void quillane_version_number(int32_t *number);
 
 /* The last failure of the most recent export call, as a short text such as
    "Cannot open scan file /data/00001.RA1: No such file or directory".
@@ -487,22 +570,19 @@ QUILLANE_API void quillane_forecast(int32_t *status, int32_t *pairs, double *tau
    minimum time; a step inside the block must be clear (its no-offset excess
    at least 3 times the smallest the F test detects).  The block needs at
    least 3 scans, the latest included, as well as the minimum time.
-   decided_by (out): 1 the block agrees without offsets, 3 it holds drift
-   (judged with both offsets), 4 it holds lamp jitter (judged with a
-   y-offset and a scale factor, see below), 0 no block; block_scans (out): scans in the
-   block, the latest included; too_few (out): 1 when every scan agrees but
-   there are fewer than 3 (the verdict status is then -1, "cannot judge");
-   breaking_scan (out): the active set of the latest scan that still
-   differs, 0 none; broken_by (out): the comparison it failed, 1 no offsets
-   (its shape agrees but no instrument step stands out, or it could not be
-   compared), 3 both offsets (its shape differs, its offsets exceed the
-   drift bounds, or its step is seen in too few scans), 4 a y-offset and a
-   scale factor (its factor or offset continues the shrink of the scans
-   before it: the tail of an approach), 0 none; break_reason (out): 0 none,
-   1 shape differs, 2 offsets too large, 3 no clear step, 4 a step in one
-   scan only, 5 not compared, 6 too few scans before the step agree with
-   each other (no plateau), 7 still shrinking (the tail of an approach);
-   no_offset_rms (out): the no-offset
+   decided_by (out, a quillane_comparison): 1 the block agrees without offsets, 3 it holds drift
+   (judged with both offsets), 4 it holds lamp jitter (judged with a y-offset and a scale
+   factor, see below), 0 no block; block_scans (out): scans in the block, the latest included;
+   too_few (out): 1 when every scan agrees but there are fewer than 3 (the verdict status is
+   then -1, "cannot judge"); breaking_scan (out): the active set of the latest scan that still
+   differs, 0 none; broken_by (out, a quillane_comparison): the comparison it failed, 1 no
+   offsets (its shape agrees but no instrument step stands out, or it could not be compared), 3
+   both offsets (its shape differs, its offsets exceed the drift bounds, or its step is seen in
+   too few scans), 4 a y-offset and a scale factor (its factor or offset continues the shrink of
+   the scans before it: the tail of an approach), 0 none; break_reason (out, a
+   quillane_break_reason): 0 none, 1 shape differs, 2 offsets too large, 3 no clear step, 4 a
+   step in one scan only, 5 not compared, 6 too few scans before the step agree with each other
+   (no plateau), 7 still shrinking (the tail of an approach); no_offset_rms (out): the no-offset
    RMS of the block's first scan against the latest, unit of the values;
    notes (out): `length` bytes (by value), the break and the drift in words,
    one sentence a line (LF between), such as "scans 9-11 differ from the
@@ -697,6 +777,72 @@ QUILLANE_API void quillane_find_columns(const int32_t *sets, const double *margi
 QUILLANE_API void quillane_column_stretches(const int32_t *sets, int32_t *count, double *from_cm,
                                             double *to_cm, double *level, double *deviation,
                                             double *sd, int32_t *taken, char *reasons);
+
+/* ---- the same exports under the prefix -----------------------------------
+
+   Each export above whose name lacks the quillane_ prefix is exported a
+   second time as quillane_ followed by its name in lower case: the same
+   function (one address), the same arguments, the same behaviour.  The
+   names above stay exported and documented: files and callers rely on them.
+
+     quillane_initcommons          initcommons
+     quillane_init_namwr           init_namwr
+     quillane_setplotfile          setplotfile
+     quillane_init_lbhandle        init_lbhandle
+     quillane_setredir             setredir
+     quillane_setrchoice           setrchoice
+     quillane_set_xs_to_plot       set_xs_to_plot
+     quillane_set_plotsave         set_plotsave
+     quillane_get_differ_parms     get_differ_parms
+     quillane_set_differ_parms     set_differ_parms
+     quillane_getdatar             getdatar
+     quillane_transfer_data        TRANSFER_DATA
+     quillane_put_plotlist         put_plotlist
+     quillane_setxirange           setxirange
+     quillane_getxirange           getxirange
+     quillane_set_lim_indices_vb   set_lim_indices_vb
+     quillane_find_smallest_range  find_smallest_range
+     quillane_set_x_var            set_x_var
+     quillane_get_times            get_times
+     quillane_set_times            set_times
+     quillane_renumber_fringes     renumber_fringes
+     quillane_fit_allb             fit_allB
+     quillane_plot_result_graphs   plot_result_graphs
+     quillane_generic_plot         GENERIC_PLOT
+     quillane_plt_c_x              plt_c_x
+     quillane_tkrnd2               tkrnd2
+     quillane_init_lbsink          init_lbsink
+     quillane_init_lbsink_ctx      init_lbsink_ctx
+*/
+QUILLANE_API void quillane_initcommons(const int32_t *echo_flag);
+QUILLANE_API void quillane_init_namwr(const char *name, int32_t length);
+QUILLANE_API void quillane_setplotfile(const char *name, int32_t length);
+QUILLANE_API void quillane_init_lbhandle(const int32_t *handle, const int32_t *visible_lines);
+QUILLANE_API void quillane_setredir(const int32_t *table, const int32_t *count);
+QUILLANE_API void quillane_setrchoice(const int32_t *choices, const int32_t *use_log);
+QUILLANE_API void quillane_set_xs_to_plot(const double *xs, const int32_t *count);
+QUILLANE_API void quillane_set_plotsave(const int32_t *delete_flag);
+QUILLANE_API void quillane_get_differ_parms(int32_t *span, int32_t *points, int32_t *terms);
+QUILLANE_API void quillane_set_differ_parms(const int32_t *span, const int32_t *terms);
+QUILLANE_API void quillane_getdatar(const char *name, int32_t length, const int32_t *n);
+QUILLANE_API void quillane_transfer_data(void);
+QUILLANE_API void quillane_put_plotlist(const int32_t *list);
+QUILLANE_API void quillane_setxirange(const double *low, const double *high);
+QUILLANE_API void quillane_getxirange(double *low, double *high);
+QUILLANE_API void quillane_set_lim_indices_vb(int32_t *ok);
+QUILLANE_API void quillane_find_smallest_range(void);
+QUILLANE_API void quillane_set_x_var(const double *choice);
+QUILLANE_API void quillane_get_times(double *times);
+QUILLANE_API void quillane_set_times(const double *times);
+QUILLANE_API void quillane_renumber_fringes(void);
+QUILLANE_API void quillane_fit_allb(const int32_t *ref);
+QUILLANE_API void quillane_plot_result_graphs(const int32_t *kind, const int32_t *ref);
+QUILLANE_API void quillane_generic_plot(const int32_t *kind, const int32_t *set);
+QUILLANE_API void quillane_plt_c_x(void);
+QUILLANE_API void quillane_tkrnd2(const float *lo, const float *hi, float *out_lo, float *out_hi,
+                                  int32_t *n_intervals);
+QUILLANE_API void quillane_init_lbsink(const quillane_listbox_ops *ops);
+QUILLANE_API void quillane_init_lbsink_ctx(const quillane_listbox_ctx_ops *ops, void *ctx);
 
 #ifdef __cplusplus
 }

@@ -71,7 +71,7 @@ void graph_against_time(State &s, Log &log, int32_t kind, int32_t ref) {
     PlotState &p = s.plot;
     const int n = active_set_count(s);
     std::vector<int> kinds;
-    if (kind == 5) {
+    if (kind == QUILLANE_GRAPH_OFFSETS) {
         kinds = {3};
     } else {
         for (int k = 1; k <= 3; ++k)
@@ -84,9 +84,10 @@ void graph_against_time(State &s, Log &log, int32_t kind, int32_t ref) {
         if (j == ref) continue;
         p.graph_x[point] = static_cast<float>(s.active_time[j]);
         for (size_t series = 0; series < kinds.size(); ++series) {
-            const double v = kind == 1   ? result_rms(s, kinds[series], ref, j)
-                             : kind == 2 ? result_rss(s, kinds[series], ref, j)
-                                         : result_x_offset(s, ref, j);
+            const double v = kind == QUILLANE_GRAPH_RMS ? result_rms(s, kinds[series], ref, j)
+                             : kind == QUILLANE_GRAPH_VARIANCE
+                                 ? result_rss(s, kinds[series], ref, j)
+                                 : result_x_offset(s, ref, j);
             // The graph holds single precision: the value is rounded first
             // and its logarithm taken of the rounded value, as for the
             // deviations.
@@ -97,8 +98,9 @@ void graph_against_time(State &s, Log &log, int32_t kind, int32_t ref) {
         }
         ++point;
     }
-    const char *what = kind == 1 ? " Graphing RMS devs as f(time) for all data sets with Ref set:"
-                       : kind == 2
+    const char *what = kind == QUILLANE_GRAPH_RMS
+                           ? " Graphing RMS devs as f(time) for all data sets with Ref set:"
+                       : kind == QUILLANE_GRAPH_VARIANCE
                            ? " Graphing VARIANCES as f(time) for all data sets with Ref set:"
                            : " Graphing X-OFFSETS as f(time) for all data sets with Ref set:";
     log_time_stamp(log, StampTarget::file);
@@ -285,27 +287,28 @@ void plot_result_graphs(State &s, int32_t kind, int32_t ref) {
     s.plot_subtitle = outfile_heading(s, " for Fits with:");
     // The offsets are in the position variable: in XI mode they are XI
     // offsets in cm^2, several times the radial offset they stand for.
-    p.result_y_label = kind == 1   ? "RMS Devs"
-                       : kind == 2 ? "Variance"
-                       : kind == 5 ? (s.xi_mode ? "XI Offset in cm^2" : "Radial Offset in cm")
-                                   : "Deviations";
-    p.result_x_label = kind != 3   ? "            Time"
-                       : s.xi_mode ? "      XI = R^2/2 (cm^2)"
-                                   : "      Radius, R (cm)";
-    if (kind == 5) s.result_choice = {false, false, false, true};
+    p.result_y_label = kind == QUILLANE_GRAPH_RMS        ? "RMS Devs"
+                       : kind == QUILLANE_GRAPH_VARIANCE ? "Variance"
+                       : kind == QUILLANE_GRAPH_OFFSETS
+                           ? (s.xi_mode ? "XI Offset in cm^2" : "Radial Offset in cm")
+                           : "Deviations";
+    p.result_x_label = kind != QUILLANE_GRAPH_DEVIATIONS_VS_POSITION ? "            Time"
+                       : s.xi_mode                                   ? "      XI = R^2/2 (cm^2)"
+                                                                     : "      Radius, R (cm)";
+    if (kind == QUILLANE_GRAPH_OFFSETS) s.result_choice = {false, false, false, true};
     if (s.result_choice[0]) p.result_y_label = "Ln( " + trimmed(p.result_y_label) + " )";
     s.plot_title = cut(fit_kind_title(s), kTitleLength);
 
     switch (kind) {
-        case 1:
-        case 2:
-        case 5:
+        case QUILLANE_GRAPH_RMS:
+        case QUILLANE_GRAPH_VARIANCE:
+        case QUILLANE_GRAPH_OFFSETS:
             graph_against_time(s, log, kind, ref);
             break;
-        case 3:
+        case QUILLANE_GRAPH_DEVIATIONS_VS_POSITION:
             graph_against_position(s, log, ref, s.plot_title);
             break;
-        case 4:
+        case QUILLANE_GRAPH_DEVIATIONS_VS_TIME:
             graph_at_positions(s, log);
             break;
         default:

@@ -24,8 +24,9 @@
 
 namespace quillane {
 
-inline constexpr int kMaxDataSets = 50;
-inline constexpr int kMaxPoints = 102400;
+inline constexpr int kMaxDataSets = QUILLANE_MAX_DATA_SETS;
+inline constexpr int kMaxPoints = QUILLANE_MAX_POINTS;
+inline constexpr int kMaxPlotPositions = QUILLANE_MAX_PLOT_POSITIONS;
 // Width of the report's file-name fields: a shorter name is blank padded to
 // it, a longer one is written whole.  Names themselves are never cut.
 inline constexpr int kFileNameLength = 127;
@@ -97,10 +98,10 @@ struct State {
     std::string plot_subtitle;
     int32_t differ_span = 50;
     int32_t differ_terms = 3;
-    SetTable<int32_t> deriv_valid{};      // [0] = sets differentiated, 0 = stale
-    SetTable<int32_t> plot_list{};        // [0] = count
-    std::array<bool, 4> result_choice{};  // [0] = logarithms, [1..3] = fit kinds
-    std::array<double, 11> xs_to_plot{};  // 1..10
+    SetTable<int32_t> deriv_valid{};                         // [0] = sets differentiated, 0 = stale
+    SetTable<int32_t> plot_list{};                           // [0] = count
+    std::array<bool, 4> result_choice{};                     // [0] = logarithms, [1..3] = fit kinds
+    std::array<double, kMaxPlotPositions + 1> xs_to_plot{};  // 1..10
     int32_t xs_to_plot_count = 0;
     bool write_plot_files = true;
     bool delete_plot_files = true;

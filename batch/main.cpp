@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "images.h"
-#include "library.h"
+#include "library_binding.h"
 #include "library_files.h"
 #include "options.h"
 #include "report_pdf.h"
@@ -30,15 +30,15 @@ int print_version() {
     std::printf("quillane-batch (Quillane) %s\n",
                 quillane::session::Session::program_version().c_str());
     std::fflush(stdout);
-    quillane::session::Exports api;
-    std::string where, error;
-    if (!batch::load_library(api, where, error))
-        return fail(
-            batch::kExitFailed,
-            "the analysis library could not be loaded, so its version is unknown: " + error);
+    quillane::session::Library library;
+    if (!library.load())
+        return fail(batch::kExitFailed,
+                    "the analysis library could not be loaded, so its version is unknown: " +
+                        library.error());
+    const quillane::session::Exports &api = library.exports();
     const std::string path = quillane::session::library_path(api);
     std::printf("analysis library %s, %s\n", quillane::session::library_version(api).c_str(),
-                (path.empty() ? where : path).c_str());
+                (path.empty() ? library.file() : path).c_str());
     return batch::kExitOk;
 }
 
@@ -110,10 +110,9 @@ int main(int argc, char **argv) {
     if (const int code = batch::check_inputs(*options, error); code != batch::kExitOk)
         return fail(code, error);
 
-    quillane::session::Exports api;
-    std::string library;
-    if (!batch::load_library(api, library, error)) return fail(batch::kExitFailed, error);
-    quillane::session::Session session(api);
+    quillane::session::Library library;
+    if (!library.load()) return fail(batch::kExitFailed, library.error());
+    quillane::session::Session session(library.exports());
 
     if (!options->watch.empty()) {
         const int code = batch::watch_folder(*options, session, error);

@@ -361,12 +361,12 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
     auto last_kept = [&plots](size_t before) {
         return plots.size() > before ? plots.back().path : std::string();
     };
-    for (int kind = 1; kind <= 5; ++kind) {
-        graph.kind = kind;
+    for (int kind = QUILLANE_GRAPH_RMS; kind <= QUILLANE_GRAPH_OFFSETS; ++kind) {
+        graph.kind = static_cast<quillane::session::GraphKind>(kind);
         const size_t before = plots.size();
         keep_plot(keeper, session.result_graph(graph), {{}, graphs[kind], {{}, graph}}, plots,
                   problems);
-        if (kind == 1) figures.rms = last_kept(before);
+        if (graph.kind == quillane::session::GraphKind::rms) figures.rms = last_kept(before);
     }
 
     if ((o.assess || report) && assessed) {

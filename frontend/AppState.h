@@ -17,9 +17,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "quillane.h"
+
 namespace quillane::frontend {
 
-inline constexpr int kMaxDataSets = 50;
+inline constexpr int kMaxDataSets = QUILLANE_MAX_DATA_SETS;
 inline constexpr int32_t kTrue = -1;
 inline constexpr int32_t kFalse = 0;
 
@@ -35,7 +37,7 @@ struct AppState {
     // Sequence-load options of the data-file dialog.
     int16_t FileIncrement = 1;
     int16_t UseIncrement = kFalse;
-    int16_t MaxFiles = 50;
+    int16_t MaxFiles = kMaxDataSets;
     int16_t UseMaxFiles = kFalse;
 
     // ---- menu state and modes ----

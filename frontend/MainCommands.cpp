@@ -315,7 +315,7 @@ void MainWindow::PlotdCdX_C() {
 
 // ---- result graphs ----
 
-void MainWindow::rmsPlot(int kind, const QString &caption) {
+void MainWindow::rmsPlot(session::GraphKind kind, const QString &caption) {
     std::optional<session::GraphRequest> request = hooks_.rmsVsTime(this, caption);
     if (!request) return;
     request->kind = kind;
@@ -323,17 +323,17 @@ void MainWindow::rmsPlot(int kind, const QString &caption) {
 }
 
 void MainWindow::PlotRMS() {
-    rmsPlot(1, QStringLiteral("Plot RMS vs Time"));
+    rmsPlot(session::GraphKind::rms, QStringLiteral("Plot RMS vs Time"));
 }
 void MainWindow::PlotVar() {
-    rmsPlot(2, QStringLiteral("Plot Variance vs Time"));
+    rmsPlot(session::GraphKind::variance, QStringLiteral("Plot Variance vs Time"));
 }
 
 // A chooser closed without a choice makes no graph at all.
 void MainWindow::PlotDevs() {
     std::optional<session::GraphRequest> request = hooks_.devVsPos(this);
     if (!request) return;
-    request->kind = 3;
+    request->kind = session::GraphKind::deviations_vs_position;
     request->sets = chooseDataSets(true);
     if (request->sets.empty()) return;
     showResultGraph(*request);
@@ -342,14 +342,14 @@ void MainWindow::PlotDevs() {
 void MainWindow::PlotDevvsT() {
     std::optional<session::GraphRequest> request = hooks_.devsVsTime(this);
     if (!request) return;
-    request->kind = 4;
+    request->kind = session::GraphKind::deviations_vs_time;
     showResultGraph(*request);
 }
 
 // The offsets graph takes its own reference set; the fit keeps its own.
 void MainWindow::PlotPOffset() {
     session::GraphRequest request;
-    request.kind = 5;
+    request.kind = session::GraphKind::offsets;
     request.reference = hooks_.chooseRefSet(this, session_.fit_reference());
     showResultGraph(request);
 }

@@ -106,7 +106,7 @@ void MainWindow::SaveResultsJson() {
 
 void MainWindow::PlotOffsetsAgainstLatest() {
     session::GraphRequest request;
-    request.kind = 1;
+    request.kind = session::GraphKind::rms;
     request.fit_kinds = {true, true, false};
     // The latest scan by time, as the verdict compares with it.
     int latest = 0;

@@ -199,7 +199,7 @@ class MainWindow : public QMainWindow {
     std::vector<int> chooseDataSets(bool forDeviations);  // NewDSToPlot
     LimitsChoice chooseForLimits();                       // NewDSToPlot with typed limits
     void dataPlot(int kind);
-    void rmsPlot(int kind, const QString &caption);
+    void rmsPlot(session::GraphKind kind, const QString &caption);
     // The name for results of `kind` ("CSV", "JSON") with its extension
     // added when the user typed none; empty when cancelled.
     QString resultsFileName(const QString &kind, const QString &suffix);

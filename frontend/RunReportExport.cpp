@@ -69,7 +69,7 @@ void MainWindow::ExportRunReport() {
     session::FigurePlots plots;
     plots.equilibrium = plotInto("equilibrium.dat", [&] { return session_.equilibrium_plot(); });
     session::GraphRequest rms;
-    rms.kind = 1;
+    rms.kind = session::GraphKind::rms;
     rms.fit_kinds = {true, true, true};
     plots.rms = plotInto("rms.dat", [&] { return session_.result_graph(rms); });
     // The data of every active set inside the limits: the program keeps the

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "StartUp.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -32,41 +33,56 @@ void drainEvents(int times) {
 
 StartOptions parseArguments(const QStringList &arguments) {
     StartOptions options;
-    auto mistake = [&options](const QString &text) {
-        if (options.error.isEmpty()) options.error = text;
-    };
-    QStringList plain;
-    QStringList afterDashes;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &arg = arguments.at(i);
-        if (arg == QLatin1String("--")) {
-            afterDashes = arguments.mid(i + 1);
+    // "--" ends the options; the value of --output is never taken for it.
+    qsizetype dashes = arguments.size();
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--output")) {
+            ++i;
+        } else if (arguments.at(i) == QLatin1String("--")) {
+            dashes = i;
             break;
         }
-        if (arg == QLatin1String("--output")) {
-            if (i + 1 >= arguments.size()) {
-                mistake(QStringLiteral("--output needs a file name"));
+    }
+    const QStringList afterDashes = arguments.mid(dashes + 1);
+
+    QCommandLineParser parser;
+    // "-h" is the one short option; "-platform" is one unknown option, not
+    // eight letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption output(QStringLiteral("output"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption noSplash(QStringLiteral("no-splash"));
+    const QCommandLineOption echo(QStringLiteral("echo"));
+    parser.addOptions({help, version, output, noSplash, echo});
+    // Every argument is looked at, also after a mistake, so that --help and
+    // --version are always seen.
+    if (!parser.parse(QStringList{QString()} + arguments.mid(0, dashes))) {
+        const QStringList unknown = parser.unknownOptionNames();
+        // The unknown option as it was written, with its dashes.
+        QString given = unknown.isEmpty() ? QString() : unknown.first();
+        for (const QString &arg : arguments.mid(0, dashes)) {
+            const QString written = arg.section(QLatin1Char('='), 0, 0);
+            QString name = written;
+            while (name.startsWith(QLatin1Char('-')))
+                name.remove(0, 1);
+            if (!given.isEmpty() && written.startsWith(QLatin1Char('-')) && name == given) {
+                given = written;
                 break;
             }
-            options.outputFile = arguments.at(++i);
-        } else if (arg.startsWith(QLatin1String("--output="))) {
-            options.outputFile = arg.mid(9);
-        } else if (arg == QLatin1String("--no-splash")) {
-            options.splash = false;
-        } else if (arg == QLatin1String("--echo")) {
-            options.echo = true;
-        } else if (arg == QLatin1String("--help")) {
-            options.help = true;
-        } else if (arg == QLatin1String("--version")) {
-            options.version = true;
-        } else if (arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
-            mistake(QStringLiteral("unknown option %1 (a scan file whose name starts with "
-                                   "\"-\" goes after \"--\")")
-                        .arg(arg));
-        } else {
-            plain << arg;
         }
+        options.error = unknown.isEmpty() ? parser.errorText()
+                                          : QStringLiteral(
+                                                "unknown option %1 (a scan file whose name starts "
+                                                "with \"-\" goes after \"--\")")
+                                                .arg(given);
     }
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    if (parser.isSet(output)) options.outputFile = parser.value(output);
+    options.splash = !parser.isSet(noSplash);
+    options.echo = parser.isSet(echo);
+    const QStringList plain = parser.positionalArguments();
     // A lone plain "F" is the echo switch; every other plain argument, and
     // everything after "--", names a scan file.
     if (afterDashes.isEmpty() && plain.size() == 1 &&
@@ -82,7 +98,7 @@ StartOptions parseArguments(const QStringList &arguments) {
 QString usageText() {
     return QStringLiteral(
         "Usage: quillane [--output FILE] [--no-splash] [--echo] [F | [--] SCANFILE...]\n"
-        "       quillane --help | --version\n"
+        "       quillane -h | --help | --version\n"
         "  SCANFILE       scan files to read as data sets 1, 2, ... in this order, all\n"
         "                 active, once the output file is chosen (at most 50; with fewer\n"
         "                 than 3 they are put into the list of Data > Read Data Files)\n"
@@ -93,7 +109,7 @@ QString usageText() {
         "  --output FILE  write the report to FILE instead of asking for it\n"
         "  --no-splash    skip the start-up picture (also QUILLANE_NO_SPLASH=1)\n"
         "  --             every argument after it is a scan file\n"
-        "  --help         print this help and exit\n"
+        "  -h, --help     print this help and exit\n"
         "  --version      print the version of the program and of the library it\n"
         "                 loads, and exit\n"
         "Environment: QUILLANE_LIBRARY=full path of the analysis library to load;\n"
@@ -123,7 +139,7 @@ int StartUp::run(const StartOptions &options) {
     // 1-2: counts, options and the echo switch; the program's title.
     state_.NumFilesRead = 0;
     state_.FileIncrement = 1;
-    state_.MaxFiles = 50;
+    state_.MaxFiles = kMaxDataSets;
     state_.EchoInputSwitch = options.echo ? kTrue : kFalse;
     state_.ShowCoordsDefault = kTrue;
     state_.ProgramTitle = buildProgramTitle();

@@ -3,7 +3,7 @@
 //
 // Command line:
 //   quillane [--output FILE] [--no-splash] [--echo] [F | [--] SCANFILE...]
-//   quillane --help | --version
+//   quillane -h | --help | --version
 // The plain argument "F" (in any letter case) switches on the echo of every
 // scan file into the output file; it counts only when it is the one plain
 // argument left once the options are taken out, so "quillane f --output
@@ -15,10 +15,12 @@
 // lone file named F is read as "./F", or after "--", which ends the options
 // and makes every argument after it a scan file.  --echo switches the echo
 // on whatever else is given.  An unknown option is an error: a scan file
-// whose name starts with "-" goes after "--".  --output names the output
+// whose name starts with "-" goes after "--" (QCommandLineParser reads the
+// options, so "--output=FILE" works as well as "--output FILE").  --output names the output
 // file instead of asking for it (for scripts and tests); --no-splash, or
 // QUILLANE_NO_SPLASH=1 in the environment, skips the start-up picture.
-// --help and --version print and end the program without a display.
+// -h, --help and --version print and end the program without a display;
+// a malformed command line ends it with status 2, as the runner's does.
 #pragma once
 
 #include <memory>
@@ -35,6 +37,9 @@ namespace quillane::frontend {
 
 class MainWindow;
 class Prompts;
+
+// The exit status of a malformed command line, the runner's too.
+inline constexpr int kExitUsage = 2;
 
 struct StartOptions {
     bool echo = false;

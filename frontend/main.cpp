@@ -78,7 +78,7 @@ int main(int argc, char *argv[]) {
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "quillane: %s\n%s", qPrintable(options.error),
                      qPrintable(usageText()));
-        return 2;
+        return kExitUsage;
     }
 
     QtPrompts prompts;

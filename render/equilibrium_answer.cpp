@@ -20,15 +20,17 @@ QString driftRemark(const session::Assessment &a, const SessionText &text) {
     const session::Verdict &v = a.verdict;
     // Decided with both offsets, or a step found between late scans: the
     // shape has settled though the baseline moved.
-    if (v.decided_by != 3 && v.decided_by != 4 && v.drift.empty() && v.broken_by != 3 &&
-        v.broken_by != 4)
-        return {};
+    using session::Comparison;
+    const auto withOffsets = [](Comparison c) {
+        return c == Comparison::both_offsets || c == Comparison::scale_factor;
+    };
+    if (!withOffsets(v.decided_by) && v.drift.empty() && !withOffsets(v.broken_by)) return {};
     QStringList lines;
-    if (v.decided_by == 3)
+    if (v.decided_by == Comparison::both_offsets)
         lines << QStringLiteral(
             "Decided by the fits with offsets: the late scans differ by a "
             "baseline or position step, not in shape.");
-    if (v.decided_by == 4)
+    if (v.decided_by == Comparison::scale_factor)
         lines << QStringLiteral(
             "Decided with a y-offset and a scale factor: the late scans differ by the "
             "lamp's jitter, not in shape, and their factors show no trend.");

@@ -51,8 +51,8 @@ SeriesNames seriesNamesFor(const PlotSubject &subject, const session::Session &s
     const int reference = graph.reference != 0 ? graph.reference : fitReference;
     SeriesNames names;
     switch (graph.kind) {
-        case 1:
-        case 2: {
+        case session::GraphKind::rms:
+        case session::GraphKind::variance: {
             int series = 0;
             for (int kind = 1; kind <= 3; ++kind)
                 if (graph.fit_kinds[static_cast<size_t>(kind - 1)])
@@ -60,12 +60,12 @@ SeriesNames seriesNamesFor(const PlotSubject &subject, const session::Session &s
             names.title = QStringLiteral("Fits against %1").arg(setName(session, text, reference));
             break;
         }
-        case 3:
+        case session::GraphKind::deviations_vs_position:
             names = setNames(graph.sets, session, text, true);
             names.title =
                 QStringLiteral("Deviations from %1").arg(setName(session, text, fitReference));
             break;
-        case 4: {
+        case session::GraphKind::deviations_vs_time: {
             // The graph takes the positions in ascending order.
             std::vector<double> positions = graph.positions;
             std::sort(positions.begin(), positions.end());
@@ -77,12 +77,10 @@ SeriesNames seriesNamesFor(const PlotSubject &subject, const session::Session &s
                 QStringLiteral("Deviations from %1").arg(setName(session, text, fitReference));
             break;
         }
-        case 5:
+        case session::GraphKind::offsets:
             names.names[1] = fitKindCaption(3);
             names.title = QStringLiteral("Position offsets against %1")
                               .arg(setName(session, text, reference));
-            break;
-        default:
             break;
     }
     return names;

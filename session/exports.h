@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The library's exports as one table of function pointers, bound by name.
 //
-// The program and the headless runner each load libquillane.so their own way
-// (QLibrary, dlopen) in one binding file, and fill this table through
-// bind_exports() with their own resolver; everything else reaches the
-// library through the session, which calls only through the table.
+// The program and the headless runner both load libquillane.so through one
+// binding (library_binding.h), which fills this table through
+// bind_exports(); everything else reaches the library through the session,
+// which calls only through the table.  The table holds the names the
+// session calls by; the library's prefixed second names are not bound.
 #pragma once
 
 #include <functional>
@@ -15,7 +16,7 @@
 
 namespace quillane::session {
 
-// Every export of quillane.h, in the header's order.
+// Every export of quillane.h the session calls, in the header's order.
 #define QUILLANE_SESSION_EXPORTS(X)       \
     X(initcommons)                        \
     X(init_namwr)                         \

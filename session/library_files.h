@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Where the program and the headless runner look for the analysis library.
 //
-// Both load it at run time by file name (each in its own binding file); this
-// is the one list of places they try, so the two always agree.
+// Both load it at run time by file name through the one binding
+// (library_binding.h), which tries the places listed here in order.
 #pragma once
 
 #include <string>

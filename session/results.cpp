@@ -104,7 +104,7 @@ std::string scans_csv(const Session &s, const Assessment *a) {
     int latest = 0;
     for (int k = 1; k <= n; ++k)
         if (latest == 0 || s.active_set(k).time_s >= s.active_set(latest).time_s) latest = k;
-    const bool reached = a && a->verdict.status == 1 && a->verdict.scan >= 1;
+    const bool reached = a && a->verdict.status == VerdictStatus::reached && a->verdict.scan >= 1;
     const double from_s = reached ? s.active_set(a->verdict.scan).time_s : 0.0;
     std::string text =
         "set,data_set,file,time_s,time_h,points,noise,noise_dof,rms_from_latest,latest,"
@@ -120,7 +120,9 @@ std::string scans_csv(const Session &s, const Assessment *a) {
         row += "," + (noise_known ? number(a->noise[k - 1].sigma) : std::string());
         row += "," + (noise_known ? std::to_string(a->noise[k - 1].dof) : std::string());
         const PairResult r = k == latest ? PairResult{} : s.pair_result(latest, k);
-        row += "," + (k == latest ? std::string("0") : r.status != 0 ? number(r.rms[0]) : "");
+        row += "," + (k == latest                              ? std::string("0")
+                      : r.status != QUILLANE_PAIR_NOT_COMPARED ? number(r.rms[0])
+                                                               : "");
         row += std::string(",") + (k == latest ? "1" : "0");
         row += "," + (a ? std::string(reached && facts.time_s >= from_s ? "1" : "0") : "");
         text += row + "\r\n";
@@ -223,22 +225,31 @@ std::string results_json(const Session &s, const Assessment *a) {
         forecast["reason"] = "not assessed";
     } else {
         const Verdict &v = a->verdict;
-        equilibrium["reached"] = v.status == QUILLANE_VERDICT_REACHED;
-        if (v.status == QUILLANE_VERDICT_REACHED) {
+        equilibrium["reached"] = v.status == VerdictStatus::reached;
+        if (v.status == VerdictStatus::reached) {
             equilibrium["scan"] = v.scan;
             equilibrium["time_s"] = v.time_s;
             equilibrium["block_s"] = v.block_s;
         }
         equilibrium["text"] = v.text;
-        static const char *const kComparisons[] = {nullptr, "no offsets", nullptr, "both offsets",
-                                                   "scale factor"};
-        auto comparison = [&](int kind) {
-            return kind == 1 || kind == 3 || kind == 4 ? json(kComparisons[kind]) : json(nullptr);
+        auto comparison = [](Comparison kind) {
+            switch (kind) {
+                case Comparison::no_offsets:
+                    return json("no offsets");
+                case Comparison::both_offsets:
+                    return json("both offsets");
+                case Comparison::scale_factor:
+                    return json("scale factor");
+                case Comparison::none:
+                    break;
+            }
+            return json(nullptr);
         };
         equilibrium["decided_by"] = comparison(v.decided_by);
         equilibrium["block_scans"] = v.block_scans;
         equilibrium["too_few_scans"] = v.too_few;
-        equilibrium["no_offset_rms"] = v.decided_by != 0 ? json(v.no_offset_rms) : json(nullptr);
+        equilibrium["no_offset_rms"] =
+            v.decided_by != Comparison::none ? json(v.no_offset_rms) : json(nullptr);
         equilibrium["breaking_scan"] = v.breaking_scan > 0 ? json(v.breaking_scan) : json(nullptr);
         equilibrium["broken_by"] = comparison(v.broken_by);
         json drift = json::array();

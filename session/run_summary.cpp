@@ -41,10 +41,10 @@ std::string number(const char *format, double v) {
 // drift only, or with a y-offset and a scale factor where they differ by
 // lamp jitter; the no-offset distance is kept beside it.
 std::string decided_by(const Verdict &v, const AssessmentSettings &settings) {
-    if (v.status < 0 || v.decided_by == 0) return {};
-    std::string text = v.decided_by == 3
+    if (v.status == VerdictStatus::none || v.decided_by == Comparison::none) return {};
+    std::string text = v.decided_by == Comparison::both_offsets
                            ? "both offsets fitted (the late scans differ from the latest by drift)"
-                       : v.decided_by == 4
+                       : v.decided_by == Comparison::scale_factor
                            ? "a y-offset and a scale factor fitted (the late scans differ from the "
                              "latest by lamp jitter)"
                            : "no offsets";
@@ -115,9 +115,10 @@ SeriesReport summarise_analysis(const Session &s, const Assessment *a) {
         for (int i = 2; i <= n; ++i) {
             for (int j = 1; j < i; ++j) {
                 const PairResult p = s.pair_result(i, j);
-                if (p.status == 0) continue;
+                if (p.status == QUILLANE_PAIR_NOT_COMPARED) continue;
                 r.pairs.push_back({i, j, s.active_set(i).time_s, s.active_set(j).time_s, p.points,
-                                   p.rms, p.y_offset[1], p.status == 1, p.x_offset, p.f_critical});
+                                   p.rms, p.y_offset[1], p.status == QUILLANE_PAIR_COMPARED,
+                                   p.x_offset, p.f_critical});
             }
         }
     }
@@ -176,8 +177,9 @@ std::vector<ReportFigure> report_figures(const SeriesReport &r, const FigurePlot
 std::string short_verdict(const SeriesReport &r) {
     if (!r.refusal.empty()) return "not analysed";
     if (!r.assessed) return "not assessed";
-    if (r.verdict.status == 1) return "reached by scan " + std::to_string(r.verdict.scan);
-    if (r.verdict.status == 0) return "still approaching";
+    if (r.verdict.status == VerdictStatus::reached)
+        return "reached by scan " + std::to_string(r.verdict.scan);
+    if (r.verdict.status == VerdictStatus::approaching) return "still approaching";
     // Why there is none, in a word the summary has room for: a velocity
     // run, a range that is no column, or too few scans.
     const std::string &text = r.verdict.text;

@@ -73,7 +73,7 @@ struct AnalysisResult {
     bool assessed = false;
     Assessment assessment;
     bool reached() const {
-        return assessed && assessment.verdict.status == QUILLANE_VERDICT_REACHED;
+        return assessed && assessment.verdict.status == VerdictStatus::reached;
     }
 };
 

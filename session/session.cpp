@@ -80,13 +80,35 @@ Outcome Session::refused(const std::string &why) const {
     return o;
 }
 
+namespace {
+
+// A text the library hands back as `length` bytes with its full length
+// beside it, read whole: asked again with room for all of it when the
+// first room was short.  `call(buffer, room, &length)` makes the export
+// call; the exports that hand texts back only read the state, so asking
+// twice gives the same answer.
+template <typename Call>
+std::string whole_text(Call &&call) {
+    std::string text(256, ' ');
+    int32_t length = 0;
+    call(text.data(), static_cast<int32_t>(text.size()), &length);
+    if (length > static_cast<int32_t>(text.size())) {
+        text.assign(static_cast<size_t>(length), ' ');
+        call(text.data(), length, &length);
+    }
+    text.resize(
+        static_cast<size_t>(std::clamp<int32_t>(length, 0, static_cast<int32_t>(text.size()))));
+    return text;
+}
+
+}  // namespace
+
 // Collects what the library reported as failed by the call just made.
 void Session::check(Outcome &outcome) const {
-    char text[512];
-    int32_t length = 0;
-    lib_.quillane_last_error(text, static_cast<int32_t>(sizeof text), &length);
-    if (length <= 0) return;
-    outcome.errors.emplace_back(text, static_cast<size_t>(std::min<int32_t>(length, sizeof text)));
+    std::string text = whole_text([this](char *buffer, int32_t room, int32_t *length) {
+        lib_.quillane_last_error(buffer, room, length);
+    });
+    if (!text.empty()) outcome.errors.push_back(std::move(text));
 }
 
 void Session::post(const std::string &line) const {
@@ -245,7 +267,8 @@ Outcome Session::read_and_select(const std::vector<std::string> &files,
                                  const std::vector<int> &active,
                                  std::vector<FileOutcome> *outcomes) {
     if (files.empty() || static_cast<int>(files.size()) > kMaxDataSets)
-        return refused("Between 1 and 50 scan files can be read.");
+        return refused("Between 1 and " + std::to_string(kMaxDataSets) +
+                       " scan files can be read.");
     if (const std::string why = selection_refusal(static_cast<int>(files.size()), active);
         !why.empty())
         return refused(why);
@@ -554,37 +577,41 @@ Outcome Session::fit(int reference) {
 }
 
 Outcome Session::result_graph(const GraphRequest &r) {
-    if (r.kind < 1 || r.kind > 5)
-        return refused("There is no result graph of kind " + std::to_string(r.kind));
+    const int32_t kind = static_cast<int32_t>(r.kind);
+    if (kind < QUILLANE_GRAPH_RMS || kind > QUILLANE_GRAPH_OFFSETS)
+        return refused("There is no result graph of kind " + std::to_string(kind));
     if (!fitted()) return refused(kNoFit);
     if (!fit_current()) return refused(kStaleFit);
     // Graphs against time may take any reference set: the fit keeps every
     // ordered pair.  The deviations exist only for the fit's own reference.
-    const int reference = (r.kind == 1 || r.kind == 2 || r.kind == 5) && r.reference != 0
-                              ? r.reference
-                              : fit_reference_;
+    const bool against_time =
+        r.kind == GraphKind::rms || r.kind == GraphKind::variance || r.kind == GraphKind::offsets;
+    const int reference = against_time && r.reference != 0 ? r.reference : fit_reference_;
     if (reference < 1 || reference > active_count())
         return refused("The reference set must be one of the active sets 1.." +
                        std::to_string(active_count()) + ".");
-    if (r.kind == 4 && (r.positions.empty() || r.positions.size() > 10))
-        return refused("Between 1 and 10 positions are needed for this graph.");
-    if (r.kind == 3 && r.sets.empty()) return refused("No data sets were chosen for this graph.");
+    if (r.kind == GraphKind::deviations_vs_time &&
+        (r.positions.empty() || static_cast<int>(r.positions.size()) > kMaxPlotPositions))
+        return refused("Between 1 and " + std::to_string(kMaxPlotPositions) +
+                       " positions are needed for this graph.");
+    if (r.kind == GraphKind::deviations_vs_position && r.sets.empty())
+        return refused("No data sets were chosen for this graph.");
     Outcome o;
     const int32_t choices[3] = {r.fit_kinds[0] ? kTrue : kFalse, r.fit_kinds[1] ? kTrue : kFalse,
                                 r.fit_kinds[2] ? kTrue : kFalse};
     const int32_t use_log = r.logarithms ? 1 : 0;
-    if (r.kind == 4) {
-        std::array<double, 10> xs{};
+    if (r.kind == GraphKind::deviations_vs_time) {
+        std::array<double, kMaxPlotPositions> xs{};
         std::copy(r.positions.begin(), r.positions.end(), xs.begin());
         const int32_t count = static_cast<int32_t>(r.positions.size());
         lib_.set_xs_to_plot(xs.data(), &count);
     }
-    if (r.kind != 5) lib_.setrchoice(choices, &use_log);
-    if (r.kind == 3) {
+    if (r.kind != GraphKind::offsets) lib_.setrchoice(choices, &use_log);
+    if (r.kind == GraphKind::deviations_vs_position) {
         const auto list = plot_list(r.sets);
         lib_.put_plotlist(list.data());
     }
-    const int32_t kind = r.kind, ref = reference;
+    const int32_t ref = reference;
     const bool there = file_exists(plot_file_);
     lib_.plot_result_graphs(&kind, &ref);
     o.plot_written = plot_made(o, there);
@@ -627,15 +654,6 @@ Outcome Session::set_assessment_settings(const AssessmentSettings &settings) {
     return o;
 }
 
-namespace {
-
-std::string text_of(const char *buffer, int32_t length, size_t capacity) {
-    return std::string(buffer, static_cast<size_t>(
-                                   std::clamp<int32_t>(length, 0, static_cast<int32_t>(capacity))));
-}
-
-}  // namespace
-
 Outcome Session::assess(bool write_report, Assessment *assessment) {
     if (!fitted()) return refused(kNoFit);
     if (!fit_current()) return refused(kStaleFit);
@@ -656,24 +674,24 @@ Outcome Session::assess(bool write_report, Assessment *assessment) {
         else
             a.noise.push_back(n);
     }
-    char text[512];
-    int32_t length = 0, status = 0, scan = 0;
-    lib_.quillane_verdict(&status, &scan, &a.verdict.time_s, &a.verdict.block_s, text,
-                          static_cast<int32_t>(sizeof text), &length);
-    a.verdict.status = status;
+    int32_t status = 0, scan = 0;
+    a.verdict.text = whole_text([&](char *buffer, int32_t room, int32_t *length) {
+        lib_.quillane_verdict(&status, &scan, &a.verdict.time_s, &a.verdict.block_s, buffer, room,
+                              length);
+    });
+    a.verdict.status = static_cast<VerdictStatus>(status);
     a.verdict.scan = scan;
-    a.verdict.text = text_of(text, length, sizeof text);
     int32_t made = 0, pairs = 0;
     double interval[2] = {0.0, 0.0};
     Forecast &f = a.forecast;
-    lib_.quillane_forecast(&made, &pairs, &f.tau_s, &f.tau_error_s, &f.amplitude, &f.threshold,
-                           &f.equilibrium_time_s, interval, text, static_cast<int32_t>(sizeof text),
-                           &length);
+    f.reason = whole_text([&](char *buffer, int32_t room, int32_t *length) {
+        lib_.quillane_forecast(&made, &pairs, &f.tau_s, &f.tau_error_s, &f.amplitude, &f.threshold,
+                               &f.equilibrium_time_s, interval, buffer, room, length);
+    });
     f.made = made == QUILLANE_FORECAST_MADE;
     f.pairs = pairs;
     f.interval_low_s = interval[0];
     f.interval_high_s = interval[1];
-    f.reason = text_of(text, length, sizeof text);
     int32_t one_sided = 0;
     double low = 0.0, high = 0.0;
     lib_.quillane_forecast_bounds(&one_sided, &low, &high, &f.floor_s, &f.jitter);
@@ -685,17 +703,16 @@ Outcome Session::assess(bool write_report, Assessment *assessment) {
 
     Verdict &v = a.verdict;
     int32_t decided = 0, block = 0, too_few = 0, breaking = 0, broken = 0, reason = 0;
-    char notes[2048];
-    lib_.quillane_verdict_basis(&decided, &block, &too_few, &breaking, &broken, &reason,
-                                &v.no_offset_rms, notes, static_cast<int32_t>(sizeof notes),
-                                &length);
-    v.decided_by = decided;
+    const std::string all = whole_text([&](char *buffer, int32_t room, int32_t *length) {
+        lib_.quillane_verdict_basis(&decided, &block, &too_few, &breaking, &broken, &reason,
+                                    &v.no_offset_rms, buffer, room, length);
+    });
+    v.decided_by = static_cast<Comparison>(decided);
     v.block_scans = block;
     v.too_few = too_few == 1;
     v.breaking_scan = breaking;
-    v.broken_by = broken;
-    v.break_reason = reason;
-    const std::string all = text_of(notes, length, sizeof notes);
+    v.broken_by = static_cast<Comparison>(broken);
+    v.break_reason = static_cast<BreakReason>(reason);
     for (size_t at = 0; at < all.size();) {
         const size_t end = std::min(all.find('\n', at), all.size());
         v.notes.push_back(all.substr(at, end - at));

@@ -33,7 +33,8 @@
 
 namespace quillane::session {
 
-inline constexpr int kMaxDataSets = 50;
+inline constexpr int kMaxDataSets = QUILLANE_MAX_DATA_SETS;
+inline constexpr int kMaxPlotPositions = QUILLANE_MAX_PLOT_POSITIONS;
 inline constexpr int kMinActiveSets = 3;  // fewer cannot be fitted meaningfully
 inline constexpr int kMinSpan = 3;
 
@@ -66,14 +67,46 @@ struct DifferParms {
     int terms = 0;
 };
 
+// The library's codes, typed: each value is the header's constant.
+enum class GraphKind : int32_t {
+    rms = QUILLANE_GRAPH_RMS,
+    variance = QUILLANE_GRAPH_VARIANCE,
+    deviations_vs_position = QUILLANE_GRAPH_DEVIATIONS_VS_POSITION,
+    deviations_vs_time = QUILLANE_GRAPH_DEVIATIONS_VS_TIME,
+    offsets = QUILLANE_GRAPH_OFFSETS,
+};
+enum class VerdictStatus : int32_t {
+    none = QUILLANE_VERDICT_NONE,  // no verdict
+    approaching = QUILLANE_VERDICT_APPROACHING,
+    reached = QUILLANE_VERDICT_REACHED,
+};
+// The comparison a verdict's block was judged on, or the one its breaking
+// scan failed.
+enum class Comparison : int32_t {
+    none = QUILLANE_COMPARISON_NONE,
+    no_offsets = QUILLANE_COMPARISON_NO_OFFSETS,
+    both_offsets = QUILLANE_COMPARISON_BOTH_OFFSETS,  // drift
+    scale_factor = QUILLANE_COMPARISON_SCALE_FACTOR,  // lamp jitter
+};
+enum class BreakReason : int32_t {
+    none = QUILLANE_BREAK_NONE,
+    shape_differs = QUILLANE_BREAK_SHAPE_DIFFERS,
+    offsets_too_large = QUILLANE_BREAK_OFFSETS_TOO_LARGE,
+    no_clear_step = QUILLANE_BREAK_NO_CLEAR_STEP,
+    lone_step = QUILLANE_BREAK_LONE_STEP,
+    not_compared = QUILLANE_BREAK_NOT_COMPARED,
+    no_plateau = QUILLANE_BREAK_NO_PLATEAU,
+    still_shrinking = QUILLANE_BREAK_STILL_SHRINKING,
+};
+
 // A result graph and its options.
 struct GraphRequest {
-    int kind = 1;  // 1 RMS, 2 variance, 3 deviations vs position, 4 vs time, 5 offsets
+    GraphKind kind = GraphKind::rms;
     std::array<bool, 3> fit_kinds{false, false, true};  // no offsets, y, y and position
     bool logarithms = false;
     int reference = 0;              // kinds 1, 2, 5: the graph's own reference set; 0 = the fit's
     std::vector<int> sets;          // kind 3: the active sets shown
-    std::vector<double> positions;  // kind 4: positions in the current unit (at most 10)
+    std::vector<double> positions;  // kind 4: positions in the current unit (kMaxPlotPositions)
 };
 
 // What a plot shows, as the session was asked for it, so that its key can
@@ -100,20 +133,17 @@ struct Drift {
 };
 
 struct Verdict {
-    int status = QUILLANE_VERDICT_NONE;  // a quillane_verdict_status
+    VerdictStatus status = VerdictStatus::none;
     int scan = 0;  // active set from which on every scan matches the latest; 0 = none
     double time_s = 0.0;
     double block_s = 0.0;
     std::string text;  // "equilibrium reached by scan 10 (t = 20.000 h)", or why not
-    int decided_by =
-        0;  // 1 without offsets, 3 both offsets (drift), 4 scale factor (jitter), 0 none
-    int block_scans = 0;    // scans in the block, the latest included
-    bool too_few = false;   // every scan agrees, but fewer than the block needs
-    int breaking_scan = 0;  // the latest scan that still differs; 0 = none
-    int broken_by = 0;      // the comparison it failed: 1 no offsets, 3 both offsets
-    // 1 shape, 2 offsets too large, 3 no clear step, 4 lone step, 5 untested,
-    // 6 too few scans before the step agree (no plateau)
-    int break_reason = 0;
+    Comparison decided_by = Comparison::none;  // what the block was judged on
+    int block_scans = 0;                       // scans in the block, the latest included
+    bool too_few = false;                      // every scan agrees, but fewer than the block needs
+    int breaking_scan = 0;                     // the latest scan that still differs; 0 = none
+    Comparison broken_by = Comparison::none;   // the comparison it failed
+    BreakReason break_reason = BreakReason::none;
     double no_offset_rms = 0.0;      // of the block's first scan against the latest
     std::vector<std::string> notes;  // the break and the drift in words
     std::vector<Drift> drift;        // latest group first

@@ -37,7 +37,7 @@ struct DataFileChoice {
     int32_t numActive = 0;
     int16_t fileIncrement = 1;
     int16_t useIncrement = kFalse;
-    int16_t maxFiles = 50;
+    int16_t maxFiles = kMaxDataSets;
     int16_t useMaxFiles = kFalse;
 };
 

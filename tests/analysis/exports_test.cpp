@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -96,8 +97,15 @@ TEST(SharedLibrary, ExportsEveryOperationAndHidesItsInternals) {
                              "init_lbsink_ctx",
                              "quillane_version",
                              "quillane_last_error",
-                             "quillane_data_set_info"})
+                             "quillane_data_set_info"}) {
         EXPECT_NE(library().raw(name), nullptr) << name;
+        // Each is the same function under the prefix, its name in lower case.
+        if (std::string(name).rfind("quillane_", 0) == 0) continue;
+        std::string prefixed = "quillane_";
+        for (const char *c = name; *c != '\0'; ++c)
+            prefixed += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+        EXPECT_EQ(library().raw(prefixed.c_str()), library().raw(name)) << prefixed;
+    }
     EXPECT_EQ(library().raw("_ZN8quillane12global_stateEv"), nullptr);
 }
 

@@ -5,7 +5,8 @@
 // operations the front end called, in which order and with what.
 //
 // Built a second time with RECORDER_WITHOUT_TKRND2 to give a library that
-// lacks one export.
+// lacks one export, and with RECORDER_OTHER_MINOR to give one of the next
+// minor version.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -226,7 +227,11 @@ QUILLANE_API void init_lbsink_ctx(const quillane_listbox_ctx_ops *ops, void *ctx
 }
 QUILLANE_API void quillane_version(int32_t *major, int32_t *minor, int32_t *revision) {
     *major = QUILLANE_VERSION_MAJOR;
+#ifdef RECORDER_OTHER_MINOR
+    *minor = QUILLANE_VERSION_MINOR + 1;
+#else
     *minor = QUILLANE_VERSION_MINOR;
+#endif
     *revision = QUILLANE_VERSION_REVISION;
 }
 // The stand-in never fails.

@@ -104,7 +104,7 @@ TEST_F(SessionTest, APlotWrittenWholeIsKeptWhenTheReportsDiskIsFull) {
     testing::linked_exports().init_namwr(full.data(), static_cast<int32_t>(full.size()));
     for (int round = 0; round < 2; ++round) {
         GraphRequest graph;
-        graph.kind = 1;
+        graph.kind = GraphKind::rms;
         graph.fit_kinds = {true, true, true};
         graph.reference = 12;
         const Outcome made = session->result_graph(graph);

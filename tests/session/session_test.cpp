@@ -29,7 +29,7 @@ class Analysed : public SessionTest {
     }
     GraphRequest deviations() const {
         GraphRequest r;
-        r.kind = 3;
+        r.kind = GraphKind::deviations_vs_position;
         r.sets = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
         return r;
     }
@@ -157,7 +157,7 @@ TEST_F(Analysed, AGraphsReferenceChoiceLeavesTheFitsReferenceAlone) {
     ASSERT_TRUE(session->result_graph(deviations()).plot_written);
     const std::string against_12 = take_plot();
     GraphRequest rms;
-    rms.kind = 1;
+    rms.kind = GraphKind::rms;
     rms.reference = 3;
     const Outcome o = session->result_graph(rms);
     ASSERT_TRUE(o.plot_written);
@@ -206,11 +206,11 @@ TEST_F(Analysed, TheAssessmentReadsBackAndDrawsTheApproachToEquilibrium) {
     ASSERT_TRUE(session->assess(false, &a).done);
     ASSERT_EQ(a.noise.size(), 12u);
     EXPECT_NEAR(a.pooled.sigma, 0.005, 0.0005) << "the examples' noise";
-    EXPECT_EQ(a.verdict.status, 1) << a.verdict.text;
-    EXPECT_EQ(a.verdict.decided_by, 1) << "no drift in the examples";
+    EXPECT_EQ(a.verdict.status, VerdictStatus::reached) << a.verdict.text;
+    EXPECT_EQ(a.verdict.decided_by, Comparison::no_offsets) << "no drift in the examples";
     EXPECT_EQ(a.verdict.block_scans, 3);
     EXPECT_EQ(a.verdict.breaking_scan, 9);
-    EXPECT_EQ(a.verdict.broken_by, 1) << "its shape agrees, but it is no step";
+    EXPECT_EQ(a.verdict.broken_by, Comparison::no_offsets) << "its shape agrees, but it is no step";
     ASSERT_EQ(a.verdict.notes.size(), 1u);
     EXPECT_THAT(a.verdict.notes[0], HasSubstr("scan 9 (t = 18.000 h) broke the block"));
     EXPECT_GT(a.verdict.no_offset_rms, 0.0);
@@ -232,6 +232,73 @@ TEST_F(Analysed, TheAssessmentReadsBackAndDrawsTheApproachToEquilibrium) {
     EXPECT_THAT(text, HasSubstr("equilibrium reached by scan"));
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n') - 5, 11 + 121 + 3 * 2)
         << "eleven distances, the curve, noise, threshold and forecast lines";
+}
+
+// A text of thousands of bytes, one sentence a line, handed back as the
+// library hands its texts back: cut or blank padded to the room given, with
+// its full length beside it.
+const std::string &long_text() {
+    static const std::string text = [] {
+        std::string t;
+        for (int i = 0; t.size() < 5000; ++i)
+            t += (t.empty() ? "" : "\n") + ("sentence " + std::to_string(i) + " of a long text");
+        return t;
+    }();
+    return text;
+}
+
+void hand_back(char *text, int32_t length, int32_t *text_length) {
+    const std::string &t = long_text();
+    for (int32_t i = 0; i < length; ++i)
+        text[i] = i < static_cast<int32_t>(t.size()) ? t[static_cast<size_t>(i)] : ' ';
+    *text_length = static_cast<int32_t>(t.size());
+}
+
+TEST_F(SessionTest, TextsLongerThanAnyRoomGivenAtFirstAreReadWhole) {
+    Exports table = linked_exports();
+    table.quillane_verdict = [](int32_t *status, int32_t *scan, double *time_s, double *block_s,
+                                char *text, int32_t length, int32_t *text_length) {
+        *status = QUILLANE_VERDICT_APPROACHING;
+        *scan = 0;
+        *time_s = *block_s = 0.0;
+        hand_back(text, length, text_length);
+    };
+    table.quillane_forecast = [](int32_t *status, int32_t *pairs, double *, double *, double *,
+                                 double *, double *, double *, char *reason, int32_t length,
+                                 int32_t *reason_length) {
+        *status = QUILLANE_FORECAST_NONE;
+        *pairs = 0;
+        hand_back(reason, length, reason_length);
+    };
+    table.quillane_verdict_basis = [](int32_t *decided_by, int32_t *block_scans, int32_t *too_few,
+                                      int32_t *breaking_scan, int32_t *broken_by,
+                                      int32_t *break_reason, double *no_offset_rms, char *notes,
+                                      int32_t length, int32_t *notes_length) {
+        *decided_by = *block_scans = *too_few = *breaking_scan = *broken_by = *break_reason = 0;
+        *no_offset_rms = 0.0;
+        hand_back(notes, length, notes_length);
+    };
+    Session long_texts(table);
+    long_texts.attach_list_box(box.ops(), &box, 25);
+    long_texts.set_plot_file(folder.file("plot.dat"));
+    long_texts.initialise(false);
+    std::vector<std::string> files;
+    for (int n = 1; n <= 12; ++n)
+        files.push_back(example(n));
+    ASSERT_TRUE(long_texts.read_and_select(files, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}).done);
+    ASSERT_TRUE(long_texts.fit(12).done);
+    Assessment a;
+    ASSERT_TRUE(long_texts.assess(false, &a).done);
+    EXPECT_EQ(a.verdict.text, long_text());
+    EXPECT_EQ(a.forecast.reason, long_text());
+    ASSERT_GT(a.verdict.notes.size(), 100u);
+    EXPECT_EQ(a.verdict.notes.back(), long_text().substr(long_text().rfind('\n') + 1));
+
+    // The library's own texts too: a failure naming a file of a long name.
+    const std::string missing = folder.file(std::string(1500, 'x') + ".RA1");
+    const Outcome o = session->read_and_select({missing, example(2), example(3)}, {1, 2, 3});
+    ASSERT_FALSE(o.errors.empty());
+    EXPECT_THAT(o.errors.front(), HasSubstr(missing + ":"));
 }
 
 TEST(Version, ALibraryOfAnotherMinorVersionIsRefusedNamingBoth) {
