@@ -72,9 +72,7 @@ struct AnalysisResult {
     bool fitted = false;
     bool assessed = false;
     Assessment assessment;
-    bool reached() const {
-        return assessed && assessment.verdict.status == VerdictStatus::reached;
-    }
+    bool reached() const { return assessed && assessment.verdict.status == VerdictStatus::reached; }
 };
 
 // Runs the sequence on the scans the session holds.  Nothing is fitted when

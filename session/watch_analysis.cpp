@@ -129,8 +129,10 @@ std::string watch_status_line(const Session &s, int scan_number, const Assessmen
                        name_of(s.active_file_name(n)) + ", t = " + watch_hours(latest.time_s);
     const auto previous = s.pair_result(n, n - 1);
     const auto first = s.pair_result(n, 1);
-    if (previous.status != QUILLANE_PAIR_NOT_COMPARED) line += ", RMS vs previous " + value_text(previous.rms[0]);
-    if (first.status != QUILLANE_PAIR_NOT_COMPARED) line += ", vs first " + value_text(first.rms[0]);
+    if (previous.status != QUILLANE_PAIR_NOT_COMPARED)
+        line += ", RMS vs previous " + value_text(previous.rms[0]);
+    if (first.status != QUILLANE_PAIR_NOT_COMPARED)
+        line += ", vs first " + value_text(first.rms[0]);
     if (n != scan_number) line += " (" + std::to_string(n) + " scans used)";
     if (!a) return line;
     if (a->pooled.dof > 0) line += ", noise " + value_text(a->pooled.sigma);
