@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "fit_workers.h"
 #include "options.h"
 
 namespace quillane {
@@ -43,21 +45,30 @@ std::array<NoiseEstimate, kAssessmentSets + 1> active_set_noise(const State &s) 
     const int span = span_in_force(s);
     const int degree = terms_in_force(s);
     const int sets = std::min(active_set_count(s), kAssessmentSets);
+    if (sets < 1) return out;
     int largest = 0;
     for (int k = 1; k <= sets; ++k)
         largest = std::max(largest, active_set_points(s, k));
-    SlopeWork work;
-    work.size_for(largest);
-    for (int k = 1; k <= sets; ++k) {
+    // Each set's estimate is independent of the others' and the most time
+    // an assessment takes: the sets are shared out over the fit's threads,
+    // each with its own work space, and each writes only its own slot.
+    WorkerGroup workers(std::clamp(fit_thread_count(), 1, sets));
+    std::vector<SlopeWork> work(static_cast<size_t>(workers.workers()));
+    for (SlopeWork &w : work)
+        w.size_for(largest);
+    auto task = [&](int t, int worker) {
+        const int k = t + 1;
+        SlopeWork &w = work[static_cast<size_t>(worker)];
         const int n = active_set_points(s, k);
         for (int m = 1; m <= n; ++m) {
             const ActivePoint &p = s.active_points[s.active_start[k] - 1 + m];
-            work.x[m] = p.position;
-            work.y[m] = p.value;
-            work.w[m] = 1.0;
+            w.x[m] = p.position;
+            w.y[m] = p.value;
+            w.w[m] = 1.0;
         }
-        out[k] = window_noise(work, n, span, degree);
-    }
+        out[static_cast<size_t>(k)] = window_noise(w, n, span, degree);
+    };
+    workers.run(sets, task);
     return out;
 }
 
