@@ -7,7 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinterInfo>
-#include <QThread>
+#include <QStandardPaths>
+#include <QTimer>
 
 #include "AnalysisDialogs.h"
 #include "FileUtil.h"
@@ -24,10 +25,8 @@ namespace quillane::frontend {
 
 namespace {
 
-void drainEvents(int times) {
-    for (int i = 0; i < times; ++i)
-        QCoreApplication::processEvents();
-}
+// How long the start-up picture stays.
+constexpr int kSplashMs = 2250;
 
 }  // namespace
 
@@ -200,12 +199,24 @@ int StartUp::run(const StartOptions &options) {
     }
     state_.ProgramVersion = buildProgramVersion();
 
-    // 12-13: plot files live in the start folder; an old plot.dat goes aside.
-    state_.WorkDir = currentFolderWithSeparator();
-    state_.TempPlotFileName = state_.WorkDir + QStringLiteral("~kestrl~.tmp");
-    state_.PlotFileName = state_.WorkDir + QStringLiteral("plot.dat");
+    // 12-13: the working plot file and its temporary live in a folder of
+    // this run's own, so nothing is written into the folder the program was
+    // started from (from a desktop menu, the home folder); plot files the
+    // user keeps go beside the report.
+    if (!makeWorkFolder()) {
+        prompts_.warn(window_.get(), QStringLiteral("Plot File Error"),
+                      QStringLiteral("No folder for the working plot file could be made in %1 "
+                                     "or %2.  No plot can be made.")
+                          .arg(QStandardPaths::writableLocation(QStandardPaths::CacheLocation),
+                               QDir::tempPath()));
+    }
+    const QString work = workFolder_ ? workFolder_->path() + QLatin1Char('/') : QString();
+    state_.TempPlotFileName = work + QStringLiteral("~kestrl~.tmp");
+    state_.PlotFileName = work + QStringLiteral("plot.dat");
     session_->set_plot_file(toSession(state_.PlotFileName));
-    moveOldPlotFile();
+    const QString reportFolder = QFileInfo(state_.OutFileName).absolutePath();
+    state_.WorkDir =
+        reportFolder.endsWith(QLatin1Char('/')) ? reportFolder : reportFolder + QLatin1Char('/');
 
     // 14-16: the library's start values, the banner, and the window.
     session_->initialise(state_.EchoInputSwitch == kTrue);
@@ -233,29 +244,24 @@ StartUp::OutputResult StartUp::ChooseOutputFile(const QString &given) {
 }
 
 void StartUp::showSplash() {
-    SplashWindow splash;
-    splash.show();
-    drainEvents(100);
-    QThread::msleep(1500);
-    splash.close();
-    QThread::msleep(750);
-    drainEvents(100);
+    // The picture stays for a moment while the program goes on starting:
+    // nothing waits for it.
+    auto *splash = new SplashWindow;
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
+    QTimer::singleShot(kSplashMs, splash, &QWidget::close);
 }
 
-// The library writes a plot only as a new file, so no plot.dat may be left
-// from an earlier run.  If it cannot be moved aside, the user is told why
-// plots will fail.
-void StartUp::moveOldPlotFile() {
-    if (!QFileInfo(state_.PlotFileName).isFile()) return;
-    const QString backup = QDir::current().filePath(QStringLiteral("plot.bak"));
-    if (QFileInfo::exists(backup)) QFile::remove(backup);
-    if (!QFile::rename(state_.PlotFileName, backup)) {
-        prompts_.warn(window_.get(), QStringLiteral("Plot File Error"),
-                      QStringLiteral("The plot file left from an earlier run\n%1\ncould not be "
-                                     "renamed to plot.bak.  No plot can be made until it is "
-                                     "removed.")
-                          .arg(state_.PlotFileName));
+bool StartUp::makeWorkFolder() {
+    for (const QString &base :
+         {QStandardPaths::writableLocation(QStandardPaths::CacheLocation), QDir::tempPath()}) {
+        if (base.isEmpty() || !QDir().mkpath(base)) continue;
+        auto folder = std::make_unique<QTemporaryDir>(base + QStringLiteral("/run-XXXXXX"));
+        if (!folder->isValid()) continue;
+        workFolder_ = std::move(folder);
+        return true;
     }
+    return false;
 }
 
 }  // namespace quillane::frontend

@@ -27,6 +27,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include "AppState.h"
 #include "InstanceGuard.h"
@@ -92,11 +93,14 @@ class StartUp {
     enum class OutputResult { Chosen, Cancelled, Failed };
     OutputResult ChooseOutputFile(const QString &given);
     void showSplash();
-    void moveOldPlotFile();
+    // A folder of this run's own for the working plot file and its
+    // temporary; false when none can be made.
+    bool makeWorkFolder();
 
     Prompts &prompts_;
     AppState state_;
     LibraryBinding library_;
+    std::unique_ptr<QTemporaryDir> workFolder_;  // removed when the program ends
     std::unique_ptr<session::Session> session_;
     InstanceGuard guard_;
     std::unique_ptr<MainWindow> window_;

@@ -145,13 +145,16 @@ class StartUpTest : public QObject {
         const QString out = QDir::toNativeSeparators(path(QStringLiteral("out.txt")));
         QCOMPARE(lines.at(2),
                  QStringLiteral("init_namwr %1 %2").arg(QFile::encodeName(out).size()).arg(out));
-        const QString plot =
-            QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator() + "plot.dat";
+        // The working plot file lies in a folder of the program's own, not
+        // in the folder it was started from; kept plots go beside the report.
+        const QString plot = startUp.state().PlotFileName;
+        QVERIFY(plot.endsWith(QStringLiteral("/plot.dat")));
+        QVERIFY(QFileInfo(plot).absolutePath() != QDir::currentPath());
         QCOMPARE(lines.at(3), QStringLiteral("setplotfile %1 %2").arg(plot.size()).arg(plot));
         QCOMPARE(lines.at(4), QStringLiteral("initcommons -1"));
-        QCOMPARE(startUp.state().PlotFileName, plot);
-        QVERIFY(startUp.state().WorkDir.endsWith(QDir::separator()));
-        QCOMPARE(startUp.state().TempPlotFileName, startUp.state().WorkDir + "~kestrl~.tmp");
+        QCOMPARE(startUp.state().TempPlotFileName,
+                 QFileInfo(plot).absolutePath() + QStringLiteral("/~kestrl~.tmp"));
+        QCOMPARE(startUp.state().WorkDir, QFileInfo(out).absolutePath() + QLatin1Char('/'));
         QVERIFY(startUp.window()->isVisible());
     }
 
@@ -280,14 +283,26 @@ class StartUpTest : public QObject {
         QVERIFY(prompts.warnings.isEmpty());
     }
 
-    void anOldPlotFileIsRenamedToPlotBakReplacingAnOlderOne() {
-        writeFile(path(QStringLiteral("plot.dat")), "last run's plot");
-        writeFile(path(QStringLiteral("plot.bak")), "older plot");
-        RecordingPrompts prompts;
-        StartUp startUp(prompts);
-        QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("out.txt"))), StartUp::kRunning);
-        QVERIFY(!QFile::exists(path(QStringLiteral("plot.dat"))));
-        QCOMPARE(readFile(path(QStringLiteral("plot.bak"))), QByteArray("last run's plot"));
+    void theStartFolderIsLeftAsItWas() {
+        const QDir start = QDir::current();
+        writeFile(start.filePath(QStringLiteral("plot.dat")), "the user's own file");
+        const QStringList before = start.entryList(QDir::Files);
+        QString workFolder;
+        {
+            RecordingPrompts prompts;
+            StartUp startUp(prompts);
+            QCOMPARE(startUp.run(optionsWithOutput(QStringLiteral("out.txt"))), StartUp::kRunning);
+            QVERIFY(prompts.warnings.isEmpty());
+            workFolder = QFileInfo(startUp.state().PlotFileName).absolutePath();
+            QVERIFY(QFileInfo(workFolder).isDir());
+        }
+        QStringList expected = before;  // and the report the user named
+        expected << QStringLiteral("out.txt");
+        expected.sort();
+        QCOMPARE(start.entryList(QDir::Files), expected);
+        QCOMPARE(readFile(start.filePath(QStringLiteral("plot.dat"))),
+                 QByteArray("the user's own file"));
+        QVERIFY2(!QFileInfo::exists(workFolder), "the work folder goes when the program does");
     }
 
     void aMissingLibraryEndsWithAMessageNamingIt() {

@@ -212,7 +212,7 @@ class WorkflowTest : public WholeProgramTest {
         QVERIFY(prompts_.warnings.isEmpty());
         QVERIFY(window().isVisible());
         QVERIFY(report().startsWith(" Quillane V0.99  \r\n Current Revision V0.99.0039 \r\n"));
-        QCOMPARE(state().PlotFileName, QDir::current().filePath(QStringLiteral("plot.dat")));
+        QVERIFY(QFileInfo(state().PlotFileName).absolutePath() != QDir::currentPath());
         QVERIFY(!enabled("SetLimits"));
         QVERIFY(!enabled("FitIt"));
     }
