@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -248,6 +250,10 @@ void StartUp::showSplash() {
     // nothing waits for it.
     auto *splash = new SplashWindow;
     splash->setAttribute(Qt::WA_DeleteOnClose);
+    // Above the main window, which is shown while the picture still stands.
+    splash->setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        splash->move(screen->availableGeometry().center() - splash->rect().center());
     splash->show();
     QTimer::singleShot(kSplashMs, splash, &QWidget::close);
 }
