@@ -41,7 +41,10 @@ rm -rf "$out/plots"
 mkdir -p "$out/plots"
 # A build without the render library cannot draw; it still writes the rest.
 images=(--images png)
-if ! "$build/bin/quillane-batch" --help | grep -q -- '^  --images FORMAT'; then
+# (The help is read whole first: grep -q stops reading at its match, and
+# under pipefail the runner's broken pipe would read as a failure.)
+help=$("$build/bin/quillane-batch" --help)
+if ! grep -q -- '^  --images FORMAT' <<<"$help"; then
     echo "quillane-batch was built without the render library: no PNG figures" >&2
     images=()
 fi
