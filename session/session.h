@@ -253,6 +253,8 @@ std::string span_shortfall_text(const SpanCheck &check);
 // The messages of refusals, as the user sees them.
 extern const char *const kTooFewActiveSets;
 extern const char *const kLimitsRemoveAllData;
+extern const char *const kNoFit;     // a result asked for before any fit
+extern const char *const kStaleFit;  // ... after the data changed since the fit
 
 class Session {
   public:

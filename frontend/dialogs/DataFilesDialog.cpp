@@ -77,17 +77,6 @@ QToolButton *arrowButton(QWidget *parent, const QString &name, Qt::ArrowType arr
 
 }  // namespace
 
-void applyDataFileChoice(AppState &state, const DataFileChoice &choice, bool accepted) {
-    state.DataFileNames = choice.names;
-    state.NumFilesRead = choice.numFilesRead;
-    state.FileIncrement = choice.fileIncrement;
-    state.UseIncrement = choice.useIncrement;
-    state.MaxFiles = choice.maxFiles;
-    state.UseMaxFiles = choice.useMaxFiles;
-    if (!accepted) return;
-    state.ActiveFlags = choice.activeFlags;
-}
-
 DataFilesDialog::DataFilesDialog(const AppState &state, Prompts &prompts, QWidget *parent)
     : QDialog(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("Form1"));

@@ -16,6 +16,7 @@
 #include <QDialog>
 
 #include "AppState.h"
+#include "DataFileChoice.h"
 
 class QCheckBox;
 class QHBoxLayout;
@@ -28,23 +29,6 @@ class QToolButton;
 namespace quillane::frontend {
 
 class Prompts;
-
-struct DataFileChoice {
-    std::array<QString, kMaxDataSets + 2> names{};  // [1..51]
-    int32_t numFilesRead = 0;
-    SetArray<int32_t> activeFlags{};
-    SetArray<int32_t> activeSetTable{};
-    int32_t numActive = 0;
-    int16_t fileIncrement = 1;
-    int16_t useIncrement = kFalse;
-    int16_t maxFiles = kMaxDataSets;
-    int16_t useMaxFiles = kFalse;
-};
-
-// The names and options always reach the shared state (they were changed as
-// the user worked); the selection of active sets only when the dialog ended
-// with OK.
-void applyDataFileChoice(AppState &state, const DataFileChoice &choice, bool accepted);
 
 class DataFilesDialog : public QDialog {
     Q_OBJECT
