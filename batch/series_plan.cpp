@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "series_analysis.h"
 #include "workflow.h"
 
 namespace batch {
@@ -223,7 +224,7 @@ int list_columns(const AnalysisRun &run, Session &session, std::string &error) {
         std::fprintf(stderr,
                      "quillane-batch: %s; no verdict rests on a range without one, so give "
                      "--limits inside a column by hand\n",
-                     columns_found(session, columns).c_str());
+                     quillane::session::columns_found_text(session, columns).c_str());
     return kExitOk;
 }
 

@@ -186,11 +186,6 @@ int read_scans(const Options &o, Session &session, const std::vector<std::string
     return kExitOk;
 }
 
-std::string columns_found(const Session &session,
-                          const std::vector<quillane::session::Column> &columns) {
-    return quillane::session::columns_found_text(session, columns);
-}
-
 std::string range_in_use(const Session &session, quillane::session::Limits range) {
     char text[128];
     std::snprintf(text, sizeof text, "%g .. %g %s", range.low, range.high,

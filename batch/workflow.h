@@ -100,11 +100,6 @@ int read_scans(const Options &o, quillane::session::Session &session,
 // and, when asked (--assess, --csv, --json), the assessment and the result
 // files.  `assessment` receives the assessment when one was made (`assessed`
 // says whether).  Returns an exit code with error set when it cannot go on.
-// The solution columns found, as the runner quotes them ("the scans show 2
-// solution columns: 1: 17.292-18.363 cm^2, 2: ..."), or, without any, that
-// none was found and where the scans' data lie.
-std::string columns_found(const quillane::session::Session &session,
-                          const std::vector<quillane::session::Column> &columns);
 
 // A range of the position variable as the runner quotes it, "LOW .. HIGH
 // UNIT", and, where it leaves points of the active scans out, how many.

@@ -118,15 +118,12 @@ WatchStep WatchAnalyst::analyse(int number, const Reader &read, AnalysisFeedback
     }
 }
 
-std::string watch_hours(double seconds) {
-    return hours_with_unit(seconds, 2);
-}
-
 std::string watch_status_line(const Session &s, int scan_number, const Assessment *a) {
     const int n = s.active_count();
     const auto latest = s.active_set(n);
     std::string line = "scan " + std::to_string(scan_number) + ": " +
-                       name_of(s.active_file_name(n)) + ", t = " + watch_hours(latest.time_s);
+                       name_of(s.active_file_name(n)) +
+                       ", t = " + hours_with_unit(latest.time_s, 2);
     const auto previous = s.pair_result(n, n - 1);
     const auto first = s.pair_result(n, 1);
     if (previous.status != QUILLANE_PAIR_NOT_COMPARED)
@@ -139,11 +136,12 @@ std::string watch_status_line(const Session &s, int scan_number, const Assessmen
     line += "; " + a->verdict.text;
     const auto &f = a->forecast;
     if (f.made && f.one_sided)
-        line += "; forecast " + watch_hours(f.equilibrium_time_s) + " (not before " +
-                watch_hours(f.interval_low_s) + ")";
+        line += "; forecast " + hours_with_unit(f.equilibrium_time_s, 2) + " (not before " +
+                hours_with_unit(f.interval_low_s, 2) + ")";
     else if (f.made)
-        line += "; forecast " + watch_hours(f.equilibrium_time_s) + " [" +
-                watch_hours(f.interval_low_s) + ", " + watch_hours(f.interval_high_s) + "]";
+        line += "; forecast " + hours_with_unit(f.equilibrium_time_s, 2) + " [" +
+                hours_with_unit(f.interval_low_s, 2) + ", " +
+                hours_with_unit(f.interval_high_s, 2) + "]";
     else
         line += "; no forecast: " + f.reason;
     return line;

@@ -73,9 +73,6 @@ class WatchAnalyst {
 
 // ---- the lines the watch prints and shows ----
 
-// "10.00 h".
-std::string watch_hours(double seconds);
-
 // One line about the latest scan of the session's analysis: "scan 4:
 // 00004.RA1, t = 4.00 h, RMS vs previous 1.234e-03, vs first 5.678e-03,
 // noise 5.0e-03; <verdict>; forecast ..." -- `scan_number` is the scan's
