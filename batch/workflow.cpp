@@ -89,10 +89,6 @@ void quiet(Session &session) {
     session.attach_list_box(discard, &nobody, kListBoxLines);
 }
 
-std::string hours(double seconds) {
-    return quillane::hours_with_unit(seconds, 2);
-}
-
 const quillane_listbox_ctx_ops &StdoutListBox::operations() {
     static const quillane_listbox_ctx_ops ops{add_string, get_count, set_top_index, update,
                                               dispatch_pending};
@@ -375,16 +371,18 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
     if (o.assess && assessed) {
         std::printf("quillane-batch: %s\n", assessment.verdict.text.c_str());
         const auto &f = assessment.forecast;
+        // The forecast line speaks hours with two decimals, as the status lines do.
+        const auto in_hours = [](double s) { return quillane::hours_with_unit(s, 2); };
         for (const std::string &note : assessment.verdict.notes)
             std::printf("quillane-batch:   %s\n", note.c_str());
         if (f.made && f.one_sided)
             std::printf("quillane-batch: equilibrium forecast at %s (not before %s), tau %s\n",
-                        hours(f.equilibrium_time_s).c_str(), hours(f.interval_low_s).c_str(),
-                        hours(f.tau_s).c_str());
+                        in_hours(f.equilibrium_time_s).c_str(), in_hours(f.interval_low_s).c_str(),
+                        in_hours(f.tau_s).c_str());
         else if (f.made)
             std::printf("quillane-batch: equilibrium forecast at %s (%s .. %s), tau %s\n",
-                        hours(f.equilibrium_time_s).c_str(), hours(f.interval_low_s).c_str(),
-                        hours(f.interval_high_s).c_str(), hours(f.tau_s).c_str());
+                        in_hours(f.equilibrium_time_s).c_str(), in_hours(f.interval_low_s).c_str(),
+                        in_hours(f.interval_high_s).c_str(), in_hours(f.tau_s).c_str());
         else
             std::printf("quillane-batch: no forecast: %s\n", f.reason.c_str());
     }

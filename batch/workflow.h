@@ -45,9 +45,6 @@ inline constexpr int kListBoxLines = 25;
 // for steps that print only what they are asked for.
 void quiet(quillane::session::Session &session);
 
-// A time in hours for the runner's lines: "12.34 h".
-std::string hours(double seconds);
-
 // The runner's log view: every line the library posts goes to standard
 // output.
 class StdoutListBox {

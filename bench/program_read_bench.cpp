@@ -32,9 +32,9 @@
 
 #include "LibraryBinding.h"
 #include "MainWindow.h"
-#include "Prompts.h"
 #include "StartUp.h"
 #include "bench_support.h"
+#include "prompts_double.h"
 #include "session.h"
 
 namespace {
@@ -83,27 +83,6 @@ const std::vector<std::string> &scan_files() {
     return names;
 }
 
-// Answers as a user who says Yes and cancels every file dialog.
-class SilentPrompts : public Prompts {
-  public:
-    void warn(QWidget *, const QString &, const QString &) override {}
-    bool ask(QWidget *, const QString &, const QString &) override { return true; }
-    bool confirm(QWidget *, const QString &, const QString &) override { return true; }
-    std::optional<int> askNumber(QWidget *, const QString &, const QString &, int, int,
-                                 int) override {
-        return std::nullopt;
-    }
-    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
-    QString saveAsName(QWidget *, const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    int execDialog(QDialog &) override { return QDialog::Rejected; }
-    void beep() override {}
-};
-
 void BM_ProgramReadsFiftyInterferenceFiles(benchmark::State &state) {
     QStringList files;
     for (const std::string &name : scan_files())
@@ -111,7 +90,8 @@ void BM_ProgramReadsFiftyInterferenceFiles(benchmark::State &state) {
     StartOptions options;
     options.splash = false;
     options.outputFile = QString::fromStdString((folder() / "program-report.txt").string());
-    SilentPrompts prompts;
+    // A user who says Yes and cancels every file dialog.
+    quillane::test_support::RecordingPrompts prompts;
     int lines = 0;
     for (auto _ : state) {
         state.PauseTiming();

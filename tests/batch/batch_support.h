@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,20 +34,10 @@ struct Outcome {
 
 class BatchRun : public ::testing::Test {
   protected:
-    fs::path dir;
+    quillane::test_support::ScratchFolder scratch_;
+    fs::path dir = scratch_.path();
     std::string program = QUILLANE_BATCH_PATH;  // the runner to start
     bool ignore_file_size_signal = true;        // with a file-size limit
-
-    void SetUp() override {
-        std::random_device rd;
-        dir = fs::temp_directory_path() /
-              ("quillane-batch-test-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
 
     // A scan of `points` points from 6.0 cm outward, an exponential
     // gradient that rises by `growth` with every scan number.

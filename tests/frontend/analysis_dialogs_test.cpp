@@ -14,11 +14,12 @@
 #include "ChooseRefSetDialog.h"
 #include "DifferParmsDialog.h"
 #include "NumberFormat.h"
-#include "Prompts.h"
 #include "ReferenceSetPicker.h"
 #include "ResultGraphDialogs.h"
+#include "prompts_double.h"
 
 using namespace quillane::frontend;
+using quillane::test_support::RecordingPrompts;
 
 namespace {
 
@@ -30,36 +31,13 @@ std::vector<ActiveSetEntry> scans(int n) {
     return sets;
 }
 
-// Answers questions as told and records every message.
-class ScriptedPrompts : public Prompts {
-  public:
-    bool answer = false;
-    QStringList warnings;  // "title|text"
-    QStringList questions;
-    void warn(QWidget *, const QString &title, const QString &text) override {
-        warnings << title + "|" + text;
-    }
-    bool ask(QWidget *, const QString &, const QString &text) override {
-        questions << text;
-        return answer;
-    }
-    bool confirm(QWidget *parent, const QString &title, const QString &text) override {
-        return ask(parent, title, text);
-    }
-    std::optional<int> askNumber(QWidget *, const QString &, const QString &, int, int,
-                                 int) override {
-        return std::nullopt;
-    }
-    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
-    QString saveAsName(QWidget *, const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    int execDialog(QDialog &) override { return QDialog::Rejected; }
-    void beep() override {}
-};
+// The messages shown, each as "title|text".
+QStringList shown(const QList<RecordingPrompts::Message> &messages) {
+    QStringList lines;
+    for (const auto &m : messages)
+        lines << m.title + "|" + m.text;
+    return lines;
+}
 
 }  // namespace
 
@@ -147,7 +125,7 @@ class AnalysisDialogsTest : public QObject {
     }
 
     void rmsDialogWithNothingTickedAndTheAnswerNoStaysOpen() {
-        ScriptedPrompts prompts;
+        RecordingPrompts prompts;
         RmsChoice previous;
         previous.options = {0, 0, -1};
         previous.refSet = 2;
@@ -157,13 +135,14 @@ class AnalysisDialogsTest : public QObject {
         QVERIFY(!dialog.rchoice(0)->isChecked());
         dialog.rchoice(2)->setChecked(false);
         dialog.show();
-        prompts.answer = false;
+        prompts.answers = {false};
         dialog.accept();
-        QCOMPARE(prompts.questions, QStringList{"No Plots Were Chosen!  Quit Plotting?"});
+        QCOMPARE(prompts.questions.size(), 1);
+        QCOMPARE(prompts.questions[0].text, QString("No Plots Were Chosen!  Quit Plotting?"));
         QVERIFY(dialog.isVisible());
         QVERIFY(!dialog.result().accepted);
         // Yes ends the dialog without a graph; the empty choice is kept.
-        prompts.answer = true;
+        prompts.answers = {true};
         dialog.accept();
         QVERIFY(!dialog.isVisible());
         QVERIFY(!dialog.result().accepted);
@@ -171,7 +150,7 @@ class AnalysisDialogsTest : public QObject {
     }
 
     void rmsDialogAcceptsTheTickedKindsTheLogarithmAndTheReferenceSet() {
-        ScriptedPrompts prompts;
+        RecordingPrompts prompts;
         RmsVsTimeDialog dialog(prompts, "Plot RMS vs Time", RmsChoice{false, {0, 0, -1}, 0, 1},
                                scans(4));
         dialog.rchoice(0)->setChecked(true);
@@ -196,36 +175,36 @@ class AnalysisDialogsTest : public QObject {
     }
 
     void positionsThatAreNotNumbersAreNamed() {
-        ScriptedPrompts prompts;
+        RecordingPrompts prompts;
         DevsVsTimeDialog dialog(prompts, 17.0, 25.0, true, 0);
         dialog.show();
         dialog.position(0)->setText("18");
         dialog.position(1)->setText("abc");
         dialog.accept();
-        QCOMPARE(prompts.warnings,
+        QCOMPARE(shown(prompts.warnings),
                  QStringList{"Parameter Entry Error|Illegal Value for Position 2"});
         QVERIFY(dialog.isVisible());
         QVERIFY(!dialog.result().accepted);
         dialog.position(1)->setText("");
         dialog.accept();
-        QCOMPARE(prompts.warnings.last(),
+        QCOMPARE(shown(prompts.warnings).last(),
                  QString("Parameter Entry Error|Illegal Value for Position 2"));
     }
 
     void positionsAllOutsideTheLimitsMakeNoPlot() {
-        ScriptedPrompts prompts;
+        RecordingPrompts prompts;
         DevsVsTimeDialog dialog(prompts, 17.0, 25.0, true, 0);
         dialog.show();
         dialog.accept();
         QCOMPARE(
-            prompts.warnings,
+            shown(prompts.warnings),
             QStringList{"No Values Entered|No Valid Positions Were Defined!  No Plot Created."});
         QVERIFY(!dialog.isVisible());
         QVERIFY(!dialog.result().accepted);
     }
 
     void positionsKeepTheirEntryOrderAndTheLimitsCount() {
-        ScriptedPrompts prompts;
+        RecordingPrompts prompts;
         DevsVsTimeDialog dialog(prompts, 17.0, 25.0, true, 0);
         dialog.position(2)->setText("20");
         dialog.position(4)->setText(" 18 ");

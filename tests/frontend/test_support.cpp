@@ -36,64 +36,6 @@ Q_COREAPP_STARTUP_FUNCTION(scratchSettings)
 
 }  // namespace
 
-void RecordingPrompts::warn(QWidget *, const QString &title, const QString &text) {
-    warnings.append({title, text});
-}
-
-bool RecordingPrompts::ask(QWidget *, const QString &title, const QString &text) {
-    questions.append({title, text});
-    if (answers.empty()) return true;
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-bool RecordingPrompts::confirm(QWidget *parent, const QString &title, const QString &text) {
-    confirmations.append({title, text});
-    return ask(parent, title, text);
-}
-
-std::optional<int> RecordingPrompts::askNumber(QWidget *, const QString &title,
-                                               const QString &label, int, int, int) {
-    questions.append({title, label});
-    if (numbers.empty()) return std::nullopt;
-    const std::optional<int> number = numbers.front();
-    numbers.pop_front();
-    return number;
-}
-
-QString RecordingPrompts::openFileName(QWidget *, const QString &title, const QString &filter,
-                                       const QString &folder) {
-    openTitles << title;
-    openFilters << filter;
-    openFolders << folder;
-    if (openNames.empty()) return QString();
-    const QString name = openNames.front();
-    openNames.pop_front();
-    return name;
-}
-
-QString RecordingPrompts::saveFileName(QWidget *, const QString &title, const QString &) {
-    saveTitles << title;
-    if (saveNames.empty()) return QString();
-    const QString name = saveNames.front();
-    saveNames.pop_front();
-    return name;
-}
-
-QString RecordingPrompts::saveAsName(QWidget *parent, const QString &title, const QString &filter,
-                                     const QString &folder) {
-    saveAsFolders << folder;
-    return saveFileName(parent, title, filter);
-}
-
-int RecordingPrompts::execDialog(QDialog &dialog) {
-    dialog.setResult(QDialog::Rejected);
-    if (onDialog) onDialog(dialog);
-    if (dialog.result() != QDialog::Accepted) dialog.reject();
-    return dialog.result();
-}
-
 CallRecord::CallRecord() {
     path_ = dir_.filePath(QStringLiteral("calls.txt"));
     qputenv("QUILLANE_RECORD_FILE", QFile::encodeName(path_));
@@ -218,21 +160,6 @@ std::pair<double, double> WholeProgramTest::libraryLimits() {
     double low = 0, high = 0;
     startUp_->library().exports().getxirange(&low, &high);
     return {low, high};
-}
-
-QPalette darkPalette() {
-    QPalette p;
-    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, window);
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    p.setColor(QPalette::HighlightedText, Qt::black);
-    return p;
 }
 
 double contrastRatio(const QColor &a, const QColor &b) {

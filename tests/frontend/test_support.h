@@ -20,53 +20,15 @@
 #include "AppState.h"
 #include "LibraryBinding.h"
 #include "MainWindow.h"
-#include "Prompts.h"
 #include "StartUp.h"
 #include "ViewerBridge.h"
 #include "plot_window.h"
+#include "prompts_double.h"
 #include "qt_support.h"
 
 namespace quillane::frontend::testing {
 
-// Answers every prompt from what the test queued and records what was asked.
-class RecordingPrompts : public Prompts {
-  public:
-    struct Message {
-        QString title;
-        QString text;
-    };
-
-    void warn(QWidget *parent, const QString &title, const QString &text) override;
-    bool ask(QWidget *parent, const QString &title, const QString &text) override;
-    // Answered like ask(), and noted in `confirmations` as well.
-    bool confirm(QWidget *parent, const QString &title, const QString &text) override;
-    std::optional<int> askNumber(QWidget *parent, const QString &title, const QString &label,
-                                 int value, int minimum, int maximum) override;
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter,
-                         const QString &folder) override;
-    QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
-    QString saveAsName(QWidget *parent, const QString &title, const QString &filter,
-                       const QString &folder) override;
-    int execDialog(QDialog &dialog) override;
-    void beep() override { ++beeps; }
-
-    QList<Message> warnings;
-    QList<Message> questions;
-    QList<Message> confirmations;
-    QStringList openTitles;
-    QStringList openFilters;
-    QStringList openFolders;
-    QStringList saveTitles;
-    QStringList saveAsFolders;
-    std::deque<bool> answers;                // for ask() and confirm(); Yes when empty
-    std::deque<std::optional<int>> numbers;  // for askNumber(); cancel when empty
-    std::deque<QString> openNames;           // for openFileName(); cancel when empty
-    std::deque<QString> saveNames;  // for saveFileName() and saveAsName(); cancel when empty
-    // Runs in place of a modal loop: set the dialog's controls and call
-    // accept() or reject().  Without it every dialog is rejected.
-    std::function<void(QDialog &)> onDialog;
-    int beeps = 0;
-};
+using quillane::test_support::RecordingPrompts;
 
 // The stand-in library's record file, set in the environment.
 class CallRecord {
@@ -155,8 +117,7 @@ class WholeProgramTest : public QObject {
     std::pair<double, double> libraryLimits();
 };
 
-// A dark Fusion palette, as dark desktop themes give the program.
-QPalette darkPalette();
+using quillane::test_support::darkPalette;
 
 // The contrast ratio of two colours (1 to 21, as the accessibility
 // guidelines reckon it).  Highlighted text needs kReadableContrast against

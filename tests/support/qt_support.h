@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // What the Qt test programs (plot viewer and front end) share besides the
 // scan files: a scratch folder that is the current folder while it lives,
-// and silence about window features the offscreen platform lacks.
+// silence about window features the offscreen platform lacks, and a dark
+// palette.
 #pragma once
 
 #include <QByteArray>
+#include <QPalette>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -28,6 +30,9 @@ class CurrentFolder {
 
 // The whole file, empty when it cannot be read (read_file with a Qt name).
 QByteArray readFile(const QString &path);
+
+// A dark Fusion palette, as dark desktop themes give the program.
+QPalette darkPalette();
 
 // Drops the offscreen platform's notes about window features it lacks.
 void quietOffscreenNotes();

@@ -57,8 +57,10 @@
 #include "instrument_sim.h"
 #include "plot_legend.h"
 #include "plot_window.h"
+#include "qt_support.h"
 
 using namespace quillane::frontend;
+using quillane::test_support::darkPalette;
 
 namespace {
 
@@ -82,28 +84,6 @@ void settle(int ms = 400) {
         QApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(10);
     }
-}
-
-QPalette darkPalette() {
-    QPalette p;
-    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::ToolTipBase, base);
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, window);
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::BrightText, Qt::red);
-    p.setColor(QPalette::Link, QColor(42, 130, 218));
-    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    p.setColor(QPalette::HighlightedText, Qt::black);
-    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(QPalette::Disabled, role, QColor(127, 127, 127));
-    return p;
 }
 
 // The pictures, and the user's answers to every dialog.
