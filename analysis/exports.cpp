@@ -211,6 +211,13 @@ QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, doub
     });
 }
 
+QUILLANE_API void quillane_data_set_points_not_read(const int32_t *n, int32_t *count) {
+    guarded("quillane_data_set_points_not_read", [&](State &s) {
+        const bool read = *n >= 1 && *n <= s.data_set_count && *n <= kMaxDataSets;
+        *count = read ? s.set_points_not_read[*n] : 0;
+    });
+}
+
 QUILLANE_API void quillane_data_set_range(const int32_t *n, double *low, double *high) {
     guarded("quillane_data_set_range", [&](State &s) {
         *low = *high = 0.0;

@@ -250,7 +250,9 @@ QUILLANE_API void set_differ_parms(const int32_t *span, const int32_t *terms);
    active sets.  Logs the banner (n = 1) and five summary lines.  A file that
    cannot be opened gives a set of 0 points and a log line saying why; so
    does a file with a line longer than 65,536 characters, which is no scan
-   (reading stops there; the last error says so).
+   (reading stops there; the last error says so).  Points that find the
+   store full (QUILLANE_MAX_POINTS for all sets) are not read; the log says
+   how many and quillane_data_set_points_not_read gives the count.
    name (in): `length` characters (by value), taken whole.
    What is not taken as it stands is logged, one line per file and reason:
    a set whose positions do not rise is put in rising order (equal positions
@@ -265,6 +267,13 @@ QUILLANE_API void getdatar(const char *name, int32_t length, const int32_t *n);
    value, or n when the file has none).  A data set that has not been read
    gives 0 points and time 0. */
 QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, double *time);
+
+/* How many data points of data set n's file were not read because the
+   point store, QUILLANE_MAX_POINTS points for all sets together, was full:
+   the file's last `count` points (in file order) are missing from the set.
+   n (in): data set 1..50; count (out): 0 when every point found room, and
+   for a data set that has not been read; at most INT32_MAX. */
+QUILLANE_API void quillane_data_set_points_not_read(const int32_t *n, int32_t *count);
 
 /* Where data set n's points lie.  n (in): data set 1..50; low, high (out):
    the lowest and highest position of the points read from its file,

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "free_input.h"
 #include "ftn_format.h"
@@ -423,6 +424,8 @@ void read_scan_file(State &s, std::string name, int n) {
     }
     s.set_point_count[0] = start;
     s.set_point_count[n] = count;
+    s.set_points_not_read[n] =
+        static_cast<int32_t>(std::min<long>(dropped, std::numeric_limits<int32_t>::max()));
     if (dropped > 0)
         log.both(ftn::FreeLine() << " The point store is full:" << dropped
                                  << " points of this file were not read");

@@ -71,6 +71,8 @@ struct State {
     std::vector<RawPoint> raw_points;         // 1..kMaxPoints
     std::vector<int32_t> raw_point_set;       // 1..kMaxPoints
     SetTable<int32_t> set_point_count{};      // [0] = points stored
+    // Points of each set's file that found the store full and were not read.
+    SetTable<int32_t> set_points_not_read{};
     int32_t data_set_count = 0;
     SetTable<double> set_time{};
     SetTable<ScanHeader> set_header{};  // the facts of each set's time line

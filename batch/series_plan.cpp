@@ -208,6 +208,8 @@ int list_columns(const AnalysisRun &run, Session &session, std::string &error) {
     Problems problems;
     if (const int code = read_scans(o, session, o.files, files, problems, error); code != kExitOk)
         return code;
+    for (const auto &f : files)
+        if (f.points_not_read > 0) problems.add(quillane::session::point_store_cut(f));
     if (o.radius) session.set_position_variable(false);
     quillane::session::Outcome found;
     const auto columns = session.solution_columns(o.margin, &found);
@@ -225,7 +227,8 @@ int list_columns(const AnalysisRun &run, Session &session, std::string &error) {
                      "quillane-batch: %s; no verdict rests on a range without one, so give "
                      "--limits inside a column by hand\n",
                      quillane::session::columns_found_text(session, columns).c_str());
-    return kExitOk;
+    // Columns found in cut scans are not the columns of the files.
+    return problems.list.empty() ? kExitOk : kExitFailed;
 }
 
 }  // namespace batch

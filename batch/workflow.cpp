@@ -277,10 +277,13 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
         return code;
     int with_points = 0;
     for (const auto &f : files) {
+        // A file the full point store cut is a failure of the run, said once.
+        if (f.points_not_read > 0) problems.add(quillane::session::point_store_cut(f));
         if (f.points > 0) {
             ++with_points;
             continue;
         }
+        if (f.points_not_read > 0) continue;
         if (f.error.rfind("Cannot open", 0) == 0) {
             error = "cannot read the scan file " + f.name + ": " + f.error;
             return kExitFailed;

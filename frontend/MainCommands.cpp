@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The main window's menu commands.  Each runs its dialogs, hands the user's
 // choice to the session, and shows what came of it.
+#include <algorithm>
+
 #include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProgressBar>
+#include <QStatusBar>
 
 #include "ActiveSetNames.h"
 #include "AppState.h"
@@ -116,6 +119,7 @@ void MainWindow::GetDataFiles() {
 
 void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
     session::Outcome outcome;
+    std::vector<session::FileOutcome> read;
     if (firstPass) {
         std::vector<std::string> files;
         for (int i = 1; i <= state_.NumFilesRead && i <= kMaxDataSets; ++i)
@@ -141,13 +145,22 @@ void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
                 Qt::QueuedConnection);
         });
         runInBackground(QStringLiteral("reading the scan files"),
-                        [&] { outcome = session_.read_and_select(files, active); });
+                        [&] { outcome = session_.read_and_select(files, active, &read); });
         session_.set_read_progress({});
     } else {
         WaitCursor wait;
         outcome = session_.select(active);
     }
     if (outcome.done) {
+        // Scans the full point store cut stay named in the status line after
+        // the warning is closed.
+        const auto cut = std::count_if(read.begin(), read.end(),
+                                       [](const auto &f) { return f.points_not_read > 0; });
+        if (cut > 0)
+            statusBar()->showMessage(
+                QStringLiteral("The point store is full: %1 not read whole (see the report)")
+                    .arg(cut == 1 ? QStringLiteral("1 scan")
+                                  : QStringLiteral("%1 scans").arg(cut)));
         tell(outcome, QString());
     } else {
         // A refused selection leaves the one in force, on both sides.

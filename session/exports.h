@@ -31,6 +31,7 @@ namespace quillane::session {
     X(getdatar)                           \
     X(quillane_data_set_info)             \
     X(quillane_data_set_range)            \
+    X(quillane_data_set_points_not_read)  \
     X(TRANSFER_DATA)                      \
     X(put_plotlist)                       \
     X(setxirange)                         \

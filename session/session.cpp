@@ -241,6 +241,19 @@ std::string Session::selection_refusal(int sets, const std::vector<int> &active)
     return {};
 }
 
+std::string point_store_cut(const FileOutcome &file) {
+    if (file.points_not_read <= 0) return {};
+    const std::string store = "The point store (" + std::to_string(QUILLANE_MAX_POINTS) +
+                              " points for all scans together) is full: ";
+    const long total = static_cast<long>(file.points) + file.points_not_read;
+    if (file.points == 0)
+        return store + "none of the " + std::to_string(total) + " points of " + file.name +
+               " could be read";
+    return store + file.name + " kept " + std::to_string(file.points) + " of its " +
+           std::to_string(total) + " points; its last " + std::to_string(file.points_not_read) +
+           " were not read";
+}
+
 Outcome Session::read_and_select(const std::vector<std::string> &files,
                                  const std::vector<int> &active,
                                  std::vector<FileOutcome> *outcomes) {
@@ -268,7 +281,14 @@ Outcome Session::read_and_select(const std::vector<std::string> &files,
         int32_t points = 0;
         lib_.quillane_data_set_info(&n, &points, &time);
         file.points = points;
+        lib_.quillane_data_set_points_not_read(&n, &file.points_not_read);
         file_times_.push_back(time);
+        // A cut is never silent, and a file the full store left empty is not
+        // said to hold no points.
+        if (const std::string cut = point_store_cut(file); !cut.empty()) {
+            read.errors.push_back(cut);
+            if (file.points == 0) file.error = cut;
+        }
         if (file.points == 0 && file.error.empty()) file.error = "no data points in " + files[i];
         o.errors.insert(o.errors.end(), read.errors.begin(), read.errors.end());
         if (outcomes) outcomes->push_back(file);

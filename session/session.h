@@ -54,7 +54,14 @@ struct FileOutcome {
     std::string name;
     int points = 0;     // points read
     std::string error;  // why the file gave no points, or empty
+    // Points of the file that found the library's point store full and
+    // were not read (the file's last ones).
+    int points_not_read = 0;
 };
+
+// What a user is told of a file the point store cut: how many of its points
+// were kept and how many were not read.  Empty when nothing was cut.
+std::string point_store_cut(const FileOutcome &file);
 
 struct Limits {
     double low = 0.0;

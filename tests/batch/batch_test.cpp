@@ -46,6 +46,24 @@ TEST_F(BatchRun, FewerThanThreeActiveSetsAreRefused) {
     EXPECT_FALSE(fs::exists(dir / "quillane-report.txt"));  // refused before any work
 }
 
+TEST_F(BatchRun, AScanTheFullPointStoreCutFailsTheRunAndIsNamed) {
+    // Three scans of 40,000 points: the third keeps 22,400 of them.
+    std::vector<std::string> args{"--out", "r.txt"};
+    for (int k = 1; k <= 3; ++k) {
+        quillane::test_support::Scan big;
+        big.time = 3600.0 * k;
+        big.points = quillane::test_support::points_on(
+            6.0, 2e-5, 40000, [k](double r) { return std::exp(r - 6.0) + 0.001 * k; });
+        args.push_back("scan" + std::to_string(k) + ".RA1");
+        quillane::test_support::write_file(dir / args.back(),
+                                           quillane::test_support::scan_text(big));
+    }
+    const Outcome r = run(args);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_CONTAINS(r.err,
+                    "scan3.RA1 kept 22400 of its 40000 points; its last 17600 were not read");
+}
+
 TEST_F(BatchRun, AnActiveSetThatWasNotReadIsRefused) {
     const Outcome r = run({"--active", "1,2,5", scan(1), scan(2), scan(3)});
     EXPECT_EQ(r.exit_code, 2);

@@ -333,6 +333,9 @@ QUILLANE_API void quillane_data_set_info(const int32_t *n, int32_t *points, doub
     *points = 60;
     *time = 600.0 * *n;
 }
+QUILLANE_API void quillane_data_set_points_not_read(const int32_t *, int32_t *count) {
+    *count = 0;
+}
 QUILLANE_API void quillane_data_set_range(const int32_t *, double *low, double *high) {
     *low = 18.0;
     *high = 24.0;

@@ -54,6 +54,31 @@ TEST_F(SessionTest, AFileThatCannotBeReadIsNamedWithTheReason) {
     ASSERT_FALSE(o.errors.empty());
 }
 
+TEST_F(SessionTest, ScansTheFullPointStoreCutAreNamedWithWhatTheyLost) {
+    // The store holds 102,400 points: two scans of 40,000 fill 80,000, the
+    // third keeps 22,400 of its 40,000 and the fourth none of its 2,100.
+    auto scan_of = [&](const std::string &name, int points, int k) {
+        test_support::Scan scan;
+        scan.time = 3600.0 * k;
+        scan.points = test_support::points_on(6.0, 2e-5, points, [](double r) { return r - 5; });
+        return folder.write_scan(name, scan);
+    };
+    const std::vector<std::string> names{scan_of("a.RA1", 40000, 1), scan_of("b.RA1", 40000, 2),
+                                         scan_of("c.RA1", 40000, 3), scan_of("d.RA1", 2100, 4)};
+    std::vector<FileOutcome> files;
+    const Outcome o = session->read_and_select(names, {1, 2, 3}, &files);
+    ASSERT_EQ(files.size(), 4u);
+    EXPECT_EQ(files[1].points_not_read, 0);
+    EXPECT_EQ(files[2].points, 22400);
+    EXPECT_EQ(files[2].points_not_read, 17600);
+    EXPECT_EQ(files[3].points, 0);
+    EXPECT_EQ(files[3].points_not_read, 2100);
+    // The empty scan is not said to hold no points: it is the store's fault.
+    EXPECT_THAT(files[3].error, HasSubstr("none of the 2100 points of " + names[3]));
+    EXPECT_THAT(o.errors, ::testing::Contains(HasSubstr(
+                              names[2] + " kept 22400 of its 40000 points; its last 17600")));
+}
+
 TEST_F(SessionTest, EachActiveSetIsAnnouncedOnceInTheReportAndTheList) {
     read_examples(4);
     const std::string line = " Orig.DS# 2 :: " + example(2) + " is active DS#2.";
