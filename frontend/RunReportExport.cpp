@@ -3,8 +3,8 @@
 // laid out by the render library as the runner's --report-pdf lays it out.
 #include <QFileInfo>
 #include <QLocale>
+#include <QStatusBar>
 #include <QTemporaryDir>
-#include <functional>
 
 #include "AppState.h"
 #include "MainWindow.h"
@@ -50,36 +50,17 @@ void MainWindow::ExportRunReport() {
     if (!assessed.done) return;
 
     // The figures are written into a folder of their own, so that no plot
-    // file of the program's is touched; the program's plot file is put back.
+    // file of the program's is touched.
     QTemporaryDir folder;
     if (!folder.isValid()) {
         prompts_.warn(this, title,
                       QStringLiteral("No folder for the figures: ") + folder.errorString());
         return;
     }
-    const std::string programPlotFile = session_.plot_file();
-    // Each plot into a file of its own; the name of one not made stays empty.
-    auto plotInto = [&](const char *file, const std::function<session::Outcome()> &make) {
-        const std::string path = toSession(folder.filePath(QString::fromLatin1(file)));
-        session_.set_plot_file(path);
-        const session::Outcome made = make();
-        tell(made, title);
-        return made.plot_written ? path : std::string();
-    };
-    session::FigurePlots plots;
-    plots.equilibrium = plotInto("equilibrium.dat", [&] { return session_.equilibrium_plot(); });
-    session::GraphRequest rms;
-    rms.kind = session::GraphKind::rms;
-    rms.fit_kinds = {true, true, true};
-    plots.rms = plotInto("rms.dat", [&] { return session_.result_graph(rms); });
-    // The data of every active set inside the limits: the program keeps the
-    // fit, which a plot at the full range would make stale.
-    std::vector<int> sets;
-    for (int k = 1; k <= session_.active_count(); ++k)
-        sets.push_back(k);
-    plots.limits =
-        plotInto("limits.dat", [&] { return session_.data_plot(1, [&sets] { return sets; }); });
-    session_.set_plot_file(programPlotFile);
+    session::Outcome drawn;
+    const session::FigurePlots plots =
+        session::draw_report_plots(session_, toSession(folder.path()), drawn.errors);
+    tell(drawn, title);
 
     session::RunReport report;
     report.program_version = session::Session::program_version();
@@ -99,6 +80,8 @@ void MainWindow::ExportRunReport() {
     std::vector<viewer::Notice> notices;
     if (!viewer::writeRunReportPdf(name, report, localPaper(), round, &error, &notices))
         prompts_.warn(this, title, error);
+    else
+        statusBar()->showMessage(QStringLiteral("Run report written to %1").arg(name), 10000);
     for (const viewer::Notice &notice : notices)
         prompts_.warn(this, title, notice.text);
 }

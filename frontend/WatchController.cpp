@@ -75,6 +75,7 @@ bool WatchController::start(QString &error) {
     followed_ = 0;
     reached_ = false;
     setStatus(QStringLiteral("Watching %1: waiting for whole scans").arg(choice_.folder));
+    lastStep_ = QStringLiteral("no whole scan yet");
     record(QStringLiteral("Watching %1 for %2, a look every %3 s")
                .arg(choice_.folder, choice_.pattern)
                .arg(choice_.intervalSeconds));
@@ -91,7 +92,9 @@ void WatchController::stop() {
         for (const std::string &u : watch_->unused())
             unused += QStringLiteral("; ") + fromSession(u);
     record(QStringLiteral("The watch of %1 ends").arg(choice_.folder) + unused);
-    setStatus(statusText() + QStringLiteral(" (watch ended)"));
+    // Said first: the status line is cut at the window's edge, and a
+    // "Watching ..." left standing would claim a watch that has ended.
+    setStatus(QStringLiteral("Watch ended; last: ") + lastStep_);
 }
 
 QString WatchController::statusText() const {
@@ -185,7 +188,8 @@ void WatchController::analyse(int number) {
     if (read && hooks_.afterAnalysis) hooks_.afterAnalysis();
     using State = session::WatchStep::State;
     if (step.state == State::none) return;
-    setStatus(head + fromSession(step.line));
+    lastStep_ = fromSession(step.line);
+    setStatus(head + lastStep_);
     if (step.state == State::waiting) return;
     record(fromSession(step.line));
     if (step.state != State::analysed) return;

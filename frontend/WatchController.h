@@ -91,6 +91,7 @@ class WatchController : public QObject {
     QSystemTrayIcon *tray_ = nullptr;
     int followed_ = 0;
     bool reached_ = false;
+    QString lastStep_;  // the latest scan's line, kept for when the watch ends
 };
 
 }  // namespace quillane::frontend

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <functional>
 #include <map>
 
 namespace quillane::session {
@@ -132,6 +134,35 @@ SeriesReport summarise_analysis(const Session &s, const Assessment *a) {
         if (std::string d = late_drift(r.verdict); !d.empty()) r.drift = d;
     }
     return r;
+}
+
+FigurePlots draw_report_plots(Session &session, const std::string &folder,
+                              std::vector<std::string> &errors) {
+    const std::string own_plot_file = session.plot_file();
+    session.mute_report(true);
+    // Each plot into a file of its own; the name of one not made stays empty.
+    auto into = [&](const char *file, const std::function<Outcome()> &make) {
+        const std::string path = (std::filesystem::path(folder) / file).string();
+        session.set_plot_file(path);
+        const Outcome made = make();
+        errors.insert(errors.end(), made.errors.begin(), made.errors.end());
+        if (!made.done && !made.refusal.empty()) errors.push_back(made.refusal);
+        return made.plot_written ? path : std::string();
+    };
+    FigurePlots plots;
+    plots.equilibrium = into("equilibrium.dat", [&] { return session.equilibrium_plot(); });
+    GraphRequest rms;
+    rms.kind = GraphKind::rms;
+    rms.fit_kinds = {true, true, true};
+    plots.rms = into("rms.dat", [&] { return session.result_graph(rms); });
+    std::vector<int> sets;
+    for (int k = 1; k <= session.active_count(); ++k)
+        sets.push_back(k);
+    plots.limits =
+        into("limits.dat", [&] { return session.data_plot(1, [&sets] { return sets; }); });
+    session.set_plot_file(own_plot_file);
+    session.mute_report(false);
+    return plots;
 }
 
 std::vector<ReportFigure> report_figures(const SeriesReport &r, const FigurePlots &plots) {

@@ -115,6 +115,15 @@ struct FigurePlots {
     bool limits_at_full_range = false;
 };
 
+// Draws the figures of the run report of the analysis on show into plot
+// files in `folder` (which must exist): the approach to equilibrium, the RMS
+// deviations of all three fits, and every active set inside the limits (a
+// plot at the full range would make the fit stale).  Nothing is added to
+// the report; the session's own plot file is put back.  What the library
+// met is added to `errors`.
+FigurePlots draw_report_plots(Session &session, const std::string &folder,
+                              std::vector<std::string> &errors);
+
 // The figures of the report of `series`, with their captions and keys, in
 // the order the report shows them: the approach to equilibrium, the RMS
 // deviations, the limits; a figure whose plot was not made is left out.

@@ -132,6 +132,12 @@ bool Session::create_report(const std::string &path, std::string &error) {
     return true;
 }
 
+void Session::mute_report(bool muted) {
+    static const std::string kNoReport = "NUL";
+    const std::string &name = muted || report_path_.empty() ? kNoReport : report_path_;
+    lib_.init_namwr(name.data(), static_cast<int32_t>(name.size()));
+}
+
 void Session::set_plot_file(const std::string &path) {
     plot_file_ = path;
     lib_.setplotfile(path.data(), static_cast<int32_t>(path.size()));

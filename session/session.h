@@ -287,6 +287,11 @@ class Session {
     const std::string &report_path() const { return report_path_; }
     // The file the library writes every plot to.
     void set_plot_file(const std::string &path);
+    // Switches the library's lines to the report off (true) and on again:
+    // plots drawn for another document, such as the run report's figures,
+    // add nothing to the user's record of the analysis.  The list box still
+    // gets every line.
+    void mute_report(bool muted);
     const std::string &plot_file() const { return plot_file_; }
     // The library's start values (and the session's: nothing read, nothing
     // selected, no fit); `echo` copies every scan file read into the report.

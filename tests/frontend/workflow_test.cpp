@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QtTest>
 
 #include "ChooseRefSetDialog.h"
@@ -496,9 +497,15 @@ class WorkflowTest : public WholeProgramTest {
         const QString pdf = dir_->file(QStringLiteral("run"));
         prompts_.saveNames.push_back(pdf);
         prompts_.warnings.clear();
+        const QByteArray reportBefore = readFile(reportPath());
         trigger("ExportRunReport");
         QVERIFY(readFile(pdf + QStringLiteral(".pdf")).startsWith("%PDF-"));
         QVERIFY(prompts_.warnings.isEmpty());
+        // The export is said, and drawing its figures adds nothing to the
+        // user's record of the analysis.
+        QVERIFY(window().statusBar()->currentMessage().startsWith(
+            QStringLiteral("Run report written")));
+        QCOMPARE(readFile(reportPath()), reportBefore);
         QVERIFY(session().fit_current());
         QVERIFY(window().item(QStringLiteral("ExportRunReport"))->isEnabled());
     }
