@@ -21,7 +21,16 @@ namespace {
 // are rewritten in plain decimal, so that the conversion after the check
 // cannot read "010" as octal.
 
+// Numbers are written in decimal, as the help shows them: a sign, digits, a
+// decimal point and an exponent are all they may hold.  The C conversions
+// alone would also take "0x10" as 16, "inf", "nan" and leading blanks.
+bool decimal_only(const std::string &text, bool real) {
+    return !text.empty() &&
+           text.find_first_not_of(real ? "0123456789+-.eE" : "0123456789+-") == std::string::npos;
+}
+
 bool to_int(const std::string &text, long &out) {
+    if (!decimal_only(text, false)) return false;
     char *end = nullptr;
     errno = 0;
     const long v = std::strtol(text.c_str(), &end, 10);
@@ -32,6 +41,7 @@ bool to_int(const std::string &text, long &out) {
 }
 
 bool to_real(const std::string &text, double &out) {
+    if (!decimal_only(text, true)) return false;
     char *end = nullptr;
     errno = 0;
     const double v = std::strtod(text.c_str(), &end);

@@ -266,7 +266,7 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
     static StdoutListBox list_box;
     session.attach_list_box(StdoutListBox::operations(), &list_box, kListBoxLines);
     std::error_code ec;
-    if (fs::exists(o.report, ec))
+    if (fs::is_regular_file(o.report, ec))
         std::fprintf(stderr, "quillane-batch: note: the report %s exists and is overwritten\n",
                      o.report.c_str());
     if (!keeper.prepare(error)) return kExitFailed;

@@ -13,14 +13,15 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QStatusBar>
 
 #include "AppState.h"
 #include "FixedFont.h"
 #include "Hooks.h"
 #include "Prompts.h"
+#include "SessionText.h"
 #include "WaitCursor.h"
+#include "files.h"
 
 namespace quillane::frontend {
 
@@ -192,12 +193,12 @@ bool TextPane::writeLines(const QString &path, const QStringList &lines, QString
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toLocal8Bit() + "\r\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    // By the session's rule for outputs: never a device or a pipe replaced
+    // by a plain file.
+    std::string why;
+    if (session::write_file_atomically(toSession(path), bytes.toStdString(), why)) return true;
+    if (error) *error = fromSession(why);
+    return false;
 }
 
 }  // namespace quillane::frontend

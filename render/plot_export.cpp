@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "plot_export.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPageLayout>
@@ -11,6 +13,7 @@
 #include <algorithm>
 
 #include "figure.h"
+#include "files.h"
 #include "plot_file_control.h"
 #include "plot_time_axis.h"
 
@@ -68,6 +71,15 @@ QImage renderPicture(QSizeF size, const PicturePainter &paint) {
     return image;
 }
 
+bool writeWholeFile(const QString &file_name, const QByteArray &bytes, QString *error) {
+    std::string why;
+    if (session::write_file_atomically(QFile::encodeName(file_name).toStdString(),
+                                       bytes.toStdString(), why))
+        return true;
+    if (error) *error = QFile::decodeName(why.c_str());
+    return false;
+}
+
 bool savePicture(const QString &file_name, QSizeF size, const PicturePainter &paint,
                  QString *error) {
     auto fail = [&](const QString &why) {
@@ -75,42 +87,47 @@ bool savePicture(const QString &file_name, QSizeF size, const PicturePainter &pa
         return false;
     };
     if (size.isEmpty()) return fail(QStringLiteral("The picture has no size"));
+    // Every kind is drawn into memory and written in one checked step: the
+    // SVG and PDF writers say nothing of a write that failed on the way.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    auto draw = [&](QPaintDevice &device) {
+        QPainter painter;
+        if (!painter.begin(&device)) return false;
+        paint(painter, size);
+        return painter.end();
+    };
     switch (imageKindOf(file_name)) {
         case ImageKind::svg: {
             QSvgGenerator svg;
-            svg.setFileName(file_name);
+            svg.setOutputDevice(&buffer);
             svg.setSize(size.toSize());
             svg.setResolution(kPdfResolution);
             svg.setViewBox(QRectF(QPointF(0, 0), size));
             svg.setTitle(QStringLiteral("Plot"));
-            QPainter painter;
-            if (!painter.begin(&svg)) return fail("Cannot write " + file_name);
-            paint(painter, size);
-            if (!painter.end()) return fail("Cannot write " + file_name);
-            return true;
+            if (!draw(svg)) return fail("Cannot draw " + file_name);
+            break;
         }
         case ImageKind::pdf: {
-            QPdfWriter pdf(file_name);
+            QPdfWriter pdf(&buffer);
             pdf.setResolution(kPdfResolution);
             const QSizeF points = size * 72.0 / kPdfResolution;
             pdf.setPageSize(QPageSize(points, QPageSize::Point));
             pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-            QPainter painter;
-            if (!painter.begin(&pdf)) return fail("Cannot write " + file_name);
-            paint(painter, size);
-            if (!painter.end()) return fail("Cannot write " + file_name);
-            return true;
+            if (!draw(pdf)) return fail("Cannot draw " + file_name);
+            break;
         }
         case ImageKind::bitmap:
         case ImageKind::png:
         case ImageKind::other_raster: {
-            const QImage image = renderPicture(size, paint);
-            QImageWriter writer(file_name);
-            if (!writer.write(image)) return fail(writer.errorString() + ": " + file_name);
-            return true;
+            QImageWriter writer(&buffer, QFileInfo(file_name).suffix().toLower().toLatin1());
+            if (!writer.write(renderPicture(size, paint)))
+                return fail(writer.errorString() + ": " + file_name);
+            break;
         }
     }
-    return fail(QStringLiteral("Unknown file kind"));
+    return writeWholeFile(file_name, bytes, error);
 }
 
 bool renderPlotFile(const QString &plot_file, const QString &out_file, QSize size,

@@ -37,9 +37,16 @@ bool PrintPictureToFitPage(QPagedPaintDevice &device, QSizeF picture, const Pict
 enum class ImageKind { bitmap, png, svg, pdf, other_raster };
 ImageKind imageKindOf(const QString &file_name);
 
+// Writes `bytes` (a picture or a document drawn in memory) to `file_name`
+// by the session's rule for outputs (files.h): a file is replaced whole or
+// left as it was, a character device is written to, anything else is
+// refused.  `error` gets the reason of a failure.
+bool writeWholeFile(const QString &file_name, const QByteArray &bytes, QString *error);
+
 // Draws the picture into `file_name` at `size` (pixels; points for PDF):
 // .svg as SVG, .pdf as PDF, anything else as an image in the format its
-// suffix names (.bmp, .png, ...).  `error` gets the reason of a failure.
+// suffix names (.bmp, .png, ...), drawn whole in memory first and then
+// written by writeWholeFile.  `error` gets the reason of a failure.
 bool savePicture(const QString &file_name, QSizeF size, const PicturePainter &paint,
                  QString *error);
 

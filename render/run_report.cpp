@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "run_report.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -17,9 +17,11 @@
 #include "equilibrium_answer.h"
 #include "figure.h"
 #include "hours_format.h"
+#include "plot_export.h"
 #include "plot_file_control.h"
 #include "plot_renderer.h"
 #include "plot_time_axis.h"
+#include "report_text.h"
 #include "series.h"
 
 namespace quillane::viewer {
@@ -113,43 +115,61 @@ class Pages {
     double d(double points) const { return points * unit_; }
     QRectF d(const QRectF &r) const { return {d(r.x()), d(r.y()), d(r.width()), d(r.height())}; }
 
-    QFont font(double points, bool bold = false, bool italic = false) const {
-        // The sans-serif face of the fonts the package depends on (its serif
-        // face draws the plots).
-        QFont f(QStringLiteral("Liberation Sans"));
-        f.setStyleHint(QFont::SansSerif);
-        f.setPointSizeF(points);
-        f.setBold(bold);
-        f.setItalic(italic);
-        // No ligatures: the text copied or extracted from the PDF reads
-        // "offset", not a ligature glyph.
-        f.setStyleStrategy(QFont::PreferNoShaping);
-        return f;
-    }
-
     // The height, in points, of `text` wrapped into `width` points.
     double textHeight(const QString &text, const QFont &font, double width) const {
-        const QFontMetricsF metrics(font, &device_);
-        return metrics
-                   .boundingRect(QRectF(0, 0, d(width), 1e9), Qt::TextWordWrap | Qt::AlignLeft,
-                                 text)
-                   .height() /
-               unit_;
+        return ReportText(text, font, &device_, d(width)).height() / unit_;
     }
     double lineHeight(const QFont &font) const {
         return QFontMetricsF(font, &device_).lineSpacing() / unit_;
     }
 
+    // One line of text, not wrapped.
     void text(const QRectF &r, const QString &text, const QFont &font, int flags,
               const QColor &colour = Qt::black) {
         painter_.setFont(font);
         painter_.setPen(colour);
-        painter_.drawText(d(r), flags, text);
+        painter_.drawText(d(r), flags, reportText(text));
+    }
+
+    // Wrapped text inside `r` (a table's cell), centred in its height.
+    void cell(const QRectF &r, const QString &text, const QFont &font, Qt::Alignment align) {
+        const ReportText laid(text, font, &device_, d(r.width()), align);
+        painter_.setPen(Qt::black);
+        const double top = d(r.top()) + (d(r.height()) - laid.height()) / 2;
+        laid.draw(painter_, QPointF(d(r.left()), top), 0, laid.lines());
+    }
+
+    // `text` wrapped into `width` points at `left`, below what came before:
+    // on this page when it fits, else on the next one; a text taller than a
+    // page is split at its lines over as many pages as it needs, so that
+    // nothing runs off a page.  `beside` draws what stands level with its
+    // first line (the key of a key-value row), which takes at least
+    // `min_height` points.
+    void flow(const QString &text, const QFont &font, double left, double width,
+              double min_height = 0, const std::function<void()> &beside = {}) {
+        const ReportText t(text, font, &device_, d(width));
+        const double h = std::max(t.height() / unit_, min_height);
+        if (h <= pageHeight()) need(h);
+        const std::vector<int> runs = t.pageRuns(d(room()), d(pageHeight()));
+        if (!runs.empty() && runs.front() == 0) newPage();  // not one line fits here
+        const int first_page = page_;
+        const double top = y_;
+        if (beside) beside();
+        int from = 0;
+        for (const int end : runs) {
+            if (end == from) continue;
+            if (from > 0) newPage();
+            painter_.setPen(Qt::black);
+            t.draw(painter_, QPointF(d(left), d(y_)), from, end);
+            y_ += t.height(from, end) / unit_;
+            from = end;
+        }
+        if (page_ == first_page) y_ = std::max(y_, top + min_height);
     }
 
   private:
     void drawFooter() {
-        const QFont f = font(7.5);
+        const QFont f = reportFont(7.5);
         const QRectF r(area_.left(), area_.bottom() + kFooterGap - lineHeight(f), area_.width(),
                        lineHeight(f));
         text(r, footer_, f, Qt::AlignLeft | Qt::AlignVCenter, kFooterColour);
@@ -172,52 +192,47 @@ class ReportWriter {
         : p_(pages), round_(round), notices_(notices) {}
 
     void title(const QString &text, const QString &under) {
-        const QFont big = p_.font(18, true);
-        const double h = p_.lineHeight(big);
-        p_.text({p_.left(), p_.y(), p_.width(), h}, text, big, Qt::AlignLeft | Qt::AlignTop);
-        p_.advance(h + 2);
-        paragraph(under, p_.font(8.5, false, true));
+        p_.flow(text, reportFont(18, true), p_.left(), p_.width());
+        p_.advance(2);
+        paragraph(under, reportFont(8.5, false, true));
         p_.advance(6);
     }
 
     // `keep` points of what follows stay on the heading's page.
     void heading(const QString &text, double points = 12.5, double keep = 0) {
-        const QFont f = p_.font(points, true);
-        const double h = p_.lineHeight(f);
+        const QFont f = reportFont(points, true);
+        const double h = p_.textHeight(text, f, p_.width());
         // A heading never ends a page.
-        p_.need(h + points * 0.6 + 8 + std::max(keep, 4 * p_.lineHeight(p_.font(kBodyPt))));
+        p_.need(h + points * 0.6 + 8 + std::max(keep, 4 * p_.lineHeight(reportFont(kBodyPt))));
         if (!p_.atTop()) p_.advance(points * 0.6);
-        p_.text({p_.left(), p_.y(), p_.width(), h}, text, f, Qt::AlignLeft | Qt::AlignTop);
-        p_.advance(h);
+        p_.flow(text, f, p_.left(), p_.width());
         rule();
         p_.advance(4);
     }
 
     void paragraph(const QString &text, const QFont &font) {
-        const double h = p_.textHeight(text, font, p_.width());
-        p_.need(h);
-        p_.text({p_.left(), p_.y(), p_.width(), h}, text, font, Qt::TextWordWrap | Qt::AlignLeft);
-        p_.advance(h + 2);
+        p_.flow(text, font, p_.left(), p_.width());
+        p_.advance(2);
     }
 
     // "Key   value" lines; the value wraps within its own column.
     void keyValues(const std::vector<std::pair<QString, QString>> &rows) {
-        const QFont key = p_.font(kBodyPt, true), value = p_.font(kBodyPt);
+        const QFont key = reportFont(kBodyPt, true), value = reportFont(kBodyPt);
         const double vw = p_.width() - kKeyWidth;
         for (const auto &[k, v] : rows) {
-            const double h = std::max(p_.textHeight(v, value, vw), p_.lineHeight(key));
-            p_.need(h);
-            p_.text({p_.left(), p_.y(), kKeyWidth - 6, h}, k, key, Qt::AlignLeft | Qt::AlignTop);
-            p_.text({p_.left() + kKeyWidth, p_.y(), vw, h}, v, value,
-                    Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop);
-            p_.advance(h + 1.5);
+            const double key_h = p_.lineHeight(key);
+            p_.flow(v, value, p_.left() + kKeyWidth, vw, key_h, [&, &k = k] {
+                p_.text({p_.left(), p_.y(), kKeyWidth - 6, key_h}, k, key,
+                        Qt::AlignLeft | Qt::AlignTop);
+            });
+            p_.advance(1.5);
         }
     }
 
     // A table whose header row comes again on every page it runs onto.
     void table(const std::vector<TableColumn> &columns,
                const std::vector<std::vector<QString>> &rows, double points = kTablePt) {
-        const QFont head = p_.font(points, true), body = p_.font(points);
+        const QFont head = reportFont(points, true), body = reportFont(points);
         const double row_h = p_.lineHeight(body) + 2;
         auto x_of = [&](size_t c) {
             double x = p_.left();
@@ -228,9 +243,7 @@ class ReportWriter {
         auto draw_row = [&](const std::vector<QString> &cells, const QFont &font, double h) {
             for (size_t c = 0; c < columns.size() && c < cells.size(); ++c) {
                 const QRectF r(x_of(c) + 2, p_.y(), columns[c].share * p_.width() - 4, h);
-                p_.text(r, cells[c], font,
-                        Qt::TextWordWrap | Qt::AlignVCenter |
-                            (columns[c].right ? Qt::AlignRight : Qt::AlignLeft));
+                p_.cell(r, cells[c], font, columns[c].right ? Qt::AlignRight : Qt::AlignLeft);
             }
             p_.advance(h);
         };
@@ -273,7 +286,7 @@ class ReportWriter {
                                     "file %2 could not be read.")
                                     .arg(q(fig.caption), fileName(fig.plot_file));
             if (notices_) notices_->push_back({why, QStringLiteral("Run report")});
-            paragraph(why, p_.font(kBodyPt, false, true));
+            paragraph(why, reportFont(kBodyPt, false, true));
             return;
         }
         const bool in_hours = showTimeInHours(state);
@@ -303,7 +316,7 @@ class ReportWriter {
         figure.report = QString();
 
         const QSizeF size = figureSize(figure, kPlotSize);
-        const QFont caption = p_.font(8.5, false, true);
+        const QFont caption = reportFont(8.5, false, true);
         const double height = width * size.height() / size.width();
         const double caption_h = p_.textHeight(q(fig.caption), caption, p_.width());
         p_.need(height + caption_h + 8);
@@ -320,8 +333,6 @@ class ReportWriter {
         paragraph(q(fig.caption), caption);
         p_.advance(6);
     }
-
-    QFont font(double points) const { return p_.font(points); }
 
     // The height of a figure with its caption and legend.
     double figureHeight() const {
@@ -466,7 +477,7 @@ void seriesTables(ReportWriter &w, const SeriesReport &s) {
                                "position (x) offsets, the y-offset of the y-offset fit, the "
                                "position offset and the F test's critical value. The results "
                                "file (--csv) holds both directions."),
-                w.font(8));
+                reportFont(8));
     std::vector<std::vector<QString>> pairs;
     for (const auto &pr : s.pairs)
         pairs.push_back({QString::number(pr.reference), QString::number(pr.compared),
@@ -496,10 +507,10 @@ QString seriesTitle(const SeriesReport &s, bool several) {
     return QStringLiteral("Series %1: %2").arg(s.number).arg(q(s.label));
 }
 
-void drawSeries(ReportWriter &w, Pages &pages, const SeriesReport &s, bool several) {
+void drawSeries(ReportWriter &w, const SeriesReport &s, bool several) {
     w.heading(seriesTitle(s, several), 14);
     if (!s.refusal.empty()) {
-        w.paragraph(QStringLiteral("Not analysed: ") + q(s.refusal), pages.font(kBodyPt));
+        w.paragraph(QStringLiteral("Not analysed: ") + q(s.refusal), reportFont(kBodyPt));
         return;
     }
     seriesRun(w, s);
@@ -582,7 +593,7 @@ bool drawRunReport(QPagedPaintDevice &device, const RunReport &report, const Tic
     if (report.several_series) summary(w, report);
     for (size_t i = 0; i < report.series.size(); ++i) {
         if (report.several_series || i > 0) pages.newPage();
-        drawSeries(w, pages, report.series[i], report.several_series);
+        drawSeries(w, report.series[i], report.several_series);
     }
     if (!painter.end()) {
         if (error) *error = QStringLiteral("The report could not be finished");
@@ -593,16 +604,13 @@ bool drawRunReport(QPagedPaintDevice &device, const RunReport &report, const Tic
 
 bool writeRunReportPdf(const QString &file_name, const RunReport &report, ReportPaper paper,
                        const TickRounder &round, QString *error, std::vector<Notice> *notices) {
-    auto fail = [&](const QString &why) {
-        if (error) *error = why;
-        return false;
-    };
-    QSaveFile file(file_name);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(
-            QStringLiteral("Cannot write the report %1: %2").arg(file_name, file.errorString()));
+    // Drawn whole in memory, then written in one checked step: the PDF
+    // writer says nothing of a write that failed on the way.
+    QByteArray bytes;
     {
-        QPdfWriter pdf(&file);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(600);
         pdf.setPageSize(
             QPageSize(paper == ReportPaper::letter ? QPageSize::Letter : QPageSize::A4));
@@ -611,14 +619,12 @@ bool writeRunReportPdf(const QString &file_name, const RunReport &report, Report
         pdf.setCreator(QStringLiteral("Quillane ") + q(report.program_version));
         QString why;
         if (!drawRunReport(pdf, report, round, &why, notices)) {
-            file.cancelWriting();
-            return fail(QStringLiteral("Cannot write the report %1: %2").arg(file_name, why));
+            if (error)
+                *error = QStringLiteral("Cannot write the report %1: %2").arg(file_name, why);
+            return false;
         }
     }
-    if (!file.commit())
-        return fail(
-            QStringLiteral("Cannot write the report %1: %2").arg(file_name, file.errorString()));
-    return true;
+    return writeWholeFile(file_name, bytes, error);
 }
 
 }  // namespace quillane::viewer

@@ -26,8 +26,8 @@ bool drawRunReport(QPagedPaintDevice &device, const session::RunReport &report,
                    const TickRounder &round, QString *error, std::vector<Notice> *notices);
 
 // Writes `report` as a PDF file on `paper` (fonts embedded, text
-// selectable).  The file is written whole or not at all: it is replaced
-// only once every byte has been written.
+// selectable).  The file is written whole or not at all (writeWholeFile):
+// an earlier report stays as it was when the new one cannot be written.
 bool writeRunReportPdf(const QString &file_name, const session::RunReport &report,
                        ReportPaper paper, const TickRounder &round, QString *error,
                        std::vector<Notice> *notices);

@@ -34,18 +34,13 @@ int write_and_close(int fd, const std::string &text) {
     return failure;
 }
 
-// The file a write to `path` lands in: path itself, or, when path is a
-// symbolic link, the file it leads to, so that a link the user keeps (into a
-// shared folder, say) stays a link.  Empty with errno set when the link
-// leads nowhere: writing there would create a file at a place nobody named.
-std::string write_target(const std::string &path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char *resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return {};
-    std::string target(resolved);
-    ::free(resolved);
-    return target;
+// A node that is neither a regular file nor a character device, in words.
+const char *node_kind(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISBLK(mode)) return "a block device";
+    return "not a regular file";
 }
 
 std::string folder_of(const std::string &path) {
@@ -68,12 +63,43 @@ std::string append_to_file(const std::string &path, const std::string &text) {
     return failure == 0 ? std::string() : std::strerror(failure);
 }
 
+std::optional<OutputTarget> output_target(const std::string &path, std::string &error) {
+    struct stat st {};
+    // Nothing there yet, or nothing that can be looked at: the write itself
+    // creates the file or says why it cannot.
+    if (::lstat(path.c_str(), &st) != 0) return OutputTarget{OutputKind::file, path};
+    std::string target = path;
+    if (S_ISLNK(st.st_mode)) {
+        char *resolved =
+            ::stat(path.c_str(), &st) == 0 ? ::realpath(path.c_str(), nullptr) : nullptr;
+        if (resolved == nullptr) {
+            error = "Cannot write " + path +
+                    ": it is a symbolic link to a file that cannot be reached (" +
+                    std::strerror(errno) + ")";
+            return std::nullopt;
+        }
+        target = resolved;
+        ::free(resolved);
+    }
+    if (S_ISREG(st.st_mode)) return OutputTarget{OutputKind::file, target};
+    // The device itself, by the name the user gave: /dev/stdout leads
+    // through /proc to a terminal, a name only the opening process can use.
+    if (S_ISCHR(st.st_mode)) return OutputTarget{OutputKind::device, path};
+    error = "Cannot write " + path + ": it is " + node_kind(st.st_mode) +
+            ", not a file, and is left as it is";
+    return std::nullopt;
+}
+
 bool write_file_atomically(const std::string &path, const std::string &text, std::string &error) {
-    const std::string target = write_target(path);
-    if (target.empty()) {
-        error = "Cannot write " + path +
-                ": it is a symbolic link to a file that cannot be reached (" +
-                std::strerror(errno) + ")";
+    const std::optional<OutputTarget> where = output_target(path, error);
+    if (!where) return false;
+    const std::string &target = where->path;
+    if (where->kind == OutputKind::device) {
+        // Neither created nor emptied: a device has no contents to replace.
+        const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        const int failure = fd < 0 ? errno : write_and_close(fd, text);
+        if (failure == 0) return true;
+        error = "Cannot write " + path + ": " + std::strerror(failure);
         return false;
     }
     // The temporary is created as a new file with a name nobody can guess

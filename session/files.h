@@ -3,6 +3,7 @@
 // results for other tools) with every step checked.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace quillane::session {
@@ -11,13 +12,34 @@ namespace quillane::session {
 // reason it failed.
 std::string append_to_file(const std::string &path, const std::string &text);
 
-// Writes text to path through a temporary file in the same folder and a
-// rename, so a reader never sees half a file.  The temporary is created
-// exclusively under an unpredictable hidden name, so no link planted
-// beside the output is ever followed.  When path itself is a symbolic link
-// the file it leads to is replaced and the link stays; a link that leads
-// nowhere is refused.  False with error set when any step fails (the
-// temporary file is then removed).
+// What a write to `path` meets, decided before anything is written.
+enum class OutputKind {
+    file,    // a regular file, or no file yet: replaced whole through a temporary
+    device,  // a character device (/dev/null, a terminal): written to directly
+};
+
+struct OutputTarget {
+    OutputKind kind = OutputKind::file;
+    // Where the bytes go: path itself, or the file a symbolic link at path
+    // leads to, so that a link the user keeps stays a link.
+    std::string path;
+};
+
+// Where a write to `path` lands.  A character device the user named (/dev/
+// null, /dev/stdout on a terminal) is written to as it is: renaming a file
+// over it would put a plain file in place of the device.  Anything else that
+// is not a regular file (a folder, a named pipe, a socket, a block device)
+// is refused rather than replaced, as is a symbolic link that leads nowhere:
+// nothing then with error set.
+std::optional<OutputTarget> output_target(const std::string &path, std::string &error);
+
+// Writes text to the place output_target gives for path.  A file is written
+// through a temporary file in the same folder and a rename, so a reader never
+// sees half a file; the temporary is created exclusively under an
+// unpredictable hidden name, so no link planted beside the output is ever
+// followed, and it takes the mode of the file it replaces.  A device gets the
+// text directly.  False with error set when any step fails; a file is then
+// as it was and the temporary is removed.
 bool write_file_atomically(const std::string &path, const std::string &text, std::string &error);
 
 }  // namespace quillane::session

@@ -112,7 +112,13 @@ void Session::attach_list_box(const quillane_listbox_ctx_ops &ops, void *context
 
 bool Session::create_report(const std::string &path, std::string &error) {
     if (!null_report(path)) {
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        // The rule of every output (files.h): a device is written to as it
+        // is, anything else but a file is refused, never replaced or waited
+        // on (opening a pipe nobody reads would never return).
+        const std::optional<OutputTarget> where = output_target(path, error);
+        if (!where) return false;
+        const int emptied = where->kind == OutputKind::file ? O_CREAT | O_TRUNC : 0;
+        const int fd = ::open(path.c_str(), O_WRONLY | emptied | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd < 0) {
             error = "Cannot create the report " + path + ": " + std::strerror(errno);
             return false;

@@ -183,13 +183,17 @@ void Plotit::SavePlotNow() {
     name = withSuffix(name, kPlotFilter, QStringLiteral("dat"));
 
     const QString temp = host_.tempPlotFileName();
-    // The dialog has already asked before replacing an existing file.
-    if (QFileInfo::exists(name) && QFileInfo(name) != QFileInfo(temp)) QFile::remove(name);
-    if (!QFile::copy(temp, name)) {
-        out_file_label_->setText("The plot could not be saved as " + name);
+    // The dialog has already asked before replacing an existing file; it is
+    // replaced whole (writeWholeFile), while a device is written to and a
+    // pipe or folder refused, none of them removed for a plain file.
+    QFile plot(temp);
+    QString error = QStringLiteral("the plot to save cannot be read");
+    if (!plot.open(QIODevice::ReadOnly) || !writeWholeFile(name, plot.readAll(), &error)) {
+        out_file_label_->setText("The plot could not be saved as " + name + ": " + error);
         return;
     }
-    QFile::remove(temp);
+    plot.close();
+    if (QFileInfo(name) != QFileInfo(temp)) QFile::remove(temp);
     // Like the platform's dialog, saving moves the current folder to the one
     // chosen: later kept plots are numbered there.
     const QString folder = QFileInfo(name).absolutePath();

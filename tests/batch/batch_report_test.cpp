@@ -118,6 +118,20 @@ TEST_F(BatchRun, EachSeriesMakesOneReportWithASummaryRowPerSeriesOnLetterPaper) 
     EXPECT_CONTAINS(*output_of("pdfinfo '" + (dir / "all.pdf").string() + "'"), "612 x 792 pts");
 }
 
+// A name that holds a direction override is shown as it is spelled, not
+// turned round to pose as another (U+202E would show "...abc.RA1" as
+// "...1AR.cba").
+TEST_F(BatchRun, AFileNameIsShownAsSpelledWhateverDirectionItAsksFor) {
+    if (!have_tool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const std::string posing = "rlo\u202eabc.RA1";
+    fs::rename(dir / scan(1), dir / posing);
+    const Outcome r = run({"--report-pdf", "r.pdf", posing, scan(2), scan(3)});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::string text = pdf_text(dir / "r.pdf");
+    EXPECT_CONTAINS(text, "1 rloabc.RA1 1.00 h");  // the scans table
+    EXPECT_EQ(text.find("cba"), std::string::npos) << text;
+}
+
 #endif  // QUILLANE_BATCH_IMAGES
 
 TEST_F(BatchRun, AReportIsRefusedWhereThereIsNoAnalysisToReport) {

@@ -244,6 +244,10 @@ TEST_F(BatchRun, CommandLineMistakesAreRefusedBeforeAnythingRuns) {
         {{"--csv", "out.txt", "--out", "out.txt"}, "--csv and --out name the same file"},
         {{"--terms", "4"}, "--terms must be 1, 2 or 3"},
         {{"--limits", "5"}, "--limits needs two numbers LO HI with LO < HI"},
+        // Numbers are decimal: the C conversions would read these as 16.
+        {{"--limits", "0x10", "20"}, "--limits needs two numbers LO HI with LO < HI"},
+        {{"--block-time", "0x10"}, "--block-time needs a number of 0 or more"},
+        {{"--every", " 0x2"}, "--every needs a whole number of 1 or more"},
         {{"--until-equilibrium"}, "--until-equilibrium needs --watch"},
         {{"--watch", "."}, "--watch reads the scans of its folder: give no scan files with it"},
     };

@@ -10,11 +10,13 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <filesystem>
 
 #include "AppState.h"
 #include "LibraryBinding.h"
 #include "MainWindow.h"
 #include "TextPane.h"
+#include "scan_files.h"
 #include "session.h"
 #include "test_support.h"
 
@@ -134,6 +136,25 @@ class TextPaneTest : public QObject {
         window_->textPane().saveList();
         QCOMPARE(prompts_->warnings.size(), 1);
         QCOMPARE(prompts_->warnings[0].title, QStringLiteral("Save Error"));
+    }
+
+    // A device named as the list's file gets the lines; a pipe is refused;
+    // neither is replaced by a plain file.
+    void aListIsWrittenToADeviceAndRefusedByAPipeNeitherReplaced() {
+        namespace ts = quillane::test_support;
+        const std::filesystem::path device = dir_->filePath(QStringLiteral("device")).toStdString();
+        const std::filesystem::path pipe = dir_->filePath(QStringLiteral("pipe")).toStdString();
+        if (!ts::make_node(device, ts::Node::null_device) || !ts::make_node(pipe, ts::Node::pipe))
+            QSKIP("no device can be made here");
+        const QStringList lines{QStringLiteral(" DS:  1")};
+        QString error;
+        QVERIFY2(TextPane::writeLines(QString::fromStdString(device), lines, &error),
+                 qPrintable(error));
+        QVERIFY(!TextPane::writeLines(QString::fromStdString(pipe), lines, &error));
+        QVERIFY2(error.contains(QStringLiteral("it is a named pipe, not a file")),
+                 qPrintable(error));
+        QVERIFY(std::filesystem::is_character_file(device));
+        QVERIFY(std::filesystem::is_fifo(pipe));
     }
 
     void printerItemsFollowTheSystemListAndCheckTheDefault() {

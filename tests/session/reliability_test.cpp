@@ -77,20 +77,22 @@ TEST_F(AtomicWrite, RefusesALinkThatLeadsNowhereAndLeavesNothing) {
     EXPECT_TRUE(others({out, victim}).empty());
 }
 
+// A disk with no room left: the write fails, the old file stays.
 TEST_F(AtomicWrite, AFailedWriteLeavesTheOldFileAndNoTemporary) {
-    write_file(out, "old\n");
-    const fs::path ro = folder.path() / "ro";
-    fs::create_directory(ro);
-    const std::string inside = (ro / "o.json").string();
+    const test_support::SmallDisk disk(folder.path() / "full");
+    if (!disk.mounted()) GTEST_SKIP() << "no small file system can be mounted here";
+    const std::string inside = folder.file("full/o.json");
     write_file(inside, "old\n");
-    ::chmod(ro.c_str(), 0500);
+    disk.fill();
     std::string error;
-    const bool written = write_file_atomically(inside, "new\n", error);
-    ::chmod(ro.c_str(), 0700);
-    if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes into a read-only folder";
-    EXPECT_FALSE(written);
-    EXPECT_THAT(error, HasSubstr("Cannot create a temporary file beside " + inside));
+    EXPECT_FALSE(write_file_atomically(inside, std::string(64 * 1024, 'x'), error));
+    EXPECT_THAT(error, HasSubstr("Cannot write " + inside + ": No space left on device"));
     EXPECT_EQ(read_file(inside), "old\n");
+    std::vector<std::string> left;
+    for (const auto &e : fs::directory_iterator(folder.path() / "full"))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"filler", "o.json"}));
 }
 
 using testing::SessionTest;

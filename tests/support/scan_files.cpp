@@ -1,8 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "scan_files.h"
 
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -105,6 +114,52 @@ ScratchFolder::~ScratchFolder() {
 
 std::string ScratchFolder::write_scan(const std::string &name, const Scan &scan) const {
     return write_file(path_ / name, scan_text(scan));
+}
+
+bool make_node(const std::filesystem::path &path, Node kind) {
+    // The major and minor numbers of the memory devices (Linux).
+    constexpr unsigned kMemoryDevices = 1, kNull = 3, kFull = 7;
+    switch (kind) {
+        case Node::null_device:
+        case Node::full_device:
+            return ::mknod(path.c_str(), S_IFCHR | 0666,
+                           makedev(kMemoryDevices, kind == Node::null_device ? kNull : kFull)) == 0;
+        case Node::pipe:
+            return ::mkfifo(path.c_str(), 0666) == 0;
+        case Node::socket: {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            if (path.string().size() >= sizeof address.sun_path) return false;
+            std::strcpy(address.sun_path, path.c_str());
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            const bool bound =
+                fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+            if (fd >= 0) ::close(fd);
+            return bound;
+        }
+        case Node::folder:
+            return std::filesystem::create_directory(path);
+    }
+    return false;
+}
+
+SmallDisk::SmallDisk(const std::filesystem::path &at, const std::string &size) : at_(at) {
+    std::filesystem::create_directories(at_);
+    mounted_ = ::mount("tmpfs", at_.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+}
+
+SmallDisk::~SmallDisk() {
+    if (mounted_) ::umount(at_.c_str());
+}
+
+void SmallDisk::fill() const {
+    if (!mounted_) return;  // never a real disk
+    const int fd = ::open((at_ / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::string block(4096, 'x');
+    for (size_t size = block.size(); fd >= 0 && size > 0;) {
+        if (::write(fd, block.data(), size) <= 0) size /= 2;
+    }
+    if (fd >= 0) ::close(fd);
 }
 
 }  // namespace quillane::test_support

@@ -71,4 +71,29 @@ class ScratchFolder {
     std::filesystem::path path_;
 };
 
+// Nodes an output may find at its name.  The devices are the kernel's
+// memory devices: one takes every byte (as /dev/null does), the other
+// refuses every write with ENOSPC (as /dev/full does).  Making a device needs
+// the privilege to (CI runs as root): false when it is missing.
+enum class Node { null_device, full_device, pipe, socket, folder };
+bool make_node(const std::filesystem::path &path, Node kind);
+
+// A small file system (tmpfs) mounted at a new folder while the object
+// lives, where writes fail with ENOSPC as on a full disk.  Mounting needs
+// the privilege to: mounted() says whether it was there.
+class SmallDisk {
+  public:
+    SmallDisk(const std::filesystem::path &at, const std::string &size = "128k");
+    ~SmallDisk();
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+    bool mounted() const { return mounted_; }
+    // Takes every byte still free with a file named "filler".
+    void fill() const;
+
+  private:
+    std::filesystem::path at_;
+    bool mounted_ = false;
+};
+
 }  // namespace quillane::test_support

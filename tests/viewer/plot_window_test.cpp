@@ -11,6 +11,7 @@
 
 #include "plot_heading.h"
 #include "plot_window.h"
+#include "scan_files.h"
 #include "viewer_test_support.h"
 
 using namespace quillane::viewer;
@@ -256,6 +257,17 @@ class PlotWindowTest : public QObject {
         QVERIFY(viewer.action("SavePlotNow")->isEnabled());
 
         QVERIFY(QDir(folder.path()).mkdir("kept"));
+        // A pipe chosen is refused and stays; the plot can still be saved.
+        const QString pipe = folder.file("kept/pipe.dat");
+        QVERIFY(quillane::test_support::make_node(pipe.toStdString(),
+                                                  quillane::test_support::Node::pipe));
+        viewer.window->setSaveFileHook(
+            [&](QWidget *, const QString &, const QString &, QString *) { return pipe; });
+        viewer.window->SavePlotNow();
+        QVERIFY(viewer.window->outFileLabel()->text().endsWith(
+            "it is a named pipe, not a file, and is left as it is"));
+        QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
+        QVERIFY(viewer.action("SavePlotNow")->isEnabled());
         const QString chosen = folder.file("kept/first");
         QString filter_offered;
         viewer.window->setSaveFileHook(
