@@ -17,7 +17,8 @@ viewer::PlotAnswer equilibriumAnswer(const session::Assessment &a,
     answer.text = said.text;
     answer.note = said.note;
     answer.lines = std::move(said.lines);
-    if (!answer.note.isEmpty() && showOffsets) {
+    // The offset fits are offered where they decided the verdict.
+    if (!driftRemark(a).isEmpty() && showOffsets) {
         answer.actionCaption = QStringLiteral("Show &Offset Fits");
         answer.action = std::move(showOffsets);
     }

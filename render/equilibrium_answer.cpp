@@ -54,7 +54,15 @@ FigureAnswer equilibriumFigureAnswer(const session::Assessment &a, const Session
     else if (!f.reason.empty())
         verdict += QStringLiteral("; no forecast: %1").arg(text(f.reason).trimmed());
     answer.text = verdict;
+    // The points fall to zero at the latest scan whatever the cell does, so
+    // the figure says what they measure, and why the forecast stands later
+    // than the curve's meeting with the threshold.
+    static const QString kMeasuredTo = QStringLiteral(
+        "Each point is a scan's RMS difference from the latest scan, zero there by "
+        "construction; the forecast is when a scan would differ from the final equilibrium "
+        "by less than the threshold.");
     answer.note = driftRemark(a, text);
+    answer.note += (answer.note.isEmpty() ? QString() : QStringLiteral("\n")) + kMeasuredTo;
 
     using Kind = PlotLineLabel::Kind;
     // The library draws the noise of a difference of two scans: the pooled

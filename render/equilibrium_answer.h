@@ -16,7 +16,7 @@ namespace quillane::viewer {
 
 struct FigureAnswer {
     QString text;  // the answer in full
-    QString note;  // a remark below it (what decided the verdict), or empty
+    QString note;  // remarks below it: what decided the verdict, what the points measure
     std::vector<PlotLineLabel> lines;
 };
 

@@ -451,8 +451,9 @@ void seriesAnswer(ReportWriter &w, const SeriesReport &s) {
                                                 .arg(general(s.noise.sigma))
                                                 .arg(s.noise.dof)
                                           : QStringLiteral("not known"));
-        rows.emplace_back(QStringLiteral("Drift found"),
-                          s.drift ? q(*s.drift) : QStringLiteral("not reported"));
+        // Neutral: the lines may find drift, or say it cannot be told from the approach.
+        rows.emplace_back(QStringLiteral("Late scans"),
+                          s.drift ? q(*s.drift) : QStringLiteral("no drift reported"));
     }
     w.keyValues(rows);
 }
