@@ -116,6 +116,7 @@ void MainWindow::GetDataFiles() {
 
 void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
     session::Outcome outcome;
+    std::vector<session::FileOutcome> outcomes;
     if (firstPass) {
         std::vector<std::string> files;
         for (int i = 1; i <= state_.NumFilesRead && i <= kMaxDataSets; ++i)
@@ -141,19 +142,25 @@ void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
                 Qt::QueuedConnection);
         });
         runInBackground(QStringLiteral("reading the scan files"),
-                        [&] { outcome = session_.read_and_select(files, active); });
+                        [&] { outcome = session_.read_and_select(files, active, &outcomes); });
         session_.set_read_progress({});
     } else {
         WaitCursor wait;
         outcome = session_.select(active);
     }
     if (outcome.done) {
+        if (firstPass) recordLeftOut(outcomes);
         tell(outcome, QString());
     } else {
         // A refused selection leaves the one in force, on both sides.
         if (!firstPass) restoreDataFileTicks();
+        // Nothing was read: nothing was left out either.
+        if (firstPass) {
+            readNotes_.clear();
+            pendingRecord_.clear();
+        }
         prompts_.warn(this, QStringLiteral("Need More Active Datasets"),
-                      QString::fromStdString(outcome.refusal));
+                      fromSession(outcome.refusal));
     }
     updateCommands();
     if (firstPass && outcome.done) offerSeries(true);
