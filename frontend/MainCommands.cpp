@@ -157,6 +157,7 @@ void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
         // Nothing was read: nothing was left out either.
         if (firstPass) {
             readNotes_.clear();
+            leftOutFiles_.clear();
             pendingRecord_.clear();
         }
         prompts_.warn(this, QStringLiteral("Need More Active Datasets"),

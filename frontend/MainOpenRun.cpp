@@ -146,14 +146,15 @@ void MainWindow::readFromRun(const session::RunListing &run) {
         pendingRecord_.push_back(file.text);
         leftOut << fromSession(file.text);
     }
+    leftOutFiles_.clear();
     if (leftOut.size() > kLeftOutNamed)
-        readNotes_ << QStringLiteral(
-                          "%1 files of the run were left out: %2; ... (the report "
-                          "names them all).")
-                          .arg(leftOut.size())
-                          .arg(leftOut.mid(0, kLeftOutNamed).join(QStringLiteral("; ")));
+        leftOutFiles_ = QStringLiteral(
+                            "%1 files of the run were left out: %2; ... (the report "
+                            "names them all).")
+                            .arg(leftOut.size())
+                            .arg(leftOut.mid(0, kLeftOutNamed).join(QStringLiteral("; ")));
     else if (!leftOut.isEmpty())
-        readNotes_ << leftOut.join(QStringLiteral("; ")) + QLatin1Char('.');
+        leftOutFiles_ = leftOut.join(QStringLiteral("; ")) + QLatin1Char('.');
 
     std::vector<int> active(static_cast<size_t>(names.size()));
     std::iota(active.begin(), active.end(), 1);
@@ -181,6 +182,7 @@ void MainWindow::closeRun() {
     form.setFiles({});
     applyDataFileChoice(state_, form.choice(), true);
     readNotes_.clear();
+    leftOutFiles_.clear();
     pendingRecord_.clear();
     actions_.ToggleXI_R->setText(QStringLiteral("&Toggle XI to R"));
     tell(outcome, QString());
@@ -223,7 +225,7 @@ void MainWindow::recordLeftOut(const std::vector<session::FileOutcome> &outcomes
     // The rows follow the data sets: a file that is no scan leaves them.
     if (!refused.isEmpty()) {
         syncDataFileRows();
-        readNotes_ << refused.join(QStringLiteral("; ")) + QLatin1Char('.');
+        leftOutFiles_ = refused.join(QStringLiteral("; ")) + QLatin1Char('.');
     }
     if (const std::string points = session_.points_left_out_text(); !points.empty())
         lines.push_back(points);
@@ -232,10 +234,13 @@ void MainWindow::recordLeftOut(const std::vector<session::FileOutcome> &outcomes
 
 void MainWindow::updateReadSummary() {
     QStringList parts;
+    // The counts that change the analysis come first: the window may show
+    // only the start of the line (its tip and the report hold all of it).
     if (session_.files_read()) {
         parts = readNotes_;
         if (const std::string points = session_.points_left_out_text(); !points.empty())
             parts << fromSession(points);
+        if (!leftOutFiles_.isEmpty()) parts << leftOutFiles_;
     }
     const QString text = parts.join(QStringLiteral("  "));
     if (readSummary_->text() == text) return;

@@ -284,6 +284,7 @@ class MainWindow : public QMainWindow {
     // What the reading of the run in force left out, said once read; and
     // the lines the report gets once the files are read.
     QStringList readNotes_;
+    QString leftOutFiles_;  // the files that are no scans or cannot be read
     std::vector<std::string> pendingRecord_;
     QHash<QString, QAction *> items_;
     QHash<QString, QMenu *> menus_;

@@ -41,15 +41,6 @@ bool null_report(const std::string &path) {
     return path.empty() || path == "NUL" || path == "/dev/null";
 }
 
-// Why limits that hold no point are refused: where the points lie.
-std::string limits_outside_text(double low, double high, Limits range, bool xi) {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "The limits %g .. %g %s hold no data: the points read lie from %g to %g %s.", low,
-                  high, limits_unit(xi), range.low, range.high, limits_unit(xi));
-    return text;
-}
-
 // The list handed to put_plotlist: count, then the sets.
 std::array<int32_t, kMaxDataSets + 1> plot_list(const std::vector<int> &sets) {
     std::array<int32_t, kMaxDataSets + 1> list{};
@@ -61,6 +52,14 @@ std::array<int32_t, kMaxDataSets + 1> plot_list(const std::vector<int> &sets) {
 }
 
 }  // namespace
+
+std::string limits_outside_text(double low, double high, Limits range, bool xi) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "The limits %g .. %g %s hold no data: the points read lie from %g to %g %s.", low,
+                  high, limits_unit(xi), range.low, range.high, limits_unit(xi));
+    return text;
+}
 
 Session::Session(const Exports &library) : lib_(library) {}
 
@@ -189,8 +188,9 @@ Outcome Session::set_plot_save(bool discard) {
 Outcome Session::close_run() {
     const bool discard = discard_plots_;
     initialise(echo_);
-    Outcome o = set_plot_save(discard);
-    return o;
+    // initcommons deletes plot files once viewed; only a choice to keep them
+    // is given again (the library logs every change of it).
+    return discard ? Outcome{} : set_plot_save(false);
 }
 
 std::string Session::library_version() const {

@@ -253,6 +253,10 @@ struct SpanCheck {
 // per fit that suits every active set is 41."  Empty when the span fits.
 std::string span_shortfall_text(const SpanCheck &check);
 
+// Why limits that hold none of the points read are refused: "The limits 30
+// .. 40 cm^2 hold no data: the points read lie from 16.245 to 26.645 cm^2."
+std::string limits_outside_text(double low, double high, Limits range, bool xi);
+
 // The messages of refusals, as the user sees them.
 extern const char *const kTooFewActiveSets;
 extern const char *const kLimitsRemoveAllData;
