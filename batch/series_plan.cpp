@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "run_listing.h"
 #include "series_analysis.h"
 #include "workflow.h"
 
@@ -11,21 +12,12 @@ namespace batch {
 namespace {
 
 namespace fs = std::filesystem;
+using quillane::session::ordinal;
 using quillane::session::ScanFacts;
 using quillane::session::SeriesSplit;
 using quillane::session::Session;
 
 constexpr int kMaxScans = quillane::session::kMaxDataSets;
-
-std::string ordinal(int n) {
-    const int tens = n % 100;
-    const char *suffix = tens >= 11 && tens <= 13 ? "th"
-                         : n % 10 == 1            ? "st"
-                         : n % 10 == 2            ? "nd"
-                         : n % 10 == 3            ? "rd"
-                                                  : "th";
-    return std::to_string(n) + suffix;
-}
 
 // The smallest --every that brings `count` scans within the store.
 int every_needed(size_t count) {
@@ -101,15 +93,36 @@ int plan_runs(const Options &o, Session &session, std::vector<AnalysisRun> &runs
               std::string &error) {
     runs.clear();
     quiet(session);
-    std::vector<ScanFacts> facts;
-    for (const std::string &file : o.files) {
-        facts.push_back(session.scan_header(file));
-        if (!facts.back().opened) {
-            error = "cannot read the scan file " + file + ": " + facts.back().error;
+    // The files as the program's Open Run takes them: files that are no
+    // scans are left out before anything is read, and said.
+    const quillane::session::RunListing listing =
+        quillane::session::list_run_files(session, o.files);
+    std::vector<std::string> not_scans;
+    for (const quillane::session::LeftOutFile &file : listing.left_out) {
+        if (!file.not_a_scan) {
+            error = file.text;
             return kExitFailed;
         }
+        not_scans.push_back(file.text);
     }
-    const SeriesSplit split = quillane::session::split_into_series(facts);
+    if (!not_scans.empty() && !o.active.empty()) {
+        // --active numbers the files given: leaving one out would shift
+        // every number after it.
+        error = not_scans.front() + "; --active numbers the files given, so leave it out of them";
+        return kExitUsage;
+    }
+    for (const std::string &text : not_scans)
+        std::fprintf(stderr, "quillane-batch: %s\n", text.c_str());
+    Options given = o;
+    given.files.clear();
+    for (const ScanFacts &f : listing.scans)
+        given.files.push_back(f.file);
+    if (given.files.empty()) {
+        error = "none of the files given is a scan file";
+        return kExitFailed;
+    }
+    const std::vector<ScanFacts> &facts = listing.scans;
+    const SeriesSplit &split = listing.split;
     for (const std::string &note : split.notes)
         std::fprintf(stderr, "quillane-batch: note: %s\n", note.c_str());
     const int count = static_cast<int>(split.series.size());
@@ -126,14 +139,15 @@ int plan_runs(const Options &o, Session &session, std::vector<AnalysisRun> &runs
     const bool chosen = !o.series.empty() || o.each_series;
     if (o.series == "all" || (!chosen && (count <= 1 || !o.active.empty()))) {
         AnalysisRun run;
-        run.options = o;
+        run.options = given;
+        run.record = not_scans;
         if (count > 1) {
             run.record.push_back("The files make " + quillane::session::series_summary(split));
             run.record.push_back("They are analysed together, as given");
         }
         for (const std::string &note : split.notes)
             run.record.push_back("Note: " + note);
-        run.options.files = thinned(o, o.files, "the run", run.record, run.refusal);
+        run.options.files = thinned(o, given.files, "the run", run.record, run.refusal);
         if (!run.refusal.empty()) {
             error = run.refusal + (count > 1 ? "; or choose a series with --series K" : "");
             return kExitUsage;
@@ -156,7 +170,9 @@ int plan_runs(const Options &o, Session &session, std::vector<AnalysisRun> &runs
                             k, quillane::session::series_label(split, k).c_str());
                 continue;
             }
-            runs.push_back(series_run(o, split, facts, k, true));
+            runs.push_back(series_run(given, split, facts, k, true));
+            runs.back().record.insert(runs.back().record.begin(), not_scans.begin(),
+                                      not_scans.end());
         }
         if (runs.empty()) {
             error = "no series has the 3 scans a fit needs; nothing was analysed" +
@@ -171,7 +187,8 @@ int plan_runs(const Options &o, Session &session, std::vector<AnalysisRun> &runs
                 " series" + series_lines(split, facts);
         return kExitUsage;
     }
-    AnalysisRun run = series_run(o, split, facts, k, false);
+    AnalysisRun run = series_run(given, split, facts, k, false);
+    run.record.insert(run.record.begin(), not_scans.begin(), not_scans.end());
     if (!run.refusal.empty()) {
         error = run.refusal;
         return kExitUsage;

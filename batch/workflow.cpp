@@ -182,18 +182,6 @@ int read_scans(const Options &o, Session &session, const std::vector<std::string
     return kExitOk;
 }
 
-std::string range_in_use(const Session &session, quillane::session::Limits range) {
-    char text[128];
-    std::snprintf(text, sizeof text, "%g .. %g %s", range.low, range.high,
-                  quillane::session::limits_unit(session.xi_mode()));
-    std::string line = text;
-    const auto points = session.points_in_range();
-    if (points.read > points.inside)
-        line += ", which leaves " + std::to_string(points.read - points.inside) + " of the " +
-                std::to_string(points.read) + " points read out";
-    return line;
-}
-
 quillane::session::AnalysisChoice analysis_choice(const Options &o) {
     quillane::session::AnalysisChoice c;
     c.radius = o.radius;
@@ -238,6 +226,9 @@ int fit_and_assess(const Options &o, Session &session, Problems &problems, Asses
     }
     if (!r.column_text.empty())
         std::printf("quillane-batch: solution column %d: %s\n", o.column, r.column_text.c_str());
+    // Points the limits leave out are said, as the program's status line
+    // says them.
+    if (const std::string out = session.points_left_out_text(); !out.empty()) feedback.notice(out);
     assessed = r.assessed;
     if (assessed) assessment = r.assessment;
     write_results(o, session, assessed ? &assessment : nullptr, problems);
@@ -279,6 +270,10 @@ int run_workflow(const Options &o, const std::vector<std::string> &record, Sessi
     for (const auto &f : files) {
         // A file the full point store cut is a failure of the run, said once.
         if (f.points_not_read > 0) problems.add(quillane::session::point_store_cut(f));
+        if (f.not_a_scan) {
+            // Left out before the library read it; the plan said so.
+            continue;
+        }
         if (f.points > 0) {
             ++with_points;
             continue;

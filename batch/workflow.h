@@ -98,11 +98,6 @@ int read_scans(const Options &o, quillane::session::Session &session,
 // files.  `assessment` receives the assessment when one was made (`assessed`
 // says whether).  Returns an exit code with error set when it cannot go on.
 
-// A range of the position variable as the runner quotes it, "LOW .. HIGH
-// UNIT", and, where it leaves points of the active scans out, how many.
-std::string range_in_use(const quillane::session::Session &session,
-                         quillane::session::Limits range);
-
 int fit_and_assess(const Options &o, quillane::session::Session &session, Problems &problems,
                    quillane::session::Assessment &assessment, bool &assessed, std::string &error);
 // The result files of an analysis (--csv, --json), each written whole or

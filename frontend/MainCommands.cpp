@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The main window's menu commands.  Each runs its dialogs, hands the user's
 // choice to the session, and shows what came of it.
-#include <algorithm>
-
 #include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
@@ -119,7 +117,7 @@ void MainWindow::GetDataFiles() {
 
 void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
     session::Outcome outcome;
-    std::vector<session::FileOutcome> read;
+    std::vector<session::FileOutcome> outcomes;
     if (firstPass) {
         std::vector<std::string> files;
         for (int i = 1; i <= state_.NumFilesRead && i <= kMaxDataSets; ++i)
@@ -145,28 +143,26 @@ void MainWindow::takeDataFiles(const std::vector<int> &active, bool firstPass) {
                 Qt::QueuedConnection);
         });
         runInBackground(QStringLiteral("reading the scan files"),
-                        [&] { outcome = session_.read_and_select(files, active, &read); });
+                        [&] { outcome = session_.read_and_select(files, active, &outcomes); });
         session_.set_read_progress({});
     } else {
         WaitCursor wait;
         outcome = session_.select(active);
     }
     if (outcome.done) {
-        // Scans the full point store cut stay named in the status line after
-        // the warning is closed.
-        const auto cut = std::count_if(read.begin(), read.end(),
-                                       [](const auto &f) { return f.points_not_read > 0; });
-        if (cut > 0)
-            statusBar()->showMessage(
-                QStringLiteral("The point store is full: %1 not read whole (see the report)")
-                    .arg(cut == 1 ? QStringLiteral("1 scan")
-                                  : QStringLiteral("%1 scans").arg(cut)));
+        if (firstPass) recordLeftOut(outcomes);
         tell(outcome, QString());
     } else {
         // A refused selection leaves the one in force, on both sides.
         if (!firstPass) restoreDataFileTicks();
+        // Nothing was read: nothing was left out either.
+        if (firstPass) {
+            readNotes_.clear();
+            leftOutFiles_.clear();
+            pendingRecord_.clear();
+        }
         prompts_.warn(this, QStringLiteral("Need More Active Datasets"),
-                      QString::fromStdString(outcome.refusal));
+                      fromSession(outcome.refusal));
     }
     updateCommands();
     if (firstPass && outcome.done) offerSeries(true);

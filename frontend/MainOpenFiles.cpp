@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The main window's way in for scan files named outside its menus: on the
 // program's command line and dropped onto the window.  Both follow the rules
-// of "Read Data Files": files are read once, as data sets 1..n, and a fit
-// needs at least three active sets.
+// of "Read Data Files": files are read as data sets 1..n, and a fit needs
+// at least three active sets; a run read before is closed first, when the
+// user agrees.  A folder dropped is opened as a run (MainOpenRun.cpp).
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +22,7 @@
 #include "MainWindow.h"
 #include "Prompts.h"
 #include "SessionText.h"
+#include "WatchController.h"
 
 namespace quillane::frontend {
 
@@ -28,7 +30,8 @@ namespace {
 
 const QString kTitle = QStringLiteral("Data Files");
 
-// The local files among dropped items, in the order of their names.
+// The local files (and folders) among dropped items, in the order of their
+// names.
 QStringList droppedFiles(const QMimeData *data) {
     QStringList files;
     if (data == nullptr || !data->hasUrls()) return files;
@@ -81,25 +84,40 @@ QString nothingReadText(qsizetype readable, const QStringList &problems) {
                              .arg(which));
 }
 
+// A lone folder is a run.
+QString droppedFolder(const QStringList &dropped) {
+    if (dropped.size() != 1) return {};
+    struct stat st {};
+    const std::string bytes = toSession(dropped.first());
+    return ::stat(bytes.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? dropped.first() : QString();
+}
+
 }  // namespace
 
 void MainWindow::openDataFiles(const QStringList &files) {
     if (files.isEmpty() || busy()) return;
     if (session_.files_read()) {
-        prompts_.warn(this, kTitle,
-                      QStringLiteral("The scan files of this run have been read already and "
-                                     "cannot be changed.  Use \"Select Active Data Files\" to "
-                                     "choose among them, or start Quillane again to read "
-                                     "other files."));
-        return;
+        if (watch_ && watch_->running()) {
+            prompts_.warn(this, kTitle,
+                          QStringLiteral("A folder is being watched, and the watch reads its "
+                                         "scans itself: stop watching it first (Data > Stop "
+                                         "Watching)."));
+            return;
+        }
+        if (!prompts_.ask(this, kTitle,
+                          QStringLiteral("The %1 scan files of the run read now are closed, "
+                                         "and the %2 files given are read instead.  The report "
+                                         "keeps what was written of the run so far.\n\nClose "
+                                         "the run and read the files given?")
+                              .arg(session_.data_set_count())
+                              .arg(files.size())))
+            return;
+        closeRun();
     }
+    // More files than are read at once: the user picks a series of them,
+    // and which of its scans.
     if (files.size() > kMaxDataSets) {
-        prompts_.warn(this, kTitle,
-                      QStringLiteral("At most %1 scan files can be read; %2 were given.  None "
-                                     "has been read: choose the files with \"Read Data "
-                                     "Files\".")
-                          .arg(kMaxDataSets)
-                          .arg(files.size()));
+        openRunFiles(files);
         return;
     }
 
@@ -139,7 +157,14 @@ void MainWindow::dropEvent(QDropEvent *event) {
     if (files.isEmpty()) return;
     event->acceptProposedAction();
     QMetaObject::invokeMethod(
-        this, [this, files] { openDataFiles(files); }, Qt::QueuedConnection);
+        this,
+        [this, files] {
+            if (const QString folder = droppedFolder(files); !folder.isEmpty())
+                openRun(folder);
+            else
+                openDataFiles(files);
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace quillane::frontend

@@ -89,6 +89,8 @@ void MainWindow::WatchFolder() {
     }
     command->setText(kStopCaption);
     connect(watch_, &WatchController::ended, this, [command] { command->setText(kWatchCaption); });
+    // Open Run and Close Run wait while the watch reads the session.
+    connect(watch_, &WatchController::ended, this, &MainWindow::updateCommands);
 }
 
 }  // namespace quillane::frontend

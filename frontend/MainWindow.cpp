@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +21,7 @@
 #include "AppState.h"
 #include "DataFilesDialog.h"
 #include "FixedFont.h"
+#include "GuideWindow.h"
 #include "LogListBox.h"
 #include "Prompts.h"
 #include "ReportWindow.h"
@@ -28,6 +30,7 @@
 #include "TextFormat.h"
 #include "TextPane.h"
 #include "Twips.h"
+#include "WatchController.h"
 
 namespace quillane::frontend {
 
@@ -61,9 +64,16 @@ MainWindow::MainWindow(AppState &state, session::Session &session, Prompts &prom
     logList_ = std::make_unique<LogListBox>(outFileBox_);
     textPane_ = new TextPane(state_, outFileBox_, prompts_, hooks_, this);
 
-    buildMenus();
-    // Progress and confirmations of saves (StatusProgress, MainResultsCommands).
+    // Progress and confirmations of saves (StatusProgress, MainResultsCommands),
+    // and what the reading left out (updateReadSummary).
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    readSummary_ = new QLabel(this);
+    readSummary_->setObjectName(QStringLiteral("ReadSummary"));
+    // The account can be long: the window does not widen for it, and the
+    // whole text stands in its tip and in the report.
+    readSummary_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar()->addWidget(readSummary_, 1);
+    buildMenus();
     QAbstractItemModel *lines = outFileBox_->model();
     connect(lines, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateListCommands);
     connect(lines, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateListCommands);
@@ -120,6 +130,12 @@ void MainWindow::buildMenus() {
         return action;
     };
     QMenu *file = addMenu(nullptr, "FileDummy", QStringLiteral("&File"));
+    a.OpenRun = command(file, "OpenRun", QStringLiteral("&Open Run..."), &MainWindow::OpenRun);
+    a.OpenRun->setShortcut(QKeySequence::Open);
+    recentMenu_ = addMenu(file, "RecentRuns", QStringLiteral("Open Rece&nt"));
+    a.RecentRuns = recentMenu_->menuAction();
+    a.CloseRun = command(file, "CloseRun", QStringLiteral("C&lose Run"), &MainWindow::CloseRun);
+    addSeparator(file, "RunSpacer");
     a.ViewReport =
         command(file, "ViewReport", QStringLiteral("View &Report"), &MainWindow::ViewReport);
     a.SaveListAs = addItem(file, "SaveListAs", QStringLiteral("Save List &As..."));
@@ -133,6 +149,8 @@ void MainWindow::buildMenus() {
             &MainWindow::ExportRunReport);
     addSeparator(file, "FileSpacer");
     a.AllDone = addItem(file, "AllDone", QStringLiteral("&Exit"));
+    // Ctrl+Q is Exit itself: the same question before the program ends.
+    a.AllDone->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(a.AllDone, &QAction::triggered, this, &QWidget::close);
 
     // Getting the lines out needs no printer.
@@ -221,6 +239,13 @@ void MainWindow::buildMenus() {
     QMenu *selectPrinter = addMenu(nullptr, "PrintDummy2", QStringLiteral("&Select Printer"));
     selectPrinter->menuAction()->setVisible(false);
 
+    QMenu *help = addMenu(nullptr, "HelpDummy", QStringLiteral("&Help"));
+    a.HelpGuide = command(help, "HelpGuide", QStringLiteral("&Guide"), &MainWindow::HelpGuide);
+    a.HelpGuide->setShortcut(QKeySequence(Qt::Key_F1));
+    a.HelpAbout =
+        command(help, "HelpAbout", QStringLiteral("&About Quillane"), &MainWindow::HelpAbout);
+    rebuildRecentRuns();
+
     addCommandRules();
     // Every command leaves the menus following the session's state; these
     // connections come after the handlers', so they run once each is done.
@@ -258,6 +283,23 @@ QString CommandState::needCurrentFit() const {
     return {};
 }
 
+QString CommandState::needNoWatch() const {
+    return watching ? QStringLiteral(
+                          "A folder is being watched: stop watching it first (Data > "
+                          "Stop Watching).")
+                    : QString();
+}
+
+QString CommandState::needFilesAndNoWatch() const {
+    if (!filesRead) return QStringLiteral("No run has been read.");
+    return needNoWatch();
+}
+
+QString CommandState::needRecentRuns() const {
+    if (!recentRuns) return QStringLiteral("No run has been opened yet (File > Open Run).");
+    return needNoWatch();
+}
+
 QString CommandState::needLines() const {
     return listLines ? QString() : QStringLiteral("The list holds no lines yet.");
 }
@@ -280,6 +322,8 @@ CommandState MainWindow::commandState() const {
     c.listLines = outFileBox_->count() > 0;
     c.canUndoTimes = session_.can_undo_times();
     c.printer = !state_.PrinterNames.isEmpty();
+    c.watching = watch_ && watch_->running();
+    c.recentRuns = recentMenu_ && !recentMenu_->isEmpty();
     return c;
 }
 
@@ -309,6 +353,9 @@ void MainWindow::addCommandRules() {
     for (QAction *action : {a.SelectAllLines, a.CopySelect, a.SaveListAs})
         addCommandRule(action, &CommandState::needLines);
     addCommandRule(a.EditUndo, &CommandState::needUndo);
+    addCommandRule(a.OpenRun, &CommandState::needNoWatch);
+    addCommandRule(a.CloseRun, &CommandState::needFilesAndNoWatch);
+    addCommandRule(a.RecentRuns, &CommandState::needRecentRuns);
     for (QAction *action : {a.PrintDummy1, a.PrintFitting, a.PrnSelect})
         addCommandRule(action, &CommandState::needPrinter);
 }
@@ -334,6 +381,7 @@ void MainWindow::updateCommands() {
     const QString undo = QString::fromStdString(session_.undo_times_text());
     actions_.EditUndo->setText(undo.isEmpty() ? QStringLiteral("&Undo")
                                               : QStringLiteral("&Undo ") + undo);
+    updateReadSummary();
 }
 
 void MainWindow::load() {
@@ -419,6 +467,7 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     }
     if (form1_) form1_->close();
     if (report_) report_->close();
+    if (guide_) guide_->close();
     if (state_.LegendWindowOpen == kTrue) hooks_.closeLegendWindow();
     if (state_.PlotWindowOpen == kTrue) hooks_.closePlotWindow();
     event->accept();

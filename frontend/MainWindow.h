@@ -15,9 +15,11 @@
 #include <QStringList>
 
 #include "Hooks.h"
+#include "run_listing.h"
 #include "session.h"
 
 class QAction;
+class QLabel;
 class QListWidget;
 class QMenu;
 
@@ -25,6 +27,7 @@ namespace quillane::frontend {
 
 struct AppState;
 class DataFilesDialog;
+class GuideWindow;
 class LogListBox;
 class Prompts;
 class ReportWindow;
@@ -34,6 +37,8 @@ class WatchController;
 // The main window's commands, by the object names they carry.  Null until
 // the menus are built; ToggleXI_R is there but hidden.
 struct MainActions {
+    QAction *OpenRun = nullptr, *RecentRuns = nullptr, *CloseRun = nullptr;
+    QAction *HelpGuide = nullptr, *HelpAbout = nullptr;
     QAction *ViewReport = nullptr, *SaveListAs = nullptr, *SaveResultsCsv = nullptr,
             *AllDone = nullptr;
     QAction *EditUndo = nullptr, *SelectAllLines = nullptr, *CopySelect = nullptr;
@@ -59,6 +64,12 @@ struct CommandState {
     bool listLines = false;
     bool canUndoTimes = false;
     bool printer = false;
+    bool watching = false;    // a folder is being watched
+    bool recentRuns = false;  // a run has been opened before
+
+    QString needNoWatch() const;          // the watch reads the session's runs itself
+    QString needFilesAndNoWatch() const;  // a run to close, and no watch
+    QString needRecentRuns() const;       // and no watch
 
     QString needFiles() const;
     QString needFitReady() const;    // files, 3 active sets and limits set
@@ -122,6 +133,13 @@ class MainWindow : public QMainWindow {
     ReportWindow *reportWindow() const { return report_; }
 
     // ---- menu handlers ----
+    // File > Open Run...: a run folder (any number of files); its series
+    // are listed and the one picked is read (MainOpenRun.cpp).
+    void OpenRun();
+    // File > Close Run: the run read is closed; another can be read.
+    void CloseRun();
+    void HelpGuide();   // the user guide (F1)
+    void HelpAbout();   // the program's and the library's versions
     void ViewReport();  // the output file, read-only and searchable
     void GetDataFiles();
     // The series the scans read make: pick one to analyse.
@@ -160,12 +178,26 @@ class MainWindow : public QMainWindow {
     WatchController *watchController() const { return watch_; }
 
     // Scan files named outside the menus (on the command line, or dropped
-    // onto the window) before any file is read: with at least three, all of
-    // them readable, they are read as data sets 1..n in this order, all
-    // active; otherwise they fill the rows of the data-file window and the
-    // user is told why nothing was read.  Once files have been read the user
-    // is told that they cannot be changed.
+    // onto the window): with at least three, all of them readable, they are
+    // read as data sets 1..n in this order, all active; otherwise they fill
+    // the rows of the data-file window and the user is told why nothing was
+    // read.  Once files have been read the user is asked whether to close
+    // that run for these.  More files than can be read at once are opened
+    // as a run (openRunFiles), so the user picks a series and its scans.
     void openDataFiles(const QStringList &files);
+
+    // Every series of `folder` is listed and the one the user picks is read
+    // (of more than 50 scans, those the user picks), in place of the run
+    // read before; the folder joins File > Open Recent.  A folder dropped
+    // onto the window comes here too.
+    void openRun(const QString &folder);
+    // The same for scan files named (more than fit, or of several series).
+    void openRunFiles(const QStringList &files);
+    // What was left out at reading (scans of the series, files that are
+    // no scans, points outside the limits), as the status line shows it.
+    QLabel *readSummary() const { return readSummary_; }
+    // The guide window once Help > Guide has opened it, else null.
+    GuideWindow *guideWindow() const { return guide_; }
 
     // The active store was rebuilt outside a menu command (limits marked
     // on the plot): the commands follow the session's state.
@@ -178,7 +210,8 @@ class MainWindow : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    // Scan files dropped onto the window go to openDataFiles(), in the order
+    // A folder dropped onto the window is opened as a run (openRun); scan
+    // files dropped go to openDataFiles(), in the order
     // of their names.
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -218,6 +251,19 @@ class MainWindow : public QMainWindow {
     // selects `active` among the files read, and shows what came of it.
     void takeDataFiles(const std::vector<int> &active, bool firstPass);
     void restoreDataFileTicks();
+    // The data-file rows hold the data sets the session read, all active
+    // ones ticked.
+    void syncDataFileRows();
+    // What a first reading left out (files that are no scans) goes to the
+    // report and the status line.
+    void recordLeftOut(const std::vector<session::FileOutcome> &outcomes);
+    // The series the user picks of `run` is read in place of the run before.
+    void readFromRun(const session::RunListing &run);
+    void closeRun();
+    void rebuildRecentRuns();
+    // The status line's account of what the reading left out; follows the
+    // limits, so it is brought up to date with the commands.
+    void updateReadSummary();
     // After the first reading: puts what the headers say on record and,
     // when the scans make several series, asks which to analyse.
     void offerSeries(bool afterReading);
@@ -231,7 +277,15 @@ class MainWindow : public QMainWindow {
     TextPane *textPane_ = nullptr;
     DataFilesDialog *form1_ = nullptr;
     ReportWindow *report_ = nullptr;
+    GuideWindow *guide_ = nullptr;
     WatchController *watch_ = nullptr;
+    QMenu *recentMenu_ = nullptr;
+    QLabel *readSummary_ = nullptr;
+    // What the reading of the run in force left out, said once read; and
+    // the lines the report gets once the files are read.
+    QStringList readNotes_;
+    QString leftOutFiles_;  // the files that are no scans or cannot be read
+    std::vector<std::string> pendingRecord_;
     QHash<QString, QAction *> items_;
     QHash<QString, QMenu *> menus_;
     MainActions actions_;

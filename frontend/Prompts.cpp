@@ -44,6 +44,15 @@ QString QtPrompts::openFileName(QWidget *parent, const QString &title, const QSt
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
+QStringList QtPrompts::openFileNames(QWidget *parent, const QString &title, const QString &filter,
+                                     const QString &folder) {
+    return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+}
+
+QString QtPrompts::openFolder(QWidget *parent, const QString &title, const QString &folder) {
+    return QFileDialog::getExistingDirectory(parent, title, folder);
+}
+
 // The file dialog asks before overwriting; a name that does not exist yet is
 // confirmed here (the user has just typed it, so Enter creates it), and
 // answering No returns to the dialog.

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -36,6 +37,12 @@ class Prompts {
     // empty); an empty result means the user cancelled.
     virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter,
                                  const QString &folder) = 0;
+    // The same picking any number of files at once (Shift and Ctrl); empty
+    // when the user cancelled.
+    virtual QStringList openFileNames(QWidget *parent, const QString &title, const QString &filter,
+                                      const QString &folder) = 0;
+    // The folder dialog, starting in `folder`; empty when cancelled.
+    virtual QString openFolder(QWidget *parent, const QString &title, const QString &folder) = 0;
     // The save-file dialog, asking before overwriting a file and before
     // creating a new one; an empty result means the user cancelled.
     virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
@@ -63,6 +70,9 @@ class QtPrompts : public Prompts {
                                  int value, int minimum, int maximum) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter,
                          const QString &folder) override;
+    QStringList openFileNames(QWidget *parent, const QString &title, const QString &filter,
+                              const QString &folder) override;
+    QString openFolder(QWidget *parent, const QString &title, const QString &folder) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
     QString saveAsName(QWidget *parent, const QString &title, const QString &filter,
                        const QString &folder) override;

@@ -14,6 +14,7 @@ namespace {
 
 const QString kScanFolder = QStringLiteral("files/lastScanFolder");
 const QString kTimeInHours = QStringLiteral("plot/timeInHours");
+const QString kRecentRunsKey = QStringLiteral("files/recentRuns");
 
 QString geometryKey(const QString &key) {
     return QStringLiteral("windows/%1/geometry").arg(key);
@@ -64,6 +65,21 @@ QString lastScanFolder() {
 void rememberScanFile(const QString &file) {
     if (file.isEmpty()) return;
     store()->setValue(kScanFolder, QFileInfo(file).absolutePath());
+}
+
+QStringList recentRuns() {
+    QStringList runs = store()->value(kRecentRunsKey).toStringList();
+    runs.removeAll(QString());
+    return runs.mid(0, kRecentRuns);
+}
+
+void rememberRun(const QString &folder) {
+    if (folder.isEmpty()) return;
+    const QString path = QFileInfo(folder).absoluteFilePath();
+    QStringList runs = recentRuns();
+    runs.removeAll(path);
+    runs.prepend(path);
+    store()->setValue(kRecentRunsKey, runs.mid(0, kRecentRuns));
 }
 
 std::optional<bool> timeInHours() {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What the program remembers between runs: where its windows were and the
-// folder the scan files were last picked from.  Kept with QSettings under
+// What the program remembers between runs: where its windows were, the
+// folder the scan files were last picked from and the runs opened last.  Kept with QSettings under
 // the organisation "Quillane" and the application "quillane" (on Linux in
 // ~/.config/Quillane/quillane.conf).  Nothing that changes a result is
 // remembered: every run starts the analysis afresh.
@@ -11,6 +11,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -26,6 +27,14 @@ std::unique_ptr<QSettings> store();
 QString lastScanFolder();
 // Remembers the folder of `file` (a scan file just picked).
 void rememberScanFile(const QString &file);
+
+// How many run folders File > Open Recent offers: the few a user goes back
+// to within a week of work; more would make a menu to read through.
+inline constexpr int kRecentRuns = 5;
+// The run folders opened last, the latest first (at most kRecentRuns).
+QStringList recentRuns();
+// Puts `folder` first among the recent runs.
+void rememberRun(const QString &folder);
 
 // The user's last choice of "Time in Hours" in the plot window, or nothing
 // before the first; and remembering a new one.

@@ -13,6 +13,8 @@
 #include <set>
 
 #include "files.h"
+#include "library_files.h"
+#include "run_listing.h"
 #include "session_internal.h"
 
 namespace quillane::session {
@@ -50,6 +52,14 @@ std::array<int32_t, kMaxDataSets + 1> plot_list(const std::vector<int> &sets) {
 }
 
 }  // namespace
+
+std::string limits_outside_text(double low, double high, Limits range, bool xi) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "The limits %g .. %g %s hold no data: the points read lie from %g to %g %s.", low,
+                  high, limits_unit(xi), range.low, range.high, limits_unit(xi));
+    return text;
+}
 
 Session::Session(const Exports &library) : lib_(library) {}
 
@@ -152,6 +162,9 @@ void Session::set_plot_file(const std::string &path) {
 // The library starts over with its start values, and so does the session:
 // nothing read, nothing selected, no fit.
 void Session::initialise(bool echo) {
+    echo_ = echo;
+    // initcommons puts the library back to deleting plot files once viewed.
+    discard_plots_ = true;
     const int32_t flag = echo ? kTrue : kFalse;
     lib_.initcommons(&flag);
     files_.clear();
@@ -172,10 +185,32 @@ void Session::initialise(bool echo) {
 
 Outcome Session::set_plot_save(bool discard) {
     Outcome o;
+    discard_plots_ = discard;
     const int32_t flag = discard ? kTrue : kFalse;
     lib_.set_plotsave(&flag);
     check(o);
     return o;
+}
+
+// initcommons resets the options, the selection and the counts but keeps
+// the point stores, times and limit indices: every one of them is written
+// afresh by the next read (getdatar from data set 1, the selection, the
+// limits), and the session forgets everything of the run it held, so
+// nothing of the closed run reaches the next.
+Outcome Session::close_run() {
+    const bool discard = discard_plots_;
+    initialise(echo_);
+    // initcommons deletes plot files once viewed; only a choice to keep them
+    // is given again (the library logs every change of it).
+    return discard ? Outcome{} : set_plot_save(false);
+}
+
+std::string Session::library_version() const {
+    return session::library_version(lib_);
+}
+
+std::string Session::library_file() const {
+    return library_path(lib_);
 }
 
 // ---- data files and the active sets ----
@@ -276,14 +311,50 @@ Outcome Session::read_and_select(const std::vector<std::string> &files,
         !why.empty())
         return refused(why);
 
+    // Files that are no scans are told apart before the library sees them;
+    // the data sets and the selection are numbered without them.
+    std::vector<std::string> scans;
+    std::vector<int> data_set_of(files.size() + 1, 0);
+    std::vector<FileOutcome> refused_files;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (const std::string why = not_a_scan(files[i]); !why.empty()) {
+            FileOutcome file{files[i], 0, not_a_scan_text(files[i], why), true};
+            refused_files.push_back(file);
+            continue;
+        }
+        scans.push_back(files[i]);
+        data_set_of[i + 1] = static_cast<int>(scans.size());
+    }
+    std::vector<int> selection;
+    for (int d : active)
+        if (d >= 1 && d <= static_cast<int>(files.size()) &&
+            data_set_of[static_cast<size_t>(d)] > 0)
+            selection.push_back(data_set_of[static_cast<size_t>(d)]);
+    if (!refused_files.empty()) {
+        if (const std::string why = selection_refusal(static_cast<int>(scans.size()), selection);
+            !why.empty()) {
+            std::string text = why;
+            for (const FileOutcome &f : refused_files)
+                text += "\n" + f.error;
+            return refused(text);
+        }
+    }
+
+    if (files_read()) close_run();
     Outcome o;
     files_.clear();
     file_times_.clear();
     numbered_times_ = false;
     times_undo_.reset();
     limits_chosen_ = false;
+    size_t next_refused = 0;
     for (size_t i = 0; i < files.size(); ++i) {
-        const int32_t n = static_cast<int32_t>(i + 1);
+        if (data_set_of[i + 1] == 0) {
+            if (outcomes) outcomes->push_back(refused_files[next_refused]);
+            ++next_refused;
+            continue;
+        }
+        const int32_t n = data_set_of[i + 1];
         lib_.getdatar(files[i].data(), static_cast<int32_t>(files[i].size()), &n);
         FileOutcome file{files[i], 0, {}};
         Outcome read;
@@ -305,13 +376,32 @@ Outcome Session::read_and_select(const std::vector<std::string> &files,
         o.errors.insert(o.errors.end(), read.errors.begin(), read.errors.end());
         if (outcomes) outcomes->push_back(file);
         files_.push_back(files[i]);
-        if (read_progress_) read_progress_(n, static_cast<int>(files.size()));
+        if (read_progress_) read_progress_(static_cast<int>(i + 1), static_cast<int>(files.size()));
     }
-    install_selection(o, active);
+    install_selection(o, selection);
     double low = 0.0, high = 0.0;
     lib_.getxirange(&low, &high);
-    limits_ = full_ = {low, high};
+    limits_ = {low, high};
+    // The full range is where the points lie, also past the library's
+    // default range, which the limits start at: "Full Range" reaches every
+    // point read.
+    const Limits read = range_read();
+    full_ = read.low < read.high ? read : limits_;
     return o;
+}
+
+Limits Session::range_read() const {
+    Limits range;
+    bool any = false;
+    for (int32_t n = 1; n <= data_set_count(); ++n) {
+        double low = 0.0, high = 0.0;
+        lib_.quillane_data_set_range(&n, &low, &high);
+        if (low == 0.0 && high == 0.0) continue;
+        range.low = any ? std::min(range.low, low) : low;
+        range.high = any ? std::max(range.high, high) : high;
+        any = true;
+    }
+    return range;
 }
 
 Outcome Session::select(const std::vector<int> &active) {
@@ -352,6 +442,8 @@ Outcome Session::set_limits(double low, double high) {
     if (!files_read()) return refused("No scan files have been read yet.");
     if (!(low < high) || !std::isfinite(low) || !std::isfinite(high))
         return refused(kLimitsRemoveAllData);
+    if (high < full_.low || low > full_.high)
+        return refused(limits_outside_text(low, high, full_, xi_mode_));
     Outcome o;
     limits_chosen_ = true;
     // The store is always built at the limits in force: the same limits

@@ -54,6 +54,9 @@ struct FileOutcome {
     std::string name;
     int points = 0;     // points read
     std::string error;  // why the file gave no points, or empty
+    // The file is no scan (not_a_scan_text says why) and was not read: it
+    // is no data set.
+    bool not_a_scan = false;
     // Points of the file that found the library's point store full and
     // were not read (the file's last ones).
     int points_not_read = 0;
@@ -257,6 +260,10 @@ struct SpanCheck {
 // per fit that suits every active set is 41."  Empty when the span fits.
 std::string span_shortfall_text(const SpanCheck &check);
 
+// Why limits that hold none of the points read are refused: "The limits 30
+// .. 40 cm^2 hold no data: the points read lie from 16.245 to 26.645 cm^2."
+std::string limits_outside_text(double low, double high, Limits range, bool xi);
+
 // The messages of refusals, as the user sees them.
 extern const char *const kTooFewActiveSets;
 extern const char *const kLimitsRemoveAllData;
@@ -298,6 +305,16 @@ class Session {
     void initialise(bool echo);
     // Plot files are deleted after viewing (true) or kept.
     Outcome set_plot_save(bool discard);
+    // Closes the run read: the library and the session start over as
+    // initialise() leaves them, with the echo and the plot-file choice
+    // last given kept, so the next read is as fresh as the first.  The
+    // report, the plot file and the log view stay.
+    Outcome close_run();
+
+    // The version of the library this session calls ("0.99.0039") and the
+    // file it was loaded from (empty when that cannot be told).
+    std::string library_version() const;
+    std::string library_file() const;
 
     // Told after each scan file read_and_select has read: files done and
     // files in all, so a window can show how far reading has come.
@@ -308,6 +325,10 @@ class Session {
     // The first reading: with at least three of `active` (data set numbers,
     // 1-based into `files`), reads every file as data sets 1..n and makes
     // `active` the active sets.  With fewer, nothing is read (refused).
+    // Files that are no scans (not_a_scan) are not handed to the library:
+    // their outcome says why, they become no data set, and the data sets
+    // and `active` are numbered without them.  A run already read is closed
+    // first (close_run).
     Outcome read_and_select(const std::vector<std::string> &files, const std::vector<int> &active,
                             std::vector<FileOutcome> *outcomes = nullptr);
     // A new choice of active sets among the data sets read.  Refused (and
@@ -325,12 +346,16 @@ class Session {
     // ---- data limits and the position variable ----
     bool xi_mode() const { return xi_mode_; }
     Limits limits() const { return limits_; }
-    // The limits read back when the files were first read: the full range.
+    // Where the points of every data set read lie, in the position variable
+    // in use: the full range ("Full Range" of the limits, the limits plot).
     Limits full_range() const { return full_; }
     // Where the active sets' points lie, within the limits or not, in the
     // position variable in use.
     Limits data_range() const;
-    // New limits in the current unit.  Refused unless low < high.
+    // New limits in the current unit.  Refused unless low < high, and when
+    // they hold no part of the full range.  The full range may reach past
+    // the library's default range (16..26 cm^2): limits anywhere inside it
+    // are taken, the library's range widened to them.
     Outcome set_limits(double low, double high);
     // A click on the limits plot sets the lower (or upper) limit; refused
     // when it would pass the other one.
@@ -428,6 +453,11 @@ class Session {
     // (at least two numbers, Fortran D exponents included).  Safe from any
     // thread: it touches no state of the library.
     bool is_data_line(std::string_view line) const;
+    // Why `file` is no scan file ("binary content", "no data lines"), or
+    // empty when it is one, judged by is_data_line before the library reads
+    // it.  A file that cannot be opened is left to the reader, which says
+    // why.
+    std::string not_a_scan(const std::string &file) const;
     // The header facts of the data sets read, data set 1 first.
     std::vector<ScanFacts> data_set_headers() const;
     // The data sets read, split into series; scans are numbered as data sets.
@@ -448,6 +478,13 @@ class Session {
         long inside = 0;
     };
     PointsInRange points_in_range() const;
+    // "16 .. 26 cm^2, which leaves 284 of the 5235 points read out": the
+    // limits in force and, when they leave points of the active sets out,
+    // how many; the runner and the program say it alike.
+    std::string limits_text() const;
+    // "The data limits 16 .. 26 cm^2, which leaves 284 of the 5235 points
+    // read out." when the limits leave points out; empty otherwise.
+    std::string points_left_out_text() const;
 
     // Rounds lo..hi outward to whole tick steps (the library's rule).
     void tick_round(float lo, float hi, float &out_lo, float &out_hi, int &intervals) const;
@@ -465,6 +502,7 @@ class Session {
                          const std::string &what);
     void write_times(const std::vector<double> &all, Outcome &outcome);
     void restore_file_times(Outcome &outcome);
+    Limits range_read() const;
     Outcome refused(const std::string &why) const;
 
     const Exports &lib_;
@@ -500,6 +538,9 @@ class Session {
     bool numbered_times_ = false;
     std::optional<TimesUndo> times_undo_;
     ReadProgress read_progress_;
+    // As last given to initialise() and set_plot_save(), for close_run().
+    bool echo_ = false;
+    bool discard_plots_ = true;
 };
 
 }  // namespace quillane::session

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "run_listing.h"
 #include "session.h"
 
 namespace quillane::session {
@@ -52,6 +53,10 @@ std::string column_limits_text(const Column &column, bool xi) {
 
 bool Session::is_data_line(std::string_view line) const {
     return lib_.quillane_is_data_line(line.data(), static_cast<int32_t>(line.size())) == 1;
+}
+
+std::string Session::not_a_scan(const std::string &file) const {
+    return not_a_scan_reason(file, [this](std::string_view line) { return is_data_line(line); });
 }
 
 ScanFacts Session::scan_header(const std::string &file) const {
@@ -170,6 +175,25 @@ Session::PointsInRange Session::points_in_range() const {
         in.inside += facts.points;
     }
     return in;
+}
+
+std::string Session::limits_text() const {
+    char text[128];
+    std::snprintf(text, sizeof text, "%g .. %g %s", limits_.low, limits_.high,
+                  limits_unit(xi_mode_));
+    std::string line = text;
+    const PointsInRange points = points_in_range();
+    if (points.read > points.inside)
+        line += ", which leaves " + std::to_string(points.read - points.inside) + " of the " +
+                std::to_string(points.read) + " points read out";
+    return line;
+}
+
+std::string Session::points_left_out_text() const {
+    if (!files_read()) return {};
+    const PointsInRange points = points_in_range();
+    if (points.read <= points.inside) return {};
+    return "The data limits " + limits_text() + ".";
 }
 
 }  // namespace quillane::session

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -23,6 +24,7 @@
 #include "ActiveSetPages.h"
 #include "CommentsWindow.h"
 #include "DataFileSequence.h"
+#include "FileNames.h"
 #include "FileUtil.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -384,12 +386,39 @@ bool DataFilesDialog::eventFilter(QObject *watched, QEvent *event) {
 
 void DataFilesDialog::pickFile(int row) {
     if (row < 0 || row >= kRows) return;
-    const QString name =
-        prompts_.openFileName(this, QStringLiteral("Get Data File"),
-                              QStringLiteral("Data (*.[Ii][Pp]* *.[Rr][Aa]*);;All files (*)"),
-                              settings::lastScanFolder());
-    if (name.isEmpty()) return;
-    settings::rememberScanFile(name);
+    QStringList names =
+        prompts_.openFileNames(this, QStringLiteral("Get Data Files"),
+                               QStringLiteral("Data (*.[Ii][Pp]* *.[Rr][Aa]*);;All files (*)"),
+                               settings::lastScanFolder());
+    if (names.isEmpty()) return;
+    // In the order of their names, as a sequence would be: the file
+    // dialog gives them in the order they were clicked.
+    std::sort(names.begin(), names.end(), naturalBefore);
+    settings::rememberScanFile(names.first());
+    const int room = kRows - row;
+    for (int i = 0; i < qMin(static_cast<int>(names.size()), room); ++i)
+        putName(row + i, names.at(i));
+    if (names.size() > room) {
+        const QStringList left = names.mid(room);
+        prompts_.warn(this, QStringLiteral("Get Data Files"),
+                      QStringLiteral("%1 files were picked, and from set %2 on there is room for "
+                                     "%3: at most %4 scan files are read at once.  Not put in: "
+                                     "%5%6.\n\nFile > Open Run lists every series of a "
+                                     "folder, however many scans it holds, and lets you choose "
+                                     "which to read.")
+                          .arg(names.size())
+                          .arg(row + 1)
+                          .arg(room)
+                          .arg(kRows)
+                          .arg(QFileInfo(left.first()).fileName())
+                          .arg(left.size() > 1 ? QStringLiteral(" ... %1 (%2 files)")
+                                                     .arg(QFileInfo(left.last()).fileName())
+                                                     .arg(left.size())
+                                               : QString()));
+    }
+}
+
+void DataFilesDialog::putName(int row, const QString &name) {
     choice_.names[row + 1] = name;
     showNameInRow(row, name, kShownNameBound);
     // A file for the empty row below the named ones: one more file to read.
@@ -454,6 +483,20 @@ void DataFilesDialog::loadSequence() {
         for (int pass = 0; pass < 3; ++pass)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
+    // Every row is named and the sequence goes on: the rest is not read,
+    // and the user hears of it.
+    const QString next =
+        sequenceFileName(last, last.number + static_cast<long long>(step) * (limit - start + 1));
+    if (!useMax && FileExists(next))
+        prompts_.warn(this, QStringLiteral("Load Sequence"),
+                      QStringLiteral("The sequence goes on past %1, but at most %2 scan files "
+                                     "are read at once: %3 and the files after it were not "
+                                     "loaded.\n\nFile > Open Run lists every series of the "
+                                     "folder, however many scans it holds, and lets you choose "
+                                     "which %2 to read (the latest, or every Nth).")
+                          .arg(QFileInfo(choice_.names[kRows]).fileName())
+                          .arg(kRows)
+                          .arg(QFileInfo(next).fileName()));
 }
 
 void DataFilesDialog::clearAllFiles() {

@@ -47,7 +47,9 @@ class DataFilesDialog : public QDialog {
     int highlightedRow() const { return highlightedRow_; }
 
     // ---- the user's actions ----
-    void pickFile(int row);  // click on a name box in load mode
+    // Click on a name box in load mode: the files picked (any number) fill
+    // the rows from `row` on, in the order of their names.
+    void pickFile(int row);
     void enterAlterFileName();
     void loadSequence();
     void clearAllFiles();
@@ -101,6 +103,8 @@ class DataFilesDialog : public QDialog {
     QHBoxLayout *buildTickRow();
     void showRow(int row, bool shown);
     void showNameInRow(int row, const QString &name, int bound);
+    // Names row `row` (the empty row below the named ones adds a file).
+    void putName(int row, const QString &name);
     void enablePages();
     void setRowHighlight(int row, bool on);
     void maxFieldEdited(const QString &text);

@@ -161,11 +161,19 @@ bool LimitsPanel::check(Prompts &prompts, std::optional<TypedLimits> &typed) {
     // What was typed, in the position variable.
     const double low = session::convert_position(values[0], fieldsXi_, xiMode_);
     const double high = session::convert_position(values[1], fieldsXi_, xiMode_);
-    // Limits on the wrong way round, or wholly outside the range read,
-    // would leave no point to fit.
-    if (!(low < high) || high < fullLow_ || low > fullHigh_) {
+    // Limits on the wrong way round, or wholly outside the points read,
+    // would leave no point to fit; anywhere inside them (past the range the
+    // limits start at, too) they are taken.
+    if (!(low < high)) {
         prompts.warn(this, QStringLiteral("Invalid Operation"),
                      QString::fromLatin1(session::kLimitsRemoveAllData));
+        lower_->setFocus();
+        return false;
+    }
+    if (high < fullLow_ || low > fullHigh_) {
+        prompts.warn(this, QStringLiteral("Invalid Operation"),
+                     QString::fromStdString(
+                         session::limits_outside_text(low, high, {fullLow_, fullHigh_}, xiMode_)));
         lower_->setFocus();
         return false;
     }

@@ -24,7 +24,7 @@ class LimitsPanel : public QGroupBox {
     Q_OBJECT
   public:
     // Limits in the current position variable: `low`..`high` in force,
-    // `fullLow`..`fullHigh` the range read when the files were first read.
+    // `fullLow`..`fullHigh` where the points read lie (the full range).
     LimitsPanel(bool xiMode, double low, double high, double fullLow, double fullHigh,
                 QWidget *parent = nullptr);
 
@@ -36,7 +36,7 @@ class LimitsPanel : public QGroupBox {
     bool fieldsInXi() const { return fieldsXi_; }
     void setFieldsInXi(bool xi);
 
-    // "Full Range": the fields show the range read at first.
+    // "Full Range": the fields show where the points read lie.
     void fullRange();
     // The fields show these limits, given in the position variable (a
     // solution column's, say).
@@ -44,10 +44,9 @@ class LimitsPanel : public QGroupBox {
 
     // Checks the fields as OK is pressed.  False, after telling the user
     // why, when they hold no usable limits: a field that is not a number,
-    // a lower limit not below the upper one, or limits that leave out all
-    // of the range read.  True otherwise, with `typed` set when the user
-    // changed the limits (left alone when the fields still show the limits
-    // in force).
+    // a lower limit not below the upper one, or limits that hold none of
+    // the points read (the reason says where they lie).  True otherwise, with `typed` set when the
+    // user changed the limits (left alone when the fields still show the limits in force).
     bool check(Prompts &prompts, std::optional<TypedLimits> &typed);
 
     // A limit as the fields show it: at most six decimals, no trailing zeros.

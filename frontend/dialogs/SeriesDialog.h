@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
-// ChooseSeries, "Choose a Series": the series the scans read make (one cell,
-// one rotor speed, one wavelength each), and what their headers left in
-// doubt.  The user picks the series to analyse; the main window then makes
-// its scans the active sets.  Closed otherwise, the active sets stay.
+// ChooseSeries, "Choose a Series": the series the scans make (one cell, one
+// rotor speed, one wavelength each), when each was scanned, and what their
+// headers left in doubt.  After reading, the user picks the series to
+// analyse among those read; opening a run (File > Open Run), among every
+// series of the run's folder, however many scans it holds, with the files
+// that are no scans named.  Closed otherwise, nothing changes.
 #pragma once
 
 #include <vector>
 
 #include <QDialog>
 
+#include "run_listing.h"
 #include "session.h"
 
 class QLabel;
@@ -24,6 +27,8 @@ class SeriesDialog : public QDialog {
     // the data sets active now, so the series they are is marked.
     SeriesDialog(const session::SeriesSplit &split, const std::vector<session::ScanFacts> &scans,
                  const std::vector<int> &active, QWidget *parent = nullptr);
+    // Every series of a run, before anything of it is read.
+    explicit SeriesDialog(const session::RunListing &run, QWidget *parent = nullptr);
 
     // The series chosen (1-based) once accepted; 0 before.
     int chosen() const { return chosen_; }
@@ -36,16 +41,20 @@ class SeriesDialog : public QDialog {
 
     void accept() override;
 
-    // A series' row: "Series 2: 10,000 rpm 260 nm, 6 scans (00002.RA2 ... 00012.RA2)".
+    // A series' row: "Series 2: 10,000 rpm 260 nm, 6 scans, 2.00 h to 17.00 h
+    // (00002.RA2 ... 00012.RA2)".
     static QString rowText(const session::SeriesSplit &split, int k,
                            const std::vector<session::ScanFacts> &scans);
 
   private:
+    void build(const QString &intro, const session::SeriesSplit &split,
+               const std::vector<session::ScanFacts> &scans, const std::vector<int> &active,
+               const QStringList &notes, const QString &keepCaption);
     void updateButton();
 
-    QListWidget *list_;
-    QLabel *notes_;
-    QPushButton *analyse_;
+    QListWidget *list_ = nullptr;
+    QLabel *notes_ = nullptr;
+    QPushButton *analyse_ = nullptr;
     int chosen_ = 0;
 };
 

@@ -103,6 +103,27 @@ TEST_F(BatchSeries, TheSeriesAreListedOneLineEachForScripts) {
     EXPECT_EQ(r.err, "");
 }
 
+// The instrument's log and a picture renamed as a scan are refused before
+// the library reads them, as the program refuses them; the rest is analysed.
+TEST_F(BatchSeries, FilesThatAreNoScansAreLeftOutAndSaidSo) {
+    write_file(dir / "CELL1ABS.LOG", "Absorbance log of cell 1\r\nScan 00001.RA1\r\n");
+    write_file(dir / "scan9.RA1", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    const Outcome r = run({"--out", "r.txt", "--limits", "18", "22", scan(1), "CELL1ABS.LOG",
+                           scan(2), "scan9.RA1", scan(3)});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_CONTAINS(r.err, "quillane-batch: not a scan file: CELL1ABS.LOG (no data lines)\n");
+    EXPECT_CONTAINS(r.err, "quillane-batch: not a scan file: scan9.RA1 (binary content)\n");
+    const std::string report = read_file(dir / "r.txt");
+    EXPECT_CONTAINS(report, " not a scan file: CELL1ABS.LOG (no data lines)\r\n");
+    EXPECT_EQ(active_files(report),
+              (std::vector<std::string>{"scan1.RA1", "scan2.RA1", "scan3.RA1"}));
+    // Numbered by --active, the files given cannot lose one.
+    const Outcome numbered =
+        run({"--out", "r.txt", "--active", "1,3,4", scan(1), "CELL1ABS.LOG", scan(2), scan(3)});
+    EXPECT_EQ(numbered.exit_code, 2);
+    EXPECT_CONTAINS(numbered.err, "--active numbers the files given");
+}
+
 TEST_F(BatchSeries, TheColumnsAreListedOneLineEachInThePositionVariable) {
     Outcome r = run(with({"--columns", "--series", "3", "--radius"}, multispeed_run()));
     ASSERT_EQ(r.exit_code, 0) << r.err;

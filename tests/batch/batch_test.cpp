@@ -266,7 +266,8 @@ TEST_F(BatchRun, ARunWhereNoFileGaveDataFails) {
         std::ofstream(dir / name) << "not a scan\r\nat all\r\n";
     const Outcome r = run({"a.RA1", "b.RA1", "c.RA1"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_CONTAINS(r.err, "no scan file gave any data points");
+    EXPECT_CONTAINS(r.err, "not a scan file: a.RA1 (no data lines)");
+    EXPECT_CONTAINS(r.err, "none of the files given is a scan file");
 }
 
 TEST_F(BatchRun, OverwritingAnExistingReportIsSaid) {

@@ -75,7 +75,7 @@ class DataFilesDialogTest : public QObject {
 
     void pickingAFileUsesTheDataFilterAndOpensTheNextRow() {
         pick(0, makeScan(1));
-        QCOMPARE(prompts_->openTitles, QStringList{QStringLiteral("Get Data File")});
+        QCOMPARE(prompts_->openTitles, QStringList{QStringLiteral("Get Data Files")});
         QVERIFY(prompts_->openFilters[0].contains(QStringLiteral("*.[Ii][Pp]*")));
         QVERIFY(prompts_->openFilters[0].contains(QStringLiteral("*.[Rr][Aa]*")));
         QVERIFY(prompts_->openFilters[0].contains(QStringLiteral("(*)")));
@@ -199,16 +199,29 @@ class DataFilesDialogTest : public QObject {
         QCOMPARE(form_->tabs()->currentIndex(), 0);
     }
 
-    void aFullListOnlyBeeps() {
+    void aSequenceGoingOnPastFiftyIsToldWhatWasNotLoaded() {
         for (int i = 1; i <= 51; ++i)
             makeScan(i);
         pick(0, scan(1));
         form_->loadSequence();
         QCOMPARE(form_->choice().numFilesRead, 50);
         QVERIFY(form_->tabs()->isTabEnabled(4));
+        QCOMPARE(prompts_->warnings.size(), 1);
+        QVERIFY(prompts_->warnings[0].text.contains(
+            QStringLiteral("SCAN00051.IP1 and the files after it were not loaded")));
         QCOMPARE(prompts_->beeps, 0);
         form_->loadSequence();
         QCOMPARE(prompts_->beeps, 1);
+    }
+
+    void severalFilesPickedAtOnceFillTheRowsInNameOrder() {
+        for (int i = 1; i <= 3; ++i)
+            makeScan(i);
+        prompts_->openNameLists.push_back({scan(3), scan(1), scan(2)});
+        form_->pickFile(0);
+        QVERIFY(sameLines(names(), {scan(1), scan(2), scan(3)}));
+        QVERIFY(form_->rowShown(3));
+        QCOMPARE(prompts_->multipleOpens, 1);
     }
 
     void clearAllFilesKeepsOnlyTheFirstRow() {

@@ -84,7 +84,7 @@ class DataSetChooserTest : public QObject {
         QCOMPARE(dialog->chosen()[0], 12);
     }
 
-    void fullRangeFillsInTheRangeReadAtFirst() {
+    void fullRangeFillsInWhereThePointsLie() {
         auto dialog = limitsChooser();
         QTest::mouseClick(dialog->limitsPanel()->fullRangeButton(), Qt::LeftButton);
         QCOMPARE(dialog->limitsPanel()->lower()->text(), QString("16"));
@@ -112,10 +112,13 @@ class DataSetChooserTest : public QObject {
                                              << "18" << noData;
         QTest::newRow("equal") << "20"
                                << "20" << noData;
-        QTest::newRow("above the range read") << "26.5"
-                                              << "30" << noData;
-        QTest::newRow("below the range read") << "10"
-                                              << "15.9" << noData;
+        const QString outside =
+            "Invalid Operation|The limits %1 .. %2 cm^2 hold no data: the points read lie from "
+            "16 to 26 cm^2.";
+        QTest::newRow("above the points read") << "26.5"
+                                               << "30" << outside.arg(26.5).arg(30);
+        QTest::newRow("below the points read") << "10"
+                                               << "15.9" << outside.arg(10).arg(15.9);
     }
 
     void unusableLimitsAreRefusedAndTheDialogStaysOpen() {

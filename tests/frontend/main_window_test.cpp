@@ -180,8 +180,9 @@ class MainWindowTest : public StandInWindowTest {
         QVERIFY(session_->files_read());
         QCOMPARE(session_->active_count(), 3);
         QCOMPARE(session_->suggested_reference(), 3);
-        QCOMPARE(session_->full_range().low, 16.0);
-        QCOMPARE(session_->full_range().high, 26.0);
+        // The full range is where the stand-in's points lie.
+        QCOMPARE(session_->full_range().low, 18.0);
+        QCOMPARE(session_->full_range().high, 24.0);
         const QString line = QStringLiteral(" Orig.DS# 3 :: %1 is active DS#2.").arg(files_[2]);
         QListWidget *list = window_->outFileBox();
         QVERIFY(!list->findItems(line, Qt::MatchExactly).isEmpty());
@@ -206,14 +207,15 @@ class MainWindowTest : public StandInWindowTest {
 
     void laterPassReselectsWithoutReadingAndKeepsTheUserLimits() {
         firstPass(5);
-        session_->set_limits(18.0, 24.0);  // as the viewer leaves them after a marked range
+        session_->set_limits(19.0, 23.0);  // as the viewer leaves them after a marked range
         record_.clear();
         answerDataFiles({1, 3});
         window_->GetDataFiles();
+        // The full range (where the stand-in's points lie), then the limits.
         QVERIFY(sameLines(
             record_.lines(),
-            {"setxirange 16 26", "setredir 3 1 3 5", "find_smallest_range", "TRANSFER_DATA",
-             "setxirange 18 24", "set_lim_indices_vb", "TRANSFER_DATA"}));
+            {"setxirange 18 24", "setredir 3 1 3 5", "find_smallest_range", "TRANSFER_DATA",
+             "setxirange 19 23", "set_lim_indices_vb", "TRANSFER_DATA"}));
         QVERIFY(enabled("FitIt"));
         QVERIFY(!enabled("PlotDummy2"));
         QCOMPARE(session_->active_sets(), (std::vector<int>{1, 3, 5}));
@@ -267,7 +269,7 @@ class MainWindowTest : public StandInWindowTest {
         QVERIFY(sameLines(viewer, {"chooser", "load", "show plot", "dispose", "show window"}));
         QVERIFY(
             sameLines(record_.lines(),
-                      {"setxirange 16 26", "setredir 3 1 2 3", "set_lim_indices_vb",
+                      {"setxirange 18 24", "setredir 3 1 2 3", "set_lim_indices_vb",
                        "TRANSFER_DATA", "put_plotlist 1 1", "GENERIC_PLOT 1 -1", "setredir 3 1 2 3",
                        "setxirange 17 25", "set_lim_indices_vb", "TRANSFER_DATA"}));
         QVERIFY(session_->limits_chosen());
@@ -387,7 +389,7 @@ class MainWindowTest : public StandInWindowTest {
                  QStringLiteral("&Toggle R to XI"));
         QCOMPARE(session_->limits().low, 6.0);
         QCOMPARE(session_->limits().high, 7.0);
-        QCOMPARE(session_->full_range().low, std::sqrt(32.0));
+        QCOMPARE(session_->full_range().low, std::sqrt(36.0));
         QCOMPARE(record_.lines().first(), QStringLiteral("set_x_var 0"));
         window_->ToggleXI_R();
         QVERIFY(session_->xi_mode());

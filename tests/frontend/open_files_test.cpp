@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 #include "FileNames.h"
 #include "LibraryBinding.h"
 #include "MainWindow.h"
+#include "SeriesDialog.h"
 #include "SessionText.h"
 #include "scan_files.h"
 #include "session.h"
@@ -144,15 +146,21 @@ class OpenFilesTest : public StandInWindowTest {
         QVERIFY(sameLines(rowNames(), files));
     }
 
-    void moreThanFiftyFilesAreRefusedWhole() {
+    void moreThanFiftyFilesAreOpenedAsARunOfWhichTheUserChooses() {
         QStringList files;
         for (int i = 0; i < kMaxDataSets + 1; ++i)
-            files << dir_->filePath(QStringLiteral("s%1.RA1").arg(i));
+            files << scan(QStringLiteral("s%1.RA1").arg(i), i + 1);
+        int dialogs = 0;
+        prompts_->onDialog = [&dialogs](QDialog &dialog) {
+            ++dialogs;
+            if (auto *series = qobject_cast<SeriesDialog *>(&dialog)) series->pick(1);
+            dialog.accept();  // the one series; then the latest 50
+        };
         window_->openDataFiles(files);
-        QVERIFY(readOrder().isEmpty());
-        QCOMPARE(prompts_->warnings.size(), 1);
-        QVERIFY(prompts_->warnings[0].text.contains(QStringLiteral("At most 50")));
-        QCOMPARE(state_->NumFilesRead, 0);
+        QCOMPARE(dialogs, 2);
+        QCOMPARE(readOrder(), files.mid(1));
+        QVERIFY(window_->readSummary()->text().contains(
+            QStringLiteral("1 of the 51 scans of this series were left out")));
     }
 
     void droppedFilesAreReadInTheOrderOfTheirNamesCountingNumbers() {
@@ -162,16 +170,33 @@ class OpenFilesTest : public StandInWindowTest {
         QVERIFY(sameLines(readOrder(), {files[2], files[1], files[0]}));
     }
 
-    void filesDroppedAfterTheFirstReadingChangeNothing() {
+    void filesDroppedAfterTheFirstReadingReplaceTheRunWhenTheUserAgrees() {
         window_->openDataFiles(
             scans({QStringLiteral("a.RA1"), QStringLiteral("b.RA1"), QStringLiteral("c.RA1")}));
         record_.clear();
-        QVERIFY(drop(
-            scans({QStringLiteral("d.RA1"), QStringLiteral("e.RA1"), QStringLiteral("f.RA1")})));
+        const QStringList later =
+            scans({QStringLiteral("d.RA1"), QStringLiteral("e.RA1"), QStringLiteral("f.RA1")});
+        prompts_->answers = {false};
+        QVERIFY(drop(later));
         QVERIFY(readOrder().isEmpty());
-        QCOMPARE(prompts_->warnings.size(), 1);
-        QVERIFY(prompts_->warnings[0].text.contains(QStringLiteral("cannot be changed")));
+        QVERIFY(prompts_->questions.last().text.contains(QStringLiteral("Close the run")));
+        prompts_->answers = {true};
+        QVERIFY(drop(later));
+        QVERIFY(sameLines(readOrder(), later));
+        QCOMPARE(session_->file_name(1), toSession(later[0]));
+        QVERIFY(prompts_->warnings.isEmpty());
+    }
+
+    void aFileThatIsNoScanIsLeftOutAndSaidSo() {
+        QStringList files =
+            scans({QStringLiteral("a.RA1"), QStringLiteral("b.RA1"), QStringLiteral("c.RA1")});
+        files.insert(1, writeFile(dir_->filePath(QStringLiteral("CELL1ABS.LOG")), "Log\r\n"));
+        window_->openDataFiles(files);
         QCOMPARE(session_->data_set_count(), 3);
+        QCOMPARE(state_->NumFilesRead, 3);
+        QVERIFY(window_->readSummary()->text().contains(
+            QStringLiteral("not a scan file: CELL1ABS.LOG (no data lines)")));
+        QVERIFY(readFile(state_->OutFileName).contains("not a scan file: CELL1ABS.LOG"));
     }
 
     // Scan files whose names are not UTF-8 (Qt could not remove them with

@@ -3,7 +3,9 @@
 // 683 x 384 logical pixels): every dialog fits with its OK button in view,
 // windows stay inside the screen and keep their place exactly, and the
 // report's font is of fixed pitch whatever the desktop calls fixed.
+#include <QDialogButtonBox>
 #include <QFontInfo>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
@@ -11,6 +13,7 @@
 #include <QStatusBar>
 #include <QtTest>
 
+#include "AboutDialog.h"
 #include "ActiveSetNames.h"
 #include "ChooseRefSetDialog.h"
 #include "DataFilesDialog.h"
@@ -18,8 +21,11 @@
 #include "DataSetTimesDialog.h"
 #include "DifferParmsDialog.h"
 #include "FixedFont.h"
+#include "GuideWindow.h"
+#include "ManyScansDialog.h"
 #include "ResultGraphDialogs.h"
 #include "ScreenFit.h"
+#include "SeriesDialog.h"
 #include "StatusProgress.h"
 #include "Twips.h"
 #include "test_support.h"
@@ -46,11 +52,46 @@ std::vector<ActiveSetEntry> entries(int n) {
     return sets;
 }
 
-// The dialog's OK button: the one whose caption reads OK.
+// The dialog's OK button: the one whose caption reads OK, or the button
+// that accepts the dialog under another caption ("Analyse This Series").
 QPushButton *okOf(QDialog &dialog) {
     for (QPushButton *button : dialog.findChildren<QPushButton *>())
         if (button->text().remove(QLatin1Char('&')) == QStringLiteral("OK")) return button;
+    for (QDialogButtonBox *box : dialog.findChildren<QDialogButtonBox *>())
+        for (QAbstractButton *button : box->buttons())
+            if (box->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                return qobject_cast<QPushButton *>(button);
     return nullptr;
+}
+
+// A run folder's listing as a large run gives it: two cells, three speeds,
+// three wavelengths, 60 scans each, and the instrument's logs.
+quillane::session::RunListing largeRun() {
+    quillane::session::RunListing run;
+    run.folder = "/data/runs/2024-05-17 protein A, three speeds";
+    int n = 0;
+    for (int cell = 1; cell <= 2; ++cell)
+        for (double rpm : {10000.0, 14000.0, 20000.0})
+            for (double nm : {280.0, 260.0, 230.0})
+                for (int k = 0; k < 60; ++k) {
+                    quillane::session::ScanFacts f;
+                    f.file = QStringLiteral("/data/runs/%1.RA%2")
+                                 .arg(++n, 5, 10, QLatin1Char('0'))
+                                 .arg(cell)
+                                 .toStdString();
+                    f.cell = cell;
+                    f.speed_rpm = rpm;
+                    f.wavelength_nm = nm;
+                    f.time_s = 3600.0 * (k + 100 * (rpm / 10000.0)) + nm;
+                    f.time_line = true;
+                    run.scans.push_back(f);
+                }
+    for (int cell = 1; cell <= 2; ++cell)
+        run.left_out.push_back(
+            {"CELL.LOG", "not a scan file: CELL" + std::to_string(cell) + "ABS.LOG (no data lines)",
+             true});
+    run.split = quillane::session::split_into_series(run.scans);
+    return run;
 }
 
 }  // namespace
@@ -123,6 +164,20 @@ class ScreensTest : public QObject {
         checkFits(ref);
         DifferParmsDialog differ({50, 120, 2});
         checkFits(differ);
+    }
+
+    void theDialogsOfOpeningARunFit() {
+        SeriesDialog series(largeRun());
+        QCOMPARE(series.list()->count(), 18);
+        checkFits(series);
+        ManyScansDialog many(QStringLiteral("cell 2, 20,000 rpm 230 nm"), 360, 50);
+        checkFits(many);
+        AboutDialog about({QStringLiteral("0.99.0039"), QStringLiteral("0.99.0039"),
+                           QStringLiteral("/usr/lib/x86_64-linux-gnu/libquillane.so.0.99")});
+        checkFits(about);
+        GuideWindow guide;
+        keepInside(&guide, kSmallScreen);
+        QVERIFY(kSmallScreen.contains(guide.frameGeometry()));
     }
 
     void aWindowInsideTheScreenKeepsItsPlaceExactly() {

@@ -84,8 +84,8 @@ class SeriesColumnsTest : public WholeProgramTest {
         inSeries_ = [](SeriesDialog &d) {
             QCOMPARE(d.list()->count(), 6);
             QCOMPARE(d.list()->item(4)->text(),
-                     QStringLiteral("Series 5: 20,000 rpm 280 nm, 6 scans (00025.RA2 ... "
-                                    "00035.RA2)"));
+                     QStringLiteral("Series 5: 20,000 rpm 280 nm, 6 scans, 43.00 h to 58.00 h "
+                                    "(00025.RA2 ... 00035.RA2)"));
             QVERIFY(!d.notes()->isVisibleTo(&d));
             d.pick(5);
             QTest::mouseClick(d.analyseButton(), Qt::LeftButton);

@@ -221,7 +221,7 @@ class WorkflowTest : public WholeProgramTest {
     void readingTheExamplesAsASequenceReadsAllTwelve() {
         trigger("GetDataFiles");
         QCOMPARE(dialogsShown_, QStringList{QStringLiteral("Form1")});
-        QCOMPARE(prompts_.openTitles, QStringList{QStringLiteral("Get Data File")});
+        QCOMPARE(prompts_.openTitles, QStringList{QStringLiteral("Get Data Files")});
         QCOMPARE(prompts_.beeps, 1);  // the sequence ends at the missing 00013.RA1
         QVERIFY(prompts_.warnings.isEmpty());
         QCOMPARE(state().NumFilesRead, kScans);

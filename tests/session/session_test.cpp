@@ -160,7 +160,8 @@ TEST_F(SessionTest, ThePositionVariableConvertsTheLimitsBothWays) {
     ASSERT_TRUE(session->set_position_variable(false).done);
     EXPECT_DOUBLE_EQ(session->limits().low, 6.0);
     EXPECT_DOUBLE_EQ(session->limits().high, 7.0);
-    EXPECT_DOUBLE_EQ(session->full_range().high, std::sqrt(52.0));
+    // The full range is where the points lie, past the default 26 cm^2.
+    EXPECT_NEAR(session->full_range().high, 7.2489, 1e-4);
     EXPECT_THAT(box.lines.back(), HasSubstr("7.0"));
     ASSERT_TRUE(session->set_position_variable(true).done);
     EXPECT_DOUBLE_EQ(session->limits().low, 18.0);

@@ -40,6 +40,29 @@ QString RecordingPrompts::openFileName(QWidget *, const QString &title, const QS
     return name;
 }
 
+QStringList RecordingPrompts::openFileNames(QWidget *parent, const QString &title,
+                                            const QString &filter, const QString &folder) {
+    ++multipleOpens;
+    if (openNameLists.empty()) {
+        const QString one = openFileName(parent, title, filter, folder);
+        return one.isEmpty() ? QStringList() : QStringList{one};
+    }
+    openTitles << title;
+    openFilters << filter;
+    openFolders << folder;
+    const QStringList names = openNameLists.front();
+    openNameLists.pop_front();
+    return names;
+}
+
+QString RecordingPrompts::openFolder(QWidget *, const QString &title, const QString &) {
+    folderTitles << title;
+    if (folderNames.empty()) return QString();
+    const QString name = folderNames.front();
+    folderNames.pop_front();
+    return name;
+}
+
 QString RecordingPrompts::saveFileName(QWidget *, const QString &title, const QString &) {
     saveTitles << title;
     if (saveNames.empty()) return QString();

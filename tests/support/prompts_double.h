@@ -31,6 +31,10 @@ class RecordingPrompts : public frontend::Prompts {
                                  int value, int minimum, int maximum) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter,
                          const QString &folder) override;
+    // Answered from openNameLists, else (one file picked) from openNames.
+    QStringList openFileNames(QWidget *parent, const QString &title, const QString &filter,
+                              const QString &folder) override;
+    QString openFolder(QWidget *parent, const QString &title, const QString &folder) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
     QString saveAsName(QWidget *parent, const QString &title, const QString &filter,
                        const QString &folder) override;
@@ -48,6 +52,10 @@ class RecordingPrompts : public frontend::Prompts {
     std::deque<bool> answers;                // for ask() and confirm(); Yes when empty
     std::deque<std::optional<int>> numbers;  // for askNumber(); cancel when empty
     std::deque<QString> openNames;           // for openFileName(); cancel when empty
+    std::deque<QStringList> openNameLists;   // for openFileNames()
+    std::deque<QString> folderNames;         // for openFolder(); cancel when empty
+    int multipleOpens = 0;                   // openFileNames() calls
+    QStringList folderTitles;
     std::deque<QString> saveNames;  // for saveFileName() and saveAsName(); cancel when empty
     // Runs in place of a modal loop: set the dialog's controls and call
     // accept() or reject().  Without it every dialog is rejected.

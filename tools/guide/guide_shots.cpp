@@ -129,6 +129,13 @@ class Camera : public Prompts {
     QString openFileName(QWidget *, const QString &, const QString &, const QString &) override {
         return QDir(options_.examples).absoluteFilePath(firstScan);
     }
+    QStringList openFileNames(QWidget *parent, const QString &title, const QString &filter,
+                              const QString &folder) override {
+        return {openFileName(parent, title, filter, folder)};
+    }
+    QString openFolder(QWidget *, const QString &, const QString &) override {
+        return options_.examples;
+    }
     QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
     QString saveAsName(QWidget *, const QString &title, const QString &, const QString &) override {
         // Results are named without an extension, as users often type them.
