@@ -68,7 +68,13 @@ class ScanFile : public std::streambuf {
     }
     bool open(const std::string &file_name, std::string &why) {
         fd_ = open_regular_file(file_name.c_str(), why);
-        return fd_ >= 0;
+        // A small file is read in one block of its size (and a byte more,
+        // to find its end), not of kBlock.
+        if (fd_ < 0) return false;
+        struct stat st {};
+        const bool small = ::fstat(fd_, &st) == 0 && static_cast<size_t>(st.st_size) < kBlock;
+        block_.resize(small ? static_cast<size_t>(st.st_size) + 1 : kBlock);
+        return true;
     }
 
   protected:
@@ -88,7 +94,7 @@ class ScanFile : public std::streambuf {
     // Scans are tens of kilobytes: most are read in one or two blocks.
     static constexpr size_t kBlock = 64 * 1024;
     int fd_ = -1;
-    std::vector<char> block_ = std::vector<char>(kBlock);
+    std::vector<char> block_;
 };
 
 // Reads the next line into the 133-character view that the format allows,

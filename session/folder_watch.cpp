@@ -25,7 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // Scan files are tens or hundreds of kilobytes; only this much of a file is
-// looked at to count its points, read in blocks of kReadBlock.
+// looked at to count its points, read in one piece of its size (of
+// kReadBlock when that cannot be told).
 constexpr size_t kMaxInspectedBytes = size_t{64} << 20;
 constexpr size_t kReadBlock = size_t{64} << 10;
 
@@ -88,11 +89,16 @@ Inspection inspect(const std::string &file, const WatchSettings::DataLineTest &d
     Inspection seen;
     const int fd = open_regular_file(file.c_str(), seen.why);
     if (fd < 0) return seen;
+    // Read to the end, which may lie beyond the size the file had when
+    // opened: the writer may go on.
+    struct stat st {};
     std::string text;
+    text.reserve(std::min(::fstat(fd, &st) == 0 ? static_cast<size_t>(st.st_size) + 1 : kReadBlock,
+                          kMaxInspectedBytes));
     int failure = 0;
     while (text.size() < kMaxInspectedBytes) {
         const size_t had = text.size();
-        text.resize(std::min(had + kReadBlock, kMaxInspectedBytes));
+        text.resize(std::min(std::max(text.capacity(), had + 1), kMaxInspectedBytes));
         const ssize_t n = ::read(fd, text.data() + had, text.size() - had);
         text.resize(had + static_cast<size_t>(std::max<ssize_t>(n, 0)));
         if (n < 0 && errno == EINTR) continue;

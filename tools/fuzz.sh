@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Builds the libFuzzer harnesses of fuzz/ with clang into build-fuzz/ (or
 # $QUILLANE_FUZZ_BUILD_DIR) and runs each for $QUILLANE_FUZZ_SECONDS
-# (default 25: ten harnesses stay within about five minutes of a CI run on
+# (default 25: eleven harnesses stay within about five minutes of a CI run on
 # two cores) from its seed corpus, with fuzz/<harness>.dict when there is one.  Inputs that reach new code are kept in
 # the build folder for the next run; the committed seeds are never changed.
 # An input that crashes, leaks, hangs or breaks a harness's checks is saved
@@ -16,7 +16,7 @@ build=${QUILLANE_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${QUILLANE_FUZZ_SECONDS:-25}
 harnesses=("$@")
 [ "${#harnesses[@]}" -eq 0 ] && harnesses=(scan_reader plot_reader tick_rounding fit scan_header columns assessment series results
-  options)
+  options watch)
 targets=()
 for h in "${harnesses[@]}"; do targets+=("fuzz_$h"); done
 
