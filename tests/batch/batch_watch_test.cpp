@@ -72,6 +72,19 @@ class Watch : public BatchRun {
         });
     }
 
+    // Waits for the program started with `tag` to end; one that has not
+    // after kPatience is killed (exit code -1).
+    Outcome ended(pid_t pid, const std::string &tag) {
+        int status = 0;
+        if (!until([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                read_file(dir / ("stdout" + tag + ".txt")),
+                read_file(dir / ("stderr" + tag + ".txt"))};
+    }
+
     Outcome stop(pid_t pid) {
         kill(pid, SIGTERM);
         return finish(pid, "watch");
@@ -161,7 +174,7 @@ TEST_P(FolderGone, TheWatchEndsWithAFailureAndKeepsItsOutputs) {
     } else {
         fs::remove_all(dir / "incoming");
     }
-    const Outcome r = finish(pid, "watch");
+    const Outcome r = ended(pid, "watch");
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_CONTAINS(r.err, replaced ? "the watched folder incoming was replaced by another folder"
                                     : "the watched folder incoming is gone; the watch ends");
@@ -179,7 +192,10 @@ TEST_F(Watch, ASecondWatchWritingTheSameOutputIsRefused) {
         put(k, scan(k));
     const pid_t first = watch({"--json", "run.json"});
     ASSERT_TRUE(printed("scan 3: 00003.RA2"));
-    const Outcome second = run({"--watch", "incoming", "--out", "other.txt", "--json", "run.json"});
+    const Outcome second =
+        ended(start({"--watch", "incoming", "--out", "other.txt", "--json", "run.json"}, {}, -1,
+                    "second"),
+              "second");
     EXPECT_EQ(second.exit_code, 2);
     EXPECT_CONTAINS(second.err, "--json run.json is written by another watch, process " +
                                     std::to_string(first));
@@ -210,17 +226,17 @@ TEST_F(Watch, ASecondSignalEndsAWatchStuckOnItsReport) {
     const pid_t pid = watch({"--out", "report.fifo"});
     const std::string opening = std::to_string(SYS_openat) + " ";
     int status = 0;
-    const bool ended =
+    const bool died =
         printed("watching incoming") && until([&] {
             return read_file("/proc/" + std::to_string(pid) + "/syscall").rfind(opening, 0) == 0;
         }) &&
         kill(pid, SIGTERM) == 0 && until([&] { return !catches_sigterm(pid); }) &&
         kill(pid, SIGTERM) == 0 && until([&] { return waitpid(pid, &status, WNOHANG) == pid; });
-    if (!ended) {
+    if (!died) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
     }
-    ASSERT_TRUE(ended);
+    ASSERT_TRUE(died);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
 }
 
