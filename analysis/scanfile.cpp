@@ -7,13 +7,14 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
+#include <streambuf>
+#include <vector>
 
 #include "free_input.h"
 #include "ftn_format.h"
 #include "log.h"
+#include "regular_file.h"
 
 namespace quillane {
 namespace {
@@ -54,20 +55,59 @@ bool classify_position(double x, Position &p) {
 // the memory.
 constexpr size_t kLongestLine = 65536;
 
+// A scan file read through the descriptor open_regular_file gives, in
+// blocks; a read that fails ends the file, as the end of a stream does.
+// open() fails, with `why` saying why ("it is a folder, not a regular
+// file", or the system's reason), for anything but a regular file.
+class ScanFile : public std::streambuf {
+  public:
+    ScanFile() = default;
+    ScanFile(const ScanFile &) = delete;
+    ScanFile &operator=(const ScanFile &) = delete;
+    ~ScanFile() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool open(const std::string &file_name, std::string &why) {
+        fd_ = open_regular_file(file_name.c_str(), why);
+        // A small file is read in one block of its size (and a byte more,
+        // to find its end), not of kBlock.
+        if (fd_ < 0) return false;
+        struct stat st {};
+        const bool small = ::fstat(fd_, &st) == 0 && static_cast<size_t>(st.st_size) < kBlock;
+        block_.resize(small ? static_cast<size_t>(st.st_size) + 1 : kBlock);
+        return true;
+    }
+
+  protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        if (fd_ < 0) return traits_type::eof();
+        ssize_t n = 0;
+        do
+            n = ::read(fd_, block_.data(), block_.size());
+        while (n < 0 && errno == EINTR);
+        if (n <= 0) return traits_type::eof();
+        setg(block_.data(), block_.data(), block_.data() + n);
+        return traits_type::to_int_type(*gptr());
+    }
+
+  private:
+    // Scans are tens of kilobytes: most are read in one or two blocks.
+    static constexpr size_t kBlock = 64 * 1024;
+    int fd_ = -1;
+    std::vector<char> block_;
+};
+
 // Reads the next line into the 133-character view that the format allows,
 // holding no more than that whatever the line's length.  False at the end
 // of the file, and also, with `too_long` set, at a line beyond kLongestLine.
-bool next_line(std::ifstream &in, std::string &line, bool &too_long) {
+bool next_line(std::streambuf &in, std::string &line, bool &too_long) {
     line.clear();
-    std::streambuf *buf = in.rdbuf();
     size_t length = 0;
     bool any = false;
     for (;;) {
-        const int c = buf->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            in.setstate(std::ios::eofbit);
-            break;
-        }
+        const int c = in.sbumpc();
+        if (c == std::char_traits<char>::eof()) break;
         any = true;
         if (c == '\n') break;
         if (++length > kLongestLine) {
@@ -244,20 +284,6 @@ long put_in_rising_order(State &s, int32_t first, int32_t last) {
     return out_of_order;
 }
 
-// Opens a scan file for reading; on failure `why` says why ("it is a
-// folder", or the system's reason, taken before anything can change errno).
-bool open_scan(const std::string &file_name, std::ifstream &in, std::string &why) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(file_name, ec)) {
-        why = "it is a folder";
-        return false;
-    }
-    in.open(file_name, std::ios::binary);
-    if (in.is_open()) return true;
-    why = std::strerror(errno);
-    return false;
-}
-
 }  // namespace
 
 std::string clean_file_name(std::string name) {
@@ -269,9 +295,9 @@ std::string clean_file_name(std::string name) {
 ScanHeader read_scan_header(const std::string &name, std::string &error) {
     error.clear();
     const std::string file_name = clean_file_name(name);
-    std::ifstream in;
+    ScanFile in;
     std::string why;
-    if (!open_scan(file_name, in, why)) {
+    if (!in.open(file_name, why)) {
         error = "Cannot open scan file " + file_name + ": " + why;
         return {};
     }
@@ -336,9 +362,9 @@ void read_scan_file(State &s, std::string name, int n) {
     long line_number = 0;
     Rejections rejected;
     std::vector<std::string> time_notes;
-    std::ifstream in;
+    ScanFile in;
     std::string why;
-    const bool opened = open_scan(file_name, in, why);
+    const bool opened = in.open(file_name, why);
     bool too_long = false;
     auto next = [&](std::string &line) {
         if (!next_line(in, line, too_long)) return false;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <sstream>
 
+#include "folder_watch.h"
 #include "library_files.h"
 
 namespace batch {
@@ -430,9 +431,16 @@ void declare(CLI::App &app, Options &o) {
     app.add_option("--pattern", o.pattern, "which files of DIR are scans (default *)")
         ->type_name("GLOB")
         ->transform(nonempty());
-    app.add_option("--interval", o.interval, "seconds between looks at DIR (default 10)")
+    app.add_option("--interval", o.interval,
+                   "seconds between looks at DIR, 0.1 to 86,400 (a day;\n"
+                   "default 10)")
         ->type_name("S")
-        ->check(real([](double x) { return x > 0.0; }, "needs a number of seconds above 0"));
+        ->check(real(
+            [](double x) {
+                return x >= quillane::session::kMinIntervalSeconds &&
+                       x <= quillane::session::kMaxIntervalSeconds;
+            },
+            "needs a number of seconds from 0.1 to 86,400 (a day)"));
     app.add_flag("--until-equilibrium", o.until_equilibrium,
                  "stop once every series followed says equilibrium");
 

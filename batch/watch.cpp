@@ -1,15 +1,24 @@
 // SPDX-License-Identifier: MIT
 #include "watch.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <thread>
+#include <memory>
+#include <optional>
 
+#include "files.h"
 #include "results.h"
 #include "watch_analysis.h"
 #include "workflow.h"
@@ -24,16 +33,51 @@ using quillane::session::Session;
 using quillane::session::WatchedSeries;
 
 std::atomic<bool> g_stop{false};
+// A pipe the signal handler writes to, so that the pause between looks
+// ends at the signal rather than at its own end (a day, at the longest).
+int g_wake[2] = {-1, -1};
 
 void ask_to_stop(int) {
+    const int saved = errno;
     g_stop = true;
+    if (g_wake[1] >= 0) {
+        const char byte = 1;
+        const ssize_t n = ::write(g_wake[1], &byte, 1);
+        static_cast<void>(n);  // a full pipe already wakes the pause
+    }
+    errno = saved;
 }
 
-// Sleeps about `seconds`, waking early when asked to stop.
+// Ctrl+C or SIGTERM ends the watch after the step it is taking, with its
+// outputs whole and its usual exit status; a second one ends the runner at
+// once, as the signal does by default, whatever it may be waiting for (an
+// output that is a named pipe no one reads): the outputs stay whole even
+// then, since each is written under a temporary name and renamed.  The
+// handler stays for the rest of the runner's short life after the watch: a
+// signal sent as the watch ends by itself (a script stopping it just then)
+// must not cut off what the runner says of how it ended.
+void catch_stop_signals() {
+    g_stop = false;
+    if (g_wake[0] < 0 && ::pipe2(g_wake, O_CLOEXEC | O_NONBLOCK) != 0) g_wake[0] = g_wake[1] = -1;
+    struct sigaction asked {};
+    asked.sa_handler = ask_to_stop;
+    sigemptyset(&asked.sa_mask);
+    asked.sa_flags = SA_RESTART | SA_RESETHAND;
+    ::sigaction(SIGINT, &asked, nullptr);
+    ::sigaction(SIGTERM, &asked, nullptr);
+}
+
+// Sleeps `seconds`, waking at once when asked to stop.
 void pause(double seconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!g_stop && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (!g_stop) {
+        const double left =
+            std::chrono::duration<double>(end - std::chrono::steady_clock::now()).count();
+        if (left <= 0.0) return;
+        pollfd wake{g_wake[0], POLLIN, 0};
+        ::poll(&wake, g_wake[0] >= 0 ? 1 : 0,
+               static_cast<int>(std::min(std::ceil(left * 1000.0), double{INT_MAX})));
+    }
 }
 
 void say(const std::string &line) {
@@ -46,16 +90,34 @@ void tell(const std::string &line) {
 }
 
 // The runner's own outputs (and their temporary copies) are not scans, even
-// when they lie in the folder and the pattern takes them.
-bool is_output(const Options &o, const std::string &file) {
-    std::error_code ec;
-    const std::string here = fs::weakly_canonical(file, ec).string();
-    for (const auto &[option, path] : output_files(o)) {
-        const std::string out = fs::weakly_canonical(path, ec).string();
-        if (here == out || here.rfind(out + ".tmp-", 0) == 0) return true;
+// when they lie in the folder and the pattern takes them.  Every file asked
+// about lies in the watched folder, and a look may list a hundred thousand:
+// the outputs' places and the folder's are found once, not per file.
+class OwnFiles {
+  public:
+    explicit OwnFiles(const Options &o) {
+        std::error_code ec;
+        for (const auto &[option, path] : output_files(o))
+            outputs_.push_back(fs::weakly_canonical(path, ec).string());
     }
-    return false;
-}
+    bool operator()(const std::string &file) {
+        const fs::path path(file);
+        if (!folder_ || path.parent_path() != *folder_) {
+            std::error_code ec;
+            folder_ = path.parent_path();
+            canonical_ = fs::weakly_canonical(folder_->empty() ? fs::path(".") : *folder_, ec);
+        }
+        const std::string here = (canonical_ / path.filename()).string();
+        return std::any_of(outputs_.begin(), outputs_.end(), [&](const std::string &out) {
+            return here == out || here.rfind(out + ".tmp-", 0) == 0;
+        });
+    }
+
+  private:
+    std::vector<std::string> outputs_;
+    std::optional<fs::path> folder_;  // the folder of the last file asked about
+    fs::path canonical_;
+};
 
 // Everything the watch keeps between looks.
 class Watch {
@@ -179,7 +241,7 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
     settings.folder = o.watch;
     settings.pattern = o.pattern;
     settings.interval_s = o.interval;
-    settings.own_file = [&o](const std::string &path) { return is_output(o, path); };
+    settings.own_file = OwnFiles(o);
     settings.data_line = [&session](std::string_view line) { return session.is_data_line(line); };
     if (o.series != "list" && !quillane::session::parse_series_selector(
                                   o.each_series ? "" : o.series, settings.follow, error)) {
@@ -202,10 +264,17 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
         error = "--series " + o.series + ": " + error;
         return kExitUsage;
     }
+    // The outputs are this watch's until it ends.
+    std::vector<std::unique_ptr<quillane::session::OutputLock>> locks;
+    for (const auto &[option, path] : output_files(o)) {
+        locks.push_back(std::make_unique<quillane::session::OutputLock>());
+        if (!locks.back()->take(path, error)) {
+            error = option + " " + error;
+            return kExitUsage;
+        }
+    }
     FolderWatch folder(settings, header);
-    g_stop = false;
-    std::signal(SIGINT, ask_to_stop);
-    std::signal(SIGTERM, ask_to_stop);
+    catch_stop_signals();
     const fs::path report(o.report);
     session.set_plot_file(((report.has_parent_path() ? report.parent_path() : fs::path(".")) /
                            ".quillane-watch-plot.dat")
@@ -217,12 +286,29 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
     std::fflush(stdout);
 
     // Ends the watch: its exit status tells whether every scan was used and
-    // every output written.
+    // every output written.  A watch ended by the user's own rule (at
+    // equilibrium) does not count the scans still arriving then: it has
+    // waited for them as long as it would (ArrivalWait).
     bool folder_failed = false;
-    const auto finish = [&](const std::string &why) {
+    const auto finish = [&](const std::string &why, bool by_own_rule) {
         std::printf("quillane-batch: %s\n", why.c_str());
         std::fflush(stdout);
-        const auto unused = folder.unused();
+        std::vector<std::string> unused = folder.unused();
+        if (by_own_rule) {
+            const std::vector<std::string> arriving = folder.arriving();
+            std::erase_if(unused, [&](const std::string &u) {
+                return std::find(arriving.begin(), arriving.end(), u) != arriving.end();
+            });
+            if (!arriving.empty()) {
+                tell("note: " + std::to_string(arriving.size()) +
+                     (arriving.size() == 1
+                          ? " scan file was still arriving when the watch ended; it is not used:"
+                          : " scan files were still arriving when the watch ended; they are not "
+                            "used:"));
+                for (const std::string &a : arriving)
+                    std::fprintf(stderr, "  %s\n", a.c_str());
+            }
+        }
         if (!unused.empty()) {
             tell(std::to_string(unused.size()) +
                  (unused.size() == 1 ? " scan file was" : " scan files were") + " never used:");
@@ -245,6 +331,7 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
     };
 
     bool told_own_folders = false;
+    quillane::session::ArrivalWait arrival;
     while (!g_stop) {
         std::vector<quillane::session::WatchMessage> messages;
         std::string gone;
@@ -254,7 +341,7 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
         if (!looked) {
             error = gone + "; the watch ends";
             folder_failed = true;
-            return finish("the watch ends: " + gone);
+            return finish("the watch ends: " + gone, false);
         }
         // Two series followed at once: each is written into its own folder.
         const auto followed =
@@ -276,11 +363,11 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
         }
         for (int number : changed)
             watch.analyse(number);
-        if (o.until_equilibrium && watch.all_reached())
-            return finish("equilibrium reached; the watch ends");
+        if (o.until_equilibrium && arrival.settled(watch.all_reached(), folder))
+            return finish("equilibrium reached; the watch ends", true);
         pause(o.interval);
     }
-    return finish("the watch ends");
+    return finish("the watch ends", false);
 }
 
 }  // namespace batch

@@ -19,10 +19,14 @@ namespace batch {
 inline constexpr int kExitScansUnused = 3;
 
 // Watches o.watch until Ctrl+C or SIGTERM, or with o.until_equilibrium
-// until every followed series has reached equilibrium.  Returns an exit
-// code: 0 every scan used, 1 the folder vanished or could not be read, or
-// the latest analysis of a series had a problem, 3 scans never used; error
-// says why when it is not 0.
+// until every followed series has reached equilibrium (and the scans still
+// arriving then have been judged, for a few looks at most).  The outputs
+// are locked against another watch for as long as it runs.  Returns an
+// exit code: 0 every scan used, 1 the folder vanished, could not be read
+// or was replaced by another, or the latest analysis of a series had a
+// problem, 2 another watch writes one of the outputs, 3 scans never used
+// (at equilibrium: never used for another reason than still arriving);
+// error says why when it is not 0.
 int watch_folder(const Options &o, quillane::session::Session &session, std::string &error);
 
 }  // namespace batch

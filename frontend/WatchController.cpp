@@ -74,6 +74,8 @@ bool WatchController::start(QString &error) {
     analyst_ = std::make_unique<session::WatchAnalyst>(session_, *watch_, analysis);
     followed_ = 0;
     reached_ = false;
+    told_ = false;
+    arrival_ = {};
     setStatus(QStringLiteral("Watching %1: waiting for whole scans").arg(choice_.folder));
     lastStep_ = QStringLiteral("no whole scan yet");
     record(QStringLiteral("Watching %1 for %2, a look every %3 s")
@@ -150,6 +152,11 @@ void WatchController::lookNow() {
             }
     for (int number : watch_->changed_series())
         if (number == followed_) analyse(number);
+    if (!reached_) told_ = false;
+    if (!told_ && arrival_.settled(reached_, *watch_)) {
+        told_ = true;
+        notify(verdict_);
+    }
 }
 
 namespace {
@@ -196,9 +203,8 @@ void WatchController::analyse(int number) {
     const bool assessed = step.analysis.assessed;
     if (assessed && hooks_.showEquilibrium) hooks_.showEquilibrium();
     emit analysed(step.scans);
-    const bool reached = step.analysis.reached();
-    if (reached && !reached_) notify(fromSession(step.analysis.assessment.verdict.text));
-    reached_ = reached;
+    reached_ = step.analysis.reached();
+    if (reached_) verdict_ = fromSession(step.analysis.assessment.verdict.text);
 }
 
 void WatchController::notify(const QString &verdict) {

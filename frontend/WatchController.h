@@ -6,7 +6,8 @@
 // drives it: between looks the program is free, and a look only reads what
 // changed.  When the verdict turns to equilibrium it says so on the desktop
 // (the system tray's message where there is a tray, else a message box that
-// does not wait).
+// does not wait), once the scans still arriving have been judged (a few
+// looks at most: the next scan may overturn the verdict).
 #pragma once
 
 #include <functional>
@@ -90,7 +91,10 @@ class WatchController : public QObject {
     QPointer<QLabel> status_;  // in the window's status bar, which owns it
     QSystemTrayIcon *tray_ = nullptr;
     int followed_ = 0;
-    bool reached_ = false;
+    bool reached_ = false;  // the latest analysis says equilibrium
+    QString verdict_;       // its verdict
+    bool told_ = false;     // the desktop was told
+    session::ArrivalWait arrival_;
     QString lastStep_;  // the latest scan's line, kept for when the watch ends
 };
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_session.h"
 #include "fuzz_support.h"
 #include "results.h"
 #include "scan_header.h"
@@ -23,19 +24,9 @@
 
 namespace {
 
+using quillane::fuzz::linked_exports;
 using quillane::fuzz::require;
 using quillane::session::Session;
-
-const quillane::session::Exports &linked_exports() {
-    static const quillane::session::Exports table = [] {
-        quillane::session::Exports t;
-#define QUILLANE_FUZZ_BIND(name) t.name = &::name;
-        QUILLANE_SESSION_EXPORTS(QUILLANE_FUZZ_BIND)
-#undef QUILLANE_FUZZ_BIND
-        return t;
-    }();
-    return table;
-}
 
 std::string percent_decoded(const std::string &text) {
     std::string bytes;

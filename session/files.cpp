@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +53,21 @@ std::string folder_of(const std::string &path) {
 std::string name_of(const std::string &path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A lock file may be removed by its last holder between another's open and
+// lock; the other then locks a file no one sees and tries again, this many
+// times at most.
+constexpr int kLockAttempts = 8;
+
+// The process id a lock file holds, or "" when it holds none.
+std::string holder_of(int fd) {
+    char text[32] = {};
+    const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+    std::string pid;
+    for (ssize_t i = 0; i < n && text[i] >= '0' && text[i] <= '9'; ++i)
+        pid += text[i];
+    return pid;
 }
 
 }  // namespace
@@ -137,6 +153,59 @@ bool write_file_atomically(const std::string &path, const std::string &text, std
         return false;
     }
     return true;
+}
+
+bool OutputLock::take(const std::string &output, std::string &error) {
+    release();
+    std::string target = write_target(output);
+    if (target.empty()) target = output;  // a dangling link: refused when written
+    const std::string lock = folder_of(target) + "/." + name_of(target) + ".lock";
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            error = "Cannot lock " + output + ": " + lock + ": " + std::strerror(errno);
+            return false;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int failure = errno;
+            const std::string pid = holder_of(fd);
+            ::close(fd);
+            if (failure == EWOULDBLOCK)
+                error = output + " is written by another watch, " +
+                        (pid.empty() ? std::string("a process") : "process " + pid) +
+                        " (it holds " + lock + ")";
+            else
+                error = "Cannot lock " + output + ": " + lock + ": " + std::strerror(failure);
+            return false;
+        }
+        struct stat held {
+        }, there{};
+        if (::fstat(fd, &held) == 0 && ::lstat(lock.c_str(), &there) == 0 &&
+            held.st_dev == there.st_dev && held.st_ino == there.st_ino) {
+            // Should the id not be written, the lock holds all the same: a
+            // refusal then names no process.
+            const std::string pid = std::to_string(::getpid()) + "\n";
+            const bool written =
+                ::ftruncate(fd, 0) == 0 &&
+                ::pwrite(fd, pid.data(), pid.size(), 0) == static_cast<ssize_t>(pid.size());
+            static_cast<void>(written);
+            fd_ = fd;
+            path_ = lock;
+            return true;
+        }
+        ::close(fd);
+    }
+    error = "Cannot lock " + output + ": " + lock + " keeps being replaced";
+    return false;
+}
+
+void OutputLock::release() {
+    if (fd_ < 0) return;
+    // Removed while still locked, so that no one locks it in between.
+    ::unlink(path_.c_str());
+    ::close(fd_);
+    fd_ = -1;
+    path_.clear();
 }
 
 }  // namespace quillane::session

@@ -1,20 +1,23 @@
 // SPDX-License-Identifier: MIT
 #include "folder_watch.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <nlohmann/json.hpp>
 
 #include "hours_format.h"
-#include "session.h"
+#include "regular_file.h"
 
 namespace quillane::session {
 namespace {
@@ -22,32 +25,91 @@ namespace {
 namespace fs = std::filesystem;
 
 // Scan files are tens or hundreds of kilobytes; only this much of a file is
-// looked at to count its points.
-constexpr std::streamsize kMaxInspectedBytes = 64 << 20;
+// looked at to count its points, read in one piece of its size (of
+// kReadBlock when that cannot be told).
+constexpr size_t kMaxInspectedBytes = size_t{64} << 20;
+constexpr size_t kReadBlock = size_t{64} << 10;
 
 std::string base_name(const std::string &path) {
     const std::string name = fs::path(path).filename().string();
     return name.empty() ? path : name;
 }
 
+long long nanoseconds(const timespec &t) {
+    return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+template <class Signature>
+Signature signature_of(const struct stat &st) {
+    return Signature{static_cast<unsigned long long>(st.st_size),
+                     static_cast<unsigned long long>(st.st_ino), nanoseconds(st.st_mtim),
+                     nanoseconds(st.st_ctim)};
+}
+
+std::uint64_t mix(std::uint64_t h, std::uint64_t v) {
+    h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    return h;
+}
+
+std::uint64_t name_print(const std::string &path) {
+    return std::hash<std::string>{}(path);
+}
+
+template <class Signature>
+std::uint64_t signature_print(const Signature &s) {
+    std::uint64_t h = mix(0, s.size);
+    h = mix(h, s.inode);
+    h = mix(h, static_cast<std::uint64_t>(s.modified_ns));
+    return mix(h, static_cast<std::uint64_t>(s.status_ns));
+}
+
+// Opens the folder to list it; -1 with error set when it cannot be.
+int open_folder_at(const std::string &folder, struct stat &st, std::string &error) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int failure = fd < 0 ? errno : ::fstat(fd, &st) != 0 ? errno : 0;
+    if (failure == 0) return fd;
+    if (fd >= 0) ::close(fd);
+    if (failure == ENOENT)
+        error = "the watched folder " + folder + " is gone";
+    else if (failure == ENOTDIR)
+        error = "the watched folder " + folder + " is no longer a folder";
+    else
+        error = "the watched folder " + folder + " cannot be read: " + std::strerror(failure);
+    return -1;
+}
+
 struct Inspection {
     bool read = false;
+    std::string why;  // why it could not be read
     int points = 0;
     bool line_cut = false;  // the file does not end with a line end
 };
 
 Inspection inspect(const std::string &file, const WatchSettings::DataLineTest &data_line) {
     Inspection seen;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return seen;
-    in.seekg(0, std::ios::end);
-    const std::streamsize size = std::min<std::streamsize>(in.tellg(), kMaxInspectedBytes);
-    in.seekg(0);
-    if (size < 0) return seen;
-    std::string text(static_cast<size_t>(size), '\0');
-    in.read(text.data(), size);
-    text.resize(static_cast<size_t>(in.gcount()));
-    if (in.bad()) return seen;
+    const int fd = open_regular_file(file.c_str(), seen.why);
+    if (fd < 0) return seen;
+    // Read to the end, which may lie beyond the size the file had when
+    // opened: the writer may go on.
+    struct stat st {};
+    std::string text;
+    text.reserve(std::min(::fstat(fd, &st) == 0 ? static_cast<size_t>(st.st_size) + 1 : kReadBlock,
+                          kMaxInspectedBytes));
+    int failure = 0;
+    while (text.size() < kMaxInspectedBytes) {
+        const size_t had = text.size();
+        text.resize(std::min(std::max(text.capacity(), had + 1), kMaxInspectedBytes));
+        const ssize_t n = ::read(fd, text.data() + had, text.size() - had);
+        text.resize(had + static_cast<size_t>(std::max<ssize_t>(n, 0)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) failure = errno;
+        if (n <= 0) break;
+    }
+    ::close(fd);
+    if (failure != 0) {
+        seen.why = std::strerror(failure);
+        return seen;
+    }
     seen.read = true;
     seen.line_cut = !text.empty() && text.back() != '\n' && text.back() != '\r';
     size_t start = text.find('\n');  // the first line describes the scan
@@ -62,11 +124,22 @@ Inspection inspect(const std::string &file, const WatchSettings::DataLineTest &d
     return seen;
 }
 
+// "A, B, C, D, E and 99,990 more": the first names of `count` files.
+std::string named_files(const std::vector<std::string> &first, size_t count) {
+    std::string names;
+    for (const std::string &n : first)
+        names += (names.empty() ? "" : ", ") + n;
+    if (count > first.size())
+        names += " and " + grouped_number(static_cast<double>(count - first.size())) + " more";
+    return names;
+}
+
 }  // namespace
 
 int WatchedSeries::place(const std::string &file) const {
     const auto it = std::find(members.begin(), members.end(), file);
-    return it == members.end() ? 0 : static_cast<int>(it - members.begin()) + 1;
+    const size_t i = static_cast<size_t>(it - members.begin());
+    return it == members.end() || i >= numbers.size() ? 0 : numbers[i];
 }
 
 // ---- the watch ----
@@ -79,104 +152,208 @@ FolderWatch::FolderWatch(WatchSettings settings, HeaderReader header, Clock cloc
                        std::chrono::steady_clock::now().time_since_epoch())
                 .count();
         };
+    prefix_ = (fs::path(settings_.folder) / "").string();
+    struct stat st {};
+    if (::stat(settings_.folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        identified_ = true;
+        folder_device_ = st.st_dev;
+        folder_inode_ = st.st_ino;
+    }
+}
+
+int FolderWatch::open_folder(long long &modified_ns, std::string &error) {
+    struct stat st {};
+    const int fd = open_folder_at(settings_.folder, st, error);
+    if (fd < 0) return -1;
+    if (!identified_) {
+        identified_ = true;
+        folder_device_ = st.st_dev;
+        folder_inode_ = st.st_ino;
+    } else if (st.st_dev != folder_device_ || st.st_ino != folder_inode_) {
+        ::close(fd);
+        error = "the watched folder " + settings_.folder +
+                " was replaced by another folder of that name (moved away, or removed and made "
+                "anew): its scans are not taken for the run followed so far";
+        return -1;
+    }
+    modified_ns = nanoseconds(st.st_mtim);
+    return fd;
+}
+
+bool FolderWatch::list(int folder, const Found &found, std::string &error) const {
+    const int fd = ::dup(folder);  // closedir closes it
+    DIR *dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (dir == nullptr) {
+        error =
+            "the watched folder " + settings_.folder + " cannot be read: " + std::strerror(errno);
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    int failure = 0;
+    for (;;) {
+        errno = 0;
+        const dirent *d = ::readdir(dir);
+        if (d == nullptr) {
+            failure = errno;
+            break;
+        }
+        const char *name = d->d_name;
+        if (name[0] == '.') continue;
+        // Only regular files are scans; links are followed to what they name.
+        if (d->d_type != DT_REG && d->d_type != DT_LNK && d->d_type != DT_UNKNOWN) continue;
+        if (fnmatch(settings_.pattern.c_str(), name, 0) != 0) continue;
+        std::string path = prefix_ + name;
+        if (settings_.own_file && settings_.own_file(path)) continue;
+        struct stat st {};
+        if (::fstatat(folder, name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
+        found(std::move(path), signature_of<Signature>(st));
+    }
+    ::closedir(dir);
+    if (failure != 0) {
+        error =
+            "the watched folder " + settings_.folder + " cannot be read: " + std::strerror(failure);
+        return false;
+    }
+    return true;
 }
 
 bool FolderWatch::list_files(std::vector<std::string> &files, std::string &error) const {
     files.clear();
-    std::error_code ec;
-    const std::string &folder = settings_.folder;
-    if (!fs::exists(folder, ec)) {
-        error = "the watched folder " + folder + " is gone";
-        return false;
-    }
-    if (!fs::is_directory(folder, ec)) {
-        error = "the watched folder " + folder + " is no longer a folder";
-        return false;
-    }
-    fs::directory_iterator it(folder, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        std::error_code type_ec;
-        if (!it->is_regular_file(type_ec)) continue;
-        const std::string name = it->path().filename().string();
-        if (name.empty() || name[0] == '.') continue;
-        if (fnmatch(settings_.pattern.c_str(), name.c_str(), 0) != 0) continue;
-        const std::string path = it->path().string();
-        if (settings_.own_file && settings_.own_file(path)) continue;
-        files.push_back(path);
-    }
-    if (ec) {
-        error = "the watched folder " + folder + " cannot be read: " + ec.message();
-        files.clear();
-        return false;
-    }
+    struct stat st {};
+    const int folder = open_folder_at(settings_.folder, st, error);
+    if (folder < 0) return false;
+    const bool listed = list(
+        folder, [&](std::string path, const Signature &) { files.push_back(std::move(path)); },
+        error);
+    ::close(folder);
+    if (!listed) files.clear();
     std::sort(files.begin(), files.end());
-    return true;
+    return listed;
+}
+
+void FolderWatch::seen(const std::string &file, const Signature &now_seen, double now,
+                       std::vector<WatchMessage> &messages) {
+    const auto [it, fresh] = files_.try_emplace(file);
+    Entry &e = it->second;
+    if (!fresh && now_seen == e.signature) {
+        ++e.unchanged_looks;
+        return;
+    }
+    if (!fresh && e.state == State::taken)
+        messages.push_back(
+            {true,
+             base_name(file) + " changed after it was taken: it is used again once it is whole",
+             file});
+    // It is looked at afresh, but keeps its place in its series.
+    Entry again;
+    again.facts = std::move(e.facts);
+    again.arrival = e.arrival;
+    again.signature = now_seen;
+    again.changed_at = now;
+    again.listed = e.listed;
+    e = std::move(again);
+    regroup_due_ = true;
+}
+
+std::map<std::string, FolderWatch::Entry>::iterator FolderWatch::forget(
+    std::map<std::string, Entry>::iterator it, std::vector<WatchMessage> &messages) {
+    if (it->second.state == State::taken)
+        messages.push_back(
+            {true, base_name(it->first) + " is gone: it is no longer used", it->first});
+    told_waiting_.erase(it->first);
+    regroup_due_ = true;
+    return files_.erase(it);
 }
 
 bool FolderWatch::look(std::vector<WatchMessage> &messages, std::string &error) {
     const double now = clock_();
-    std::vector<std::string> present;
-    if (!list_files(present, error)) return false;
+    long long modified = 0;
+    const int folder = open_folder(modified, error);
+    if (folder < 0) return false;
 
+    if (listings_ == 0 || !folder_time_trusted_ || modified != folder_modified_ns_ ||
+        now - listed_at_ >= kFullLookSeconds) {
+        // The clock of the file system, read before the listing: a change
+        // made after it gives the folder a later time, unless it falls in
+        // the same tick as the time read (kCoarseClockNs).
+        timespec wall{};
+        ::clock_gettime(CLOCK_REALTIME, &wall);
+        const unsigned listing = ++listings_;
+        // Files found to be no scans are forgotten once gone; those that
+        // changed are looked at again.
+        std::unordered_map<std::uint64_t, std::uint64_t> still;
+        const bool listed = list(
+            folder,
+            [&](std::string path, const Signature &signature) {
+                const auto it = files_.find(path);
+                if (const auto known = not_scans_.find(name_print(path));
+                    known != not_scans_.end()) {
+                    still.insert(*known);
+                    if (it == files_.end() && known->second == signature_print(signature)) return;
+                }
+                Entry &e = it != files_.end() ? it->second : files_[path];
+                e.listed = listing;
+                seen(path, signature, now, messages);
+            },
+            error);
+        if (!listed) {
+            ::close(folder);
+            return false;
+        }
+        listed_at_ = now;
+        folder_modified_ns_ = modified;
+        folder_time_trusted_ = nanoseconds(wall) - modified >= kCoarseClockNs;
+        for (auto it = files_.begin(); it != files_.end();)
+            it = it->second.listed == listing ? std::next(it) : forget(it, messages);
+        not_scans_.swap(still);
+    } else {
+        // Nothing was added, removed or renamed: only the files known as
+        // scans (or as possible ones) can have changed.
+        for (auto it = files_.begin(); it != files_.end();) {
+            struct stat st {};
+            const std::string name = it->first.substr(prefix_.size());
+            if (::fstatat(folder, name.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode)) {
+                it = forget(it, messages);
+                continue;
+            }
+            seen(it->first, signature_of<Signature>(st), now, messages);
+            ++it;
+        }
+    }
+    ::close(folder);
+
+    std::vector<std::string> not_scans;  // the first kNamedInANote found now
+    size_t not_scans_found = 0;
     for (auto it = files_.begin(); it != files_.end();) {
-        if (std::binary_search(present.begin(), present.end(), it->first)) {
+        Entry &e = it->second;
+        const bool stable = e.unchanged_looks >= kStableLooks &&
+                            now - e.changed_at >= kStableLooks * settings_.interval_s * (1 - 1e-9);
+        if (e.state != State::settling || !stable || examine(it->first, e, messages)) {
             ++it;
             continue;
         }
-        if (it->second.state == State::taken)
-            messages.push_back(
-                {true, base_name(it->first) + " is gone: it is no longer used", it->first});
+        // No scan: it is remembered by its fingerprint alone.
+        if (not_scans_.insert_or_assign(name_print(it->first), signature_print(e.signature))
+                .second &&
+            ++not_scans_found <= kNamedInANote)
+            not_scans.push_back(base_name(it->first));
         told_waiting_.erase(it->first);
         it = files_.erase(it);
+        regroup_due_ = true;
     }
-    for (const std::string &file : present) {
-        struct stat st {};
-        if (::stat(file.c_str(), &st) != 0) continue;  // gone since the listing
-        const Signature now_seen{static_cast<unsigned long long>(st.st_size),
-                                 static_cast<unsigned long long>(st.st_ino),
-                                 st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
-                                 st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
-        const auto [it, fresh] = files_.try_emplace(file);
-        Entry &e = it->second;
-        if (fresh || now_seen != e.signature) {
-            if (!fresh && e.state == State::taken)
-                messages.push_back({true,
-                                    base_name(file) +
-                                        " changed after it was taken: it is used again once "
-                                        "it is whole",
-                                    file});
-            // It is looked at afresh, but keeps its place in its series.
-            Entry again;
-            again.has_facts = e.has_facts;
-            again.facts = e.facts;
-            again.signature = now_seen;
-            again.changed_at = now;
-            e = again;
-            continue;
-        }
-        ++e.unchanged_looks;
+    if (not_scans_found > 0) {
+        const bool one = not_scans_found == 1;
+        messages.push_back({false,
+                            named_files(not_scans, not_scans_found) + (one ? " has" : " have") +
+                                " no time line, so " +
+                                (one ? "it is no scan" : "they are no scans") + ": ignored",
+                            {}});
     }
-
-    std::vector<std::string> not_scans;
-    for (auto &[file, e] : files_) {
-        const bool stable = e.unchanged_looks >= kStableLooks &&
-                            now - e.changed_at >= kStableLooks * settings_.interval_s * (1 - 1e-9);
-        if (e.state != State::settling || !stable) continue;
-        examine(file, e, messages);
-        if (e.state == State::not_scan && told_not_scan_.insert(file).second)
-            not_scans.push_back(base_name(file));
-    }
-    if (!not_scans.empty()) {
-        std::string names;
-        for (const std::string &n : not_scans)
-            names += (names.empty() ? "" : ", ") + n;
-        messages.push_back(
-            {false,
-             names + (not_scans.size() == 1 ? " has" : " have") + " no time line, so " +
-                 (not_scans.size() == 1 ? "it is no scan" : "they are no scans") + ": ignored",
-             {}});
-    }
-    regroup(now, messages);
+    // A scan that waits is judged again at every look: its grace runs out.
+    if (regroup_due_ || std::any_of(files_.begin(), files_.end(), [](const auto &entry) {
+            return entry.second.state == State::waiting;
+        }))
+        regroup(now, messages);
     // What waits in a series not followed is no concern of the caller's.
     std::erase_if(messages, [this](const WatchMessage &m) {
         if (m.file.empty()) return false;
@@ -187,8 +364,9 @@ bool FolderWatch::look(std::vector<WatchMessage> &messages, std::string &error) 
     return true;
 }
 
-void FolderWatch::examine(const std::string &file, Entry &e, std::vector<WatchMessage> &messages) {
+bool FolderWatch::examine(const std::string &file, Entry &e, std::vector<WatchMessage> &messages) {
     const std::string name = base_name(file);
+    regroup_due_ = true;
     const ScanFacts facts = header_(file);
     if (!facts.opened) {
         e.state = State::unusable;
@@ -197,28 +375,24 @@ void FolderWatch::examine(const std::string &file, Entry &e, std::vector<WatchMe
             file, "unreadable",
             name + " cannot be used yet: " + e.why + "; it is looked at again when it changes",
             messages);
-        return;
+        return true;
     }
-    if (!facts.time_line) {
-        e.state = State::not_scan;
-        e.has_facts = false;
-        return;
-    }
-    e.facts = facts;
-    e.has_facts = true;
+    if (!facts.time_line) return false;
+    e.facts = std::make_unique<ScanFacts>(facts);
     const Inspection seen = inspect(file, settings_.data_line);
     e.points = seen.points;
     e.line_cut = seen.line_cut;
     if (!seen.read || seen.points == 0) {
         e.state = State::unusable;
-        e.why = seen.read ? "it holds no data points yet" : "it cannot be read";
+        e.why = seen.read ? "it holds no data points yet" : "it cannot be read (" + seen.why + ")";
         tell_waiting(
             file, e.why,
             name + " cannot be used yet: " + e.why + "; it is looked at again when it changes",
             messages);
-        return;
+        return true;
     }
     e.state = State::waiting;
+    return true;
 }
 
 void FolderWatch::tell_waiting(const std::string &file, const std::string &kind,
@@ -266,38 +440,113 @@ void FolderWatch::decide(const std::string &file, Entry &e, double now, int usua
                  name + " waits: " + what + "; it is used once whole", messages);
 }
 
+void FolderWatch::number_members(WatchedSeries &w, const std::vector<std::string> &files,
+                                 std::vector<WatchMessage> &messages) {
+    Numbering &book = numbering_[w.number];
+    const auto time_of = [this](const std::string &f) { return files_.at(f).facts->time_s; };
+    std::vector<std::pair<int, std::string>> numbered;
+    std::vector<std::string> fresh;
+    std::optional<double> latest;  // the latest time of the scans numbered before
+    std::string latest_file;
+    for (const std::string &f : files) {
+        const auto it = book.number.find(f);
+        if (it == book.number.end()) {
+            fresh.push_back(f);
+            continue;
+        }
+        numbered.emplace_back(it->second, f);
+        if (const auto t = time_of(f); t && (!latest || *t > *latest)) {
+            latest = t;
+            latest_file = f;
+        }
+    }
+    std::sort(fresh.begin(), fresh.end(), [this](const std::string &a, const std::string &b) {
+        return files_.at(a).arrival < files_.at(b).arrival;
+    });
+    for (const std::string &f : fresh) {
+        const int number = ++book.last;
+        book.number[f] = number;
+        numbered.emplace_back(number, f);
+        const auto t = time_of(f);
+        if (!t) continue;
+        if (latest && *t < *latest && told_out_of_order_.insert(f).second)
+            messages.push_back(
+                {false,
+                 base_name(f) + "'s header time, " + hours_with_unit(*t, 2) +
+                     ", is earlier than the " + hours_with_unit(*latest, 2) + " of " +
+                     base_name(latest_file) +
+                     ", which came before it (the instrument's clock may have been set back): it "
+                     "is scan " +
+                     std::to_string(number) + " all the same, and no scan is numbered anew",
+                 f});
+        if (!latest || *t > *latest) {
+            latest = t;
+            latest_file = f;
+        }
+    }
+    std::sort(numbered.begin(), numbered.end());
+    for (auto &[number, f] : numbered) {
+        w.numbers.push_back(number);
+        w.members.push_back(std::move(f));
+    }
+}
+
 void FolderWatch::regroup(double now, std::vector<WatchMessage> &messages) {
+    regroup_due_ = false;
     std::vector<std::string> placed;
     std::vector<ScanFacts> facts;
+    std::vector<std::string> arrived;  // placed for the first time now
     for (const auto &[file, e] : files_)
-        if (e.has_facts && e.state != State::not_scan) {
+        if (e.facts) {
             placed.push_back(file);
-            facts.push_back(e.facts);
+            facts.push_back(*e.facts);
+            if (e.arrival == 0) arrived.push_back(file);
         }
-    const SeriesSplit split = split_into_series(facts);
-    const auto time_of = [&](size_t i) { return facts[i].time_s.value_or(-1.0); };
-    double latest = -1.0;
-    for (size_t i = 0; i < facts.size(); ++i)
-        latest = std::max(latest, time_of(i));
+    // Scans placed at one look arrive in the order of their times.
+    std::stable_sort(arrived.begin(), arrived.end(), [this](const auto &a, const auto &b) {
+        return files_.at(a).facts->time_s.value_or(-1.0) <
+               files_.at(b).facts->time_s.value_or(-1.0);
+    });
+    for (const std::string &f : arrived)
+        files_.at(f).arrival = ++arrivals_;
+    unsigned long long last_arrival = 0;
+    for (const std::string &f : placed)
+        last_arrival = std::max(last_arrival, files_.at(f).arrival);
+
+    const bool together = settings_.follow.mode == SeriesSelector::Mode::together;
+    SeriesSplit split;
+    std::vector<std::vector<std::string>> groups;
+    if (together) {
+        groups.emplace_back(placed);
+    } else {
+        split = split_into_series(facts);
+        for (const Series &s : split.series) {
+            groups.emplace_back();
+            for (int i : s.scans)
+                groups.back().push_back(placed[static_cast<size_t>(i - 1)]);
+        }
+    }
 
     // Each series of the split is the watched series with which it shares
     // the most files; one that shares none is new.
     std::map<std::string, int> number_of_file;
-    for (const WatchedSeries &w : series_)
+    std::map<int, const WatchedSeries *> before;
+    for (const WatchedSeries &w : series_) {
+        before[w.number] = &w;
         for (const std::string &f : w.members)
             number_of_file[f] = w.number;
+    }
     std::vector<WatchedSeries> next;
     std::set<int> used;
-    for (size_t k = 0; k < split.series.size(); ++k) {
-        const Series &s = split.series[k];
+    for (size_t k = 0; k < groups.size(); ++k) {
         std::map<int, int> shared;
-        for (int i : s.scans)
-            if (const auto it = number_of_file.find(placed[static_cast<size_t>(i - 1)]);
+        for (const std::string &f : groups[k])
+            if (const auto it = number_of_file.find(f);
                 it != number_of_file.end() && !used.count(it->second))
                 ++shared[it->second];
-        int number = 0, best = 0;
+        int number = together ? 1 : 0, best = 0;
         for (const auto &[n, count] : shared)
-            if (count > best) {
+            if (!together && count > best) {
                 number = n;
                 best = count;
             }
@@ -311,22 +560,18 @@ void FolderWatch::regroup(double now, std::vector<WatchMessage> &messages) {
         used.insert(number);
         WatchedSeries w;
         w.number = number;
-        w.name = series_name(split, static_cast<int>(k + 1));
-        w.followed = settings_.follow.matches(s);
+        w.name = together ? "all scans" : series_name(split, static_cast<int>(k + 1));
+        w.followed = together || settings_.follow.matches(split.series[k]);
+        number_members(w, groups[k], messages);
         // Scans that look unfinished are judged against the series' usual
-        // count; a later scan anywhere in the folder means the instrument
-        // has moved on.
-        // In time order, so that scans found together are judged against
-        // the ones before them.
+        // count, in the order of their numbers, so that scans found
+        // together are judged against the ones before them; a scan that
+        // arrived after one means the instrument has moved on.
         std::vector<int> counts;
-        for (int i : s.scans) {
-            w.members.push_back(placed[static_cast<size_t>(i - 1)]);
-            if (const Entry &e = files_.at(w.members.back()); e.state == State::taken)
-                counts.push_back(e.points);
-        }
-        for (int i : s.scans) {
-            const std::string &file = placed[static_cast<size_t>(i - 1)];
-            Entry &e = files_.at(file);
+        for (const std::string &f : w.members)
+            if (const Entry &e = files_.at(f); e.state == State::taken) counts.push_back(e.points);
+        for (const std::string &f : w.members) {
+            Entry &e = files_.at(f);
             if (e.state != State::waiting) continue;
             int usual = 0;
             if (!counts.empty()) {
@@ -334,7 +579,7 @@ void FolderWatch::regroup(double now, std::vector<WatchMessage> &messages) {
                 std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
                 usual = sorted[sorted.size() / 2];
             }
-            decide(file, e, now, usual, time_of(static_cast<size_t>(i - 1)) < latest, messages);
+            decide(f, e, now, usual, e.arrival < last_arrival, messages);
             if (e.state == State::taken) counts.push_back(e.points);
         }
         for (const std::string &f : w.members)
@@ -343,39 +588,29 @@ void FolderWatch::regroup(double now, std::vector<WatchMessage> &messages) {
     }
     // A series whose files are all gone stays, empty, under its number.
     for (const WatchedSeries &w : series_)
-        if (!used.count(w.number) && settings_.follow.mode != SeriesSelector::Mode::together) {
+        if (!used.count(w.number) && !together) {
             WatchedSeries empty = w;
             empty.members.clear();
+            empty.numbers.clear();
             empty.scans.clear();
             next.push_back(empty);
         }
     std::sort(next.begin(), next.end(),
               [](const WatchedSeries &a, const WatchedSeries &b) { return a.number < b.number; });
+    for (const WatchedSeries &w : next) {
+        const auto was = before.find(w.number);
+        if (was == before.end() ? !w.scans.empty() : was->second->scans != w.scans)
+            ++revision_[w.number];
+    }
 
-    if (settings_.follow.mode == SeriesSelector::Mode::together) {
-        // One series of every scan, in time order.
-        WatchedSeries all;
-        all.number = 1;
-        all.name = "all scans";
-        std::vector<size_t> order(placed.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = i;
-        std::stable_sort(order.begin(), order.end(),
-                         [&](size_t a, size_t b) { return time_of(a) < time_of(b); });
-        for (size_t i : order) {
-            all.members.push_back(placed[i]);
-            if (files_.at(placed[i]).state == State::taken) all.scans.push_back(placed[i]);
-        }
-        if (split.series.size() > 1 && !told_together_) {
-            messages.push_back({false,
-                                "the scans make " + series_summary(split) +
-                                    "; they are compared all together here",
-                                {}});
+    if (together && !told_together_)
+        if (const SeriesSplit all = split_into_series(facts); all.series.size() > 1) {
+            messages.push_back(
+                {false,
+                 "the scans make " + series_summary(all) + "; they are compared all together here",
+                 {}});
             told_together_ = true;
         }
-        series_ = {all};
-        return;
-    }
     for (const WatchedSeries &w : next)
         if (!w.followed && !w.members.empty() && told_not_followed_.insert(w.number).second)
             messages.push_back({false,
@@ -395,9 +630,10 @@ std::vector<int> FolderWatch::changed_series() {
     std::vector<int> changed;
     for (const WatchedSeries &w : series_) {
         if (!w.followed) continue;
-        auto &before = handed_out_[w.number];
-        if (before == w.scans) continue;
-        before = w.scans;
+        const unsigned long long now = revision_[w.number];
+        unsigned long long &before = handed_out_[w.number];
+        if (before == now) continue;
+        before = now;
         changed.push_back(w.number);
     }
     return changed;
@@ -410,37 +646,52 @@ void FolderWatch::set_aside(const std::string &file, const std::string &why) {
     it->second.why = why;
     told_waiting_[file] = "set aside";
     for (WatchedSeries &w : series_)
-        w.scans.erase(std::remove(w.scans.begin(), w.scans.end(), file), w.scans.end());
+        if (std::erase(w.scans, file) > 0) ++revision_[w.number];
 }
 
-std::vector<std::string> FolderWatch::unused() const {
+bool FolderWatch::concerns_user(const std::string &file, const Entry &e) const {
+    if (e.facts) {
+        const auto w = std::find_if(series_.begin(), series_.end(),
+                                    [&](const auto &s) { return s.place(file) > 0; });
+        if (w != series_.end() && !w->followed) return false;
+    }
+    // A file found to be no scan before, changing again: an instrument's log.
+    if (!e.facts && e.state == State::settling && not_scans_.contains(name_print(file)))
+        return false;
+    // Not placed in a series yet (still being written): its header may
+    // already say that it belongs to a series the user did not choose.
+    const SeriesSelector &follow = settings_.follow;
+    if (follow.mode == SeriesSelector::Mode::chosen && follow.number == 0 &&
+        (e.state == State::settling || !e.facts)) {
+        const ScanFacts facts = e.facts ? *e.facts : header_(file);
+        Series own;
+        own.cell = facts.cell;
+        own.speed_rpm = facts.speed_rpm;
+        own.wavelength_nm = facts.wavelength_nm;
+        if (facts.opened && facts.time_line && !follow.matches(own)) return false;
+    }
+    return true;
+}
+
+std::vector<std::string> FolderWatch::unused_where(bool only_arriving) const {
     std::vector<std::string> list;
-    for (const auto &entry : files_) {
-        const auto &file = entry.first;
-        const auto &e = entry.second;
-        if (e.state == State::taken || e.state == State::not_scan) continue;
-        if (e.has_facts) {
-            const auto w = std::find_if(series_.begin(), series_.end(),
-                                        [&](const auto &s) { return s.place(file) > 0; });
-            if (w != series_.end() && !w->followed) continue;
-        }
-        // Not placed in a series yet (still being written): its header may
-        // already say that it belongs to a series the user did not choose.
-        const SeriesSelector &follow = settings_.follow;
-        if (follow.mode == SeriesSelector::Mode::chosen && follow.number == 0 &&
-            (e.state == State::settling || !e.has_facts)) {
-            const ScanFacts facts = e.has_facts ? e.facts : header_(file);
-            Series own;
-            own.cell = facts.cell;
-            own.speed_rpm = facts.speed_rpm;
-            own.wavelength_nm = facts.wavelength_nm;
-            if (facts.opened && facts.time_line && !follow.matches(own)) continue;
-        }
+    for (const auto &[file, e] : files_) {
+        if (e.state == State::taken) continue;
+        const bool arriving = e.state == State::settling || e.state == State::waiting;
+        if ((only_arriving && !arriving) || !concerns_user(file, e)) continue;
         const std::string why =
             e.state == State::settling ? "it was still changing at the last look" : e.why;
         list.push_back(base_name(file) + ": " + why);
     }
     return list;
+}
+
+std::vector<std::string> FolderWatch::unused() const {
+    return unused_where(false);
+}
+
+std::vector<std::string> FolderWatch::arriving() const {
+    return unused_where(true);
 }
 
 }  // namespace quillane::session

@@ -118,6 +118,14 @@ WatchStep WatchAnalyst::analyse(int number, const Reader &read, AnalysisFeedback
     }
 }
 
+bool ArrivalWait::settled(bool reached, const FolderWatch &folder) {
+    if (!reached) {
+        looks_ = 0;
+        return false;
+    }
+    return folder.arriving().empty() || ++looks_ >= kArrivalLooks;
+}
+
 std::string watch_status_line(const Session &s, int scan_number, const Assessment *a) {
     const int n = s.active_count();
     const auto latest = s.active_set(n);

@@ -71,6 +71,27 @@ class WatchAnalyst {
     bool told_capacity_ = false;
 };
 
+// How many looks a watch whose series have all reached equilibrium waits
+// for the scans still arriving before it ends (the runner's
+// --until-equilibrium) or says so (the program's note).  A scan written
+// whole is taken kStableLooks + 1 looks after its last write; ten looks
+// leave room for a writer that pauses between chunks, and still end the
+// watch when the instrument goes on writing scan after scan.
+inline constexpr int kArrivalLooks = 10;
+
+// Whether a watch that has reached equilibrium is done: a scan still
+// arriving is judged first (it may be whole a look later, and its verdict
+// counts), for at most kArrivalLooks looks.
+class ArrivalWait {
+  public:
+    // After a look and its analyses; `reached`: every series followed says
+    // equilibrium now.
+    bool settled(bool reached, const FolderWatch &folder);
+
+  private:
+    int looks_ = 0;
+};
+
 // ---- the lines the watch prints and shows ----
 
 // One line about the latest scan of the session's analysis: "scan 4:

@@ -13,7 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUILLANE_FUZZ_COV_DIR:-$root/build-fuzz-cov}
 kept=${QUILLANE_FUZZ_BUILD_DIR:-$root/build-fuzz}/corpus
 harnesses=("$@")
-[ "${#harnesses[@]}" -eq 0 ] && harnesses=(scan_header columns assessment series results options)
+[ "${#harnesses[@]}" -eq 0 ] && harnesses=(scan_header columns assessment series results options watch)
 
 # The sources of each surface.
 sources_of() {
@@ -25,6 +25,7 @@ sources_of() {
     series) echo session/series.cpp ;;
     results) echo session/results.cpp ;;
     options) echo batch/options.cpp ;;
+    watch) echo session/folder_watch.cpp ;;
     scan_reader) echo analysis/scanfile.cpp analysis/free_input.cpp ;;
     plot_reader) echo analysis/plotfile/plot_reader.cpp ;;
     tick_rounding) echo analysis/tick_rounding.cpp ;;

@@ -16,7 +16,7 @@ build=${QUILLANE_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${QUILLANE_FUZZ_SECONDS:-25}
 harnesses=("$@")
 [ "${#harnesses[@]}" -eq 0 ] && harnesses=(scan_reader plot_reader tick_rounding fit scan_header columns assessment series results
-  options report_text)
+  options report_text watch)
 targets=()
 for h in "${harnesses[@]}"; do targets+=("fuzz_$h"); done
 

@@ -29,6 +29,7 @@
 #include "Prompts.h"
 #include "Settings.h"
 #include "TextFormat.h"
+#include "regular_file.h"
 #include "series.h"
 
 namespace quillane::frontend {
@@ -524,11 +525,17 @@ void DataFilesDialog::showFileInfo(int row) {
                       QStringLiteral("No file has been chosen for set %1.").arg(row + 1));
         return;
     }
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Opened as the library opens scans: a named pipe there would hold the
+    // program at its open.
+    std::string why;
+    const int fd = quillane::open_regular_file(QFile::encodeName(name).constData(), why);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0) ::close(fd);
         prompts_.warn(this, QStringLiteral("File Info"),
                       QStringLiteral("The file\n%1\ncould not be read: %2")
-                          .arg(QDir::toNativeSeparators(name), file.errorString()));
+                          .arg(QDir::toNativeSeparators(name),
+                               fd < 0 ? QString::fromLocal8Bit(why) : file.errorString()));
         return;
     }
     auto readLine = [&file] {

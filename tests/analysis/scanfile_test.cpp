@@ -2,6 +2,7 @@
 // Reading scan files: the time line, positions, rejected points, the summary
 // lines and the bookkeeping of the raw store.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 
@@ -91,14 +92,31 @@ TEST(ScanFile, AFileWithAHugeLineIsNotAScanAndIsNotReadWhole) {
               std::string::npos)
         << f.s().last_error;
     const std::string first = f.dir.write("first.RA1", std::string(70000, 'x') + "\nR 1 2 3 4\n");
-    for (const std::string &name : {first, std::string("/dev/zero")}) {
+    std::string error;
+    const ScanHeader h = read_scan_header(first, error);
+    EXPECT_NE(error.find("so this is not a scan file"), std::string::npos) << error;
+    EXPECT_FALSE(h.time_line);
+}
+
+// A named pipe no one writes (put where a scan was) and an endless device:
+// neither is opened to wait for a writer nor read, and each is named for
+// what it is.  Reading the pipe would block for good.
+TEST(ScanFile, ANamedPipeOrADeviceIsRefusedWithoutWaiting) {
+    Fixture f;
+    const std::string pipe = f.dir.file("pipe.RA1");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    int n = 0;
+    for (const auto &[name, what] :
+         {std::pair{pipe, "it is a named pipe, not a regular file"},
+          std::pair{std::string("/dev/zero"), "it is a device, not a regular file"}}) {
         std::string error;
-        const ScanHeader h = read_scan_header(name, error);
-        EXPECT_NE(error.find("so this is not a scan file"), std::string::npos) << name;
-        EXPECT_FALSE(h.time_line);
+        EXPECT_FALSE(read_scan_header(name, error).time_line);
+        EXPECT_EQ(error, "Cannot open scan file " + name + ": " + what);
+        f.s().last_error.clear();
+        read_scan_file(f.s(), name, ++n);
+        EXPECT_EQ(f.s().set_point_count[n], 0);
+        EXPECT_NE(f.s().last_error.find(what), std::string::npos) << f.s().last_error;
     }
-    read_scan_file(f.s(), "/dev/zero", 2);
-    EXPECT_EQ(f.s().set_point_count[2], 0);
 }
 
 // A line of more than 133 characters is cut there, a CR LF end removed.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // quillane-batch from the command line: its exit codes and messages for
 // each kind of bad input, and a whole run on a small scratch data set.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -232,6 +234,8 @@ TEST_F(BatchRun, AnOutputThatIsOneOfTheScansIsRefusedBeforeAnythingIsWritten) {
 }
 
 TEST_F(BatchRun, CommandLineMistakesAreRefusedBeforeAnythingRuns) {
+    constexpr const char *kIntervalRange =
+        "--interval needs a number of seconds from 0.1 to 86,400 (a day)";
     struct Case {
         std::vector<std::string> args;
         const char *message;
@@ -250,6 +254,10 @@ TEST_F(BatchRun, CommandLineMistakesAreRefusedBeforeAnythingRuns) {
         {{"--every", " 0x2"}, "--every needs a whole number of 1 or more"},
         {{"--until-equilibrium"}, "--until-equilibrium needs --watch"},
         {{"--watch", "."}, "--watch reads the scans of its folder: give no scan files with it"},
+        {{"--interval", "1e-300"}, kIntervalRange},
+        {{"--interval", "1e10"}, kIntervalRange},
+        {{"--interval", "nan"}, kIntervalRange},
+        {{"--interval", "inf"}, kIntervalRange},
     };
     for (const Case &c : cases) {
         std::vector<std::string> args = c.args;
@@ -258,6 +266,19 @@ TEST_F(BatchRun, CommandLineMistakesAreRefusedBeforeAnythingRuns) {
         const Outcome r = run(args);
         EXPECT_EQ(r.exit_code, 2) << c.message;
         EXPECT_CONTAINS(r.err, c.message);
+    }
+}
+
+// A named pipe given as a scan (no one writes it) is refused at once, by
+// the series list and by the analysis alike.
+TEST_F(BatchRun, ANamedPipeGivenAsAScanIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo((dir / "pipe.RA1").c_str(), 0600), 0);
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"--series", "list", scan(1), "pipe.RA1"},
+          std::vector<std::string>{scan(1), scan(2), scan(3), "pipe.RA1"}}) {
+        const Outcome r = run(args);
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_CONTAINS(r.err, "pipe.RA1: it is a named pipe, not a regular file");
     }
 }
 

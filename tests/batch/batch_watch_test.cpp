@@ -1,8 +1,15 @@
 // SPDX-License-Identifier: MIT
 // quillane-batch --watch on folders as instruments fill them: a scan
 // written in chunks, a scan that never fills, several series with an
-// instrument log among them, and a folder that vanishes.
+// instrument log among them, a folder that vanishes or is replaced by
+// another, two watches writing one output, and a watch stuck on its report.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+
 #include <chrono>
+#include <cstdio>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -47,17 +54,35 @@ class Watch : public BatchRun {
         return start(args, {}, -1, "watch");
     }
 
-    // Waits until the watch has printed `text` to standard output (or
-    // error); false after kPatience.
-    bool printed(const std::string &text) {
+    // Waits until `done`; false after kPatience.
+    static bool until(const std::function<bool()> &done) {
         const auto deadline = std::chrono::steady_clock::now() + kPatience;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (read_file(dir / "stdoutwatch.txt").find(text) != std::string::npos ||
-                read_file(dir / "stderrwatch.txt").find(text) != std::string::npos)
-                return true;
+            if (done()) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return false;
+    }
+    // Waits until the watch has printed `text` to standard output (or
+    // error); false after kPatience.
+    bool printed(const std::string &text) {
+        return until([&] {
+            return read_file(dir / "stdoutwatch.txt").find(text) != std::string::npos ||
+                   read_file(dir / "stderrwatch.txt").find(text) != std::string::npos;
+        });
+    }
+
+    // Waits for the program started with `tag` to end; one that has not
+    // after kPatience is killed (exit code -1).
+    Outcome ended(pid_t pid, const std::string &tag) {
+        int status = 0;
+        if (!until([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                read_file(dir / ("stdout" + tag + ".txt")),
+                read_file(dir / ("stderr" + tag + ".txt"))};
     }
 
     Outcome stop(pid_t pid) {
@@ -123,15 +148,96 @@ TEST_F(Watch, EachSeriesOfAMixedFolderIsFollowedOnItsOwnOrOneIsChosen) {
     EXPECT_TRUE(fs::exists(dir / "one.txt"));
 }
 
-TEST_F(Watch, AFolderThatVanishesEndsTheWatchWithAFailure) {
+// The folder vanishes, or another made under its name takes its place (at
+// once) with scans of another run: the watch ends with a failure, and the
+// outputs of the run it followed stay as they were.
+class FolderGone : public Watch, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FolderGone, TheWatchEndsWithAFailureAndKeepsItsOutputs) {
+    const bool replaced = GetParam();
     for (int k = 1; k <= 3; ++k)
         put(k, scan(k));
-    const pid_t pid = watch({});
+    const pid_t pid = watch({"--json", "run.json"});
     ASSERT_TRUE(printed("scan 3: 00003.RA2"));
-    fs::remove_all(dir / "incoming");
-    const Outcome r = finish(pid, "watch");
+    ASSERT_TRUE(until([&] { return fs::exists(dir / "run.json"); }));  // written after the line
+    const std::string report = read_file(dir / "quillane-report.txt");
+    const std::string json = read_file(dir / "run.json");
+    if (replaced) {
+        const fs::path other = dir / "other";
+        fs::create_directories(other);
+        for (int k = 1; k <= 4; ++k)
+            quillane::test_support::write_file(other / ("0000" + std::to_string(k) + ".RA2"),
+                                               quillane::test_support::scan_text(scan(k, 9000)));
+        ASSERT_EQ(::renameat2(AT_FDCWD, other.c_str(), AT_FDCWD, (dir / "incoming").c_str(),
+                              RENAME_EXCHANGE),
+                  0);
+    } else {
+        fs::remove_all(dir / "incoming");
+    }
+    const Outcome r = ended(pid, "watch");
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_CONTAINS(r.err, "the watched folder incoming is gone; the watch ends");
+    EXPECT_CONTAINS(r.err, replaced ? "the watched folder incoming was replaced by another folder"
+                                    : "the watched folder incoming is gone; the watch ends");
+    EXPECT_EQ(read_file(dir / "quillane-report.txt"), report);
+    EXPECT_EQ(read_file(dir / "run.json"), json);
+}
+
+INSTANTIATE_TEST_SUITE_P(VanishedOrReplaced, FolderGone, ::testing::Bool());
+
+// A second watch naming an output of a running one is refused, naming it;
+// the lock goes with the first watch, and a lock file left by a process
+// that died blocks no one.
+TEST_F(Watch, ASecondWatchWritingTheSameOutputIsRefused) {
+    for (int k = 1; k <= 3; ++k)
+        put(k, scan(k));
+    const pid_t first = watch({"--json", "run.json"});
+    ASSERT_TRUE(printed("scan 3: 00003.RA2"));
+    const Outcome second =
+        ended(start({"--watch", "incoming", "--out", "other.txt", "--json", "run.json"}, {}, -1,
+                    "second"),
+              "second");
+    EXPECT_EQ(second.exit_code, 2);
+    EXPECT_CONTAINS(second.err, "--json run.json is written by another watch, process " +
+                                    std::to_string(first));
+    EXPECT_EQ(stop(first).exit_code, 0);
+    EXPECT_FALSE(fs::exists(dir / ".run.json.lock"));
+    quillane::test_support::write_file(dir / ".run.json.lock", "999999\n");
+    const pid_t third = watch({"--json", "run.json"});
+    ASSERT_TRUE(printed("scan 3: 00003.RA2"));
+    EXPECT_EQ(stop(third).exit_code, 0);
+}
+
+// The SIGTERM handler's bit in /proc/PID/status: set while the runner
+// catches the signal.
+bool catches_sigterm(pid_t pid) {
+    const std::string status = read_file("/proc/" + std::to_string(pid) + "/status");
+    const size_t at = status.find("SigCgt:");
+    return at != std::string::npos &&
+           (std::stoull(status.substr(at + 7), nullptr, 16) >> (SIGTERM - 1) & 1) != 0;
+}
+
+// A watch stuck where no handler can end it -- opening a report that is a
+// named pipe no one reads -- still ends: the first SIGTERM asks it to stop,
+// the second ends it as the signal does by default.
+TEST_F(Watch, ASecondSignalEndsAWatchStuckOnItsReport) {
+    for (int k = 1; k <= 3; ++k)
+        put(k, scan(k));
+    ASSERT_EQ(::mkfifo((dir / "report.fifo").c_str(), 0600), 0);
+    const pid_t pid = watch({"--out", "report.fifo"});
+    const std::string opening = std::to_string(SYS_openat) + " ";
+    int status = 0;
+    const bool died =
+        printed("watching incoming") && until([&] {
+            return read_file("/proc/" + std::to_string(pid) + "/syscall").rfind(opening, 0) == 0;
+        }) &&
+        kill(pid, SIGTERM) == 0 && until([&] { return !catches_sigterm(pid); }) &&
+        kill(pid, SIGTERM) == 0 && until([&] { return waitpid(pid, &status, WNOHANG) == pid; });
+    if (!died) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    ASSERT_TRUE(died);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
 }
 
 TEST_F(Watch, AnUnknownSeriesIsRefusedWithTheListOfTheFolder) {

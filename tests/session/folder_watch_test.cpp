@@ -3,6 +3,7 @@
 // first, unreadable for a while, several series in one folder with files
 // that are no scans, and a folder that vanishes.  Time is a counter the
 // tests advance, one interval per look.
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "folder_watch.h"
 #include "instrument_sim.h"
 #include "session_test_support.h"
+#include "watch_analysis.h"
 
 namespace quillane::session::testing {
 namespace {
@@ -46,9 +48,17 @@ class FolderWatchTest : public ::testing::Test {
                 none.error = "Permission denied";
                 return none;
             }
-            return session.scan_header(file);
+            if (before_header) before_header(file);
+            ScanFacts facts = session.scan_header(file);
+            if (after_header) after_header(file);
+            return facts;
         };
         settings.data_line = [this](std::string_view line) { return session.is_data_line(line); };
+        // Every file a listing of the folder meets is asked about.
+        settings.own_file = [this](const std::string &) {
+            ++listed;
+            return false;
+        };
         watch = std::make_unique<FolderWatch>(settings, header, [this] { return now; });
     }
 
@@ -91,12 +101,28 @@ class FolderWatchTest : public ::testing::Test {
         return names;
     }
 
+    // Sets the folder's modification time far back, as in a folder nothing
+    // was added to for a while: a look may then trust it.
+    void age_folder() {
+        const timespec past{1000000000 + ++aged, 0};
+        const timespec times[2] = {past, past};
+        ASSERT_EQ(::utimensat(AT_FDCWD, folder.path().c_str(), times, 0), 0);
+    }
+    // Puts a named pipe where `file` was.
+    static void make_pipe(const std::string &file) {
+        std::filesystem::remove(file);
+        ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    }
+
     test_support::ScratchFolder folder;
     Session session{linked_exports()};
     std::unique_ptr<FolderWatch> watch;
     double now = 0.0;
     std::vector<WatchMessage> messages;
     std::string last_error;
+    int listed = 0;
+    int aged = 0;
+    std::function<void(const std::string &)> before_header, after_header;
 };
 
 TEST_F(FolderWatchTest, AScanIsTakenOnlyAfterStayingUnchangedOverTwoIntervals) {
@@ -259,6 +285,130 @@ TEST_F(FolderWatchTest, AFolderThatVanishesEndsTheWatch) {
     std::filesystem::remove_all(folder.path());
     EXPECT_FALSE(look());
     EXPECT_THAT(last_error, HasSubstr("is gone"));
+}
+
+// The folder moved away and another made under its name, with a scan of the
+// same name: another run, which the watch must not take for this one.
+TEST_F(FolderWatchTest, AFolderReplacedByAnotherOfItsNameEndsTheWatch) {
+    write(1);
+    ASSERT_TRUE(look(3));
+    const std::filesystem::path old = folder.path().string() + ".old";
+    std::filesystem::rename(folder.path(), old);
+    std::filesystem::create_directory(folder.path());
+    write(1);
+    EXPECT_FALSE(look());
+    std::filesystem::remove_all(old);
+    EXPECT_THAT(last_error, HasSubstr("was replaced by another folder of that name"));
+}
+
+// Scans 4 and 5 turn into named pipes between the listing and the reads:
+// before the header is read, and between the header and the points.  The
+// look neither waits on them nor takes them.
+TEST_F(FolderWatchTest, AScanTurnedIntoANamedPipeIsRefusedWithoutWaiting) {
+    for (int k = 1; k <= 5; ++k)
+        write(k);
+    const std::string fourth = folder.file("00004.RA2"), fifth = folder.file("00005.RA2");
+    before_header = [&](const std::string &file) {
+        if (file == fourth) make_pipe(file);
+    };
+    after_header = [&](const std::string &file) {
+        if (file == fifth) make_pipe(file);
+    };
+    ASSERT_TRUE(look(3));
+    EXPECT_THAT(taken(), ElementsAre("00001.RA2", "00002.RA2", "00003.RA2"));
+    EXPECT_THAT(said(), AllOf(HasSubstr("00004.RA2 cannot be used yet: it cannot be read (Cannot "
+                                        "open scan file " +
+                                        fourth + ": it is a named pipe, not a regular file)"),
+                              HasSubstr("00005.RA2 cannot be used yet: it cannot be read (it is a "
+                                        "named pipe, not a regular file)")));
+}
+
+// Clock jumps: scan 4's header time is earlier than scan 3's.  It is scan 4
+// all the same, with a note, and scan 3 keeps its number; the analysis
+// takes the scans in the order of their numbers.
+TEST_F(FolderWatchTest, AScanTimedBeforeTheScansBeforeItKeepsTheNextNumber) {
+    for (int k = 1; k <= 3; ++k)
+        write(k);
+    ASSERT_TRUE(look(3));
+    Scan early = scan(4);
+    early.time = 2.5 * 3600.0;
+    write(4, early);
+    write(5);
+    ASSERT_TRUE(look(3));
+    EXPECT_THAT(taken(),
+                ElementsAre("00001.RA2", "00002.RA2", "00003.RA2", "00004.RA2", "00005.RA2"));
+    const WatchedSeries &w = *watch->series_number(1);
+    EXPECT_EQ(w.place(folder.file("00003.RA2")), 3);
+    EXPECT_EQ(w.place(folder.file("00004.RA2")), 4);
+    EXPECT_THAT(said(), HasSubstr("00004.RA2's header time, 2.50 h, is earlier than the 3.00 h of "
+                                  "00003.RA2, which came before it"));
+    // A scan gone leaves its number unused: the scans after it keep theirs.
+    std::filesystem::remove(folder.file("00002.RA2"));
+    ASSERT_TRUE(look());
+    EXPECT_EQ(watch->series_number(1)->place(folder.file("00005.RA2")), 5);
+}
+
+// A folder of scans and many files that are none: once listed, a look asks
+// only the scans for their size and times while the folder's own time
+// stands -- and still sees a scan rewritten in place -- and lists the
+// folder again when its time moves or a minute has passed.  A note names a
+// few of the files that are no scans, and counts the rest.
+TEST_F(FolderWatchTest, ALookReadsOnlyWhatChangedAndANoteNamesAFewFiles) {
+    constexpr int kLogs = 20;
+    for (int k = 1; k <= 3; ++k)
+        write(k);
+    for (int i = 1; i <= kLogs; ++i)
+        test_support::write_file(folder.path() / ("LOG" + std::to_string(100 + i) + ".TXT"),
+                                 "instrument log\r\n");
+    age_folder();
+    ASSERT_TRUE(look(3));
+    EXPECT_EQ(listed, kLogs + 3);
+    EXPECT_EQ(taken().size(), 3u);
+    EXPECT_THAT(said(), HasSubstr("LOG101.TXT, LOG102.TXT, LOG103.TXT, LOG104.TXT, LOG105.TXT "
+                                  "and 15 more have no time line, so they are no scans: ignored"));
+    const std::string text = test_support::scan_text(scan(4));
+    test_support::write_file(folder.path() / "00004.RA2", text.substr(0, text.size() / 2));
+    age_folder();
+    ASSERT_TRUE(look(3));  // listed once, for the new file
+    EXPECT_EQ(listed, (kLogs + 3) + (kLogs + 4));
+    test_support::write_file(folder.path() / "00004.RA2", text);
+    ASSERT_TRUE(look(3));
+    EXPECT_EQ(listed, (kLogs + 3) + (kLogs + 4));
+    EXPECT_EQ(taken().size(), 4u);
+    now += kFullLookSeconds;
+    ASSERT_TRUE(look());
+    EXPECT_EQ(listed, (kLogs + 3) + 2 * (kLogs + 4));
+}
+
+// Equilibrium with scan 4 still arriving: the watch is not done while it
+// grows, for kArrivalLooks looks at most, and is done once it is taken.
+TEST_F(FolderWatchTest, AWatchAtEquilibriumWaitsAFewLooksForTheScanStillArriving) {
+    for (int k = 1; k <= 3; ++k)
+        write(k);
+    ASSERT_TRUE(look(3));
+    ArrivalWait growing;
+    EXPECT_FALSE(growing.settled(false, *watch));
+    const std::string text = test_support::scan_text(scan(4));
+    int looks = 0;
+    bool settled = false;
+    while (!settled && looks < 2 * kArrivalLooks) {
+        ++looks;
+        test_support::write_file(folder.path() / "00004.RA2",
+                                 text.substr(0, text.size() * looks / (2 * kArrivalLooks + 1)));
+        ASSERT_TRUE(look());
+        settled = growing.settled(true, *watch);
+    }
+    EXPECT_EQ(looks, kArrivalLooks);
+    EXPECT_THAT(watch->arriving(),
+                ElementsAre("00004.RA2: it was still changing at the last look"));
+
+    write(4);
+    ArrivalWait whole;
+    ASSERT_TRUE(look());
+    EXPECT_FALSE(whole.settled(true, *watch));
+    ASSERT_TRUE(look(2));
+    EXPECT_TRUE(whole.settled(true, *watch));
+    EXPECT_EQ(taken().size(), 4u);
 }
 
 // A simulated run: two cells, two speeds, three interleaved wavelengths
