@@ -157,8 +157,13 @@ bool write_file_atomically(const std::string &path, const std::string &text, std
 
 bool OutputLock::take(const std::string &output, std::string &error) {
     release();
-    std::string target = write_target(output);
-    if (target.empty()) target = output;  // a dangling link: refused when written
+    // What can never be written (a named pipe, a folder) is refused now,
+    // before a writer waits on it; a device is no file two writers could
+    // overwrite and needs no lock.
+    const std::optional<OutputTarget> where = output_target(output, error);
+    if (!where) return false;
+    if (where->kind == OutputKind::device) return true;
+    const std::string &target = where->path;
     const std::string lock = folder_of(target) + "/." + name_of(target) + ".lock";
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
         const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);

@@ -58,8 +58,9 @@ class OutputLock {
     OutputLock &operator=(const OutputLock &) = delete;
 
     // False with error set when another process holds the lock ("... is
-    // written by another watch, process 1234 (.NAME.lock)") or the lock
-    // file cannot be made.
+    // written by another watch, process 1234 (.NAME.lock)"), the output can
+    // never be written (output_target refuses it) or the lock file cannot be
+    // made.  A device (/dev/null) is taken without a lock.
     bool take(const std::string &output, std::string &error);
     // Removes the lock file and lets go; nothing when none is held.
     void release();

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "run_listing.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
-#include <fstream>
 
 #include "hours_format.h"
+#include "regular_file.h"
 #include "session.h"
 
 namespace quillane::session {
@@ -21,15 +24,16 @@ std::string base_name(const std::string &path) {
 
 // Reads `file` a block at a time until a data line shows; the answer is the
 // reason it is no scan, or empty.
-std::string scan_test(std::ifstream &in, const DataLineTest &data_line) {
+std::string scan_test(int fd, const DataLineTest &data_line) {
     constexpr size_t kBlock = 64u << 10;
     std::vector<char> block(kBlock);
     std::string line;
     size_t seen = 0;
     while (seen < kScanTestBytes) {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        const auto got = static_cast<size_t>(in.gcount());
-        if (got == 0) break;
+        const ssize_t read = ::read(fd, block.data(), block.size());
+        if (read < 0 && errno == EINTR) continue;
+        if (read <= 0) break;
+        const auto got = static_cast<size_t>(read);
         for (size_t i = 0; i < got; ++i) {
             const char c = block[i];
             // Text holds no NUL; pictures, archives and instrument
@@ -88,9 +92,14 @@ std::string left_out_head(size_t left, size_t all) {
 std::string not_a_scan_reason(const std::string &file, const DataLineTest &data_line) {
     std::error_code ec;
     if (fs::is_directory(file, ec)) return "a folder";
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
-    return scan_test(in, data_line);
+    // Opened as the reader opens a scan: a named pipe or a device is never
+    // waited on, and the reader then says why it takes nothing from it.
+    std::string why;
+    const int fd = open_regular_file(file.c_str(), why);
+    if (fd < 0) return {};
+    const std::string reason = scan_test(fd, data_line);
+    ::close(fd);
+    return reason;
 }
 
 std::string not_a_scan_text(const std::string &file, const std::string &why) {
