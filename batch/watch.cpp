@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 
 #include "results.h"
+#include "run_overview.h"
 #include "watch_analysis.h"
 #include "workflow.h"
 
@@ -134,6 +136,9 @@ class Watch {
         return n;
     }
 
+    // Whether each series' latest analysis reached equilibrium, by number.
+    const std::map<int, bool> &reached() const { return reached_; }
+
     bool own_folders() const { return own_folders_; }
     // From now on each series is written into its own folder.
     void use_own_folders() { own_folders_ = true; }
@@ -245,6 +250,7 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
     };
 
     bool told_own_folders = false;
+    std::set<std::string> told_speed_lines;
     while (!g_stop) {
         std::vector<quillane::session::WatchMessage> messages;
         std::string gone;
@@ -276,6 +282,13 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
         }
         for (int number : changed)
             watch.analyse(number);
+        // Every series followed at once: said once when all those at the
+        // speed the rotor runs at now have reached equilibrium.
+        if (!changed.empty() && (o.each_series || watch.own_folders())) {
+            const std::string line = quillane::session::speed_change_line(
+                quillane::session::watch_standings(folder, session, watch.reached()));
+            if (!line.empty() && told_speed_lines.insert(line).second) say(line);
+        }
         if (o.until_equilibrium && watch.all_reached())
             return finish("equilibrium reached; the watch ends");
         pause(o.interval);

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "files.h"
+#include "library_files.h"
 #include "session_internal.h"
 
 namespace quillane::session {
@@ -654,6 +655,10 @@ void Session::tick_round(float lo, float hi, float &out_lo, float &out_hi, int &
     int32_t n = 0;
     lib_.tkrnd2(&lo, &hi, &out_lo, &out_hi, &n);
     intervals = n;
+}
+
+std::string Session::library_file() const {
+    return library_path(lib_);
 }
 
 }  // namespace quillane::session

@@ -277,6 +277,11 @@ class Session {
     // widths of 16 and 10 characters.
     static std::vector<std::string> banner_lines();
 
+    // The file of the library this session calls, as the loader names it
+    // (a full path); empty when it cannot be told.  A second copy of it
+    // keeps a second analysis (Library::load_own_copy).
+    std::string library_file() const;
+
     // ---- start-up ----
     // The caller's log view; the session's own report lines go there too.
     void attach_list_box(const quillane_listbox_ctx_ops &ops, void *context, int visible_lines);
