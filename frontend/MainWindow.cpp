@@ -23,6 +23,7 @@
 #include "LogListBox.h"
 #include "Prompts.h"
 #include "ReportWindow.h"
+#include "RunOverviewWindow.h"
 #include "SessionText.h"
 #include "Settings.h"
 #include "TextFormat.h"
@@ -168,6 +169,7 @@ void MainWindow::buildMenus() {
                             &MainWindow::SetupDiffer);
     addSeparator(data, "spacer3");
     command(data, "WatchFolder", QStringLiteral("&Watch Folder..."), &MainWindow::WatchFolder);
+    command(data, "RunOverview", QStringLiteral("Run &Overview..."), &MainWindow::ShowRunOverview);
 
     QMenu *plots = addMenu(nullptr, "PlotDummy0", QStringLiteral("&Plots"));
     QMenu *plotData = addMenu(plots, "PlotDummy1", QStringLiteral("Plot &Data"));
@@ -270,6 +272,13 @@ QString CommandState::needPrinter() const {
     return printer ? QString() : QStringLiteral("No printer is installed.");
 }
 
+QString CommandState::needLibraryFile() const {
+    return libraryFile ? QString()
+                       : QStringLiteral(
+                             "The analysis library's file cannot be found, so the "
+                             "overview cannot have a copy of its own.");
+}
+
 CommandState MainWindow::commandState() const {
     CommandState c;
     c.filesRead = session_.files_read();
@@ -280,6 +289,7 @@ CommandState MainWindow::commandState() const {
     c.listLines = outFileBox_->count() > 0;
     c.canUndoTimes = session_.can_undo_times();
     c.printer = !state_.PrinterNames.isEmpty();
+    c.libraryFile = !libraryFile_.isEmpty();
     return c;
 }
 
@@ -309,6 +319,7 @@ void MainWindow::addCommandRules() {
     for (QAction *action : {a.SelectAllLines, a.CopySelect, a.SaveListAs})
         addCommandRule(action, &CommandState::needLines);
     addCommandRule(a.EditUndo, &CommandState::needUndo);
+    addCommandRule(item(QStringLiteral("RunOverview")), &CommandState::needLibraryFile);
     for (QAction *action : {a.PrintDummy1, a.PrintFitting, a.PrnSelect})
         addCommandRule(action, &CommandState::needPrinter);
 }
@@ -347,6 +358,7 @@ void MainWindow::load() {
     }
     setMinimumSize(twipsToPixelsX(kMinimumTwips, this), twipsToPixelsY(kMinimumTwips, this));
     const bool printerExists = !state_.PrinterNames.isEmpty();
+    libraryFile_ = fromSession(session_.library_file());
     sizeOutFileBox();
 
     // Lines that fit in the list, less three, so the newest line the
@@ -419,6 +431,7 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     }
     if (form1_) form1_->close();
     if (report_) report_->close();
+    if (overview_) overview_->close();
     if (state_.LegendWindowOpen == kTrue) hooks_.closeLegendWindow();
     if (state_.PlotWindowOpen == kTrue) hooks_.closePlotWindow();
     event->accept();

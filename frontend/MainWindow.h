@@ -28,6 +28,7 @@ class DataFilesDialog;
 class LogListBox;
 class Prompts;
 class ReportWindow;
+class RunOverviewWindow;
 class TextPane;
 class WatchController;
 
@@ -59,6 +60,7 @@ struct CommandState {
     bool listLines = false;
     bool canUndoTimes = false;
     bool printer = false;
+    bool libraryFile = false;  // the analysis library's file is known
 
     QString needFiles() const;
     QString needFitReady() const;    // files, 3 active sets and limits set
@@ -66,6 +68,7 @@ struct CommandState {
     QString needLines() const;
     QString needUndo() const;
     QString needPrinter() const;
+    QString needLibraryFile() const;  // a copy of the library of the overview's own
 };
 
 // Why `action` waits, or empty when it may run.
@@ -158,6 +161,15 @@ class MainWindow : public QMainWindow {
     void WatchFolder();
     // The watch under way or last run, else null.
     WatchController *watchController() const { return watch_; }
+    // Data > Run Overview...: every series of a run folder at once
+    // (MainRunOverview.cpp).
+    void ShowRunOverview();
+    // The overview window, once opened, else null.
+    RunOverviewWindow *runOverview() const { return overview_; }
+    // The scans of one series of a run, opened from the overview: read as
+    // a first reading reads them, once the user has agreed to put away the
+    // files read before, if any.
+    void openSeries(const QStringList &files, const QString &name);
 
     // Scan files named outside the menus (on the command line, or dropped
     // onto the window) before any file is read: with at least three, all of
@@ -232,6 +244,8 @@ class MainWindow : public QMainWindow {
     DataFilesDialog *form1_ = nullptr;
     ReportWindow *report_ = nullptr;
     WatchController *watch_ = nullptr;
+    RunOverviewWindow *overview_ = nullptr;
+    QString libraryFile_;  // the analysis library's file, for the overview's copy
     QHash<QString, QAction *> items_;
     QHash<QString, QMenu *> menus_;
     MainActions actions_;

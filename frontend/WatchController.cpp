@@ -10,8 +10,8 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 
+#include "DesktopNote.h"
 #include "SessionText.h"
 #include "WaitCursor.h"
 #include "watch_analysis.h"
@@ -202,23 +202,9 @@ void WatchController::analyse(int number) {
 }
 
 void WatchController::notify(const QString &verdict) {
-    const QString title = QStringLiteral("Quillane: equilibrium reached");
-    const QString text = QStringLiteral("%1: %2").arg(choice_.folder, verdict);
-    if (QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages()) {
-        if (!tray_) {
-            tray_ = new QSystemTrayIcon(window_->windowIcon(), this);
-            tray_->setToolTip(QStringLiteral("Quillane watch"));
-        }
-        tray_->show();
-        tray_->showMessage(title, text);
-    } else {
-        auto *box =
-            new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, window_);
-        box->setObjectName(QStringLiteral("WatchEquilibriumNote"));
-        box->setModal(false);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->show();
-    }
+    if (!note_) note_ = new DesktopNote(window_, QStringLiteral("WatchEquilibriumNote"), this);
+    note_->show(QStringLiteral("Quillane: equilibrium reached"),
+                QStringLiteral("%1: %2").arg(choice_.folder, verdict));
     emit equilibriumReached(verdict);
 }
 

@@ -24,9 +24,10 @@
 #include "watch_analysis.h"
 
 class QMainWindow;
-class QSystemTrayIcon;
 
 namespace quillane::frontend {
+
+class DesktopNote;
 
 // What the window around the watch does at each analysis.
 struct WatchHooks {
@@ -88,7 +89,7 @@ class WatchController : public QObject {
     std::unique_ptr<session::WatchAnalyst> analyst_;
     QTimer timer_;
     QPointer<QLabel> status_;  // in the window's status bar, which owns it
-    QSystemTrayIcon *tray_ = nullptr;
+    DesktopNote *note_ = nullptr;
     int followed_ = 0;
     bool reached_ = false;
     QString lastStep_;  // the latest scan's line, kept for when the watch ends
