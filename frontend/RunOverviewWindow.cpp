@@ -39,12 +39,14 @@ const QString kTitle = QStringLiteral("Run Overview");
 const QString kGeometryKey = QStringLiteral("overview");
 // The size the window asks for at first: room for a dozen rows of every
 // column on a desktop screen; keepOnScreen() shrinks it on a small one.
-constexpr int kStartWidthTwips = 13500;
+constexpr int kStartWidthTwips = 15500;
 constexpr int kStartHeightTwips = 6500;
 // Looks at a followed folder: at least this often a second, as the watch
 // dialog allows.
 constexpr double kShortestInterval = 0.1;
 constexpr double kLongestInterval = 3600.0;
+// The table's column of the solution columns' limits (summary_headings()).
+constexpr int kColumnsColumn = 7;
 
 // The overview's library lines go nowhere: the table says what counts, and
 // every line is in the overview's own record.
@@ -101,7 +103,7 @@ RunOverviewWindow::RunOverviewWindow(const QString &libraryFile, Prompts &prompt
     // Two rows of fields, so that the window fits a small screen at a large
     // scale factor; the table scrolls.
     auto *fields = new QGridLayout;
-    auto *folderLabel = new QLabel(QStringLiteral("Run &folder:"), central);
+    auto *folderLabel = new QLabel(QStringLiteral("&Run folder:"), central);
     folder_ = new QLineEdit(central);
     folder_->setObjectName(QStringLiteral("OverviewFolder"));
     folderLabel->setBuddy(folder_);
@@ -165,6 +167,8 @@ RunOverviewWindow::RunOverviewWindow(const QString &libraryFile, Prompts &prompt
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setWordWrap(false);
+    // One line a row, so that a run of sixty series shows many at once.
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setToolTip(
         QStringLiteral("Double-click a series (or press Enter) to open it in the "
@@ -368,7 +372,7 @@ void RunOverviewWindow::analyseNext() {
         if (!problems_.empty())
             text += QStringLiteral("; last problem: ") + fromSession(problems_.back());
         else if (!notices_.empty())
-            text += QStringLiteral("; ") + fromSession(notices_.back());
+            text += QStringLiteral("; latest note: ") + fromSession(notices_.back());
         setStatus(text);
         emit updated();
         return;
@@ -405,11 +409,20 @@ void RunOverviewWindow::refresh() {
             auto *item = new QTableWidgetItem(fromSession(cells[c]));
             const bool word = c < words.size() && words[c];
             item->setTextAlignment(Qt::AlignVCenter | (word ? Qt::AlignLeft : Qt::AlignRight));
-            item->setToolTip(fromSession(rows[r].note.empty() ? rows[r].name : rows[r].note));
+            item->setToolTip(c == kColumnsColumn
+                                 ? item->text()
+                                 : fromSession(rows[r].note.empty() ? rows[r].name : rows[r].note));
             table_->setItem(static_cast<int>(r), static_cast<int>(c), item);
         }
     }
     table_->resizeColumnsToContents();
+    // The limits of three columns of a cell would push the noise and the
+    // latest scan out of view: the column keeps about one column's limits
+    // wide, the rest elided, and every cell tells them whole.
+    const int limits =
+        table_->fontMetrics().horizontalAdvance(QStringLiteral("1: 00.000-00.000, 2: 00.000"));
+    if (table_->columnWidth(kColumnsColumn) > limits)
+        table_->setColumnWidth(kColumnsColumn, limits);
     speedLine_ = fromSession(overview_->speed_line());
     speed_->setText(speedLine_.isEmpty()
                         ? QStringLiteral("Not every series at the rotor's speed has reached "

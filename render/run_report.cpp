@@ -237,8 +237,8 @@ class ReportWriter {
     // Column shares of a table that fit its contents: every heading on one
     // line (a heading of two lines would stand out of line with the
     // others), each column as wide as its widest cell, and what is left of
-    // the width to the columns that may wrap (`wraps`), down to their
-    // longest word.
+    // the width to the columns that may wrap (`wraps`), in their order, down
+    // to their longest word.
     std::vector<double> fittingShares(const std::vector<QString> &headings,
                                       const std::vector<std::vector<QString>> &rows,
                                       const std::vector<bool> &wraps, double points) const {
@@ -269,13 +269,15 @@ class ReportWriter {
             for (size_t c = 0; c < n; ++c)
                 if (wraps[c] && wanted > 0) widths[c] = want[c] * room / wanted;
         } else if (room >= bare) {
-            // Each wrapping column from its longest word up, in proportion
-            // to what it would want beyond it.
-            const double beyond = wanted - bare;
-            for (size_t c = 0; c < n; ++c)
-                if (wraps[c])
-                    widths[c] =
-                        least[c] + (beyond > 0 ? (want[c] - least[c]) * (room - bare) / beyond : 0);
+            // From their longest words up, each in its turn as wide as it
+            // would be: the verdict on one line comes before the columns'.
+            double spare = room - bare;
+            for (size_t c = 0; c < n; ++c) {
+                if (!wraps[c]) continue;
+                const double more = std::min(want[c] - least[c], spare);
+                widths[c] = least[c] + more;
+                spare -= more;
+            }
         } else {
             for (size_t c = 0; c < n; ++c)
                 widths[c] = least[c];
@@ -641,9 +643,12 @@ bool drawRunReport(QPagedPaintDevice &device, const RunReport &report, const Tic
             run.emplace_back(QStringLiteral("Folder"),
                              QFile::decodeName(first.parent_path().c_str()));
     }
+    // A cell of several columns has a report for each; the series are the
+    // summary's rows.
     if (report.several_series)
         run.emplace_back(QStringLiteral("Series"),
-                         QStringLiteral("%1, each analysed on its own").arg(report.series.size()));
+                         QStringLiteral("%1, each analysed on its own")
+                             .arg(session::summary_rows(report.series).size()));
     else if (!report.series.empty() && report.series.front().number > 0)
         run.emplace_back(QStringLiteral("Series"), QStringLiteral("%1: %2")
                                                        .arg(report.series.front().number)

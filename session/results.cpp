@@ -296,7 +296,7 @@ std::string summary_csv(const std::vector<SummaryRow> &rows) {
     for (const SummaryRow &r : rows) {
         std::string columns;
         for (const std::string &c : r.columns)
-            columns += (columns.empty() ? "" : "; ") + c;
+            columns += (columns.empty() ? "" : "; ") + c + " " + r.column_unit;
         std::optional<double> t_eq, low, high;
         if (r.forecast) {
             t_eq = r.forecast->equilibrium_time_s;

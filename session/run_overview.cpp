@@ -2,6 +2,7 @@
 #include "run_overview.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <numeric>
 
@@ -46,9 +47,21 @@ RunOverview::RunOverview(Session &session, OverviewSettings settings)
 
 RunOverview::~RunOverview() = default;
 
-OverviewSeries &RunOverview::entry(const std::string &name, const std::vector<std::string> &scans) {
+OverviewSeries &RunOverview::entry(const ScanFacts &facts, const std::string &name,
+                                   const std::vector<std::string> &scans) {
+    const auto near = [](const std::optional<double> &a, const std::optional<double> &b,
+                         double tolerance) {
+        return a.has_value() == b.has_value() && (!a || std::fabs(*a - *b) <= tolerance);
+    };
     for (OverviewSeries &s : series_)
-        if (s.name == name) {
+        if (s.cell == facts.cell &&
+            near(s.speed_rpm, facts.speed_rpm, kSpeedTolerance * facts.speed_rpm.value_or(0.0)) &&
+            near(s.wavelength_nm, facts.wavelength_nm, kWavelengthTolerance)) {
+            if (s.name != name) {
+                s.name = name;
+                for (SeriesReport &r : s.reports)
+                    r.label = name + ", " + scans_text(r.files.size());
+            }
             if (s.scans != scans) {
                 s.scans = scans;
                 s.pending = true;
@@ -58,6 +71,9 @@ OverviewSeries &RunOverview::entry(const std::string &name, const std::vector<st
     OverviewSeries s;
     s.number = static_cast<int>(series_.size()) + 1;
     s.name = name;
+    s.cell = facts.cell;
+    s.speed_rpm = facts.speed_rpm;
+    s.wavelength_nm = facts.wavelength_nm;
     s.scans = scans;
     series_.push_back(std::move(s));
     return series_.back();
@@ -83,10 +99,11 @@ void RunOverview::set_files(const std::vector<std::string> &files) {
         std::vector<std::string> scans;
         for (int i : found.scans)
             scans.push_back(placed[static_cast<size_t>(i - 1)].file);
-        OverviewSeries &s = entry(series_name(split, static_cast<int>(k + 1)), scans);
-        s.cell = found.cell;
-        s.speed_rpm = found.speed_rpm;
-        s.wavelength_nm = found.wavelength_nm;
+        ScanFacts facts;
+        facts.cell = found.cell;
+        facts.speed_rpm = found.speed_rpm;
+        facts.wavelength_nm = found.wavelength_nm;
+        entry(facts, series_name(split, static_cast<int>(k + 1)), scans);
     }
 }
 
@@ -120,13 +137,7 @@ bool RunOverview::look(std::vector<WatchMessage> &messages, std::string &error) 
         // A series the watch has taken no whole scan of yet keeps what an
         // earlier reading of the folder gave it.
         if (!w.followed || w.scans.empty()) continue;
-        OverviewSeries &s = entry(w.name, w.scans);
-        if (!s.speed_rpm && !s.cell && !s.wavelength_nm) {
-            const ScanFacts h = session_.scan_header(w.scans.front());
-            s.cell = h.cell;
-            s.speed_rpm = h.speed_rpm;
-            s.wavelength_nm = h.wavelength_nm;
-        }
+        entry(session_.scan_header(w.scans.front()), w.name, w.scans);
     }
     return true;
 }

@@ -103,7 +103,11 @@ class RunOverview {
     RunReport run_report(const std::string &folder, AnalysisFeedback &feedback);
 
   private:
-    OverviewSeries &entry(const std::string &name, const std::vector<std::string> &scans);
+    // The series of these facts (a name changes once a second cell shows
+    // up), made when there is none; its scans, when they changed, wait for
+    // analysis.
+    OverviewSeries &entry(const ScanFacts &facts, const std::string &name,
+                          const std::vector<std::string> &scans);
     // Reads `files` afresh, all active; files that give no points are left
     // out (and set aside while following).
     Outcome read(std::vector<std::string> &files, AnalysisFeedback &feedback);

@@ -243,8 +243,12 @@ SummaryRow row_of(const std::vector<const SeriesReport *> &reports) {
         if (!row.wavelength_nm) row.wavelength_nm = r->wavelength_nm;
         if (r->refusal.empty()) analysed.push_back(r);
         if (!reached(*r)) behind.push_back(r);
-        if (r->refusal.empty() && r->column > 0)
-            row.columns.push_back(column_limits_text(Column{0.0, 0.0, r->low, r->high}, r->xi));
+        if (r->refusal.empty() && r->column > 0) {
+            char limits[64];
+            std::snprintf(limits, sizeof limits, "%.3f-%.3f", r->low, r->high);
+            row.columns.push_back(limits);
+            row.column_unit = limits_unit(r->xi);
+        }
         if (!r->refusal.empty() && row.note.empty()) row.note = r->refusal;
     }
     if (analysed.empty()) {
@@ -312,18 +316,24 @@ std::vector<std::string> summary_cells(const SummaryRow &r) {
     if (r.scans_in_series > r.scans)
         scans = "latest " + scans + " of " + std::to_string(r.scans_in_series);
     std::string t_eq = "\u2013";
+    // The data may bound t_eq from below only, or not even that.
     if (r.forecast && r.forecast->one_sided)
-        t_eq = hours_number(r.forecast->equilibrium_time_s, 1) + " (not before " +
-               hours_number(r.forecast->interval_low_s, 1) + ")";
+        t_eq = hours_number(r.forecast->equilibrium_time_s, 1) +
+               (r.forecast->interval_low_s > 0.0
+                    ? " (not before " + hours_number(r.forecast->interval_low_s, 1) + ")"
+                    : std::string());
     else if (r.forecast)
         t_eq = hours_number(r.forecast->equilibrium_time_s, 1) + " (" +
                hours_number(r.forecast->interval_low_s, 1) + " \u2026 " +
                hours_number(r.forecast->interval_high_s, 1) + ")";
+    // The unit once, and a column's number kept with its limits where the
+    // cell wraps.
     std::string columns;
     for (size_t k = 0; k < r.columns.size(); ++k)
         columns += (k ? ", " : "") +
-                   (r.columns.size() > 1 ? std::to_string(k + 1) + ": " : std::string()) +
+                   (r.columns.size() > 1 ? std::to_string(k + 1) + ":\u00a0" : std::string()) +
                    r.columns[k];
+    if (!columns.empty()) columns += " " + r.column_unit;
     if (columns.empty()) columns = r.scans < kMinActiveSets ? "\u2013" : "whole range";
     return {std::to_string(r.number),
             r.cell ? std::to_string(*r.cell) : unknown,

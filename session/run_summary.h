@@ -152,9 +152,10 @@ struct SummaryRow {
     std::optional<double> wavelength_nm;
     int scans = 0;            // analysed
     int scans_in_series = 0;  // every scan of the series (>= scans)
-    // The columns analysed, their limits as the user sees them ("5.880-6.060
-    // cm"); empty when the whole range was analysed.
+    // The columns analysed, their limits ("5.880-6.060") in `column_unit`;
+    // empty when the whole range was analysed.
     std::vector<std::string> columns;
+    std::string column_unit;
     std::string verdict;  // short: "reached by scan 9", "still approaching (column 2)"
     bool reached = false;
     // The latest forecast of the columns, when one was made.

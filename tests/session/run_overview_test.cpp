@@ -95,12 +95,14 @@ TEST_F(RunOverviewTest, GivesARowPerSeriesAndTheSpeedLineOnlyWhenEverySeriesAtIt
 }
 
 TEST_F(RunOverviewTest, AWatchAnalysesAgainOnlyTheSeriesThatGotWholeScans) {
-    // The folder as it stood after the first scans of cell 2.
+    // The folder as it stood after three scans of cell 2 at both
+    // wavelengths; cell 1's first scan comes later, and with it the cell in
+    // every series' name.
     const fs::path live = folder.path() / "live";
     fs::create_directories(live);
     const auto copy = [&](const std::string &name) { fs::copy_file(run / name, live / name); };
-    for (const char *name : {"00001.RA2", "00002.RA2", "00003.RA2", "00004.RA2", "00005.RA2",
-                             "00006.RA2", "00001.RA1"})
+    for (const char *name :
+         {"00001.RA2", "00002.RA2", "00003.RA2", "00004.RA2", "00005.RA2", "00006.RA2"})
         copy(name);
     RunOverview overview(*session);
     double now = 0.0;
@@ -115,7 +117,11 @@ TEST_F(RunOverviewTest, AWatchAnalysesAgainOnlyTheSeriesThatGotWholeScans) {
             ASSERT_TRUE(overview.look(messages, error)) << error;
     };
     look_until_whole();
-    ASSERT_EQ(overview.pending().size(), 3u);  // cell 2 at two wavelengths, cell 1 at one
+    ASSERT_EQ(overview.pending().size(), 2u);
+    overview.analyse_pending(feedback);
+    copy("00001.RA1");
+    look_until_whole();
+    ASSERT_EQ(overview.pending().size(), 1u);  // cell 1 at 280 nm; cell 2's stay as they were
     overview.analyse_pending(feedback);
     const auto row = [&](const std::string &name) {
         for (const SummaryRow &r : overview.rows())
@@ -123,6 +129,7 @@ TEST_F(RunOverviewTest, AWatchAnalysesAgainOnlyTheSeriesThatGotWholeScans) {
         ADD_FAILURE() << "no row " << name;
         return SummaryRow{};
     };
+    EXPECT_EQ(overview.rows().size(), 3u);
     EXPECT_EQ(row("cell 2, 10,000 rpm 280 nm").scans, 3);
     EXPECT_EQ(row("cell 1, 10,000 rpm 280 nm").verdict, "waiting for scans");
 
