@@ -13,12 +13,12 @@ TEST_F(BatchRun, AWatchOfEverySeriesSaysOnceWhenTheSpeedCanBeChanged) {
     // A two-channel cell at two wavelengths, twelve scans 3 h apart at each
     // speed: long enough for every series to settle (t_eq 27-30 h after
     // each speed is reached, the last scan at 35 h).
-    quillane::sim::RunSpec spec;
-    spec.cells = {{2, quillane::sim::Centerpiece::two_channel, {}}};
-    spec.speeds = {{10000.0, 12, 3.0, 6.0}, {14000.0, 12, 3.0, 6.0}};
-    spec.wavelengths_nm = {280.0, 260.0};
+    quillane::sim::RunSpec plan;
+    plan.cells = {{2, quillane::sim::Centerpiece::two_channel, {}}};
+    plan.speeds = {{10000.0, 12, 3.0, 6.0}, {14000.0, 12, 3.0, 6.0}};
+    plan.wavelengths_nm = {280.0, 260.0};
     std::string error;
-    quillane::sim::write_run(dir / "run", spec, {}, error);
+    quillane::sim::write_run(dir / "run", plan, {}, error);
     ASSERT_TRUE(error.empty()) << error;
 
     const Outcome r = run({"--watch", "run", "--each-series", "--column", "1", "--interval", "0.1",

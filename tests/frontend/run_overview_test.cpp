@@ -33,12 +33,12 @@ constexpr int kCell = 1, kSpeed = 2, kScans = 4, kVerdict = 5;
 // As the session's test: every series at 10,000 rpm settles within its
 // twelve scans, none at 14,000 rpm within its four.
 sim::RunSpec twoSpeeds() {
-    sim::RunSpec spec;
-    spec.cells = {{1, sim::Centerpiece::six_channel, {}}, {2, sim::Centerpiece::two_channel, {}}};
-    spec.speeds = {{10000.0, 12, 3.0, 6.0}, {14000.0, 4, 3.0, 4.5}};
-    spec.wavelengths_nm = {280.0, 260.0};
-    spec.seed = 11;
-    return spec;
+    sim::RunSpec plan;
+    plan.cells = {{1, sim::Centerpiece::six_channel, {}}, {2, sim::Centerpiece::two_channel, {}}};
+    plan.speeds = {{10000.0, 12, 3.0, 6.0}, {14000.0, 4, 3.0, 4.5}};
+    plan.wavelengths_nm = {280.0, 260.0};
+    plan.seed = 11;
+    return plan;
 }
 
 }  // namespace

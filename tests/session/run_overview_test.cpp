@@ -26,12 +26,12 @@ class Feedback : public AnalysisFeedback {
 // apart at 10,000 rpm, which every series outlasts (t_eq 19-31 h, the last
 // scan at 35 h), then four at 14,000 rpm, which none does yet.
 sim::RunSpec two_speeds() {
-    sim::RunSpec spec;
-    spec.cells = {{1, sim::Centerpiece::six_channel, {}}, {2, sim::Centerpiece::two_channel, {}}};
-    spec.speeds = {{10000.0, 12, 3.0, 6.0}, {14000.0, 4, 3.0, 4.5}};
-    spec.wavelengths_nm = {280.0, 260.0};
-    spec.seed = 11;
-    return spec;
+    sim::RunSpec plan;
+    plan.cells = {{1, sim::Centerpiece::six_channel, {}}, {2, sim::Centerpiece::two_channel, {}}};
+    plan.speeds = {{10000.0, 12, 3.0, 6.0}, {14000.0, 4, 3.0, 4.5}};
+    plan.wavelengths_nm = {280.0, 260.0};
+    plan.seed = 11;
+    return plan;
 }
 
 class RunOverviewTest : public SessionTest {
