@@ -17,9 +17,12 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
+#include <thread>
 
 #include "files.h"
 #include "results.h"
+#include "run_overview.h"
 #include "watch_analysis.h"
 #include "workflow.h"
 
@@ -154,7 +157,7 @@ class Watch {
         const quillane::session::WatchStep step = analyst->second.analyse(number, read, feedback);
         using State = quillane::session::WatchStep::State;
         if (step.state == State::none) return;
-        if (step.state == State::refused) {
+        if (step.state == State::refused || step.state == State::column_lost) {
             tell(prefix + step.line + "; the watch goes on");
             problems_[number] = 1;
             reached_[number] = false;
@@ -195,6 +198,9 @@ class Watch {
             n += count;
         return n;
     }
+
+    // Whether each series' latest analysis reached equilibrium, by number.
+    const std::map<int, bool> &reached() const { return reached_; }
 
     bool own_folders() const { return own_folders_; }
     // From now on each series is written into its own folder.
@@ -332,6 +338,7 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
 
     bool told_own_folders = false;
     quillane::session::ArrivalWait arrival;
+    std::set<std::string> told_speed_lines;
     while (!g_stop) {
         std::vector<quillane::session::WatchMessage> messages;
         std::string gone;
@@ -363,6 +370,13 @@ int watch_folder(const Options &o, Session &session, std::string &error) {
         }
         for (int number : changed)
             watch.analyse(number);
+        // Every series followed at once: said once when all those at the
+        // speed the rotor runs at now have reached equilibrium.
+        if (!changed.empty() && (o.each_series || watch.own_folders())) {
+            const std::string line = quillane::session::speed_change_line(
+                quillane::session::watch_standings(folder, session, watch.reached()));
+            if (!line.empty() && told_speed_lines.insert(line).second) say(line);
+        }
         if (o.until_equilibrium && arrival.settled(watch.all_reached(), folder))
             return finish("equilibrium reached; the watch ends", true);
         pause(o.interval);

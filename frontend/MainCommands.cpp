@@ -42,11 +42,12 @@ void MainWindow::tell(const session::Outcome &outcome, const QString &refusalTit
     updateCommands();
 }
 
-void MainWindow::showThePlot(const PlotContent &content) {
-    if (state_.PlotWindowOpen == kFalse) hooks_.loadPlotWindow();
+void MainWindow::showThePlot(const PlotContent &content, bool front) {
+    const bool open = state_.PlotWindowOpen == kTrue;
+    if (!open) hooks_.loadPlotWindow();
     hooks_.showPlot(content);
     hooks_.disposePlotFile();
-    hooks_.showPlotWindow();
+    if (front || !open) hooks_.showPlotWindow();
 }
 
 void MainWindow::showResultGraph(const session::GraphRequest &request) {

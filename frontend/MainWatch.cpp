@@ -77,7 +77,7 @@ void MainWindow::WatchFolder() {
         if (!plot.plot_written) return;
         PlotContent content;
         content.equilibrium = true;
-        showThePlot(content);
+        showThePlot(content, false);
     };
     hooks.sessionBusy = [this] { return busy(); };
     delete watch_;

@@ -25,6 +25,7 @@
 #include "LogListBox.h"
 #include "Prompts.h"
 #include "ReportWindow.h"
+#include "RunOverviewWindow.h"
 #include "SessionText.h"
 #include "Settings.h"
 #include "TextFormat.h"
@@ -186,6 +187,7 @@ void MainWindow::buildMenus() {
                             &MainWindow::SetupDiffer);
     addSeparator(data, "spacer3");
     command(data, "WatchFolder", QStringLiteral("&Watch Folder..."), &MainWindow::WatchFolder);
+    command(data, "RunOverview", QStringLiteral("Run &Overview..."), &MainWindow::ShowRunOverview);
 
     QMenu *plots = addMenu(nullptr, "PlotDummy0", QStringLiteral("&Plots"));
     QMenu *plotData = addMenu(plots, "PlotDummy1", QStringLiteral("Plot &Data"));
@@ -312,6 +314,13 @@ QString CommandState::needPrinter() const {
     return printer ? QString() : QStringLiteral("No printer is installed.");
 }
 
+QString CommandState::needLibraryFile() const {
+    return libraryFile ? QString()
+                       : QStringLiteral(
+                             "The analysis library's file cannot be found, so the "
+                             "overview cannot have a copy of its own.");
+}
+
 CommandState MainWindow::commandState() const {
     CommandState c;
     c.filesRead = session_.files_read();
@@ -324,6 +333,7 @@ CommandState MainWindow::commandState() const {
     c.printer = !state_.PrinterNames.isEmpty();
     c.watching = watch_ && watch_->running();
     c.recentRuns = recentMenu_ && !recentMenu_->isEmpty();
+    c.libraryFile = !libraryFile_.isEmpty();
     return c;
 }
 
@@ -356,6 +366,7 @@ void MainWindow::addCommandRules() {
     addCommandRule(a.OpenRun, &CommandState::needNoWatch);
     addCommandRule(a.CloseRun, &CommandState::needFilesAndNoWatch);
     addCommandRule(a.RecentRuns, &CommandState::needRecentRuns);
+    addCommandRule(item(QStringLiteral("RunOverview")), &CommandState::needLibraryFile);
     for (QAction *action : {a.PrintDummy1, a.PrintFitting, a.PrnSelect})
         addCommandRule(action, &CommandState::needPrinter);
 }
@@ -395,6 +406,7 @@ void MainWindow::load() {
     }
     setMinimumSize(twipsToPixelsX(kMinimumTwips, this), twipsToPixelsY(kMinimumTwips, this));
     const bool printerExists = !state_.PrinterNames.isEmpty();
+    libraryFile_ = fromSession(session_.library_file());
     sizeOutFileBox();
 
     // Lines that fit in the list, less three, so the newest line the
@@ -468,6 +480,7 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     if (form1_) form1_->close();
     if (report_) report_->close();
     if (guide_) guide_->close();
+    if (overview_) overview_->close();
     if (state_.LegendWindowOpen == kTrue) hooks_.closeLegendWindow();
     if (state_.PlotWindowOpen == kTrue) hooks_.closePlotWindow();
     event->accept();

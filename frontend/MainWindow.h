@@ -31,6 +31,7 @@ class GuideWindow;
 class LogListBox;
 class Prompts;
 class ReportWindow;
+class RunOverviewWindow;
 class TextPane;
 class WatchController;
 
@@ -70,6 +71,7 @@ struct CommandState {
     QString needNoWatch() const;          // the watch reads the session's runs itself
     QString needFilesAndNoWatch() const;  // a run to close, and no watch
     QString needRecentRuns() const;       // and no watch
+    bool libraryFile = false;             // the analysis library's file is known
 
     QString needFiles() const;
     QString needFitReady() const;    // files, 3 active sets and limits set
@@ -77,6 +79,7 @@ struct CommandState {
     QString needLines() const;
     QString needUndo() const;
     QString needPrinter() const;
+    QString needLibraryFile() const;  // a copy of the library of the overview's own
 };
 
 // Why `action` waits, or empty when it may run.
@@ -176,6 +179,15 @@ class MainWindow : public QMainWindow {
     void WatchFolder();
     // The watch under way or last run, else null.
     WatchController *watchController() const { return watch_; }
+    // Data > Run Overview...: every series of a run folder at once
+    // (MainRunOverview.cpp).
+    void ShowRunOverview();
+    // The overview window, once opened, else null.
+    RunOverviewWindow *runOverview() const { return overview_; }
+    // The scans of one series of a run, opened from the overview: read as
+    // a first reading reads them, once the user has agreed to put away the
+    // files read before, if any.
+    void openSeries(const QStringList &files, const QString &name);
 
     // Scan files named outside the menus (on the command line, or dropped
     // onto the window): with at least three, all of them readable, they are
@@ -227,7 +239,10 @@ class MainWindow : public QMainWindow {
     // Select All, Copy and Save List As are there whenever the list has lines.
     void updateListCommands();
 
-    void showThePlot(const PlotContent &content);
+    // Shows the plot in the plot window, which comes to the front unless
+    // `front` is false and it is open already (a watch redraws it after
+    // every scan without taking the user's screen).
+    void showThePlot(const PlotContent &content, bool front = true);
     void showResultGraph(const session::GraphRequest &request);
     std::vector<int> chooseDataSets(bool forDeviations);  // NewDSToPlot
     LimitsChoice chooseForLimits();                       // NewDSToPlot with typed limits
@@ -286,6 +301,8 @@ class MainWindow : public QMainWindow {
     QStringList readNotes_;
     QString leftOutFiles_;  // the files that are no scans or cannot be read
     std::vector<std::string> pendingRecord_;
+    RunOverviewWindow *overview_ = nullptr;
+    QString libraryFile_;  // the analysis library's file, for the overview's copy
     QHash<QString, QAction *> items_;
     QHash<QString, QMenu *> menus_;
     MainActions actions_;

@@ -2,11 +2,11 @@
 // File > Export Run Report...: the analysis on show as one PDF to hand over,
 // laid out by the render library as the runner's --report-pdf lays it out.
 #include <QFileInfo>
-#include <QLocale>
 #include <QStatusBar>
 #include <QTemporaryDir>
 
 #include "AppState.h"
+#include "LocalPaper.h"
 #include "MainWindow.h"
 #include "Prompts.h"
 #include "SessionText.h"
@@ -15,18 +15,6 @@
 #include "run_summary.h"
 
 namespace quillane::frontend {
-
-namespace {
-
-// Paper as the user's locale has it: Letter where the US measures are in
-// use, A4 elsewhere.
-viewer::ReportPaper localPaper() {
-    return QLocale::system().measurementSystem() == QLocale::ImperialUSSystem
-               ? viewer::ReportPaper::letter
-               : viewer::ReportPaper::a4;
-}
-
-}  // namespace
 
 void MainWindow::ExportRunReport() {
     const QString title = QStringLiteral("Export Run Report");

@@ -10,8 +10,8 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 
+#include "DesktopNote.h"
 #include "SessionText.h"
 #include "WaitCursor.h"
 #include "watch_analysis.h"
@@ -75,6 +75,7 @@ bool WatchController::start(QString &error) {
     followed_ = 0;
     reached_ = false;
     told_ = false;
+    columnLost_ = false;
     arrival_ = {};
     setStatus(QStringLiteral("Watching %1: waiting for whole scans").arg(choice_.folder));
     lastStep_ = QStringLiteral("no whole scan yet");
@@ -199,32 +200,42 @@ void WatchController::analyse(int number) {
     setStatus(head + lastStep_);
     if (step.state == State::waiting) return;
     record(fromSession(step.line));
-    if (step.state != State::analysed) return;
+    columnLost(step.state == State::column_lost, fromSession(w->name));
+    if (step.state != State::analysed) {
+        // No verdict for this scan: an earlier one no longer stands.
+        reached_ = false;
+        return;
+    }
     const bool assessed = step.analysis.assessed;
     if (assessed && hooks_.showEquilibrium) hooks_.showEquilibrium();
     emit analysed(step.scans);
     reached_ = step.analysis.reached();
-    if (reached_) verdict_ = fromSession(step.analysis.assessment.verdict.text);
+    if (reached_) {
+        const std::string &column = analyst_->kept_column_text();
+        verdict_ = fromSession(w->name) +
+                   (column.empty() ? QString() : QStringLiteral(", ") + fromSession(column)) +
+                   QStringLiteral(": ") + fromSession(step.analysis.assessment.verdict.text);
+    }
+}
+
+// A column the watch kept and then lost is said on the desktop as well as
+// in the status line, once each time it goes: the verdicts stop meanwhile,
+// and the user at the instrument may be waiting for one.
+void WatchController::columnLost(bool lost, const QString &series) {
+    if (lost && !columnLost_) {
+        if (!note_) note_ = new DesktopNote(window_, QStringLiteral("WatchEquilibriumNote"), this);
+        note_->show(QStringLiteral("Quillane: column not found"),
+                    QStringLiteral("%1, %2: %3 is not found in the latest scan; no verdict until "
+                                   "it is")
+                        .arg(choice_.folder, series, fromSession(analyst_->kept_column_text())));
+    }
+    columnLost_ = lost;
 }
 
 void WatchController::notify(const QString &verdict) {
-    const QString title = QStringLiteral("Quillane: equilibrium reached");
-    const QString text = QStringLiteral("%1: %2").arg(choice_.folder, verdict);
-    if (QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages()) {
-        if (!tray_) {
-            tray_ = new QSystemTrayIcon(window_->windowIcon(), this);
-            tray_->setToolTip(QStringLiteral("Quillane watch"));
-        }
-        tray_->show();
-        tray_->showMessage(title, text);
-    } else {
-        auto *box =
-            new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, window_);
-        box->setObjectName(QStringLiteral("WatchEquilibriumNote"));
-        box->setModal(false);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->show();
-    }
+    if (!note_) note_ = new DesktopNote(window_, QStringLiteral("WatchEquilibriumNote"), this);
+    note_->show(QStringLiteral("Quillane: equilibrium reached"),
+                QStringLiteral("%1, %2").arg(choice_.folder, verdict));
     emit equilibriumReached(verdict);
 }
 

@@ -25,9 +25,10 @@
 #include "watch_analysis.h"
 
 class QMainWindow;
-class QSystemTrayIcon;
 
 namespace quillane::frontend {
+
+class DesktopNote;
 
 // What the window around the watch does at each analysis.
 struct WatchHooks {
@@ -79,6 +80,7 @@ class WatchController : public QObject {
     void setStatus(const QString &text);
     void record(const QString &line);
     void notify(const QString &verdict);
+    void columnLost(bool lost, const QString &series);
 
     session::Session &session_;
     QMainWindow *window_;
@@ -89,11 +91,12 @@ class WatchController : public QObject {
     std::unique_ptr<session::WatchAnalyst> analyst_;
     QTimer timer_;
     QPointer<QLabel> status_;  // in the window's status bar, which owns it
-    QSystemTrayIcon *tray_ = nullptr;
+    DesktopNote *note_ = nullptr;
     int followed_ = 0;
-    bool reached_ = false;  // the latest analysis says equilibrium
-    QString verdict_;       // its verdict
-    bool told_ = false;     // the desktop was told
+    bool reached_ = false;     // the latest analysis says equilibrium
+    QString verdict_;          // its verdict
+    bool told_ = false;        // the desktop was told
+    bool columnLost_ = false;  // the column kept is not in the latest scans
     session::ArrivalWait arrival_;
     QString lastStep_;  // the latest scan's line, kept for when the watch ends
 };

@@ -37,7 +37,8 @@ constexpr double kMargin = 48.0;
 constexpr double kFooterGap = 18.0;
 constexpr double kBodyPt = 9.5;
 constexpr double kTablePt = 7.5;
-constexpr double kSummaryPt = 8.5;
+// The summary has ten columns to fit across the page.
+constexpr double kSummaryPt = 7.5;
 constexpr double kKeyWidth = 128.0;
 // The plots are drawn at the window's default size and scaled to the page,
 // so their text keeps its proportions.
@@ -121,6 +122,10 @@ class Pages {
     }
     double lineHeight(const QFont &font) const {
         return QFontMetricsF(font, &device_).lineSpacing() / unit_;
+    }
+    // The width, in points, of `text` on one line.
+    double textWidth(const QString &text, const QFont &font) const {
+        return QFontMetricsF(font, &device_).horizontalAdvance(reportText(text)) / unit_;
     }
 
     // One line of text, not wrapped.
@@ -227,6 +232,63 @@ class ReportWriter {
             });
             p_.advance(1.5);
         }
+    }
+
+    // Column shares of a table that fit its contents: every heading on one
+    // line (a heading of two lines would stand out of line with the
+    // others), each column as wide as its widest cell, and what is left of
+    // the width to the columns that may wrap (`wraps`), in their order, down
+    // to their longest word.
+    std::vector<double> fittingShares(const std::vector<QString> &headings,
+                                      const std::vector<std::vector<QString>> &rows,
+                                      const std::vector<bool> &wraps, double points) const {
+        const QFont head = reportFont(points, true), body = reportFont(points);
+        constexpr double kPadding = 6;  // the cell's inset on both sides, and air
+        const size_t n = headings.size();
+        std::vector<double> least(n), want(n);
+        for (size_t c = 0; c < n; ++c) {
+            least[c] = want[c] = p_.textWidth(headings[c], head) + kPadding;
+            for (const auto &row : rows) {
+                if (c >= row.size()) continue;
+                want[c] = std::max(want[c], p_.textWidth(row[c], body) + kPadding);
+                if (!wraps[c]) continue;
+                for (const QString &word : row[c].split(QLatin1Char(' ')))
+                    least[c] = std::max(least[c], p_.textWidth(word, body) + kPadding);
+            }
+            if (!wraps[c]) least[c] = want[c];
+        }
+        double fixed = 0, wanted = 0, bare = 0;
+        for (size_t c = 0; c < n; ++c) {
+            (wraps[c] ? wanted : fixed) += want[c];
+            if (wraps[c]) bare += least[c];
+        }
+        std::vector<double> widths = want;
+        const double room = p_.width() - fixed;
+        if (room >= wanted) {
+            // Room to spare: the wrapping columns take it.
+            for (size_t c = 0; c < n; ++c)
+                if (wraps[c] && wanted > 0) widths[c] = want[c] * room / wanted;
+        } else if (room >= bare) {
+            // From their longest words up, each in its turn as wide as it
+            // would be: the verdict on one line comes before the columns'.
+            double spare = room - bare;
+            for (size_t c = 0; c < n; ++c) {
+                if (!wraps[c]) continue;
+                const double more = std::min(want[c] - least[c], spare);
+                widths[c] = least[c] + more;
+                spare -= more;
+            }
+        } else {
+            for (size_t c = 0; c < n; ++c)
+                widths[c] = least[c];
+        }
+        double total = 0;
+        for (double w : widths)
+            total += w;
+        std::vector<double> shares;
+        for (double w : widths)
+            shares.push_back(w / std::max(total, p_.width()));
+        return shares;
     }
 
     // A table whose header row comes again on every page it runs onto.
@@ -505,7 +567,9 @@ void seriesTables(ReportWriter &w, const SeriesReport &s) {
 
 QString seriesTitle(const SeriesReport &s, bool several) {
     if (!several) return QStringLiteral("The analysis");
-    return QStringLiteral("Series %1: %2").arg(s.number).arg(q(s.label));
+    // A cell of several columns has a report for each.
+    const QString column = s.column > 0 ? QStringLiteral(", column %1").arg(s.column) : QString();
+    return QStringLiteral("Series %1: %2").arg(s.number).arg(q(s.label)) + column;
 }
 
 void drawSeries(ReportWriter &w, const SeriesReport &s, bool several) {
@@ -527,29 +591,29 @@ void drawSeries(ReportWriter &w, const SeriesReport &s, bool several) {
 
 void summary(ReportWriter &w, const RunReport &r) {
     w.heading(QStringLiteral("Summary"), 14);
+    // The session makes the table (the program's run overview shows the
+    // same); numbers are right-aligned, and the verdict and the columns may
+    // wrap.
+    std::vector<QString> headings;
+    for (const std::string &heading : session::summary_headings())
+        headings.push_back(q(heading));
+    const std::vector<bool> words = {false, false, false, false, false,
+                                     true,  false, true,  false, false};
     std::vector<std::vector<QString>> rows;
-    for (const SeriesReport &s : r.series) {
-        QString t_eq = QStringLiteral("\u2013");
-        if (s.refusal.empty() && s.assessed && s.forecast.made)
-            t_eq = QStringLiteral("%1 (%2 \u2026 %3)")
-                       .arg(QString::fromStdString(hours_number(s.forecast.equilibrium_time_s, 1)),
-                            QString::fromStdString(hours_number(s.forecast.interval_low_s, 1)),
-                            QString::fromStdString(hours_number(s.forecast.interval_high_s, 1)));
-        rows.push_back(
-            {QString::number(s.number), s.cell ? QString::number(*s.cell) : QStringLiteral("?"),
-             s.speed_rpm ? q(session::grouped_number(*s.speed_rpm)) : QStringLiteral("?"),
-             s.wavelength_nm ? plain(*s.wavelength_nm) : QStringLiteral("?"),
-             QString::number(s.refusal.empty() ? s.scans.size() : 0), q(session::short_verdict(s)),
-             t_eq});
+    for (const session::SummaryRow &row : session::summary_rows(r.series)) {
+        std::vector<QString> cells;
+        for (const std::string &cell : session::summary_cells(row))
+            cells.push_back(q(cell));
+        rows.push_back(cells);
     }
-    w.table({{QStringLiteral("Series"), 0.08, true},
-             {QStringLiteral("Cell"), 0.07, true},
-             {QStringLiteral("Speed (rpm)"), 0.14, true},
-             {QStringLiteral("Wavelength (nm)"), 0.18, true},
-             {QStringLiteral("Scans"), 0.08, true},
-             {QStringLiteral("Verdict"), 0.23, false},
-             {QStringLiteral("t_eq (h, 95 %)"), 0.22, true}},
-            rows, kSummaryPt);
+    std::vector<bool> wraps(headings.size(), false);
+    for (size_t c = 0; c < wraps.size() && c < words.size(); ++c)
+        wraps[c] = words[c];
+    const std::vector<double> shares = w.fittingShares(headings, rows, wraps, kSummaryPt);
+    std::vector<TableColumn> columns;
+    for (size_t c = 0; c < headings.size(); ++c)
+        columns.push_back({headings[c], shares[c], !wraps[c]});
+    w.table(columns, rows, kSummaryPt);
 }
 
 }  // namespace
@@ -580,9 +644,12 @@ bool drawRunReport(QPagedPaintDevice &device, const RunReport &report, const Tic
             run.emplace_back(QStringLiteral("Folder"),
                              QFile::decodeName(first.parent_path().c_str()));
     }
+    // A cell of several columns has a report for each; the series are the
+    // summary's rows.
     if (report.several_series)
         run.emplace_back(QStringLiteral("Series"),
-                         QStringLiteral("%1, each analysed on its own").arg(report.series.size()));
+                         QStringLiteral("%1, each analysed on its own")
+                             .arg(session::summary_rows(report.series).size()));
     else if (!report.series.empty() && report.series.front().number > 0)
         run.emplace_back(QStringLiteral("Series"), QStringLiteral("%1: %2")
                                                        .arg(report.series.front().number)

@@ -32,6 +32,16 @@ class Library {
     // success does nothing.
     bool load();
 
+    // Loads a copy of its own of the library in `file` (the one another
+    // Library bound: library_path() of its table), checked and bound as
+    // load() does.  The library keeps one state per loaded copy, so an
+    // analysis made through this copy leaves the other copy's as it was: the
+    // program's run overview analyses every series of a run while the main
+    // window keeps the user's analysis.  The copy is made in a private
+    // temporary folder and removed once the loader has mapped it.  False
+    // with error() set when any step fails.
+    bool load_own_copy(const std::string &file);
+
     bool loaded() const { return handle_ != nullptr; }
     const std::string &error() const { return error_; }
     const std::vector<std::string> &missing() const { return missing_; }
@@ -41,6 +51,10 @@ class Library {
     const Exports &exports() const { return exports_; }
 
   private:
+    // Checks and binds the library the loader gave as `handle` for
+    // `candidate`; unloads it and sets error_ when that fails.
+    bool bind(void *handle, const std::string &candidate);
+
     void *handle_ = nullptr;
     Exports exports_;
     std::string file_;

@@ -285,4 +285,33 @@ std::string results_json(const Session &s, const Assessment *a) {
     return run.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
+std::string summary_csv(const std::vector<SummaryRow> &rows) {
+    const auto hours = [](const std::optional<double> &s) {
+        return s ? number(*s / kSecondsPerHour) : std::string();
+    };
+    const auto value = [](const auto &v) { return v ? number(*v) : std::string(); };
+    std::string text =
+        "series,name,cell,speed_rpm,wavelength_nm,scans,scans_in_series,columns,verdict,reached,"
+        "t_eq_h,t_eq_low_h,t_eq_high_h,noise,last_scan_h\r\n";
+    for (const SummaryRow &r : rows) {
+        std::string columns;
+        for (const std::string &c : r.columns)
+            columns += (columns.empty() ? "" : "; ") + c + " " + r.column_unit;
+        std::optional<double> t_eq, low, high;
+        if (r.forecast) {
+            t_eq = r.forecast->equilibrium_time_s;
+            low = r.forecast->interval_low_s;
+            if (!r.forecast->one_sided) high = r.forecast->interval_high_s;
+        }
+        text += std::to_string(r.number) + "," + csv_field(r.name) + "," +
+                (r.cell ? std::to_string(*r.cell) : std::string()) + "," + value(r.speed_rpm) +
+                "," + value(r.wavelength_nm) + "," + std::to_string(r.scans) + "," +
+                std::to_string(r.scans_in_series) + "," + csv_field(columns) + "," +
+                csv_field(r.verdict) + "," + (r.reached ? "1" : "0") + "," + hours(t_eq) + "," +
+                hours(low) + "," + hours(high) + "," + value(r.noise) + "," + hours(r.last_scan_s) +
+                "\r\n";
+    }
+    return text;
+}
+
 }  // namespace quillane::session

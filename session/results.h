@@ -8,6 +8,7 @@
 #include <string>
 
 #include "files.h"
+#include "run_summary.h"
 #include "session.h"
 
 namespace quillane::session {
@@ -28,5 +29,13 @@ std::string scans_csv(const Session &session, const Assessment *assessment);
 // The run as one JSON object.  `assessment` may be null (no assessment made):
 // "equilibrium" and "forecast" then carry nulls and the reason.
 std::string results_json(const Session &session, const Assessment *assessment);
+
+// The run's summary (the run overview), one row per series after a header
+// row: number, name, cell, speed (rpm), wavelength (nm), scans analysed and
+// in the series, the columns, the verdict, reached ("1"/"0"), t_eq and its
+// interval (h; the upper end empty when the data bound it from below only),
+// the noise and the latest scan (h); empty where unknown.  Quoting and line
+// ends as results_csv.
+std::string summary_csv(const std::vector<SummaryRow> &rows);
 
 }  // namespace quillane::session

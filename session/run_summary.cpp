@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "run_summary.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,8 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+
+#include "hours_format.h"
 
 namespace quillane::session {
 
@@ -217,6 +220,155 @@ std::string short_verdict(const SeriesReport &r) {
     if (text.rfind("a sedimentation velocity run", 0) == 0) return "velocity run";
     if (text.rfind("not judged", 0) == 0) return "no column";
     return "no verdict";
+}
+
+namespace {
+
+bool reached(const SeriesReport &r) {
+    return r.refusal.empty() && r.assessed && r.verdict.status == VerdictStatus::reached;
+}
+
+// One series' row from its reports (one per column analysed).
+SummaryRow row_of(const std::vector<const SeriesReport *> &reports) {
+    const SeriesReport &first = *reports.front();
+    SummaryRow row;
+    row.number = first.number;
+    row.name = first.label;
+    row.scans = static_cast<int>(first.refusal.empty() ? first.scans.size() : first.files.size());
+    row.scans_in_series = std::max(first.scans_in_series, row.scans);
+    std::vector<const SeriesReport *> analysed, behind;
+    for (const SeriesReport *r : reports) {
+        if (!row.cell) row.cell = r->cell;
+        if (!row.speed_rpm) row.speed_rpm = r->speed_rpm;
+        if (!row.wavelength_nm) row.wavelength_nm = r->wavelength_nm;
+        if (r->refusal.empty()) analysed.push_back(r);
+        if (!reached(*r)) behind.push_back(r);
+        if (r->refusal.empty() && r->column > 0) {
+            char limits[64];
+            std::snprintf(limits, sizeof limits, "%.3f-%.3f", r->low, r->high);
+            row.columns.push_back(limits);
+            row.column_unit = limits_unit(r->xi);
+        }
+        if (!r->refusal.empty() && row.note.empty()) row.note = r->refusal;
+    }
+    if (analysed.empty()) {
+        // Too few scans yet is no failure: the series waits for more.
+        row.verdict = row.scans < kMinActiveSets ? "waiting for scans" : short_verdict(first);
+        return row;
+    }
+    row.reached = behind.empty();
+    if (row.reached) {
+        int by = 0;
+        for (const SeriesReport *r : reports)
+            by = std::max(by, r->verdict.scan);
+        row.verdict = "reached by scan " + std::to_string(by);
+    } else {
+        row.verdict = short_verdict(*behind.front());
+        // In a cell of several columns, which of them hold it back.
+        if (reports.size() > 1) {
+            std::string which;
+            for (const SeriesReport *r : behind)
+                which += (which.empty() ? "" : ", ") + std::to_string(r->column);
+            row.verdict += (behind.size() == 1 ? " (column " : " (columns ") + which + ")";
+        }
+    }
+    for (const SeriesReport *r : analysed) {
+        if (r->assessed && r->forecast.made &&
+            (!row.forecast || r->forecast.equilibrium_time_s > row.forecast->equilibrium_time_s))
+            row.forecast = r->forecast;
+        if (r->assessed && r->noise.dof > 0 && (!row.noise || r->noise.sigma > *row.noise))
+            row.noise = r->noise.sigma;
+        for (const ReportScan &scan : r->scans)
+            if (!row.last_scan_s || scan.time_s > *row.last_scan_s) row.last_scan_s = scan.time_s;
+    }
+    return row;
+}
+
+std::string printed(const char *format, double v) {
+    char text[48];
+    std::snprintf(text, sizeof text, format, v);
+    return text;
+}
+
+}  // namespace
+
+std::vector<SummaryRow> summary_rows(const std::vector<SeriesReport> &series) {
+    std::vector<SummaryRow> rows;
+    for (size_t i = 0; i < series.size();) {
+        std::vector<const SeriesReport *> same{&series[i]};
+        size_t next = i + 1;
+        while (next < series.size() && series[next].number == series[i].number)
+            same.push_back(&series[next++]);
+        rows.push_back(row_of(same));
+        i = next;
+    }
+    return rows;
+}
+
+std::vector<std::string> summary_headings() {
+    return {"Series",  "Cell",           "Speed (rpm)", "Wavelength (nm)", "Scans",
+            "Verdict", "t_eq (h, 95 %)", "Columns",     "Noise",           "Last scan (h)"};
+}
+
+std::vector<std::string> summary_cells(const SummaryRow &r) {
+    const std::string unknown = "?";
+    std::string scans = std::to_string(r.scans);
+    if (r.scans_in_series > r.scans)
+        scans = "latest " + scans + " of " + std::to_string(r.scans_in_series);
+    std::string t_eq = "\u2013";
+    // The data may bound t_eq from below only, or not even that.
+    if (r.forecast && r.forecast->one_sided)
+        t_eq = hours_number(r.forecast->equilibrium_time_s, 1) +
+               (r.forecast->interval_low_s > 0.0
+                    ? " (not before " + hours_number(r.forecast->interval_low_s, 1) + ")"
+                    : std::string());
+    else if (r.forecast)
+        t_eq = hours_number(r.forecast->equilibrium_time_s, 1) + " (" +
+               hours_number(r.forecast->interval_low_s, 1) + " \u2026 " +
+               hours_number(r.forecast->interval_high_s, 1) + ")";
+    // The unit once, and a column's number kept with its limits where the
+    // cell wraps.
+    std::string columns;
+    for (size_t k = 0; k < r.columns.size(); ++k)
+        columns += (k ? ", " : "") +
+                   (r.columns.size() > 1 ? std::to_string(k + 1) + ":\u00a0" : std::string()) +
+                   r.columns[k];
+    if (!columns.empty()) columns += " " + r.column_unit;
+    if (columns.empty()) columns = r.scans < kMinActiveSets ? "\u2013" : "whole range";
+    return {std::to_string(r.number),
+            r.cell ? std::to_string(*r.cell) : unknown,
+            r.speed_rpm ? grouped_number(*r.speed_rpm) : unknown,
+            r.wavelength_nm ? printed("%g", *r.wavelength_nm) : unknown,
+            scans,
+            r.verdict,
+            t_eq,
+            columns,
+            r.noise ? printed("%.2e", *r.noise) : "\u2013",
+            r.last_scan_s ? hours_number(*r.last_scan_s, 1) : "\u2013"};
+}
+
+SeriesStanding standing_of(const SummaryRow &row) {
+    return {row.speed_rpm, row.last_scan_s, row.reached};
+}
+
+std::string speed_change_line(const std::vector<SeriesStanding> &series) {
+    // The speed the run is at now: that of the latest scan.
+    const SeriesStanding *latest = nullptr;
+    for (const SeriesStanding &s : series)
+        if (s.last_scan_s && s.speed_rpm && (!latest || *s.last_scan_s > *latest->last_scan_s))
+            latest = &s;
+    if (!latest) return {};
+    const double speed = *latest->speed_rpm;
+    int count = 0;
+    for (const SeriesStanding &s : series) {
+        if (!s.speed_rpm || std::fabs(*s.speed_rpm - speed) > kSpeedTolerance * speed) continue;
+        if (!s.reached) return {};
+        ++count;
+    }
+    const std::string at = " at " + grouped_number(speed) + " rpm";
+    return (count == 1 ? "the one series" + at + " reached"
+                       : "all " + std::to_string(count) + " series" + at + " reached") +
+           " equilibrium: the speed can be changed";
 }
 
 std::string report_time_now() {

@@ -63,6 +63,9 @@ struct SeriesReport {
     std::optional<double> temperature_c;
     std::vector<std::string> files;  // the data sets read, in order
     std::string refusal;             // why the series was not analysed (nothing else is set)
+    // Every scan of the series when there are more than were analysed (the
+    // latest within the session's capacity, or every Nth); 0: all were.
+    int scans_in_series = 0;
 
     // ---- the settings ----
     bool xi = true;
@@ -132,6 +135,58 @@ std::vector<ReportFigure> report_figures(const SeriesReport &series, const Figur
 // "equilibrium reached" / "still approaching" / "not assessed" / "not
 // analysed": the verdict of a series in a word or two, for the summary.
 std::string short_verdict(const SeriesReport &series);
+
+// ---- the summary of a run: one row per series ----
+//
+// The run report's summary table, the program's run overview and its CSV
+// are one table, made here.  A series whose cell holds several solution
+// columns has one SeriesReport per column (consecutive, the same number);
+// its row says where the whole cell stands: reached only when every column
+// has.
+
+struct SummaryRow {
+    int number = 0;
+    std::string name;  // "cell 2, 10,000 rpm 280 nm"
+    std::optional<int> cell;
+    std::optional<double> speed_rpm;
+    std::optional<double> wavelength_nm;
+    int scans = 0;            // analysed
+    int scans_in_series = 0;  // every scan of the series (>= scans)
+    // The columns analysed, their limits ("5.880-6.060") in `column_unit`;
+    // empty when the whole range was analysed.
+    std::vector<std::string> columns;
+    std::string column_unit;
+    std::string verdict;  // short: "reached by scan 9", "still approaching (column 2)"
+    bool reached = false;
+    // The latest forecast of the columns, when one was made.
+    std::optional<Forecast> forecast;
+    std::optional<double> noise;        // the noisiest column's pooled noise
+    std::optional<double> last_scan_s;  // the latest scan analysed
+    std::string note;                   // why the series was not analysed
+};
+
+// The rows of these reports, one per series number, in their order.
+std::vector<SummaryRow> summary_rows(const std::vector<SeriesReport> &series);
+
+// The table's headings, and a row's cells in the same order, as the report,
+// the overview and its CSV show them.
+std::vector<std::string> summary_headings();
+std::vector<std::string> summary_cells(const SummaryRow &row);
+
+// Where a series stands, for the question whether the rotor speed may change.
+struct SeriesStanding {
+    std::optional<double> speed_rpm;
+    std::optional<double> last_scan_s;  // its latest scan; none: no scan yet
+    bool reached = false;
+};
+
+SeriesStanding standing_of(const SummaryRow &row);
+
+// "all 21 series at 16,000 rpm reached equilibrium: the speed can be changed"
+// when every series at the speed the run is at now (that of the latest scan)
+// has reached equilibrium; empty otherwise.  Series at earlier speeds do not
+// count: the rotor has left them.
+std::string speed_change_line(const std::vector<SeriesStanding> &series);
 
 // The local time now, "2026-12-09 03:40 CET" (SOURCE_DATE_EPOCH, when set,
 // pins it, in UTC).

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "series_analysis.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace quillane::session {
 namespace {
@@ -22,6 +24,26 @@ std::string range_text(double low, double high) {
     char text[96];
     std::snprintf(text, sizeof text, "%g .. %g", low, high);
     return text;
+}
+
+// The column of `found` that is `kept` again (see kSameColumnShare), with
+// limits where both lie; none when no column holds enough of it.
+std::optional<Column> same_column(const std::pair<double, double> &kept,
+                                  const std::vector<Column> &found) {
+    const auto [low, high] = kept;
+    const double length = high - low;
+    std::optional<Column> same;
+    double best = 0.0;
+    for (const Column &c : found) {
+        const double share = (std::min(high, c.high) - std::max(low, c.low)) / length;
+        if (length > 0.0 && share >= kSameColumnShare && share > best) {
+            best = share;
+            same = c;
+            same->low = std::max(low, c.low);
+            same->high = std::min(high, c.high);
+        }
+    }
+    return same;
 }
 
 }  // namespace
@@ -56,18 +78,24 @@ AnalysisResult analyse_scans(Session &session, const AnalysisChoice &choice,
 
     AnalysisResult result;
     std::optional<std::pair<double, double>> limits = choice.limits;
-    if (choice.column > 0) {
+    if (choice.column > 0 || choice.kept_column) {
         Outcome found;
         const std::vector<Column> columns =
             session.solution_columns(choice.column_margin_cm, &found);
         tell_errors(found, feedback);
         // No range stands in for a column that is not there: the data
         // beside a column hold menisci, bases and windows.
-        if (choice.column > static_cast<int>(columns.size()))
+        std::optional<Column> taken;
+        if (choice.kept_column) {
+            taken = same_column(*choice.kept_column, columns);
+        } else if (choice.column <= static_cast<int>(columns.size())) {
+            taken = columns[static_cast<size_t>(choice.column - 1)];
+        }
+        if (!taken)
             return refuse(AnalysisRefusal::column_missing, columns_found_text(session, columns));
-        const Column &c = columns[static_cast<size_t>(choice.column - 1)];
-        result.column_text = column_limits_text(c, session.xi_mode());
-        limits = std::pair{c.low, c.high};
+        result.column_text = column_limits_text(*taken, session.xi_mode());
+        result.column = std::pair{taken->low, taken->high};
+        limits = result.column;
     }
     if (limits) {
         const Outcome limited = session.set_limits(limits->first, limits->second);
@@ -111,6 +139,7 @@ AnalysisResult analyse_scans(Session &session, const AnalysisChoice &choice,
     if (!fit.done) {
         AnalysisResult refused = refuse(AnalysisRefusal::fit, fit.refusal);
         refused.column_text = result.column_text;
+        refused.column = result.column;
         return refused;
     }
     result.fitted = true;

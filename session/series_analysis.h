@@ -43,6 +43,13 @@ struct AnalysisChoice {
     bool radius = false;  // analyse against the radius (else leave the variable as it is)
     // The K-th solution column the finder gives (1-based); 0: no column.
     int column = 0;
+    // A column taken earlier and kept (a watch keeps the column it took
+    // first), limits in the position variable; it takes the place of
+    // `column`.  The column found now that holds the larger share of it --
+    // at least kSameColumnShare -- is the same column, analysed where both
+    // lie; with none such the analysis is refused (column_missing): a
+    // neighbouring channel is never taken in its place.
+    std::optional<std::pair<double, double>> kept_column;
     double column_margin_cm = kDefaultColumnMargin;
     std::optional<std::pair<double, double>> limits;  // named limits; with no column
     std::optional<int> span, terms;                   // the user's own, else those in force
@@ -62,12 +69,22 @@ enum class AnalysisRefusal {
     fit,             // the session refused the fit
 };
 
+// How much of a kept column a column found again must hold to be the same
+// one.  The finder's edges of one channel move from scan to scan by a few
+// hundredths of a cm^2 (a meniscus settling, a base seen a few points
+// sooner) while two channels of a cell share no stretch at all, so any
+// share between those is safe; four fifths lets either edge move by a tenth
+// of the column's length.
+inline constexpr double kSameColumnShare = 0.8;
+
 struct AnalysisResult {
     AnalysisRefusal refused = AnalysisRefusal::none;
     std::string refusal;  // why, for the user
     // The column analysed, as the user sees it ("5.880-6.060 cm"); empty
     // when none was asked for.
     std::string column_text;
+    // Its limits, in the position variable; none when no column was asked for.
+    std::optional<std::pair<double, double>> column;
     int span_lowered_to = 0;  // the span the rule set; 0 when it kept the span
     bool fitted = false;
     bool assessed = false;

@@ -312,7 +312,9 @@ class Session {
     Outcome close_run();
 
     // The version of the library this session calls ("0.99.0039") and the
-    // file it was loaded from (empty when that cannot be told).
+    // file it was loaded from, a full path (empty when that cannot be
+    // told): a second copy of it keeps a second analysis
+    // (Library::load_own_copy).
     std::string library_version() const;
     std::string library_file() const;
 

@@ -52,14 +52,18 @@ bool settle_series_number(const Session &session, WatchSettings &settings, std::
     return resolve_series_number(settings.follow, split_into_series(facts), facts, error);
 }
 
+std::vector<std::string> latest_within_capacity(const std::vector<std::string> &scans) {
+    if (static_cast<int>(scans.size()) <= kMaxDataSets) return scans;
+    return {scans.end() - kMaxDataSets, scans.end()};
+}
+
 WatchStep WatchAnalyst::analyse(int number, const Reader &read, AnalysisFeedback &feedback) {
     WatchStep step;
     for (;;) {
         const WatchedSeries *w = folder_.series_number(number);
         if (!w || w->scans.empty()) return step;
-        std::vector<std::string> files = w->scans;
-        if (static_cast<int>(files.size()) > kMaxDataSets) {
-            files.erase(files.begin(), files.end() - kMaxDataSets);
+        const std::vector<std::string> files = latest_within_capacity(w->scans);
+        if (files.size() < w->scans.size()) {
             if (!told_capacity_)
                 feedback.notice("more than " + std::to_string(kMaxDataSets) +
                                 " scans in a series: the latest " + std::to_string(kMaxDataSets) +
@@ -97,6 +101,18 @@ WatchStep WatchAnalyst::analyse(int number, const Reader &read, AnalysisFeedback
         if (set_aside) continue;  // again without it, straight away
 
         step.analysis = analyse_scans(session_, choice_, feedback);
+        if (choice_.column > 0 && !choice_.kept_column && step.analysis.column) {
+            choice_.kept_column = step.analysis.column;
+            kept_text_ =
+                "column " + std::to_string(choice_.column) + ": " + step.analysis.column_text;
+            feedback.notice(kept_text_ + " is kept for the rest of the watch");
+        }
+        if (step.analysis.refused == AnalysisRefusal::column_missing && choice_.kept_column) {
+            step.state = WatchStep::State::column_lost;
+            step.line = scan + " (" + name_of(step.latest) + "): " + kept_text_ +
+                        " is not found: no verdict for this scan; " + step.analysis.refusal;
+            return step;
+        }
         if (step.analysis.refused != AnalysisRefusal::none) {
             step.state = WatchStep::State::refused;
             const std::string why = step.analysis.refused == AnalysisRefusal::column_missing

@@ -32,13 +32,18 @@ bool folder_series_lines(const Session &session, const WatchSettings &settings,
 // False with error set (listing the series) when there is no such series.
 bool settle_series_number(const Session &session, WatchSettings &settings, std::string &error);
 
+// The latest scans that fit the session's capacity (kMaxDataSets): the
+// assessment compares every scan with the latest, so the latest are kept.
+std::vector<std::string> latest_within_capacity(const std::vector<std::string> &scans);
+
 // One analysis of a series.
 struct WatchStep {
     enum class State {
-        none,      // the series has no scans
-        waiting,   // fewer scans than a fit needs
-        refused,   // read or analysis refused: `line` says why
-        analysed,  // fitted (and assessed when the choice asks)
+        none,         // the series has no scans
+        waiting,      // fewer scans than a fit needs
+        refused,      // read or analysis refused: `line` says why
+        column_lost,  // the column kept is not found in the scans: no verdict
+        analysed,     // fitted (and assessed when the choice asks)
     };
     State state = State::none;
     int place = 0;       // the latest scan's place in its series
@@ -61,14 +66,22 @@ class WatchAnalyst {
     WatchAnalyst(Session &session, FolderWatch &folder, AnalysisChoice choice)
         : session_(session), folder_(folder), choice_(std::move(choice)) {}
 
-    // Series `number` again with the scans taken so far.
+    // Series `number` again with the scans taken so far.  The first
+    // analysis that finds the column the choice names keeps it: every later
+    // one analyses that column (AnalysisChoice::kept_column), and a scan in
+    // which it is not found gets no verdict and a line that says so.
     WatchStep analyse(int number, const Reader &read, AnalysisFeedback &feedback);
+
+    // The column kept, as the user sees it ("column 1: 5.880-6.060 cm");
+    // empty before one is.
+    const std::string &kept_column_text() const { return kept_text_; }
 
   private:
     Session &session_;
     FolderWatch &folder_;
     AnalysisChoice choice_;
     bool told_capacity_ = false;
+    std::string kept_text_;
 };
 
 // How many looks a watch whose series have all reached equilibrium waits

@@ -54,7 +54,7 @@ WatchDialog::WatchDialog(const WatchChoice &start, SeriesLister lister, QWidget 
 
     interval_ = new QDoubleSpinBox(this);
     interval_->setObjectName(QStringLiteral("WatchInterval"));
-    interval_->setRange(0.1, 3600.0);
+    interval_->setRange(session::kMinIntervalSeconds, session::kMaxIntervalSeconds);
     interval_->setDecimals(1);
     interval_->setSuffix(QStringLiteral(" s"));
     interval_->setValue(start.intervalSeconds);

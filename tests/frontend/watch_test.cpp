@@ -37,15 +37,19 @@ class WatchTest : public WholeProgramTest {
 
   private:
     QTemporaryDir run_;
-    QTemporaryDir out_;  // the runner's outputs
+    QTemporaryDir out_;   // the runner's outputs
+    QTemporaryDir cell_;  // examples with a solution column between menisci and base
+    QString folder_ = run_.path();
+    bool column_ = false;
 
     void answerDialog(QDialog &dialog) override {
         auto *watch = qobject_cast<WatchDialog *>(&dialog);
         QVERIFY2(watch, qPrintable("unexpected dialog " + dialog.objectName()));
-        watch->folderField()->setText(run_.path());
+        watch->folderField()->setText(folder_);
         watch->intervalBox()->setValue(kInterval);
-        // The scans are a solution column alone, with no meniscus to find.
-        watch->columnBox()->setChecked(false);
+        // The settled scans are a solution column alone, with no meniscus
+        // to find; the examples have one.
+        watch->columnBox()->setChecked(column_);
         if (!qEnvironmentVariable("QUILLANE_WATCH_SHOTS").isEmpty()) {
             watch->listSeries();
             watch->show();
@@ -177,6 +181,37 @@ class WatchTest : public WholeProgramTest {
         QCOMPARE(window().item(QStringLiteral("WatchFolder"))->text(),
                  QStringLiteral("&Watch Folder..."));
         QVERIFY(status().startsWith(QStringLiteral("Watch ended")));
+    }
+
+    // The column found first is kept: a scan in which it is not found (its
+    // points moved outward) gets no verdict, and the desktop is told which
+    // column of which series is gone.
+    void aWatchThatLosesItsColumnGivesNoVerdictAndSaysSo() {
+        const auto example = [this](int k, double shift_cm) {
+            const QString name = QStringLiteral("%1.RA1").arg(k, 5, 10, QLatin1Char('0'));
+            writeFile(cell_.filePath(name),
+                      QByteArray::fromStdString(quillane::test_support::moved_scan_text(
+                          readFile(examplePath(name)).toStdString(), shift_cm)));
+        };
+        for (int k = 1; k <= 11; ++k)
+            example(k, 0.0);
+        folder_ = cell_.path();
+        column_ = true;
+        trigger("WatchFolder");
+        QTRY_VERIFY2_WITH_TIMEOUT(status().contains(QStringLiteral("; column 1: ")),
+                                  qPrintable(status()), kPatienceMs);
+        example(12, 0.4);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            status().contains(QStringLiteral("is not found: no verdict for this scan")),
+            qPrintable(status()), kPatienceMs);
+        QVERIFY(status().contains(QStringLiteral("scan 12 (00012.RA1): column 1: ")));
+        QVERIFY(!status().contains(QStringLiteral("equilibrium")));
+        bool told = false;
+        for (auto *note :
+             window().findChildren<QMessageBox *>(QStringLiteral("WatchEquilibriumNote")))
+            told = told || note->text().contains(QStringLiteral("column 1: "));
+        QVERIFY(told);
+        trigger("WatchFolder");
     }
 };
 

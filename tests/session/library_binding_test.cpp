@@ -10,6 +10,9 @@
 #include <string>
 
 #include "library_binding.h"
+#include "library_files.h"
+#include "scan_files.h"
+#include "session.h"
 
 namespace quillane::session {
 namespace {
@@ -77,6 +80,32 @@ TEST_F(Binding, ALibraryThatCannotBeLoadedIsNamed) {
     EXPECT_FALSE(load(library, "/no/such/folder/libquillane.so"));
     EXPECT_THAT(library.error(), HasSubstr("could not be loaded"));
     EXPECT_THAT(library.error(), HasSubstr("cannot load /no/such/folder/libquillane.so"));
+}
+
+// A copy of its own keeps a second analysis: what one session reads leaves
+// the other's data as they were (the run overview works beside the main
+// window this way).
+TEST_F(Binding, AnOwnCopyKeepsAnAnalysisOfItsOwn) {
+    Library first, second;
+    ASSERT_TRUE(load(first, QUILLANE_LIBRARY_PATH)) << first.error();
+    ASSERT_TRUE(second.load_own_copy(library_path(first.exports()))) << second.error();
+    EXPECT_NE(second.exports().quillane_version, first.exports().quillane_version);
+    test_support::ScratchFolder folder;
+    Session one(first.exports()), other(second.exports());
+    std::vector<std::string> files;
+    for (int k = 1; k <= 5; ++k)
+        files.push_back(folder.write_scan(std::to_string(k) + ".RA1",
+                                          test_support::exponential_scan(k, 100 + 10 * k)));
+    std::string error;
+    ASSERT_TRUE(one.create_report(folder.file("one.txt"), error)) << error;
+    ASSERT_TRUE(other.create_report(folder.file("other.txt"), error)) << error;
+    one.initialise(false);
+    other.initialise(false);
+    ASSERT_TRUE(one.read_and_select({files[0], files[1], files[2]}, {1, 2, 3}).done);
+    const long read_by_one = one.points_in_range().read;
+    ASSERT_TRUE(other.read_and_select(files, {1, 2, 3, 4, 5}).done);
+    EXPECT_EQ(one.points_in_range().read, read_by_one);
+    EXPECT_EQ(other.points_in_range().read, 110 + 120 + 130 + 140 + 150);
 }
 
 }  // namespace

@@ -93,6 +93,22 @@ std::string write_file(const std::filesystem::path &path, const std::string &tex
     return path.string();
 }
 
+std::string moved_scan_text(const std::string &text, double shift_cm) {
+    std::istringstream in(text);
+    std::string moved, line;
+    for (int n = 0; std::getline(in, line); ++n) {
+        double r = 0.0, value = 0.0, sd = 0.0;
+        // The description and the time line come first.
+        if (n >= 2 && std::sscanf(line.c_str(), "%lf %lf %lf", &r, &value, &sd) == 3) {
+            char point[96];
+            std::snprintf(point, sizeof point, "%.4f  %.5E  %.5E", r + shift_cm, value, sd);
+            line = point;
+        }
+        moved += line + "\n";
+    }
+    return moved;
+}
+
 std::string read_file(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream ss;

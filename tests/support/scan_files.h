@@ -51,6 +51,10 @@ Scan small_scan(int number);
 std::vector<ScanPoint> points_on(double r0, double dr, int n,
                                  const std::function<double(double)> &value);
 
+// A scan file's text with every point moved outward by shift_cm: the same
+// scan with its columns elsewhere in the cell.
+std::string moved_scan_text(const std::string &text, double shift_cm);
+
 // Writes text to path (created or emptied); returns path.
 std::string write_file(const std::filesystem::path &path, const std::string &text);
 std::string read_file(const std::filesystem::path &path);
