@@ -34,6 +34,10 @@ void ViewerBridge::install() {
     hooks.loadPlotWindow = [this] { loadPlotWindow(); };
     hooks.showPlot = [this](const PlotContent &content) {
         if (!plotit_) loadPlotWindow();
+        // Asked once per plot: the finder reads every scan shown.
+        stretches_ =
+            content.scans ? session_.column_stretches() : std::vector<session::ColumnStretch>{};
+        stretchesXi_ = session_.xi_mode();
         plotit_->setSeriesNames(viewer::seriesNamesFor(content, session_, fromSession));
         plotit_->setAnswer(answerFor(content));
         plotit_->ShowPlot();
@@ -136,6 +140,34 @@ viewer::LimitChange ViewerBridge::applyLimits(double low, double high) {
     for (const std::string &e : outcome.errors)
         prompts_.warn(plotit_.get(), QStringLiteral("Quillane"), fromSession(e));
     return change;
+}
+
+std::vector<viewer::StretchBand> ViewerBridge::stretchBands() const {
+    // Limits are set in the position variable in use: a plot drawn in the
+    // other one has no stretches to take until it is drawn again.
+    if (stretches_.empty() || stretchesXi_ != session_.xi_mode()) return {};
+    const bool xi = stretchesXi_;
+    const session::Limits limits{xLow(), xHigh()};
+    const int inForce =
+        session::stretch_in_force(stretches_, limits, session::kDefaultColumnMargin, xi);
+    std::vector<viewer::StretchBand> bands;
+    for (size_t i = 0; i < stretches_.size(); ++i) {
+        const session::ColumnStretch &s = stretches_[i];
+        const session::Column c = session::stretch_limits(s, session::kDefaultColumnMargin, xi);
+        viewer::StretchBand band;
+        band.from = session::convert_position(s.from_cm, false, xi);
+        band.to = session::convert_position(s.to_cm, false, xi);
+        band.low = c.low;
+        band.high = c.high;
+        band.number = static_cast<int>(i) + 1;
+        band.taken = s.column;
+        band.inForce = band.number == inForce;
+        band.limits = fromSession(session::column_limits_text(c, xi));
+        band.tip = s.column ? QStringLiteral("Column %1: %2").arg(band.number).arg(band.limits)
+                            : fromSession(s.reason);
+        bands.push_back(band);
+    }
+    return bands;
 }
 
 void ViewerBridge::tickRound(float lo, float hi, float &out_lo, float &out_hi,

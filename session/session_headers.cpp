@@ -51,6 +51,25 @@ std::string column_limits_text(const Column &column, bool xi) {
     return text;
 }
 
+Column stretch_limits(const ColumnStretch &stretch, double margin_cm, bool xi) {
+    return {stretch.from_cm, stretch.to_cm,
+            convert_position(stretch.from_cm + margin_cm, false, xi),
+            convert_position(stretch.to_cm - margin_cm, false, xi)};
+}
+
+int stretch_in_force(const std::vector<ColumnStretch> &stretches, Limits limits, double margin_cm,
+                     bool xi) {
+    // Limits typed or marked by hand that happen to lie this close to a
+    // stretch's are that stretch for the user too.
+    constexpr double kSame = 1e-6;
+    for (size_t i = 0; i < stretches.size(); ++i) {
+        const Column c = stretch_limits(stretches[i], margin_cm, xi);
+        if (std::fabs(c.low - limits.low) <= kSame && std::fabs(c.high - limits.high) <= kSame)
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
 bool Session::is_data_line(std::string_view line) const {
     return lib_.quillane_is_data_line(line.data(), static_cast<int32_t>(line.size())) == 1;
 }
@@ -131,12 +150,19 @@ std::vector<ColumnStretch> Session::column_stretches(Outcome *outcome) const {
         if (sets[0] >= kMaxDataSets) break;
         sets[static_cast<size_t>(++sets[0])] = d;
     }
-    int32_t count = 0;
+    // The library leaves the count alone when it refuses a call made from
+    // within one of its own (a window asking while the library writes a
+    // line): then nothing was looked at, which is not "no stretch".
+    int32_t count = -1;
     std::array<double, QUILLANE_MAX_STRETCHES> from{}, to{}, level{}, deviation{}, sd{};
     std::array<int32_t, QUILLANE_MAX_STRETCHES> taken{};
     std::vector<char> reasons(QUILLANE_MAX_STRETCHES * QUILLANE_STRETCH_REASON_LENGTH, '\0');
     lib_.quillane_column_stretches(sets.data(), &count, from.data(), to.data(), level.data(),
                                    deviation.data(), sd.data(), taken.data(), reasons.data());
+    if (count < 0) {
+        o = refused("The column finder cannot be asked while the library is at work.");
+        return {};
+    }
     check(o);
     std::vector<ColumnStretch> stretches;
     for (int32_t k = 0; k < count && k < QUILLANE_MAX_STRETCHES; ++k) {
@@ -146,6 +172,18 @@ std::vector<ColumnStretch> Session::column_stretches(Outcome *outcome) const {
                              std::string(reason, strnlen(reason, QUILLANE_STRETCH_REASON_LENGTH))});
     }
     return stretches;
+}
+
+std::string Session::column_in_force_text(Outcome *outcome) const {
+    Outcome local;
+    Outcome &o = outcome ? *outcome : local;
+    if (!files_read()) return {};
+    const std::vector<ColumnStretch> stretches = column_stretches(&o);
+    const int n = stretch_in_force(stretches, limits_, kDefaultColumnMargin, xi_mode_);
+    if (n == 0) return {};
+    const Column limits =
+        stretch_limits(stretches[static_cast<size_t>(n - 1)], kDefaultColumnMargin, xi_mode_);
+    return "column " + std::to_string(n) + ": " + column_limits_text(limits, xi_mode_);
 }
 
 Limits Session::data_range() const {
