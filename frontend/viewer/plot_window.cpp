@@ -32,6 +32,8 @@ constexpr double kScreenShare = 0.65;
 const QString kLimitsKeys = QStringLiteral(
     "Lower limit: Ctrl+left or Shift+left click\n"
     "Upper limit: Ctrl+right, Alt+left or Shift+right click\n"
+    "Both limits: Ctrl+drag across the range\n"
+    "A shaded stretch: click to take its limits, drag its edge to move one\n"
     "Zoom: drag with the left button");
 }  // namespace
 
