@@ -228,7 +228,7 @@ void MainWindow::SetLimits() {
     if (!outcome.plot_written) outcome.span_ok = applied.span_ok;
     outcome.errors.insert(outcome.errors.begin(), applied.errors.begin(), applied.errors.end());
     if (outcome.plot_written)
-        showThePlot({choice.sets, std::nullopt});
+        showThePlot({choice.sets, std::nullopt, false, true});
     else if (choice.limits && applied.done && session_.limits_mode() &&
              state_.PlotWindowOpen == kTrue)
         hooks_.redrawPlot();
@@ -310,7 +310,8 @@ void MainWindow::dataPlot(int kind) {
         return sets;
     });
     tell(outcome, QStringLiteral("Plot Data"));
-    if (outcome.plot_written) showThePlot({sets, std::nullopt});
+    // The values are the scans themselves; slopes show no stretches.
+    if (outcome.plot_written) showThePlot({sets, std::nullopt, false, kind == 1});
 }
 
 void MainWindow::PlotRaw() {

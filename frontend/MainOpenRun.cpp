@@ -235,14 +235,43 @@ void MainWindow::recordLeftOut(const std::vector<session::FileOutcome> &outcomes
     if (!lines.empty()) tell(session_.add_to_report(lines), QString());
 }
 
+QString MainWindow::columnInForce() {
+    const session::Limits now = session_.limits();
+    QString key = QStringLiteral("%1 %2 %3")
+                      .arg(now.low, 0, 'g', 17)
+                      .arg(now.high, 0, 'g', 17)
+                      .arg(session_.xi_mode());
+    for (int k = 1; k <= session_.active_count(); ++k)
+        key += QLatin1Char('\n') + fromSession(session_.active_file_name(k));
+    if (key == columnKey_) return columnText_;
+    session::Outcome outcome;
+    const QString text = fromSession(session_.column_in_force_text(&outcome));
+    // Asked while the library writes a line: the next update asks again.
+    if (!outcome.done) return {};
+    columnKey_ = key;
+    columnText_ = text;
+    return columnText_;
+}
+
 void MainWindow::updateReadSummary() {
     QStringList parts;
     // The counts that change the analysis come first: the window may show
     // only the start of the line (its tip and the report hold all of it).
     if (session_.files_read()) {
         parts = readNotes_;
-        if (const std::string points = session_.points_left_out_text(); !points.empty())
-            parts << fromSession(points);
+        QString limits = fromSession(session_.points_left_out_text());
+        // Limits that are a stretch of the column finder are named by it.
+        if (const QString column = columnInForce(); !column.isEmpty()) {
+            QString named = column + QLatin1Char('.');
+            if (limits.isEmpty()) {
+                named[0] = named[0].toUpper();
+                limits = named;
+            } else {
+                if (limits.endsWith(QLatin1Char('.'))) limits.chop(1);
+                limits += QStringLiteral("; ") + named;
+            }
+        }
+        if (!limits.isEmpty()) parts << limits;
         if (!leftOutFiles_.isEmpty()) parts << leftOutFiles_;
     }
     const QString text = parts.join(QStringLiteral("  "));

@@ -279,6 +279,9 @@ class MainWindow : public QMainWindow {
     // The status line's account of what the reading left out; follows the
     // limits, so it is brought up to date with the commands.
     void updateReadSummary();
+    // "column 2: 20.194-20.794 cm^2" while the limits in force are that
+    // stretch's; empty otherwise.
+    QString columnInForce();
     // After the first reading: puts what the headers say on record and,
     // when the scans make several series, asks which to analyse.
     void offerSeries(bool afterReading);
@@ -300,6 +303,11 @@ class MainWindow : public QMainWindow {
     // the lines the report gets once the files are read.
     QStringList readNotes_;
     QString leftOutFiles_;  // the files that are no scans or cannot be read
+    // The column the limits in force are, as the status line names it, and
+    // what it was worked out for: the finder reads every active scan, too
+    // much for each line the list gets.
+    QString columnKey_;
+    QString columnText_;
     std::vector<std::string> pendingRecord_;
     RunOverviewWindow *overview_ = nullptr;
     QString libraryFile_;  // the analysis library's file, for the overview's copy

@@ -34,6 +34,15 @@ void ViewerBridge::install() {
     hooks.loadPlotWindow = [this] { loadPlotWindow(); };
     hooks.showPlot = [this](const PlotContent &content) {
         if (!plotit_) loadPlotWindow();
+        // Asked once per plot: the finder reads every scan shown.
+        stretches_ =
+            content.scans ? session_.column_stretches() : std::vector<session::ColumnStretch>{};
+        stretchesXi_ = session_.xi_mode();
+        choices_ = session::stretch_choices(
+            stretches_,
+            stretches_.empty() ? std::vector<session::Column>{}
+                               : session_.solution_columns(session::kDefaultColumnMargin),
+            session::kDefaultColumnMargin, stretchesXi_);
         plotit_->setSeriesNames(viewer::seriesNamesFor(content, session_, fromSession));
         plotit_->setAnswer(answerFor(content));
         plotit_->ShowPlot();
@@ -136,6 +145,32 @@ viewer::LimitChange ViewerBridge::applyLimits(double low, double high) {
     for (const std::string &e : outcome.errors)
         prompts_.warn(plotit_.get(), QStringLiteral("Quillane"), fromSession(e));
     return change;
+}
+
+std::vector<viewer::StretchBand> ViewerBridge::stretchBands() const {
+    // Limits are set in the position variable in use: a plot drawn in the
+    // other one has no stretches to take until it is drawn again.
+    if (stretches_.empty() || stretchesXi_ != session_.xi_mode()) return {};
+    const bool xi = stretchesXi_;
+    const int inForce = session::stretch_in_force(choices_, {xLow(), xHigh()});
+    std::vector<viewer::StretchBand> bands;
+    for (size_t i = 0; i < stretches_.size() && i < choices_.size(); ++i) {
+        const session::ColumnStretch &s = stretches_[i];
+        const session::StretchChoice &c = choices_[i];
+        viewer::StretchBand band;
+        band.from = session::convert_position(s.from_cm, false, xi);
+        band.to = session::convert_position(s.to_cm, false, xi);
+        band.low = c.limits.low;
+        band.high = c.limits.high;
+        band.number = c.column;
+        band.taken = s.column;
+        band.inForce = static_cast<int>(i) == inForce;
+        band.limits = fromSession(session::column_limits_text(c.limits, xi));
+        band.tip = s.column ? QStringLiteral("Column %1: %2").arg(band.number).arg(band.limits)
+                            : fromSession(s.reason);
+        bands.push_back(band);
+    }
+    return bands;
 }
 
 void ViewerBridge::tickRound(float lo, float hi, float &out_lo, float &out_hi,

@@ -48,6 +48,7 @@ class ViewerBridge : public viewer::ViewerHost {
     viewer::LimitChange applyLimits(double low, double high) override;
     void tickRound(float lo, float hi, float &out_lo, float &out_hi, int32_t &n_intervals) override;
     void showSpanWarning() override;
+    std::vector<viewer::StretchBand> stretchBands() const override;
     QString plotFileName() const override;
     QString tempPlotFileName() const override;
     QString workDir() const override;
@@ -84,6 +85,11 @@ class ViewerBridge : public viewer::ViewerHost {
     mutable session::Limits shownLimits_;
     mutable bool shownLimitsMode_ = false;
     mutable QString shownReport_;
+    // The finder's stretches in the scans of the plot on show (none for
+    // other plots), and the position variable that plot was drawn in.
+    std::vector<session::ColumnStretch> stretches_;
+    std::vector<session::StretchChoice> choices_;  // what taking each gives
+    bool stretchesXi_ = true;
 };
 
 }  // namespace quillane::frontend

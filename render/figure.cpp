@@ -65,6 +65,7 @@ QSizeF plotSizeWithin(const Figure &figure, QSizeF total) {
 void paintFigure(QPainter &painter, const Figure &figure, QSizeF plot) {
     const ViewerState &state = figure.state;
     PlotRenderer renderer(state, figure.axes, figure.style, figure.limits);
+    renderer.setStretches(figure.stretches);
     const bool answered = !figure.answer.isEmpty();
     if (figure.report || answered) {
         QString heading = QString::fromStdString(state.data.heading);

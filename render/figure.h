@@ -31,6 +31,8 @@ struct Figure {
     QString answer{};     // the answer in words, under the key
     QString note{};       // a remark below the answer
     std::vector<PlotLineLabel> lines{};
+    // The column finder's stretches, on a plot of the scans against position.
+    std::vector<StretchBand> stretches{};
     // The time axis is shown in hours (the lines' times are in seconds).
     bool hours = false;
     // When set, the heading names this report by its file name only

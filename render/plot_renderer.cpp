@@ -123,6 +123,8 @@ void PlotRenderer::paint(QPainter &painter, QSizeF size) const {
 void PlotRenderer::drawFrameAndTicks(QPainter &painter, const PlotScale &scale) const {
     const QRectF area(scale.toDevice(0, 100), scale.toDevice(100, 0));
     painter.fillRect(area, Qt::white);
+    // Behind the frame, its ticks and the scans.
+    drawStretchBands(painter, scale, stretches_, tickPixelSize(scale.deviceSize()));
     painter.setPen(QPen(Qt::black, 2.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(area);

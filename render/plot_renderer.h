@@ -8,9 +8,11 @@
 #include <QSizeF>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "plot_axes.h"
 #include "plot_scale.h"
+#include "plot_stretches.h"
 #include "plot_style.h"
 #include "viewer_state.h"
 
@@ -41,6 +43,8 @@ class PlotRenderer {
     // report without its folders, or keeps only the time stamp where the
     // answer is told in words).
     void setHeadings(QString heading, QString heading2);
+    // The column finder's stretches, shaded behind the scans.
+    void setStretches(std::vector<StretchBand> bands) { stretches_ = std::move(bands); }
 
     // Paints the whole surface of `size` (device units of `painter`).  With
     // no data loaded only the empty surface is drawn.
@@ -70,6 +74,7 @@ class PlotRenderer {
     const PlotStyle &style_;
     LimitLines limits_;
     std::optional<std::pair<QString, QString>> headings_;
+    std::vector<StretchBand> stretches_;
 };
 
 // The corners of the triangle (kind 1) or diamond (kind 2) symbol of half

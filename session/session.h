@@ -126,6 +126,9 @@ struct PlotSubject {
     std::vector<int> sets{};              // a data plot: the active sets shown
     std::optional<GraphRequest> graph{};  // a result graph
     bool equilibrium = false;             // the approach to equilibrium
+    // The scans themselves against the position (the limits plot, the
+    // values): the plot on which the column finder's stretches are shown.
+    bool scans = false;
 };
 
 // ---- the equilibrium assessment and the fit's results, read back ----
@@ -237,6 +240,22 @@ const char *limits_unit(bool xi);
 
 // A column's limits as the user sees them, three decimals: "5.880-6.060 cm".
 std::string column_limits_text(const Column &column, bool xi);
+
+// What taking a stretch the finder looked at gives.  A stretch it took is
+// its column: the limits solution_columns() gives for it (which the limits
+// dialog, the runner's --column and the watch take), numbered as they number
+// it.  A stretch it refused gives its ends inset by margin_cm, and no number.
+struct StretchChoice {
+    Column limits;   // in the position variable `xi` (cm^2) or cm
+    int column = 0;  // its number among the columns (1 nearest the meniscus side); 0: refused
+};
+std::vector<StretchChoice> stretch_choices(const std::vector<ColumnStretch> &stretches,
+                                           const std::vector<Column> &columns, double margin_cm,
+                                           bool xi);
+
+// The stretch (0-based, in rising radius) whose choice's limits are
+// `limits` within 1e-6; -1 when the limits are no stretch's.
+int stretch_in_force(const std::vector<StretchChoice> &choices, Limits limits);
 
 // A position converted between xi = r^2/2 (cm^2) and the radius r (cm);
 // unchanged when both units are the same.  A negative xi has no radius: NaN.
@@ -473,7 +492,14 @@ class Session {
     // below 0.
     std::vector<Column> solution_columns(double margin_cm, Outcome *outcome = nullptr) const;
     // What the finder looked at in the active sets, stretch by stretch.
+    // Refused before files are read, and while a library call is under way
+    // on this thread (a line it writes reaching a window that asks).
     std::vector<ColumnStretch> column_stretches(Outcome *outcome = nullptr) const;
+    // "column 2: 20.194-20.794 cm^2" when the limits in force are those of
+    // a column the finder took (stretch_choices() with kDefaultColumnMargin);
+    // empty otherwise, and refused (`outcome`) when the finder cannot be
+    // asked now.
+    std::string column_in_force_text(Outcome *outcome = nullptr) const;
     // Points of the active sets: as read, and inside the limits in use.
     struct PointsInRange {
         long read = 0;

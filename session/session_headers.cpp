@@ -51,6 +51,41 @@ std::string column_limits_text(const Column &column, bool xi) {
     return text;
 }
 
+std::vector<StretchChoice> stretch_choices(const std::vector<ColumnStretch> &stretches,
+                                           const std::vector<Column> &columns, double margin_cm,
+                                           bool xi) {
+    const auto taken = static_cast<size_t>(std::count_if(
+        stretches.begin(), stretches.end(), [](const ColumnStretch &s) { return s.column; }));
+    std::vector<StretchChoice> choices;
+    int column = 0;
+    for (const ColumnStretch &s : stretches) {
+        StretchChoice c;
+        c.limits = {s.from_cm, s.to_cm, convert_position(s.from_cm + margin_cm, false, xi),
+                    convert_position(s.to_cm - margin_cm, false, xi)};
+        if (s.column) {
+            c.column = ++column;
+            // The finder lists its columns in the order of the stretches it
+            // took; should the two answers ever disagree in number, the
+            // stretch's own ends stand.
+            if (taken == columns.size()) c.limits = columns[static_cast<size_t>(column - 1)];
+        }
+        choices.push_back(c);
+    }
+    return choices;
+}
+
+int stretch_in_force(const std::vector<StretchChoice> &choices, Limits limits) {
+    // Limits typed or marked by hand that happen to lie this close to a
+    // stretch's are that stretch for the user too.
+    constexpr double kSame = 1e-6;
+    for (size_t i = 0; i < choices.size(); ++i) {
+        const Column &c = choices[i].limits;
+        if (std::fabs(c.low - limits.low) <= kSame && std::fabs(c.high - limits.high) <= kSame)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 bool Session::is_data_line(std::string_view line) const {
     return lib_.quillane_is_data_line(line.data(), static_cast<int32_t>(line.size())) == 1;
 }
@@ -131,12 +166,19 @@ std::vector<ColumnStretch> Session::column_stretches(Outcome *outcome) const {
         if (sets[0] >= kMaxDataSets) break;
         sets[static_cast<size_t>(++sets[0])] = d;
     }
-    int32_t count = 0;
+    // The library leaves the count alone when it refuses a call made from
+    // within one of its own (a window asking while the library writes a
+    // line): then nothing was looked at, which is not "no stretch".
+    int32_t count = -1;
     std::array<double, QUILLANE_MAX_STRETCHES> from{}, to{}, level{}, deviation{}, sd{};
     std::array<int32_t, QUILLANE_MAX_STRETCHES> taken{};
     std::vector<char> reasons(QUILLANE_MAX_STRETCHES * QUILLANE_STRETCH_REASON_LENGTH, '\0');
     lib_.quillane_column_stretches(sets.data(), &count, from.data(), to.data(), level.data(),
                                    deviation.data(), sd.data(), taken.data(), reasons.data());
+    if (count < 0) {
+        o = refused("The column finder cannot be asked while the library is at work.");
+        return {};
+    }
     check(o);
     std::vector<ColumnStretch> stretches;
     for (int32_t k = 0; k < count && k < QUILLANE_MAX_STRETCHES; ++k) {
@@ -146,6 +188,20 @@ std::vector<ColumnStretch> Session::column_stretches(Outcome *outcome) const {
                              std::string(reason, strnlen(reason, QUILLANE_STRETCH_REASON_LENGTH))});
     }
     return stretches;
+}
+
+std::string Session::column_in_force_text(Outcome *outcome) const {
+    Outcome local;
+    Outcome &o = outcome ? *outcome : local;
+    if (!files_read()) return {};
+    const std::vector<ColumnStretch> stretches = column_stretches(&o);
+    if (!o.done) return {};
+    const std::vector<StretchChoice> choices = stretch_choices(
+        stretches, solution_columns(kDefaultColumnMargin, &o), kDefaultColumnMargin, xi_mode_);
+    const int n = stretch_in_force(choices, limits_);
+    if (n < 0 || choices[static_cast<size_t>(n)].column == 0) return {};
+    const StretchChoice &c = choices[static_cast<size_t>(n)];
+    return "column " + std::to_string(c.column) + ": " + column_limits_text(c.limits, xi_mode_);
 }
 
 Limits Session::data_range() const {

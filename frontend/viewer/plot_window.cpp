@@ -32,6 +32,8 @@ constexpr double kScreenShare = 0.65;
 const QString kLimitsKeys = QStringLiteral(
     "Lower limit: Ctrl+left or Shift+left click\n"
     "Upper limit: Ctrl+right, Alt+left or Shift+right click\n"
+    "Both limits: Ctrl+drag across the range\n"
+    "A shaded stretch: click to take its limits, drag its edge to move one\n"
     "Zoom: drag with the left button");
 }  // namespace
 
@@ -257,6 +259,7 @@ Figure Plotit::figure(bool key) const {
     figure.answer = answer_.text;
     figure.note = answer_.note;
     figure.lines = answer_.lines;
+    figure.stretches = host_.stretchBands();
     figure.hours = QString::fromStdString(state_.data.x_label) == kHoursLabel;
     figure.key = key;
     // A picture names the report without the folders of this machine.
@@ -332,6 +335,7 @@ bool Plotit::ShowPlot() {
 
     dragging_ = false;
     first_move_ = true;
+    limit_drag_ = LimitDrag::none;
     // The readout belonged to the plot before; it comes back with the mouse.
     xy_label_->setText(QStringLiteral(" "));
     canvas_->setRubberBand(false);
@@ -355,7 +359,8 @@ bool Plotit::ShowPlot() {
             out_file_label_->setText(QStringLiteral(" "));
             setWindowTitle(plotCaption(host_.programTitle(), file_name));
             // The hint on the plot names Ctrl and Alt; Shift works as well.
-            canvas_->setToolTip(host_.limitsMode() ? kLimitsKeys : QString());
+            surface_tip_ = host_.limitsMode() ? kLimitsKeys : QString();
+            canvas_->setToolTip(surface_tip_);
             // The answer bar has the verdict in full; the second heading
             // keeps only the time stamp, which a long verdict would run into.
             if (!answer_.text.isEmpty())
@@ -414,6 +419,7 @@ void Plotit::closeEvent(QCloseEvent *event) {
         // The close button puts the plot away until the next one; the
         // window, its style and its numbering stay.
         dragging_ = false;
+        limit_drag_ = LimitDrag::none;
         canvas_->setRubberBand(false);
         if (legend_) legend_->close();
         hide();
@@ -436,7 +442,9 @@ void Plotit::unload() {
 // ---- the mouse ----
 
 void Plotit::mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF plot) {
-    if (pressGesture(button, modifiers) != MouseGesture::drag || !state_.DataLoaded) return;
+    const MouseGesture gesture = pressGesture(button, modifiers);
+    if (gesture == MouseGesture::none || !state_.DataLoaded) return;
+    if (startStretchDrag(gesture, plot) || gesture != MouseGesture::drag) return;
     dragging_ = true;
     first_move_ = true;
     down_ = current_ = plot;
@@ -448,20 +456,28 @@ void Plotit::mouseMove(QPointF plot) {
         xy_label_->setText(coordinateReadout(scale.dataX(static_cast<float>(plot.x())),
                                              scale.dataY(static_cast<float>(plot.y()))));
     }
-    if (dragging_) {
+    if (limit_drag_ != LimitDrag::none) {
+        current_ = plot;
+        moveStretchDrag();
+    } else if (dragging_) {
         first_move_ = false;
         current_ = plot;
         canvas_->setRubberBand(true, scale.toDevice(down_), scale.toDevice(current_));
+    } else if (state_.DataLoaded) {
+        hoverStretches(plot);
     }
 }
 
 void Plotit::mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF plot) {
+    if (limit_drag_ != LimitDrag::none && endStretchDrag()) return;
     const MouseGesture gesture = releaseGesture(button, modifiers, host_.limitsMode());
     if (gesture == MouseGesture::drag) {
         if (!dragging_ || !state_.DataLoaded) return;
         canvas_->setRubberBand(false);
         first_move_ = true;
         dragging_ = false;
+        // A click on a stretch takes it; elsewhere a click does nothing.
+        if (isClick(down_, current_) && takeStretchAt(down_)) return;
         // The box ends at the last move position, not where the button rose.
         if (down_.x() == current_.x() || down_.y() == current_.y()) return;
         const ZoomResult zoom = ZoomToBox(down_, current_, currentScale(), state_);

@@ -165,6 +165,22 @@ class Plotit : public QMainWindow {
     void paintPlot(QPainter &painter, QSizeF size) const;
     void legendUnloaded();
 
+    // The column finder's stretches under the mouse (plot_window_stretches.cpp).
+    bool insidePlotArea(QPointF plot) const;
+    // Starts dragging a stretch's edge or a Ctrl+drag range; false when the
+    // press starts neither.
+    bool startStretchDrag(MouseGesture gesture, QPointF plot);
+    void moveStretchDrag();
+    // Ends a stretch drag at the last move position; false when the release
+    // is no drag after all (a click), which the other gestures then take.
+    bool endStretchDrag();
+    // A click on a stretch takes its limits; false when there is none there.
+    bool takeStretchAt(QPointF plot);
+    // The tip and the cursor over stretches and their edges.
+    void hoverStretches(QPointF plot);
+    // Whether the pointer moved no farther than a click allows.
+    bool isClick(QPointF from, QPointF to) const;
+
     ViewerHost &host_;
     ViewerState state_;
     SeriesNames names_;
@@ -187,6 +203,13 @@ class Plotit : public QMainWindow {
     bool first_move_ = true;
     QPointF down_;     // where the drag started (plot units)
     QPointF current_;  // the last pointer position of the drag (plot units)
+    // A drag that marks limits rather than zooming: a stretch's edge, or
+    // a Ctrl+drag range.
+    enum class LimitDrag { none, edge, range };
+    LimitDrag limit_drag_ = LimitDrag::none;
+    BandEdge edge_;
+    // The surface's tip away from the stretches (the limit keys in limits mode).
+    QString surface_tip_;
     bool allow_close_ = false;
     bool no_data_told_ = false;
 

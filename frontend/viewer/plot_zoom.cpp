@@ -74,7 +74,9 @@ std::optional<Notice> applyZoom(const ZoomResult &zoom, ViewerState &state) {
 }
 
 MouseGesture pressGesture(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
-    if (button == Qt::LeftButton && keysOf(modifiers) == Qt::NoModifier) return MouseGesture::drag;
+    if (button != Qt::LeftButton) return MouseGesture::none;
+    if (keysOf(modifiers) == Qt::NoModifier) return MouseGesture::drag;
+    if (keysOf(modifiers) == Qt::ControlModifier) return MouseGesture::range;
     return MouseGesture::none;
 }
 
@@ -104,6 +106,10 @@ bool applyLimitClick(ViewerHost &host, MouseGesture gesture, float value,
         high = value;
     else
         return false;
+    return applyLimitPair(host, low, high, message);
+}
+
+bool applyLimitPair(ViewerHost &host, double low, double high, const MessageHook &message) {
     const LimitChange change = host.applyLimits(low, high);
     if (!change.applied) {
         if (message) {

@@ -37,17 +37,25 @@ ZoomResult ZoomToBox(QPointF down, QPointF current, const PlotScale &scale,
 // show when there is nothing to zoom into.
 std::optional<Notice> applyZoom(const ZoomResult &zoom, ViewerState &state);
 
-// The three mouse gestures of the plot window.  Shift, Ctrl and Alt are
-// tested as exact states: a combination does nothing.  In limits mode the
-// lower limit is Ctrl+left or Shift+left, the upper one Ctrl+right, Alt+left
-// or Shift+right; a plain left drag zooms.
-enum class MouseGesture { none, drag, lower_limit, upper_limit };
+// The mouse gestures of the plot window.  Shift, Ctrl and Alt are tested as
+// exact states: a combination does nothing.  In limits mode the lower limit
+// is Ctrl+left or Shift+left, the upper one Ctrl+right, Alt+left or
+// Shift+right; a plain left drag zooms.  A Ctrl+left press starts a range:
+// dragged, it marks both limits; released where it began, it stays the
+// lower-limit click.
+enum class MouseGesture { none, drag, lower_limit, upper_limit, range };
 
-// The gesture that a press of `button` starts (only the plain left drag).
+// The gesture that a press of `button` starts: the plain left drag, or the
+// Ctrl+left range.
 MouseGesture pressGesture(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
 // The gesture that a release of `button` completes; limits only in limits mode.
 MouseGesture releaseGesture(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                             bool limits_mode);
+
+// Applies the data limits low..high (data units): a refusal's message is
+// shown and nothing changes; too few points for the differentiation span
+// bring the span warning, the limits kept.  Returns true when they changed.
+bool applyLimitPair(ViewerHost &host, double low, double high, const MessageHook &message);
 
 // Sets the lower or upper data limit to `value` (data units): the host
 // applies the new pair, and the span warning is shown when a set has too

@@ -12,8 +12,10 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "plot_axes.h"
+#include "plot_stretches.h"
 
 namespace quillane::viewer {
 
@@ -45,6 +47,10 @@ class ViewerHost {
                            int32_t &n_intervals) = 0;
     // The warning about too few points for the differentiation span.
     virtual void showSpanWarning() = 0;
+    // The column finder's stretches on the plot on show, in its x units;
+    // none unless it shows the scans against the position variable in use.
+    // A click on one takes its limits, its edges can be dragged.
+    virtual std::vector<StretchBand> stretchBands() const { return {}; }
 
     // File names: the plot file the library writes, the working copy of a
     // plot marked for deletion, and the folder of the plot files (ends in a

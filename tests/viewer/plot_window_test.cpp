@@ -454,10 +454,13 @@ class PlotWindowTest : public QObject {
         viewer.window->mouseUp(Qt::RightButton, Qt::AltModifier, QPointF(30, 50));
         QVERIFY(viewer.host.calls.isEmpty());
         QCOMPARE(viewer.host.x_low, 2.0);
-        // A Ctrl press starts no rubber band.
+        // A Ctrl drag marks the range it crosses as both limits.
         viewer.window->mouseDown(Qt::LeftButton, Qt::ControlModifier, QPointF(30, 50));
         viewer.window->mouseMove(QPointF(60, 60));
+        QVERIFY(viewer.window->canvas()->rubberBandShown());
+        viewer.window->mouseUp(Qt::LeftButton, Qt::ControlModifier, QPointF(60, 60));
         QVERIFY(!viewer.window->canvas()->rubberBandShown());
+        QCOMPARE(viewer.host.calls, QStringList({"applyLimits 3 6"}));
     }
 
     void shiftClicksSetTheLimitsForDesktopsThatKeepAlt() {
