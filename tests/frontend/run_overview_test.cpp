@@ -122,6 +122,7 @@ class RunOverviewTest : public WholeProgramTest {
         // No tray offscreen: the note is a message box that does not wait.
         auto *note = overview().findChild<QMessageBox *>(QStringLiteral("RunOverviewSpeedNote"));
         QVERIFY(note && note->isVisible());
+        screenShot("QUILLANE_OVERVIEW_SHOTS", QStringLiteral("overview-speed-line"));
         QVERIFY(note->text().contains(line));
         note->close();
 
@@ -129,6 +130,7 @@ class RunOverviewTest : public WholeProgramTest {
         copySpeed(14000.0, live.path());
         QTRY_COMPARE_WITH_TIMEOUT(overview().table()->rowCount(), kSeries, kPatienceMs);
         QVERIFY(settled());
+        screenShot("QUILLANE_OVERVIEW_SHOTS", QStringLiteral("overview-next-speed"));
         QTRY_VERIFY_WITH_TIMEOUT(overview().speedLine().isEmpty(), kPatienceMs);
         QCOMPARE(said.count(), 1);
         overview().toggleFollowing();

@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabBar>
@@ -181,6 +183,14 @@ bool everyTabInView(const QTabWidget &tabs) {
     for (int i = 0; i < bar->count(); ++i)
         if (!bar->rect().contains(bar->tabRect(i))) return false;
     return true;
+}
+
+void screenShot(const char *dirVariable, const QString &name) {
+    const QString dir = qEnvironmentVariable(dirVariable);
+    if (dir.isEmpty()) return;
+    QTest::qWait(300);  // the window manager draws the frames first
+    QGuiApplication::primaryScreen()->grabWindow(0).save(dir + QLatin1Char('/') + name +
+                                                         QStringLiteral(".png"));
 }
 
 bool sameLines(const QStringList &actual, const QStringList &expected) {

@@ -130,6 +130,11 @@ inline constexpr double kReadableContrast = 3.0;
 // behind scroll arrows (the widget must be shown).
 bool everyTabInView(const QTabWidget &tabs);
 
+// With the environment variable `dirVariable` naming a folder (the test run
+// on a real screen, such as Xvfb), the whole screen as the user sees it
+// now, into that folder as NAME.png; nothing otherwise.
+void screenShot(const char *dirVariable, const QString &name);
+
 // Compares two string lists and prints both in full when they differ.
 bool sameLines(const QStringList &actual, const QStringList &expected);
 

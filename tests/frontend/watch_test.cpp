@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -66,15 +65,8 @@ class WatchTest : public WholeProgramTest {
             quillane::test_support::scan_text(quillane::test_support::settled_scan(k)));
     }
     QString status() { return window().watchController()->statusText(); }
-    // With QUILLANE_WATCH_SHOTS=DIR (run on a real screen, such as Xvfb),
-    // the screen as the user sees it at this step, into DIR/NAME.png.
-    void shot(const char *name) {
-        const QString dir = qEnvironmentVariable("QUILLANE_WATCH_SHOTS");
-        if (dir.isEmpty()) return;
-        QTest::qWait(300);
-        QGuiApplication::primaryScreen()->grabWindow(0).save(dir + QLatin1Char('/') +
-                                                             QLatin1String(name) + ".png");
-    }
+    // With QUILLANE_WATCH_SHOTS=DIR, the screen at this step into DIR/NAME.png.
+    static void shot(const char *name) { screenShot("QUILLANE_WATCH_SHOTS", QLatin1String(name)); }
 
   private slots:
     void initTestCase() {
