@@ -90,6 +90,7 @@ class PlotColumnsTest : public WholeProgramTest {
         QCOMPARE(viewer()->canvas()->toolTip(), QString::fromStdString(stretches[2].reason));
         moveTo(middleOf(shown[1]));
         QCOMPARE(viewer()->canvas()->toolTip(), QStringLiteral("Column 1: ") + shown[1].limits);
+        screenShot("QUILLANE_COLUMNS_SHOTS", QStringLiteral("columns-on-the-plot"));
 
         // Pictures that leave the window are shaded as the window is: the
         // column above its scans is no longer white.
