@@ -180,6 +180,7 @@ void Plotit::setAnswer(PlotAnswer answer) {
     answer_button_->setText(answer_.actionCaption);
     answer_button_->setVisible(!answer_.actionCaption.isEmpty() && answer_.action);
     answer_bar_->setVisible(!answer_.text.isEmpty() || !answer_.note.isEmpty());
+    relayout();
 }
 
 void Plotit::buildMenu() {
@@ -234,6 +235,14 @@ void Plotit::relayout() {
     const int half = width() / 2;
     xy_coords_->setFixedWidth(std::max(0, half - 8));
     out_file_label_->setMaximumWidth(static_cast<int>(0.95 * half));
+    // Word-wrapped labels need the height their width gives, which no layout
+    // counts in a window's minimum: at a large text scale the canvas was
+    // squeezed until the status line covered its axis.  The answer bar takes
+    // that height, so the window's minimum keeps room for the bar, the
+    // canvas and the status line together.
+    if (answer_bar_->isVisibleTo(this))
+        answer_bar_->setFixedHeight(
+            answer_bar_->layout()->totalHeightForWidth(std::max(1, width())));
 }
 
 QPointF Plotit::plotPoint(const QMouseEvent *event) const {
@@ -412,6 +421,9 @@ void Plotit::showEvent(QShowEvent *event) {
 void Plotit::resizeEvent(QResizeEvent *event) {
     QMainWindow::resizeEvent(event);
     relayout();
+    // Grown to its minimum (a long answer at a large text scale), the window
+    // may reach past the screen's edge: it moves back inside.
+    if (isVisible()) QTimer::singleShot(0, this, [this] { keepFrameOnScreen(*this); });
 }
 
 void Plotit::closeEvent(QCloseEvent *event) {

@@ -121,6 +121,36 @@ class PlotWindowTest : public QObject {
         QVERIFY(w.state().DataLoaded);
     }
 
+    // A long answer in a small window (a laptop screen at 200 %): the answer,
+    // the canvas and the status line each keep their own room, so the status
+    // line never covers the plot's axis.
+    void aLongAnswerInASmallWindowLeavesTheCanvasWhole() {
+        ScratchFolder folder;
+        Viewer viewer(folder.path());
+        Plotit &w = *viewer.window;
+        PlotAnswer answer;
+        answer.text = QStringLiteral(
+            "Equilibrium reached by scan 5 (t = 66.000 h); forecast: "
+            "equilibrium at 61.70 h");
+        answer.note =
+            QString(QStringLiteral("Each point is a scan's RMS difference. ")).repeated(6);
+        w.setAnswer(answer);
+        viewer.show(ninePoints());
+        w.ShowIt();
+        w.resize(340, 200);
+        QTest::qWait(50);
+        const QWidget *bar = w.findChild<QWidget *>(QStringLiteral("AnswerBar"));
+        const QWidget *status =
+            w.findChild<QWidget *>(QStringLiteral("OutFileLbl"))->parentWidget();
+        const QRect canvas = w.canvas()->geometry();
+        QVERIFY(bar->geometry().bottom() < canvas.top());
+        QVERIFY2(canvas.bottom() < status->geometry().top(),
+                 qPrintable(QStringLiteral("canvas ends at %1, the status line begins at %2")
+                                .arg(canvas.bottom())
+                                .arg(status->geometry().top())));
+        QVERIFY(canvas.height() >= w.canvas()->minimumHeight());
+    }
+
     void theProgramClosesTheWindowForGood() {
         ScratchFolder folder;
         Viewer viewer(folder.path());
