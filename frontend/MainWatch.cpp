@@ -6,7 +6,6 @@
 #include <QAction>
 
 #include "AppState.h"
-#include "DataFilesDialog.h"
 #include "LogListBox.h"
 #include "MainWindow.h"
 #include "Prompts.h"
@@ -62,13 +61,7 @@ void MainWindow::WatchFolder() {
     hooks.afterAnalysis = [this] {
         session_.attach_list_box(LogListBox::operations(), logList_.get(), visibleLines_);
         // The data-file rows hold the scans read, all active.
-        QStringList names;
-        for (int d = 1; d <= session_.data_set_count(); ++d)
-            names << fromSession(session_.file_name(d));
-        DataFilesDialog &form = form1();
-        form.setFiles(names);
-        applyDataFileChoice(state_, form.choice(), true);
-        restoreDataFileTicks();
+        syncDataFileRows();
         // The menus follow the session: files read, limits and the fit.
         updateCommands();
     };

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 #include <set>
 
 #include "files.h"
@@ -391,9 +392,15 @@ Outcome Session::read_and_select(const std::vector<std::string> &files,
 }
 
 Limits Session::range_read() const {
+    std::vector<int32_t> all(static_cast<size_t>(data_set_count()));
+    std::iota(all.begin(), all.end(), 1);
+    return range_of_sets(all);
+}
+
+Limits Session::range_of_sets(const std::vector<int32_t> &data_sets) const {
     Limits range;
     bool any = false;
-    for (int32_t n = 1; n <= data_set_count(); ++n) {
+    for (int32_t n : data_sets) {
         double low = 0.0, high = 0.0;
         lib_.quillane_data_set_range(&n, &low, &high);
         if (low == 0.0 && high == 0.0) continue;

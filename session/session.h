@@ -531,6 +531,9 @@ class Session {
     void write_times(const std::vector<double> &all, Outcome &outcome);
     void restore_file_times(Outcome &outcome);
     Limits range_read() const;
+    // The positions the given data sets span together (sets the library
+    // holds no range for are skipped).
+    Limits range_of_sets(const std::vector<int32_t> &data_sets) const;
     Outcome refused(const std::string &why) const;
 
     const Exports &lib_;

@@ -205,18 +205,10 @@ std::string Session::column_in_force_text(Outcome *outcome) const {
 }
 
 Limits Session::data_range() const {
-    Limits range;
-    bool any = false;
-    for (int k = 1; k <= active_count(); ++k) {
-        const int32_t n = active_set(k).data_set;
-        double low = 0.0, high = 0.0;
-        lib_.quillane_data_set_range(&n, &low, &high);
-        if (low == 0.0 && high == 0.0) continue;
-        range.low = any ? std::min(range.low, low) : low;
-        range.high = any ? std::max(range.high, high) : high;
-        any = true;
-    }
-    return range;
+    std::vector<int32_t> active;
+    for (int k = 1; k <= active_count(); ++k)
+        active.push_back(active_set(k).data_set);
+    return range_of_sets(active);
 }
 
 Session::PointsInRange Session::points_in_range() const {

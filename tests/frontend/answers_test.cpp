@@ -41,11 +41,8 @@ class AnswersTest : public WholeProgramTest {
     bool tickLog_ = false;
 
     void answerDialog(QDialog &dialog) override {
-        if (auto *files = qobject_cast<DataFilesDialog *>(&dialog)) {
-            prompts_.openNames.push_back(examplePath(QStringLiteral("00001.RA1")));
-            files->loadSequence();
-            files->accept();
-        } else if (auto *chooser = qobject_cast<DataSetChooserDialog *>(&dialog)) {
+        if (readSequenceFrom(dialog, examplePath(QStringLiteral("00001.RA1")))) return;
+        if (auto *chooser = qobject_cast<DataSetChooserDialog *>(&dialog)) {
             if (LimitsPanel *limits = chooser->limitsPanel()) {
                 limits->lower()->setText(QStringLiteral("17.9"));
                 limits->upper()->setText(QStringLiteral("25.4"));

@@ -44,11 +44,8 @@ class EverydayTest : public WholeProgramTest {
     bool fullRange_ = false;
 
     void answerDialog(QDialog &dialog) override {
-        if (auto *files = qobject_cast<DataFilesDialog *>(&dialog)) {
-            prompts_.openNames.push_back(examplePath(QStringLiteral("00001.RA1")));
-            files->loadSequence();
-            files->accept();
-        } else if (auto *chooser = qobject_cast<DataSetChooserDialog *>(&dialog)) {
+        if (readSequenceFrom(dialog, examplePath(QStringLiteral("00001.RA1")))) return;
+        if (auto *chooser = qobject_cast<DataSetChooserDialog *>(&dialog)) {
             if (LimitsPanel *limits = chooser->limitsPanel()) {
                 if (fullRange_) QTest::mouseClick(limits->fullRangeButton(), Qt::LeftButton);
                 if (!lower_.isEmpty()) limits->lower()->setText(lower_);

@@ -31,11 +31,8 @@ class PlotColumnsTest : public WholeProgramTest {
 
   private:
     void answerDialog(QDialog &dialog) override {
-        if (auto *files = qobject_cast<DataFilesDialog *>(&dialog)) {
-            prompts_.openNames.push_back(examplePath(QStringLiteral("00001.RA1")));
-            files->loadSequence();
-            files->accept();
-        } else if (auto *chooser = qobject_cast<DataSetChooserDialog *>(&dialog)) {
+        if (readSequenceFrom(dialog, examplePath(QStringLiteral("00001.RA1")))) return;
+        if (auto *chooser = qobject_cast<DataSetChooserDialog *>(&dialog)) {
             chooser->plotAll();
         } else {
             QFAIL(qPrintable("unexpected dialog " + dialog.objectName()));

@@ -45,11 +45,8 @@ class ProgressTest : public WholeProgramTest {
     };
 
     void answerDialog(QDialog &dialog) override {
-        if (auto *files = qobject_cast<DataFilesDialog *>(&dialog)) {
-            prompts_.openNames.push_back(examplePath(QStringLiteral("00001.RA1")));
-            files->loadSequence();
-            files->accept();
-        } else if (auto *chooser = qobject_cast<DataSetChooserDialog *>(&dialog)) {
+        if (readSequenceFrom(dialog, examplePath(QStringLiteral("00001.RA1")))) return;
+        if (auto *chooser = qobject_cast<DataSetChooserDialog *>(&dialog)) {
             chooser->limitsPanel()->lower()->setText(QStringLiteral("17.9"));
             chooser->limitsPanel()->upper()->setText(QStringLiteral("25.4"));
             chooser->plotAll();

@@ -48,10 +48,8 @@ class SafeCommandsTest : public WholeProgramTest {
     void answerDialog(QDialog &dialog) override {
         if (answer_) {
             answer_(dialog);
-        } else if (auto *files = qobject_cast<DataFilesDialog *>(&dialog)) {
-            prompts_.openNames.push_back(examplePath(QStringLiteral("00001.RA1")));
-            files->loadSequence();
-            files->accept();
+        } else if (readSequenceFrom(dialog, examplePath(QStringLiteral("00001.RA1")))) {
+            // the examples are read
         } else if (auto *chooser = qobject_cast<DataSetChooserDialog *>(&dialog)) {
             chooser->plotAll();
         } else {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "test_support.h"
 
+#include "DataFilesDialog.h"
 #include "LibraryBinding.h"
 #include "SessionText.h"
 #include "scan_files.h"
@@ -191,6 +192,15 @@ void screenShot(const char *dirVariable, const QString &name) {
     QTest::qWait(300);  // the window manager draws the frames first
     QGuiApplication::primaryScreen()->grabWindow(0).save(dir + QLatin1Char('/') + name +
                                                          QStringLiteral(".png"));
+}
+
+bool WholeProgramTest::readSequenceFrom(QDialog &dialog, const QString &first) {
+    auto *files = qobject_cast<DataFilesDialog *>(&dialog);
+    if (!files) return false;
+    prompts_.openNames.push_back(first);
+    files->loadSequence();
+    files->accept();
+    return true;
 }
 
 bool sameLines(const QStringList &actual, const QStringList &expected) {

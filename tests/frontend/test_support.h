@@ -98,6 +98,9 @@ class WholeProgramTest : public QObject {
     std::unique_ptr<StartUp> startUp_;
 
     virtual void answerDialog(QDialog &dialog) = 0;
+    // Answers Read Data Files by loading the sequence that begins at
+    // `first` and accepting; false (nothing done) for any other dialog.
+    bool readSequenceFrom(QDialog &dialog, const QString &first);
 
     // The working folder, and the dialogs sent to answerDialog().
     void prepare();
